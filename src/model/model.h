@@ -1,0 +1,62 @@
+#pragma once
+// The one in-memory document: parts, segments, vertices, and which data the pane edits.
+// Plain structs of vectors, so assignment is a deep copy.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vw {
+
+struct Vertex {
+    float x = 0, y = 0, z = 0; // y is held negated relative to the file
+    float u = 0, v = 0;
+    uint8_t red = 0, green = 0, blue = 0;
+    uint8_t alpha = 0;
+    int16_t selected = 0; // 0 or -1; never read from or written to a file
+
+    // The five float members addressed by number: 0 x, 1 y, 2 z, 3 u, 4 v.
+    float& coord(int axis) { return (&x)[axis]; }
+    float coord(int axis) const { return (&x)[axis]; }
+};
+
+struct Segment {
+    std::vector<Vertex> verts;
+    int32_t posBlockAt = 0;   // 1-based file position; 0 = not recorded
+    int32_t colorBlockAt = 0; // 0 = the segment has no colour block
+    int32_t uvBlockAt = 0;
+    std::vector<int16_t> strip;
+    int32_t stripBlockAt = 0;
+    int32_t nodeIndex = 0; // the segment's node in the parts tree, 1-based
+    // Delta layout: how many bytes the delta block had in the file, so a save never writes past it.
+    int32_t posBlockBytes = 0;
+};
+
+struct Part {
+    std::vector<Segment> segments;
+};
+
+struct BaseMesh {
+    std::vector<float> basePos;     // three per base vertex, as stored (not negated)
+    std::vector<int16_t> deltaSlot; // one per base vertex
+};
+
+struct Model {
+    std::vector<Part> Parts;
+    int16_t fileVersion = 0;
+    int16_t modelFormat = 0;
+    std::string modelPath;
+    int32_t curPart = 0;
+    int32_t curSeg = 0; // 0 = the whole current part; k = segment k - 1
+    std::vector<Segment> curData;
+    std::array<BaseMesh, 4> baseMeshes;
+};
+
+// The largest value of a non-empty list, in signed comparison.
+int16_t maxOf(const std::vector<int16_t>& values);
+
+// Inclusive point-in-rectangle test; the corners may come in any order.
+bool isInRect(float x, float y, float x1, float y1, float x2, float y2);
+
+} // namespace vw
