@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 
 namespace vw {
@@ -32,5 +34,31 @@ enum LoadResult : uint8_t {
 // fileVersion, modelFormat, baseMeshes and modelPath are replaced; curPart, curSeg and
 // curData are left alone.
 uint8_t loadModel(Model& model, const std::string& path, const ModelFolders& folders);
+
+// The bytes of a model file and, for the delta layout, of its two companion files (the other
+// layouts ignore them).
+struct ModelBytes {
+    std::span<const uint8_t> model;
+    std::span<const uint8_t> baseMesh;
+    std::span<const uint8_t> offsets;
+};
+
+// loadModel without files: reads the layouts from bytes already in memory. Same result codes;
+// on success replaces Parts, fileVersion, modelFormat and baseMeshes (not modelPath); on 0 the
+// model is unchanged.
+uint8_t parseModel(Model& model, const ModelBytes& bytes);
+
+// True when the header of a model file's bytes selects the delta layout.
+bool usesCompanionFiles(std::span<const uint8_t> modelBytes);
+
+// The delta layout's companion files of modelPath: programDir/lod/base_lod<c>.ebo and
+// programDir/misc<c>.dat, c being the fifth character from the end of modelPath. Empty when the
+// path has fewer than five characters.
+struct CompanionFiles {
+    std::filesystem::path baseMesh;
+    std::filesystem::path offsets;
+};
+std::optional<CompanionFiles> companionFiles(const std::string& modelPath,
+                                             const std::filesystem::path& programDir);
 
 } // namespace vw

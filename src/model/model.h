@@ -17,8 +17,23 @@ struct Vertex {
     int16_t selected = 0; // 0 or -1; never read from or written to a file
 
     // The five float members addressed by number: 0 x, 1 y, 2 z, 3 u, 4 v.
-    float& coord(int axis) { return (&x)[axis]; }
-    float coord(int axis) const { return (&x)[axis]; }
+    float& coord(int axis) {
+        switch (axis) {
+        case 0:
+            return x;
+        case 1:
+            return y;
+        case 2:
+            return z;
+        case 3:
+            return u;
+        default:
+            return v;
+        }
+    }
+    float coord(int axis) const { return const_cast<Vertex*>(this)->coord(axis); }
+
+    bool operator==(const Vertex&) const = default;
 };
 
 struct Segment {
@@ -31,15 +46,21 @@ struct Segment {
     int32_t nodeIndex = 0; // the segment's node in the parts tree, 1-based
     // Delta layout: how many bytes the delta block had in the file, so a save never writes past it.
     int32_t posBlockBytes = 0;
+
+    bool operator==(const Segment&) const = default;
 };
 
 struct Part {
     std::vector<Segment> segments;
+
+    bool operator==(const Part&) const = default;
 };
 
 struct BaseMesh {
     std::vector<float> basePos;     // three per base vertex, as stored (not negated)
     std::vector<int16_t> deltaSlot; // one per base vertex
+
+    bool operator==(const BaseMesh&) const = default;
 };
 
 struct Model {
@@ -51,6 +72,8 @@ struct Model {
     int32_t curSeg = 0; // 0 = the whole current part; k = segment k - 1
     std::vector<Segment> curData;
     std::array<BaseMesh, 4> baseMeshes;
+
+    bool operator==(const Model&) const = default;
 };
 
 // The largest value of a non-empty list, in signed comparison.

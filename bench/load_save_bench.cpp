@@ -1,0 +1,145 @@
+// Loading and saving against copying the same files with std::filesystem::copy_file, measured
+// side by side in the same run: each iteration copies, then loads or saves. The x_copy counter
+// is the ratio of the two times.
+
+#include "model/ebo_loader.h"
+#include "model/ebo_saver.h"
+#include "support/ebo_builder.h"
+#include "support/temp_dir.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <vector>
+
+using namespace vw;
+using namespace vw::test;
+
+namespace {
+
+// About 64 MB: 8 parts of 10 segments of 30,000 vertices each.
+EboSpec plainModel() {
+    EboSpec spec;
+    spec.parts.resize(8);
+    for (size_t p = 0; p < spec.parts.size(); ++p) {
+        for (int s = 0; s < 10; ++s)
+            spec.parts[p].segments.push_back(gridSegment(200, 150, static_cast<float>(p + s)));
+    }
+    return spec;
+}
+
+// Four parts of 32,000 base vertices each.
+EboSpec deltaModel() {
+    EboSpec spec;
+    spec.modelFormat = 0;
+    for (int p = 0; p < 4; ++p)
+        spec.deltaParts[p] = simpleDeltaPart(32000, static_cast<float>(p));
+    return spec;
+}
+
+struct BenchFiles {
+    TempDir dir;
+    ModelFolders folders{dir / "program", dir / "program" / "current.tmp"};
+    std::string plain = (dir / "plain.ebo").string();
+    std::string delta = (dir / "head2.ebo").string();
+    std::vector<std::filesystem::path> deltaCompanions{dir / "program" / "lod" / "base_lod2.ebo",
+                                                       dir / "program" / "misc2.dat"};
+
+    BenchFiles() {
+        writeEbo(buildEbo(plainModel()), plain, folders.programDir);
+        writeEbo(buildEbo(deltaModel()), delta, folders.programDir);
+    }
+};
+
+const BenchFiles& files() {
+    static const BenchFiles instance;
+    return instance;
+}
+
+// Runs op once per iteration after copying each of sources, timing both; reports op's time and
+// its ratio to the copies'. untimed runs first in each iteration, outside both times.
+template <typename Op, typename Untimed = void (*)()>
+void againstCopy(
+    benchmark::State& state, const std::vector<std::filesystem::path>& sources, Op op,
+    Untimed untimed = [] {}) {
+    using Clock = std::chrono::steady_clock;
+    const std::filesystem::path copies = files().dir / "copies";
+    std::filesystem::create_directories(copies);
+    double opSeconds = 0, copySeconds = 0;
+    for (auto _ : state) {
+        untimed();
+        const auto start = Clock::now();
+        for (const auto& source : sources) {
+            std::filesystem::copy_file(source, copies / source.filename(),
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+        const auto copied = Clock::now();
+        op(state);
+        const auto done = Clock::now();
+        copySeconds += std::chrono::duration<double>(copied - start).count();
+        opSeconds += std::chrono::duration<double>(done - copied).count();
+        state.SetIterationTime(std::chrono::duration<double>(done - copied).count());
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["copy_ms"] = 1000 * copySeconds / n;
+    state.counters["x_copy"] = opSeconds / copySeconds;
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(sources.front())) / 1e6;
+}
+
+void load(benchmark::State& state, Model& model, const std::string& path) {
+    if (loadModel(model, path, files().folders) == kLoadFailed)
+        state.SkipWithError("load failed");
+}
+
+void save(benchmark::State& state, const Model& model) {
+    const std::string reason = saveModel(model, model.modelPath, files().folders);
+    if (!reason.empty())
+        state.SkipWithError(reason.c_str());
+}
+
+// Each load goes into a fresh model; dropping the one loaded before is left out of the time.
+void BM_LoadPlain(benchmark::State& state) {
+    Model model;
+    againstCopy(
+        state, {files().plain}, [&](auto& s) { load(s, model, files().plain); },
+        [&] { model = Model{}; });
+}
+
+void BM_SavePlainUnedited(benchmark::State& state) {
+    Model model;
+    load(state, model, files().plain);
+    againstCopy(state, {files().plain}, [&](auto& s) { save(s, model); });
+}
+
+void BM_LoadDelta(benchmark::State& state) {
+    Model model;
+    againstCopy(state, {files().delta}, [&](auto& s) { load(s, model, files().delta); });
+}
+
+// The delta load reads three files; this compares it with copying all three.
+void BM_LoadDeltaWithCompanions(benchmark::State& state) {
+    Model model;
+    std::vector<std::filesystem::path> all{files().delta};
+    all.insert(all.end(), files().deltaCompanions.begin(), files().deltaCompanions.end());
+    againstCopy(state, all, [&](auto& s) { load(s, model, files().delta); });
+}
+
+void BM_SaveDeltaUnedited(benchmark::State& state) {
+    Model model;
+    load(state, model, files().delta);
+    againstCopy(state, {files().delta}, [&](auto& s) { save(s, model); });
+}
+
+// Repeated, as the machine's other work shifts single runs; the median is the figure to read.
+void configure(benchmark::internal::Benchmark* b, double seconds) {
+    b->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(seconds)->Repetitions(3);
+    b->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(BM_LoadPlain)->Apply([](auto* b) { configure(b, 2.0); });
+BENCHMARK(BM_SavePlainUnedited)->Apply([](auto* b) { configure(b, 2.0); });
+BENCHMARK(BM_LoadDelta)->Apply([](auto* b) { configure(b, 0.5); });
+BENCHMARK(BM_LoadDeltaWithCompanions)->Apply([](auto* b) { configure(b, 0.5); });
+BENCHMARK(BM_SaveDeltaUnedited)->Apply([](auto* b) { configure(b, 0.5); });
+
+} // namespace

@@ -1,0 +1,47 @@
+#include "app/open_model.h"
+
+#include "app/frm_loading.h"
+#include "app/frm_main.h"
+#include "model/ebo_loader.h"
+#include "panels/frm_parts.h"
+#include "views/frm_panes.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+namespace vw {
+
+QString stripQuotes(const QString& text) {
+    const QChar quote(u'"');
+    QString rest = text;
+    if (rest.contains(quote))
+        rest.remove(0, 1);
+    if (rest.contains(quote))
+        rest.chop(1);
+    return rest;
+}
+
+void openModel(frmMain& main, const QString& path) {
+    frmLoading loading(&main);
+    loading.show();
+    // Painted now, so the message is on screen while the load runs.
+    loading.repaint();
+
+    const bool loaded = loadModel(main.model(), QFile::encodeName(path).toStdString(),
+                                  main.folders()) != kLoadFailed;
+    if (loaded) {
+        main.parts()->LoadList();
+        main.showPanes()->Init_Ebo();
+        main.setModelCommandsEnabled(true);
+    } else {
+        loading.hide();
+        main.prompts().message(QStringLiteral("Unable to open file"), QStringLiteral("Error"),
+                               PromptIcon::Error, PromptButtons::Ok);
+    }
+
+    // Input waits until the loading window is gone, so no command starts inside this one.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    loading.close();
+}
+
+} // namespace vw

@@ -1,0 +1,19 @@
+#pragma once
+// The one road into a model, for the command line and File > Open.
+
+#include <QString>
+
+class frmMain;
+
+namespace vw {
+
+// Drops the first character when the text holds a double quote, then the last character
+// when what remains still holds one.
+QString stripQuotes(const QString& text);
+
+// Loads the model at path while the loading window shows. On success the parts tree is
+// rebuilt, the pane shown, titled and reset, and saving enabled; on failure the user is told
+// "Unable to open file" and nothing else changes.
+void openModel(frmMain& main, const QString& path);
+
+} // namespace vw

@@ -1,0 +1,112 @@
+#include "cli_args.h"
+
+#include <charconv>
+
+namespace vw {
+namespace {
+
+struct CommandShape {
+    const char* name;
+    size_t files;
+    bool takesSelection;
+};
+
+constexpr CommandShape kCommands[] = {
+    {"info", 1, false},      {"dump", 1, false},      {"check", 1, false},
+    {"export-obj", 1, true}, {"import-obj", 2, true},
+};
+
+const CommandShape* findCommand(const std::string& name) {
+    for (const CommandShape& shape : kCommands) {
+        if (name == shape.name)
+            return &shape;
+    }
+    return nullptr;
+}
+
+bool parseIndex(const std::string& text, std::optional<int>& index) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size() || value < 0)
+        return false;
+    index = value;
+    return true;
+}
+
+// Reads the option at argv[i] and its value; empty on success.
+std::string parseOption(const std::vector<std::string>& argv, size_t& i, CliArgs& args) {
+    const std::string& option = argv[i];
+    if (i + 1 >= argv.size())
+        return option + " needs a value";
+    const std::string& value = argv[++i];
+    if (option == "--program-dir")
+        args.programDir = value;
+    else if (option == "-o")
+        args.output = value;
+    else if (option == "--part" || option == "--seg") {
+        auto& index = option == "--part" ? args.selection.part : args.selection.seg;
+        if (!parseIndex(value, index))
+            return option + " needs a number from 0 up, not '" + value + "'";
+    } else
+        return "unknown option " + option;
+    return "";
+}
+
+std::string checkShape(const CliArgs& args) {
+    const CommandShape* shape = findCommand(args.command);
+    if (!shape)
+        return "unknown command '" + args.command + "'";
+    if (args.files.size() != shape->files)
+        return args.command + " takes " + (shape->files == 1 ? "one file" : "two files");
+    bool hasSelection = args.selection.part || args.selection.seg;
+    if (hasSelection && !shape->takesSelection)
+        return args.command + " takes no --part or --seg";
+    if (args.selection.seg && !args.selection.part)
+        return "--seg needs --part";
+    if (args.command == "export-obj" && !args.output)
+        return "export-obj needs -o OUT.obj";
+    if (args.output && args.command != "export-obj")
+        return args.command + " takes no -o";
+    return "";
+}
+
+} // namespace
+
+const char* const kUsage = R"(usage: vertwright-cli COMMAND FILE [options]
+  info FILE                      layout, parts, segments, vertex and strip counts
+  dump FILE                      the loaded model as JSON
+  check FILE                     exit 0 when an unedited save gives the same bytes, 3 if not
+  export-obj FILE -o OUT.obj [--part P] [--seg S]
+  import-obj FILE IN.obj [--part P] [--seg S]
+options:
+  --program-dir DIR              where a delta model's companion files lie (lod/base_lod<c>.ebo,
+                                 misc<c>.dat); default: the folder of this tool
+  --part P, --seg S              0-based part, and 0-based segment within it
+exit codes: 0 done, 1 a file could not be loaded or written, 2 usage, 3 check found a difference
+)";
+
+std::string parseArgs(const std::vector<std::string>& argv, CliArgs& args) {
+    bool optionsEnded = false;
+    for (size_t i = 0; i < argv.size(); ++i) {
+        const std::string& word = argv[i];
+        if (!optionsEnded && (word == "-h" || word == "--help")) {
+            args.help = true;
+            return "";
+        }
+        if (!optionsEnded && word == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
+            if (std::string reason = parseOption(argv, i, args); !reason.empty())
+                return reason;
+        } else if (args.command.empty()) {
+            args.command = word;
+        } else {
+            args.files.push_back(word);
+        }
+    }
+    if (args.command.empty())
+        return "no command given";
+    return checkShape(args);
+}
+
+} // namespace vw

@@ -1,0 +1,27 @@
+#pragma once
+// The command line of vertwright-cli, parsed into a plain value.
+
+#include "model/obj_io.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vw {
+
+struct CliArgs {
+    std::string command;
+    std::vector<std::string> files; // the positional arguments after the command
+    std::optional<std::string> output;
+    std::optional<std::string> programDir;
+    ObjSelection selection;
+    bool help = false;
+};
+
+// The usage text printed for --help.
+extern const char* const kUsage;
+
+// Fills args from argv; empty on success, else what is wrong with the command line.
+std::string parseArgs(const std::vector<std::string>& argv, CliArgs& args);
+
+} // namespace vw

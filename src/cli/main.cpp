@@ -1,0 +1,44 @@
+// vertwright-cli: inspects, checks and converts EBO model files with the editor's own loader
+// and saver.
+
+#include "cli_args.h"
+#include "commands.h"
+
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+namespace {
+
+// The tool's own folder, where the delta layout's companion files are looked up by default.
+std::filesystem::path ownFolder(const char* argv0) {
+    std::error_code error;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        exe = std::filesystem::absolute(argv0, error);
+    return exe.parent_path();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    vw::CliArgs args;
+    std::string usageError = vw::parseArgs({argv + 1, argv + argc}, args);
+    if (args.help) {
+        std::cout << vw::kUsage;
+        return vw::kExitOk;
+    }
+    if (!usageError.empty()) {
+        std::cerr << "vertwright-cli: " << usageError << "\ntry 'vertwright-cli --help'\n";
+        return vw::kExitUsage;
+    }
+    std::filesystem::path programDir =
+        args.programDir ? std::filesystem::path(*args.programDir) : ownFolder(argv[0]);
+    int code = vw::runCommand(args, programDir, std::cout, std::cerr);
+    if (!std::cout.flush()) {
+        std::cerr << "vertwright-cli: cannot write standard output\n";
+        return vw::kExitFileError;
+    }
+    return code;
+}

@@ -1,0 +1,59 @@
+#include "model/ebo_layouts.h"
+
+#include <limits>
+
+namespace vw {
+
+int64_t roundHalfEven(int64_t value, int64_t divisor) {
+    int64_t quotient = value / divisor;
+    const int64_t twiceRest = 2 * (value % divisor);
+    if (twiceRest > divisor || (twiceRest == divisor && quotient % 2 != 0))
+        ++quotient;
+    return quotient;
+}
+
+int32_t positionOf(int64_t offset) {
+    if (offset < 0 || offset >= std::numeric_limits<int32_t>::max())
+        throw MalformedFile("block position out of range");
+    return static_cast<int32_t>(offset + 1);
+}
+
+int64_t nextBlockAfter(int64_t offset) {
+    if (offset % 4 != 0)
+        offset += 2;
+    return offset + 60;
+}
+
+// One pass over each run, building each vertex whole: a load's time goes mostly here.
+std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const uint8_t* uvs,
+                                 const uint8_t* colours) {
+    std::vector<Vertex> verts;
+    verts.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        Vertex& v = verts.emplace_back();
+        v.x = f32At(positions);
+        v.y = -f32At(positions + 4);
+        v.z = f32At(positions + 8);
+        v.u = f32At(uvs);
+        v.v = f32At(uvs + 4);
+        positions += 12;
+        uvs += 8;
+        if (colours) {
+            v.blue = colours[0];
+            v.green = colours[1];
+            v.red = colours[2];
+            v.alpha = colours[3];
+            colours += 4;
+        }
+    }
+    return verts;
+}
+
+std::vector<int16_t> readInt16s(std::span<const uint8_t> run) {
+    std::vector<int16_t> values(run.size() / 2);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = i16At(run.data() + 2 * i);
+    return values;
+}
+
+} // namespace vw

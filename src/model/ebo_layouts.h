@@ -1,0 +1,46 @@
+#pragma once
+// The readers of the three EBO layouts, shared by the loader. Each throws MalformedFile on a
+// file it cannot read and fills only the model it is given.
+
+#include "model/byte_reader.h"
+#include "model/model.h"
+
+#include <cstdint>
+#include <span>
+
+namespace vw {
+
+constexpr int64_t kFileVersionAt = 36;
+constexpr int64_t kModelFormatAt = 40;
+constexpr int64_t kPartCountAt = 42;
+constexpr int64_t kHeaderSize = 44;
+constexpr int64_t kFirstPartBlock = 124;
+constexpr int32_t kDeltaMarker = 0x00666666;
+constexpr int32_t kNoTextureData = 0x00050000;
+
+// value / divisor rounded to the nearest integer, halves to even; value must not be negative.
+int64_t roundHalfEven(int64_t value, int64_t divisor);
+
+// The 1-based position recorded for a block starting at a 0-based offset.
+int32_t positionOf(int64_t offset);
+
+// The reading position after a block: 2 more when it is not a multiple of 4, then 60 more.
+int64_t nextBlockAfter(int64_t offset);
+
+// Builds count vertices from bounds-checked runs of position records (three floats, y negated
+// on the way in), UV records (two floats) and, when colours is not null, colour records (blue,
+// green, red, alpha).
+std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const uint8_t* uvs,
+                                 const uint8_t* colours);
+std::vector<int16_t> readInt16s(std::span<const uint8_t> run);
+
+void readPlainLayout(ByteReader& in, int32_t partCount, Model& model);
+void readVersion6Layout(ByteReader& in, int32_t partCount, Model& model);
+
+struct CompanionBytes {
+    std::span<const uint8_t> baseMesh;
+    std::span<const uint8_t> offsets;
+};
+void readDeltaLayout(ByteReader& in, const CompanionBytes& companions, Model& model);
+
+} // namespace vw

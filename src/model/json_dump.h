@@ -1,0 +1,23 @@
+#pragma once
+// The loaded model as JSON, for scripts and tests that want to see what the loader read.
+
+#include "model/model.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace vw {
+
+// The shortest text that reads back as the same float ("-0" keeps its sign);
+// non-finite values as nan, inf, -inf.
+std::string shortestFloat(float value);
+
+// A float as a JSON value: shortestFloat, with non-finite values quoted as strings.
+std::string jsonFloat(float value);
+
+// Writes {"result", "fileVersion", "modelFormat", "parts": [{"segments": [...]}]} and, for
+// the delta layout (result 10), "baseMeshes"; one line, ending in a newline.
+void writeModelJson(std::ostream& out, const Model& model, uint8_t result);
+
+} // namespace vw

@@ -1,0 +1,78 @@
+#include "model/ebo_layouts.h"
+
+namespace vw {
+
+namespace {
+
+// What the first pass learns from a segment header whose tag is 5.
+struct SegmentHeader {
+    bool isRead = false;
+    int64_t positionsAt = 0;
+    int64_t uvsAt = 0;
+    int64_t stripAt = 0;
+    int64_t vertexCount = 0;
+    int64_t stripCount = 0;
+};
+
+SegmentHeader readSegmentHeader(ByteReader& in, int64_t headerAt) {
+    SegmentHeader header;
+    in.seek(headerAt);
+    if (in.readI32() != 5)
+        return header;
+    for (int32_t word = in.readI32(); word != 1 && word != 2; word = in.readI32()) {
+    }
+    in.skip(4);
+    header.positionsAt = int64_t{in.readI32()} + 28;
+    in.skip(8);
+    header.uvsAt = int64_t{in.readI32()} + 28;
+    header.stripAt = int64_t{in.readI32()} + 24;
+    header.vertexCount = in.readI32();
+    header.stripCount = int64_t{in.readI32()} + 2;
+    header.isRead = true;
+    return header;
+}
+
+// Reads the segment's blocks; returns the offset just past its strip.
+int64_t readSegmentBlocks(ByteReader& in, const SegmentHeader& header, Segment& segment) {
+    in.seek(header.positionsAt);
+    const auto positions = in.take(header.vertexCount, 12);
+    in.seek(header.uvsAt);
+    const auto uvs = in.take(header.vertexCount, 8);
+    in.seek(header.stripAt);
+    segment.strip = readInt16s(in.take(header.stripCount, 2));
+
+    segment.verts = readVertices(static_cast<size_t>(header.vertexCount), positions.data(),
+                                 uvs.data(), nullptr);
+    segment.posBlockAt = positionOf(header.positionsAt);
+    segment.uvBlockAt = positionOf(header.uvsAt);
+    segment.stripBlockAt = positionOf(header.stripAt);
+    return static_cast<int64_t>(in.offset());
+}
+
+} // namespace
+
+void readVersion6Layout(ByteReader& in, int32_t partCount, Model& model) {
+    int64_t blockStart = kFirstPartBlock;
+    for (int32_t p = 0; p < partCount; ++p) {
+        in.seek(blockStart + 28);
+        const int64_t n = in.readI32();
+        if (n < 1)
+            throw MalformedFile("part without segments");
+        in.seek(blockStart + 164 + 112 * n);
+        const uint8_t* table = in.take(n, 48).data();
+
+        std::vector<SegmentHeader> headers(static_cast<size_t>(n));
+        for (size_t s = 0; s < headers.size(); ++s)
+            headers[s] = readSegmentHeader(in, i32At(table + 48 * s));
+
+        // A segment whose tag is not 5 stays empty and leaves the next part's start alone.
+        Part& part = model.Parts[static_cast<size_t>(p)];
+        part.segments.resize(headers.size());
+        for (size_t s = 0; s < headers.size(); ++s) {
+            if (headers[s].isRead)
+                blockStart = nextBlockAfter(readSegmentBlocks(in, headers[s], part.segments[s]));
+        }
+    }
+}
+
+} // namespace vw

@@ -1,0 +1,48 @@
+#include "tools/move_tool.h"
+
+#include "tools/input_masks.h"
+#include "tools/tool_feedback.h"
+#include "tools/transform.h"
+#include "views/pane.h"
+#include "views/view_transform.h"
+
+namespace vw {
+
+void commitCurData(Model& model) {
+    if (model.curPart < 0 || size_t(model.curPart) >= model.Parts.size())
+        return;
+    std::vector<Segment>& segments = model.Parts[size_t(model.curPart)].segments;
+    if (model.curSeg == 0) {
+        segments = model.curData;
+        return;
+    }
+    if (model.curSeg < 0 || size_t(model.curSeg) > segments.size() || model.curData.empty())
+        return;
+    segments[size_t(model.curSeg) - 1] = model.curData.front();
+}
+
+void moveStep(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
+    feedback.setPointer(PointerShape::Move);
+    if (!isLeftAlone(input.buttons) || pane.SelCount <= 0)
+        return;
+    if (input.x == float(pane.downX) && input.y == float(pane.downY))
+        return;
+    const ViewParams& view = pane.currentView();
+    pane.invZoom = 1 / view.zoom;
+    for (Segment& segment : pane.model().curData) {
+        for (Vertex& vertex : segment.verts) {
+            if (vertex.selected == 0)
+                continue;
+            float& h = vertex.coord(view.axisH);
+            float& v = vertex.coord(view.axisV);
+            h = movedCoord(h, input.x, pane.downX, pane.invZoom);
+            v = movedCoord(v, input.y, pane.downY, pane.invZoom);
+        }
+    }
+    commitCurData(pane.model());
+    pane.downX = roundToInt32(input.x);
+    pane.downY = roundToInt32(input.y);
+    pane.isChanged = true;
+}
+
+} // namespace vw

@@ -1,0 +1,28 @@
+#pragma once
+// The vertex selection of the pane's working data. Boxes are in model units of the current
+// view's two axes; vertices are visited segment by segment, each from its lowest index, and
+// only unselected ones are tested.
+
+#include <cstdint>
+
+namespace vw {
+
+class Pane;
+
+// Deselects every working vertex, zeroes SelCount, and leaves only Select, Pan and Zoom enabled
+// on the palette.
+void clearSelection(Pane& pane);
+
+// Adds every unselected vertex inside the box (bounds included) to the selection, counting each
+// in SelCount; then enables Move, Scale and Rotate, even when nothing was caught.
+void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2);
+
+// Selects the first unselected vertex inside the box in scan order (not the nearest) and sets
+// SelCount to 1; then enables Move, Scale and Rotate, even when nothing was picked.
+void pickVertexInBox(Pane& pane, float x1, float y1, float x2, float y2);
+
+// Sets the selected flag of vertex j of working segment i, counting a selection in SelCount.
+// Indexes outside the working data do nothing.
+void SelectVertAt(Pane& pane, int32_t i, int32_t j, bool isPinili);
+
+} // namespace vw

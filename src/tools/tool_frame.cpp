@@ -1,0 +1,153 @@
+#include "tools/tool_frame.h"
+
+#include "tools/input_masks.h"
+#include "tools/move_tool.h"
+#include "tools/pan_tool.h"
+#include "tools/rotate_tool.h"
+#include "tools/scale_tool.h"
+#include "tools/select_tool.h"
+#include "tools/zoom_tool.h"
+#include "views/pane.h"
+#include "views/view_transform.h"
+
+#include <array>
+
+namespace vw {
+namespace {
+
+bool showsView(const Pane& pane) {
+    return pane.selectedTab() <= kTabUV;
+}
+
+struct ToolLetter {
+    char letter;
+    uint8_t code;
+};
+
+// Compared in this order; the first match wins.
+constexpr std::array<ToolLetter, 12> toolLetters{{
+    {'s', kToolSelect},
+    {'S', kToolSelect},
+    {'v', kToolMove},
+    {'V', kToolMove},
+    {'a', kToolPan},
+    {'A', kToolPan},
+    {'z', kToolZoom},
+    {'Z', kToolZoom},
+    {'c', kToolScale},
+    {'C', kToolScale},
+    {'r', kToolRotate},
+    {'R', kToolRotate},
+}};
+
+} // namespace
+
+ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {}
+
+void ToolFrame::press(const PointerInput& input) {
+    if (!showsView(m_pane))
+        return;
+    m_pane.downX = roundToInt32(input.x);
+    m_pane.downY = roundToInt32(input.y);
+    if (!isLeftAlone(input.buttons))
+        return;
+    m_pane.isLeftButton = true;
+    switch (m_pane.toolMode) {
+    case kToolSelect:
+        selectPress(m_pane, input);
+        break;
+    case kToolScale:
+        scalePress(m_pane);
+        break;
+    case kToolRotate:
+        rotatePress(m_pane);
+        break;
+    default:
+        break;
+    }
+    hideList();
+}
+
+void ToolFrame::move(const PointerInput& input) {
+    if (!showsView(m_pane))
+        return;
+    switch (m_pane.toolMode) {
+    case kToolSelect:
+        selectMove(m_pane, feedback, input);
+        break;
+    case kToolMove:
+        moveStep(m_pane, feedback, input);
+        break;
+    case kToolPan:
+        panMove(m_pane, feedback, input);
+        break;
+    case kToolZoom:
+        zoomMove(m_pane, feedback, input);
+        break;
+    case kToolScale:
+        scaleMove(m_pane, feedback, input);
+        break;
+    case kToolRotate:
+        rotateMove(m_pane, feedback, input);
+        break;
+    default:
+        m_pane.isChanged = false;
+        break;
+    }
+}
+
+void ToolFrame::release(const PointerInput& input) {
+    if (!showsView(m_pane))
+        return;
+    m_pane.lastX = roundToInt32(input.x);
+    m_pane.lastY = roundToInt32(input.y);
+    m_pane.isLeftButton = false;
+    switch (m_pane.toolMode) {
+    case kToolSelect:
+        selectRelease(m_pane);
+        break;
+    case kToolZoom:
+        zoomRelease(m_pane, input);
+        break;
+    case kToolRotate:
+        rotateRelease(m_pane);
+        break;
+    default:
+        break;
+    }
+    m_pane.isOnRotater = false;
+    hideList();
+}
+
+void ToolFrame::keyPress(uint16_t keyAscii) {
+    for (const ToolLetter& entry : toolLetters) {
+        if (keyAscii == uint8_t(entry.letter)) {
+            m_pane.toolMode = entry.code;
+            break;
+        }
+    }
+    m_pane.pressTool(m_pane.toolMode);
+    prepareTool();
+}
+
+void ToolFrame::toolButtonClicked(int code) {
+    if (code < kToolSelect || code > kToolRotate)
+        return;
+    m_pane.toolMode = uint8_t(code);
+    m_pane.pressTool(code);
+    prepareTool();
+}
+
+void ToolFrame::prepareTool() {
+    if (m_pane.toolMode == kToolScale)
+        m_pane.SetScaleValues();
+    if (m_pane.toolMode == kToolRotate)
+        m_pane.SetRotateValues();
+}
+
+void ToolFrame::hideList() {
+    if (hideVertList)
+        hideVertList();
+}
+
+} // namespace vw

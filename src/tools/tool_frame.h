@@ -1,0 +1,42 @@
+#pragma once
+// The one frame every pointer event of the drawing surface passes: the Preview guard, the press
+// position, the left-button flag and the release order, before the current tool acts. Also the
+// two ways of choosing a tool: the palette's buttons and the tool letters.
+
+#include "tools/tool_feedback.h"
+#include "views/pane_input.h"
+
+#include <functional>
+
+namespace vw {
+
+class Pane;
+
+class ToolFrame : public PaneInput {
+public:
+    explicit ToolFrame(Pane& pane);
+
+    void press(const PointerInput& input) override;
+    void move(const PointerInput& input) override;
+    void release(const PointerInput& input) override;
+    // A typed character: a tool letter ("s", "v", "a", "z", "c", "r", either case) chooses its
+    // tool, enabled or not; every key presses the current tool's button and re-prepares Scale
+    // or Rotate while one of them is current.
+    void keyPress(uint16_t keyAscii) override;
+
+    // A click on the palette's button for the tool with this code (1 to 6).
+    void toolButtonClicked(int code);
+
+    // Pointer shape and status text, for the window side.
+    ToolFeedback feedback;
+    // Hides the pane's check-box list after a left press and after every click.
+    std::function<void()> hideVertList;
+
+private:
+    void prepareTool();
+    void hideList();
+
+    Pane& m_pane;
+};
+
+} // namespace vw

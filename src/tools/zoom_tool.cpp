@@ -1,0 +1,84 @@
+#include "tools/zoom_tool.h"
+
+#include "tools/input_masks.h"
+#include "tools/tool_feedback.h"
+#include "views/pane.h"
+#include "views/view_transform.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace vw {
+namespace {
+
+bool fitsPane(double value) {
+    return value >= std::numeric_limits<int32_t>::min() &&
+           value <= std::numeric_limits<int32_t>::max();
+}
+
+// The view with zoom, the model point (mh, mv) at the middle of the surface.
+std::optional<ViewParams> centredOn(const ViewParams& view, float zoom, float mh, float mv,
+                                    int32_t width, int32_t height) {
+    if (!(std::isnormal(zoom) && zoom > 0))
+        return std::nullopt;
+    const double originX = width / 2.0 - double(mh) * zoom;
+    const double originY = height / 2.0 - double(mv) * zoom;
+    if (!fitsPane(originX) || !fitsPane(originY))
+        return std::nullopt;
+    ViewParams zoomed = view;
+    zoomed.zoom = zoom;
+    zoomed.originX = roundToInt32(originX);
+    zoomed.originY = roundToInt32(originY);
+    return zoomed;
+}
+
+} // namespace
+
+std::optional<ViewParams> clickZoom(const ViewParams& view, int32_t x, int32_t y, float zoomInc,
+                                    int32_t width, int32_t height) {
+    const float mh = static_cast<float>((double(x) - view.originX) / view.zoom);
+    const float mv = static_cast<float>((double(y) - view.originY) / view.zoom);
+    const float zoom = static_cast<float>(double(view.zoom) * zoomInc + view.zoom);
+    return centredOn(view, zoom, mh, mv, width, height);
+}
+
+std::optional<ViewParams> dragZoom(const ViewParams& view, int32_t x1, int32_t y1, int32_t x2,
+                                   int32_t y2, int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0)
+        return std::nullopt;
+    const float rw = static_cast<float>(std::llabs(int64_t(x1) - x2) / double(width));
+    const float rh = static_cast<float>(std::llabs(int64_t(y1) - y2) / double(height));
+    const int64_t cx = (int64_t(x2) + x1) / 2;
+    const int64_t cy = (int64_t(y1) + y2) / 2;
+    const float mh = static_cast<float>((double(cx) - view.originX) / view.zoom);
+    const float mv = static_cast<float>((double(cy) - view.originY) / view.zoom);
+    const float zoom = static_cast<float>(view.zoom / double(rw > rh ? rw : rh));
+    return centredOn(view, zoom, mh, mv, width, height);
+}
+
+void zoomMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
+    feedback.setPointer(isShiftAlone(input.modifiers) ? PointerShape::ZoomOut
+                                                      : PointerShape::ZoomIn);
+    pane.lastX = roundToInt32(input.x);
+    pane.lastY = roundToInt32(input.y);
+    pane.isChanged = true;
+}
+
+void zoomRelease(Pane& pane, const PointerInput& input) {
+    if (!isLeftAlone(input.buttons))
+        return;
+    pane.ZoomInc = isShiftAlone(input.modifiers) ? -0.25f : 0.25f;
+    ViewParams& view = pane.currentView();
+    const bool isClick = pane.downX == pane.lastX && pane.downY == pane.lastY;
+    const std::optional<ViewParams> zoomed =
+        isClick ? clickZoom(view, pane.downX, pane.downY, pane.ZoomInc, pane.surfaceWidth(),
+                            pane.surfaceHeight())
+                : dragZoom(view, pane.downX, pane.downY, pane.lastX, pane.lastY,
+                           pane.surfaceWidth(), pane.surfaceHeight());
+    if (zoomed)
+        view = *zoomed;
+    pane.isChanged = true;
+}
+
+} // namespace vw

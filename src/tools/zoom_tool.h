@@ -1,0 +1,33 @@
+#pragma once
+// The Zoom tool: a left click zooms in (or out with Shift) by one step about the clicked point,
+// a left drag fits the dragged rectangle to the pane. Only the current view changes.
+
+#include "views/view_params.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace vw {
+
+class Pane;
+class ToolFeedback;
+struct PointerInput;
+
+// The view after a click at (x, y) with the relative step zoomInc (0.25 or -0.25): the clicked
+// model point moves to the middle of a surface of width x height pane units.
+std::optional<ViewParams> clickZoom(const ViewParams& view, int32_t x, int32_t y, float zoomInc,
+                                    int32_t width, int32_t height);
+
+// The view after a drag from (x1, y1) to (x2, y2) on a surface of width x height: the larger
+// relative side of the rectangle fills the surface, centred.
+std::optional<ViewParams> dragZoom(const ViewParams& view, int32_t x1, int32_t y1, int32_t x2,
+                                   int32_t y2, int32_t width, int32_t height);
+
+// Both return nothing when the step would leave a zoom that is not a positive finite number or
+// an origin beyond the pane's integer range, so the view stays usable.
+
+void zoomMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input);
+// The release; lastX, lastY already hold its position.
+void zoomRelease(Pane& pane, const PointerInput& input);
+
+} // namespace vw

@@ -1,0 +1,105 @@
+#include "views/frm_panes.h"
+
+#include "views/pane_surface.h"
+#include "views/twips.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+
+namespace {
+
+constexpr int kRefreshMilliseconds = 10;
+
+QRect toPixels(const QRect& twips) {
+    const int left = vw::twipToPixel(twips.x());
+    const int top = vw::twipToPixel(twips.y());
+    return QRect(left, top, vw::twipToPixel(twips.x() + twips.width()) - left,
+                 vw::twipToPixel(twips.y() + twips.height()) - top);
+}
+
+} // namespace
+
+frmPanes::frmPanes(vw::Model& model, QWidget* parent) : QWidget(parent), m_pane(model) {
+    tabAxes = new QTabBar(this);
+    {
+        const QSignalBlocker quiet(tabAxes);
+        for (const char* caption : {"XY Plane", "YZ Plane", "XZ Plane", "UV Mapping", "Preview"})
+            tabAxes->addTab(caption);
+    }
+    tabAxes->installEventFilter(this);
+    connect(tabAxes, &QTabBar::currentChanged, this,
+            [this](int index) { tabAxes_Click(index + 1); });
+
+    picMain = new PaneSurface(m_pane, this);
+    picMain->raise();
+    m_pane.surfaceChanged = [this] { picMain->update(); };
+
+    tmeRefresher = new QTimer(this);
+    tmeRefresher->setInterval(kRefreshMilliseconds);
+    connect(tmeRefresher, &QTimer::timeout, this, &frmPanes::tmeRefresher_Timer);
+    tmeRefresher->start();
+}
+
+void frmPanes::Init_Ebo() {
+    layOut();
+    m_pane.Init_Ebo();
+}
+
+void frmPanes::setCurData() {
+    m_pane.setCurData();
+}
+
+void frmPanes::RefreshEbo() {
+    m_pane.RefreshEbo();
+}
+
+void frmPanes::setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter) {
+    m_pane.setBackgroundFilter(std::move(filter));
+}
+
+void frmPanes::invalidateBackground() {
+    m_pane.invalidateBackground();
+}
+
+void frmPanes::setImageMap(const QImage& picture) {
+    m_pane.setImageMap(picture);
+}
+
+void frmPanes::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+// The resize rule; runs once per new window size.
+void frmPanes::layOut() {
+    if (m_laidOutSize == size())
+        return;
+    m_laidOutSize = size();
+    tabAxes->setGeometry(rect());
+    m_pane.resize(width() * vw::kTwipsPerPixel, height() * vw::kTwipsPerPixel);
+    picMain->setGeometry(toPixels(m_pane.picMainGeometry()));
+}
+
+void frmPanes::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit unloaded();
+}
+
+bool frmPanes::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tabAxes && event->type() == QEvent::KeyPress) {
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (!text.isEmpty())
+            m_pane.Form_KeyPress(text.at(0).unicode());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmPanes::tabAxes_Click(int index) {
+    m_pane.tabAxes_Click(index);
+}
+
+void frmPanes::tmeRefresher_Timer() {
+    m_pane.tmeRefresher_Timer();
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The pane window: the tab strip, the drawing surface and the refresh timer around a Pane.
+
+#include "model/model.h"
+#include "views/pane.h"
+
+#include <QTabBar>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class PaneSurface;
+
+class frmPanes : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmPanes(vw::Model& model, QWidget* parent = nullptr);
+
+    void Init_Ebo();
+    void setCurData();
+    void RefreshEbo();
+    // Which segments the background draws: the parts tree answers "checked and not the tree's
+    // selected node" for a segment's nodeIndex. Unset = every segment.
+    void setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter);
+    // The tree's check states or selection changed: the next full redraw is not skipped as
+    // "nothing new" (it does not redraw by itself).
+    void invalidateBackground();
+    // Replaces picMap; shows at the next full redraw.
+    void setImageMap(const QImage& picture);
+
+    vw::Pane& pane() { return m_pane; }
+
+    QTabBar* tabAxes = nullptr;
+    PaneSurface* picMain = nullptr;
+    QTimer* tmeRefresher = nullptr;
+
+signals:
+    void unloaded(); // the pane window is closing
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void layOut();
+    void tabAxes_Click(int index);
+    void tmeRefresher_Timer();
+
+    vw::Pane m_pane;
+    QSize m_laidOutSize{-1, -1};
+};

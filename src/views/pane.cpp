@@ -1,0 +1,229 @@
+#include "views/pane.h"
+
+#include "views/image_map.h"
+#include "views/twips.h"
+#include "views/view_transform.h"
+
+namespace vw {
+namespace {
+
+bool hasSegment(const Model& model) {
+    if (model.curPart < 0 || static_cast<size_t>(model.curPart) >= model.Parts.size())
+        return false;
+    const auto& segments = model.Parts[model.curPart].segments;
+    return model.curSeg >= 0 && static_cast<size_t>(model.curSeg) <= segments.size();
+}
+
+} // namespace
+
+Pane::Pane(Model& model) : m_model(model) {
+    for (QImage* canvas : {&picBack, &picBuff, &picMain})
+        *canvas = QImage(0, 0, QImage::Format_RGB32);
+    picMap = builtInImageMap();
+}
+
+void Pane::selectTab(int tab) {
+    if (tab >= kTabXY && tab <= kTabPreview)
+        m_tab = tab;
+}
+
+void Pane::tabAxes_Click(int tab) {
+    selectTab(tab);
+    RefreshEbo();
+}
+
+int32_t Pane::toPaneX(float value) const {
+    return toPane(value, currentView().zoom, currentView().originX);
+}
+
+int32_t Pane::toPaneY(float value) const {
+    return toPane(value, currentView().zoom, currentView().originY);
+}
+
+float Pane::toModelX(float x) const {
+    return toModel(x, currentView().zoom, currentView().originX);
+}
+
+float Pane::toModelY(float y) const {
+    return toModel(y, currentView().zoom, currentView().originY);
+}
+
+void Pane::Init_Ebo() {
+    const double width = m_surfaceWidth;
+    const double height = m_surfaceHeight;
+    for (int tab = kTabXY; tab <= kTabXZ; ++tab) {
+        ViewParams& view = views[tab - 1];
+        view.zoom = 100;
+        view.originX = roundToInt32(width / 2);
+        view.originY = roundToInt32(height / 2);
+    }
+    ViewParams& uv = views[kTabUV - 1];
+    uv.zoom = static_cast<float>(height * 2 / 3);
+    uv.originX = roundToInt32((width - uv.zoom) / 2);
+    uv.originY = roundToInt32((height - uv.zoom) / 2);
+
+    constexpr uint8_t axes[4][2] = {{0, 1}, {2, 1}, {0, 2}, {3, 4}};
+    for (int i = 0; i < 4; ++i) {
+        views[i].axisH = axes[i][0];
+        views[i].axisV = axes[i][1];
+    }
+    ZoomInc = 0.25f;
+    setCurData();
+
+    toolMode = kToolSelect;
+    pressTool(kToolSelect);
+    for (int tool : {kToolSelect, kToolPan, kToolZoom})
+        setToolEnabled(tool, true);
+    for (int tool : {kToolMove, kToolScale, kToolRotate})
+        setToolEnabled(tool, false);
+}
+
+void Pane::setCurData() {
+    Model& model = m_model;
+    if (!hasSegment(model)) {
+        model.curPart = 0;
+        model.curSeg = 0;
+    }
+    if (model.Parts.empty()) {
+        model.curData.clear();
+    } else {
+        const auto& segments = model.Parts[model.curPart].segments;
+        if (model.curSeg == 0)
+            model.curData = segments;
+        else
+            model.curData = {segments[model.curSeg - 1]};
+    }
+    SelCount = 0;
+    contentChanged();
+    RefreshEbo();
+}
+
+void Pane::SetScaleValues() {
+    if (m_tab == kTabPreview)
+        return;
+    const ViewParams& view = currentView();
+    selLeft = 999999;
+    selTop = 999999;
+    selRight = -999999;
+    selBottom = -999999;
+    for (const Segment& segment : m_model.curData) {
+        for (const Vertex& vertex : segment.verts) {
+            if (vertex.selected == 0)
+                continue;
+            const float h = vertex.coord(view.axisH);
+            const float v = vertex.coord(view.axisV);
+            if (!(h >= selLeft))
+                selLeft = h;
+            if (h > selRight)
+                selRight = h;
+            if (!(v >= selTop))
+                selTop = v;
+            if (v > selBottom)
+                selBottom = v;
+        }
+    }
+}
+
+void Pane::SetRotateValues() {
+    SetScaleValues();
+    rotCenterH = static_cast<float>((static_cast<double>(selLeft) + selRight) / 2);
+    rotCenterV = static_cast<float>((static_cast<double>(selTop) + selBottom) / 2);
+    rotHandleH = static_cast<float>((static_cast<double>(selRight) - selLeft) / 2 + rotCenterH);
+    rotHandleV = rotCenterV;
+}
+
+void Pane::resize(int32_t windowWidth, int32_t windowHeight) {
+    const int32_t width = windowWidth - 2 * picMainLeft;
+    const int32_t height = windowHeight - (picMainTop + picMainLeft);
+    if (width >= 0)
+        m_surfaceWidth = width;
+    if (height >= 0)
+        m_surfaceHeight = height;
+
+    const QSize pixels(twipToPixel(m_surfaceWidth), twipToPixel(m_surfaceHeight));
+    if (picMain.size() != pixels) {
+        for (QImage* canvas : {&picBack, &picBuff, &picMain})
+            *canvas = QImage(pixels, QImage::Format_RGB32);
+    }
+    RefreshEbo();
+}
+
+QRect Pane::picMainGeometry() const {
+    return QRect(picMainLeft, picMainTop, m_surfaceWidth, m_surfaceHeight);
+}
+
+QRgb Pane::colourAt(int32_t x, int32_t y) const {
+    const QPoint pixel(twipToPixel(x), twipToPixel(y));
+    if (!picMain.rect().contains(pixel))
+        return qRgb(0, 0, 0);
+    return picMain.pixel(pixel) | 0xff000000u;
+}
+
+void Pane::markChanged() {
+    contentChanged();
+    isChanged = true;
+}
+
+void Pane::contentChanged() {
+    ++m_contentGeneration;
+}
+
+void Pane::setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter) {
+    m_backgroundFilter = std::move(filter);
+    invalidateBackground();
+}
+
+void Pane::invalidateBackground() {
+    ++m_backgroundGeneration;
+}
+
+void Pane::setImageMap(const QImage& picture) {
+    picMap = picture;
+}
+
+void Pane::picMain_MouseDown(const PointerInput& input) {
+    if (m_input)
+        m_input->press(input);
+    contentChanged();
+}
+
+void Pane::picMain_MouseMove(const PointerInput& input) {
+    // A drag may move, scale, rotate or select; a bare hover changes nothing drawn but the band.
+    const bool dragging = input.buttons != 0 || isLeftButton || isOnRotater;
+    if (m_input)
+        m_input->move(input);
+    if (dragging)
+        contentChanged();
+}
+
+void Pane::picMain_MouseUp(const PointerInput& input) {
+    if (m_input)
+        m_input->release(input);
+    contentChanged();
+}
+
+void Pane::Form_KeyPress(uint16_t keyAscii) {
+    if (m_input)
+        m_input->keyPress(keyAscii);
+    contentChanged();
+}
+
+bool Pane::isToolEnabled(int position) const {
+    return position >= 1 && position <= 6 && m_toolEnabled[position - 1];
+}
+
+void Pane::setToolEnabled(int position, bool enabled) {
+    if (position < 1 || position > 6)
+        return;
+    m_toolEnabled[position - 1] = enabled;
+    if (paletteChanged)
+        paletteChanged();
+}
+
+void Pane::pressTool(int position) {
+    m_pressedTool = position;
+    if (paletteChanged)
+        paletteChanged();
+}
+
+} // namespace vw

@@ -1,0 +1,206 @@
+#pragma once
+// The pane's logic without a widget: the four views and the conversions, the values the tools
+// share, the working data loading, the three canvases and the refresh tick. frmPanes owns one,
+// turns Qt events into its entry points and shows picMain.
+//
+// Redraw requests. isChanged keeps its meaning (a full redraw is wanted; it stays set), but a
+// tick never redraws, recomposes or repaints when nothing it would draw from has changed since
+// the frame on picMain was made. The pane notices by itself changes of the views, the tab, the
+// size, the image map, the tool and its box or handles, and every press, release, key press
+// and drag move that reaches it through the entry points below. Code that changes the model,
+// the working data or the selection at any other moment (a panel, a tool acting outside a
+// pointer event) calls markChanged() -- or RefreshEbo(), which always redraws.
+
+#include "model/model.h"
+#include "views/pane_input.h"
+#include "views/view_params.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace vw {
+
+// Tool codes held in toolMode; any other value means no tool.
+enum ToolCode : uint8_t {
+    kToolSelect = 1,
+    kToolMove = 2,
+    kToolPan = 3,
+    kToolZoom = 4,
+    kToolScale = 5,
+    kToolRotate = 6,
+};
+
+// The three canvases, each with its own ground and pen colour.
+enum class Canvas { Back, Buff, Main };
+
+// Tab indexes of the pane; tabs 1 to 4 have a view, tab 5 has none.
+enum TabIndex : int {
+    kTabXY = 1,
+    kTabYZ = 2,
+    kTabXZ = 3,
+    kTabUV = 4,
+    kTabPreview = 5,
+};
+
+class Pane {
+public:
+    // The drawing surface's place inside the pane window, in twips.
+    static constexpr int32_t picMainLeft = 60;
+    static constexpr int32_t picMainTop = 360;
+
+    explicit Pane(Model& model);
+
+    Model& model() { return m_model; }
+    const Model& model() const { return m_model; }
+
+    // State shared with the tools.
+    std::array<ViewParams, 4> views{}; // tabs 1 to 4
+    uint8_t toolMode = 0;
+    bool isChanged = false;
+    bool isLeftButton = false;
+    bool isOnRotater = false;
+    float ZoomInc = 0.25f;
+    int32_t SelCount = 0;
+    int32_t downX = 0, downY = 0;
+    int32_t lastX = 0, lastY = 0;
+    float selLeft = 0, selTop = 0, selRight = 0, selBottom = 0;
+    float rotCenterH = 0, rotCenterV = 0;
+    float rotHandleH = 0, rotHandleV = 0;
+    bool grabLeft = false, grabTop = false, grabRight = false, grabBottom = false;
+    float invZoom = 0;
+    float rotAngle = 0;
+    std::vector<Segment> rotSnapshot;
+
+    // The canvases, all Format_RGB32 and of the surface's pixel size; picMap holds the image map.
+    QImage picBack, picBuff, picMain, picMap;
+
+    // The selected tab, 1 to 5. Choosing one does not redraw; tabAxes_Click does.
+    int selectedTab() const { return m_tab; }
+    void selectTab(int tab);
+    void tabAxes_Click(int tab);
+
+    // The view of the selected tab; only meaningful on tabs 1 to 4.
+    ViewParams& currentView() { return views[viewIndex()]; }
+    const ViewParams& currentView() const { return views[viewIndex()]; }
+
+    // Model value to pane position (rounded, ties to even) and back, in the current view.
+    int32_t toPaneX(float value) const;
+    int32_t toPaneY(float value) const;
+    float toModelX(float x) const;
+    float toModelY(float y) const;
+
+    static double Squared(double x) { return x * x; }
+
+    // Resets the views, the zoom step and the tool for a newly loaded model and loads the
+    // working data. A curPart or curSeg the model lacks is reset to 0 first.
+    void Init_Ebo();
+    // Copies the current part (curSeg 0) or segment curSeg - 1 into curData and redraws.
+    void setCurData();
+    // The bounding box of the selected working vertices in the current view; on tab 5 the box
+    // is left as it was.
+    void SetScaleValues();
+    void SetRotateValues();
+
+    // The pane window's interior changed to width x height twips: lays out picMain, sizes the
+    // canvases and redraws. A size that would be negative leaves the surface as it was.
+    void resize(int32_t windowWidth, int32_t windowHeight);
+    QRect picMainGeometry() const;                            // twips, inside the pane window
+    int32_t surfaceWidth() const { return m_surfaceWidth; }   // interior of picMain, twips
+    int32_t surfaceHeight() const { return m_surfaceHeight; } // interior of picMain, twips
+
+    // Full redraw of the selected tab; always draws.
+    void RefreshEbo();
+    // One frame of the working data over the background, copied to picMain.
+    void composeView();
+    // The segment's triangles as lines in the canvas's pen colour; strip joints are skipped.
+    void drawSegmentEdges(const Segment& segment, Canvas canvas, int tab);
+    // Unselected marks first, then selected ones over them.
+    void drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab);
+    // The 10-millisecond refresh: rubber band, tool overlays, or a full redraw while isChanged.
+    void tmeRefresher_Timer();
+
+    // The colour drawn on picMain at a pane position; black outside the surface.
+    QRgb colourAt(int32_t x, int32_t y) const;
+
+    // The model, the working data or the selection changed outside a pointer or key event.
+    void markChanged();
+
+    // Which segments the background draws, by their tree node index; unset means every one.
+    void setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter);
+    // The filter's answers changed; the next full redraw must not be skipped.
+    void invalidateBackground();
+    // Replaces the image map; it shows at the next full redraw.
+    void setImageMap(const QImage& picture);
+
+    // Pointer events on picMain and key presses of the pane, handed to the tools' frame.
+    void setInput(PaneInput* input) { m_input = input; }
+    void picMain_MouseDown(const PointerInput& input);
+    void picMain_MouseMove(const PointerInput& input);
+    void picMain_MouseUp(const PointerInput& input);
+    void Form_KeyPress(uint16_t keyAscii);
+
+    // The tool palette's state: buttons 1 to 6 by tool code, enabled or not, and the one shown
+    // pressed. paletteChanged runs after every change, for the palette widget.
+    bool isToolEnabled(int position) const;
+    void setToolEnabled(int position, bool enabled);
+    int pressedTool() const { return m_pressedTool; }
+    void pressTool(int position);
+    std::function<void()> paletteChanged;
+
+    // Runs whenever picMain has new content, so the surface widget can repaint.
+    std::function<void()> surfaceChanged;
+
+private:
+    // What a frame on picMain was made from; a tick whose frame would come out the same as the
+    // one shown does nothing.
+    struct FrameKey {
+        enum Kind : uint8_t { None, Full, Composed, Band, Overlay } kind = None;
+        uint64_t content = 0;
+        uint64_t background = 0;
+        uint64_t buffer = 0;
+        int tab = 0;
+        ViewParams view{};
+        QSize size;
+        qint64 imageMap = 0;
+        uint8_t tool = 0;
+        std::array<uint32_t, 8> geometry{}; // band corners or box and handles, bit for bit
+        bool operator==(const FrameKey&) const = default;
+    };
+
+    int viewIndex() const { return (m_tab >= kTabXY && m_tab <= kTabUV ? m_tab : kTabXY) - 1; }
+    void contentChanged();
+    QImage& image(Canvas canvas);
+    void clear(Canvas canvas);
+    void placeVertices(const std::vector<Vertex>& verts, const ViewParams& view);
+    void drawImageMapTiles();
+    void drawScaleBox();
+    void drawRotateHandle();
+    void drawRubberBand();
+    void frameShown(const FrameKey& key);
+    FrameKey fullKey() const;
+    FrameKey bandKey() const;
+    FrameKey overlayKey() const;
+
+    Model& m_model;
+    PaneInput* m_input = nullptr;
+    int m_tab = kTabXY;
+    int32_t m_surfaceWidth = 0;
+    int32_t m_surfaceHeight = 0;
+    std::array<bool, 6> m_toolEnabled{};
+    int m_pressedTool = 0;
+    std::function<bool(int32_t)> m_backgroundFilter;
+    uint64_t m_contentGeneration = 1;
+    uint64_t m_backgroundGeneration = 1;
+    uint64_t m_backVersion = 0;   // bumped whenever picBack is redrawn
+    uint64_t m_bufferVersion = 0; // bumped whenever picBuff is recomposed
+    FrameKey m_shown;             // what picMain shows
+    std::vector<QPoint> m_placed; // pane positions of the vertices being drawn, reused
+    std::vector<QPoint> m_pixels; // and the pixels holding them
+};
+
+} // namespace vw

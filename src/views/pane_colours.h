@@ -1,0 +1,38 @@
+#pragma once
+// The colours the pane draws. Marks and handles are read back under the pointer to tell what a
+// press landed on, so they are drawn exactly, never blended.
+
+#include <QColor>
+
+namespace vw {
+
+// Ground and pen of each canvas: the background's edges are black on grey, the working data's
+// edges white, so the part being edited stands out.
+constexpr QRgb kBackGround = qRgb(64, 64, 64);
+constexpr QRgb kBackPen = qRgb(0, 0, 0);
+constexpr QRgb kBuffGround = qRgb(64, 64, 64);
+constexpr QRgb kBuffPen = qRgb(255, 255, 255);
+constexpr QRgb kMainGround = qRgb(64, 64, 64);
+constexpr QRgb kMainPen = qRgb(230, 230, 230);
+
+constexpr QRgb kMarkFill = qRgb(240, 240, 240);   // unselected vertex
+constexpr QRgb kMarkOutline = qRgb(240, 0, 0);    // unselected vertex
+constexpr QRgb kMarkSelected = qRgb(250, 0, 0);   // selected vertex: not a pick colour
+constexpr QRgb kRubberBand = qRgb(180, 180, 180); // Select and Zoom drags
+constexpr QRgb kImageMapFrame = qRgb(0, 255, 0);  // the unit texture square
+constexpr QRgb kScaleBox = qRgb(0, 0, 255);
+constexpr QRgb kRotateCircle = qRgb(0, 255, 0);
+constexpr QRgb kRotateHandle = qRgb(0, 250, 0);
+
+// Scale handles by position: blue 245, 246, 247 along the top, 248 and 249 at mid-height,
+// 250, 251, 252 along the bottom.
+constexpr QRgb kHandleLeftTop = qRgb(0, 0, 245);
+constexpr QRgb kHandleTop = qRgb(0, 0, 246);
+constexpr QRgb kHandleRightTop = qRgb(0, 0, 247);
+constexpr QRgb kHandleLeft = qRgb(0, 0, 248);
+constexpr QRgb kHandleRight = qRgb(0, 0, 249);
+constexpr QRgb kHandleLeftBottom = qRgb(0, 0, 250);
+constexpr QRgb kHandleBottom = qRgb(0, 0, 251);
+constexpr QRgb kHandleRightBottom = qRgb(0, 0, 252);
+
+} // namespace vw

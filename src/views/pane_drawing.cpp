@@ -1,0 +1,214 @@
+// The drawing of the pane: full redraws, composed frames, edges, marks and tool overlays.
+
+#include "views/pane.h"
+#include "views/pane_colours.h"
+#include "views/raster.h"
+#include "views/twips.h"
+#include "views/view_transform.h"
+
+#include <QPainter>
+
+#include <cmath>
+#include <cstring>
+
+namespace vw {
+namespace {
+
+// A mark reaches 30 twips, a handle 60 twips to each side of its centre.
+constexpr int32_t kMarkReach = 30;
+constexpr int32_t kHandleReach = 60;
+
+QRect boxAround(double x, double y, int32_t reach) {
+    return pixelBox(x - reach, y - reach, x + reach, y + reach);
+}
+
+QPoint pixelOf(QPoint pane) {
+    return QPoint(twipToPixel(pane.x()), twipToPixel(pane.y()));
+}
+
+// Copies one canvas onto another of the same size without reallocating the target.
+void copyCanvas(const QImage& from, QImage& to) {
+    if (from.size() != to.size() || from.bytesPerLine() != to.bytesPerLine()) {
+        to = from.copy();
+        return;
+    }
+    if (!from.isNull())
+        std::memcpy(to.bits(), from.constBits(), static_cast<size_t>(from.sizeInBytes()));
+}
+
+} // namespace
+
+QImage& Pane::image(Canvas canvas) {
+    switch (canvas) {
+    case Canvas::Back:
+        return picBack;
+    case Canvas::Buff:
+        return picBuff;
+    case Canvas::Main:
+        break;
+    }
+    return picMain;
+}
+
+void Pane::clear(Canvas canvas) {
+    const QRgb ground = canvas == Canvas::Back   ? kBackGround
+                        : canvas == Canvas::Buff ? kBuffGround
+                                                 : kMainGround;
+    image(canvas).fill(ground);
+}
+
+void Pane::placeVertices(const std::vector<Vertex>& verts, const ViewParams& view) {
+    m_placed.resize(verts.size());
+    m_pixels.resize(verts.size());
+    for (size_t i = 0; i < verts.size(); ++i) {
+        const QPoint pane(toPane(verts[i].coord(view.axisH), view.zoom, view.originX),
+                          toPane(verts[i].coord(view.axisV), view.zoom, view.originY));
+        m_placed[i] = pane;
+        m_pixels[i] = QPoint(twipToPixel(pane.x()), twipToPixel(pane.y()));
+    }
+}
+
+void Pane::RefreshEbo() {
+    const int tab = m_tab;
+    if (tab == kTabPreview) {
+        clear(Canvas::Main);
+        if (!picMain.isNull()) {
+            QPainter painter(&picMain);
+            painter.setPen(QColor::fromRgb(kMainPen));
+            painter.drawText(picMain.rect(), Qt::AlignLeft | Qt::AlignTop, "not yet implemented");
+        }
+        frameShown(fullKey());
+        return;
+    }
+    clear(Canvas::Back);
+    if (tab == kTabUV) {
+        drawImageMapTiles();
+    } else {
+        for (const Part& part : m_model.Parts) {
+            for (const Segment& segment : part.segments) {
+                if (!m_backgroundFilter || m_backgroundFilter(segment.nodeIndex))
+                    drawSegmentEdges(segment, Canvas::Back, tab);
+            }
+        }
+    }
+    ++m_backVersion;
+    composeView();
+    frameShown(fullKey());
+}
+
+void Pane::drawImageMapTiles() {
+    const ViewParams& view = views[kTabUV - 1];
+    if (!picBack.isNull()) {
+        QPainter painter(&picBack);
+        for (int gy = -1; gy <= 1; ++gy) {
+            for (int gx = -1; gx <= 1; ++gx) {
+                const double x = toPaneX(static_cast<float>(gx));
+                const double y = toPaneY(static_cast<float>(gy));
+                painter.drawImage(pixelBox(x, y, x + view.zoom, y + view.zoom), picMap);
+            }
+        }
+    }
+    const double left = view.originX;
+    const double top = view.originY;
+    Raster(picBack).outlineBox(pixelBox(left, top, left + view.zoom, top + view.zoom),
+                               kImageMapFrame);
+}
+
+void Pane::composeView() {
+    if (m_tab == kTabPreview)
+        return;
+    // Clearing picBuff first would be invisible: the background covers all of it.
+    copyCanvas(picBack, picBuff);
+    for (const Segment& segment : m_model.curData)
+        drawSegmentEdges(segment, Canvas::Buff, m_tab);
+    for (const Segment& segment : m_model.curData)
+        drawVertexMarks(segment.verts, Canvas::Buff, m_tab);
+    ++m_bufferVersion;
+    copyCanvas(picBuff, picMain);
+    FrameKey composed;
+    composed.kind = FrameKey::Composed;
+    frameShown(composed);
+}
+
+void Pane::drawSegmentEdges(const Segment& segment, Canvas canvas, int tab) {
+    const std::vector<int16_t>& strip = segment.strip;
+    if (strip.size() < 3 || tab < kTabXY || tab > kTabUV)
+        return;
+    placeVertices(segment.verts, views[tab - 1]);
+    const QRgb pen = canvas == Canvas::Back   ? kBackPen
+                     : canvas == Canvas::Buff ? kBuffPen
+                                              : kMainPen;
+    const auto count = static_cast<int32_t>(m_placed.size());
+    const auto exists = [count](int32_t index) { return index >= 0 && index < count; };
+    Raster raster(image(canvas));
+    for (size_t k = 0; k + 2 < strip.size(); ++k) {
+        const int32_t i0 = strip[k], i1 = strip[k + 1], i2 = strip[k + 2];
+        if (i0 == i1 || i1 == i2 || i0 == i2)
+            continue;
+        // A strip naming a vertex the segment lacks draws nothing for that triangle.
+        if (!exists(i0) || !exists(i1) || !exists(i2))
+            continue;
+        const QPoint p0 = m_pixels[i0], p1 = m_pixels[i1], p2 = m_pixels[i2];
+        raster.line(p0, p1, pen);
+        raster.line(p2, p1, pen);
+        raster.line(p0, p2, pen);
+    }
+}
+
+void Pane::drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab) {
+    if (tab < kTabXY || tab > kTabUV)
+        return;
+    placeVertices(verts, views[tab - 1]);
+    Raster raster(image(canvas));
+    for (size_t i = 0; i < verts.size(); ++i) {
+        if (verts[i].selected != 0)
+            continue;
+        const QRect box = markAround(m_placed[i]);
+        raster.fillBox(box, kMarkFill);
+        raster.outlineBox(box, kMarkOutline);
+    }
+    for (size_t i = 0; i < verts.size(); ++i) {
+        if (verts[i].selected != 0)
+            raster.fillBox(markAround(m_placed[i]), kMarkSelected);
+    }
+}
+
+void Pane::drawScaleBox() {
+    const double left = toPaneX(selLeft), right = toPaneX(selRight);
+    const double top = toPaneY(selTop), bottom = toPaneY(selBottom);
+    const double middleX = (left + right) / 2, middleY = (top + bottom) / 2;
+    Raster raster(picMain);
+    raster.outlineBox(pixelBox(left, top, right, bottom), kScaleBox);
+    const struct {
+        double x, y;
+        QRgb colour;
+    } handles[] = {
+        {left, top, kHandleLeftTop},       {right, top, kHandleRightTop},
+        {left, bottom, kHandleLeftBottom}, {right, bottom, kHandleRightBottom},
+        {middleX, top, kHandleTop},        {middleX, bottom, kHandleBottom},
+        {left, middleY, kHandleLeft},      {right, middleY, kHandleRight},
+    };
+    for (const auto& handle : handles)
+        raster.fillBox(boxAround(handle.x, handle.y, kHandleReach), handle.colour);
+}
+
+void Pane::drawRotateHandle() {
+    if (!picMain.isNull()) {
+        const double radius =
+            std::abs(static_cast<double>(toPaneX(selRight)) - toPaneX(selLeft)) / 2;
+        const QPoint centre(twipToPixel(toPaneX(rotCenterH)), twipToPixel(toPaneY(rotCenterV)));
+        QPainter painter(&picMain);
+        painter.setPen(QColor::fromRgb(kRotateCircle));
+        const double pixelRadius = radius / kTwipsPerPixel;
+        painter.drawEllipse(QPointF(centre), pixelRadius, pixelRadius);
+    }
+    Raster(picMain).fillBox(boxAround(toPaneX(rotHandleH), toPaneY(rotHandleV), kHandleReach),
+                            kRotateHandle);
+}
+
+void Pane::drawRubberBand() {
+    copyCanvas(picBuff, picMain);
+    Raster(picMain).outlineBox(pixelBox(downX, downY, lastX, lastY), kRubberBand);
+}
+
+} // namespace vw

@@ -1,0 +1,60 @@
+#include "views/pane_surface.h"
+
+#include "views/twips.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+PaneSurface::PaneSurface(vw::Pane& pane, QWidget* parent) : QWidget(parent), m_pane(pane) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+int PaneSurface::buttonMask(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int PaneSurface::modifierMask(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+vw::PointerInput PaneSurface::pointerInput(const QMouseEvent& event,
+                                           Qt::MouseButtons buttons) const {
+    vw::PointerInput input;
+    input.buttons = buttonMask(buttons);
+    input.modifiers = modifierMask(event.modifiers());
+    input.x = static_cast<float>(event.position().x() * vw::kTwipsPerPixel);
+    input.y = static_cast<float>(event.position().y() * vw::kTwipsPerPixel);
+    return input;
+}
+
+void PaneSurface::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), m_pane.picMain);
+    const QRegion uncovered = QRegion(event->rect()).subtracted(m_pane.picMain.rect());
+    for (const QRect& area : uncovered)
+        painter.fillRect(area, palette().window());
+}
+
+// A press and a release report the button that changed; a move reports the buttons held.
+void PaneSurface::mousePressEvent(QMouseEvent* event) {
+    m_pane.picMain_MouseDown(pointerInput(*event, event->button()));
+}
+
+void PaneSurface::mouseMoveEvent(QMouseEvent* event) {
+    m_pane.picMain_MouseMove(pointerInput(*event, event->buttons()));
+}
+
+void PaneSurface::mouseReleaseEvent(QMouseEvent* event) {
+    m_pane.picMain_MouseUp(pointerInput(*event, event->button()));
+}
+
+void PaneSurface::keyPressEvent(QKeyEvent* event) {
+    if (!event->text().isEmpty())
+        m_pane.Form_KeyPress(event->text().at(0).unicode());
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// picMain on the screen: shows the pane's visible canvas and hands its pointer and key events
+// to the pane as button mask, modifier mask and position in twips.
+
+#include "views/pane.h"
+
+#include <QWidget>
+
+class PaneSurface : public QWidget {
+    Q_OBJECT
+public:
+    PaneSurface(vw::Pane& pane, QWidget* parent);
+
+    // The masks the program tests: buttons 1 left, 2 right, 4 middle; modifiers 1 Shift,
+    // 2 Ctrl, 4 Alt.
+    static int buttonMask(Qt::MouseButtons buttons);
+    static int modifierMask(Qt::KeyboardModifiers modifiers);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    vw::PointerInput pointerInput(const QMouseEvent& event, Qt::MouseButtons buttons) const;
+
+    vw::Pane& m_pane;
+};

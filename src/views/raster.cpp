@@ -1,0 +1,128 @@
+#include "views/raster.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace vw {
+namespace {
+
+// 26.6 fixed point, truncated toward zero like QPainter's raster engine.
+int32_t toFixed6(double value) { return static_cast<int32_t>(value * 64.0); }
+
+// (numerator << 16) / denominator, truncated toward zero; 32-bit division where it is exact.
+int64_t fixedRatio16(int32_t numerator, int32_t denominator) {
+    if (std::abs(numerator) <= 0x7fff)
+        return static_cast<int32_t>(static_cast<uint32_t>(numerator) << 16) / denominator;
+    return static_cast<int64_t>(numerator) * 65536 / denominator;
+}
+
+} // namespace
+
+Raster::Raster(QImage& image)
+    : m_pixels(reinterpret_cast<uint32_t*>(image.bits())),
+      m_stride(image.bytesPerLine() / static_cast<ptrdiff_t>(sizeof(uint32_t))),
+      m_width(image.width()), m_height(image.height()) {}
+
+void Raster::line(QPoint from, QPoint to, QRgb colour) {
+    const uint32_t pixel = colour | 0xff000000u;
+    if (from == to) {
+        plot<true>(from.x(), from.y(), pixel);
+        return;
+    }
+    if (contains(from) && contains(to)) {
+        fixedLine<false>(from.x() * 64, from.y() * 64, to.x() * 64, to.y() * 64, pixel);
+        return;
+    }
+    // The same rough clip as the raster engine: to one pixel beyond the left and top edges and
+    // two beyond the right and bottom ones, in floating point, before going to fixed point.
+    const double xmin = -1, xmax = m_width + 1, ymin = -1, ymax = m_height + 1;
+    double x1 = from.x(), y1 = from.y(), x2 = to.x(), y2 = to.y();
+    if (x1 < xmin) {
+        if (x2 <= xmin)
+            return;
+        y1 += (y2 - y1) / (x2 - x1) * (xmin - x1);
+        x1 = xmin;
+    } else if (x1 > xmax) {
+        if (x2 >= xmax)
+            return;
+        y1 += (y2 - y1) / (x2 - x1) * (xmax - x1);
+        x1 = xmax;
+    }
+    if (x2 < xmin) {
+        y2 += (y2 - y1) / (x2 - x1) * (xmin - x2);
+        x2 = xmin;
+    } else if (x2 > xmax) {
+        y2 += (y2 - y1) / (x2 - x1) * (xmax - x2);
+        x2 = xmax;
+    }
+    if (y1 < ymin) {
+        if (y2 <= ymin)
+            return;
+        x1 += (x2 - x1) / (y2 - y1) * (ymin - y1);
+        y1 = ymin;
+    } else if (y1 > ymax) {
+        if (y2 >= ymax)
+            return;
+        x1 += (x2 - x1) / (y2 - y1) * (ymax - y1);
+        y1 = ymax;
+    }
+    if (y2 < ymin) {
+        x2 += (x2 - x1) / (y2 - y1) * (ymin - y2);
+        y2 = ymin;
+    } else if (y2 > ymax) {
+        x2 += (x2 - x1) / (y2 - y1) * (ymax - y2);
+        y2 = ymax;
+    }
+    fixedLine<true>(toFixed6(x1), toFixed6(y1), toFixed6(x2), toFixed6(y2), pixel);
+}
+
+// One pixel per step along the longer axis, the other coordinate stepping in 16.16 fixed point.
+// End points are put in order along the longer axis, so a line and its reverse are the same
+// pixels; the square cap reaches half a pixel past both ends, which draws both end points.
+template <bool Checked>
+void Raster::fixedLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour) {
+    const bool steep = std::abs(x2 - x1) < std::abs(y2 - y1);
+    if (!steep && x1 == x2)
+        return;
+    if (steep) {
+        std::swap(x1, y1);
+        std::swap(x2, y2);
+    }
+    if (x1 > x2) {
+        std::swap(x1, x2);
+        std::swap(y1, y2);
+    }
+    const int64_t step = fixedRatio16(y2 - y1, x2 - x1);
+    int64_t across = static_cast<int64_t>(y1) * 1024 - (step >> 1);
+    x1 -= 32;
+    x2 += 32;
+    int32_t along = (x1 + 32) >> 6;
+    const int32_t end = (x2 + 32) >> 6;
+    const int32_t round = step > 0 ? 32 : 0;
+    across += ((static_cast<int64_t>(along) * 64 + round - x1) * step) >> 6;
+    for (; along < end; ++along, across += step) {
+        const auto other = static_cast<int32_t>(across >> 16);
+        if (steep)
+            plot<Checked>(other, along, colour);
+        else
+            plot<Checked>(along, other, colour);
+    }
+}
+
+void Raster::fillBox(const QRect& box, QRgb colour) {
+    const uint32_t pixel = colour | 0xff000000u;
+    const QRect area = box.intersected(QRect(0, 0, m_width, m_height));
+    for (int32_t y = area.top(); y <= area.bottom(); ++y) {
+        uint32_t* row = m_pixels + y * m_stride;
+        std::fill(row + area.left(), row + area.right() + 1, pixel);
+    }
+}
+
+void Raster::outlineBox(const QRect& box, QRgb colour) {
+    fillBox(QRect(box.left(), box.top(), box.width(), 1), colour);
+    fillBox(QRect(box.left(), box.bottom(), box.width(), 1), colour);
+    fillBox(QRect(box.left(), box.top(), 1, box.height()), colour);
+    fillBox(QRect(box.right(), box.top(), 1, box.height()), colour);
+}
+
+} // namespace vw

@@ -1,0 +1,45 @@
+#pragma once
+// Drawing straight into the pixels of a Format_RGB32 image, exactly as QPainter draws without
+// antialiasing but without its per-call cost: one-pixel lines (both end points drawn, the same
+// pixels as QPainter::drawLine, clipped the same way), filled boxes and box outlines.
+
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <cstdint>
+
+namespace vw {
+
+class Raster {
+public:
+    explicit Raster(QImage& image);
+
+    void line(QPoint from, QPoint to, QRgb colour);
+    // Every pixel of box (inclusive corners), clipped to the image.
+    void fillBox(const QRect& box, QRgb colour);
+    // The outermost ring of pixels of box, clipped to the image.
+    void outlineBox(const QRect& box, QRgb colour);
+
+    bool contains(QPoint pixel) const {
+        return static_cast<uint32_t>(pixel.x()) < static_cast<uint32_t>(m_width) &&
+               static_cast<uint32_t>(pixel.y()) < static_cast<uint32_t>(m_height);
+    }
+
+private:
+    // A line between end points in 26.6 fixed point; Checked clips every pixel to the image.
+    template <bool Checked>
+    void fixedLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
+    template <bool Checked>
+    void plot(int32_t x, int32_t y, uint32_t colour) {
+        if (!Checked || contains(QPoint(x, y)))
+            m_pixels[y * m_stride + x] = colour;
+    }
+
+    uint32_t* m_pixels;
+    ptrdiff_t m_stride;
+    int32_t m_width;
+    int32_t m_height;
+};
+
+} // namespace vw

@@ -1,0 +1,386 @@
+#include "cli_runner.h"
+#include "support/ebo_builder.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace vw::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+SegmentSpec threeVertexSegment() {
+    SegmentSpec segment;
+    segment.verts = {{1.5f, 2.0f, -3.0f, 0.0f, 1.0f, 30, 20, 10, 40},
+                     {0.0f, 0.0f, 0.1f, -0.5f, 1e-3f, 1, 2, 3, 4},
+                     {1e20f, -1.0f, 1.0f, 1.0f, 1.0f, 5, 6, 7, 8}};
+    segment.strip = {0, 1, 2};
+    return segment;
+}
+
+EboSpec plainSpec() {
+    EboSpec spec;
+    spec.parts = {PartSpec{{threeVertexSegment()}},
+                  PartSpec{{gridSegment(3, 2), gridSegment(2, 2, 5)}}};
+    return spec;
+}
+
+EboSpec version6Spec() {
+    EboSpec spec = plainSpec();
+    spec.fileVersion = 6;
+    return spec;
+}
+
+EboSpec deltaSpec() {
+    EboSpec spec;
+    spec.modelFormat = 0;
+    for (int p = 0; p < 4; ++p)
+        spec.deltaParts[p] = simpleDeltaPart(3 + p, float(p));
+    return spec;
+}
+
+float floatAt(const std::vector<uint8_t>& bytes, size_t offset) {
+    float value;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+size_t lineCount(const std::string& text) {
+    return std::count(text.begin(), text.end(), '\n');
+}
+
+class Cli : public testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(programDir()); }
+
+    fs::path programDir() const { return m_dir / "program"; }
+
+    fs::path writeModel(const EboSpec& spec, const std::string& name = "modelq.ebo") {
+        m_built = buildEbo(spec);
+        fs::path file = m_dir / name;
+        writeEbo(m_built, file, programDir());
+        return file;
+    }
+
+    fs::path writeText(const std::string& name, const std::string& text) {
+        fs::path file = m_dir / name;
+        writeBytes(file, std::vector<uint8_t>(text.begin(), text.end()));
+        return file;
+    }
+
+    std::string readText(const fs::path& file) {
+        std::vector<uint8_t> bytes = readBytes(file);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+    // Runs the tool with --program-dir set to the test's program folder.
+    CliRun run(std::vector<std::string> args, const CliEnvironment& environment = {}) {
+        args.insert(args.end(), {"--program-dir", programDir().string()});
+        return runCli(args, m_dir.path(), environment);
+    }
+
+    TempDir m_dir;
+    BuiltEbo m_built;
+};
+
+TEST_F(Cli, HelpPrintsUsageAndSucceeds) {
+    CliRun result = runCli({"--help"}, m_dir.path());
+    EXPECT_EQ(result.code, 0);
+    EXPECT_EQ(result.out.rfind("usage: vertwright-cli", 0), 0u) << result.out;
+}
+
+class CliUsage : public Cli, public testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(CliUsage, ExitsTwoWithAReason) {
+    fs::path file = writeModel(plainSpec());
+    std::vector<std::string> args = GetParam();
+    for (std::string& arg : args) {
+        if (arg == "FILE")
+            arg = file.string();
+    }
+    std::vector<uint8_t> before = readBytes(file);
+    CliRun result = runCli(args, m_dir.path());
+    EXPECT_EQ(result.code, 2) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("vertwright-cli: ", 0), 0u) << result.err;
+    EXPECT_EQ(readBytes(file), before);
+}
+
+using Args = std::vector<std::string>;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliUsage,
+    testing::Values(Args{}, Args{"frobnicate", "FILE"}, Args{"info"}, Args{"info", "FILE", "x"},
+                    Args{"info", "FILE", "--bogus", "1"}, Args{"info", "FILE", "--program-dir"},
+                    Args{"dump", "FILE", "--part", "0"}, Args{"check", "FILE", "-o", "x.obj"},
+                    Args{"export-obj", "FILE"}, Args{"export-obj", "FILE", "-o", "x", "--seg", "0"},
+                    Args{"export-obj", "FILE", "-o", "x", "--part", "-1"},
+                    Args{"export-obj", "FILE", "-o", "x", "--part", "1x"},
+                    Args{"export-obj", "FILE", "-o", "x", "--part", "2"},
+                    Args{"export-obj", "FILE", "-o", "x", "--part", "0", "--seg", "1"},
+                    Args{"export-obj", "FILE", "-o", "FILE"}, Args{"import-obj", "FILE"}));
+
+// The ways a model file can fail to load; every command must then exit 1 and touch nothing.
+class CliLoadFailure : public Cli, public testing::WithParamInterface<std::string> {
+protected:
+    fs::path unloadable() {
+        const std::string& kind = GetParam();
+        if (kind == "Missing")
+            return m_dir / "missing.ebo";
+        if (kind == "Empty")
+            return writeText("empty.ebo", "");
+        if (kind == "NoLayout") {
+            EboSpec spec = plainSpec();
+            spec.modelFormat = 1;
+            return writeModel(spec);
+        }
+        if (kind == "DeltaWithoutCompanions") {
+            EboSpec spec = deltaSpec();
+            fs::path file = writeModel(spec);
+            fs::remove_all(programDir());
+            fs::create_directories(programDir());
+            return file;
+        }
+        fs::path file = writeModel(plainSpec()); // Truncated
+        std::vector<uint8_t> bytes = readBytes(file);
+        bytes.resize(bytes.size() / 2);
+        writeBytes(file, bytes);
+        return file;
+    }
+};
+
+TEST_P(CliLoadFailure, EveryCommandExitsOneAndLeavesTheFile) {
+    fs::path file = unloadable();
+    bool existed = fs::exists(file);
+    std::vector<uint8_t> before = existed ? readBytes(file) : std::vector<uint8_t>{};
+    fs::path obj = writeText("in.obj", "v 0 0 0\n");
+    fs::path out = m_dir / "out.obj";
+    for (Args args : {Args{"info"}, Args{"dump"}, Args{"check"}, Args{"export-obj", "-o", out},
+                      Args{"import-obj", obj}}) {
+        args.insert(args.begin() + 1, file.string());
+        CliRun result = run(args);
+        EXPECT_EQ(result.code, 1) << args[0];
+        EXPECT_EQ(result.out, "") << args[0];
+        EXPECT_EQ(lineCount(result.err), 1u) << args[0] << ": " << result.err;
+        EXPECT_NE(result.err.find(file.string()), std::string::npos) << result.err;
+        ASSERT_EQ(fs::exists(file), existed);
+        if (existed) {
+            EXPECT_EQ(readBytes(file), before) << args[0];
+        }
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliLoadFailure,
+                         testing::Values("Missing", "Empty", "Truncated", "NoLayout",
+                                         "DeltaWithoutCompanions"));
+
+TEST_F(Cli, DumpWritesTheSchemaWithShortestFloats) {
+    EboSpec spec;
+    spec.parts = {PartSpec{{threeVertexSegment()}}};
+    fs::path file = writeModel(spec);
+    const BlockPositions& at = m_built.positions[0][0];
+    CliRun result = run({"dump", file.string()});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out,
+              R"({"result": 2, "fileVersion": 4, "modelFormat": 2, "parts": [{"segments": [)"
+              R"({"posBlockAt": )" +
+                  std::to_string(at.posBlockAt) + R"(, "uvBlockAt": )" +
+                  std::to_string(at.uvBlockAt) + R"(, "colorBlockAt": )" +
+                  std::to_string(at.colorBlockAt) + R"(, "stripBlockAt": )" +
+                  std::to_string(at.stripBlockAt) +
+                  R"(, "verts": [)"
+                  R"({"x": 1.5, "y": -2, "z": -3, "u": 0, "v": 1, )"
+                  R"("red": 30, "green": 20, "blue": 10, "alpha": 40}, )"
+                  R"({"x": 0, "y": -0, "z": 0.1, "u": -0.5, "v": 0.001, )"
+                  R"("red": 1, "green": 2, "blue": 3, "alpha": 4}, )"
+                  R"({"x": 1e+20, "y": 1, "z": 1, "u": 1, "v": 1, )"
+                  R"("red": 5, "green": 6, "blue": 7, "alpha": 8}], "strip": [0, 1, 2]}]}]})"
+                  "\n");
+}
+
+struct LayoutCase {
+    const char* name;
+    EboSpec (*spec)();
+    const char* head;
+    bool baseMeshes;
+};
+
+class CliLayouts : public Cli, public testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(CliLayouts, DumpNamesTheLayout) {
+    fs::path file = writeModel(GetParam().spec());
+    CliRun result = run({"dump", file.string()});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out.rfind(GetParam().head, 0), 0u) << result.out.substr(0, 80);
+    EXPECT_EQ(result.out.find(R"("baseMeshes": [{"basePos": [)") != std::string::npos,
+              GetParam().baseMeshes);
+}
+
+TEST_P(CliLayouts, CheckPassesWithoutLeavingFilesBehind) {
+    fs::path file = writeModel(GetParam().spec());
+    std::vector<uint8_t> before = readBytes(file);
+    fs::create_directories(m_dir / "tmp");
+    CliRun result = run({"check", file.string()}, {m_dir / "tmp"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_EQ(result.out, file.string() + ": a save without edits gives the same bytes\n");
+    EXPECT_EQ(readBytes(file), before);
+    EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
+    EXPECT_FALSE(fs::exists(programDir() / "current.tmp"));
+}
+
+TEST_P(CliLayouts, ExportImportRoundTripKeepsEveryByte) {
+    fs::path file = writeModel(GetParam().spec());
+    std::vector<uint8_t> before = readBytes(file);
+    fs::path obj = m_dir / "all.obj";
+    for (Args selection : {Args{}, Args{"--part", "1"}, Args{"--part", "1", "--seg", "0"}}) {
+        Args exportArgs = {"export-obj", file.string(), "-o", obj.string()};
+        Args importArgs = {"import-obj", file.string(), obj.string()};
+        exportArgs.insert(exportArgs.end(), selection.begin(), selection.end());
+        importArgs.insert(importArgs.end(), selection.begin(), selection.end());
+        CliRun exported = run(exportArgs);
+        ASSERT_EQ(exported.code, 0) << exported.err;
+        CliRun imported = run(importArgs);
+        ASSERT_EQ(imported.code, 0) << imported.err;
+        EXPECT_EQ(readBytes(file), before) << selection.size();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CliLayouts,
+    testing::Values(LayoutCase{"Plain", plainSpec,
+                               R"({"result": 2, "fileVersion": 4, "modelFormat": 2, )", false},
+                    LayoutCase{"Version6", version6Spec,
+                               R"({"result": 6, "fileVersion": 6, "modelFormat": 2, )", false},
+                    LayoutCase{"Delta", deltaSpec,
+                               R"({"result": 10, "fileVersion": 4, "modelFormat": 0, )", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Cli, InfoCountsPartsSegmentsVerticesAndStrips) {
+    fs::path file = writeModel(plainSpec());
+    CliRun result = run({"info", file.string()});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out, "file: " + file.string() +
+                              "\n"
+                              "layout: plain mesh (fileVersion 4, modelFormat 2)\n"
+                              "total: 2 parts, 3 segments, 13 vertices, 13 strip entries\n"
+                              "part 0: 1 segment, 3 vertices, 3 strip entries\n"
+                              "  segment 0: 3 vertices, 3 strip entries\n"
+                              "part 1: 2 segments, 10 vertices, 10 strip entries\n"
+                              "  segment 0: 6 vertices, 6 strip entries\n"
+                              "  segment 1: 4 vertices, 4 strip entries\n");
+}
+
+TEST_F(Cli, CheckReportsTheBytesASaveWouldChange) {
+    // Far from zero a float cannot hold base + delta exactly, so the delta saved back differs.
+    EboSpec spec = deltaSpec();
+    spec.deltaParts[0].basePos[0] = 1e8f;
+    spec.deltaParts[0].deltas[0] = 1.0f;
+    fs::path file = writeModel(spec);
+    std::vector<uint8_t> before = readBytes(file);
+    CliRun result = run({"check", file.string()});
+    EXPECT_EQ(result.code, 3) << result.err;
+    // 1.0f is 00 00 80 3f; 0.0f differs in its last two bytes.
+    size_t offset = size_t(m_built.positions[0][0].posBlockAt) - 1 + 2;
+    EXPECT_EQ(result.out, file.string() + ": a save without edits would change these bytes:\n" +
+                              "offsets " + std::to_string(offset) + " to " +
+                              std::to_string(offset + 1) + " (2 bytes)\n");
+    EXPECT_EQ(readBytes(file), before);
+}
+
+TEST_F(Cli, ExportWritesFileOrientation) {
+    fs::path file = writeModel(plainSpec());
+    fs::path obj = m_dir / "part0.obj";
+    CliRun result = run({"export-obj", file.string(), "-o", obj.string(), "--part", "0"});
+    ASSERT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(readText(obj), "o part0_seg0\n"
+                             "v 1.5 2 -3\n"
+                             "v 0 0 0.1\n"
+                             "v 1e+20 -1 1\n"
+                             "vt 0 1\n"
+                             "vt -0.5 0.001\n"
+                             "vt 1 1\n"
+                             "f 1/1 2/2 3/3\n");
+}
+
+TEST_F(Cli, ImportPatchesOnlyTheSelectedSegment) {
+    fs::path file = writeModel(plainSpec());
+    std::vector<uint8_t> before = readBytes(file);
+    const BlockPositions& at = m_built.positions[1][0];
+    std::string text;
+    for (int i = 0; i < 6; ++i) {
+        text += "v " + std::to_string(i) + " " + std::to_string(10 + i) + " -" + std::to_string(i) +
+                "\n";
+    }
+    for (int i = 0; i < 6; ++i)
+        text += "vt 0.5 " + std::to_string(i) + "\n";
+    fs::path obj = writeText("edit.obj", text);
+    CliRun result = run({"import-obj", file.string(), obj.string(), "--part", "1", "--seg", "0"});
+    ASSERT_EQ(result.code, 0) << result.err;
+
+    std::vector<uint8_t> after = readBytes(file);
+    ASSERT_EQ(after.size(), before.size());
+    size_t pos = size_t(at.posBlockAt) - 1, uv = size_t(at.uvBlockAt) - 1;
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(floatAt(after, pos + 12 * i), float(i));
+        EXPECT_EQ(floatAt(after, pos + 12 * i + 4), float(10 + i)); // the file's own y
+        EXPECT_EQ(floatAt(after, pos + 12 * i + 8), -float(i));
+        EXPECT_EQ(floatAt(after, uv + 8 * i), 0.5f);
+        EXPECT_EQ(floatAt(after, uv + 8 * i + 4), float(i));
+    }
+    for (size_t i = 0; i < after.size(); ++i) {
+        bool patched = (i >= pos && i < pos + 72) || (i >= uv && i < uv + 48);
+        if (!patched) {
+            ASSERT_EQ(after[i], before[i]) << "offset " << i;
+        }
+    }
+}
+
+TEST_F(Cli, ImportOfTheWrongVertexCountLeavesTheFile) {
+    fs::path file = writeModel(plainSpec());
+    std::vector<uint8_t> before = readBytes(file);
+    fs::path obj = writeText("short.obj", "v 1 2 3\nv 4 5 6\n");
+    CliRun result = run({"import-obj", file.string(), obj.string(), "--part", "0"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(lineCount(result.err), 1u) << result.err;
+    EXPECT_NE(result.err.find("vertex count 2"), std::string::npos) << result.err;
+    EXPECT_EQ(readBytes(file), before);
+}
+
+TEST_F(Cli, ExportThatCannotWriteExitsOne) {
+    fs::path file = writeModel(plainSpec());
+    fs::create_directories(m_dir / "a-folder");
+    for (fs::path out : {m_dir / "no-such-folder" / "out.obj", m_dir / "a-folder"}) {
+        CliRun result = run({"export-obj", file.string(), "-o", out.string()});
+        EXPECT_EQ(result.code, 1) << out;
+        EXPECT_EQ(lineCount(result.err), 1u) << result.err;
+    }
+    EXPECT_TRUE(fs::is_directory(m_dir / "a-folder"));
+    EXPECT_TRUE(fs::is_empty(m_dir / "a-folder"));
+}
+
+TEST_F(Cli, ImportIntoAReadOnlyFolderLeavesTheFile) {
+    fs::path folder = m_dir / "read-only";
+    fs::create_directories(folder);
+    EboSpec spec = plainSpec();
+    fs::path file = writeModel(spec, "read-only/modelq.ebo");
+    std::vector<uint8_t> before = readBytes(file);
+    fs::path obj = m_dir / "all.obj";
+    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    CliRun result = run({"import-obj", file.string(), obj.string()}, {{}, geteuid() == 0});
+    EXPECT_EQ(result.code, 1) << result.out;
+    EXPECT_EQ(lineCount(result.err), 1u) << result.err;
+    EXPECT_EQ(readBytes(file), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+} // namespace
+} // namespace vw::test

@@ -1,0 +1,225 @@
+#include "model/obj_io.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <sstream>
+
+namespace vw {
+namespace {
+
+using Triangles = std::vector<std::array<int, 3>>;
+
+struct StripCase {
+    const char* name;
+    std::vector<int16_t> strip;
+    size_t vertexCount;
+    Triangles triangles;
+};
+
+class StripTriangles : public testing::TestWithParam<StripCase> {};
+
+TEST_P(StripTriangles, BuildsFaces) {
+    EXPECT_EQ(stripTriangles(GetParam().strip, GetParam().vertexCount), GetParam().triangles);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Strips, StripTriangles,
+    testing::Values(
+        StripCase{"Empty", {}, 3, {}}, StripCase{"TwoEntries", {0, 1}, 3, {}},
+        StripCase{"OneTriangle", {0, 1, 2}, 3, {{0, 1, 2}}},
+        StripCase{"OddTrianglesFlipped", {0, 1, 2, 3, 4}, 5, {{0, 1, 2}, {2, 1, 3}, {2, 3, 4}}},
+        // Skipped triples still count, so the triangles after them keep their parity.
+        StripCase{"DegenerateSkippedKeepParity", {0, 1, 1, 2, 3}, 4, {{1, 2, 3}}},
+        StripCase{"DegenerateBridge", {0, 1, 2, 2, 3, 3, 4, 5}, 6, {{0, 1, 2}, {4, 3, 5}}},
+        StripCase{"FirstAndLastEqual", {0, 1, 0}, 2, {}},
+        StripCase{"IndexPastTheVertices", {0, 1, 2, 3}, 3, {{0, 1, 2}}},
+        StripCase{"NegativeIndex", {0, -1, 2, 3}, 4, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Signed area in the x-y plane: all faces of a flat strip must have the same sign.
+float signedArea(const std::vector<Vertex>& verts, const std::array<int, 3>& t) {
+    const Vertex &a = verts[t[0]], &b = verts[t[1]], &c = verts[t[2]];
+    return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
+
+TEST(StripTriangles, FlatStripKeepsOneWinding) {
+    std::vector<Vertex> verts;
+    for (int column = 0; column < 5; ++column) {
+        for (int row = 0; row < 2; ++row)
+            verts.push_back({float(column), float(row)});
+    }
+    std::vector<int16_t> strip = {0, 1, 2, 3, 4, 5, 5, 6, 6, 7, 8, 9};
+    Triangles triangles = stripTriangles(strip, verts.size());
+    ASSERT_EQ(triangles.size(), 6u);
+    for (const auto& triangle : triangles)
+        EXPECT_LT(signedArea(verts, triangle), 0) << triangle[0] << triangle[1] << triangle[2];
+}
+
+Model twoPartModel() {
+    Model model;
+    model.Parts.resize(2);
+    Segment first;
+    first.verts = {{1.5f, 2.0f, -3.0f, 0.25f, 1.0f}, {0, 0, 0.1f, 0, 0}, {1, -1, 1, 1, 1}};
+    first.strip = {0, 1, 2};
+    Segment second;
+    second.verts = {{4, 5, 6, 0.5f, 0.5f}, {7, 8, 9, 0, 1}, {1, 1, 1, 1, 0}, {2, 2, 2, 0, 0}};
+    second.strip = {0, 1, 2, 3};
+    model.Parts[0].segments = {first};
+    model.Parts[1].segments = {Segment{}, second};
+    return model;
+}
+
+std::string objOf(const Model& model, const ObjSelection& selection) {
+    std::ostringstream out;
+    writeObj(out, model, selection);
+    return out.str();
+}
+
+TEST(ObjExport, FileOrientationAndRunningIndices) {
+    EXPECT_EQ(objOf(twoPartModel(), {}), "o part0_seg0\n"
+                                         "v 1.5 -2 -3\n"
+                                         "v 0 -0 0.1\n"
+                                         "v 1 1 1\n"
+                                         "vt 0.25 1\n"
+                                         "vt 0 0\n"
+                                         "vt 1 1\n"
+                                         "f 1/1 2/2 3/3\n"
+                                         "o part1_seg0\n"
+                                         "o part1_seg1\n"
+                                         "v 4 -5 6\n"
+                                         "v 7 -8 9\n"
+                                         "v 1 -1 1\n"
+                                         "v 2 -2 2\n"
+                                         "vt 0.5 0.5\n"
+                                         "vt 0 1\n"
+                                         "vt 1 0\n"
+                                         "vt 0 0\n"
+                                         "f 4/4 5/5 6/6\n"
+                                         "f 6/6 5/5 7/7\n");
+}
+
+TEST(ObjExport, OneSegmentNumbersFromOne) {
+    std::string obj = objOf(twoPartModel(), {1, 1});
+    EXPECT_EQ(obj.rfind("o part1_seg1\nv 4 -5 6\n", 0), 0u) << obj;
+    EXPECT_NE(obj.find("f 1/1 2/2 3/3\nf 3/3 2/2 4/4\n"), std::string::npos) << obj;
+}
+
+void expectSameFloats(const Model& a, const Model& b) {
+    ASSERT_EQ(a.Parts.size(), b.Parts.size());
+    for (size_t p = 0; p < a.Parts.size(); ++p) {
+        for (size_t s = 0; s < a.Parts[p].segments.size(); ++s) {
+            const auto& vertsA = a.Parts[p].segments[s].verts;
+            const auto& vertsB = b.Parts[p].segments[s].verts;
+            ASSERT_EQ(vertsA.size(), vertsB.size());
+            for (size_t i = 0; i < vertsA.size(); ++i) {
+                for (int axis = 0; axis < 5; ++axis) {
+                    EXPECT_EQ(std::bit_cast<uint32_t>(vertsA[i].coord(axis)),
+                              std::bit_cast<uint32_t>(vertsB[i].coord(axis)))
+                        << "part " << p << " segment " << s << " vertex " << i << " axis " << axis;
+                }
+            }
+        }
+    }
+}
+
+TEST(ObjImport, ExportReadsBackBitForBit) {
+    Model original = twoPartModel();
+    original.Parts[0].segments[0].verts[1].x = 1e-40f;
+    original.Parts[0].segments[0].verts[1].y = -0.0f;
+    Model target = twoPartModel();
+    for (auto& part : target.Parts) {
+        for (auto& segment : part.segments) {
+            for (Vertex& vertex : segment.verts)
+                vertex = {9, 9, 9, 9, 9};
+        }
+    }
+    std::istringstream in(objOf(original, {}));
+    ASSERT_EQ(readObj(in, target, {}), "");
+    expectSameFloats(target, original);
+}
+
+TEST(ObjImport, OneSegmentOnlyChangesThatSegment) {
+    Model model = twoPartModel();
+    std::istringstream in("v 1 2 3\nv 4 5 6\r\nv 7 8 9 0.5 0.5 0.5\nv +1 -1e3 nan\n"
+                          "vt 0.1\nvt 0.2 0.3\nvt 0 0\nvt 1 1 0\n# comment\nf 1 2 3\n");
+    ASSERT_EQ(readObj(in, model, {1, 1}), "");
+    Model expected = twoPartModel();
+    expected.Parts[1].segments[1].verts = {{1, -2, 3, 0.1f, 0},
+                                           {4, -5, 6, 0.2f, 0.3f},
+                                           {7, -8, 9, 0, 0},
+                                           {1, 1e3f, std::nanf(""), 1, 1}};
+    expectSameFloats(model, expected);
+}
+
+TEST(ObjImport, UvsKeptWhenTheirCountDiffers) {
+    Model model = twoPartModel();
+    std::istringstream in("v 1 1 1\nv 2 2 2\nv 3 3 3\nvt 0 0\n");
+    ASSERT_EQ(readObj(in, model, {0, 0}), "");
+    const auto& verts = model.Parts[0].segments[0].verts;
+    EXPECT_EQ(verts[2].x, 3);
+    EXPECT_EQ(verts[2].y, -3);
+    EXPECT_EQ(verts[0].u, 0.25f);
+    EXPECT_EQ(verts[0].v, 1.0f);
+}
+
+struct BadObj {
+    const char* name;
+    const char* text;
+    const char* reason;
+};
+
+class ObjImportRejects : public testing::TestWithParam<BadObj> {};
+
+TEST_P(ObjImportRejects, LeavesTheModelAlone) {
+    Model model = twoPartModel();
+    std::istringstream in(GetParam().text);
+    std::string reason = readObj(in, model, {});
+    EXPECT_NE(reason.find(GetParam().reason), std::string::npos) << reason;
+    expectSameFloats(model, twoPartModel());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ObjImportRejects,
+    testing::Values(BadObj{"TooFew", "v 1 1 1\n",
+                           "its vertex count 1 differs from the selection's 7"},
+                    BadObj{"TooMany",
+                           "v 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\n"
+                           "v 1 1 1\nv 1 1 1\nv 1 1 1\n",
+                           "its vertex count 8 differs"},
+                    BadObj{"ShortVertex", "v 1 1 1\nv 1 1\n", "line 2: a v line"},
+                    BadObj{"NotANumber", "v 1 1 1\n\nv 1 x 1\n", "line 3: a v line"},
+                    BadObj{"TrailingJunk", "v 1 1 1.5q\n", "line 1: a v line"},
+                    BadObj{"EmptyVt", "vt\n", "line 1: a vt line"},
+                    BadObj{"OutOfRange", "v 1 1 1e50\n", "line 1: a v line"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct SelectionCase {
+    ObjSelection selection;
+    const char* reason; // empty when valid
+};
+
+class Selections : public testing::TestWithParam<SelectionCase> {};
+
+TEST_P(Selections, AreChecked) {
+    EXPECT_EQ(checkSelection(twoPartModel(), GetParam().selection), GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Selections,
+    testing::Values(SelectionCase{{}, ""}, SelectionCase{{1, {}}, ""}, SelectionCase{{1, 1}, ""},
+                    SelectionCase{{2, {}}, "part 2 is not in the model (part count 2)"},
+                    SelectionCase{{-1, {}}, "part -1 is not in the model (part count 2)"},
+                    SelectionCase{{0, 1}, "segment 1 is not in part 0 (segment count 1)"},
+                    SelectionCase{{{}, 0}, "a segment needs its part"}));
+
+TEST(Selections, CoverSegmentsInModelOrder) {
+    using Pairs = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(selectedSegments(twoPartModel(), {}), (Pairs{{0, 0}, {1, 0}, {1, 1}}));
+    EXPECT_EQ(selectedSegments(twoPartModel(), {1, {}}), (Pairs{{1, 0}, {1, 1}}));
+    EXPECT_EQ(selectedSegments(twoPartModel(), {1, 0}), (Pairs{{1, 0}}));
+}
+
+} // namespace
+} // namespace vw

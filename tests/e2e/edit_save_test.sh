@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Starts the real editor under Xvfb on a generated model and edits it as a person would:
+# box-selects the left segment's vertices on the XY tab, types "v", drags them, saves with
+# Ctrl+S, drags once more and leaves with File > Exit. The saved file must differ from the
+# original only in that segment's position block, by the first drag alone.
+#
+#   edit_save_test.sh VERTWRIGHT E2E_MODEL_TOOL
+set -euo pipefail
+editor=$1
+tool=$2
+work=$(mktemp -d)
+export HOME=$work
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+xvfb_pid=
+editor_pid=
+
+cleanup() {
+    [ -n "$editor_pid" ] && kill "$editor_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    local shot=$PWD/e2e-failure.png
+    import -window root "$shot" 2>/dev/null && echo "screenshot: $shot" >&2
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Xvfb picks a free display number itself and reports it.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(cat "$work/display")
+
+"$tool" make "$work/model.ebo"
+cp "$work/model.ebo" "$work/original.ebo"
+
+"$editor" "$work/model.ebo" >"$work/editor.log" 2>&1 &
+editor_pid=$!
+
+pointer() { # x y: move, then give Qt a moment to see the move on its own
+    xdotool mousemove "$1" "$2"
+    sleep 0.15
+}
+drag() { # x1 y1 x2 y2: left-button drag in small steps
+    pointer "$1" "$2"
+    xdotool mousedown 1
+    sleep 0.15
+    local steps=6
+    for i in $(seq $steps); do
+        pointer $(($1 + ($3 - $1) * i / steps)) $(($2 + ($4 - $2) * i / steps))
+    done
+    xdotool mouseup 1
+    sleep 0.3
+}
+
+# The splash sits centred on the screen: "L" closes it (its timer would after five seconds).
+xdotool search --sync --name "^Vertwright V0.2$" >/dev/null
+sleep 0.5
+pointer 640 512
+xdotool key L
+
+box=
+for _ in $(seq 60); do
+    import -window root "$work/shot.png"
+    if box=$("$tool" locate "$work/shot.png" 2>/dev/null); then
+        break
+    fi
+    box=
+    sleep 0.25
+done
+[ -n "$box" ] || fail "the model's vertex marks never showed"
+read -r left top right bottom cx cy <<<"$box"
+
+# Without a window manager nothing has the focus until a click: click beside the marks.
+pointer $((right + 20)) $((bottom + 20))
+xdotool click 1
+sleep 0.3
+
+drag "$left" "$top" "$right" "$bottom"
+import -window root "$work/shot.png"
+count=$("$tool" selected "$work/shot.png")
+[ "$count" -eq 9 ] || fail "box selection selected $count marks, not 9"
+
+# 30 x 15 pixels are 450 x 225 twips: 4.5 and 2.25 model units at zoom 100.
+xdotool key v
+sleep 0.2
+drag "$cx" "$cy" $((cx + 30)) $((cy + 15))
+xdotool key ctrl+s
+sleep 1
+
+# An edit after the save, then Exit: it must end at once and save nothing more.
+drag $((cx + 30)) $((cy + 15)) $((cx + 50)) $((cy + 25))
+xdotool key alt+f
+sleep 0.4
+xdotool key x
+for _ in $(seq 50); do
+    kill -0 "$editor_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$editor_pid" 2>/dev/null && fail "File > Exit did not end the editor"
+editor_pid=
+
+"$tool" check "$work/original.ebo" "$work/model.ebo" 4.5 2.25 || fail "the saved model is wrong"
+echo "PASS"

@@ -1,0 +1,353 @@
+// Corrupt, short and missing files: every load fails with result 0 and changes nothing.
+#include "model/ebo_loader.h"
+#include "support/ebo_builder.h"
+#include "support/temp_dir.h"
+#include "support/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+using namespace vw;
+using namespace vw::test;
+
+namespace {
+
+int32_t i32In(const std::vector<uint8_t>& bytes, size_t at) {
+    return static_cast<int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+void putI32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+void putI16(std::vector<uint8_t>& bytes, size_t at, int16_t value) {
+    bytes[at] = static_cast<uint8_t>(value);
+    bytes[at + 1] = static_cast<uint8_t>(static_cast<uint16_t>(value) >> 8);
+}
+
+// A model that a failed load must leave exactly as it is.
+Model earlierModel() {
+    Model model;
+    model.Parts.resize(2);
+    model.Parts[1].segments.resize(1);
+    model.Parts[1].segments[0].verts.resize(3);
+    model.Parts[1].segments[0].verts[2].x = 42;
+    model.Parts[1].segments[0].posBlockAt = 77;
+    model.fileVersion = 4;
+    model.modelFormat = 3;
+    model.modelPath = "earlier.ebo";
+    model.baseMeshes[2].deltaSlot = {5};
+    return model;
+}
+
+void expectRejected(const BuiltEbo& built) {
+    Model model = earlierModel();
+    EXPECT_EQ(parseModel(model, {built.model, built.baseMesh, built.offsets}), 0);
+    EXPECT_EQ(model, earlierModel());
+}
+
+EboSpec plainSpec() {
+    EboSpec spec;
+    spec.parts = {{{gridSegment(3, 2), gridSegment(2, 2, 1.0f)}}, {{gridSegment(2, 3, 2.0f)}}};
+    return spec;
+}
+
+EboSpec version6Spec() {
+    EboSpec spec = plainSpec();
+    spec.fileVersion = 6;
+    spec.parts[0].segments[0].headerSkips = {};
+    return spec;
+}
+
+EboSpec deltaSpec() {
+    EboSpec spec;
+    spec.modelFormat = 0;
+    for (int p = 0; p < 4; ++p)
+        spec.deltaParts[p] = simpleDeltaPart(3 + p, 10.0f * p);
+    spec.deltaParts[0].deltaSlot[2] = 3; // slot 3 needs 12 floats: a padding record follows
+    return spec;
+}
+
+// Offsets of fields the corruptions aim at.
+constexpr size_t kPlainSegmentCount = 124 + 28;
+constexpr size_t kPlainVertexCount = 124 + 172 + 128 * 2;
+constexpr size_t kVersion6Table = 124 + 164 + 112 * 2;
+
+size_t version6Header(const BuiltEbo& built) {
+    return static_cast<size_t>(i32In(built.model, kVersion6Table));
+}
+
+size_t firstMarker(const BuiltEbo& built) {
+    const uint8_t marker[] = {0x66, 0x66, 0x66, 0x00};
+    return static_cast<size_t>(
+        std::search(built.model.begin(), built.model.end(), marker, marker + 4) -
+        built.model.begin());
+}
+
+// Where reading goes on after a part's delta block: its padding record or texture word.
+size_t deltaEnd(const BuiltEbo& built, size_t part) {
+    const BlockPositions& at = built.positions[part][0];
+    return static_cast<size_t>(at.posBlockAt - 1 + at.posBlockBytes);
+}
+
+struct Corruption {
+    const char* name;
+    EboSpec (*spec)();
+    std::function<void(BuiltEbo&)> corrupt;
+};
+
+class Corrupted : public testing::TestWithParam<Corruption> {};
+
+TEST_P(Corrupted, FailsWithoutChangingTheModel) {
+    BuiltEbo built = buildEbo(GetParam().spec());
+    {
+        Model model;
+        ASSERT_NE(parseModel(model, {built.model, built.baseMesh, built.offsets}), 0)
+            << "the uncorrupted file must load";
+    }
+    GetParam().corrupt(built);
+    expectRejected(built);
+}
+
+const Corruption kCorruptions[] = {
+    {"UnloadableFormat", plainSpec, [](BuiltEbo& b) { putI16(b.model, 40, 1); }},
+    {"NegativeFormat", plainSpec, [](BuiltEbo& b) { putI16(b.model, 40, -1); }},
+    {"NoParts", plainSpec, [](BuiltEbo& b) { putI16(b.model, 42, 0); }},
+    {"NegativeParts", plainSpec, [](BuiltEbo& b) { putI16(b.model, 42, -3); }},
+    {"MorePartsThanTheFileHolds", plainSpec, [](BuiltEbo& b) { putI16(b.model, 42, 3); }},
+    {"NoSegments", plainSpec, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0); }},
+    {"NegativeSegments", plainSpec, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, -2); }},
+    {"HugeSegments", plainSpec,
+     [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0x7fffffff); }},
+    {"NegativeVertexCount", plainSpec, [](BuiltEbo& b) { putI32(b.model, kPlainVertexCount, -1); }},
+    {"HugeVertexCount", plainSpec,
+     [](BuiltEbo& b) { putI32(b.model, kPlainVertexCount, 0x7fffffff); }},
+    {"NegativeStripSize", plainSpec,
+     [](BuiltEbo& b) { putI32(b.model, b.positions[0][0].stripBlockAt - 25, -2); }},
+    {"HugeStripSize", plainSpec,
+     [](BuiltEbo& b) { putI32(b.model, b.positions[0][0].stripBlockAt - 25, 0x7ffffffe); }},
+
+    {"Version6NoSegments", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0); }},
+    {"Version6HugeSegments", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0x7fffffff); }},
+    {"Version6HeaderPastEnd", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, kVersion6Table, static_cast<int32_t>(b.model.size())); }},
+    {"Version6NegativeHeader", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, kVersion6Table, -8); }},
+    {"Version6StopWordNeverFound", version6Spec,
+     [](BuiltEbo& b) {
+         // The tag 5 sits just before the end; only noise follows it.
+         const size_t at = b.model.size() - 12;
+         putI32(b.model, at, 5);
+         putI32(b.model, kVersion6Table, static_cast<int32_t>(at));
+     }},
+    {"Version6PositionsPastEnd", version6Spec,
+     [](BuiltEbo& b) {
+         putI32(b.model, version6Header(b) + 12, static_cast<int32_t>(b.model.size()));
+     }},
+    {"Version6PositionOffsetOverflows", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 12, 0x7ffffff0); }},
+    {"Version6NegativePositionOffset", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 12, -100); }},
+    {"Version6UvsPastEnd", version6Spec,
+     [](BuiltEbo& b) {
+         putI32(b.model, version6Header(b) + 24, static_cast<int32_t>(b.model.size()) - 30);
+     }},
+    {"Version6StripPastEnd", version6Spec,
+     [](BuiltEbo& b) {
+         putI32(b.model, version6Header(b) + 28, static_cast<int32_t>(b.model.size()) - 24);
+     }},
+    {"Version6NegativeVertexCount", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 32, -1); }},
+    {"Version6HugeVertexCount", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 32, 0x40000000); }},
+    {"Version6NegativeStrip", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 36, -3); }},
+    {"Version6HugeStrip", version6Spec,
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 36, 0x7fffffff); }},
+
+    {"DeltaMarkerMissing", deltaSpec, [](BuiltEbo& b) { putI32(b.model, firstMarker(b), 7); }},
+    {"DeltaNegativeSize", deltaSpec, [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 8, -4); }},
+    {"DeltaHugeSize", deltaSpec,
+     [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 8, 0x7fffffff); }},
+    {"DeltaNegativeOffset", deltaSpec,
+     [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 12, -1); }},
+    {"DeltaBlockRunsPastEnd", deltaSpec,
+     [](BuiltEbo& b) {
+         putI32(b.model, firstMarker(b) + 12, static_cast<int32_t>(b.model.size()) - 8);
+     }},
+    {"DeltaNegativePadding", deltaSpec, [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 0), -8); }},
+    {"DeltaHugePadding", deltaSpec,
+     [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 0), 0x7fffffff); }},
+    {"DeltaNegativeTextureCount", deltaSpec,
+     [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 1), -2); }},
+    {"DeltaHugeTextureCount", deltaSpec,
+     [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 1), 0x10000000); }},
+    {"OffsetsFileShort", deltaSpec, [](BuiltEbo& b) { b.offsets.resize(100); }},
+    {"OffsetsFileEmpty", deltaSpec, [](BuiltEbo& b) { b.offsets.clear(); }},
+    {"BaseMeshFileEmpty", deltaSpec, [](BuiltEbo& b) { b.baseMesh.clear(); }},
+    {"BasePositionZero", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 0, 0); }},
+    {"BasePositionPastEnd", deltaSpec,
+     [](BuiltEbo& b) { putI32(b.offsets, 0, static_cast<int32_t>(b.baseMesh.size())); }},
+    {"NegativeBaseCount", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 4, -1); }},
+    {"MoreBasePositionsThanSlots", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 12, 2); }},
+    {"NoDeltaSlots", deltaSpec,
+     [](BuiltEbo& b) {
+         putI32(b.offsets, 4, 0);
+         putI32(b.offsets, 12, 0);
+     }},
+    {"NegativeDeltaSlot", deltaSpec,
+     [](BuiltEbo& b) { putI16(b.baseMesh, static_cast<size_t>(i32In(b.offsets, 8)) - 1, -1); }},
+    {"MoreTextureCoordinatesThanVertices", deltaSpec,
+     [](BuiltEbo& b) { putI32(b.offsets, 20, 4); }},
+    {"HugeBaseStrip", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 28, 0x7fffffff); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, Corrupted, testing::ValuesIn(kCorruptions),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Offsets that lead back over the same bytes cannot make a load run on and on: 32,767 parts
+// that all start at the one part block of a file stop the load instead of loading 32,767 copies.
+TEST(Rereading, PartsThatAllStartAtTheSameBlockFail) {
+    EboSpec spec;
+    spec.fileVersion = 6;
+    SegmentSpec skipped = gridSegment(2, 2);
+    skipped.tag = 4;
+    spec.parts = {{{skipped}}};
+    BuiltEbo built = buildEbo(spec);
+    Model model;
+    ASSERT_EQ(parseModel(model, {built.model, {}, {}}), 6);
+    putI16(built.model, 42, 32767);
+    expectRejected(built);
+}
+
+// The bytes a loader needs: up to the end of the last strip, or for the delta layout up to the
+// last texture word (the builder ends that file with 16 bytes of noise).
+size_t neededBytes(const EboSpec& spec, const BuiltEbo& built) {
+    if (!built.offsets.empty())
+        return built.model.size() - 16;
+    size_t end = 0;
+    for (size_t p = 0; p < spec.parts.size(); ++p) {
+        for (size_t s = 0; s < spec.parts[p].segments.size(); ++s) {
+            const size_t stripAt = static_cast<size_t>(built.positions[p][s].stripBlockAt - 1);
+            end = std::max(end, stripAt + 2 * spec.parts[p].segments[s].strip.size());
+        }
+    }
+    return end;
+}
+
+class Truncated : public testing::TestWithParam<EboSpec (*)()> {};
+
+// Every prefix short of the bytes the loader needs fails; the full need loads.
+TEST_P(Truncated, EveryShortPrefixFails) {
+    const EboSpec spec = GetParam()();
+    const BuiltEbo full = buildEbo(spec);
+    const size_t needed = neededBytes(spec, full);
+    for (size_t length = 0; length < needed; ++length) {
+        BuiltEbo built = full;
+        built.model.resize(length);
+        expectRejected(built);
+        if (HasFailure())
+            FAIL() << "a prefix of " << length << " bytes was accepted";
+    }
+    BuiltEbo built = full;
+    built.model.resize(needed);
+    Model model;
+    EXPECT_NE(parseModel(model, {built.model, built.baseMesh, built.offsets}), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, Truncated, testing::Values(plainSpec, version6Spec, deltaSpec));
+
+TEST(Truncated, EveryShortCompanionFails) {
+    const BuiltEbo full = buildEbo(deltaSpec());
+    for (size_t length = 0; length < 128; ++length) {
+        BuiltEbo built = full;
+        built.offsets.resize(length);
+        expectRejected(built);
+    }
+    for (size_t length = 0; length + 12 < full.baseMesh.size(); ++length) {
+        BuiltEbo built = full;
+        built.baseMesh.resize(length);
+        expectRejected(built);
+    }
+}
+
+// Loading from files: the earlier model, its path and its working copy survive a failed load.
+class FailedLoad : public testing::Test {
+protected:
+    void SetUp() override {
+        good = buildEbo(plainSpec());
+        goodPath = workspace.put(good, "good.ebo");
+        ASSERT_EQ(loadModel(model, goodPath, workspace.folders), 2);
+        loaded = model;
+    }
+
+    void expectNothingChanged(const std::string& path) {
+        EXPECT_EQ(loadModel(model, path, workspace.folders), 0);
+        EXPECT_EQ(model, loaded);
+        EXPECT_EQ(model.modelPath, goodPath);
+        EXPECT_EQ(readBytes(workspace.folders.workingCopy), good.model);
+    }
+
+    Workspace workspace;
+    BuiltEbo good;
+    std::string goodPath;
+    Model model;
+    Model loaded;
+};
+
+TEST_F(FailedLoad, ShortFile) {
+    BuiltEbo bad = good;
+    bad.model.resize(300);
+    expectNothingChanged(workspace.put(bad, "bad.ebo"));
+}
+
+TEST_F(FailedLoad, MissingFileOrFolder) {
+    expectNothingChanged((workspace.dir / "models" / "absent.ebo").string());
+    expectNothingChanged((workspace.dir / "models").string());
+}
+
+TEST_F(FailedLoad, MissingOrShortCompanionFiles) {
+    const BuiltEbo delta = buildEbo(deltaSpec());
+    const std::string path = workspace.put(delta, "head5.ebo");
+    std::filesystem::remove(workspace.folders.programDir / "misc5.dat");
+    expectNothingChanged(path);
+
+    workspace.put(delta, "head5.ebo");
+    std::filesystem::remove(workspace.folders.programDir / "lod" / "base_lod5.ebo");
+    expectNothingChanged(path);
+
+    workspace.put(delta, "head5.ebo");
+    writeBytes(workspace.folders.programDir / "misc5.dat",
+               std::vector<uint8_t>(delta.offsets.begin(), delta.offsets.begin() + 120));
+    expectNothingChanged(path);
+}
+
+TEST_F(FailedLoad, WorkingCopyCannotBeWritten) {
+    const std::string otherPath = workspace.put(buildEbo(version6Spec()), "other.ebo");
+    ModelFolders blocked = workspace.folders;
+    blocked.workingCopy = workspace.dir / "no-such-folder" / "current.tmp";
+    EXPECT_EQ(loadModel(model, otherPath, blocked), 0);
+    EXPECT_EQ(model, loaded);
+
+    blocked.workingCopy = workspace.dir / "models"; // a folder stands where the file would go
+    EXPECT_EQ(loadModel(model, otherPath, blocked), 0);
+    EXPECT_EQ(model, loaded);
+}
+
+TEST_F(FailedLoad, TheNextGoodLoadReplacesEverything) {
+    const EboSpec spec = version6Spec();
+    const BuiltEbo other = buildEbo(spec);
+    const std::string otherPath = workspace.put(other, "other.ebo");
+    ASSERT_EQ(loadModel(model, otherPath, workspace.folders), 6);
+    EXPECT_EQ(model.modelPath, otherPath);
+    EXPECT_EQ(model.fileVersion, 6);
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy), other.model);
+}
+
+} // namespace

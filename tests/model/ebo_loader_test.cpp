@@ -1,0 +1,371 @@
+#include "model/ebo_loader.h"
+#include "support/ebo_builder.h"
+#include "support/temp_dir.h"
+#include "support/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+using namespace vw;
+using namespace vw::test;
+
+namespace {
+
+uint32_t bitsOf(float value) {
+    return std::bit_cast<uint32_t>(value);
+}
+
+void expectPositions(const Segment& segment, const BlockPositions& at) {
+    EXPECT_EQ(segment.posBlockAt, at.posBlockAt);
+    EXPECT_EQ(segment.uvBlockAt, at.uvBlockAt);
+    EXPECT_EQ(segment.colorBlockAt, at.colorBlockAt);
+    EXPECT_EQ(segment.stripBlockAt, at.stripBlockAt);
+}
+
+// Every value bit for bit as the file holds it, y negated; colours only where the layout has them.
+void expectSegment(const Segment& segment, const SegmentSpec& spec, bool hasColour) {
+    ASSERT_EQ(segment.verts.size(), spec.verts.size());
+    for (size_t i = 0; i < spec.verts.size(); ++i) {
+        SCOPED_TRACE("vertex " + std::to_string(i));
+        const Vertex& got = segment.verts[i];
+        const FileVertex& want = spec.verts[i];
+        EXPECT_EQ(bitsOf(got.x), bitsOf(want.x));
+        EXPECT_EQ(bitsOf(got.y), bitsOf(-want.y));
+        EXPECT_EQ(bitsOf(got.z), bitsOf(want.z));
+        EXPECT_EQ(bitsOf(got.u), bitsOf(want.u));
+        EXPECT_EQ(bitsOf(got.v), bitsOf(want.v));
+        EXPECT_EQ(got.red, hasColour ? want.red : 0);
+        EXPECT_EQ(got.green, hasColour ? want.green : 0);
+        EXPECT_EQ(got.blue, hasColour ? want.blue : 0);
+        EXPECT_EQ(got.alpha, hasColour ? want.alpha : 0);
+        EXPECT_EQ(got.selected, 0);
+    }
+    EXPECT_EQ(segment.strip, spec.strip);
+}
+
+void expectParts(const Model& model, const EboSpec& spec, const BuiltEbo& built, bool hasColour) {
+    ASSERT_EQ(model.Parts.size(), spec.parts.size());
+    for (size_t p = 0; p < spec.parts.size(); ++p) {
+        ASSERT_EQ(model.Parts[p].segments.size(), spec.parts[p].segments.size());
+        for (size_t s = 0; s < spec.parts[p].segments.size(); ++s) {
+            SCOPED_TRACE("part " + std::to_string(p) + " segment " + std::to_string(s));
+            const SegmentSpec& segmentSpec = spec.parts[p].segments[s];
+            const Segment& segment = model.Parts[p].segments[s];
+            expectPositions(segment, built.positions[p][s]);
+            if (segmentSpec.tag == 5 || spec.fileVersion != 6)
+                expectSegment(segment, segmentSpec, hasColour);
+            else
+                EXPECT_TRUE(segment.verts.empty() && segment.strip.empty());
+        }
+    }
+}
+
+SegmentSpec markedSegment() {
+    SegmentSpec segment;
+    segment.verts = {{1.5f, 2.0f, -3.0f, 0.25f, 0.75f, 30, 20, 10, 40},
+                     {-7.0f, 0.0f, 1e-3f, -2.0f, 3.5f, 255, 1, 128, 0}};
+    segment.strip = {0, 1, 1}; // 6 bytes: the strip ends off a multiple of 4
+    return segment;
+}
+
+EboSpec plainSpec(int16_t format) {
+    EboSpec spec;
+    spec.modelFormat = format;
+    spec.parts = {{{markedSegment(), gridSegment(4, 3)}}, {{gridSegment(2, 2, 5.0f)}}};
+    return spec;
+}
+
+uint8_t parse(Model& model, const BuiltEbo& built) {
+    return parseModel(model, {built.model, built.baseMesh, built.offsets});
+}
+
+class PlainLayout : public testing::TestWithParam<int16_t> {};
+
+TEST_P(PlainLayout, ReadsEveryFieldAndRecordsBlockPositions) {
+    const EboSpec spec = plainSpec(GetParam());
+    const BuiltEbo built = buildEbo(spec);
+    Workspace workspace;
+    const std::string path = workspace.put(built);
+    Model model;
+    model.curPart = 1;
+    model.curSeg = 2;
+
+    ASSERT_EQ(loadModel(model, path, workspace.folders), GetParam());
+    EXPECT_EQ(model.fileVersion, spec.fileVersion);
+    EXPECT_EQ(model.modelFormat, GetParam());
+    EXPECT_EQ(model.modelPath, path);
+    EXPECT_EQ(model.curPart, 1);
+    EXPECT_EQ(model.curSeg, 2);
+    expectParts(model, spec, built, true);
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PlainLayout, testing::Values(2, 3));
+
+TEST(PlainLayout, FileColourBytesAreBlueGreenRedAlpha) {
+    Model model;
+    ASSERT_EQ(parse(model, buildEbo(plainSpec(2))), 2);
+    const Vertex& v = model.Parts[0].segments[0].verts[0];
+    EXPECT_EQ(v.blue, 10);
+    EXPECT_EQ(v.green, 20);
+    EXPECT_EQ(v.red, 30);
+    EXPECT_EQ(v.alpha, 40);
+    EXPECT_EQ(v.x, 1.5f);
+    EXPECT_EQ(v.y, -2.0f);
+    EXPECT_EQ(v.z, -3.0f);
+    EXPECT_TRUE(std::signbit(model.Parts[0].segments[0].verts[1].y)); // the file's 0.0 is -0.0
+}
+
+struct StripSize {
+    int32_t bytes;
+    size_t entries;
+};
+
+class PlainStripSize : public testing::TestWithParam<StripSize> {};
+
+// The entry count halves the byte count, ties to even; the segment after it must still be found,
+// whichever way the strip's end falls against the 4-byte padding.
+TEST_P(PlainStripSize, RoundsHalvesToEvenAndKeepsTheNextSegmentInPlace) {
+    EboSpec spec;
+    SegmentSpec strip = gridSegment(2, 2);
+    strip.strip.assign(GetParam().entries, 1);
+    strip.stripBytes = GetParam().bytes;
+    spec.parts = {{{strip, gridSegment(3, 2, 2.0f)}}, {{gridSegment(2, 3, 4.0f)}}};
+    const BuiltEbo built = buildEbo(spec);
+    Model model;
+    ASSERT_EQ(parse(model, built), 2);
+    EXPECT_EQ(model.Parts[0].segments[0].strip.size(), GetParam().entries);
+    expectParts(model, spec, built, true);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PlainStripSize,
+                         testing::Values(StripSize{10, 5}, StripSize{6, 3}, StripSize{5, 2},
+                                         StripSize{7, 4}, StripSize{1, 0}, StripSize{3, 2},
+                                         StripSize{0, 0}, StripSize{8, 4}));
+
+struct Version6Case {
+    int16_t modelFormat;
+    std::vector<int32_t> headerSkips;
+    int32_t headerStop;
+};
+
+class Version6Layout : public testing::TestWithParam<Version6Case> {};
+
+TEST_P(Version6Layout, ReadsWhateverTheFormatWordAndFindsTheStopWord) {
+    EboSpec spec;
+    spec.fileVersion = 6;
+    spec.modelFormat = GetParam().modelFormat;
+    SegmentSpec first = markedSegment();
+    first.headerSkips = GetParam().headerSkips;
+    first.headerStop = GetParam().headerStop;
+    spec.parts = {{{first, gridSegment(3, 3)}}, {{gridSegment(2, 2, 1.0f)}}};
+    const BuiltEbo built = buildEbo(spec);
+    Model model;
+    ASSERT_EQ(parse(model, built), 6);
+    EXPECT_EQ(model.modelFormat, GetParam().modelFormat);
+    expectParts(model, spec, built, false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, Version6Layout,
+                         testing::Values(Version6Case{2, {7, -3}, 1}, Version6Case{0, {}, 2},
+                                         Version6Case{3, {0, 3, 4, 5, 0x00666666}, 2},
+                                         Version6Case{9, {-1}, 1}, Version6Case{1, {}, 1}));
+
+TEST(Version6Layout, SegmentsWithAnotherTagStayEmptyAndDoNotMoveTheNextPart) {
+    EboSpec spec;
+    spec.fileVersion = 6;
+    SegmentSpec skipped = gridSegment(2, 2);
+    skipped.tag = 4;
+    SegmentSpec skippedLast = gridSegment(2, 2);
+    skippedLast.tag = 0;
+    spec.parts = {{{gridSegment(3, 2), skipped, markedSegment()}},
+                  {{gridSegment(2, 3, 1.0f), skippedLast}},
+                  {{gridSegment(4, 2, 2.0f)}}};
+    const BuiltEbo built = buildEbo(spec);
+    Model model;
+    ASSERT_EQ(parse(model, built), 6);
+    expectParts(model, spec, built, false);
+    EXPECT_EQ(model.Parts[0].segments[1].posBlockAt, 0);
+    EXPECT_EQ(model.Parts[1].segments[1].uvBlockAt, 0);
+}
+
+// Base values and deltas chosen so that every sum is exact.
+DeltaPartSpec deltaPart(int vertexCount, float offset) {
+    DeltaPartSpec part = simpleDeltaPart(vertexCount, offset);
+    part.textureWord = 2;
+    return part;
+}
+
+EboSpec deltaSpec() {
+    EboSpec spec;
+    spec.modelFormat = 0;
+    spec.partCount = 1;
+    spec.deltaParts = {deltaPart(4, 0), deltaPart(3, 10), deltaPart(6, 20), deltaPart(2, 30)};
+    spec.deltaParts[1].textureWord = 0x00050000;
+    spec.deltaParts[2].wordsBeforeMarker = 0;
+    spec.deltaParts[3].wordsBeforeMarker = 9;
+    return spec;
+}
+
+void expectDeltaPart(const Segment& segment, const BaseMesh& mesh, const DeltaPartSpec& spec,
+                     const BlockPositions& at) {
+    EXPECT_EQ(mesh.basePos, spec.basePos);
+    EXPECT_EQ(mesh.deltaSlot, spec.deltaSlot);
+    EXPECT_EQ(segment.strip, spec.strip);
+    EXPECT_EQ(segment.posBlockAt, at.posBlockAt);
+    EXPECT_EQ(segment.posBlockBytes, at.posBlockBytes);
+    EXPECT_EQ(segment.uvBlockAt, 0);
+    EXPECT_EQ(segment.colorBlockAt, 0);
+    EXPECT_EQ(segment.stripBlockAt, 0);
+    std::vector<float> deltas = spec.deltas;
+    deltas.resize(3 * (*std::max_element(spec.deltaSlot.begin(), spec.deltaSlot.end()) + 1), 0.0f);
+    ASSERT_EQ(segment.verts.size(), spec.deltaSlot.size());
+    for (size_t k = 0; k < segment.verts.size(); ++k) {
+        SCOPED_TRACE("vertex " + std::to_string(k));
+        const Vertex& v = segment.verts[k];
+        const size_t slot = 3 * static_cast<size_t>(spec.deltaSlot[k]);
+        if (3 * k < spec.basePos.size()) {
+            EXPECT_EQ(v.x, spec.basePos[3 * k] + deltas[slot]);
+            EXPECT_EQ(v.y, -(spec.basePos[3 * k + 1] + deltas[slot + 1]));
+            EXPECT_EQ(v.z, spec.basePos[3 * k + 2] + deltas[slot + 2]);
+        } else {
+            EXPECT_TRUE(v.x == 0 && v.y == 0 && v.z == 0);
+        }
+        if (2 * k < spec.baseUv.size()) {
+            EXPECT_EQ(v.u, spec.baseUv[2 * k]);
+            EXPECT_EQ(v.v, spec.baseUv[2 * k + 1]);
+        }
+        EXPECT_EQ(v.selected, 0);
+    }
+}
+
+void expectDeltaModel(const Model& model, const EboSpec& spec, const BuiltEbo& built) {
+    ASSERT_EQ(model.Parts.size(), 4u);
+    for (size_t p = 0; p < 4; ++p) {
+        SCOPED_TRACE("part " + std::to_string(p));
+        ASSERT_EQ(model.Parts[p].segments.size(), 1u);
+        expectDeltaPart(model.Parts[p].segments[0], model.baseMeshes[p], spec.deltaParts[p],
+                        built.positions[p][0]);
+    }
+}
+
+TEST(DeltaLayout, AddsDeltasToTheBaseMeshOfTheCompanionFiles) {
+    const EboSpec spec = deltaSpec();
+    const BuiltEbo built = buildEbo(spec);
+    Workspace workspace;
+    const std::string path = workspace.put(built, "head2.ebo");
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
+    EXPECT_EQ(model.modelFormat, 0);
+    expectDeltaModel(model, spec, built);
+}
+
+TEST(DeltaLayout, TheFifthCharacterFromTheEndPicksTheCompanions) {
+    Workspace workspace;
+    EboSpec two = deltaSpec();
+    EboSpec seven = deltaSpec();
+    seven.deltaParts[0] = deltaPart(5, 40);
+    const std::string twoPath = workspace.put(buildEbo(two), "head2.ebo");
+    const std::string sevenPath = workspace.put(buildEbo(seven), "x7.ebo");
+
+    Model model;
+    ASSERT_EQ(loadModel(model, sevenPath, workspace.folders), 10);
+    EXPECT_EQ(model.baseMeshes[0].basePos, seven.deltaParts[0].basePos);
+    ASSERT_EQ(loadModel(model, twoPath, workspace.folders), 10);
+    EXPECT_EQ(model.baseMeshes[0].basePos, two.deltaParts[0].basePos);
+}
+
+TEST(DeltaLayout, CompanionFilesAreNamedByCharacterNotByte) {
+    const auto files = companionFiles("/m/t\xC3\xA9.ebo", "/p"); // "té.ebo"
+    ASSERT_TRUE(files);
+    EXPECT_EQ(files->baseMesh, std::filesystem::path("/p/lod/base_lod\xC3\xA9.ebo"));
+    EXPECT_EQ(files->offsets, std::filesystem::path("/p/misc\xC3\xA9.dat"));
+    EXPECT_FALSE(companionFiles(".ebo", "/p"));
+}
+
+struct Padding {
+    std::vector<int16_t> slots;
+    int32_t deltaFloats;
+    int32_t deltaBytes; // -1: 4 per float
+};
+
+class DeltaPadding : public testing::TestWithParam<Padding> {};
+
+// Whenever the delta count differs from the slots' need, a count-and-skip record follows the
+// block; reading it wrongly shows in the next part.
+TEST_P(DeltaPadding, ResizesTheDeltasAndSkipsTheRecordWhenCountsDiffer) {
+    EboSpec spec = deltaSpec();
+    DeltaPartSpec& part = spec.deltaParts[0];
+    part.deltaSlot = GetParam().slots;
+    part.basePos.resize(3 * part.deltaSlot.size(), 0.5f);
+    part.baseUv.resize(2 * part.deltaSlot.size(), 0.25f);
+    part.deltas.resize(static_cast<size_t>(GetParam().deltaFloats), 0.75f);
+    part.deltaBytes = GetParam().deltaBytes;
+    for (int32_t skip : {0, 3, 6}) {
+        part.skipBytes = skip;
+        const BuiltEbo built = buildEbo(spec);
+        Model model;
+        ASSERT_EQ(parse(model, built), 10);
+        expectDeltaModel(model, spec, built);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DeltaPadding,
+    testing::Values(Padding{{0, 1, 2}, 9, -1},    // 36 bytes, slots 0..2: no record
+                    Padding{{0, 3, 1}, 9, -1},    // slot 3 needs 12: padded with zeros
+                    Padding{{1, 0}, 9, -1},       // more deltas than slots: cut to 6
+                    Padding{{0, 1, 2}, 10, 38},   // 9.5 floats round to 10
+                    Padding{{0, 1, 2}, 8, 34},    // 8.5 floats round to 8
+                    Padding{{0, 1, 2}, 9, 37},    // 9.25 floats round to 9
+                    Padding{{0, 1, 2, 2}, 10, 39} // 9.75 floats round to 10
+                    ));
+
+TEST(DeltaLayout, TextureWordDecidesWhetherTextureDataFollows) {
+    for (int32_t word : {0x00050000, 0, 1, 7}) {
+        EboSpec spec = deltaSpec();
+        for (DeltaPartSpec& part : spec.deltaParts)
+            part.textureWord = word;
+        const BuiltEbo built = buildEbo(spec);
+        Model model;
+        ASSERT_EQ(parse(model, built), 10) << word;
+        expectDeltaModel(model, spec, built);
+    }
+}
+
+TEST(DeltaLayout, VerticesBeyondTheBasePositionsStayAtTheOrigin) {
+    EboSpec spec = deltaSpec();
+    spec.deltaParts[1].basePos.resize(3);
+    spec.deltaParts[1].baseUv.resize(4);
+    const BuiltEbo built = buildEbo(spec);
+    Model model;
+    ASSERT_EQ(parse(model, built), 10);
+    expectDeltaModel(model, spec, built);
+}
+
+TEST(DeltaLayout, SharedAndUnorderedSlots) {
+    EboSpec spec = deltaSpec();
+    spec.deltaParts[2].deltaSlot = {2, 0, 1, 0, 2, 1};
+    spec.deltaParts[2].deltas.resize(9);
+    const BuiltEbo built = buildEbo(spec);
+    Model model;
+    ASSERT_EQ(parse(model, built), 10);
+    expectDeltaModel(model, spec, built);
+}
+
+TEST(Layouts, Version6WinsOverTheDeltaFormatWord) {
+    EboSpec spec;
+    spec.fileVersion = 6;
+    spec.modelFormat = 0;
+    spec.parts = {{{gridSegment(2, 2)}}};
+    Workspace workspace;
+    Model model;
+    // No companion files exist: a version-6 file must not look for them.
+    EXPECT_EQ(loadModel(model, workspace.put(buildEbo(spec), "m.ebo"), workspace.folders), 6);
+    EXPECT_FALSE(usesCompanionFiles(buildEbo(spec).model));
+}
+
+} // namespace

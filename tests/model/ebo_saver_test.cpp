@@ -1,0 +1,443 @@
+#include "model/ebo_saver.h"
+#include "support/ebo_builder.h"
+#include "support/temp_dir.h"
+#include "support/workspace.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <fstream>
+
+using namespace vw;
+using namespace vw::test;
+
+namespace {
+
+EboSpec plainSpec(int16_t format) {
+    EboSpec spec;
+    spec.modelFormat = format;
+    SegmentSpec zeroY = gridSegment(3, 3);
+    zeroY.verts[4].y = 0.0f;
+    zeroY.verts[5].y = -0.0f;
+    spec.parts = {{{gridSegment(4, 3), zeroY}}, {{gridSegment(2, 2, 3.0f)}}};
+    return spec;
+}
+
+EboSpec version6Spec(int16_t format) {
+    EboSpec spec = plainSpec(format);
+    spec.fileVersion = 6;
+    SegmentSpec skipped = gridSegment(2, 2);
+    skipped.tag = 3;
+    spec.parts[0].segments.insert(spec.parts[0].segments.begin() + 1, skipped);
+    return spec;
+}
+
+EboSpec deltaSpec() {
+    EboSpec spec;
+    spec.modelFormat = 0;
+    for (int p = 0; p < 4; ++p)
+        spec.deltaParts[p] = simpleDeltaPart(4 + p, 4.0f * p);
+    spec.deltaParts[1].deltaSlot = {3, 0, 3, 1, 0}; // slot 2 unused, 0 and 3 shared
+    spec.deltaParts[1].deltas.resize(12);
+    spec.deltaParts[2].deltaSlot[5] = 7; // the file holds 18 deltas, fewer than 3 * 8
+    return spec;
+}
+
+struct SaveCase {
+    const char* name;
+    EboSpec (*spec)();
+    uint8_t result;
+};
+
+void PrintTo(const SaveCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const SaveCase kCases[] = {
+    {"Plain2", [] { return plainSpec(2); }, 2},
+    {"Plain3", [] { return plainSpec(3); }, 3},
+    {"Version6Format2", [] { return version6Spec(2); }, 6},
+    {"Version6Format0", [] { return version6Spec(0); }, 6},
+    {"Delta", deltaSpec, 10},
+};
+
+// Loads the case's model from real files, ready for saving.
+class Saving : public testing::TestWithParam<SaveCase> {
+protected:
+    void SetUp() override {
+        built = buildEbo(GetParam().spec());
+        path = workspace.put(built, "model2.ebo");
+        ASSERT_EQ(loadModel(model, path, workspace.folders), GetParam().result);
+    }
+
+    std::vector<uint8_t> saved() const { return readBytes(path); }
+
+    Workspace workspace;
+    BuiltEbo built;
+    std::string path;
+    Model model;
+};
+
+class RoundTrip : public Saving {};
+
+TEST_P(RoundTrip, AnUneditedSaveLeavesTheFileByteForByte) {
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(saved(), built.model);
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
+}
+
+// Delta sums are rounded, so only the layouts that store positions as they are round-trip.
+INSTANTIATE_TEST_SUITE_P(PlainBlocks, RoundTrip, testing::ValuesIn(kCases, kCases + 4),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Moves every vertex by exactly representable steps and changes every other value; in the delta
+// layout a vertex whose slot lies past the file's block stays, as no file could hold its move.
+void editEverything(Model& model) {
+    const Model loaded = model;
+    for (Part& part : model.Parts) {
+        for (Segment& segment : part.segments) {
+            for (Vertex& v : segment.verts) {
+                v.x += 1.0f;
+                v.y -= 2.0f;
+                v.z += 0.5f;
+                v.u += 0.25f;
+                v.v -= 0.125f;
+                v.red = static_cast<uint8_t>(v.red + 1);
+                v.green = static_cast<uint8_t>(v.green + 2);
+                v.blue = static_cast<uint8_t>(v.blue + 3);
+                v.alpha = static_cast<uint8_t>(v.alpha + 4);
+                v.selected = -1;
+            }
+        }
+    }
+    if (model.modelFormat == 0 && model.fileVersion != 6)
+        model.Parts[2].segments[0].verts[5] = loaded.Parts[2].segments[0].verts[5];
+}
+
+// The byte ranges a save may change: the blocks as the loader recorded them.
+std::vector<bool> writableBytes(const Model& model, size_t size) {
+    std::vector<bool> writable(size, false);
+    auto allow = [&](int32_t position, size_t length) {
+        for (size_t i = 0; position > 0 && i < length; ++i)
+            writable.at(static_cast<size_t>(position) - 1 + i) = true;
+    };
+    for (const Part& part : model.Parts) {
+        for (const Segment& segment : part.segments) {
+            const size_t n = segment.verts.size();
+            if (model.modelFormat == 0 && model.fileVersion != 6) {
+                allow(segment.posBlockAt, static_cast<size_t>(segment.posBlockBytes));
+                continue;
+            }
+            allow(segment.posBlockAt, 12 * n);
+            allow(segment.uvBlockAt, 8 * n);
+            allow(segment.colorBlockAt, 4 * n);
+        }
+    }
+    return writable;
+}
+
+TEST_P(Saving, EditsReachOnlyTheirBlocksAndLoadBack) {
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    const std::vector<uint8_t> after = saved();
+    ASSERT_EQ(after.size(), built.model.size());
+    const std::vector<bool> writable = writableBytes(model, after.size());
+    size_t changed = 0;
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (after[i] != built.model[i]) {
+            ++changed;
+            ASSERT_TRUE(writable[i]) << "byte " << i << " lies outside every block";
+        }
+    }
+    EXPECT_GT(changed, 0u);
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy), after);
+
+    Model reloaded;
+    ASSERT_EQ(loadModel(reloaded, path, workspace.folders), GetParam().result);
+    for (size_t p = 0; p < model.Parts.size(); ++p) {
+        for (size_t s = 0; s < model.Parts[p].segments.size(); ++s) {
+            const auto& want = model.Parts[p].segments[s].verts;
+            const auto& got = reloaded.Parts[p].segments[s].verts;
+            ASSERT_EQ(got.size(), want.size());
+            for (size_t i = 0; i < want.size(); ++i) {
+                EXPECT_EQ(got[i].x, want[i].x);
+                EXPECT_EQ(got[i].y, want[i].y);
+                EXPECT_EQ(got[i].z, want[i].z);
+                if (GetParam().result != 10) {
+                    EXPECT_EQ(got[i].u, want[i].u);
+                    EXPECT_EQ(got[i].v, want[i].v);
+                }
+                if (GetParam().result == 2 || GetParam().result == 3) {
+                    EXPECT_EQ(got[i].red, want[i].red);
+                }
+            }
+        }
+    }
+}
+
+TEST_P(Saving, TwoSavesInARowGiveTheSameFile) {
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    const std::vector<uint8_t> first = saved();
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(saved(), first);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, Saving, testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+uint32_t u32In(const std::vector<uint8_t>& bytes, size_t at) {
+    uint32_t value;
+    std::memcpy(&value, &bytes[at], 4);
+    return value;
+}
+
+float f32In(const std::vector<uint8_t>& bytes, size_t at) {
+    return std::bit_cast<float>(u32In(bytes, at));
+}
+
+TEST(PlainSave, AZeroYIsWrittenAsMinusZero) {
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainSpec(2)));
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    Segment& segment = model.Parts[0].segments[0];
+    segment.verts[1].y = 0.0f;
+    segment.verts[2].y = -0.0f;
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    const std::vector<uint8_t> bytes = readBytes(path);
+    const size_t at = static_cast<size_t>(segment.posBlockAt - 1);
+    EXPECT_EQ(u32In(bytes, at + 12 + 4), 0x80000000u);
+    EXPECT_EQ(u32In(bytes, at + 24 + 4), 0x00000000u);
+}
+
+TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
+    EboSpec spec;
+    spec.parts = {{{gridSegment(110, 100)}}}; // 11,000 vertices, 44,000 colour bytes
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(spec));
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    Model reloaded;
+    ASSERT_EQ(loadModel(reloaded, path, workspace.folders), 2);
+    model.Parts[0].segments[0].verts.back().selected = 0;
+    EXPECT_EQ(reloaded.Parts[0].segments[0].verts.back(), model.Parts[0].segments[0].verts.back());
+}
+
+TEST(Version6Save, AnotherFormatWordPatchesNothingButStillReplacesTheFile) {
+    Workspace workspace;
+    const BuiltEbo built = buildEbo(version6Spec(7));
+    const std::string path = workspace.put(built);
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 6);
+    editEverything(model);
+    writeBytes(path, {1, 2, 3}); // changed on disk by someone else meanwhile
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), built.model);
+}
+
+TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
+    Workspace workspace;
+    const EboSpec spec = deltaSpec();
+    const std::string path = workspace.put(buildEbo(spec), "head2.ebo");
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
+    Segment& segment = model.Parts[1].segments[0];
+    const BaseMesh& base = model.baseMeshes[1];
+    for (size_t k = 0; k < segment.verts.size(); ++k) {
+        segment.verts[k].x = base.basePos[3 * k] + 1.0f + static_cast<float>(k);
+        segment.verts[k].y = -(base.basePos[3 * k + 1] + 2.0f);
+        segment.verts[k].z = base.basePos[3 * k + 2] - 0.5f;
+    }
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    const std::vector<uint8_t> bytes = readBytes(path);
+    const size_t at = static_cast<size_t>(segment.posBlockAt - 1);
+    // Slots {3, 0, 3, 1, 0}: slot 0 from vertex 4, slot 1 from vertex 3, slot 2 unused, slot 3
+    // from vertex 2.
+    const float expectedX[] = {5.0f, 4.0f, 0.0f, 3.0f};
+    for (size_t slot = 0; slot < 4; ++slot) {
+        SCOPED_TRACE("slot " + std::to_string(slot));
+        const bool used = slot != 2;
+        EXPECT_EQ(f32In(bytes, at + 12 * slot), expectedX[slot]);
+        EXPECT_EQ(f32In(bytes, at + 12 * slot + 4), used ? 2.0f : 0.0f);
+        EXPECT_EQ(f32In(bytes, at + 12 * slot + 8), used ? -0.5f : 0.0f);
+    }
+}
+
+TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
+    Workspace workspace;
+    const BuiltEbo built = buildEbo(deltaSpec());
+    const std::string path = workspace.put(built, "head2.ebo");
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
+    Segment& segment = model.Parts[2].segments[0];
+    ASSERT_EQ(segment.posBlockBytes, 18 * 4);
+    for (size_t v = 0; v < 5; ++v) // vertex 5 has slot 7, past the block
+        segment.verts[v].x += 8.0f;
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    const std::vector<uint8_t> bytes = readBytes(path);
+    const size_t end = static_cast<size_t>(segment.posBlockAt - 1 + segment.posBlockBytes);
+    EXPECT_NE(f32In(bytes, end - 12), f32In(built.model, end - 12));
+    EXPECT_TRUE(std::equal(bytes.begin() + static_cast<long>(end), bytes.end(),
+                           built.model.begin() + static_cast<long>(end)));
+}
+
+// Moves the file cannot hold fail the save instead of vanishing; the file stays as it was.
+TEST(DeltaSave, AMoveTheFileHasNoRoomForFailsTheSave) {
+    EboSpec spec = deltaSpec();
+    spec.deltaParts[0].basePos.resize(3); // only vertex 0 of part 0 has a base position
+    Workspace workspace;
+    const BuiltEbo built = buildEbo(spec);
+    const std::string path = workspace.put(built, "head2.ebo");
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
+    const std::vector<uint8_t> loadedCopy = readBytes(workspace.folders.workingCopy);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "") << "unmoved vertices save";
+
+    Model pastBlock = model;
+    pastBlock.Parts[2].segments[0].verts[5].z = 1.0f;
+    EXPECT_EQ(saveModel(pastBlock, path, workspace.folders),
+              "vertex 5 of part 2 has moved, but the file has no room for its position");
+    Model withoutBase = model;
+    withoutBase.Parts[0].segments[0].verts[3].x = 99.0f;
+    EXPECT_EQ(saveModel(withoutBase, path, workspace.folders),
+              "vertex 3 of part 0 has moved, but the file has no room for its position");
+    EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy).size(), loadedCopy.size());
+}
+
+// A save that cannot complete reports why and leaves the model file as it was.
+class SaveFailure : public testing::Test {
+protected:
+    void SetUp() override {
+        built = buildEbo(plainSpec(2));
+        path = workspace.put(built);
+        ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+        editEverything(model);
+    }
+
+    // What is left in the model's folder besides the model: a failed save leaves no
+    // temporary file behind.
+    std::vector<std::string> strayFiles() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(workspace.dir / "models")) {
+            if (entry.path() != std::filesystem::path(path))
+                names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    Workspace workspace;
+    BuiltEbo built;
+    std::string path;
+    Model model;
+};
+
+TEST_F(SaveFailure, AFolderInPlaceOfTheModelFile) {
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+    EXPECT_TRUE(strayFiles().empty());
+}
+
+TEST_F(SaveFailure, TheModelFolderIsGone) {
+    std::filesystem::remove_all(workspace.dir / "models");
+    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_FALSE(std::filesystem::exists(workspace.dir / "models"));
+}
+
+TEST_F(SaveFailure, AFileInPlaceOfTheModelFolder) {
+    std::filesystem::remove_all(workspace.dir / "models");
+    writeBytes(workspace.dir / "models", {9});
+    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(workspace.dir / "models"), std::vector<uint8_t>{9});
+}
+
+// Write permission is no obstacle to a privileged user; such runs skip the permission cases.
+bool permissionsStopWrites(const std::filesystem::path& readOnlyFolder) {
+    std::ofstream probe(readOnlyFolder / "probe");
+    return !probe;
+}
+
+TEST_F(SaveFailure, AReadOnlyModelFile) {
+    namespace fs = std::filesystem;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(workspace.dir / "models", fs::perms::owner_all, fs::perm_options::remove);
+    fs::permissions(workspace.dir / "models", fs::perms::owner_read | fs::perms::owner_exec,
+                    fs::perm_options::add);
+    const bool enforced = permissionsStopWrites(workspace.dir / "models");
+    fs::permissions(workspace.dir / "models", fs::perms::owner_all, fs::perm_options::add);
+    if (!enforced)
+        GTEST_SKIP() << "running with privileges that ignore write permission";
+    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), built.model);
+    EXPECT_TRUE(strayFiles().empty());
+}
+
+TEST_F(SaveFailure, AReadOnlyFolder) {
+    namespace fs = std::filesystem;
+    fs::permissions(workspace.dir / "models",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    if (!permissionsStopWrites(workspace.dir / "models"))
+        GTEST_SKIP() << "running with privileges that ignore write permission";
+    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), built.model);
+}
+
+TEST_F(SaveFailure, TheWorkingCopyIsGoneOrShort) {
+    std::filesystem::remove(workspace.folders.workingCopy);
+    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), built.model);
+
+    writeBytes(workspace.folders.workingCopy,
+               std::vector<uint8_t>(built.model.begin(), built.model.begin() + 400));
+    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), built.model);
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy).size(), 400u);
+}
+
+TEST_F(SaveFailure, ASaveSucceedsOnceTheObstacleIsGone) {
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    ASSERT_NE(saveModel(model, path, workspace.folders), "");
+    std::filesystem::remove(path);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
+    EXPECT_NE(readBytes(path), built.model);
+}
+
+TEST(AtomicSave, ALinkKeepsPointingAtTheSavedFile) {
+    Workspace workspace;
+    const BuiltEbo built = buildEbo(plainSpec(3));
+    const std::string real = workspace.put(built, "real.ebo");
+    const std::filesystem::path link = workspace.dir / "link.ebo";
+    std::filesystem::create_symlink(real, link);
+    Model model;
+    ASSERT_EQ(loadModel(model, link.string(), workspace.folders), 3);
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, link.string(), workspace.folders), "");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readBytes(real), readBytes(workspace.folders.workingCopy));
+}
+
+TEST(AtomicSave, TheFileKeepsItsPermissions) {
+    namespace fs = std::filesystem;
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainSpec(2)));
+    const fs::perms chosen = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(path, chosen);
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(fs::status(path).permissions(), chosen);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(workspace.dir / "models"), fs::directory_iterator()),
+        1);
+}
+
+} // namespace

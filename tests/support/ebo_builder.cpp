@@ -1,0 +1,379 @@
+#include "support/ebo_builder.h"
+
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <bit>
+#include <stdexcept>
+#include <string>
+
+namespace vw::test {
+
+namespace {
+
+constexpr int32_t kDeltaMarker = 0x00666666;
+constexpr int32_t kNoTextureData = 0x00050000;
+constexpr size_t kFirstPartBlock = 124;
+
+// Appends little-endian values and non-zero noise; values can be patched in afterwards.
+class Writer {
+public:
+    explicit Writer(uint32_t seed) : m_state(seed ? seed : 1) {}
+
+    std::vector<uint8_t> bytes;
+
+    size_t size() const { return bytes.size(); }
+    int32_t position() const { return static_cast<int32_t>(bytes.size() + 1); }
+
+    void noise(size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            m_state ^= m_state << 13;
+            m_state ^= m_state >> 17;
+            m_state ^= m_state << 5;
+            bytes.push_back(static_cast<uint8_t>(m_state % 255 + 1));
+        }
+    }
+    void noiseTo(size_t offset) { noise(offset > size() ? offset - size() : 0); }
+    void u8(uint8_t value) { bytes.push_back(value); }
+    void i16(int16_t value) { putLittleEndian(static_cast<uint16_t>(value), 2); }
+    void i32(int32_t value) { putLittleEndian(static_cast<uint32_t>(value), 4); }
+    void f32(float value) { putLittleEndian(std::bit_cast<uint32_t>(value), 4); }
+    void i32At(size_t offset, int32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bytes[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+    }
+
+private:
+    void putLittleEndian(uint32_t value, int width) {
+        for (int i = 0; i < width; ++i)
+            bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+
+    uint32_t m_state;
+};
+
+int32_t roundedQuotient(int32_t value, int32_t divisor) {
+    int32_t quotient = value / divisor;
+    int32_t twiceRest = 2 * (value % divisor);
+    if (twiceRest > divisor || (twiceRest == divisor && quotient % 2 != 0))
+        ++quotient;
+    return quotient;
+}
+
+void writeHeader(Writer& out, const EboSpec& spec, int16_t defaultPartCount) {
+    out.noise(36);
+    out.i16(spec.fileVersion);
+    out.noise(2);
+    out.i16(spec.modelFormat);
+    out.i16(spec.partCount >= 0 ? spec.partCount : defaultPartCount);
+}
+
+void writePlainPart(Writer& out, const PartSpec& part, std::vector<BlockPositions>& positions) {
+    const size_t n = part.segments.size();
+    out.noise(28);
+    out.i32(static_cast<int32_t>(n));
+    out.noise(140 + 128 * n);
+    for (const SegmentSpec& segment : part.segments) {
+        out.i32(static_cast<int32_t>(segment.verts.size()));
+        out.noise(32);
+    }
+    out.noise(48 + 144 * n);
+    for (const SegmentSpec& segment : part.segments) {
+        BlockPositions at;
+        at.posBlockAt = out.position();
+        for (const FileVertex& v : segment.verts) {
+            out.f32(v.x);
+            out.f32(v.y);
+            out.f32(v.z);
+        }
+        out.noise(28);
+        at.uvBlockAt = out.position();
+        for (const FileVertex& v : segment.verts) {
+            out.f32(v.u);
+            out.f32(v.v);
+        }
+        out.noise(28);
+        at.colorBlockAt = out.position();
+        for (const FileVertex& v : segment.verts) {
+            out.u8(v.blue);
+            out.u8(v.green);
+            out.u8(v.red);
+            out.u8(v.alpha);
+        }
+        const int32_t stripBytes = segment.stripBytes >= 0
+                                       ? segment.stripBytes
+                                       : static_cast<int32_t>(2 * segment.strip.size());
+        out.i32(stripBytes);
+        out.noise(20);
+        at.stripBlockAt = out.position();
+        for (int16_t index : segment.strip)
+            out.i16(index);
+        if (out.size() % 4 != 0)
+            out.noise(2);
+        out.noise(60);
+        positions.push_back(at);
+    }
+}
+
+void writeVersion6Header(Writer& out, const SegmentSpec& segment, size_t fieldsAt[3]) {
+    out.i32(segment.tag);
+    if (segment.tag != 5) {
+        out.noise(40);
+        return;
+    }
+    for (int32_t word : segment.headerSkips) {
+        if (word == 1 || word == 2)
+            throw std::invalid_argument("a version-6 header word before the stop is 1 or 2");
+        out.i32(word);
+    }
+    out.i32(segment.headerStop);
+    out.noise(4);
+    fieldsAt[0] = out.size();
+    out.i32(0);
+    out.noise(8);
+    fieldsAt[1] = out.size();
+    out.i32(0);
+    fieldsAt[2] = out.size();
+    out.i32(0);
+    out.i32(static_cast<int32_t>(segment.verts.size()));
+    out.i32(static_cast<int32_t>(segment.strip.size()) - 2);
+}
+
+// Gaps of 6 and 10 bytes put blocks at offsets both on and off multiples of 4.
+void writeVersion6Part(Writer& out, const PartSpec& part, bool isLast,
+                       std::vector<BlockPositions>& positions) {
+    const size_t n = part.segments.size();
+    out.noise(28);
+    out.i32(static_cast<int32_t>(n));
+    out.noise(132 + 112 * n);
+    const size_t tableAt = out.size();
+    for (size_t s = 0; s < n; ++s) {
+        out.i32(0);
+        out.noise(44);
+    }
+    std::vector<std::array<size_t, 3>> fieldsAt(n);
+    for (size_t s = 0; s < n; ++s) {
+        out.i32At(tableAt + 48 * s, static_cast<int32_t>(out.size()));
+        writeVersion6Header(out, part.segments[s], fieldsAt[s].data());
+    }
+    bool anyRead = false;
+    for (size_t s = 0; s < n; ++s) {
+        const SegmentSpec& segment = part.segments[s];
+        BlockPositions at;
+        if (segment.tag == 5) {
+            anyRead = true;
+            out.noise(6);
+            out.i32At(fieldsAt[s][0], static_cast<int32_t>(out.size()) - 28);
+            at.posBlockAt = out.position();
+            for (const FileVertex& v : segment.verts) {
+                out.f32(v.x);
+                out.f32(v.y);
+                out.f32(v.z);
+            }
+            out.noise(10);
+            out.i32At(fieldsAt[s][1], static_cast<int32_t>(out.size()) - 28);
+            at.uvBlockAt = out.position();
+            for (const FileVertex& v : segment.verts) {
+                out.f32(v.u);
+                out.f32(v.v);
+            }
+            out.noise(6);
+            out.i32At(fieldsAt[s][2], static_cast<int32_t>(out.size()) - 24);
+            at.stripBlockAt = out.position();
+            for (int16_t index : segment.strip)
+                out.i16(index);
+        }
+        positions.push_back(at);
+    }
+    if (!anyRead && !isLast)
+        throw std::invalid_argument("a version-6 part before the last needs a tag-5 segment");
+    if (anyRead) {
+        if (out.size() % 4 != 0)
+            out.noise(2);
+        out.noise(60);
+    }
+}
+
+BuiltEbo buildPartBlocks(const EboSpec& spec) {
+    Writer out(spec.noiseSeed);
+    BuiltEbo built;
+    writeHeader(out, spec, static_cast<int16_t>(spec.parts.size()));
+    out.noiseTo(kFirstPartBlock);
+    for (size_t p = 0; p < spec.parts.size(); ++p) {
+        built.positions.emplace_back();
+        if (spec.fileVersion == 6)
+            writeVersion6Part(out, spec.parts[p], p + 1 == spec.parts.size(),
+                              built.positions.back());
+        else
+            writePlainPart(out, spec.parts[p], built.positions.back());
+    }
+    built.model = std::move(out.bytes);
+    return built;
+}
+
+struct BaseBlocks {
+    int32_t posAt, slotAt, uvAt, stripAt;
+};
+
+BaseBlocks writeBaseBlocks(Writer& base, const DeltaPartSpec& part) {
+    BaseBlocks at;
+    base.noise(6);
+    at.posAt = base.position();
+    for (float value : part.basePos)
+        base.f32(value);
+    base.noise(10);
+    at.slotAt = base.position();
+    for (int16_t slot : part.deltaSlot)
+        base.i16(slot);
+    base.noise(6);
+    at.uvAt = base.position();
+    for (float value : part.baseUv)
+        base.f32(value);
+    base.noise(6);
+    at.stripAt = base.position();
+    for (int16_t index : part.strip)
+        base.i16(index);
+    return at;
+}
+
+BlockPositions writeDeltaRecord(Writer& out, const DeltaPartSpec& part) {
+    const int32_t deltaBytes =
+        part.deltaBytes >= 0 ? part.deltaBytes : static_cast<int32_t>(4 * part.deltas.size());
+    const int32_t floatCount = roundedQuotient(deltaBytes, 4);
+    if (floatCount != static_cast<int32_t>(part.deltas.size()))
+        throw std::invalid_argument("deltas must hold round(deltaBytes / 4) floats");
+    for (int32_t i = 0; i < part.wordsBeforeMarker; ++i)
+        out.noise(4);
+    out.i32(kDeltaMarker);
+    out.noise(4);
+    out.i32(deltaBytes);
+    const size_t offsetAt = out.size();
+    out.i32(0);
+    out.noise(8);
+    out.i32At(offsetAt, static_cast<int32_t>(out.size()));
+    BlockPositions at;
+    at.posBlockAt = out.position();
+    at.posBlockBytes = 4 * floatCount;
+    for (float delta : part.deltas)
+        out.f32(delta);
+    const int32_t largestSlot =
+        part.deltaSlot.empty() ? 0
+                               : *std::max_element(part.deltaSlot.begin(), part.deltaSlot.end());
+    if (floatCount != 3 * (largestSlot + 1)) {
+        out.i32(part.skipBytes);
+        out.noise(static_cast<size_t>(std::max(part.skipBytes, 0)));
+        out.noiseTo((out.size() + 3) / 4 * 4);
+    }
+    out.i32(part.textureWord);
+    if (part.textureWord != kNoTextureData) {
+        out.noise(8);
+        out.noise(4 * static_cast<size_t>(std::max(part.textureWord, 0)));
+    }
+    return at;
+}
+
+BuiltEbo buildDelta(const EboSpec& spec) {
+    Writer out(spec.noiseSeed);
+    Writer base(spec.noiseSeed + 1);
+    Writer offsets(spec.noiseSeed + 2);
+    BuiltEbo built;
+    writeHeader(out, spec, 4);
+    base.noise(10);
+    for (const DeltaPartSpec& part : spec.deltaParts) {
+        built.positions.push_back({writeDeltaRecord(out, part)});
+        const BaseBlocks at = writeBaseBlocks(base, part);
+        offsets.i32(at.posAt);
+        offsets.i32(static_cast<int32_t>(part.basePos.size() / 3));
+        offsets.i32(at.slotAt);
+        offsets.i32(static_cast<int32_t>(part.deltaSlot.size()));
+        offsets.i32(at.uvAt);
+        offsets.i32(static_cast<int32_t>(part.baseUv.size() / 2));
+        offsets.i32(at.stripAt);
+        offsets.i32(static_cast<int32_t>(part.strip.size()));
+    }
+    out.noise(16);
+    base.noise(12);
+    offsets.noise(16);
+    built.model = std::move(out.bytes);
+    built.baseMesh = std::move(base.bytes);
+    built.offsets = std::move(offsets.bytes);
+    return built;
+}
+
+void writeFile(const std::filesystem::path& file, const std::vector<uint8_t>& bytes) {
+    if (file.has_parent_path())
+        std::filesystem::create_directories(file.parent_path());
+    writeBytes(file, bytes);
+}
+
+} // namespace
+
+BuiltEbo buildEbo(const EboSpec& spec) {
+    if (spec.fileVersion != 6 && spec.modelFormat == 0)
+        return buildDelta(spec);
+    return buildPartBlocks(spec);
+}
+
+void writeEbo(const BuiltEbo& built, const std::filesystem::path& modelFile,
+              const std::filesystem::path& programDir) {
+    writeFile(modelFile, built.model);
+    if (built.baseMesh.empty() && built.offsets.empty())
+        return;
+    const std::string name = modelFile.string();
+    if (name.size() < 5)
+        throw std::invalid_argument("a delta model's path needs at least five characters");
+    const char c = name[name.size() - 5];
+    writeFile(programDir / "lod" / (std::string("base_lod") + c + ".ebo"), built.baseMesh);
+    writeFile(programDir / (std::string("misc") + c + ".dat"), built.offsets);
+}
+
+SegmentSpec gridSegment(int columns, int rows, float offset) {
+    SegmentSpec segment;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            FileVertex v;
+            v.x = offset + 0.5f * c;
+            v.y = offset - 0.25f * r;
+            v.z = 0.125f * (c - r);
+            v.u = static_cast<float>(c) / static_cast<float>(columns);
+            v.v = static_cast<float>(r) / static_cast<float>(rows);
+            v.red = static_cast<uint8_t>(17 * c + 3);
+            v.green = static_cast<uint8_t>(29 * r + 5);
+            v.blue = static_cast<uint8_t>(7 * (c + r) + 11);
+            v.alpha = static_cast<uint8_t>(255 - c);
+            segment.verts.push_back(v);
+        }
+    }
+    for (int r = 0; r + 1 < rows; ++r) {
+        if (r > 0) // degenerate joint to the next row
+            segment.strip.push_back(static_cast<int16_t>(r * columns));
+        for (int c = 0; c < columns; ++c) {
+            segment.strip.push_back(static_cast<int16_t>(r * columns + c));
+            segment.strip.push_back(static_cast<int16_t>((r + 1) * columns + c));
+        }
+        if (r + 2 < rows)
+            segment.strip.push_back(static_cast<int16_t>((r + 1) * columns + columns - 1));
+    }
+    while (segment.strip.size() < 2)
+        segment.strip.push_back(0);
+    return segment;
+}
+
+DeltaPartSpec simpleDeltaPart(int vertexCount, float offset) {
+    DeltaPartSpec part;
+    for (int k = 0; k < vertexCount; ++k) {
+        part.basePos.push_back(offset + 0.5f * k);
+        part.basePos.push_back(1.0f + 0.25f * (k % 5));
+        part.basePos.push_back(-0.75f * (k % 3));
+        part.deltaSlot.push_back(static_cast<int16_t>(k));
+        part.baseUv.push_back(0.125f * (k % 8));
+        part.baseUv.push_back(0.0625f * (k % 16));
+        part.strip.push_back(static_cast<int16_t>(k));
+        part.deltas.push_back(0.25f * (k % 4));
+        part.deltas.push_back(-0.5f);
+        part.deltas.push_back(0.0625f * k);
+    }
+    return part;
+}
+
+} // namespace vw::test

@@ -1,0 +1,173 @@
+// Opening a model: the command line's quotes, the load step, its failure message, and where
+// the working copy lives.
+
+#include "app/frm_loading.h"
+#include "app/working_copy.h"
+#include "open_model_support.h"
+#include "panels/frm_parts.h"
+#include "support/temp_dir.h"
+
+#include <QDir>
+#include <QMdiSubWindow>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using vw::test::Editor;
+using vw::test::loadedFrom;
+using vw::test::twoPartModel;
+
+struct QuoteCase {
+    const char* text;
+    const char* expected;
+};
+
+class StripQuotes : public testing::TestWithParam<QuoteCase> {};
+
+TEST_P(StripQuotes, DropsTheFirstThenTheLastCharacter) {
+    EXPECT_EQ(vw::stripQuotes(QString::fromUtf8(GetParam().text)).toStdString(),
+              GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StripQuotes,
+                         testing::Values(QuoteCase{R"("C:\m\a b.ebo")", R"(C:\m\a b.ebo)"},
+                                         QuoteCase{R"(C:\m\a b.ebo)", R"(C:\m\a b.ebo)"},
+                                         QuoteCase{R"("C:\m\a.ebo)", R"(C:\m\a.ebo)"},
+                                         QuoteCase{R"(/m/a.ebo")", R"(m/a.ebo)"},
+                                         QuoteCase{R"(x"y.ebo)", R"("y.eb)"}, QuoteCase{R"(")", ""},
+                                         QuoteCase{"", ""}));
+
+bool loadingWindowShown() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<frmLoading*>(window) && window->isVisible())
+            return true;
+    }
+    return false;
+}
+
+TEST(OpenModel, ShowsTheModelInTreeAndPane) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "first2.ebo");
+    editor.model.curPart = 7; // a part this model lacks
+    editor.open(path);
+
+    EXPECT_TRUE(editor.prompts.messages.empty());
+    EXPECT_EQ(editor.model.modelPath, path);
+    EXPECT_EQ(editor.main->parts()->nodeCount(), 5);
+    ASSERT_NE(editor.main->panes(), nullptr);
+    EXPECT_TRUE(editor.main->paneWindow()->isVisible());
+    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), path);
+    EXPECT_EQ(editor.model.curPart, 0);
+    EXPECT_EQ(editor.model.curData.size(), 1u);
+    EXPECT_FALSE(loadingWindowShown());
+}
+
+TEST(OpenModel, SecondOpenReusesAndRetitlesThePane) {
+    Editor editor;
+    editor.open(editor.put(twoPartModel(), "first2.ebo"));
+    const frmPanes* firstPane = editor.main->panes();
+    vw::test::EboSpec single;
+    single.parts = {vw::test::PartSpec{{vw::test::gridSegment(2, 2)}}};
+    const std::string second = editor.put(vw::test::buildEbo(single), "second2.ebo");
+    editor.open(second);
+
+    EXPECT_EQ(editor.main->panes(), firstPane);
+    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), second);
+    EXPECT_EQ(editor.main->panes()->windowTitle().toStdString(), second);
+    EXPECT_EQ(editor.main->parts()->nodeCount(), 2);
+}
+
+struct BadFileCase {
+    const char* name;
+    std::vector<uint8_t> bytes; // empty: the file does not exist
+};
+
+class OpenModelFailure : public testing::TestWithParam<BadFileCase> {};
+
+// The message comes through the prompts; the earlier model stays shown and saves to its own
+// file.
+TEST_P(OpenModelFailure, LeavesTheEarlierModelShownAndSaveable) {
+    Editor editor;
+    const std::string good = editor.put(twoPartModel(), "good2.ebo");
+    editor.open(good);
+    editor.model.Parts[1].segments[0].verts[0].x = 42.5f; // as an edit would leave it
+
+    const std::string bad = (editor.workspace.dir / "models" / "bad2.ebo").string();
+    if (!GetParam().bytes.empty())
+        vw::test::writeBytes(bad, GetParam().bytes);
+    bool loadingShownAtMessage = true;
+    editor.prompts.onMessage = [&] { loadingShownAtMessage = loadingWindowShown(); };
+    editor.open(bad);
+
+    ASSERT_EQ(editor.prompts.messages.size(), 1u);
+    const vw::test::AskedMessage& shown = editor.prompts.messages[0];
+    EXPECT_EQ(shown.text.toStdString(), "Unable to open file");
+    EXPECT_EQ(shown.title.toStdString(), "Error");
+    EXPECT_EQ(shown.icon, vw::PromptIcon::Error);
+    EXPECT_EQ(shown.buttons, vw::PromptButtons::Ok);
+    EXPECT_FALSE(loadingShownAtMessage);
+
+    EXPECT_EQ(editor.model.modelPath, good);
+    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), good);
+    EXPECT_EQ(editor.main->parts()->nodeCount(), 5);
+    EXPECT_TRUE(editor.main->mnuFileSave()->isEnabled());
+
+    editor.main->mnuFileSave()->trigger();
+    EXPECT_EQ(editor.prompts.messages.size(), 1u);
+    EXPECT_EQ(loadedFrom(good).Parts[1].segments[0].verts[0].x, 42.5f);
+    EXPECT_EQ(std::filesystem::exists(bad), !GetParam().bytes.empty());
+}
+
+std::vector<uint8_t> unloadableLayout() {
+    vw::test::EboSpec spec;
+    spec.modelFormat = 1;
+    spec.parts = {vw::test::PartSpec{{vw::test::gridSegment(2, 2)}}};
+    return vw::test::buildEbo(spec).model;
+}
+
+std::vector<uint8_t> truncatedModel() {
+    std::vector<uint8_t> bytes = twoPartModel().model;
+    bytes.resize(bytes.size() / 2);
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OpenModelFailure,
+                         testing::Values(BadFileCase{"Missing", {}},
+                                         BadFileCase{"UnloadableLayout", unloadableLayout()},
+                                         BadFileCase{"Truncated", truncatedModel()}),
+                         [](const testing::TestParamInfo<BadFileCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(OpenModel, FailureBeforeAnyLoadShowsNoPane) {
+    Editor editor;
+    editor.open((editor.workspace.dir / "none2.ebo").string());
+
+    EXPECT_EQ(editor.prompts.messages.size(), 1u);
+    EXPECT_EQ(editor.main->panes(), nullptr);
+    EXPECT_EQ(editor.main->parts()->nodeCount(), 0);
+    EXPECT_FALSE(editor.main->mnuFileSave()->isEnabled());
+    EXPECT_TRUE(editor.model.modelPath.empty());
+}
+
+TEST(WorkingCopyFolder, IsTheProgramFolderWhenWritable) {
+    const vw::test::TempDir program;
+    const vw::test::TempDir data;
+    const QString programDir = QString::fromStdString(program.path().string());
+    EXPECT_EQ(vw::workingCopyFolder(programDir, QString::fromStdString(data.path().string())),
+              programDir);
+    EXPECT_TRUE(QDir(programDir).isEmpty()); // the writability probe leaves nothing behind
+}
+
+TEST(WorkingCopyFolder, FallsBackToTheDataFolderAndCreatesIt) {
+    const vw::test::TempDir root;
+    const QString missingProgram = QString::fromStdString((root / "gone").string());
+    const QString data = QString::fromStdString((root / "data" / "Vertwright").string());
+    EXPECT_EQ(vw::workingCopyFolder(missingProgram, data), data);
+    EXPECT_TRUE(QDir(data).exists());
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+// The refresh tick: it redraws what changed, and a tick with nothing new to show does nothing.
+
+#include "pane_test_support.h"
+#include "views/pane.h"
+#include "views/pane_colours.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using pane_test::partOf;
+using pane_test::segmentOf;
+using pane_test::vertexAt;
+
+constexpr QRgb kScribble = qRgb(1, 2, 3);
+
+// A triangle of part 0 (the working data) and one of part 1 (background only) on a 6000 x 4500
+// twip surface, the model origin at pixel (200, 150).
+class PaneRefresh : public testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<vw::Vertex> verts = {vertexAt(0, 0), vertexAt(2, 0), vertexAt(1, 1)};
+        model.Parts.push_back(partOf({segmentOf(verts, {0, 1, 2}, 2)}));
+        model.Parts.push_back(partOf(
+            {segmentOf({vertexAt(-4, -4), vertexAt(-2, -4), vertexAt(-3, -3)}, {0, 1, 2}, 4)}));
+        pane.surfaceChanged = [this] { ++repaints; };
+        pane.resize(pane_test::windowWidthFor(6000), pane_test::windowHeightFor(4500));
+        pane.Init_Ebo();
+    }
+
+    // Marks a corner of the surface that no drawing touches, then runs one tick; true when the
+    // tick put a new frame up.
+    bool tickRedraws() {
+        pane.picMain.setPixel(0, 0, kScribble);
+        const int before = repaints;
+        pane.tmeRefresher_Timer();
+        const bool replaced = pane.picMain.pixel(0, 0) != kScribble;
+        EXPECT_EQ(replaced, repaints != before)
+            << "the surface is repainted exactly on a new frame";
+        return replaced;
+    }
+
+    QRgb at(int x, int y) const { return pane.picMain.pixel(x, y); }
+
+    vw::Model model;
+    vw::Pane pane{model};
+    int repaints = 0;
+};
+
+TEST_F(PaneRefresh, ChangedFlagAloneRedrawsOnlyWhatIsNew) {
+    pane.isChanged = true;
+    EXPECT_FALSE(tickRedraws()); // Init_Ebo has just drawn this very frame
+    EXPECT_FALSE(tickRedraws());
+    EXPECT_TRUE(pane.isChanged); // the flag keeps its meaning
+
+    pane.markChanged();
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_FALSE(tickRedraws());
+}
+
+TEST_F(PaneRefresh, NothingRedrawsWhileTheFlagIsClear) {
+    pane.isChanged = false;
+    pane.markChanged();
+    pane.isChanged = false;
+    EXPECT_FALSE(tickRedraws());
+}
+
+TEST_F(PaneRefresh, ViewChangesShowAtTheNextTickWithoutAnyOtherSignal) {
+    pane.isChanged = true;
+    pane.views[0].originX += 150; // what Pan does: 10 pixels to the right
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(at(208, 148), qRgb(240, 0, 0));
+    EXPECT_EQ(at(198, 148), vw::kBackGround);
+    EXPECT_FALSE(tickRedraws());
+
+    pane.views[0].zoom = 200;
+    EXPECT_TRUE(tickRedraws());
+}
+
+TEST_F(PaneRefresh, ModelChangesThroughAPointerDragShowAtTheNextTick) {
+    pane.isChanged = true;
+    model.curData[0].verts[0].x = -1; // a tool moving a vertex during a drag
+    pane.picMain_MouseMove(vw::PointerInput{1, 0, 100, 100});
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(at(192, 149), qRgb(240, 240, 240));
+    EXPECT_EQ(at(200, 148), vw::kBackGround); // the old mark is gone
+    EXPECT_EQ(at(200, 150), vw::kBuffPen);    // only the edge passes there now
+}
+
+TEST_F(PaneRefresh, HoverWithoutButtonsIsNotAChange) {
+    pane.isChanged = true;
+    pane.picMain_MouseMove(vw::PointerInput{0, 0, 100, 100});
+    EXPECT_FALSE(tickRedraws());
+    pane.picMain_MouseDown(vw::PointerInput{1, 0, 100, 100});
+    EXPECT_TRUE(tickRedraws());
+}
+
+TEST_F(PaneRefresh, TreeChecksAndImageMapCountAsNew) {
+    pane.isChanged = true;
+    pane.setBackgroundFilter([](int32_t node) { return node != 4; });
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(at(153, 90), vw::kBackGround); // part 1's edge along y = -4 is gone
+    EXPECT_FALSE(tickRedraws());
+    pane.invalidateBackground();
+    EXPECT_TRUE(tickRedraws());
+
+    pane.tabAxes_Click(vw::kTabUV);
+    EXPECT_FALSE(tickRedraws());
+    QImage plain(128, 128, QImage::Format_RGB32);
+    plain.fill(qRgb(10, 20, 30));
+    pane.setImageMap(plain);
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(at(5, 5), qRgb(10, 20, 30));
+}
+
+TEST_F(PaneRefresh, ImageMapWaitsForAFullRedraw) {
+    pane.tabAxes_Click(vw::kTabUV);
+    pane.isChanged = false;
+    QImage plain(128, 128, QImage::Format_RGB32);
+    plain.fill(qRgb(10, 20, 30));
+    pane.setImageMap(plain);
+    EXPECT_FALSE(tickRedraws());
+    EXPECT_NE(at(5, 5), qRgb(10, 20, 30));
+}
+
+TEST_F(PaneRefresh, OverlayToolsRecomposeOnlyWhenSomethingMoved) {
+    for (uint8_t tool : {vw::kToolMove, vw::kToolScale, vw::kToolRotate}) {
+        pane.toolMode = tool;
+        EXPECT_TRUE(tickRedraws()) << int(tool); // the tool's first frame
+        EXPECT_FALSE(tickRedraws()) << int(tool);
+        EXPECT_FALSE(tickRedraws()) << int(tool);
+    }
+    pane.toolMode = vw::kToolScale;
+    pane.tmeRefresher_Timer();
+    pane.selRight = 0.5f; // a scale drag moving the box's right edge
+    EXPECT_TRUE(tickRedraws());
+
+    pane.toolMode = vw::kToolMove;
+    pane.tmeRefresher_Timer();
+    model.curData[0].verts[2].y = 2;
+    pane.picMain_MouseMove(vw::PointerInput{1, 0, 100, 100});
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(at(205, 162), qRgb(240, 240, 240));
+}
+
+TEST_F(PaneRefresh, OverlaysLeaveTheSurfaceWhenTheToolChanges) {
+    model.curData[0].verts[0].selected = -1;
+    pane.toolMode = vw::kToolScale;
+    pane.SetScaleValues();
+    pane.tmeRefresher_Timer();
+    EXPECT_EQ(pane.colourAt(3000, 2250), vw::kHandleRight);
+    pane.toolMode = vw::kToolSelect;
+    pane.isChanged = true;
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(pane.colourAt(3000, 2250), qRgb(250, 0, 0));
+}
+
+TEST_F(PaneRefresh, RubberBandFollowsThePointerAndLeavesNoTrace) {
+    pane.toolMode = vw::kToolSelect;
+    pane.isLeftButton = true;
+    pane.downX = 1500;
+    pane.downY = 1500;
+    pane.lastX = 4500;
+    pane.lastY = 3000;
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_FALSE(tickRedraws());
+    EXPECT_EQ(pane.colourAt(4485, 2000), vw::kRubberBand);
+
+    pane.lastX = 3000;
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(pane.colourAt(4485, 2000), vw::kBackGround);
+    EXPECT_EQ(pane.colourAt(2985, 2000), vw::kRubberBand);
+
+    // The release ends the band; the redraw it asks for shows the frame without it.
+    pane.isLeftButton = false;
+    pane.isChanged = true;
+    pane.picMain_MouseUp(vw::PointerInput{1, 0, 3000, 3000});
+    EXPECT_TRUE(tickRedraws());
+    EXPECT_EQ(pane.colourAt(2985, 2000), vw::kBackGround);
+}
+
+TEST_F(PaneRefresh, ExplicitRefreshAlwaysDraws) {
+    pane.picMain.setPixel(0, 0, kScribble);
+    pane.RefreshEbo();
+    EXPECT_NE(at(0, 0), kScribble);
+}
+
+} // namespace

@@ -1,0 +1,232 @@
+// The Select tool and the event frame, driven by mouse events on a loaded model.
+
+#include "tools/selection.h"
+#include "tools_fixture.h"
+#include "views/pane.h"
+
+namespace vw::test {
+namespace {
+
+constexpr QRgb kUnselectedFill = qRgb(240, 240, 240) & RGB_MASK;
+constexpr QRgb kSelectedFill = qRgb(250, 0, 0) & RGB_MASK;
+
+// Segment 0: A at the origin, B 30 twips right of it, C far off. Segment 1: D 40 twips right of
+// C, E far off. The z, u and v values differ so that only the view's two axes can select.
+const std::vector<PartPoints> kModel = {{
+    {{0, 0, 5, 0.1f, 0.1f}, {0.3f, 0, -5, 0.9f, 0.9f}, {2, 1, 0, 0.5f, 0.5f}},
+    {{2.4f, 1, 9, 0.2f, 0.8f}, {-2, -1, 0, 0.8f, 0.2f}},
+}};
+
+class SelectTool : public ToolsTest {
+protected:
+    void SetUp() override { loadModel(kModel); }
+
+    std::vector<std::pair<size_t, size_t>> selected() {
+        std::vector<std::pair<size_t, size_t>> result;
+        for (size_t s = 0; s < model.curData.size(); ++s)
+            for (size_t i = 0; i < model.curData[s].verts.size(); ++i)
+                if (model.curData[s].verts[i].selected != 0)
+                    result.emplace_back(s, i);
+        return result;
+    }
+    std::vector<bool> enabledButtons() {
+        std::vector<bool> result;
+        for (int position = 1; position <= 6; ++position)
+            result.push_back(pane().isToolEnabled(position));
+        return result;
+    }
+    const std::vector<bool> onlyViewTools = {true, false, true, true, false, false};
+    const std::vector<bool> allTools = {true, true, true, true, true, true};
+    using Picks = std::vector<std::pair<size_t, size_t>>;
+};
+
+TEST_F(SelectTool, AClickOnAMarkSelectsItDrawsItRedAndEnablesTheEditingTools) {
+    EXPECT_EQ(enabledButtons(), onlyViewTools);
+    EXPECT_EQ(colourOfVertex(0, 2), kUnselectedFill);
+    click(pixelAt(2, 1));
+    EXPECT_EQ(selected(), (Picks{{0, 2}}));
+    EXPECT_EQ(pane().SelCount, 1);
+    EXPECT_TRUE(pane().isChanged);
+    EXPECT_EQ(enabledButtons(), allTools);
+    tick();
+    EXPECT_EQ(colourOfVertex(0, 2), kSelectedFill);
+    EXPECT_EQ(colourOfVertex(1, 1), kUnselectedFill);
+}
+
+struct ModifierCase {
+    const char* name;
+    Qt::KeyboardModifiers modifiers;
+    bool keeps;
+};
+
+class SelectModifiers : public SelectTool, public testing::WithParamInterface<ModifierCase> {};
+
+TEST_P(SelectModifiers, OnlyShiftAloneOrCtrlAloneKeepTheSelection) {
+    const ModifierCase& c = GetParam();
+    click(pixelAt(2, 1)); // C
+    tick();
+
+    // A press on an unselected mark: picks the first vertex in the pick square, A.
+    click(pixelAt(0, 0), Qt::LeftButton, c.modifiers);
+    EXPECT_EQ(selected(), c.keeps ? (Picks{{0, 0}, {0, 2}}) : (Picks{{0, 0}}));
+    EXPECT_EQ(pane().SelCount, 1);
+    tick();
+
+    // A press on empty space clears, unless the modifier keeps; the release picks nothing.
+    press(pixelAt(-1, 1), Qt::LeftButton, c.modifiers);
+    EXPECT_EQ(enabledButtons(), c.keeps ? allTools : onlyViewTools);
+    release(pixelAt(-1, 1), Qt::LeftButton, c.modifiers);
+    EXPECT_EQ(selected(), c.keeps ? (Picks{{0, 0}, {0, 2}}) : Picks{});
+    EXPECT_EQ(pane().SelCount, c.keeps ? 1 : 0);
+    EXPECT_EQ(enabledButtons(), allTools);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Masks, SelectModifiers,
+    testing::Values(ModifierCase{"None", Qt::NoModifier, false},
+                    ModifierCase{"Shift", Qt::ShiftModifier, true},
+                    ModifierCase{"Ctrl", Qt::ControlModifier, true},
+                    ModifierCase{"ShiftCtrl", Qt::ShiftModifier | Qt::ControlModifier, false},
+                    ModifierCase{"Alt", Qt::AltModifier, false},
+                    ModifierCase{"ShiftAlt", Qt::ShiftModifier | Qt::AltModifier, false}),
+    [](const testing::TestParamInfo<ModifierCase>& info) { return info.param.name; });
+
+TEST_F(SelectTool, ThePickSquareTakesTheFirstVertexInScanOrderNotTheOneUnderThePointer) {
+    press(pixelAt(0.3f, 0)); // on B; A lies 30 twips away and comes first
+    EXPECT_EQ(selected(), (Picks{{0, 0}}));
+    // The release is a click whose point holds B exactly: it adds B.
+    release(pixelAt(0.3f, 0));
+    EXPECT_EQ(selected(), (Picks{{0, 0}, {0, 1}}));
+    tick();
+    press(pixelAt(2.4f, 1)); // on D in segment 1; C in segment 0 lies 40 twips away
+    EXPECT_EQ(selected(), (Picks{{0, 2}}));
+    release(pixelAt(2.4f, 1));
+}
+
+TEST_F(SelectTool, APressOnASelectedMarkClearsAndTheClickThenPicksOnlyAtItsPoint) {
+    click(pixelAt(0, 0));
+    tick();
+    ASSERT_EQ(colourOfVertex(0, 0), kSelectedFill);
+    click(pixelAt(0, 0));
+    // Cleared by the press; the release's point rectangle holds A again.
+    EXPECT_EQ(selected(), (Picks{{0, 0}}));
+
+    click(pixelAt(0, 0), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (Picks{{0, 0}}));
+    EXPECT_EQ(pane().SelCount, 1);
+}
+
+TEST_F(SelectTool, BoxesAddInScanOrderByTheViewsTwoAxesAndShowARubberBand) {
+    press(pixelAt(-0.5f, -0.5f));
+    moveTo(pixelAt(2.5f, 1.5f));
+    tick();
+    const int32_t bandX = pane().toPaneX(-0.5f), bandY = pane().toPaneY(-0.5f);
+    EXPECT_EQ(pixelColour(bandX, bandY), qRgb(180, 180, 180) & RGB_MASK);
+    EXPECT_TRUE(selected().empty());
+    release(pixelAt(2.5f, 1.5f));
+    EXPECT_EQ(selected(), (Picks{{0, 0}, {0, 1}, {0, 2}, {1, 0}}));
+    EXPECT_EQ(pane().SelCount, 4);
+
+    // Shift keeps; the next box counts only what it newly selects.
+    drag(pixelAt(-2.5f, -1.5f), pixelAt(0.1f, 0.1f), Qt::ShiftModifier);
+    EXPECT_EQ(selected().size(), 5u);
+    EXPECT_EQ(pane().SelCount, 5);
+}
+
+TEST_F(SelectTool, OnTheUvTabBoxesSelectByTextureCoordinates) {
+    chooseTab(4);
+    drag(pixelAt(0.7f, 0.7f), pixelAt(1.0f, 1.0f));
+    EXPECT_EQ(selected(), (Picks{{0, 1}}));
+    drag(pixelAt(0.0f, 0.0f), pixelAt(0.3f, 0.3f), Qt::ControlModifier);
+    EXPECT_EQ(selected(), (Picks{{0, 0}, {0, 1}}));
+}
+
+TEST_F(SelectTool, ARightButtonDragClearsNothingButAddsItsBox) {
+    click(pixelAt(-2, -1));
+    press(pixelAt(1.5f, 0.5f), Qt::RightButton);
+    moveTo(pixelAt(2.5f, 1.5f), Qt::RightButton);
+    EXPECT_FALSE(pane().isLeftButton);
+    release(pixelAt(2.5f, 1.5f), Qt::RightButton);
+    EXPECT_EQ(selected(), (Picks{{0, 2}, {1, 0}, {1, 1}}));
+}
+
+TEST_F(SelectTool, ABoxAroundEmptySpaceStillEnablesTheEditingTools) {
+    drag(pixelAt(-1.5f, 0.5f), pixelAt(-1.0f, 1.5f));
+    EXPECT_TRUE(selected().empty());
+    EXPECT_EQ(pane().SelCount, 0);
+    EXPECT_EQ(enabledButtons(), allTools);
+}
+
+TEST_F(SelectTool, OnThePreviewTabPointerEventsAreIgnored) {
+    press(pixelAt(-1, 1));
+    release(pixelAt(-1, 1));
+    const int32_t downX = pane().downX, lastX = pane().lastX;
+    pane().isChanged = false;
+    chooseTab(5);
+    click(QPointF(5, 5));
+    drag(QPointF(1, 1), QPointF(300, 200));
+    EXPECT_EQ(pane().downX, downX);
+    EXPECT_EQ(pane().lastX, lastX);
+    EXPECT_FALSE(pane().isLeftButton);
+    EXPECT_FALSE(pane().isChanged);
+    EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(SelectTool, APointerMoveWithoutAToolClearsTheRedrawRequest) {
+    pane().toolMode = 0;
+    pane().isChanged = true;
+    moveTo(pixelAt(1, 1), Qt::NoButton);
+    EXPECT_FALSE(pane().isChanged);
+    press(pixelAt(0, 0));
+    release(pixelAt(0, 0));
+    EXPECT_TRUE(selected().empty());
+}
+
+TEST_F(SelectTool, SelectVertAtCountsSelectionsAndIgnoresIndexesOutsideTheData) {
+    SelectVertAt(pane(), 1, 1, true);
+    SelectVertAt(pane(), 0, 2, true);
+    SelectVertAt(pane(), 0, 2, false);
+    for (auto [i, j] : {std::pair{-1, 0}, {2, 0}, {0, -1}, {0, 3}, {1, 2}, {1, 1 << 30}})
+        SelectVertAt(pane(), i, j, true);
+    EXPECT_EQ(selected(), (Picks{{1, 1}}));
+    EXPECT_EQ(pane().SelCount, 2);
+    EXPECT_EQ(enabledButtons(), onlyViewTools);
+}
+
+// At a zoom of 3000 twips per unit, 150 twips are exactly the single-precision 0.05.
+class ClickThreshold : public ToolsTest {
+protected:
+    void SetUp() override {
+        loadModel({{{{0.02f, 0.02f}, {0.04f, 0}}}});
+        ViewParams& view = pane().currentView();
+        view.zoom = 3000;
+        panes().RefreshEbo();
+    }
+    void dragBy(int32_t dx, int32_t dy) {
+        const ViewParams& view = pane().currentView();
+        drag(pixelAtPane(view.originX, view.originY),
+             pixelAtPane(view.originX + dx, view.originY + dy));
+    }
+};
+
+TEST_F(ClickThreshold, ADragOfAtMostPointZeroFiveInBothAxesIsAClick) {
+    dragBy(150, 150); // 10 pixels each way, still a click: only the first vertex in it
+    EXPECT_NE(vert(0, 0).selected, 0);
+    EXPECT_EQ(vert(0, 1).selected, 0);
+    EXPECT_EQ(pane().SelCount, 1);
+}
+
+TEST_F(ClickThreshold, ADragBeyondPointZeroFiveInEitherAxisIsABox) {
+    // The last box reaches up from the origin: only the vertex on its edge is inside.
+    struct Case {
+        int32_t dx, dy, selects;
+    };
+    for (const Case c : {Case{151, 150, 2}, Case{150, 151, 2}, Case{150, -200, 1}}) {
+        click(QPointF(1, 1)); // clears
+        dragBy(c.dx, c.dy);
+        EXPECT_EQ(pane().SelCount, c.selects) << c.dx << ", " << c.dy;
+    }
+}
+
+} // namespace
+} // namespace vw::test
