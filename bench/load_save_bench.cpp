@@ -1,6 +1,6 @@
 // Loading and saving against copying the same files with std::filesystem::copy_file, measured
 // side by side in the same run: each iteration copies, then loads or saves. The x_copy counter
-// is the ratio of the two times.
+// is the ratio of the two wall-clock times, x_copy_cpu that of the processor times.
 
 #include "model/ebo_loader.h"
 #include "model/ebo_saver.h"
@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <ctime>
 #include <vector>
 
 using namespace vw;
@@ -57,32 +58,42 @@ const BenchFiles& files() {
 }
 
 // Runs op once per iteration after copying each of sources, timing both; reports op's time and
-// its ratio to the copies'. untimed runs first in each iteration, outside both times.
-template <typename Op, typename Untimed = void (*)()>
+// its ratio to the copies'. Both start from a warm page cache (the copies read the same files
+// just before op does) and both create their files afresh: the copies' destinations are removed
+// before each iteration, as prepare removes what op would otherwise replace. prepare runs first
+// in each iteration, outside both times.
+template <typename Op, typename Prepare = void (*)()>
 void againstCopy(
     benchmark::State& state, const std::vector<std::filesystem::path>& sources, Op op,
-    Untimed untimed = [] {}) {
+    Prepare prepare = [] {}) {
     using Clock = std::chrono::steady_clock;
     const std::filesystem::path copies = files().dir / "copies";
-    std::filesystem::create_directories(copies);
     double opSeconds = 0, copySeconds = 0;
+    std::clock_t opCpu = 0, copyCpu = 0;
     for (auto _ : state) {
-        untimed();
+        std::filesystem::remove_all(copies);
+        std::filesystem::create_directories(copies);
+        prepare();
         const auto start = Clock::now();
-        for (const auto& source : sources) {
-            std::filesystem::copy_file(source, copies / source.filename(),
-                                       std::filesystem::copy_options::overwrite_existing);
-        }
+        const std::clock_t startCpu = std::clock();
+        for (const auto& source : sources)
+            std::filesystem::copy_file(source, copies / source.filename());
         const auto copied = Clock::now();
+        const std::clock_t copiedCpu = std::clock();
         op(state);
         const auto done = Clock::now();
+        const std::clock_t doneCpu = std::clock();
         copySeconds += std::chrono::duration<double>(copied - start).count();
         opSeconds += std::chrono::duration<double>(done - copied).count();
+        copyCpu += copiedCpu - startCpu;
+        opCpu += doneCpu - copiedCpu;
         state.SetIterationTime(std::chrono::duration<double>(done - copied).count());
     }
     const double n = static_cast<double>(state.iterations());
     state.counters["copy_ms"] = 1000 * copySeconds / n;
     state.counters["x_copy"] = opSeconds / copySeconds;
+    // Processor time of all threads, which the machine's other work disturbs less than wall time.
+    state.counters["x_copy_cpu"] = static_cast<double>(opCpu) / static_cast<double>(copyCpu);
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(sources.front())) / 1e6;
 }
 
@@ -97,14 +108,24 @@ void save(benchmark::State& state, const Model& model) {
         state.SkipWithError(reason.c_str());
 }
 
-// Each load goes into a fresh model; dropping the one loaded before is left out of the time.
-void BM_LoadPlain(benchmark::State& state) {
+// Each load goes into a fresh model and makes a fresh working copy; dropping the model and the
+// working copy of the load before is left out of the time, as removing the copy's destination is.
+void againstCopyLoading(benchmark::State& state, const std::vector<std::filesystem::path>& sources,
+                        const std::string& path) {
     Model model;
     againstCopy(
-        state, {files().plain}, [&](auto& s) { load(s, model, files().plain); },
-        [&] { model = Model{}; });
+        state, sources, [&](auto& s) { load(s, model, path); },
+        [&] {
+            model = Model{};
+            std::filesystem::remove(files().folders.workingCopy);
+        });
 }
 
+void BM_LoadPlain(benchmark::State& state) {
+    againstCopyLoading(state, {files().plain}, files().plain);
+}
+
+// Replacing the model file drops its earlier version, which stays in the time: a save does that.
 void BM_SavePlainUnedited(benchmark::State& state) {
     Model model;
     load(state, model, files().plain);
@@ -112,16 +133,14 @@ void BM_SavePlainUnedited(benchmark::State& state) {
 }
 
 void BM_LoadDelta(benchmark::State& state) {
-    Model model;
-    againstCopy(state, {files().delta}, [&](auto& s) { load(s, model, files().delta); });
+    againstCopyLoading(state, {files().delta}, files().delta);
 }
 
 // The delta load reads three files; this compares it with copying all three.
 void BM_LoadDeltaWithCompanions(benchmark::State& state) {
-    Model model;
     std::vector<std::filesystem::path> all{files().delta};
     all.insert(all.end(), files().deltaCompanions.begin(), files().deltaCompanions.end());
-    againstCopy(state, all, [&](auto& s) { load(s, model, files().delta); });
+    againstCopyLoading(state, all, files().delta);
 }
 
 void BM_SaveDeltaUnedited(benchmark::State& state) {

@@ -1,13 +1,18 @@
 #include "app/frm_main.h"
 
+#include "app/frm_splash.h"
 #include "app/open_model.h"
 #include "model/ebo_saver.h"
 #include "panels/frm_parts.h"
+#include "panels/frm_vertices.h"
+#include "tools/frm_tools.h"
 #include "views/frm_panes.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDockWidget>
 #include <QFile>
+#include <QImageReader>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,14 +24,17 @@ namespace {
 // The initial interior, 10,830 x 8,175 twips.
 constexpr int kClientWidth = 722;
 constexpr int kClientHeight = 545;
-// Wide enough for "Part999" under its check box; the drawing gets the rest.
-constexpr int kPartsDockWidth = 150;
+// Wide enough for the sheet's names and values; the drawing gets the rest.
+constexpr int kPanelsWidth = 180;
+constexpr int kPaletteWidth = 64; // the buttons and the caption "Tools"
+constexpr int kSheetHeight = 300; // every item in view
 
 } // namespace
 
 frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompts, QWidget* parent)
     : QMainWindow(parent), m_model(model), m_folders(std::move(folders)), m_prompts(prompts) {
     setWindowTitle(QStringLiteral("Vertwright V0.2"));
+    setWindowIcon(vw::programIcon());
 
     m_mdiArea = new QMdiArea(this);
     setCentralWidget(m_mdiArea);
@@ -34,13 +42,7 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
     m_statusPanel = new QLabel(this);
     statusBar()->addWidget(m_statusPanel, 1);
 
-    m_parts = new frmParts(model);
-    auto* partsDock = new QDockWidget(m_parts->windowTitle(), this);
-    partsDock->setObjectName(QStringLiteral("frmparts"));
-    partsDock->setWidget(m_parts);
-    addDockWidget(Qt::LeftDockWidgetArea, partsDock);
-    resizeDocks({partsDock}, {kPartsDockWidth}, Qt::Horizontal);
-
+    createDocks();
     createMenus();
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
@@ -52,6 +54,31 @@ frmMain::~frmMain() {
         disconnect(m_panes, nullptr, this, nullptr);
 }
 
+void frmMain::createDocks() {
+    // No menu brings a closed panel back, so the panels can be moved and floated, not closed.
+    auto dock = [this](QWidget* panel, const QString& name, Qt::Orientation beside) {
+        auto* frame = new QDockWidget(panel->windowTitle(), this);
+        frame->setObjectName(name);
+        frame->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+        frame->setWidget(panel);
+        addDockWidget(Qt::LeftDockWidgetArea, frame, beside);
+        return frame;
+    };
+    m_vertices = new frmVertices(m_model, m_prompts);
+    QDockWidget* verticesDock = dock(m_vertices, QStringLiteral("frmVertices"), Qt::Vertical);
+    m_parts = new frmParts(m_model);
+    QDockWidget* partsDock = dock(m_parts, QStringLiteral("frmparts"), Qt::Vertical);
+    m_tools = new frmTools;
+    m_tools->setOrientation(Qt::Vertical);
+    m_tools->setMovable(false);
+    // The palette gets a column of its own, between the panels and the drawing.
+    QDockWidget* toolsDock = dock(m_tools, QStringLiteral("frmTools"), Qt::Horizontal);
+    toolsDock->setMinimumWidth(kPaletteWidth);
+    resizeDocks({verticesDock}, {kPanelsWidth}, Qt::Horizontal);
+    resizeDocks({verticesDock, partsDock}, {kSheetHeight, kClientHeight - kSheetHeight},
+                Qt::Vertical);
+}
+
 void frmMain::createMenus() {
     QMenu* mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     m_mnuFileOpen = mnuFile->addAction(QStringLiteral("&Open"));
@@ -60,9 +87,17 @@ void frmMain::createMenus() {
     m_mnuFileSave = mnuFile->addAction(QStringLiteral("&Save"));
     m_mnuFileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(m_mnuFileSave, &QAction::triggered, this, &frmMain::mnuFileSave_Click);
+    mnuFile->addSeparator();
+    m_mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    m_mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    connect(m_mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
 
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
+    connect(m_mnuOptionsImageMap, &QAction::triggered, this, &frmMain::mnuOptionsImageMap_Click);
+    mnuOptions->addSeparator();
+    m_mnuAbout = mnuOptions->addAction(QStringLiteral("About"));
+    connect(m_mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 
     setModelCommandsEnabled(false);
 }
@@ -90,8 +125,10 @@ void frmMain::createPanes() {
     connect(panes, &frmPanes::unloaded, this, &frmMain::frmPanes_Unload);
     m_paneWindow = m_mdiArea->addSubWindow(panes);
     m_paneWindow->setAttribute(Qt::WA_DeleteOnClose);
+    m_paneWindow->setWindowIcon(windowIcon());
     m_panes = panes;
     m_parts->setPane(panes);
+    m_vertices->setPane(panes);
     // The one document fills the area; the user may restore it to a window of its own.
     m_paneWindow->showMaximized();
 }
@@ -103,6 +140,7 @@ QString frmMain::modelPathText() const {
 void frmMain::frmPanes_Unload() {
     setModelCommandsEnabled(false);
     m_parts->setPane(nullptr);
+    m_vertices->setPane(nullptr);
     m_panes = nullptr;
     m_paneWindow = nullptr;
 }
@@ -121,4 +159,34 @@ void frmMain::mnuFileSave_Click() {
     m_prompts.message(QStringLiteral("Unable to save %1: %2")
                           .arg(modelPathText(), QString::fromStdString(reason)),
                       QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+}
+
+void frmMain::mnuFileExit_Click() {
+    QCoreApplication::exit(0);
+}
+
+void frmMain::mnuOptionsImageMap_Click() {
+    const QString path =
+        m_prompts.openFile(QStringLiteral("Change Image Map"),
+                           QStringLiteral("Supported Picture Files (*.bmp *.jpg *.png *.gif)"));
+    if (path.isEmpty() || !m_panes)
+        return;
+    QImageReader reader(path);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        m_prompts.message(
+            QStringLiteral("Unable to load the picture %1: %2").arg(path, reader.errorString()),
+            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        return;
+    }
+    m_panes->setImageMap(picture);
+}
+
+void frmMain::showSplash() {
+    frmSplash splash(this);
+    splash.exec();
+}
+
+void frmMain::mnuAbout_Click() {
+    showSplash();
 }

@@ -53,15 +53,18 @@ namespace vw {
 
 namespace {
 
-void drawWireframe(QPainter& painter) {
+// The wireframe's own extent, before it is placed.
+constexpr QRectF kWireframeBox(0, -48, 112, 94);
+
+void drawWireframe(QPainter& painter, double penWidth) {
     // A small bent strip of triangles with its vertex marks, as the editor draws them.
     std::array<QPointF, 10> points;
     for (int i = 0; i < 10; ++i) {
-        const double x = 196 + (i / 2) * 28.0;
-        const double y = 70 + (i % 2) * 46.0 - (i / 2) * (i / 2) * 3.0;
+        const double x = (i / 2) * 28.0;
+        const double y = (i % 2) * 46.0 - (i / 2) * (i / 2) * 3.0;
         points[i] = QPointF(x, y);
     }
-    painter.setPen(QPen(QColor(120, 200, 255), 1));
+    painter.setPen(QPen(QColor(120, 200, 255), penWidth));
     for (int i = 0; i + 2 < 10; ++i) {
         painter.drawLine(points[i], points[i + 1]);
         painter.drawLine(points[i], points[i + 2]);
@@ -82,7 +85,10 @@ QImage splashPicture() {
     ground.setColorAt(0, QColor(28, 40, 66));
     ground.setColorAt(1, QColor(8, 12, 22));
     painter.fillRect(picture.rect(), ground);
-    drawWireframe(painter);
+    painter.save();
+    painter.translate(196, 70);
+    drawWireframe(painter, 1);
+    painter.restore();
 
     painter.setPen(Qt::white);
     QFont title = painter.font();
@@ -106,6 +112,18 @@ QImage splashPicture() {
     painter.drawText(QRect(150, 176, 160, 20), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("Press L to continue"));
     return picture;
+}
+
+QIcon programIcon() {
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(QColor(28, 40, 66));
+    QPainter painter(&icon);
+    const double scale = 28 / kWireframeBox.width();
+    painter.translate(2, 16 - kWireframeBox.center().y() * scale);
+    painter.scale(scale, scale);
+    drawWireframe(painter, 1 / scale);
+    painter.end();
+    return QIcon(QPixmap::fromImage(icon));
 }
 
 } // namespace vw

@@ -3,6 +3,7 @@
 // an upper-case L or by its timer five seconds after it opens.
 
 #include <QDialog>
+#include <QIcon>
 #include <QImage>
 #include <QTimer>
 
@@ -36,4 +37,6 @@ private:
 namespace vw {
 // The splash picture: the program's name and version over a small wireframe.
 QImage splashPicture();
+// The program's window icon: the splash picture's wireframe alone.
+QIcon programIcon();
 } // namespace vw

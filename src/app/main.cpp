@@ -17,6 +17,8 @@ int main(int argc, char* argv[]) {
     frmMain window(model, vw::editorFolders(), prompts);
     prompts.setParentWindow(&window);
     window.show();
+    // Modal: the command-line model opens once the splash has closed.
+    window.showSplash();
 
     // The path may hold spaces; the shell split it, so the pieces are joined again.
     QStringList pieces = QApplication::arguments();

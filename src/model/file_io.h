@@ -10,14 +10,22 @@
 
 namespace vw {
 
+// Frees memory that holds a file's bytes: unmaps mappedLength bytes, or deletes an array when
+// mappedLength is 0.
+struct ReleaseBytes {
+    size_t mappedLength = 0;
+    void operator()(uint8_t* bytes) const;
+};
+
 // A file's bytes, read in one go.
 struct FileBytes {
-    std::unique_ptr<uint8_t[]> data;
+    std::unique_ptr<uint8_t[], ReleaseBytes> data;
     size_t size = 0;
     std::span<const uint8_t> bytes() const { return {data.get(), size}; }
 };
 
-// Reads the whole file; returns an empty string or the reason it failed.
+// Reads the whole regular file into memory of its own, so the bytes stay as read whatever
+// happens to the file later; returns an empty string or the reason it failed.
 std::string readFileBytes(const std::filesystem::path& file, FileBytes& out);
 
 // Writes bytes into the file at path, which must not exist yet. Returns an empty string or

@@ -3,7 +3,6 @@
 #include "tools/angle_text.h"
 #include "tools/move_tool.h"
 #include "tools/tool_feedback.h"
-#include "tools/transform.h"
 #include "views/pane.h"
 
 #include <cmath>
@@ -17,14 +16,43 @@ bool isRotateHandle(QRgb colour) {
 
 } // namespace
 
-void rotatePress(Pane& pane) {
+bool RotateDrag::fits(const std::vector<Segment>& snapshot) const {
+    if (m_polar.size() != snapshot.size())
+        return false;
+    for (size_t i = 0; i < snapshot.size(); ++i)
+        if (m_polar[i].size() != snapshot[i].verts.size())
+            return false;
+    return true;
+}
+
+const std::vector<std::vector<PolarPoint>>&
+RotateDrag::polarOf(const std::vector<Segment>& snapshot, PlanePoint center, uint8_t axisH,
+                    uint8_t axisV) {
+    if (fits(snapshot) && center.h == m_center.h && center.v == m_center.v && axisH == m_axisH &&
+        axisV == m_axisV)
+        return m_polar;
+    m_center = center;
+    m_axisH = axisH;
+    m_axisV = axisV;
+    m_polar.resize(snapshot.size());
+    for (size_t i = 0; i < snapshot.size(); ++i) {
+        const std::vector<Vertex>& verts = snapshot[i].verts;
+        m_polar[i].resize(verts.size());
+        for (size_t j = 0; j < verts.size(); ++j)
+            m_polar[i][j] = polarPoint({verts[j].coord(axisH), verts[j].coord(axisV)}, center);
+    }
+    return m_polar;
+}
+
+void rotatePress(Pane& pane, RotateDrag& drag) {
     if (!isRotateHandle(pane.colourAt(pane.downX, pane.downY)))
         return;
     pane.isOnRotater = true;
     pane.rotSnapshot = pane.model().curData;
+    drag.forget();
 }
 
-void rotateMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
+void rotateMove(Pane& pane, RotateDrag& drag, ToolFeedback& feedback, const PointerInput& input) {
     if (!pane.isOnRotater)
         return;
     const float half = (pane.selRight - pane.selLeft) / 2;
@@ -38,16 +66,15 @@ void rotateMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
 
     const ViewParams& view = pane.currentView();
     const PlanePoint center{pane.rotCenterH, pane.rotCenterV};
+    const std::vector<std::vector<PolarPoint>>& polar =
+        drag.polarOf(pane.rotSnapshot, center, view.axisH, view.axisV);
     std::vector<Segment>& curData = pane.model().curData;
-    const std::vector<Segment>& snapshot = pane.rotSnapshot;
-    for (size_t i = 0; i < curData.size() && i < snapshot.size(); ++i) {
+    for (size_t i = 0; i < curData.size() && i < polar.size(); ++i) {
         std::vector<Vertex>& verts = curData[i].verts;
-        const std::vector<Vertex>& before = snapshot[i].verts;
-        for (size_t j = 0; j < verts.size() && j < before.size(); ++j) {
+        for (size_t j = 0; j < verts.size() && j < polar[i].size(); ++j) {
             if (verts[j].selected == 0)
                 continue;
-            const PlanePoint turned = rotatedPoint(
-                {before[j].coord(view.axisH), before[j].coord(view.axisV)}, center, pane.rotAngle);
+            const PlanePoint turned = turnedPoint(polar[i][j], center, pane.rotAngle);
             verts[j].coord(view.axisH) = turned.h;
             verts[j].coord(view.axisV) = turned.v;
         }

@@ -2,9 +2,13 @@
 
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
+#include "tools/pointer_shape.h"
 #include "tools/tool_feedback.h"
+#include "tools/transform.h"
 #include "views/pane.h"
 #include "views/view_transform.h"
+
+#include <QRgb>
 
 #include <array>
 
@@ -37,17 +41,19 @@ const ScaleHandle* handleFor(QRgb colour) {
     return nullptr;
 }
 
-} // namespace
-
+// The edges the handle drawn in this colour moves; none for any other colour.
 ScaleGrab scaleGrabFor(QRgb colour) {
     const ScaleHandle* handle = handleFor(colour);
     return handle ? handle->grab : ScaleGrab{};
 }
 
+// The pointer shown over the handle drawn in this colour; the four-way move elsewhere.
 PointerShape scalePointerFor(QRgb colour) {
     const ScaleHandle* handle = handleFor(colour);
     return handle ? handle->pointer : PointerShape::FourWayMove;
 }
+
+} // namespace
 
 void scalePress(Pane& pane) {
     const ScaleGrab grab = scaleGrabFor(pane.colourAt(pane.downX, pane.downY));

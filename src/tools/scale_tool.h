@@ -2,21 +2,11 @@
 // The Scale tool: eight handles on the selection's box, found by their colours, move the box's
 // edges; every step maps the selected vertices from the old box onto the new one.
 
-#include "tools/pointer_shape.h"
-#include "tools/transform.h"
-
-#include <QRgb>
-
 namespace vw {
 
 class Pane;
 class ToolFeedback;
 struct PointerInput;
-
-// The edges the handle drawn in this colour moves (none for any other colour), and the pointer
-// shown over it (the four-way move elsewhere).
-ScaleGrab scaleGrabFor(QRgb colour);
-PointerShape scalePointerFor(QRgb colour);
 
 // A left-button press at downX, downY: grabs the handle under it, or nothing.
 void scalePress(Pane& pane);

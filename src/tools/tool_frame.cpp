@@ -60,7 +60,7 @@ void ToolFrame::press(const PointerInput& input) {
         scalePress(m_pane);
         break;
     case kToolRotate:
-        rotatePress(m_pane);
+        rotatePress(m_pane, m_rotateDrag);
         break;
     default:
         break;
@@ -88,7 +88,7 @@ void ToolFrame::move(const PointerInput& input) {
         scaleMove(m_pane, feedback, input);
         break;
     case kToolRotate:
-        rotateMove(m_pane, feedback, input);
+        rotateMove(m_pane, m_rotateDrag, feedback, input);
         break;
     default:
         m_pane.isChanged = false;

@@ -3,6 +3,7 @@
 // position, the left-button flag and the release order, before the current tool acts. Also the
 // two ways of choosing a tool: the palette's buttons and the tool letters.
 
+#include "tools/rotate_tool.h"
 #include "tools/tool_feedback.h"
 #include "views/pane_input.h"
 
@@ -37,6 +38,7 @@ private:
     void hideList();
 
     Pane& m_pane;
+    RotateDrag m_rotateDrag;
 };
 
 } // namespace vw

@@ -65,13 +65,16 @@ double polarAngle(double dh, double dv) {
     return angle;
 }
 
-PlanePoint rotatedPoint(PlanePoint snapshot, PlanePoint center, float angle) {
+PolarPoint polarPoint(PlanePoint snapshot, PlanePoint center) {
     const double dh = double(snapshot.h) - center.h;
     const double dv = double(snapshot.v) - center.v;
-    const float radius = static_cast<float>(std::sqrt(dv * dv + dh * dh));
-    const float theta = static_cast<float>(polarAngle(dh, dv) + angle);
-    return {static_cast<float>(radius * std::cos(double(theta)) + center.h),
-            static_cast<float>(radius * std::sin(double(theta)) + center.v)};
+    return {static_cast<float>(std::sqrt(dv * dv + dh * dh)), polarAngle(dh, dv)};
+}
+
+PlanePoint turnedPoint(PolarPoint polar, PlanePoint center, float angle) {
+    const float theta = static_cast<float>(polar.angle + angle);
+    return {static_cast<float>(polar.radius * std::cos(double(theta)) + center.h),
+            static_cast<float>(polar.radius * std::sin(double(theta)) + center.v)};
 }
 
 } // namespace vw

@@ -48,8 +48,19 @@ struct PlanePoint {
     float h, v;
 };
 
-// A point of the rotation snapshot turned about the centre to the absolute angle: its own polar
-// angle plus angle. A point on the centre stays there.
-PlanePoint rotatedPoint(PlanePoint snapshot, PlanePoint center, float angle);
+// A point of the rotation snapshot seen from the centre: its radius and its polar angle.
+struct PolarPoint {
+    float radius;
+    double angle;
+};
+PolarPoint polarPoint(PlanePoint snapshot, PlanePoint center);
+
+// The point turned about the centre to the absolute angle: its own polar angle plus angle.
+// A point on the centre (radius 0) stays there.
+PlanePoint turnedPoint(PolarPoint polar, PlanePoint center, float angle);
+
+inline PlanePoint rotatedPoint(PlanePoint snapshot, PlanePoint center, float angle) {
+    return turnedPoint(polarPoint(snapshot, center), center, angle);
+}
 
 } // namespace vw

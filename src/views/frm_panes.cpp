@@ -27,9 +27,14 @@ frmPanes::frmPanes(vw::Model& model, QWidget* parent) : QWidget(parent), m_pane(
         for (const char* caption : {"XY Plane", "YZ Plane", "XZ Plane", "UV Mapping", "Preview"})
             tabAxes->addTab(caption);
     }
-    tabAxes->installEventFilter(this);
+    tabAxes->setFocusPolicy(Qt::StrongFocus);
     connect(tabAxes, &QTabBar::currentChanged, this,
             [this](int index) { tabAxes_Click(index + 1); });
+    // A click on the tab already selected redraws it too.
+    connect(tabAxes, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0 && index == tabAxes->currentIndex())
+            tabAxes_Click(index + 1);
+    });
 
     picMain = new PaneSurface(m_pane, this);
     picMain->raise();
@@ -87,13 +92,10 @@ void frmPanes::closeEvent(QCloseEvent* event) {
         emit unloaded();
 }
 
-bool frmPanes::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tabAxes && event->type() == QEvent::KeyPress) {
-        const QString text = static_cast<QKeyEvent*>(event)->text();
-        if (!text.isEmpty())
-            m_pane.Form_KeyPress(text.at(0).unicode());
-    }
-    return QWidget::eventFilter(watched, event);
+void frmPanes::keyPressEvent(QKeyEvent* event) {
+    if (!event->text().isEmpty())
+        m_pane.Form_KeyPress(event->text().at(0).unicode());
+    QWidget::keyPressEvent(event);
 }
 
 void frmPanes::tabAxes_Click(int index) {

@@ -42,7 +42,9 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Keys typed on the surface and on the tab strip come here too, as their controls pass
+    // them on.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void layOut();

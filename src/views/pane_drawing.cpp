@@ -8,6 +8,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -22,8 +23,12 @@ QRect boxAround(double x, double y, int32_t reach) {
     return pixelBox(x - reach, y - reach, x + reach, y + reach);
 }
 
-QPoint pixelOf(QPoint pane) {
-    return QPoint(twipToPixel(pane.x()), twipToPixel(pane.y()));
+// boxAround for a whole-twip centre, without floating point: the mark of a vertex.
+QRect markAround(QPoint pane) {
+    const int32_t left = twipToPixel(pane.x() - kMarkReach);
+    const int32_t top = twipToPixel(pane.y() - kMarkReach);
+    return QRect(left, top, twipToPixel(pane.x() + kMarkReach) - left,
+                 twipToPixel(pane.y() + kMarkReach) - top);
 }
 
 // Copies one canvas onto another of the same size without reallocating the target.
@@ -61,8 +66,11 @@ void Pane::placeVertices(const std::vector<Vertex>& verts, const ViewParams& vie
     m_placed.resize(verts.size());
     m_pixels.resize(verts.size());
     for (size_t i = 0; i < verts.size(); ++i) {
-        const QPoint pane(toPane(verts[i].coord(view.axisH), view.zoom, view.originX),
-                          toPane(verts[i].coord(view.axisV), view.zoom, view.originY));
+        // Far beyond any surface, and far enough from the int32 limits for a mark's reach.
+        constexpr int32_t far = 1 << 30;
+        const QPoint pane(
+            std::clamp(toPane(verts[i].coord(view.axisH), view.zoom, view.originX), -far, far),
+            std::clamp(toPane(verts[i].coord(view.axisV), view.zoom, view.originY), -far, far));
         m_placed[i] = pane;
         m_pixels[i] = QPoint(twipToPixel(pane.x()), twipToPixel(pane.y()));
     }
@@ -102,8 +110,8 @@ void Pane::drawImageMapTiles() {
         QPainter painter(&picBack);
         for (int gy = -1; gy <= 1; ++gy) {
             for (int gx = -1; gx <= 1; ++gx) {
-                const double x = toPaneX(static_cast<float>(gx));
-                const double y = toPaneY(static_cast<float>(gy));
+                const double x = toPane(static_cast<float>(gx), view.zoom, view.originX);
+                const double y = toPane(static_cast<float>(gy), view.zoom, view.originY);
                 painter.drawImage(pixelBox(x, y, x + view.zoom, y + view.zoom), picMap);
             }
         }
@@ -141,17 +149,22 @@ void Pane::drawSegmentEdges(const Segment& segment, Canvas canvas, int tab) {
     const auto count = static_cast<int32_t>(m_placed.size());
     const auto exists = [count](int32_t index) { return index >= 0 && index < count; };
     Raster raster(image(canvas));
+    bool previousDrawn = false;
     for (size_t k = 0; k + 2 < strip.size(); ++k) {
         const int32_t i0 = strip[k], i1 = strip[k + 1], i2 = strip[k + 2];
-        if (i0 == i1 || i1 == i2 || i0 == i2)
+        // A joint of the strip, or a strip naming a vertex the segment lacks: no triangle.
+        if (i0 == i1 || i1 == i2 || i0 == i2 || !exists(i0) || !exists(i1) || !exists(i2)) {
+            previousDrawn = false;
             continue;
-        // A strip naming a vertex the segment lacks draws nothing for that triangle.
-        if (!exists(i0) || !exists(i1) || !exists(i2))
-            continue;
+        }
         const QPoint p0 = m_pixels[i0], p1 = m_pixels[i1], p2 = m_pixels[i2];
-        raster.line(p0, p1, pen);
+        // The previous triangle drew this edge from the other end; on the canvas a line's pixels
+        // do not depend on its direction, so drawing it again would change nothing.
+        if (!previousDrawn || !raster.contains(p0) || !raster.contains(p1))
+            raster.line(p0, p1, pen);
         raster.line(p2, p1, pen);
         raster.line(p0, p2, pen);
+        previousDrawn = true;
     }
 }
 
@@ -163,9 +176,7 @@ void Pane::drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int 
     for (size_t i = 0; i < verts.size(); ++i) {
         if (verts[i].selected != 0)
             continue;
-        const QRect box = markAround(m_placed[i]);
-        raster.fillBox(box, kMarkFill);
-        raster.outlineBox(box, kMarkOutline);
+        raster.framedBox(markAround(m_placed[i]), kMarkFill, kMarkOutline);
     }
     for (size_t i = 0; i < verts.size(); ++i) {
         if (verts[i].selected != 0)

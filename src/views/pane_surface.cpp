@@ -2,7 +2,6 @@
 
 #include "views/twips.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -51,10 +50,4 @@ void PaneSurface::mouseMoveEvent(QMouseEvent* event) {
 
 void PaneSurface::mouseReleaseEvent(QMouseEvent* event) {
     m_pane.picMain_MouseUp(pointerInput(*event, event->button()));
-}
-
-void PaneSurface::keyPressEvent(QKeyEvent* event) {
-    if (!event->text().isEmpty())
-        m_pane.Form_KeyPress(event->text().at(0).unicode());
-    QWidget::keyPressEvent(event);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// picMain on the screen: shows the pane's visible canvas and hands its pointer and key events
-// to the pane as button mask, modifier mask and position in twips.
+// picMain on the screen: shows the pane's visible canvas and hands its pointer events to the
+// pane as button mask, modifier mask and position in twips. Its keys go on to the pane window.
 
 #include "views/pane.h"
 
@@ -21,7 +21,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     vw::PointerInput pointerInput(const QMouseEvent& event, Qt::MouseButtons buttons) const;

@@ -20,6 +20,8 @@ public:
     void fillBox(const QRect& box, QRgb colour);
     // The outermost ring of pixels of box, clipped to the image.
     void outlineBox(const QRect& box, QRgb colour);
+    // fillBox with fill, then outlineBox with outline.
+    void framedBox(const QRect& box, QRgb fill, QRgb outline);
 
     bool contains(QPoint pixel) const {
         return static_cast<uint32_t>(pixel.x()) < static_cast<uint32_t>(m_width) &&
@@ -30,8 +32,7 @@ private:
     // A line between end points in 26.6 fixed point; Checked clips every pixel to the image.
     template <bool Checked>
     void fixedLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t colour);
-    template <bool Checked>
-    void plot(int32_t x, int32_t y, uint32_t colour) {
+    template <bool Checked> void plot(int32_t x, int32_t y, uint32_t colour) {
         if (!Checked || contains(QPoint(x, y)))
             m_pixels[y * m_stride + x] = colour;
     }

@@ -12,8 +12,8 @@ constexpr int32_t kTwipsPerPixel = 15;
 
 // The pixel holding pane position t: pixel p covers twips 15p up to, not including, 15p + 15.
 constexpr int32_t twipToPixel(int32_t t) {
-    return t >= 0 ? t / kTwipsPerPixel : -((-static_cast<int64_t>(t) + kTwipsPerPixel - 1) /
-                                          kTwipsPerPixel);
+    return t >= 0 ? t / kTwipsPerPixel
+                  : -((-static_cast<int64_t>(t) + kTwipsPerPixel - 1) / kTwipsPerPixel);
 }
 // The same rule for positions between whole twips (the middle of a box, a zoomed size), held
 // within a range far beyond any surface.

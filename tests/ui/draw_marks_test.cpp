@@ -119,6 +119,10 @@ struct StripCase {
     bool edge01, edge12, edge23;
 };
 
+void PrintTo(const StripCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class DrawStrip : public testing::TestWithParam<StripCase> {};
 
 // Four vertices far apart on a line of slope 0 or 1, so each edge has a pixel no other touches.

@@ -60,6 +60,16 @@ TEST(DrawRaster, LinesMatchQPainterPixelForPixel) {
     }
 }
 
+// The pane draws an edge shared by two triangles once when both its ends are on the canvas.
+TEST(DrawRaster, LinesOnTheCanvasAreTheSameInBothDirections) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> x(0, 39), y(0, 29);
+    for (int trial = 0; trial < 2000; ++trial) {
+        const QPoint from(x(random), y(random)), to(x(random), y(random));
+        ASSERT_EQ(pane_test::pixelDifferences(rasterLine(from, to), rasterLine(to, from)), "");
+    }
+}
+
 TEST(DrawRaster, LineDrawsBothEndPoints) {
     const QImage image = rasterLine(QPoint(3, 4), QPoint(17, 9));
     EXPECT_EQ(image.pixel(3, 4), kInk | 0xff000000u);
@@ -83,6 +93,9 @@ TEST(DrawRaster, BoxesMatchQPainterFillAndOutline) {
         raster.outlineBox(box, qRgb(240, 0, 0));
         EXPECT_EQ(pane_test::pixelDifferences(drawn, expected), "")
             << box.x() << "," << box.y() << " " << box.width() << "x" << box.height();
+        QImage framed = blank();
+        vw::Raster(framed).framedBox(box, qRgb(240, 240, 240), qRgb(240, 0, 0));
+        EXPECT_EQ(pane_test::pixelDifferences(framed, drawn), "");
     }
 }
 
@@ -94,6 +107,10 @@ TEST(DrawRaster, OutlineIsTheBoxRingAlsoAtTheEdgeAndForOnePixel) {
     vw::Raster raster(image);
     raster.outlineBox(QRect(-2, -1, 5, 6), kInk);
     raster.outlineBox(QRect(10, 10, 1, 1), kInk);
+    QImage framed = blank();
+    vw::Raster(framed).framedBox(QRect(-2, -1, 5, 6), kGround, kInk);
+    vw::Raster(framed).framedBox(QRect(10, 10, 1, 1), kGround, kInk);
+    EXPECT_EQ(pane_test::pixelDifferences(framed, image), "");
     const QRgb ink = kInk | 0xff000000u;
     EXPECT_EQ(image.pixel(2, 4), ink);
     EXPECT_EQ(image.pixel(2, 0), ink);

@@ -44,7 +44,11 @@ TEST(MainWindow, FrameHoldsPaneAreaPartsDockStatusBarAndMenus) {
     const MenuItem expected[] = {
         {"&File", "&Open", QKeySequence("Ctrl+O"), true},
         {"&File", "&Save", QKeySequence("Ctrl+S"), false},
+        {"&File", "", QKeySequence(), true},
+        {"&File", "E&xit", QKeySequence("Ctrl+X"), true},
         {"&Options", "Change Image &Map", QKeySequence(), false},
+        {"&Options", "", QKeySequence(), true},
+        {"&Options", "About", QKeySequence(), true},
     };
     std::vector<MenuItem> found;
     for (QAction* menu : main.menuBar()->actions()) {

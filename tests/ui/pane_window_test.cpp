@@ -122,7 +122,8 @@ TEST_F(PaneWindow, KeysOfTheSurfaceAndTheTabStripReachTheKeyHandler) {
     QTest::keyClick(window.picMain, 'c');
     QTest::keyClick(window.tabAxes, 'R');
     QTest::keyClick(window.tabAxes, Qt::Key_Right); // no character: not handed on
-    EXPECT_EQ(input.keys, (std::vector<uint16_t>{'c', 'R'}));
+    QTest::keyClick(&window, 'z');
+    EXPECT_EQ(input.keys, (std::vector<uint16_t>{'c', 'R', 'z'})); // each exactly once
 }
 
 TEST_F(PaneWindow, ClickingATabDrawsItsView) {
@@ -135,6 +136,12 @@ TEST_F(PaneWindow, ClickingATabDrawsItsView) {
                       window.tabAxes->tabRect(0).center());
     EXPECT_EQ(window.pane().selectedTab(), 1);
     EXPECT_EQ(onScreen().pixel(199, 149), qRgb(240, 240, 240));
+
+    // Clicking the selected tab again redraws it.
+    window.pane().picMain.fill(qRgb(1, 2, 3));
+    QTest::mouseClick(window.tabAxes, Qt::LeftButton, Qt::NoModifier,
+                      window.tabAxes->tabRect(0).center());
+    EXPECT_EQ(window.pane().picMain.pixel(199, 149), qRgb(240, 240, 240));
 }
 
 TEST_F(PaneWindow, TheTimerShowsChangesByItself) {

@@ -1,7 +1,9 @@
 // The vertex sheet: what a confirmed entry writes into the selected vertices and the model.
 
 #include "fake_prompts.h"
+#include "open_model_support.h"
 #include "panels/frm_vertices.h"
+#include "views/frm_panes.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -258,5 +260,20 @@ INSTANTIATE_TEST_SUITE_P(Entries, SheetRefusal,
                          [](const testing::TestParamInfo<RefusedCase>& info) {
                              return info.param.label;
                          });
+
+TEST(SheetInTheEditor, ConfirmedChangeIsDrawnAtOnce) {
+    vw::test::Editor editor;
+    editor.open(editor.put(vw::test::twoPartModel(), "sheet2.ebo"));
+    vw::Pane& pane = editor.main->panes()->pane();
+    editor.model.curData[0].verts[4].selected = -1; // (0.5, 0.25) in the XY view
+    const QRgb selectedMark = qRgb(250, 0, 0);
+    const int32_t x = pane.toPaneX(-3), y = pane.toPaneY(0.25f);
+    ASSERT_NE(pane.colourAt(x, y), selectedMark);
+
+    editor.main->vertices()->applySheetChange("X", -3.0f);
+
+    EXPECT_EQ(editor.model.Parts[0].segments[0].verts[4].x, -3.0f);
+    EXPECT_EQ(pane.colourAt(x, y), selectedMark);
+}
 
 } // namespace

@@ -120,7 +120,7 @@ TEST_F(Palette, MoveChosenByItsLetterWithNothingSelectedMovesNothing) {
     EXPECT_EQ(modelVert(0, 0, 1).x, 2.0f);
 }
 
-TEST_F(Palette, AnyKeyReprepares_ScaleOrRotateFromTheSelectionAsItIsNow) {
+TEST_F(Palette, AnyKeyRepreparesScaleOrRotateFromTheSelectionAsItIsNow) {
     click(pixelAt(0, 0));
     typeKey('c');
     EXPECT_FLOAT_EQ(pane().selRight, 0);

@@ -1,5 +1,6 @@
 // The Rotate tool: the handle found by colour, the snapshot, the absolute angle and its text.
 
+#include "tools/transform.h"
 #include "tools_fixture.h"
 #include "views/pane.h"
 
@@ -133,6 +134,26 @@ TEST_F(RotateTool, APressOffTheHandleRotatesNothingButTheReleaseStillCommits) {
     EXPECT_TRUE(texts.empty());
     release(pixelAt(0, 2));
     EXPECT_EQ(modelVert(0, 0, 4).z, 42.0f);
+}
+
+TEST_F(RotateTool, AKeyTypedDuringADragRecentresAndTheTurnFollowsTheNewCentre) {
+    press(pixelAt(1, 0));
+    moveTo(pixelAt(1, 1));
+    vert(1, 0).selected = -1; // selected behind the tool's back; the next key takes it in
+    typeKey('x');
+    const PlanePoint centre{pane().rotCenterH, pane().rotCenterV};
+    EXPECT_NEAR(centre.h, 2.1464f, 1e-4);
+    moveTo(pixelAt(2, 5));
+    for (size_t i = 0; i < snapshot.size(); ++i) {
+        const PlanePoint expected =
+            rotatedPoint({snapshot[i].x, snapshot[i].y}, centre, pane().rotAngle);
+        EXPECT_EQ(vert(0, i).x, expected.h) << i;
+        EXPECT_EQ(vert(0, i).y, expected.v) << i;
+    }
+    const PlanePoint lone = rotatedPoint({5, 5}, centre, pane().rotAngle);
+    EXPECT_EQ(vert(1, 0).x, lone.h);
+    EXPECT_EQ(vert(1, 0).y, lone.v);
+    release(pixelAt(2, 5));
 }
 
 TEST_F(RotateTool, OnTheUvTabItTurnsTheTextureCoordinates) {

@@ -1,0 +1,210 @@
+// The main window's menu bar through a load and a closed pane, its docked panels, the image
+// map command and the about box.
+
+#include "app/frm_splash.h"
+#include "open_model_support.h"
+#include "panels/frm_parts.h"
+#include "panels/frm_vertices.h"
+#include "tools/frm_tools.h"
+#include "views/frm_panes.h"
+
+#include <QDockWidget>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using vw::test::Editor;
+using vw::test::twoPartModel;
+
+struct MenuEntry {
+    QString menu;
+    QString caption; // empty for a separator
+    QKeySequence shortcut;
+    bool needsModel; // enabled only while a model is shown
+};
+
+const MenuEntry kMenuBar[] = {
+    {"&File", "&Open", QKeySequence("Ctrl+O"), false},
+    {"&File", "&Save", QKeySequence("Ctrl+S"), true},
+    {"&File", "", QKeySequence(), false},
+    {"&File", "E&xit", QKeySequence("Ctrl+X"), false},
+    {"&Options", "Change Image &Map", QKeySequence(), true},
+    {"&Options", "", QKeySequence(), false},
+    {"&Options", "About", QKeySequence(), false},
+};
+
+// Checks every entry of the menu bar, in order, with or without a shown model.
+void expectMenuBar(const frmMain& main, bool modelShown) {
+    std::vector<QAction*> found;
+    for (QAction* menu : main.menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            found.push_back(item);
+    ASSERT_EQ(found.size(), std::size(kMenuBar));
+    for (size_t i = 0; i < found.size(); ++i) {
+        const MenuEntry& entry = kMenuBar[i];
+        SCOPED_TRACE(QString("%1 %2").arg(entry.menu, entry.caption).toStdString());
+        EXPECT_EQ(found[i]->parentWidget()->parentWidget(), main.menuBar());
+        EXPECT_EQ(found[i]->isSeparator(), entry.caption.isEmpty());
+        EXPECT_EQ(found[i]->text(), entry.caption);
+        EXPECT_EQ(found[i]->shortcut(), entry.shortcut);
+        EXPECT_EQ(found[i]->isEnabled(), !entry.needsModel || modelShown);
+    }
+    std::vector<QString> menus;
+    for (QAction* menu : main.menuBar()->actions())
+        menus.push_back(menu->text());
+    EXPECT_EQ(menus, (std::vector<QString>{"&File", "&Options"}));
+}
+
+TEST(MenuBar, CaptionsShortcutsSeparatorsAndStatesThroughALoadAndAClosedPane) {
+    Editor editor;
+    {
+        SCOPED_TRACE("at start");
+        expectMenuBar(*editor.main, false);
+    }
+    editor.open(editor.put(twoPartModel(), "menus2.ebo"));
+    {
+        SCOPED_TRACE("after a load");
+        expectMenuBar(*editor.main, true);
+    }
+    editor.main->paneWindow()->close();
+    {
+        SCOPED_TRACE("after the pane closed");
+        expectMenuBar(*editor.main, false);
+    }
+}
+
+TEST(MainFrame, ThreePanelsDockedInOrderBesideTheDocumentArea) {
+    Editor editor;
+    frmMain& main = *editor.main;
+    const QList<QDockWidget*> docks = main.findChildren<QDockWidget*>();
+    ASSERT_EQ(docks.size(), 3);
+    const QWidget* panels[] = {main.vertices(), main.parts(), main.tools()};
+    const QString titles[] = {"Vertices", "Parts", "Tools"};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(titles[i].toStdString());
+        EXPECT_EQ(docks[i]->widget(), panels[i]);
+        EXPECT_EQ(docks[i]->windowTitle(), titles[i]);
+        EXPECT_FALSE(docks[i]->isFloating());
+        EXPECT_NE(main.dockWidgetArea(docks[i]), Qt::NoDockWidgetArea);
+        EXPECT_TRUE(docks[i]->isVisible());
+        EXPECT_GT(panels[i]->width(), 20);
+        EXPECT_GT(panels[i]->height(), 20);
+    }
+    EXPECT_EQ(main.windowTitle(), "Vertwright V0.2");
+    EXPECT_EQ(main.width(), 722);
+    EXPECT_EQ(main.height() - main.menuBar()->height() - main.statusBar()->height(), 545);
+    EXPECT_TRUE(main.statusBar()->isVisible());
+}
+
+// A picture file of one colour in the given format, or the bytes given.
+std::string writePicture(const Editor& editor, const std::string& name, const char* format) {
+    const std::string path = (editor.workspace.dir / name).string();
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(QColor(10, 200, 30));
+    EXPECT_TRUE(picture.save(QString::fromStdString(path), format));
+    return path;
+}
+
+std::string writeBytes(const Editor& editor, const std::string& name, const std::string& bytes) {
+    const std::string path = (editor.workspace.dir / name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// A 1 x 1 GIF whose one pixel is colour 0 of its table, RGB(10, 200, 30).
+const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\x0a\xc8\x1e\x00\x00\x00"
+                       ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                       35);
+
+class ImageMap : public testing::Test {
+protected:
+    ImageMap() {
+        editor.open(editor.put(twoPartModel(), "mapped2.ebo"));
+        panes = editor.main->panes();
+        original = panes->pane().picMap;
+    }
+
+    // A point of the texture copy left of the framed square, where nothing else is drawn.
+    QColor leftTileColour() {
+        vw::Pane& pane = panes->pane();
+        return QColor(pane.colourAt(pane.toPaneX(-0.1f), pane.toPaneY(0.5f)));
+    }
+
+    void choose(const std::string& path) {
+        editor.prompts.fileAnswer = QString::fromStdString(path);
+        editor.main->mnuOptionsImageMap()->trigger();
+    }
+
+    Editor editor;
+    frmPanes* panes = nullptr;
+    QImage original;
+};
+
+TEST_F(ImageMap, EachPictureFormatReplacesTheMapAtTheNextFullRedraw) {
+    const std::string pictures[] = {
+        writePicture(editor, "map.png", "PNG"),
+        writePicture(editor, "map.bmp", "BMP"),
+        writePicture(editor, "map.jpg", "JPG"),
+        writeBytes(editor, "map.gif", kGif),
+    };
+    for (const std::string& path : pictures) {
+        SCOPED_TRACE(path);
+        panes->setImageMap(original);
+        panes->tabAxes->setCurrentIndex(3);
+        const QColor before = leftTileColour();
+        choose(path);
+        EXPECT_TRUE(editor.prompts.messages.empty());
+        EXPECT_EQ(leftTileColour(), before); // not redrawn by the command itself
+        panes->RefreshEbo();
+        const QColor shown = leftTileColour();
+        EXPECT_NEAR(shown.red(), 10, 6);
+        EXPECT_NEAR(shown.green(), 200, 6);
+        EXPECT_NEAR(shown.blue(), 30, 6);
+    }
+    ASSERT_EQ(editor.prompts.files.size(), 4u);
+    EXPECT_EQ(editor.prompts.files[0].filter, "Supported Picture Files (*.bmp *.jpg *.png *.gif)");
+}
+
+TEST_F(ImageMap, CancelledOrUnreadablePictureLeavesTheMap) {
+    choose("");
+    EXPECT_TRUE(editor.prompts.messages.empty());
+    EXPECT_EQ(panes->pane().picMap, original);
+
+    const std::string broken = writeBytes(editor, "broken.png", "\x89PNG\r\n\x1a\n not really");
+    choose(broken);
+    ASSERT_EQ(editor.prompts.messages.size(), 1u);
+    const vw::test::AskedMessage& told = editor.prompts.messages[0];
+    EXPECT_EQ(told.title, "Error");
+    EXPECT_EQ(told.icon, vw::PromptIcon::Error);
+    EXPECT_TRUE(told.text.contains(QString::fromStdString(broken))) << told.text.toStdString();
+    EXPECT_EQ(panes->pane().picMap, original);
+
+    choose((editor.workspace.dir / "absent.png").string());
+    EXPECT_EQ(editor.prompts.messages.size(), 2u);
+    EXPECT_EQ(panes->pane().picMap, original);
+}
+
+TEST(AboutBox, ShowsTheSplashModallyUntilItIsClosed) {
+    Editor editor;
+    bool sawSplash = false;
+    QTimer::singleShot(50, [&] {
+        auto* splash = qobject_cast<frmSplash*>(QApplication::activeModalWidget());
+        sawSplash = splash && splash->isVisible() && splash->windowTitle().isEmpty();
+        if (splash)
+            QTest::keyClick(splash, 'L');
+    });
+    editor.main->mnuAbout()->trigger();
+    EXPECT_TRUE(sawSplash);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(editor.main->findChildren<frmSplash*>().isEmpty()); // made anew each time
+}
+
+} // namespace
