@@ -1,35 +1,91 @@
 #include "model/ebo_layouts.h"
 
+#include <atomic>
+#include <exception>
+#include <system_error>
+#include <thread>
+
 namespace vw {
 
 namespace {
 
-// Reads one segment's data starting at offset; returns where the next segment's data starts,
+// Where one segment's records lie, found by the first pass; the second builds from them.
+struct SegmentRuns {
+    Segment* segment;
+    size_t vertexCount;
+    const uint8_t* positions;
+    const uint8_t* uvs;
+    const uint8_t* colours;
+    std::span<const uint8_t> strip;
+};
+
+// Reads one segment's layout starting at offset; returns where the next segment's data starts,
 // which may lie past the end of a file that holds nothing more.
-int64_t readPlainSegment(ByteReader& in, int64_t offset, int32_t vertexCount, Segment& segment) {
+int64_t readPlainSegment(ByteReader& in, int64_t offset, int32_t vertexCount, SegmentRuns& runs) {
+    Segment& segment = *runs.segment;
     in.seek(offset);
     segment.posBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    const uint8_t* positions = in.take(vertexCount, 12).data();
+    runs.positions = in.take(vertexCount, 12).data();
     in.skip(28);
     segment.uvBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    const uint8_t* uvs = in.take(vertexCount, 8).data();
+    runs.uvs = in.take(vertexCount, 8).data();
     in.skip(28);
     segment.colorBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    const uint8_t* colours = in.take(vertexCount, 4).data();
-    segment.verts = readVertices(static_cast<size_t>(vertexCount), positions, uvs, colours);
+    runs.colours = in.take(vertexCount, 4).data();
+    runs.vertexCount = static_cast<size_t>(vertexCount);
 
     const int32_t stripBytes = in.readI32();
     if (stripBytes < 0)
         throw MalformedFile("negative strip size");
     in.skip(20);
     segment.stripBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    segment.strip = readInt16s(in.take(roundHalfEven(stripBytes, 2), 2));
+    runs.strip = in.take(roundHalfEven(stripBytes, 2), 2);
     return nextBlockAfter(static_cast<int64_t>(in.offset()));
+}
+
+// Below this many vertices a second thread costs more than it saves.
+constexpr size_t kVerticesWorthAThread = 100000;
+
+// Builds every segment's vertices and strip, sharing the segments with a second thread when
+// there are many: filling fresh memory is most of a large model's load.
+void buildSegments(const std::vector<SegmentRuns>& segments) {
+    std::atomic<size_t> next = 0;
+    const auto build = [&] {
+        for (size_t i = next++; i < segments.size(); i = next++) {
+            const SegmentRuns& runs = segments[i];
+            runs.segment->verts =
+                readVertices(runs.vertexCount, runs.positions, runs.uvs, runs.colours);
+            runs.segment->strip = readInt16s(runs.strip);
+        }
+    };
+    size_t vertexCount = 0;
+    for (const SegmentRuns& runs : segments)
+        vertexCount += runs.vertexCount;
+    std::exception_ptr helperFailure;
+    std::jthread helper;
+    if (segments.size() > 1 && vertexCount >= kVerticesWorthAThread) {
+        try {
+            helper = std::jthread([&] {
+                try {
+                    build();
+                } catch (...) {
+                    helperFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+        }
+    }
+    build();
+    if (helper.joinable())
+        helper.join();
+    if (helperFailure)
+        std::rethrow_exception(helperFailure);
 }
 
 } // namespace
 
 void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
+    std::vector<SegmentRuns> segments;
     int64_t blockStart = kFirstPartBlock;
     for (int32_t p = 0; p < partCount; ++p) {
         in.seek(blockStart + 28);
@@ -44,13 +100,14 @@ void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
 
         Part& part = model.Parts[static_cast<size_t>(p)];
         part.segments.resize(static_cast<size_t>(n));
-        for (int64_t s = 0; s < n; ++s) {
-            const int32_t vertexCount = i32At(countTable + 36 * s);
-            offset =
-                readPlainSegment(in, offset, vertexCount, part.segments[static_cast<size_t>(s)]);
+        for (Segment& segment : part.segments) {
+            SegmentRuns& runs = segments.emplace_back(SegmentRuns{&segment});
+            offset = readPlainSegment(in, offset, i32At(countTable), runs);
+            countTable += 36;
         }
         blockStart = offset;
     }
+    buildSegments(segments);
 }
 
 } // namespace vw
