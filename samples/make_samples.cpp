@@ -161,14 +161,43 @@ EboSpec head() {
     return spec;
 }
 
+// On a grid of 1/256 the delta layout's base-plus-delta sums are exact in single precision, and
+// without negative zeros (a save writes x - x as +0) the delta sample, too, saves back unchanged.
+float enlargedValue(float value, float factor) {
+    return std::round(value * factor * 256) / 256 + 0.0f;
+}
+
+// The shapes above are a few units across; a fresh pane shows one unit as 100 twips (under
+// 7 pixels), so the samples are written ten times larger to fill a good part of it.
+EboSpec enlarged(EboSpec spec, float factor) {
+    for (PartSpec& part : spec.parts) {
+        for (SegmentSpec& segment : part.segments) {
+            for (FileVertex& vertex : segment.verts) {
+                vertex.x = enlargedValue(vertex.x, factor);
+                vertex.y = enlargedValue(vertex.y, factor);
+                vertex.z = enlargedValue(vertex.z, factor);
+            }
+        }
+    }
+    for (DeltaPartSpec& part : spec.deltaParts) {
+        for (float& value : part.basePos)
+            value = enlargedValue(value, factor);
+        for (float& value : part.deltas)
+            value = enlargedValue(value, factor);
+    }
+    return spec;
+}
+
+constexpr float kSampleScale = 10;
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::filesystem::path folder = argc > 1 ? argv[1] : VW_SAMPLES_DIR;
     try {
-        writeEbo(buildEbo(house()), folder / "house.ebo", folder);
-        writeEbo(buildEbo(fish()), folder / "fish6.ebo", folder);
-        writeEbo(buildEbo(head()), folder / "head2.ebo", folder);
+        writeEbo(buildEbo(enlarged(house(), kSampleScale)), folder / "house.ebo", folder);
+        writeEbo(buildEbo(enlarged(fish(), kSampleScale)), folder / "fish6.ebo", folder);
+        writeEbo(buildEbo(enlarged(head(), kSampleScale)), folder / "head2.ebo", folder);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "make_samples: %s\n", error.what());
         return 1;
