@@ -65,7 +65,6 @@ void ToolFrame::press(const PointerInput& input) {
     default:
         break;
     }
-    hideList();
 }
 
 void ToolFrame::move(const PointerInput& input) {
@@ -116,7 +115,6 @@ void ToolFrame::release(const PointerInput& input) {
         break;
     }
     m_pane.isOnRotater = false;
-    hideList();
 }
 
 void ToolFrame::keyPress(uint16_t keyAscii) {
@@ -143,11 +141,6 @@ void ToolFrame::prepareTool() {
         m_pane.SetScaleValues();
     if (m_pane.toolMode == kToolRotate)
         m_pane.SetRotateValues();
-}
-
-void ToolFrame::hideList() {
-    if (hideVertList)
-        hideVertList();
 }
 
 } // namespace vw

@@ -7,8 +7,6 @@
 #include "tools/tool_feedback.h"
 #include "views/pane_input.h"
 
-#include <functional>
-
 namespace vw {
 
 class Pane;
@@ -30,12 +28,9 @@ public:
 
     // Pointer shape and status text, for the window side.
     ToolFeedback feedback;
-    // Hides the pane's check-box list after a left press and after every click.
-    std::function<void()> hideVertList;
 
 private:
     void prepareTool();
-    void hideList();
 
     Pane& m_pane;
     RotateDrag m_rotateDrag;

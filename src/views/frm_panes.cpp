@@ -1,5 +1,6 @@
 #include "views/frm_panes.h"
 
+#include "tools/cursors.h"
 #include "views/pane_surface.h"
 #include "views/twips.h"
 
@@ -39,6 +40,10 @@ frmPanes::frmPanes(vw::Model& model, QWidget* parent) : QWidget(parent), m_pane(
     picMain = new PaneSurface(m_pane, this);
     picMain->raise();
     m_pane.surfaceChanged = [this] { picMain->update(); };
+    m_pane.setInput(&m_tools);
+    m_tools.feedback.onPointer = [this](vw::PointerShape shape) {
+        picMain->setCursor(vw::cursorFor(shape));
+    };
 
     tmeRefresher = new QTimer(this);
     tmeRefresher->setInterval(kRefreshMilliseconds);

@@ -2,6 +2,7 @@
 // The pane window: the tab strip, the drawing surface and the refresh timer around a Pane.
 
 #include "model/model.h"
+#include "tools/tool_frame.h"
 #include "views/pane.h"
 
 #include <QTabBar>
@@ -31,6 +32,8 @@ public:
     void setImageMap(const QImage& picture);
 
     vw::Pane& pane() { return m_pane; }
+    // The tools' event frame: every pointer event and key of the pane goes through it.
+    vw::ToolFrame& tools() { return m_tools; }
 
     QTabBar* tabAxes = nullptr;
     PaneSurface* picMain = nullptr;
@@ -52,5 +55,6 @@ private:
     void tmeRefresher_Timer();
 
     vw::Pane m_pane;
+    vw::ToolFrame m_tools{m_pane};
     QSize m_laidOutSize{-1, -1};
 };

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QTest>
 
+#include <algorithm>
+
 namespace vw::test {
 namespace {
 
@@ -31,15 +33,15 @@ EboSpec plainMesh(const std::vector<PartPoints>& parts) {
 
 } // namespace
 
-ToolsTest::ToolsTest() : m_panes(std::make_unique<frmPanes>(model)) {
-    m_frame = std::make_unique<ToolFrame>(pane());
-    pane().setInput(m_frame.get());
-    m_panes->resize(400, 300);
-    m_panes->show();
+void sendMouse(QWidget* widget, QEvent::Type type, QPointF pixel, Qt::MouseButton button,
+               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    QMouseEvent event(type, pixel, widget->mapToGlobal(pixel), button, buttons, modifiers);
+    QApplication::sendEvent(widget, &event);
 }
 
-ToolsTest::~ToolsTest() {
-    pane().setInput(nullptr);
+ToolsTest::ToolsTest() : m_panes(std::make_unique<frmPanes>(model)) {
+    m_panes->resize(400, 300);
+    m_panes->show();
 }
 
 void ToolsTest::loadModel(const std::vector<PartPoints>& parts) {
@@ -58,24 +60,18 @@ QPointF ToolsTest::pixelAt(float h, float v) {
     return pixelAtPane(pane().toPaneX(h), pane().toPaneY(v));
 }
 
-void ToolsTest::send(QEvent::Type type, QPointF pixel, Qt::MouseButton button,
-                     Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-    QMouseEvent event(type, pixel, surface()->mapToGlobal(pixel), button, buttons, modifiers);
-    QApplication::sendEvent(surface(), &event);
-}
-
 // The refresh timer runs between a user's events; a press reads back what it drew.
 void ToolsTest::press(QPointF pixel, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
     tick();
-    send(QEvent::MouseButtonPress, pixel, button, button, modifiers);
+    sendMouse(surface(), QEvent::MouseButtonPress, pixel, button, button, modifiers);
 }
 
 void ToolsTest::moveTo(QPointF pixel, Qt::MouseButtons held, Qt::KeyboardModifiers modifiers) {
-    send(QEvent::MouseMove, pixel, Qt::NoButton, held, modifiers);
+    sendMouse(surface(), QEvent::MouseMove, pixel, Qt::NoButton, held, modifiers);
 }
 
 void ToolsTest::release(QPointF pixel, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {
-    send(QEvent::MouseButtonRelease, pixel, button, Qt::NoButton, modifiers);
+    sendMouse(surface(), QEvent::MouseButtonRelease, pixel, button, Qt::NoButton, modifiers);
 }
 
 void ToolsTest::click(QPointF pixel, Qt::MouseButton button, Qt::KeyboardModifiers modifiers) {

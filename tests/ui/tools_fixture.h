@@ -1,10 +1,9 @@
 #pragma once
-// A shown pane on a model loaded from a real EBO file, with the tools' frame attached, and real
-// Qt mouse and key events sent to its drawing surface.
+// A shown pane on a model loaded from a real EBO file, and real Qt mouse and key events sent to
+// its drawing surface.
 
 #include "model/model.h"
 #include "support/temp_dir.h"
-#include "tools/tool_frame.h"
 #include "views/frm_panes.h"
 
 #include <QEvent>
@@ -24,10 +23,14 @@ struct Point {
 using SegmentPoints = std::vector<Point>;
 using PartPoints = std::vector<SegmentPoints>;
 
+// Sends a mouse event to widget at a pixel position, with the buttons and modifiers a user's
+// hand would give it: a press and a release name their button, a move the buttons held.
+void sendMouse(QWidget* widget, QEvent::Type type, QPointF pixel, Qt::MouseButton button,
+               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
 class ToolsTest : public testing::Test {
 protected:
     ToolsTest();
-    ~ToolsTest() override;
 
     // Writes the parts as a plain-mesh EBO file, loads it, and shows it in the pane as a
     // successful open does (Init_Ebo: tab 1, Select, nothing selected).
@@ -35,7 +38,7 @@ protected:
 
     Pane& pane() { return m_panes->pane(); }
     frmPanes& panes() { return *m_panes; }
-    ToolFrame& frame() { return *m_frame; }
+    ToolFrame& frame() { return m_panes->tools(); }
     QWidget* surface();
 
     // Where the pointer must be, in pixels of the surface, to stand on the model point (h, v)
@@ -71,12 +74,8 @@ protected:
     Model model;
 
 private:
-    void send(QEvent::Type type, QPointF pixel, Qt::MouseButton button, Qt::MouseButtons buttons,
-              Qt::KeyboardModifiers modifiers);
-
     TempDir m_dir;
     std::unique_ptr<frmPanes> m_panes;
-    std::unique_ptr<ToolFrame> m_frame;
 };
 
 // RGB only, so colours compare whatever the alpha byte holds.

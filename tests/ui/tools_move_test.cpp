@@ -7,7 +7,7 @@
 namespace vw::test {
 namespace {
 
-// Part 0: two segments; part 1: one. Every vertex has distinct x, y, z, u and v.
+// The first part has two segments, the second one. Every vertex has distinct x, y, z, u, v.
 const std::vector<PartPoints> kModel = {
     {{{0, 0, 3, 0.25f, 0.5f}, {1, 0, 3, 0.5f, 0.5f}, {1, 1, 3, 0.5f, 0.75f}},
      {{-2, -1, 7, 0.75f, 0.25f}, {-1, -1, 7, 0.75f, 0.5f}}},
