@@ -129,6 +129,10 @@ void frmMain::createPanes() {
     m_panes = panes;
     m_parts->setPane(panes);
     m_vertices->setPane(panes);
+    m_tools->attach(panes->pane(), panes->tools(), panes);
+    panes->tools().feedback.onStatus = [panel = m_statusPanel](const QString& text) {
+        panel->setText(text);
+    };
     // The one document fills the area; the user may restore it to a window of its own.
     m_paneWindow->showMaximized();
 }

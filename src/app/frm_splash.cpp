@@ -70,9 +70,15 @@ void drawWireframe(QPainter& painter, double penWidth) {
         painter.drawLine(points[i], points[i + 2]);
     }
     painter.drawLine(points[8], points[9]);
+    painter.setPen(QPen(QColor(240, 0, 0), penWidth));
     for (int i = 0; i < 10; ++i) {
-        const QColor mark = i == 5 || i == 6 ? QColor(255, 0, 0) : QColor(0, 255, 0);
-        painter.fillRect(QRectF(points[i].x() - 2, points[i].y() - 2, 4, 4), mark);
+        const QRectF mark(points[i].x() - 2, points[i].y() - 2, 4, 4);
+        if (i == 5 || i == 6) {
+            painter.fillRect(mark, QColor(250, 0, 0));
+        } else {
+            painter.fillRect(mark, QColor(240, 240, 240));
+            painter.drawRect(mark);
+        }
     }
 }
 

@@ -52,11 +52,11 @@ SegmentSpec squareSegment(float left) {
 // Part 0, the working data after the load: segment 0 on the left, segment 1 on the right.
 // Part 1 lies in the background only.
 int make(const std::string& out) {
-    vw::test::EboSpec spec;
-    spec.parts.resize(2);
-    spec.parts[0].segments = {squareSegment(-6), squareSegment(3)};
-    spec.parts[1].segments = {squareSegment(-1.5f)};
-    vw::test::writeEbo(vw::test::buildEbo(spec), out, ".");
+    vw::test::EboSpec description;
+    description.parts.resize(2);
+    description.parts[0].segments = {squareSegment(-6), squareSegment(3)};
+    description.parts[1].segments = {squareSegment(-1.5f)};
+    vw::test::writeEbo(vw::test::buildEbo(description), out, ".");
     return 0;
 }
 
@@ -77,11 +77,11 @@ std::vector<Mark> findMarks(const QImage& shot, QRgb colour) {
             if (seen[size_t(y) * w + x] || shot.pixel(x, y) != colour)
                 continue;
             Mark mark{x, y, x, y};
-            std::vector<std::pair<int, int>> todo{{x, y}};
+            std::vector<std::pair<int, int>> pending{{x, y}};
             seen[size_t(y) * w + x] = 1;
-            while (!todo.empty()) {
-                const auto [px, py] = todo.back();
-                todo.pop_back();
+            while (!pending.empty()) {
+                const auto [px, py] = pending.back();
+                pending.pop_back();
                 mark = {std::min(mark.left, px), std::min(mark.top, py), std::max(mark.right, px),
                         std::max(mark.bottom, py)};
                 for (int dy = -1; dy <= 1; ++dy)
@@ -91,7 +91,7 @@ std::vector<Mark> findMarks(const QImage& shot, QRgb colour) {
                             shot.pixel(nx, ny) != colour)
                             continue;
                         seen[size_t(ny) * w + nx] = 1;
-                        todo.push_back({nx, ny});
+                        pending.push_back({nx, ny});
                     }
             }
             const int width = mark.right - mark.left + 1, height = mark.bottom - mark.top + 1;

@@ -86,8 +86,12 @@ xdotool click 1
 sleep 0.3
 
 drag "$left" "$top" "$right" "$bottom"
-import -window root "$work/shot.png"
-count=$("$tool" selected "$work/shot.png")
+for _ in $(seq 20); do
+    import -window root "$work/shot.png"
+    count=$("$tool" selected "$work/shot.png")
+    [ "$count" -eq 9 ] && break
+    sleep 0.2
+done
 [ "$count" -eq 9 ] || fail "box selection selected $count marks, not 9"
 
 # 30 x 15 pixels are 450 x 225 twips: 4.5 and 2.25 model units at zoom 100.

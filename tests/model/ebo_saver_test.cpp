@@ -1,13 +1,13 @@
 #include "model/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 #include "support/workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstring>
-#include <fstream>
 
 using namespace vw;
 using namespace vw::test;
@@ -357,23 +357,11 @@ TEST_F(SaveFailure, AFileInPlaceOfTheModelFolder) {
     EXPECT_EQ(readBytes(workspace.dir / "models"), std::vector<uint8_t>{9});
 }
 
-// Write permission is no obstacle to a privileged user; such runs skip the permission cases.
-bool permissionsStopWrites(const std::filesystem::path& readOnlyFolder) {
-    std::ofstream probe(readOnlyFolder / "probe");
-    return !probe;
-}
-
 TEST_F(SaveFailure, AReadOnlyModelFile) {
     namespace fs = std::filesystem;
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    fs::permissions(workspace.dir / "models", fs::perms::owner_all, fs::perm_options::remove);
-    fs::permissions(workspace.dir / "models", fs::perms::owner_read | fs::perms::owner_exec,
-                    fs::perm_options::add);
-    const bool enforced = permissionsStopWrites(workspace.dir / "models");
-    fs::permissions(workspace.dir / "models", fs::perms::owner_all, fs::perm_options::add);
-    if (!enforced)
-        GTEST_SKIP() << "running with privileges that ignore write permission";
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_TRUE(asUnprivilegedUser(
+        workspace.dir.path(), [&] { return !saveModel(model, path, workspace.folders).empty(); }));
     EXPECT_EQ(readBytes(path), built.model);
     EXPECT_TRUE(strayFiles().empty());
 }
@@ -383,9 +371,8 @@ TEST_F(SaveFailure, AReadOnlyFolder) {
     fs::permissions(workspace.dir / "models",
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    if (!permissionsStopWrites(workspace.dir / "models"))
-        GTEST_SKIP() << "running with privileges that ignore write permission";
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_TRUE(asUnprivilegedUser(
+        workspace.dir.path(), [&] { return !saveModel(model, path, workspace.folders).empty(); }));
     EXPECT_EQ(readBytes(path), built.model);
 }
 
