@@ -44,8 +44,8 @@ std::vector<int16_t> gridStrip(int columns, int rows) {
 }
 
 // A flat patch spanned by a and b from origin, shaded a little from one corner to the other.
-SegmentSpec patch(Vec3 origin, Vec3 a, Vec3 b, int columns, int rows, Colour colour) {
-    SegmentSpec segment;
+SegmentPlan patch(Vec3 origin, Vec3 a, Vec3 b, int columns, int rows, Colour colour) {
+    SegmentPlan segment;
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             const float s = static_cast<float>(c) / static_cast<float>(columns - 1);
@@ -62,30 +62,30 @@ SegmentSpec patch(Vec3 origin, Vec3 a, Vec3 b, int columns, int rows, Colour col
 }
 
 // Walls, roof, and door with windows and a chimney: three parts, ten segments, 324 vertices.
-EboSpec house() {
+EboPlan house() {
     const Colour plaster{235, 222, 190}, tiles{178, 58, 42}, wood{112, 74, 40},
         glass{120, 170, 220}, brick{150, 80, 60};
-    PartSpec walls{{patch({-2, 0, 1.5f}, {4, 0, 0}, {0, 2, 0}, 9, 6, plaster),
+    PartPlan walls{{patch({-2, 0, 1.5f}, {4, 0, 0}, {0, 2, 0}, 9, 6, plaster),
                     patch({2, 0, 1.5f}, {0, 0, -3}, {0, 2, 0}, 7, 6, plaster),
                     patch({2, 0, -1.5f}, {-4, 0, 0}, {0, 2, 0}, 9, 6, plaster),
                     patch({-2, 0, -1.5f}, {0, 0, 3}, {0, 2, 0}, 7, 6, plaster)}};
-    PartSpec roof{{patch({-2.2f, 1.9f, 1.7f}, {4.4f, 0, 0}, {0, 1.2f, -1.7f}, 9, 5, tiles),
+    PartPlan roof{{patch({-2.2f, 1.9f, 1.7f}, {4.4f, 0, 0}, {0, 1.2f, -1.7f}, 9, 5, tiles),
                    patch({-2.2f, 1.9f, -1.7f}, {4.4f, 0, 0}, {0, 1.2f, 1.7f}, 9, 5, tiles)}};
-    PartSpec details{{patch({-0.4f, 0, 1.52f}, {0.8f, 0, 0}, {0, 1.3f, 0}, 3, 4, wood),
+    PartPlan details{{patch({-0.4f, 0, 1.52f}, {0.8f, 0, 0}, {0, 1.3f, 0}, 3, 4, wood),
                       patch({-1.6f, 0.9f, 1.52f}, {0.8f, 0, 0}, {0, 0.7f, 0}, 3, 3, glass),
                       patch({0.8f, 0.9f, 1.52f}, {0.8f, 0, 0}, {0, 0.7f, 0}, 3, 3, glass),
                       patch({1.0f, 2.2f, -0.6f}, {0.5f, 0, 0}, {0, 1.2f, 0}, 3, 4, brick)}};
-    EboSpec spec;
-    spec.fileVersion = 4;
-    spec.modelFormat = 2;
-    spec.parts = {walls, roof, details};
-    return spec;
+    EboPlan plan;
+    plan.fileVersion = 4;
+    plan.modelFormat = 2;
+    plan.parts = {walls, roof, details};
+    return plan;
 }
 
 // A body of revolution along x: rings of radius profile(s), as one grid segment.
-SegmentSpec lathe(float x0, float x1, int rings, int around, float (*profile)(float),
+SegmentPlan lathe(float x0, float x1, int rings, int around, float (*profile)(float),
                   Colour colour) {
-    SegmentSpec segment;
+    SegmentPlan segment;
     for (int r = 0; r < rings; ++r) {
         const float s = static_cast<float>(r) / static_cast<float>(rings - 1);
         for (int a = 0; a < around; ++a) {
@@ -104,26 +104,26 @@ SegmentSpec lathe(float x0, float x1, int rings, int around, float (*profile)(fl
 
 // A fish in the version-6 layout: body and tail, fins, and a segment of another tag that the
 // layout passes over.
-EboSpec fish() {
+EboPlan fish() {
     const auto body = [](float s) { return 0.9f * std::sin(std::numbers::pi_v<float> * s); };
     const auto tail = [](float s) { return 0.1f + 0.7f * s; };
-    SegmentSpec fins = patch({-0.3f, 0.7f, 0}, {0.9f, 0, 0}, {0.2f, 0.5f, 0}, 4, 3, {240, 140, 30});
+    SegmentPlan fins = patch({-0.3f, 0.7f, 0}, {0.9f, 0, 0}, {0.2f, 0.5f, 0}, 4, 3, {240, 140, 30});
     fins.headerSkips = {3, 0, 17};
     fins.headerStop = 2;
-    SegmentSpec passedOver = patch({0, -1, 0}, {1, 0, 0}, {0, 0, 1}, 2, 2, {0, 0, 0});
+    SegmentPlan passedOver = patch({0, -1, 0}, {1, 0, 0}, {0, 0, 1}, 2, 2, {0, 0, 0});
     passedOver.tag = 9;
-    EboSpec spec;
-    spec.fileVersion = 6;
-    spec.modelFormat = 2;
-    spec.parts = {{{lathe(-1.5f, 1.5f, 12, 13, body, {250, 160, 40}),
+    EboPlan plan;
+    plan.fileVersion = 6;
+    plan.modelFormat = 2;
+    plan.parts = {{{lathe(-1.5f, 1.5f, 12, 13, body, {250, 160, 40}),
                     lathe(1.4f, 2.3f, 4, 9, tail, {230, 120, 20})}},
                   {{fins, passedOver}}};
-    return spec;
+    return plan;
 }
 
 // A part of the head over a base mesh: a lat-long sphere patch, with deltas that bend it.
-DeltaPartSpec headPart(Vec3 centre, float radius, int rings, int around, float smile) {
-    DeltaPartSpec part;
+DeltaPartPlan headPart(Vec3 centre, float radius, int rings, int around, float smile) {
+    DeltaPartPlan part;
     for (int r = 0; r < rings; ++r) {
         const float lat = std::numbers::pi_v<float> * (static_cast<float>(r) / (rings - 1) - 0.5f);
         for (int a = 0; a < around; ++a) {
@@ -146,19 +146,19 @@ DeltaPartSpec headPart(Vec3 centre, float radius, int rings, int around, float s
 
 // A head of four parts; the mouth's file block stops short of its last slots (the loader pads
 // them) and the right eye carries texture data the loader skips.
-EboSpec head() {
-    EboSpec spec;
-    spec.fileVersion = 4;
-    spec.modelFormat = 0;
-    spec.partCount = 4;
-    spec.deltaParts = {headPart({0, 0, 0}, 1.0f, 10, 13, 0.3f),
+EboPlan head() {
+    EboPlan plan;
+    plan.fileVersion = 4;
+    plan.modelFormat = 0;
+    plan.partCount = 4;
+    plan.deltaParts = {headPart({0, 0, 0}, 1.0f, 10, 13, 0.3f),
                        headPart({-0.35f, 0.3f, 0.85f}, 0.15f, 5, 7, 0.0f),
                        headPart({0.35f, 0.3f, 0.85f}, 0.15f, 5, 7, 0.0f),
                        headPart({0, -0.4f, 0.8f}, 0.25f, 4, 9, 0.5f)};
-    spec.deltaParts[2].textureWord = 6;
-    spec.deltaParts[3].deltas.resize(spec.deltaParts[3].deltas.size() - 9);
-    spec.deltaParts[3].skipBytes = 6;
-    return spec;
+    plan.deltaParts[2].textureWord = 6;
+    plan.deltaParts[3].deltas.resize(plan.deltaParts[3].deltas.size() - 9);
+    plan.deltaParts[3].skipBytes = 6;
+    return plan;
 }
 
 // On a grid of 1/256 the delta layout's base-plus-delta sums are exact in single precision, and
@@ -169,9 +169,9 @@ float enlargedValue(float value, float factor) {
 
 // The shapes above are a few units across; a fresh pane shows one unit as 100 twips (under
 // 7 pixels), so the samples are written ten times larger to fill a good part of it.
-EboSpec enlarged(EboSpec spec, float factor) {
-    for (PartSpec& part : spec.parts) {
-        for (SegmentSpec& segment : part.segments) {
+EboPlan enlarged(EboPlan plan, float factor) {
+    for (PartPlan& part : plan.parts) {
+        for (SegmentPlan& segment : part.segments) {
             for (FileVertex& vertex : segment.verts) {
                 vertex.x = enlargedValue(vertex.x, factor);
                 vertex.y = enlargedValue(vertex.y, factor);
@@ -179,13 +179,13 @@ EboSpec enlarged(EboSpec spec, float factor) {
             }
         }
     }
-    for (DeltaPartSpec& part : spec.deltaParts) {
+    for (DeltaPartPlan& part : plan.deltaParts) {
         for (float& value : part.basePos)
             value = enlargedValue(value, factor);
         for (float& value : part.deltas)
             value = enlargedValue(value, factor);
     }
-    return spec;
+    return plan;
 }
 
 constexpr float kSampleScale = 10;

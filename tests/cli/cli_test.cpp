@@ -15,8 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-SegmentSpec threeVertexSegment() {
-    SegmentSpec segment;
+SegmentPlan threeVertexSegment() {
+    SegmentPlan segment;
     segment.verts = {{1.5f, 2.0f, -3.0f, 0.0f, 1.0f, 30, 20, 10, 40},
                      {0.0f, 0.0f, 0.1f, -0.5f, 1e-3f, 1, 2, 3, 4},
                      {1e20f, -1.0f, 1.0f, 1.0f, 1.0f, 5, 6, 7, 8}};
@@ -24,25 +24,25 @@ SegmentSpec threeVertexSegment() {
     return segment;
 }
 
-EboSpec plainSpec() {
-    EboSpec spec;
-    spec.parts = {PartSpec{{threeVertexSegment()}},
-                  PartSpec{{gridSegment(3, 2), gridSegment(2, 2, 5)}}};
-    return spec;
+EboPlan plainPlan() {
+    EboPlan plan;
+    plan.parts = {PartPlan{{threeVertexSegment()}},
+                  PartPlan{{gridSegment(3, 2), gridSegment(2, 2, 5)}}};
+    return plan;
 }
 
-EboSpec version6Spec() {
-    EboSpec spec = plainSpec();
-    spec.fileVersion = 6;
-    return spec;
+EboPlan version6Plan() {
+    EboPlan plan = plainPlan();
+    plan.fileVersion = 6;
+    return plan;
 }
 
-EboSpec deltaSpec() {
-    EboSpec spec;
-    spec.modelFormat = 0;
+EboPlan deltaPlan() {
+    EboPlan plan;
+    plan.modelFormat = 0;
     for (int p = 0; p < 4; ++p)
-        spec.deltaParts[p] = simpleDeltaPart(3 + p, float(p));
-    return spec;
+        plan.deltaParts[p] = simpleDeltaPart(3 + p, float(p));
+    return plan;
 }
 
 float floatAt(const std::vector<uint8_t>& bytes, size_t offset) {
@@ -61,8 +61,8 @@ protected:
 
     fs::path programDir() const { return m_dir / "program"; }
 
-    fs::path writeModel(const EboSpec& spec, const std::string& name = "modelq.ebo") {
-        m_built = buildEbo(spec);
+    fs::path writeModel(const EboPlan& plan, const std::string& name = "modelq.ebo") {
+        m_built = buildEbo(plan);
         fs::path file = m_dir / name;
         writeEbo(m_built, file, programDir());
         return file;
@@ -98,7 +98,7 @@ TEST_F(Cli, HelpPrintsUsageAndSucceeds) {
 class CliUsage : public Cli, public testing::WithParamInterface<std::vector<std::string>> {};
 
 TEST_P(CliUsage, ExitsTwoWithAReason) {
-    fs::path file = writeModel(plainSpec());
+    fs::path file = writeModel(plainPlan());
     std::vector<std::string> args = GetParam();
     for (std::string& arg : args) {
         if (arg == "FILE")
@@ -135,18 +135,18 @@ protected:
         if (kind == "Empty")
             return writeText("empty.ebo", "");
         if (kind == "NoLayout") {
-            EboSpec spec = plainSpec();
-            spec.modelFormat = 1;
-            return writeModel(spec);
+            EboPlan plan = plainPlan();
+            plan.modelFormat = 1;
+            return writeModel(plan);
         }
         if (kind == "DeltaWithoutCompanions") {
-            EboSpec spec = deltaSpec();
-            fs::path file = writeModel(spec);
+            EboPlan plan = deltaPlan();
+            fs::path file = writeModel(plan);
             fs::remove_all(programDir());
             fs::create_directories(programDir());
             return file;
         }
-        fs::path file = writeModel(plainSpec()); // Truncated
+        fs::path file = writeModel(plainPlan()); // Truncated
         std::vector<uint8_t> bytes = readBytes(file);
         bytes.resize(bytes.size() / 2);
         writeBytes(file, bytes);
@@ -181,9 +181,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliLoadFailure,
                                          "DeltaWithoutCompanions"));
 
 TEST_F(Cli, DumpWritesTheSchemaWithShortestFloats) {
-    EboSpec spec;
-    spec.parts = {PartSpec{{threeVertexSegment()}}};
-    fs::path file = writeModel(spec);
+    EboPlan plan;
+    plan.parts = {PartPlan{{threeVertexSegment()}}};
+    fs::path file = writeModel(plan);
     const BlockPositions& at = m_built.positions[0][0];
     CliRun result = run({"dump", file.string()});
     ASSERT_EQ(result.code, 0) << result.err;
@@ -206,7 +206,7 @@ TEST_F(Cli, DumpWritesTheSchemaWithShortestFloats) {
 
 struct LayoutCase {
     const char* name;
-    EboSpec (*spec)();
+    EboPlan (*plan)();
     const char* head;
     bool baseMeshes;
 };
@@ -214,7 +214,7 @@ struct LayoutCase {
 class CliLayouts : public Cli, public testing::WithParamInterface<LayoutCase> {};
 
 TEST_P(CliLayouts, DumpNamesTheLayout) {
-    fs::path file = writeModel(GetParam().spec());
+    fs::path file = writeModel(GetParam().plan());
     CliRun result = run({"dump", file.string()});
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out.rfind(GetParam().head, 0), 0u) << result.out.substr(0, 80);
@@ -223,7 +223,7 @@ TEST_P(CliLayouts, DumpNamesTheLayout) {
 }
 
 TEST_P(CliLayouts, CheckPassesWithoutLeavingFilesBehind) {
-    fs::path file = writeModel(GetParam().spec());
+    fs::path file = writeModel(GetParam().plan());
     std::vector<uint8_t> before = readBytes(file);
     fs::create_directories(m_dir / "tmp");
     CliRun result = run({"check", file.string()}, {m_dir / "tmp"});
@@ -235,7 +235,7 @@ TEST_P(CliLayouts, CheckPassesWithoutLeavingFilesBehind) {
 }
 
 TEST_P(CliLayouts, ExportImportRoundTripKeepsEveryByte) {
-    fs::path file = writeModel(GetParam().spec());
+    fs::path file = writeModel(GetParam().plan());
     std::vector<uint8_t> before = readBytes(file);
     fs::path obj = m_dir / "all.obj";
     for (Args selection : {Args{}, Args{"--part", "1"}, Args{"--part", "1", "--seg", "0"}}) {
@@ -253,16 +253,16 @@ TEST_P(CliLayouts, ExportImportRoundTripKeepsEveryByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, CliLayouts,
-    testing::Values(LayoutCase{"Plain", plainSpec,
+    testing::Values(LayoutCase{"Plain", plainPlan,
                                R"({"result": 2, "fileVersion": 4, "modelFormat": 2, )", false},
-                    LayoutCase{"Version6", version6Spec,
+                    LayoutCase{"Version6", version6Plan,
                                R"({"result": 6, "fileVersion": 6, "modelFormat": 2, )", false},
-                    LayoutCase{"Delta", deltaSpec,
+                    LayoutCase{"Delta", deltaPlan,
                                R"({"result": 10, "fileVersion": 4, "modelFormat": 0, )", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Cli, InfoCountsPartsSegmentsVerticesAndStrips) {
-    fs::path file = writeModel(plainSpec());
+    fs::path file = writeModel(plainPlan());
     CliRun result = run({"info", file.string()});
     ASSERT_EQ(result.code, 0) << result.err;
     EXPECT_EQ(result.out, "file: " + file.string() +
@@ -278,10 +278,10 @@ TEST_F(Cli, InfoCountsPartsSegmentsVerticesAndStrips) {
 
 TEST_F(Cli, CheckReportsTheBytesASaveWouldChange) {
     // Far from zero a float cannot hold base + delta exactly, so the delta saved back differs.
-    EboSpec spec = deltaSpec();
-    spec.deltaParts[0].basePos[0] = 1e8f;
-    spec.deltaParts[0].deltas[0] = 1.0f;
-    fs::path file = writeModel(spec);
+    EboPlan plan = deltaPlan();
+    plan.deltaParts[0].basePos[0] = 1e8f;
+    plan.deltaParts[0].deltas[0] = 1.0f;
+    fs::path file = writeModel(plan);
     std::vector<uint8_t> before = readBytes(file);
     CliRun result = run({"check", file.string()});
     EXPECT_EQ(result.code, 3) << result.err;
@@ -294,7 +294,7 @@ TEST_F(Cli, CheckReportsTheBytesASaveWouldChange) {
 }
 
 TEST_F(Cli, ExportWritesFileOrientation) {
-    fs::path file = writeModel(plainSpec());
+    fs::path file = writeModel(plainPlan());
     fs::path obj = m_dir / "part0.obj";
     CliRun result = run({"export-obj", file.string(), "-o", obj.string(), "--part", "0"});
     ASSERT_EQ(result.code, 0) << result.err;
@@ -309,7 +309,7 @@ TEST_F(Cli, ExportWritesFileOrientation) {
 }
 
 TEST_F(Cli, ImportPatchesOnlyTheSelectedSegment) {
-    fs::path file = writeModel(plainSpec());
+    fs::path file = writeModel(plainPlan());
     std::vector<uint8_t> before = readBytes(file);
     const BlockPositions& at = m_built.positions[1][0];
     std::string text;
@@ -342,7 +342,7 @@ TEST_F(Cli, ImportPatchesOnlyTheSelectedSegment) {
 }
 
 TEST_F(Cli, ImportOfTheWrongVertexCountLeavesTheFile) {
-    fs::path file = writeModel(plainSpec());
+    fs::path file = writeModel(plainPlan());
     std::vector<uint8_t> before = readBytes(file);
     fs::path obj = writeText("short.obj", "v 1 2 3\nv 4 5 6\n");
     CliRun result = run({"import-obj", file.string(), obj.string(), "--part", "0"});
@@ -353,7 +353,7 @@ TEST_F(Cli, ImportOfTheWrongVertexCountLeavesTheFile) {
 }
 
 TEST_F(Cli, ExportThatCannotWriteExitsOne) {
-    fs::path file = writeModel(plainSpec());
+    fs::path file = writeModel(plainPlan());
     fs::create_directories(m_dir / "a-folder");
     for (fs::path out : {m_dir / "no-such-folder" / "out.obj", m_dir / "a-folder"}) {
         CliRun result = run({"export-obj", file.string(), "-o", out.string()});
@@ -367,8 +367,8 @@ TEST_F(Cli, ExportThatCannotWriteExitsOne) {
 TEST_F(Cli, ImportIntoAReadOnlyFolderLeavesTheFile) {
     fs::path folder = m_dir / "read-only";
     fs::create_directories(folder);
-    EboSpec spec = plainSpec();
-    fs::path file = writeModel(spec, "read-only/modelq.ebo");
+    EboPlan plan = plainPlan();
+    fs::path file = writeModel(plan, "read-only/modelq.ebo");
     std::vector<uint8_t> before = readBytes(file);
     fs::path obj = m_dir / "all.obj";
     ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);

@@ -23,14 +23,14 @@
 namespace {
 
 using vw::test::FileVertex;
-using vw::test::SegmentSpec;
+using vw::test::SegmentPlan;
 
 constexpr int kSegmentSide = 3;
 constexpr int kMarksPerSegment = kSegmentSide * kSegmentSide;
 constexpr float kSpacing = 1.5f; // model units between marks: 10 pixels at zoom 100
 
-SegmentSpec squareSegment(float left) {
-    SegmentSpec segment;
+SegmentPlan squareSegment(float left) {
+    SegmentPlan segment;
     for (int r = 0; r < kSegmentSide; ++r)
         for (int c = 0; c < kSegmentSide; ++c) {
             FileVertex v;
@@ -52,7 +52,7 @@ SegmentSpec squareSegment(float left) {
 // Part 0, the working data after the load: segment 0 on the left, segment 1 on the right.
 // Part 1 lies in the background only.
 int make(const std::string& out) {
-    vw::test::EboSpec description;
+    vw::test::EboPlan description;
     description.parts.resize(2);
     description.parts[0].segments = {squareSegment(-6), squareSegment(3)};
     description.parts[1].segments = {squareSegment(-1.5f)};

@@ -50,26 +50,26 @@ void expectRejected(const BuiltEbo& built) {
     EXPECT_EQ(model, earlierModel());
 }
 
-EboSpec plainSpec() {
-    EboSpec spec;
-    spec.parts = {{{gridSegment(3, 2), gridSegment(2, 2, 1.0f)}}, {{gridSegment(2, 3, 2.0f)}}};
-    return spec;
+EboPlan plainPlan() {
+    EboPlan plan;
+    plan.parts = {{{gridSegment(3, 2), gridSegment(2, 2, 1.0f)}}, {{gridSegment(2, 3, 2.0f)}}};
+    return plan;
 }
 
-EboSpec version6Spec() {
-    EboSpec spec = plainSpec();
-    spec.fileVersion = 6;
-    spec.parts[0].segments[0].headerSkips = {};
-    return spec;
+EboPlan version6Plan() {
+    EboPlan plan = plainPlan();
+    plan.fileVersion = 6;
+    plan.parts[0].segments[0].headerSkips = {};
+    return plan;
 }
 
-EboSpec deltaSpec() {
-    EboSpec spec;
-    spec.modelFormat = 0;
+EboPlan deltaPlan() {
+    EboPlan plan;
+    plan.modelFormat = 0;
     for (int p = 0; p < 4; ++p)
-        spec.deltaParts[p] = simpleDeltaPart(3 + p, 10.0f * p);
-    spec.deltaParts[0].deltaSlot[2] = 3; // slot 3 needs 12 floats: a padding record follows
-    return spec;
+        plan.deltaParts[p] = simpleDeltaPart(3 + p, 10.0f * p);
+    plan.deltaParts[0].deltaSlot[2] = 3; // slot 3 needs 12 floats: a padding record follows
+    return plan;
 }
 
 // Offsets of fields the corruptions aim at.
@@ -96,14 +96,14 @@ size_t deltaEnd(const BuiltEbo& built, size_t part) {
 
 struct Corruption {
     const char* name;
-    EboSpec (*spec)();
+    EboPlan (*plan)();
     std::function<void(BuiltEbo&)> corrupt;
 };
 
 class Corrupted : public testing::TestWithParam<Corruption> {};
 
 TEST_P(Corrupted, FailsWithoutChangingTheModel) {
-    BuiltEbo built = buildEbo(GetParam().spec());
+    BuiltEbo built = buildEbo(GetParam().plan());
     {
         Model model;
         ASSERT_NE(parseModel(model, {built.model, built.baseMesh, built.offsets}), 0)
@@ -114,98 +114,98 @@ TEST_P(Corrupted, FailsWithoutChangingTheModel) {
 }
 
 const Corruption kCorruptions[] = {
-    {"UnloadableFormat", plainSpec, [](BuiltEbo& b) { putI16(b.model, 40, 1); }},
-    {"NegativeFormat", plainSpec, [](BuiltEbo& b) { putI16(b.model, 40, -1); }},
-    {"NoParts", plainSpec, [](BuiltEbo& b) { putI16(b.model, 42, 0); }},
-    {"NegativeParts", plainSpec, [](BuiltEbo& b) { putI16(b.model, 42, -3); }},
-    {"MorePartsThanTheFileHolds", plainSpec, [](BuiltEbo& b) { putI16(b.model, 42, 3); }},
-    {"NoSegments", plainSpec, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0); }},
-    {"NegativeSegments", plainSpec, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, -2); }},
-    {"HugeSegments", plainSpec,
+    {"UnloadableFormat", plainPlan, [](BuiltEbo& b) { putI16(b.model, 40, 1); }},
+    {"NegativeFormat", plainPlan, [](BuiltEbo& b) { putI16(b.model, 40, -1); }},
+    {"NoParts", plainPlan, [](BuiltEbo& b) { putI16(b.model, 42, 0); }},
+    {"NegativeParts", plainPlan, [](BuiltEbo& b) { putI16(b.model, 42, -3); }},
+    {"MorePartsThanTheFileHolds", plainPlan, [](BuiltEbo& b) { putI16(b.model, 42, 3); }},
+    {"NoSegments", plainPlan, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0); }},
+    {"NegativeSegments", plainPlan, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, -2); }},
+    {"HugeSegments", plainPlan,
      [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0x7fffffff); }},
-    {"NegativeVertexCount", plainSpec, [](BuiltEbo& b) { putI32(b.model, kPlainVertexCount, -1); }},
-    {"HugeVertexCount", plainSpec,
+    {"NegativeVertexCount", plainPlan, [](BuiltEbo& b) { putI32(b.model, kPlainVertexCount, -1); }},
+    {"HugeVertexCount", plainPlan,
      [](BuiltEbo& b) { putI32(b.model, kPlainVertexCount, 0x7fffffff); }},
-    {"NegativeStripSize", plainSpec,
+    {"NegativeStripSize", plainPlan,
      [](BuiltEbo& b) { putI32(b.model, b.positions[0][0].stripBlockAt - 25, -2); }},
-    {"HugeStripSize", plainSpec,
+    {"HugeStripSize", plainPlan,
      [](BuiltEbo& b) { putI32(b.model, b.positions[0][0].stripBlockAt - 25, 0x7ffffffe); }},
 
-    {"Version6NoSegments", version6Spec,
+    {"Version6NoSegments", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0); }},
-    {"Version6HugeSegments", version6Spec,
+    {"Version6HugeSegments", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0x7fffffff); }},
-    {"Version6HeaderPastEnd", version6Spec,
+    {"Version6HeaderPastEnd", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, kVersion6Table, static_cast<int32_t>(b.model.size())); }},
-    {"Version6NegativeHeader", version6Spec,
+    {"Version6NegativeHeader", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, kVersion6Table, -8); }},
-    {"Version6StopWordNeverFound", version6Spec,
+    {"Version6StopWordNeverFound", version6Plan,
      [](BuiltEbo& b) {
          // The tag 5 sits just before the end; only noise follows it.
          const size_t at = b.model.size() - 12;
          putI32(b.model, at, 5);
          putI32(b.model, kVersion6Table, static_cast<int32_t>(at));
      }},
-    {"Version6PositionsPastEnd", version6Spec,
+    {"Version6PositionsPastEnd", version6Plan,
      [](BuiltEbo& b) {
          putI32(b.model, version6Header(b) + 12, static_cast<int32_t>(b.model.size()));
      }},
-    {"Version6PositionOffsetOverflows", version6Spec,
+    {"Version6PositionOffsetOverflows", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 12, 0x7ffffff0); }},
-    {"Version6NegativePositionOffset", version6Spec,
+    {"Version6NegativePositionOffset", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 12, -100); }},
-    {"Version6UvsPastEnd", version6Spec,
+    {"Version6UvsPastEnd", version6Plan,
      [](BuiltEbo& b) {
          putI32(b.model, version6Header(b) + 24, static_cast<int32_t>(b.model.size()) - 30);
      }},
-    {"Version6StripPastEnd", version6Spec,
+    {"Version6StripPastEnd", version6Plan,
      [](BuiltEbo& b) {
          putI32(b.model, version6Header(b) + 28, static_cast<int32_t>(b.model.size()) - 24);
      }},
-    {"Version6NegativeVertexCount", version6Spec,
+    {"Version6NegativeVertexCount", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 32, -1); }},
-    {"Version6HugeVertexCount", version6Spec,
+    {"Version6HugeVertexCount", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 32, 0x40000000); }},
-    {"Version6NegativeStrip", version6Spec,
+    {"Version6NegativeStrip", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 36, -3); }},
-    {"Version6HugeStrip", version6Spec,
+    {"Version6HugeStrip", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 36, 0x7fffffff); }},
 
-    {"DeltaMarkerMissing", deltaSpec, [](BuiltEbo& b) { putI32(b.model, firstMarker(b), 7); }},
-    {"DeltaNegativeSize", deltaSpec, [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 8, -4); }},
-    {"DeltaHugeSize", deltaSpec,
+    {"DeltaMarkerMissing", deltaPlan, [](BuiltEbo& b) { putI32(b.model, firstMarker(b), 7); }},
+    {"DeltaNegativeSize", deltaPlan, [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 8, -4); }},
+    {"DeltaHugeSize", deltaPlan,
      [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 8, 0x7fffffff); }},
-    {"DeltaNegativeOffset", deltaSpec,
+    {"DeltaNegativeOffset", deltaPlan,
      [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 12, -1); }},
-    {"DeltaBlockRunsPastEnd", deltaSpec,
+    {"DeltaBlockRunsPastEnd", deltaPlan,
      [](BuiltEbo& b) {
          putI32(b.model, firstMarker(b) + 12, static_cast<int32_t>(b.model.size()) - 8);
      }},
-    {"DeltaNegativePadding", deltaSpec, [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 0), -8); }},
-    {"DeltaHugePadding", deltaSpec,
+    {"DeltaNegativePadding", deltaPlan, [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 0), -8); }},
+    {"DeltaHugePadding", deltaPlan,
      [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 0), 0x7fffffff); }},
-    {"DeltaNegativeTextureCount", deltaSpec,
+    {"DeltaNegativeTextureCount", deltaPlan,
      [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 1), -2); }},
-    {"DeltaHugeTextureCount", deltaSpec,
+    {"DeltaHugeTextureCount", deltaPlan,
      [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 1), 0x10000000); }},
-    {"OffsetsFileShort", deltaSpec, [](BuiltEbo& b) { b.offsets.resize(100); }},
-    {"OffsetsFileEmpty", deltaSpec, [](BuiltEbo& b) { b.offsets.clear(); }},
-    {"BaseMeshFileEmpty", deltaSpec, [](BuiltEbo& b) { b.baseMesh.clear(); }},
-    {"BasePositionZero", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 0, 0); }},
-    {"BasePositionPastEnd", deltaSpec,
+    {"OffsetsFileShort", deltaPlan, [](BuiltEbo& b) { b.offsets.resize(100); }},
+    {"OffsetsFileEmpty", deltaPlan, [](BuiltEbo& b) { b.offsets.clear(); }},
+    {"BaseMeshFileEmpty", deltaPlan, [](BuiltEbo& b) { b.baseMesh.clear(); }},
+    {"BasePositionZero", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 0, 0); }},
+    {"BasePositionPastEnd", deltaPlan,
      [](BuiltEbo& b) { putI32(b.offsets, 0, static_cast<int32_t>(b.baseMesh.size())); }},
-    {"NegativeBaseCount", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 4, -1); }},
-    {"MoreBasePositionsThanSlots", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 12, 2); }},
-    {"NoDeltaSlots", deltaSpec,
+    {"NegativeBaseCount", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 4, -1); }},
+    {"MoreBasePositionsThanSlots", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 12, 2); }},
+    {"NoDeltaSlots", deltaPlan,
      [](BuiltEbo& b) {
          putI32(b.offsets, 4, 0);
          putI32(b.offsets, 12, 0);
      }},
-    {"NegativeDeltaSlot", deltaSpec,
+    {"NegativeDeltaSlot", deltaPlan,
      [](BuiltEbo& b) { putI16(b.baseMesh, static_cast<size_t>(i32In(b.offsets, 8)) - 1, -1); }},
-    {"MoreTextureCoordinatesThanVertices", deltaSpec,
+    {"MoreTextureCoordinatesThanVertices", deltaPlan,
      [](BuiltEbo& b) { putI32(b.offsets, 20, 4); }},
-    {"HugeBaseStrip", deltaSpec, [](BuiltEbo& b) { putI32(b.offsets, 28, 0x7fffffff); }},
+    {"HugeBaseStrip", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 28, 0x7fffffff); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, Corrupted, testing::ValuesIn(kCorruptions),
@@ -214,12 +214,12 @@ INSTANTIATE_TEST_SUITE_P(Files, Corrupted, testing::ValuesIn(kCorruptions),
 // Offsets that lead back over the same bytes cannot make a load run on and on: 32,767 parts
 // that all start at the one part block of a file stop the load instead of loading 32,767 copies.
 TEST(Rereading, PartsThatAllStartAtTheSameBlockFail) {
-    EboSpec spec;
-    spec.fileVersion = 6;
-    SegmentSpec skipped = gridSegment(2, 2);
+    EboPlan plan;
+    plan.fileVersion = 6;
+    SegmentPlan skipped = gridSegment(2, 2);
     skipped.tag = 4;
-    spec.parts = {{{skipped}}};
-    BuiltEbo built = buildEbo(spec);
+    plan.parts = {{{skipped}}};
+    BuiltEbo built = buildEbo(plan);
     Model model;
     ASSERT_EQ(parseModel(model, {built.model, {}, {}}), 6);
     putI16(built.model, 42, 32767);
@@ -228,26 +228,26 @@ TEST(Rereading, PartsThatAllStartAtTheSameBlockFail) {
 
 // The bytes a loader needs: up to the end of the last strip, or for the delta layout up to the
 // last texture word (the builder ends that file with 16 bytes of noise).
-size_t neededBytes(const EboSpec& spec, const BuiltEbo& built) {
+size_t neededBytes(const EboPlan& plan, const BuiltEbo& built) {
     if (!built.offsets.empty())
         return built.model.size() - 16;
     size_t end = 0;
-    for (size_t p = 0; p < spec.parts.size(); ++p) {
-        for (size_t s = 0; s < spec.parts[p].segments.size(); ++s) {
+    for (size_t p = 0; p < plan.parts.size(); ++p) {
+        for (size_t s = 0; s < plan.parts[p].segments.size(); ++s) {
             const size_t stripAt = static_cast<size_t>(built.positions[p][s].stripBlockAt - 1);
-            end = std::max(end, stripAt + 2 * spec.parts[p].segments[s].strip.size());
+            end = std::max(end, stripAt + 2 * plan.parts[p].segments[s].strip.size());
         }
     }
     return end;
 }
 
-class Truncated : public testing::TestWithParam<EboSpec (*)()> {};
+class Truncated : public testing::TestWithParam<EboPlan (*)()> {};
 
 // Every prefix short of the bytes the loader needs fails; the full need loads.
 TEST_P(Truncated, EveryShortPrefixFails) {
-    const EboSpec spec = GetParam()();
-    const BuiltEbo full = buildEbo(spec);
-    const size_t needed = neededBytes(spec, full);
+    const EboPlan plan = GetParam()();
+    const BuiltEbo full = buildEbo(plan);
+    const size_t needed = neededBytes(plan, full);
     for (size_t length = 0; length < needed; ++length) {
         BuiltEbo built = full;
         built.model.resize(length);
@@ -261,10 +261,10 @@ TEST_P(Truncated, EveryShortPrefixFails) {
     EXPECT_NE(parseModel(model, {built.model, built.baseMesh, built.offsets}), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, Truncated, testing::Values(plainSpec, version6Spec, deltaSpec));
+INSTANTIATE_TEST_SUITE_P(Layouts, Truncated, testing::Values(plainPlan, version6Plan, deltaPlan));
 
 TEST(Truncated, EveryShortCompanionFails) {
-    const BuiltEbo full = buildEbo(deltaSpec());
+    const BuiltEbo full = buildEbo(deltaPlan());
     for (size_t length = 0; length < 128; ++length) {
         BuiltEbo built = full;
         built.offsets.resize(length);
@@ -281,7 +281,7 @@ TEST(Truncated, EveryShortCompanionFails) {
 class FailedLoad : public testing::Test {
 protected:
     void SetUp() override {
-        good = buildEbo(plainSpec());
+        good = buildEbo(plainPlan());
         goodPath = workspace.put(good, "good.ebo");
         ASSERT_EQ(loadModel(model, goodPath, workspace.folders), 2);
         loaded = model;
@@ -313,7 +313,7 @@ TEST_F(FailedLoad, MissingFileOrFolder) {
 }
 
 TEST_F(FailedLoad, MissingOrShortCompanionFiles) {
-    const BuiltEbo delta = buildEbo(deltaSpec());
+    const BuiltEbo delta = buildEbo(deltaPlan());
     const std::string path = workspace.put(delta, "head5.ebo");
     std::filesystem::remove(workspace.folders.programDir / "misc5.dat");
     expectNothingChanged(path);
@@ -329,7 +329,7 @@ TEST_F(FailedLoad, MissingOrShortCompanionFiles) {
 }
 
 TEST_F(FailedLoad, WorkingCopyCannotBeWritten) {
-    const std::string otherPath = workspace.put(buildEbo(version6Spec()), "other.ebo");
+    const std::string otherPath = workspace.put(buildEbo(version6Plan()), "other.ebo");
     ModelFolders blocked = workspace.folders;
     blocked.workingCopy = workspace.dir / "no-such-folder" / "current.tmp";
     EXPECT_EQ(loadModel(model, otherPath, blocked), 0);
@@ -341,8 +341,8 @@ TEST_F(FailedLoad, WorkingCopyCannotBeWritten) {
 }
 
 TEST_F(FailedLoad, TheNextGoodLoadReplacesEverything) {
-    const EboSpec spec = version6Spec();
-    const BuiltEbo other = buildEbo(spec);
+    const EboPlan plan = version6Plan();
+    const BuiltEbo other = buildEbo(plan);
     const std::string otherPath = workspace.put(other, "other.ebo");
     ASSERT_EQ(loadModel(model, otherPath, workspace.folders), 6);
     EXPECT_EQ(model.modelPath, otherPath);

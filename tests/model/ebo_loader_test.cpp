@@ -26,12 +26,12 @@ void expectPositions(const Segment& segment, const BlockPositions& at) {
 }
 
 // Every value bit for bit as the file holds it, y negated; colours only where the layout has them.
-void expectSegment(const Segment& segment, const SegmentSpec& spec, bool hasColour) {
-    ASSERT_EQ(segment.verts.size(), spec.verts.size());
-    for (size_t i = 0; i < spec.verts.size(); ++i) {
+void expectSegment(const Segment& segment, const SegmentPlan& plan, bool hasColour) {
+    ASSERT_EQ(segment.verts.size(), plan.verts.size());
+    for (size_t i = 0; i < plan.verts.size(); ++i) {
         SCOPED_TRACE("vertex " + std::to_string(i));
         const Vertex& got = segment.verts[i];
-        const FileVertex& want = spec.verts[i];
+        const FileVertex& want = plan.verts[i];
         EXPECT_EQ(bitsOf(got.x), bitsOf(want.x));
         EXPECT_EQ(bitsOf(got.y), bitsOf(-want.y));
         EXPECT_EQ(bitsOf(got.z), bitsOf(want.z));
@@ -43,39 +43,39 @@ void expectSegment(const Segment& segment, const SegmentSpec& spec, bool hasColo
         EXPECT_EQ(got.alpha, hasColour ? want.alpha : 0);
         EXPECT_EQ(got.selected, 0);
     }
-    EXPECT_EQ(segment.strip, spec.strip);
+    EXPECT_EQ(segment.strip, plan.strip);
 }
 
-void expectParts(const Model& model, const EboSpec& spec, const BuiltEbo& built, bool hasColour) {
-    ASSERT_EQ(model.Parts.size(), spec.parts.size());
-    for (size_t p = 0; p < spec.parts.size(); ++p) {
-        ASSERT_EQ(model.Parts[p].segments.size(), spec.parts[p].segments.size());
-        for (size_t s = 0; s < spec.parts[p].segments.size(); ++s) {
+void expectParts(const Model& model, const EboPlan& plan, const BuiltEbo& built, bool hasColour) {
+    ASSERT_EQ(model.Parts.size(), plan.parts.size());
+    for (size_t p = 0; p < plan.parts.size(); ++p) {
+        ASSERT_EQ(model.Parts[p].segments.size(), plan.parts[p].segments.size());
+        for (size_t s = 0; s < plan.parts[p].segments.size(); ++s) {
             SCOPED_TRACE("part " + std::to_string(p) + " segment " + std::to_string(s));
-            const SegmentSpec& segmentSpec = spec.parts[p].segments[s];
+            const SegmentPlan& segmentPlan = plan.parts[p].segments[s];
             const Segment& segment = model.Parts[p].segments[s];
             expectPositions(segment, built.positions[p][s]);
-            if (segmentSpec.tag == 5 || spec.fileVersion != 6)
-                expectSegment(segment, segmentSpec, hasColour);
+            if (segmentPlan.tag == 5 || plan.fileVersion != 6)
+                expectSegment(segment, segmentPlan, hasColour);
             else
                 EXPECT_TRUE(segment.verts.empty() && segment.strip.empty());
         }
     }
 }
 
-SegmentSpec markedSegment() {
-    SegmentSpec segment;
+SegmentPlan markedSegment() {
+    SegmentPlan segment;
     segment.verts = {{1.5f, 2.0f, -3.0f, 0.25f, 0.75f, 30, 20, 10, 40},
                      {-7.0f, 0.0f, 1e-3f, -2.0f, 3.5f, 255, 1, 128, 0}};
     segment.strip = {0, 1, 1}; // 6 bytes: the strip ends off a multiple of 4
     return segment;
 }
 
-EboSpec plainSpec(int16_t format) {
-    EboSpec spec;
-    spec.modelFormat = format;
-    spec.parts = {{{markedSegment(), gridSegment(4, 3)}}, {{gridSegment(2, 2, 5.0f)}}};
-    return spec;
+EboPlan plainPlan(int16_t format) {
+    EboPlan plan;
+    plan.modelFormat = format;
+    plan.parts = {{{markedSegment(), gridSegment(4, 3)}}, {{gridSegment(2, 2, 5.0f)}}};
+    return plan;
 }
 
 uint8_t parse(Model& model, const BuiltEbo& built) {
@@ -85,8 +85,8 @@ uint8_t parse(Model& model, const BuiltEbo& built) {
 class PlainLayout : public testing::TestWithParam<int16_t> {};
 
 TEST_P(PlainLayout, ReadsEveryFieldAndRecordsBlockPositions) {
-    const EboSpec spec = plainSpec(GetParam());
-    const BuiltEbo built = buildEbo(spec);
+    const EboPlan plan = plainPlan(GetParam());
+    const BuiltEbo built = buildEbo(plan);
     Workspace workspace;
     const std::string path = workspace.put(built);
     Model model;
@@ -94,12 +94,12 @@ TEST_P(PlainLayout, ReadsEveryFieldAndRecordsBlockPositions) {
     model.curSeg = 2;
 
     ASSERT_EQ(loadModel(model, path, workspace.folders), GetParam());
-    EXPECT_EQ(model.fileVersion, spec.fileVersion);
+    EXPECT_EQ(model.fileVersion, plan.fileVersion);
     EXPECT_EQ(model.modelFormat, GetParam());
     EXPECT_EQ(model.modelPath, path);
     EXPECT_EQ(model.curPart, 1);
     EXPECT_EQ(model.curSeg, 2);
-    expectParts(model, spec, built, true);
+    expectParts(model, plan, built, true);
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
 }
 
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, PlainLayout, testing::Values(2, 3));
 
 TEST(PlainLayout, FileColourBytesAreBlueGreenRedAlpha) {
     Model model;
-    ASSERT_EQ(parse(model, buildEbo(plainSpec(2))), 2);
+    ASSERT_EQ(parse(model, buildEbo(plainPlan(2))), 2);
     const Vertex& v = model.Parts[0].segments[0].verts[0];
     EXPECT_EQ(v.blue, 10);
     EXPECT_EQ(v.green, 20);
@@ -129,16 +129,16 @@ class PlainStripSize : public testing::TestWithParam<StripSize> {};
 // The entry count halves the byte count, ties to even; the segment after it must still be found,
 // whichever way the strip's end falls against the 4-byte padding.
 TEST_P(PlainStripSize, RoundsHalvesToEvenAndKeepsTheNextSegmentInPlace) {
-    EboSpec spec;
-    SegmentSpec strip = gridSegment(2, 2);
+    EboPlan plan;
+    SegmentPlan strip = gridSegment(2, 2);
     strip.strip.assign(GetParam().entries, 1);
     strip.stripBytes = GetParam().bytes;
-    spec.parts = {{{strip, gridSegment(3, 2, 2.0f)}}, {{gridSegment(2, 3, 4.0f)}}};
-    const BuiltEbo built = buildEbo(spec);
+    plan.parts = {{{strip, gridSegment(3, 2, 2.0f)}}, {{gridSegment(2, 3, 4.0f)}}};
+    const BuiltEbo built = buildEbo(plan);
     Model model;
     ASSERT_EQ(parse(model, built), 2);
     EXPECT_EQ(model.Parts[0].segments[0].strip.size(), GetParam().entries);
-    expectParts(model, spec, built, true);
+    expectParts(model, plan, built, true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PlainStripSize,
@@ -155,18 +155,18 @@ struct Version6Case {
 class Version6Layout : public testing::TestWithParam<Version6Case> {};
 
 TEST_P(Version6Layout, ReadsWhateverTheFormatWordAndFindsTheStopWord) {
-    EboSpec spec;
-    spec.fileVersion = 6;
-    spec.modelFormat = GetParam().modelFormat;
-    SegmentSpec first = markedSegment();
+    EboPlan plan;
+    plan.fileVersion = 6;
+    plan.modelFormat = GetParam().modelFormat;
+    SegmentPlan first = markedSegment();
     first.headerSkips = GetParam().headerSkips;
     first.headerStop = GetParam().headerStop;
-    spec.parts = {{{first, gridSegment(3, 3)}}, {{gridSegment(2, 2, 1.0f)}}};
-    const BuiltEbo built = buildEbo(spec);
+    plan.parts = {{{first, gridSegment(3, 3)}}, {{gridSegment(2, 2, 1.0f)}}};
+    const BuiltEbo built = buildEbo(plan);
     Model model;
     ASSERT_EQ(parse(model, built), 6);
     EXPECT_EQ(model.modelFormat, GetParam().modelFormat);
-    expectParts(model, spec, built, false);
+    expectParts(model, plan, built, false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, Version6Layout,
@@ -175,98 +175,98 @@ INSTANTIATE_TEST_SUITE_P(Headers, Version6Layout,
                                          Version6Case{9, {-1}, 1}, Version6Case{1, {}, 1}));
 
 TEST(Version6Layout, SegmentsWithAnotherTagStayEmptyAndDoNotMoveTheNextPart) {
-    EboSpec spec;
-    spec.fileVersion = 6;
-    SegmentSpec skipped = gridSegment(2, 2);
+    EboPlan plan;
+    plan.fileVersion = 6;
+    SegmentPlan skipped = gridSegment(2, 2);
     skipped.tag = 4;
-    SegmentSpec skippedLast = gridSegment(2, 2);
+    SegmentPlan skippedLast = gridSegment(2, 2);
     skippedLast.tag = 0;
-    spec.parts = {{{gridSegment(3, 2), skipped, markedSegment()}},
+    plan.parts = {{{gridSegment(3, 2), skipped, markedSegment()}},
                   {{gridSegment(2, 3, 1.0f), skippedLast}},
                   {{gridSegment(4, 2, 2.0f)}}};
-    const BuiltEbo built = buildEbo(spec);
+    const BuiltEbo built = buildEbo(plan);
     Model model;
     ASSERT_EQ(parse(model, built), 6);
-    expectParts(model, spec, built, false);
+    expectParts(model, plan, built, false);
     EXPECT_EQ(model.Parts[0].segments[1].posBlockAt, 0);
     EXPECT_EQ(model.Parts[1].segments[1].uvBlockAt, 0);
 }
 
 // Base values and deltas chosen so that every sum is exact.
-DeltaPartSpec deltaPart(int vertexCount, float offset) {
-    DeltaPartSpec part = simpleDeltaPart(vertexCount, offset);
+DeltaPartPlan deltaPart(int vertexCount, float offset) {
+    DeltaPartPlan part = simpleDeltaPart(vertexCount, offset);
     part.textureWord = 2;
     return part;
 }
 
-EboSpec deltaSpec() {
-    EboSpec spec;
-    spec.modelFormat = 0;
-    spec.partCount = 1;
-    spec.deltaParts = {deltaPart(4, 0), deltaPart(3, 10), deltaPart(6, 20), deltaPart(2, 30)};
-    spec.deltaParts[1].textureWord = 0x00050000;
-    spec.deltaParts[2].wordsBeforeMarker = 0;
-    spec.deltaParts[3].wordsBeforeMarker = 9;
-    return spec;
+EboPlan deltaPlan() {
+    EboPlan plan;
+    plan.modelFormat = 0;
+    plan.partCount = 1;
+    plan.deltaParts = {deltaPart(4, 0), deltaPart(3, 10), deltaPart(6, 20), deltaPart(2, 30)};
+    plan.deltaParts[1].textureWord = 0x00050000;
+    plan.deltaParts[2].wordsBeforeMarker = 0;
+    plan.deltaParts[3].wordsBeforeMarker = 9;
+    return plan;
 }
 
-void expectDeltaPart(const Segment& segment, const BaseMesh& mesh, const DeltaPartSpec& spec,
+void expectDeltaPart(const Segment& segment, const BaseMesh& mesh, const DeltaPartPlan& plan,
                      const BlockPositions& at) {
-    EXPECT_EQ(mesh.basePos, spec.basePos);
-    EXPECT_EQ(mesh.deltaSlot, spec.deltaSlot);
-    EXPECT_EQ(segment.strip, spec.strip);
+    EXPECT_EQ(mesh.basePos, plan.basePos);
+    EXPECT_EQ(mesh.deltaSlot, plan.deltaSlot);
+    EXPECT_EQ(segment.strip, plan.strip);
     EXPECT_EQ(segment.posBlockAt, at.posBlockAt);
     EXPECT_EQ(segment.posBlockBytes, at.posBlockBytes);
     EXPECT_EQ(segment.uvBlockAt, 0);
     EXPECT_EQ(segment.colorBlockAt, 0);
     EXPECT_EQ(segment.stripBlockAt, 0);
-    std::vector<float> deltas = spec.deltas;
-    deltas.resize(3 * (*std::max_element(spec.deltaSlot.begin(), spec.deltaSlot.end()) + 1), 0.0f);
-    ASSERT_EQ(segment.verts.size(), spec.deltaSlot.size());
+    std::vector<float> deltas = plan.deltas;
+    deltas.resize(3 * (*std::max_element(plan.deltaSlot.begin(), plan.deltaSlot.end()) + 1), 0.0f);
+    ASSERT_EQ(segment.verts.size(), plan.deltaSlot.size());
     for (size_t k = 0; k < segment.verts.size(); ++k) {
         SCOPED_TRACE("vertex " + std::to_string(k));
         const Vertex& v = segment.verts[k];
-        const size_t slot = 3 * static_cast<size_t>(spec.deltaSlot[k]);
-        if (3 * k < spec.basePos.size()) {
-            EXPECT_EQ(v.x, spec.basePos[3 * k] + deltas[slot]);
-            EXPECT_EQ(v.y, -(spec.basePos[3 * k + 1] + deltas[slot + 1]));
-            EXPECT_EQ(v.z, spec.basePos[3 * k + 2] + deltas[slot + 2]);
+        const size_t slot = 3 * static_cast<size_t>(plan.deltaSlot[k]);
+        if (3 * k < plan.basePos.size()) {
+            EXPECT_EQ(v.x, plan.basePos[3 * k] + deltas[slot]);
+            EXPECT_EQ(v.y, -(plan.basePos[3 * k + 1] + deltas[slot + 1]));
+            EXPECT_EQ(v.z, plan.basePos[3 * k + 2] + deltas[slot + 2]);
         } else {
             EXPECT_TRUE(v.x == 0 && v.y == 0 && v.z == 0);
         }
-        if (2 * k < spec.baseUv.size()) {
-            EXPECT_EQ(v.u, spec.baseUv[2 * k]);
-            EXPECT_EQ(v.v, spec.baseUv[2 * k + 1]);
+        if (2 * k < plan.baseUv.size()) {
+            EXPECT_EQ(v.u, plan.baseUv[2 * k]);
+            EXPECT_EQ(v.v, plan.baseUv[2 * k + 1]);
         }
         EXPECT_EQ(v.selected, 0);
     }
 }
 
-void expectDeltaModel(const Model& model, const EboSpec& spec, const BuiltEbo& built) {
+void expectDeltaModel(const Model& model, const EboPlan& plan, const BuiltEbo& built) {
     ASSERT_EQ(model.Parts.size(), 4u);
     for (size_t p = 0; p < 4; ++p) {
         SCOPED_TRACE("part " + std::to_string(p));
         ASSERT_EQ(model.Parts[p].segments.size(), 1u);
-        expectDeltaPart(model.Parts[p].segments[0], model.baseMeshes[p], spec.deltaParts[p],
+        expectDeltaPart(model.Parts[p].segments[0], model.baseMeshes[p], plan.deltaParts[p],
                         built.positions[p][0]);
     }
 }
 
 TEST(DeltaLayout, AddsDeltasToTheBaseMeshOfTheCompanionFiles) {
-    const EboSpec spec = deltaSpec();
-    const BuiltEbo built = buildEbo(spec);
+    const EboPlan plan = deltaPlan();
+    const BuiltEbo built = buildEbo(plan);
     Workspace workspace;
     const std::string path = workspace.put(built, "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
     EXPECT_EQ(model.modelFormat, 0);
-    expectDeltaModel(model, spec, built);
+    expectDeltaModel(model, plan, built);
 }
 
 TEST(DeltaLayout, TheFifthCharacterFromTheEndPicksTheCompanions) {
     Workspace workspace;
-    EboSpec two = deltaSpec();
-    EboSpec seven = deltaSpec();
+    EboPlan two = deltaPlan();
+    EboPlan seven = deltaPlan();
     seven.deltaParts[0] = deltaPart(5, 40);
     const std::string twoPath = workspace.put(buildEbo(two), "head2.ebo");
     const std::string sevenPath = workspace.put(buildEbo(seven), "x7.ebo");
@@ -297,8 +297,8 @@ class DeltaPadding : public testing::TestWithParam<Padding> {};
 // Whenever the delta count differs from the slots' need, a count-and-skip record follows the
 // block; reading it wrongly shows in the next part.
 TEST_P(DeltaPadding, ResizesTheDeltasAndSkipsTheRecordWhenCountsDiffer) {
-    EboSpec spec = deltaSpec();
-    DeltaPartSpec& part = spec.deltaParts[0];
+    EboPlan plan = deltaPlan();
+    DeltaPartPlan& part = plan.deltaParts[0];
     part.deltaSlot = GetParam().slots;
     part.basePos.resize(3 * part.deltaSlot.size(), 0.5f);
     part.baseUv.resize(2 * part.deltaSlot.size(), 0.25f);
@@ -306,10 +306,10 @@ TEST_P(DeltaPadding, ResizesTheDeltasAndSkipsTheRecordWhenCountsDiffer) {
     part.deltaBytes = GetParam().deltaBytes;
     for (int32_t skip : {0, 3, 6}) {
         part.skipBytes = skip;
-        const BuiltEbo built = buildEbo(spec);
+        const BuiltEbo built = buildEbo(plan);
         Model model;
         ASSERT_EQ(parse(model, built), 10);
-        expectDeltaModel(model, spec, built);
+        expectDeltaModel(model, plan, built);
     }
 }
 
@@ -326,46 +326,46 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DeltaLayout, TextureWordDecidesWhetherTextureDataFollows) {
     for (int32_t word : {0x00050000, 0, 1, 7}) {
-        EboSpec spec = deltaSpec();
-        for (DeltaPartSpec& part : spec.deltaParts)
+        EboPlan plan = deltaPlan();
+        for (DeltaPartPlan& part : plan.deltaParts)
             part.textureWord = word;
-        const BuiltEbo built = buildEbo(spec);
+        const BuiltEbo built = buildEbo(plan);
         Model model;
         ASSERT_EQ(parse(model, built), 10) << word;
-        expectDeltaModel(model, spec, built);
+        expectDeltaModel(model, plan, built);
     }
 }
 
 TEST(DeltaLayout, VerticesBeyondTheBasePositionsStayAtTheOrigin) {
-    EboSpec spec = deltaSpec();
-    spec.deltaParts[1].basePos.resize(3);
-    spec.deltaParts[1].baseUv.resize(4);
-    const BuiltEbo built = buildEbo(spec);
+    EboPlan plan = deltaPlan();
+    plan.deltaParts[1].basePos.resize(3);
+    plan.deltaParts[1].baseUv.resize(4);
+    const BuiltEbo built = buildEbo(plan);
     Model model;
     ASSERT_EQ(parse(model, built), 10);
-    expectDeltaModel(model, spec, built);
+    expectDeltaModel(model, plan, built);
 }
 
 TEST(DeltaLayout, SharedAndUnorderedSlots) {
-    EboSpec spec = deltaSpec();
-    spec.deltaParts[2].deltaSlot = {2, 0, 1, 0, 2, 1};
-    spec.deltaParts[2].deltas.resize(9);
-    const BuiltEbo built = buildEbo(spec);
+    EboPlan plan = deltaPlan();
+    plan.deltaParts[2].deltaSlot = {2, 0, 1, 0, 2, 1};
+    plan.deltaParts[2].deltas.resize(9);
+    const BuiltEbo built = buildEbo(plan);
     Model model;
     ASSERT_EQ(parse(model, built), 10);
-    expectDeltaModel(model, spec, built);
+    expectDeltaModel(model, plan, built);
 }
 
 TEST(Layouts, Version6WinsOverTheDeltaFormatWord) {
-    EboSpec spec;
-    spec.fileVersion = 6;
-    spec.modelFormat = 0;
-    spec.parts = {{{gridSegment(2, 2)}}};
+    EboPlan plan;
+    plan.fileVersion = 6;
+    plan.modelFormat = 0;
+    plan.parts = {{{gridSegment(2, 2)}}};
     Workspace workspace;
     Model model;
     // No companion files exist: a version-6 file must not look for them.
-    EXPECT_EQ(loadModel(model, workspace.put(buildEbo(spec), "m.ebo"), workspace.folders), 6);
-    EXPECT_FALSE(usesCompanionFiles(buildEbo(spec).model));
+    EXPECT_EQ(loadModel(model, workspace.put(buildEbo(plan), "m.ebo"), workspace.folders), 6);
+    EXPECT_FALSE(usesCompanionFiles(buildEbo(plan).model));
 }
 
 } // namespace

@@ -14,39 +14,39 @@ using namespace vw::test;
 
 namespace {
 
-EboSpec plainSpec(int16_t format) {
-    EboSpec spec;
-    spec.modelFormat = format;
-    SegmentSpec zeroY = gridSegment(3, 3);
+EboPlan plainPlan(int16_t format) {
+    EboPlan plan;
+    plan.modelFormat = format;
+    SegmentPlan zeroY = gridSegment(3, 3);
     zeroY.verts[4].y = 0.0f;
     zeroY.verts[5].y = -0.0f;
-    spec.parts = {{{gridSegment(4, 3), zeroY}}, {{gridSegment(2, 2, 3.0f)}}};
-    return spec;
+    plan.parts = {{{gridSegment(4, 3), zeroY}}, {{gridSegment(2, 2, 3.0f)}}};
+    return plan;
 }
 
-EboSpec version6Spec(int16_t format) {
-    EboSpec spec = plainSpec(format);
-    spec.fileVersion = 6;
-    SegmentSpec skipped = gridSegment(2, 2);
+EboPlan version6Plan(int16_t format) {
+    EboPlan plan = plainPlan(format);
+    plan.fileVersion = 6;
+    SegmentPlan skipped = gridSegment(2, 2);
     skipped.tag = 3;
-    spec.parts[0].segments.insert(spec.parts[0].segments.begin() + 1, skipped);
-    return spec;
+    plan.parts[0].segments.insert(plan.parts[0].segments.begin() + 1, skipped);
+    return plan;
 }
 
-EboSpec deltaSpec() {
-    EboSpec spec;
-    spec.modelFormat = 0;
+EboPlan deltaPlan() {
+    EboPlan plan;
+    plan.modelFormat = 0;
     for (int p = 0; p < 4; ++p)
-        spec.deltaParts[p] = simpleDeltaPart(4 + p, 4.0f * p);
-    spec.deltaParts[1].deltaSlot = {3, 0, 3, 1, 0}; // slot 2 unused, 0 and 3 shared
-    spec.deltaParts[1].deltas.resize(12);
-    spec.deltaParts[2].deltaSlot[5] = 7; // the file holds 18 deltas, fewer than 3 * 8
-    return spec;
+        plan.deltaParts[p] = simpleDeltaPart(4 + p, 4.0f * p);
+    plan.deltaParts[1].deltaSlot = {3, 0, 3, 1, 0}; // slot 2 unused, 0 and 3 shared
+    plan.deltaParts[1].deltas.resize(12);
+    plan.deltaParts[2].deltaSlot[5] = 7; // the file holds 18 deltas, fewer than 3 * 8
+    return plan;
 }
 
 struct SaveCase {
     const char* name;
-    EboSpec (*spec)();
+    EboPlan (*plan)();
     uint8_t result;
 };
 
@@ -55,18 +55,18 @@ void PrintTo(const SaveCase& c, std::ostream* out) {
 }
 
 const SaveCase kCases[] = {
-    {"Plain2", [] { return plainSpec(2); }, 2},
-    {"Plain3", [] { return plainSpec(3); }, 3},
-    {"Version6Format2", [] { return version6Spec(2); }, 6},
-    {"Version6Format0", [] { return version6Spec(0); }, 6},
-    {"Delta", deltaSpec, 10},
+    {"Plain2", [] { return plainPlan(2); }, 2},
+    {"Plain3", [] { return plainPlan(3); }, 3},
+    {"Version6Format2", [] { return version6Plan(2); }, 6},
+    {"Version6Format0", [] { return version6Plan(0); }, 6},
+    {"Delta", deltaPlan, 10},
 };
 
 // Loads the case's model from real files, ready for saving.
 class Saving : public testing::TestWithParam<SaveCase> {
 protected:
     void SetUp() override {
-        built = buildEbo(GetParam().spec());
+        built = buildEbo(GetParam().plan());
         path = workspace.put(built, "model2.ebo");
         ASSERT_EQ(loadModel(model, path, workspace.folders), GetParam().result);
     }
@@ -199,7 +199,7 @@ float f32In(const std::vector<uint8_t>& bytes, size_t at) {
 
 TEST(PlainSave, AZeroYIsWrittenAsMinusZero) {
     Workspace workspace;
-    const std::string path = workspace.put(buildEbo(plainSpec(2)));
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
     Segment& segment = model.Parts[0].segments[0];
@@ -213,10 +213,10 @@ TEST(PlainSave, AZeroYIsWrittenAsMinusZero) {
 }
 
 TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
-    EboSpec spec;
-    spec.parts = {{{gridSegment(110, 100)}}}; // 11,000 vertices, 44,000 colour bytes
+    EboPlan plan;
+    plan.parts = {{{gridSegment(110, 100)}}}; // 11,000 vertices, 44,000 colour bytes
     Workspace workspace;
-    const std::string path = workspace.put(buildEbo(spec));
+    const std::string path = workspace.put(buildEbo(plan));
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
     editEverything(model);
@@ -229,7 +229,7 @@ TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
 
 TEST(Version6Save, AnotherFormatWordPatchesNothingButStillReplacesTheFile) {
     Workspace workspace;
-    const BuiltEbo built = buildEbo(version6Spec(7));
+    const BuiltEbo built = buildEbo(version6Plan(7));
     const std::string path = workspace.put(built);
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 6);
@@ -241,8 +241,8 @@ TEST(Version6Save, AnotherFormatWordPatchesNothingButStillReplacesTheFile) {
 
 TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
     Workspace workspace;
-    const EboSpec spec = deltaSpec();
-    const std::string path = workspace.put(buildEbo(spec), "head2.ebo");
+    const EboPlan plan = deltaPlan();
+    const std::string path = workspace.put(buildEbo(plan), "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
     Segment& segment = model.Parts[1].segments[0];
@@ -269,7 +269,7 @@ TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
 
 TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
     Workspace workspace;
-    const BuiltEbo built = buildEbo(deltaSpec());
+    const BuiltEbo built = buildEbo(deltaPlan());
     const std::string path = workspace.put(built, "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
@@ -287,10 +287,10 @@ TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
 
 // Moves the file cannot hold fail the save instead of vanishing; the file stays as it was.
 TEST(DeltaSave, AMoveTheFileHasNoRoomForFailsTheSave) {
-    EboSpec spec = deltaSpec();
-    spec.deltaParts[0].basePos.resize(3); // only vertex 0 of part 0 has a base position
+    EboPlan plan = deltaPlan();
+    plan.deltaParts[0].basePos.resize(3); // only vertex 0 of part 0 has a base position
     Workspace workspace;
-    const BuiltEbo built = buildEbo(spec);
+    const BuiltEbo built = buildEbo(plan);
     const std::string path = workspace.put(built, "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
@@ -313,7 +313,7 @@ TEST(DeltaSave, AMoveTheFileHasNoRoomForFailsTheSave) {
 class SaveFailure : public testing::Test {
 protected:
     void SetUp() override {
-        built = buildEbo(plainSpec(2));
+        built = buildEbo(plainPlan(2));
         path = workspace.put(built);
         ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
         editEverything(model);
@@ -400,7 +400,7 @@ TEST_F(SaveFailure, ASaveSucceedsOnceTheObstacleIsGone) {
 
 TEST(AtomicSave, ALinkKeepsPointingAtTheSavedFile) {
     Workspace workspace;
-    const BuiltEbo built = buildEbo(plainSpec(3));
+    const BuiltEbo built = buildEbo(plainPlan(3));
     const std::string real = workspace.put(built, "real.ebo");
     const std::filesystem::path link = workspace.dir / "link.ebo";
     std::filesystem::create_symlink(real, link);
@@ -415,7 +415,7 @@ TEST(AtomicSave, ALinkKeepsPointingAtTheSavedFile) {
 TEST(AtomicSave, TheFileKeepsItsPermissions) {
     namespace fs = std::filesystem;
     Workspace workspace;
-    const std::string path = workspace.put(buildEbo(plainSpec(2)));
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
     const fs::perms chosen = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(path, chosen);
     Model model;

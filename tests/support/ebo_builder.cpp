@@ -60,25 +60,25 @@ int32_t roundedQuotient(int32_t value, int32_t divisor) {
     return quotient;
 }
 
-void writeHeader(Writer& out, const EboSpec& spec, int16_t defaultPartCount) {
+void writeHeader(Writer& out, const EboPlan& plan, int16_t defaultPartCount) {
     out.noise(36);
-    out.i16(spec.fileVersion);
+    out.i16(plan.fileVersion);
     out.noise(2);
-    out.i16(spec.modelFormat);
-    out.i16(spec.partCount >= 0 ? spec.partCount : defaultPartCount);
+    out.i16(plan.modelFormat);
+    out.i16(plan.partCount >= 0 ? plan.partCount : defaultPartCount);
 }
 
-void writePlainPart(Writer& out, const PartSpec& part, std::vector<BlockPositions>& positions) {
+void writePlainPart(Writer& out, const PartPlan& part, std::vector<BlockPositions>& positions) {
     const size_t n = part.segments.size();
     out.noise(28);
     out.i32(static_cast<int32_t>(n));
     out.noise(140 + 128 * n);
-    for (const SegmentSpec& segment : part.segments) {
+    for (const SegmentPlan& segment : part.segments) {
         out.i32(static_cast<int32_t>(segment.verts.size()));
         out.noise(32);
     }
     out.noise(48 + 144 * n);
-    for (const SegmentSpec& segment : part.segments) {
+    for (const SegmentPlan& segment : part.segments) {
         BlockPositions at;
         at.posBlockAt = out.position();
         for (const FileVertex& v : segment.verts) {
@@ -115,7 +115,7 @@ void writePlainPart(Writer& out, const PartSpec& part, std::vector<BlockPosition
     }
 }
 
-void writeVersion6Header(Writer& out, const SegmentSpec& segment, size_t fieldsAt[3]) {
+void writeVersion6Header(Writer& out, const SegmentPlan& segment, size_t fieldsAt[3]) {
     out.i32(segment.tag);
     if (segment.tag != 5) {
         out.noise(40);
@@ -140,7 +140,7 @@ void writeVersion6Header(Writer& out, const SegmentSpec& segment, size_t fieldsA
 }
 
 // Gaps of 6 and 10 bytes put blocks at offsets both on and off multiples of 4.
-void writeVersion6Part(Writer& out, const PartSpec& part, bool isLast,
+void writeVersion6Part(Writer& out, const PartPlan& part, bool isLast,
                        std::vector<BlockPositions>& positions) {
     const size_t n = part.segments.size();
     out.noise(28);
@@ -158,7 +158,7 @@ void writeVersion6Part(Writer& out, const PartSpec& part, bool isLast,
     }
     bool anyRead = false;
     for (size_t s = 0; s < n; ++s) {
-        const SegmentSpec& segment = part.segments[s];
+        const SegmentPlan& segment = part.segments[s];
         BlockPositions at;
         if (segment.tag == 5) {
             anyRead = true;
@@ -194,18 +194,18 @@ void writeVersion6Part(Writer& out, const PartSpec& part, bool isLast,
     }
 }
 
-BuiltEbo buildPartBlocks(const EboSpec& spec) {
-    Writer out(spec.noiseSeed);
+BuiltEbo buildPartBlocks(const EboPlan& plan) {
+    Writer out(plan.noiseSeed);
     BuiltEbo built;
-    writeHeader(out, spec, static_cast<int16_t>(spec.parts.size()));
+    writeHeader(out, plan, static_cast<int16_t>(plan.parts.size()));
     out.noiseTo(kFirstPartBlock);
-    for (size_t p = 0; p < spec.parts.size(); ++p) {
+    for (size_t p = 0; p < plan.parts.size(); ++p) {
         built.positions.emplace_back();
-        if (spec.fileVersion == 6)
-            writeVersion6Part(out, spec.parts[p], p + 1 == spec.parts.size(),
+        if (plan.fileVersion == 6)
+            writeVersion6Part(out, plan.parts[p], p + 1 == plan.parts.size(),
                               built.positions.back());
         else
-            writePlainPart(out, spec.parts[p], built.positions.back());
+            writePlainPart(out, plan.parts[p], built.positions.back());
     }
     built.model = std::move(out.bytes);
     return built;
@@ -215,7 +215,7 @@ struct BaseBlocks {
     int32_t posAt, slotAt, uvAt, stripAt;
 };
 
-BaseBlocks writeBaseBlocks(Writer& base, const DeltaPartSpec& part) {
+BaseBlocks writeBaseBlocks(Writer& base, const DeltaPartPlan& part) {
     BaseBlocks at;
     base.noise(6);
     at.posAt = base.position();
@@ -236,7 +236,7 @@ BaseBlocks writeBaseBlocks(Writer& base, const DeltaPartSpec& part) {
     return at;
 }
 
-BlockPositions writeDeltaRecord(Writer& out, const DeltaPartSpec& part) {
+BlockPositions writeDeltaRecord(Writer& out, const DeltaPartPlan& part) {
     const int32_t deltaBytes =
         part.deltaBytes >= 0 ? part.deltaBytes : static_cast<int32_t>(4 * part.deltas.size());
     const int32_t floatCount = roundedQuotient(deltaBytes, 4);
@@ -272,14 +272,14 @@ BlockPositions writeDeltaRecord(Writer& out, const DeltaPartSpec& part) {
     return at;
 }
 
-BuiltEbo buildDelta(const EboSpec& spec) {
-    Writer out(spec.noiseSeed);
-    Writer base(spec.noiseSeed + 1);
-    Writer offsets(spec.noiseSeed + 2);
+BuiltEbo buildDelta(const EboPlan& plan) {
+    Writer out(plan.noiseSeed);
+    Writer base(plan.noiseSeed + 1);
+    Writer offsets(plan.noiseSeed + 2);
     BuiltEbo built;
-    writeHeader(out, spec, 4);
+    writeHeader(out, plan, 4);
     base.noise(10);
-    for (const DeltaPartSpec& part : spec.deltaParts) {
+    for (const DeltaPartPlan& part : plan.deltaParts) {
         built.positions.push_back({writeDeltaRecord(out, part)});
         const BaseBlocks at = writeBaseBlocks(base, part);
         offsets.i32(at.posAt);
@@ -308,10 +308,10 @@ void writeFile(const std::filesystem::path& file, const std::vector<uint8_t>& by
 
 } // namespace
 
-BuiltEbo buildEbo(const EboSpec& spec) {
-    if (spec.fileVersion != 6 && spec.modelFormat == 0)
-        return buildDelta(spec);
-    return buildPartBlocks(spec);
+BuiltEbo buildEbo(const EboPlan& plan) {
+    if (plan.fileVersion != 6 && plan.modelFormat == 0)
+        return buildDelta(plan);
+    return buildPartBlocks(plan);
 }
 
 void writeEbo(const BuiltEbo& built, const std::filesystem::path& modelFile,
@@ -327,8 +327,8 @@ void writeEbo(const BuiltEbo& built, const std::filesystem::path& modelFile,
     writeFile(programDir / (std::string("misc") + c + ".dat"), built.offsets);
 }
 
-SegmentSpec gridSegment(int columns, int rows, float offset) {
-    SegmentSpec segment;
+SegmentPlan gridSegment(int columns, int rows, float offset) {
+    SegmentPlan segment;
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             FileVertex v;
@@ -359,8 +359,8 @@ SegmentSpec gridSegment(int columns, int rows, float offset) {
     return segment;
 }
 
-DeltaPartSpec simpleDeltaPart(int vertexCount, float offset) {
-    DeltaPartSpec part;
+DeltaPartPlan simpleDeltaPart(int vertexCount, float offset) {
+    DeltaPartPlan part;
     for (int k = 0; k < vertexCount; ++k) {
         part.basePos.push_back(offset + 0.5f * k);
         part.basePos.push_back(1.0f + 0.25f * (k % 5));

@@ -22,7 +22,7 @@ struct FileVertex {
 };
 
 // A segment of the plain-mesh or version-6 layout.
-struct SegmentSpec {
+struct SegmentPlan {
     std::vector<FileVertex> verts;
     std::vector<int16_t> strip;
     // Plain mesh: the strip-size word sb; -1 writes 2 * strip.size(). The strip block always
@@ -36,12 +36,12 @@ struct SegmentSpec {
     int32_t headerStop = 1;
 };
 
-struct PartSpec {
-    std::vector<SegmentSpec> segments;
+struct PartPlan {
+    std::vector<SegmentPlan> segments;
 };
 
 // One part of the delta layout.
-struct DeltaPartSpec {
+struct DeltaPartPlan {
     std::vector<float> basePos;     // pair 1: three per base vertex
     std::vector<int16_t> deltaSlot; // pair 2: one per vertex; its length is the vertex count
     std::vector<float> baseUv;      // pair 3: two per vertex
@@ -55,12 +55,12 @@ struct DeltaPartSpec {
     int32_t textureWord = 0x00050000; // L; any other value is followed by 8 bytes and L floats
 };
 
-struct EboSpec {
+struct EboPlan {
     int16_t fileVersion = 4;
     int16_t modelFormat = 2;
     int16_t partCount = -1;      // header part count; -1 = parts.size() (delta layout: 4)
-    std::vector<PartSpec> parts; // plain-mesh and version-6 layouts
-    std::array<DeltaPartSpec, 4> deltaParts; // delta layout
+    std::vector<PartPlan> parts; // plain-mesh and version-6 layouts
+    std::array<DeltaPartPlan, 4> deltaParts; // delta layout
     uint32_t noiseSeed = 1;
 };
 
@@ -80,7 +80,7 @@ struct BuiltEbo {
     std::vector<std::vector<BlockPositions>> positions; // [part][segment]
 };
 
-BuiltEbo buildEbo(const EboSpec& spec);
+BuiltEbo buildEbo(const EboPlan& plan);
 
 // Writes the model file to modelFile and, for the delta layout, the companion files to
 // programDir/lod/base_lod<c>.ebo and programDir/misc<c>.dat, c being the fifth character from
@@ -90,9 +90,9 @@ void writeEbo(const BuiltEbo& built, const std::filesystem::path& modelFile,
 
 // A simple grid of vertices (colours and UVs varying) with a strip over it, for tests that
 // need a segment of a given size without caring about its values.
-SegmentSpec gridSegment(int columns, int rows, float offset = 0);
+SegmentPlan gridSegment(int columns, int rows, float offset = 0);
 
 // A delta part whose n vertices take slots 0..n-1 with small non-zero base values and deltas.
-DeltaPartSpec simpleDeltaPart(int vertexCount, float offset = 0);
+DeltaPartPlan simpleDeltaPart(int vertexCount, float offset = 0);
 
 } // namespace vw::test

@@ -17,10 +17,10 @@ namespace vw::test {
 
 // A plain-mesh model of two parts; offset moves its vertices so two files tell apart.
 inline BuiltEbo twoPartModel(float offset = 0) {
-    EboSpec spec;
-    spec.parts = {PartSpec{{gridSegment(3, 3, offset)}},
-                  PartSpec{{gridSegment(2, 2, offset + 2), gridSegment(2, 3, offset - 2)}}};
-    return buildEbo(spec);
+    EboPlan plan;
+    plan.parts = {PartPlan{{gridSegment(3, 3, offset)}},
+                  PartPlan{{gridSegment(2, 2, offset + 2), gridSegment(2, 3, offset - 2)}}};
+    return buildEbo(plan);
 }
 
 struct Editor {

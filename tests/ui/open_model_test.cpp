@@ -69,8 +69,8 @@ TEST(OpenModel, SecondOpenReusesAndRetitlesThePane) {
     Editor editor;
     editor.open(editor.put(twoPartModel(), "first2.ebo"));
     const frmPanes* firstPane = editor.main->panes();
-    vw::test::EboSpec single;
-    single.parts = {vw::test::PartSpec{{vw::test::gridSegment(2, 2)}}};
+    vw::test::EboPlan single;
+    single.parts = {vw::test::PartPlan{{vw::test::gridSegment(2, 2)}}};
     const std::string second = editor.put(vw::test::buildEbo(single), "second2.ebo");
     editor.open(second);
 
@@ -122,10 +122,10 @@ TEST_P(OpenModelFailure, LeavesTheEarlierModelShownAndSaveable) {
 }
 
 std::vector<uint8_t> unloadableLayout() {
-    vw::test::EboSpec spec;
-    spec.modelFormat = 1;
-    spec.parts = {vw::test::PartSpec{{vw::test::gridSegment(2, 2)}}};
-    return vw::test::buildEbo(spec).model;
+    vw::test::EboPlan plan;
+    plan.modelFormat = 1;
+    plan.parts = {vw::test::PartPlan{{vw::test::gridSegment(2, 2)}}};
+    return vw::test::buildEbo(plan).model;
 }
 
 std::vector<uint8_t> truncatedModel() {

@@ -14,21 +14,21 @@
 namespace vw::test {
 namespace {
 
-EboSpec plainMesh(const std::vector<PartPoints>& parts) {
-    EboSpec spec;
+EboPlan plainMesh(const std::vector<PartPoints>& parts) {
+    EboPlan plan;
     for (const PartPoints& part : parts) {
-        PartSpec partSpec;
+        PartPlan partPlan;
         for (const SegmentPoints& points : part) {
-            SegmentSpec segment;
+            SegmentPlan segment;
             for (const Point& p : points)
                 segment.verts.push_back({p.x, -p.y, p.z, p.u, p.v, 10, 20, 30, 255});
             for (size_t i = 0; i < std::max<size_t>(points.size(), 3); ++i)
                 segment.strip.push_back(int16_t(points.empty() ? 0 : i % points.size()));
-            partSpec.segments.push_back(segment);
+            partPlan.segments.push_back(segment);
         }
-        spec.parts.push_back(partSpec);
+        plan.parts.push_back(partPlan);
     }
-    return spec;
+    return plan;
 }
 
 } // namespace
