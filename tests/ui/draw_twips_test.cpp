@@ -20,8 +20,9 @@ class TwipToPixel : public testing::TestWithParam<PixelCase> {};
 TEST_P(TwipToPixel, PixelPCoversTwips15PUpTo15PPlus15) {
     const PixelCase& c = GetParam();
     EXPECT_EQ(vw::twipToPixel(c.twips), c.pixel);
-    if (c.twips == static_cast<int32_t>(c.twips))
+    if (c.twips == static_cast<int32_t>(c.twips)) {
         EXPECT_EQ(vw::twipToPixel(static_cast<int32_t>(c.twips)), c.pixel);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TwipToPixel,

@@ -51,7 +51,7 @@ void expectMenuBar(const frmMain& main, bool modelShown) {
     for (size_t i = 0; i < found.size(); ++i) {
         const MenuEntry& entry = kMenuBar[i];
         SCOPED_TRACE(QString("%1 %2").arg(entry.menu, entry.caption).toStdString());
-        EXPECT_EQ(found[i]->parentWidget()->parentWidget(), main.menuBar());
+        EXPECT_EQ(qobject_cast<QWidget*>(found[i]->parent())->parentWidget(), main.menuBar());
         EXPECT_EQ(found[i]->isSeparator(), entry.caption.isEmpty());
         EXPECT_EQ(found[i]->text(), entry.caption);
         EXPECT_EQ(found[i]->shortcut(), entry.shortcut);

@@ -30,8 +30,9 @@ TEST_P(PropertyConversion, KeepsWhatFitsAndRefusesTheRest) {
     const ConversionCase& c = GetParam();
     const std::optional<QVariant> converted = vw::toPropertyValue(c.type, c.entered);
     ASSERT_EQ(converted.has_value(), c.expected.has_value());
-    if (c.expected)
+    if (c.expected) {
         EXPECT_DOUBLE_EQ(converted->toDouble(), *c.expected);
+    }
 }
 
 const int kMint = 64 + 256 * 255 + 65536 * 128;

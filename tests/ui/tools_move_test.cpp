@@ -68,9 +68,11 @@ TEST_F(MoveTool, EachTabMovesItsOwnTwoCoordinates) {
         const Vertex& after = modelVert(0, 0, 0);
         EXPECT_FLOAT_EQ(after.*c.horizontal, before.*c.horizontal + 90 / zoom) << c.tab;
         EXPECT_FLOAT_EQ(after.*c.vertical, before.*c.vertical - 45 / zoom) << c.tab;
-        for (float Vertex::*other : {&Vertex::x, &Vertex::y, &Vertex::z, &Vertex::u, &Vertex::v})
-            if (other != c.horizontal && other != c.vertical)
+        for (float Vertex::*other : {&Vertex::x, &Vertex::y, &Vertex::z, &Vertex::u, &Vertex::v}) {
+            if (other != c.horizontal && other != c.vertical) {
                 EXPECT_EQ(after.*other, before.*other) << c.tab;
+            }
+        }
         typeKey('s');
     }
 }
