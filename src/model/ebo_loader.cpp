@@ -4,8 +4,6 @@
 #include "model/file_io.h"
 
 #include <new>
-#include <system_error>
-#include <thread>
 
 namespace vw {
 
@@ -114,34 +112,32 @@ std::optional<CompanionFiles> companionFiles(const std::string& modelPath,
 }
 
 uint8_t loadModel(Model& model, const std::string& path, const ModelFolders& folders) {
-    FileBytes file, baseMesh, offsets;
-    if (!readFileBytes(path, file).empty())
-        return kLoadFailed;
-    if (usesCompanionFiles(file.bytes())) {
-        const std::optional<CompanionFiles> companions = companionFiles(path, folders.programDir);
-        if (!companions || !readFileBytes(companions->baseMesh, baseMesh).empty() ||
-            !readFileBytes(companions->offsets, offsets).empty())
-            return kLoadFailed;
-    }
-    // The saver patches the working copy at the positions read here, so it must hold exactly
-    // these bytes. It is written while they are parsed, and replaces the earlier working copy
-    // only when the parse succeeds.
+    // The saver patches the working copy at the positions read here, so the model is read from
+    // the working copy itself: it holds exactly the bytes parsed. It replaces the earlier
+    // working copy only when the parse succeeds.
     Model staging;
     uint8_t result = kLoadFailed;
-    const std::string reason = replaceFile(folders.workingCopy, [&](const auto& temporary) {
-        std::string written;
-        const auto write = [&] { written = writeNewFile(temporary, file.bytes()); };
-        std::thread writer;
-        try {
-            writer = std::thread(write);
-        } catch (const std::system_error&) {
-            write();
-        }
-        result = parseModel(staging, {file.bytes(), baseMesh.bytes(), offsets.bytes()});
-        if (writer.joinable())
-            writer.join();
-        return result == kLoadFailed ? std::string("not a loadable model") : written;
-    });
+    const std::string reason = replaceFile(
+        folders.workingCopy,
+        [&](const auto& temporary) {
+            FileBytes file, baseMesh, offsets;
+            std::string failure = copyToNewFile(path, temporary);
+            if (failure.empty())
+                failure = mapFileBytes(temporary, file);
+            if (failure.empty() && usesCompanionFiles(file.bytes())) {
+                const auto companions = companionFiles(path, folders.programDir);
+                if (!companions)
+                    return std::string("no companion files for this name");
+                failure = readFileBytes(companions->baseMesh, baseMesh);
+                if (failure.empty())
+                    failure = readFileBytes(companions->offsets, offsets);
+            }
+            if (!failure.empty())
+                return failure;
+            result = parseModel(staging, {file.bytes(), baseMesh.bytes(), offsets.bytes()});
+            return result == kLoadFailed ? std::string("not a loadable model") : std::string();
+        },
+        ReplaceMode::kScratch);
     if (!reason.empty())
         return kLoadFailed;
     adoptLoaded(model, std::move(staging));

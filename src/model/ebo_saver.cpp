@@ -5,13 +5,22 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <span>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace vw {
 
 namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 void putU32(uint8_t* p, uint32_t value) {
     p[0] = static_cast<uint8_t>(value);
@@ -28,28 +37,6 @@ float negated(float value) {
     return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ 0x80000000u);
 }
 
-// Positioned writes into the working copy, each confined to the file as it is.
-class BlockWriter {
-public:
-    BlockWriter(std::FILE* file, uint64_t size) : m_file(file), m_size(size) {}
-
-    // Writes bytes at a 1-based position; 0 means the block was never recorded.
-    std::string write(int32_t position, std::span<const uint8_t> bytes) {
-        if (position == 0 || bytes.empty())
-            return {};
-        if (position < 0 || position - 1 + bytes.size() > m_size)
-            return "it is shorter than the blocks of the loaded model";
-        if (std::fseek(m_file, position - 1, SEEK_SET) != 0 ||
-            std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
-            return lastErrorText();
-        return {};
-    }
-
-private:
-    std::FILE* m_file;
-    uint64_t m_size;
-};
-
 std::string unsavableVertex(size_t part, size_t vertex) {
     return "vertex " + std::to_string(vertex) + " of part " + std::to_string(part) +
            " has moved, but the file has no room for its position";
@@ -61,38 +48,6 @@ size_t lastVertexInSlot(const BaseMesh& base, size_t slot) {
             return v;
     }
     return 0;
-}
-
-// Writes a segment's position, UV and colour blocks, building each in buffer, which holds 12
-// bytes per vertex of the segment.
-std::string writeVertexBlocks(BlockWriter& out, const Segment& segment, uint8_t* buffer) {
-    const size_t n = segment.verts.size();
-    for (size_t i = 0; i < n; ++i) {
-        const Vertex& v = segment.verts[i];
-        putF32(buffer + 12 * i, v.x);
-        putF32(buffer + 12 * i + 4, negated(v.y));
-        putF32(buffer + 12 * i + 8, v.z);
-    }
-    std::string reason = out.write(segment.posBlockAt, {buffer, 12 * n});
-    if (!reason.empty())
-        return reason;
-
-    for (size_t i = 0; i < n; ++i) {
-        putF32(buffer + 8 * i, segment.verts[i].u);
-        putF32(buffer + 8 * i + 4, segment.verts[i].v);
-    }
-    reason = out.write(segment.uvBlockAt, {buffer, 8 * n});
-    if (!reason.empty() || segment.colorBlockAt == 0)
-        return reason;
-
-    for (size_t i = 0; i < n; ++i) {
-        const Vertex& v = segment.verts[i];
-        buffer[4 * i] = v.blue;
-        buffer[4 * i + 1] = v.green;
-        buffer[4 * i + 2] = v.red;
-        buffer[4 * i + 3] = v.alpha;
-    }
-    return out.write(segment.colorBlockAt, {buffer, 4 * n});
 }
 
 // The delta block of one part: the differences from the base mesh, slot by slot, a later vertex
@@ -130,17 +85,17 @@ std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t
     return {};
 }
 
-struct Block {
+struct DeltaBlock {
     int32_t position;
     std::vector<uint8_t> bytes;
 };
 
 // Builds every delta block before anything is written, so an edit that cannot be stored fails
 // the save with the working copy untouched.
-std::string buildDeltaBlocks(const Model& model, std::vector<Block>& blocks) {
+std::string buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks) {
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
-            Block block{segment.posBlockAt, {}};
+            DeltaBlock block{segment.posBlockAt, {}};
             std::string reason = deltaBlockBytes(segment, model.baseMeshes[p], p, block.bytes);
             if (!reason.empty())
                 return reason;
@@ -150,73 +105,211 @@ std::string buildDeltaBlocks(const Model& model, std::vector<Block>& blocks) {
     return {};
 }
 
-std::string writeBlocks(BlockWriter& out, const Model& model,
-                        const std::vector<Block>& deltaBlocks) {
-    for (const Block& block : deltaBlocks) {
-        std::string reason = out.write(block.position, block.bytes);
-        if (!reason.empty())
-            return reason;
+// A block of the working copy that a save brings up to date: where it starts (1-based), how
+// many bytes it has, and what puts them into a buffer.
+struct Block {
+    int32_t position;
+    size_t size;
+    std::function<void(uint8_t*)> fill;
+};
+
+void addVertexBlocks(const Segment& segment, std::vector<Block>& blocks) {
+    const std::vector<Vertex>& verts = segment.verts;
+    blocks.push_back({segment.posBlockAt, 12 * verts.size(), [&verts](uint8_t* out) {
+                          for (const Vertex& v : verts) {
+                              putF32(out, v.x);
+                              putF32(out + 4, negated(v.y));
+                              putF32(out + 8, v.z);
+                              out += 12;
+                          }
+                      }});
+    blocks.push_back({segment.uvBlockAt, 8 * verts.size(), [&verts](uint8_t* out) {
+                          for (const Vertex& v : verts) {
+                              putF32(out, v.u);
+                              putF32(out + 4, v.v);
+                              out += 8;
+                          }
+                      }});
+    if (segment.colorBlockAt == 0)
+        return;
+    blocks.push_back({segment.colorBlockAt, 4 * verts.size(), [&verts](uint8_t* out) {
+                          for (const Vertex& v : verts) {
+                              out[0] = v.blue;
+                              out[1] = v.green;
+                              out[2] = v.red;
+                              out[3] = v.alpha;
+                              out += 4;
+                          }
+                      }});
+}
+
+// Every block a save writes, in the order the writes go: the delta blocks, then each segment's
+// position, UV and colour blocks. Leaves out blocks never recorded and empty ones.
+std::vector<Block> blocksToWrite(const Model& model, const std::vector<DeltaBlock>& deltaBlocks) {
+    std::vector<Block> blocks;
+    for (const DeltaBlock& delta : deltaBlocks) {
+        blocks.push_back({delta.position, delta.bytes.size(), [&delta](uint8_t* out) {
+                              std::memcpy(out, delta.bytes.data(), delta.bytes.size());
+                          }});
     }
-    // A version-6 file records plain position and UV blocks whatever its format word says,
-    // so format 0 (the delta layout's word) only reaches here for such a file.
-    const bool isPlain = model.modelFormat == 2 || model.modelFormat == 3 ||
-                         (model.modelFormat == 0 && model.fileVersion == 6);
-    if (!isPlain)
-        return {};
-    // One buffer for every block: fresh memory per block would cost more than filling it.
-    size_t largest = 0;
-    for (const Part& part : model.Parts) {
-        for (const Segment& segment : part.segments)
-            largest = std::max(largest, segment.verts.size());
-    }
-    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(12 * largest);
-    for (const Part& part : model.Parts) {
-        for (const Segment& segment : part.segments) {
-            std::string reason = writeVertexBlocks(out, segment, buffer.get());
-            if (!reason.empty())
-                return reason;
+    // A version-6 file records plain position and UV blocks whatever its format word says; were
+    // they skipped for an unusual word, the user's edits would be dropped without a word.
+    const bool isPlain = model.fileVersion == 6 || model.modelFormat == 2 || model.modelFormat == 3;
+    if (isPlain) {
+        for (const Part& part : model.Parts) {
+            for (const Segment& segment : part.segments)
+                addVertexBlocks(segment, blocks);
         }
+    }
+    std::erase_if(blocks,
+                  [](const Block& block) { return block.position == 0 || block.size == 0; });
+    return blocks;
+}
+
+// Checks every block against the working copy's size before anything is written.
+std::string checkBlocksFit(const std::vector<Block>& blocks, uint64_t fileSize) {
+    for (const Block& block : blocks) {
+        if (block.position < 0 || block.position - 1 + block.size > fileSize)
+            return "it is shorter than the blocks of the loaded model";
     }
     return {};
 }
 
-std::string patchWorkingCopy(const Model& model, const std::vector<Block>& deltaBlocks,
-                             const std::filesystem::path& workingCopy) {
-    const std::string failure = "cannot write the working copy \"" + workingCopy.string() + "\": ";
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(workingCopy, error);
-    if (error)
-        return failure + error.message();
-    std::FILE* file = std::fopen(workingCopy.c_str(), "r+b");
-    if (!file)
-        return failure + lastErrorText();
-    BlockWriter out(file, size);
-    std::string reason = writeBlocks(out, model, deltaBlocks);
-    if (reason.empty() && std::fflush(file) != 0)
-        reason = lastErrorText();
-    if (std::fclose(file) != 0 && reason.empty())
-        reason = lastErrorText();
-    return reason.empty() ? reason : failure + reason;
+bool anyBlocksOverlap(const std::vector<Block>& blocks) {
+    std::vector<std::pair<uint64_t, uint64_t>> ranges;
+    for (const Block& block : blocks)
+        ranges.emplace_back(block.position, block.position + block.size);
+    std::sort(ranges.begin(), ranges.end());
+    for (size_t i = 1; i < ranges.size(); ++i) {
+        if (ranges[i].first < ranges[i - 1].second)
+            return true;
+    }
+    return false;
+}
+
+std::string readAt(std::FILE* file, int32_t position, std::span<uint8_t> out) {
+    if (std::fseek(file, position - 1, SEEK_SET) != 0 ||
+        std::fread(out.data(), 1, out.size(), file) != out.size())
+        return std::ferror(file) ? lastErrorText() : "it changed while being saved";
+    return {};
+}
+
+std::string writeAt(std::FILE* file, int32_t position, std::span<const uint8_t> bytes) {
+    if (std::fseek(file, position - 1, SEEK_SET) != 0 ||
+        std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+        return lastErrorText();
+    return {};
+}
+
+// Buffers for the largest of the blocks.
+struct BlockBuffers {
+    explicit BlockBuffers(const std::vector<Block>& blocks) {
+        size_t largest = 0;
+        for (const Block& block : blocks)
+            largest = std::max(largest, block.size);
+        fresh = std::make_unique_for_overwrite<uint8_t[]>(largest);
+        onFile = std::make_unique_for_overwrite<uint8_t[]>(largest);
+    }
+    std::unique_ptr<uint8_t[]> fresh;
+    std::unique_ptr<uint8_t[]> onFile;
+};
+
+// The indexes of the blocks whose bytes differ from the working copy's, in order. Where blocks
+// overlap, a later block may undo part of an earlier one, so then every block counts.
+std::string findChangedBlocks(std::FILE* workingCopy, const std::vector<Block>& blocks,
+                              BlockBuffers& buffers, std::vector<size_t>& changed) {
+    const bool overlapping = anyBlocksOverlap(blocks);
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const Block& block = blocks[i];
+        if (!overlapping) {
+            block.fill(buffers.fresh.get());
+            std::string reason =
+                readAt(workingCopy, block.position, {buffers.onFile.get(), block.size});
+            if (!reason.empty())
+                return reason;
+            if (std::memcmp(buffers.fresh.get(), buffers.onFile.get(), block.size) == 0)
+                continue;
+        }
+        changed.push_back(i);
+    }
+    return {};
+}
+
+std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks,
+                               const std::vector<size_t>& changed, BlockBuffers& buffers) {
+    for (size_t i : changed) {
+        const Block& block = blocks[i];
+        block.fill(buffers.fresh.get());
+        std::string reason = writeAt(file, block.position, {buffers.fresh.get(), block.size});
+        if (!reason.empty())
+            return reason;
+    }
+    return std::fflush(file) == 0 ? "" : lastErrorText();
+}
+
+std::string closeFile(FilePtr& file) {
+    return std::fclose(file.release()) == 0 ? "" : lastErrorText();
+}
+
+// Runs first on a second thread while second runs here; both here when no thread can start.
+void runSideBySide(const std::function<void()>& first, const std::function<void()>& second) {
+    std::jthread side;
+    try {
+        side = std::jthread(first);
+    } catch (const std::system_error&) {
+        first();
+    }
+    second();
 }
 
 } // namespace
 
 std::string saveModel(const Model& model, const std::string& path, const ModelFolders& folders) {
-    std::vector<Block> deltaBlocks;
+    std::vector<DeltaBlock> deltaBlocks;
     if (model.modelFormat == 0 && model.fileVersion != 6) {
         std::string reason = buildDeltaBlocks(model, deltaBlocks);
         if (!reason.empty())
             return reason;
     }
-    std::string reason = patchWorkingCopy(model, deltaBlocks, folders.workingCopy);
-    if (!reason.empty())
-        return reason;
+    const std::vector<Block> blocks = blocksToWrite(model, deltaBlocks);
+    const std::filesystem::path& copyPath = folders.workingCopy;
+    const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
+    FilePtr workingCopy(std::fopen(copyPath.c_str(), "r+b"));
+    if (!workingCopy)
+        return failure + lastErrorText();
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(copyPath, error);
+    if (error)
+        return failure + error.message();
+    if (std::string reason = checkBlocksFit(blocks, size); !reason.empty())
+        return failure + reason;
+
+    BlockBuffers buffers(blocks);
     return replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
-        std::error_code error;
-        std::filesystem::copy_file(folders.workingCopy, temporary, error);
-        if (error)
-            return "cannot write \"" + temporary.string() + "\": " + error.message();
-        return {};
+        // The working copy is copied beside the model file while the blocks that changed are
+        // found; both files then get those blocks.
+        std::string copied, reason;
+        std::vector<size_t> changed;
+        runSideBySide(
+            [&] { copied = copyToNewFile(copyPath, temporary); },
+            [&] { reason = findChangedBlocks(workingCopy.get(), blocks, buffers, changed); });
+        if (!reason.empty())
+            return failure + reason;
+        if (!copied.empty())
+            return copied;
+        reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffers);
+        if (reason.empty())
+            reason = closeFile(workingCopy);
+        if (!reason.empty())
+            return failure + reason;
+        if (changed.empty())
+            return reason;
+        FilePtr saved(std::fopen(temporary.c_str(), "r+b"));
+        reason =
+            saved ? writeChangedBlocks(saved.get(), blocks, changed, buffers) : lastErrorText();
+        if (reason.empty())
+            reason = closeFile(saved);
+        return reason.empty() ? reason : "cannot write \"" + temporary.string() + "\": " + reason;
     });
 }
 

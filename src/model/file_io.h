@@ -1,5 +1,6 @@
 #pragma once
-// Whole-file reads and the atomic replacement of a file, for the loader and the saver.
+// Whole-file reads, mappings and copies, and the atomic replacement of a file, for the loader
+// and the saver.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,7 +18,7 @@ struct ReleaseBytes {
     void operator()(uint8_t* bytes) const;
 };
 
-// A file's bytes, read in one go.
+// A file's bytes, read or mapped in one go.
 struct FileBytes {
     std::unique_ptr<uint8_t[], ReleaseBytes> data;
     size_t size = 0;
@@ -28,15 +29,28 @@ struct FileBytes {
 // happens to the file later; returns an empty string or the reason it failed.
 std::string readFileBytes(const std::filesystem::path& file, FileBytes& out);
 
-// Writes bytes into the file at path, which must not exist yet. Returns an empty string or
-// the reason.
-std::string writeNewFile(const std::filesystem::path& file, std::span<const uint8_t> bytes);
+// Maps the whole regular file read-only, or reads it where it cannot be mapped. Only for a file
+// no other program writes, such as a fresh working copy: a mapping shows later changes to the
+// file, and a file cut short under it ends the process that reads past its new end.
+std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out);
+
+// Creates file, which must not exist yet, holding the bytes of source, copied by the kernel
+// where it can. Fails when source changes while it is copied. Returns an empty string or the
+// reason; on failure file is removed.
+std::string copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file);
+
+// What a replacement promises should the system stop right after it. ext4 makes a rename over
+// an existing file write the new file's blocks first, so that a crash cannot leave it empty;
+// that costs about as much as copying the file again. A working copy, remade on every load,
+// does without.
+enum class ReplaceMode { kKeepAcrossCrash, kScratch };
 
 // Replaces target atomically: fill creates the new content in a fresh temporary file beside
-// target (returning an empty string or a reason), which is then renamed over target. Returns an
+// target (returning an empty string or a reason), which then takes target's place. Returns an
 // empty string or a reason; on failure target is unchanged and the temporary file removed.
 std::string replaceFile(const std::filesystem::path& target,
-                        const std::function<std::string(const std::filesystem::path&)>& fill);
+                        const std::function<std::string(const std::filesystem::path&)>& fill,
+                        ReplaceMode mode = ReplaceMode::kKeepAcrossCrash);
 
 // The system's text for the last error of a C library call.
 std::string lastErrorText();

@@ -1,5 +1,6 @@
 #include "model/ebo_layouts.h"
 
+#include <algorithm>
 #include <atomic>
 #include <exception>
 #include <system_error>
@@ -11,12 +12,12 @@ namespace {
 
 // Where one segment's records lie, found by the first pass; the second builds from them.
 struct SegmentRuns {
-    Segment* segment;
-    size_t vertexCount;
-    const uint8_t* positions;
-    const uint8_t* uvs;
-    const uint8_t* colours;
-    std::span<const uint8_t> strip;
+    Segment* segment = nullptr;
+    size_t vertexCount = 0;
+    const uint8_t* positions = nullptr;
+    const uint8_t* uvs = nullptr;
+    const uint8_t* colours = nullptr;
+    std::span<const uint8_t> strip{};
 };
 
 // Reads one segment's layout starting at offset; returns where the next segment's data starts,
@@ -46,8 +47,19 @@ int64_t readPlainSegment(ByteReader& in, int64_t offset, int32_t vertexCount, Se
 // Below this many vertices a second thread costs more than it saves.
 constexpr size_t kVerticesWorthAThread = 100000;
 
-// Builds every segment's vertices and strip, sharing the segments with a second thread when
-// there are many: filling fresh memory is most of a large model's load.
+// How many threads besides this one share the building: one per further core, up to three.
+size_t helperCount(const std::vector<SegmentRuns>& segments) {
+    size_t vertexCount = 0;
+    for (const SegmentRuns& runs : segments)
+        vertexCount += runs.vertexCount;
+    if (segments.size() < 2 || vertexCount < kVerticesWorthAThread)
+        return 0;
+    const size_t cores = std::max(std::thread::hardware_concurrency(), 2u);
+    return std::min({cores - 1, size_t{3}, segments.size() - 1});
+}
+
+// Builds every segment's vertices and strip, sharing the segments with further threads when
+// there are many: faulting in fresh memory is most of a large model's load.
 void buildSegments(const std::vector<SegmentRuns>& segments) {
     std::atomic<size_t> next = 0;
     const auto build = [&] {
@@ -58,28 +70,27 @@ void buildSegments(const std::vector<SegmentRuns>& segments) {
             runs.segment->strip = readInt16s(runs.strip);
         }
     };
-    size_t vertexCount = 0;
-    for (const SegmentRuns& runs : segments)
-        vertexCount += runs.vertexCount;
-    std::exception_ptr helperFailure;
-    std::jthread helper;
-    if (segments.size() > 1 && vertexCount >= kVerticesWorthAThread) {
+    std::vector<std::exception_ptr> failures(helperCount(segments));
+    {
+        std::vector<std::jthread> helpers;
         try {
-            helper = std::jthread([&] {
-                try {
-                    build();
-                } catch (...) {
-                    helperFailure = std::current_exception();
-                }
-            });
+            for (std::exception_ptr& failure : failures) {
+                helpers.emplace_back([&build, &failure] {
+                    try {
+                        build();
+                    } catch (...) {
+                        failure = std::current_exception();
+                    }
+                });
+            }
         } catch (const std::system_error&) {
         }
+        build();
     }
-    build();
-    if (helper.joinable())
-        helper.join();
-    if (helperFailure)
-        std::rethrow_exception(helperFailure);
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
 }
 
 } // namespace
@@ -101,7 +112,7 @@ void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
         Part& part = model.Parts[static_cast<size_t>(p)];
         part.segments.resize(static_cast<size_t>(n));
         for (Segment& segment : part.segments) {
-            SegmentRuns& runs = segments.emplace_back(SegmentRuns{&segment});
+            SegmentRuns& runs = segments.emplace_back(SegmentRuns{.segment = &segment});
             offset = readPlainSegment(in, offset, i32At(countTable), runs);
             countTable += 36;
         }

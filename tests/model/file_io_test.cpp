@@ -3,69 +3,157 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace vw;
 using namespace vw::test;
 
 namespace {
 
-TEST(ReplaceFile, AFailedFillLeavesTheTargetAndNoTemporaryFile) {
+size_t filesIn(const std::filesystem::path& folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                             std::filesystem::directory_iterator()));
+}
+
+// Both modes keep the same contract; only what ext4 writes at once differs.
+class ReplaceFile : public testing::TestWithParam<ReplaceMode> {};
+
+TEST_P(ReplaceFile, AFailedFillLeavesTheTargetAndNoTemporaryFile) {
     TempDir dir;
     writeBytes(dir / "model.ebo", {1, 2, 3});
-    const std::string reason = replaceFile(dir / "model.ebo", [](const auto& temporary) {
-        writeBytes(temporary, {7, 7}); // half-written, then the disk fills up
-        return std::string("No space left on device");
-    });
+    const std::string reason = replaceFile(
+        dir / "model.ebo",
+        [](const auto& temporary) {
+            writeBytes(temporary, {7, 7}); // half-written, then the disk fills up
+            return std::string("No space left on device");
+        },
+        GetParam());
     EXPECT_EQ(reason, "No space left on device");
     EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
-                            std::filesystem::directory_iterator()),
-              1);
+    EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
-TEST(ReplaceFile, WritesBesideTheTargetAndRenamesOverIt) {
+TEST_P(ReplaceFile, WritesBesideTheTargetAndPutsItInItsPlace) {
     TempDir dir;
     writeBytes(dir / "model.ebo", {1, 2, 3});
+    std::filesystem::permissions(dir / "model.ebo", std::filesystem::perms::owner_read |
+                                                        std::filesystem::perms::owner_write);
     std::filesystem::path used;
-    const std::string reason = replaceFile(dir / "model.ebo", [&](const auto& temporary) {
-        used = temporary;
-        return writeNewFile(temporary, std::vector<uint8_t>{4, 5});
-    });
+    const std::string reason = replaceFile(
+        dir / "model.ebo",
+        [&](const auto& temporary) {
+            used = temporary;
+            writeBytes(temporary, {4, 5});
+            return std::string();
+        },
+        GetParam());
     EXPECT_EQ(reason, "");
     EXPECT_EQ(used.parent_path(), dir.path());
-    EXPECT_FALSE(std::filesystem::exists(used));
     EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{4, 5}));
+    EXPECT_EQ(std::filesystem::status(dir / "model.ebo").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
-TEST(ReplaceFile, CreatesAMissingTarget) {
+TEST_P(ReplaceFile, CreatesAMissingTarget) {
     TempDir dir;
-    const std::string reason = replaceFile(dir / "new.tmp", [](const auto& temporary) {
-        return writeNewFile(temporary, std::vector<uint8_t>{8});
-    });
+    const std::string reason = replaceFile(
+        dir / "new.tmp",
+        [](const auto& temporary) {
+            writeBytes(temporary, {8});
+            return std::string();
+        },
+        GetParam());
     EXPECT_EQ(reason, "");
     EXPECT_EQ(readBytes(dir / "new.tmp"), std::vector<uint8_t>{8});
 }
 
-TEST(WriteNewFile, NeverOverwrites) {
-    TempDir dir;
-    writeBytes(dir / "taken", {1});
-    EXPECT_NE(writeNewFile(dir / "taken", std::vector<uint8_t>{2}), "");
-    EXPECT_EQ(readBytes(dir / "taken"), std::vector<uint8_t>{1});
+INSTANTIATE_TEST_SUITE_P(Modes, ReplaceFile,
+                         testing::Values(ReplaceMode::kKeepAcrossCrash, ReplaceMode::kScratch));
+
+// Bytes that differ from one position to the next, so a shifted or cut copy shows.
+std::vector<uint8_t> patterned(size_t size) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    return bytes;
 }
 
-TEST(ReadFileBytes, ReadsWholeFilesAndExplainsFailures) {
+// Empty, one byte, one short of a page, and past the one-mebibyte steps of a buffered copy.
+const size_t kSizes[] = {0, 1, 4095, (size_t{3} << 20) + 7};
+
+using TakeWholeFile = std::string (*)(const std::filesystem::path&, FileBytes&);
+
+class TakingWholeFiles : public testing::TestWithParam<TakeWholeFile> {};
+
+TEST_P(TakingWholeFiles, GiveExactlyTheFilesBytes) {
     TempDir dir;
-    const std::vector<uint8_t> bytes(100000, 0x5a);
-    writeBytes(dir / "data", bytes);
-    FileBytes read;
-    ASSERT_EQ(readFileBytes(dir / "data", read), "");
-    EXPECT_EQ(std::vector<uint8_t>(read.bytes().begin(), read.bytes().end()), bytes);
+    for (size_t size : kSizes) {
+        const std::vector<uint8_t> bytes = patterned(size);
+        writeBytes(dir / "data", bytes);
+        FileBytes taken;
+        ASSERT_EQ(GetParam()(dir / "data", taken), "") << size;
+        EXPECT_EQ(std::vector<uint8_t>(taken.bytes().begin(), taken.bytes().end()), bytes);
+    }
+}
 
-    writeBytes(dir / "empty", {});
-    EXPECT_EQ(readFileBytes(dir / "empty", read), "");
-    EXPECT_EQ(read.size, 0u);
+TEST_P(TakingWholeFiles, ExplainWhatIsNotARegularFile) {
+    TempDir dir;
+    // A named pipe without a writer would block a plain open for ever.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    for (const char* name : {"missing", "pipe", "."}) {
+        FileBytes taken;
+        const std::string reason = GetParam()(dir / name, taken);
+        EXPECT_NE(reason, "") << name;
+        EXPECT_NE(reason.find(name), std::string::npos) << reason;
+    }
+}
 
-    EXPECT_NE(readFileBytes(dir / "missing", read), "");
-    EXPECT_NE(readFileBytes(dir.path(), read), "");
+INSTANTIATE_TEST_SUITE_P(ReadOrMapped, TakingWholeFiles,
+                         testing::Values(&readFileBytes, &mapFileBytes));
+
+TEST(CopyToNewFile, CopiesEveryByte) {
+    TempDir dir;
+    for (size_t size : kSizes) {
+        const std::vector<uint8_t> bytes = patterned(size);
+        writeBytes(dir / "source", bytes);
+        std::filesystem::remove(dir / "copy");
+        ASSERT_EQ(copyToNewFile(dir / "source", dir / "copy"), "") << size;
+        EXPECT_EQ(readBytes(dir / "copy"), bytes);
+    }
+}
+
+// Between file systems the kernel's own copy may refuse, and the copy takes another way.
+TEST(CopyToNewFile, CopiesBetweenFileSystems) {
+    TempDir dir;
+    const std::filesystem::path elsewhere = "/dev/shm";
+    struct stat here, there;
+    if (::stat(dir.path().c_str(), &here) != 0 || ::stat(elsewhere.c_str(), &there) != 0 ||
+        here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system at " << elsewhere;
+    const std::filesystem::path source = elsewhere / dir.path().filename();
+    const std::vector<uint8_t> bytes = patterned(kSizes[3]);
+    writeBytes(source, bytes);
+    const std::string reason = copyToNewFile(source, dir / "copy");
+    std::filesystem::remove(source);
+    ASSERT_EQ(reason, "");
+    EXPECT_EQ(readBytes(dir / "copy"), bytes);
+}
+
+TEST(CopyToNewFile, NeverOverwrites) {
+    TempDir dir;
+    writeBytes(dir / "source", {1, 2});
+    writeBytes(dir / "taken", {9});
+    EXPECT_NE(copyToNewFile(dir / "source", dir / "taken"), "");
+    EXPECT_EQ(readBytes(dir / "taken"), std::vector<uint8_t>{9});
+}
+
+TEST(CopyToNewFile, AnUnreadableSourceLeavesNoCopy) {
+    TempDir dir;
+    for (const char* name : {"missing", "."}) {
+        EXPECT_NE(copyToNewFile(dir / name, dir / "copy"), "") << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / "copy")) << name;
+    }
 }
 
 } // namespace
