@@ -3,6 +3,7 @@
 // 200,000 triangles on a 1600 x 1000 pixel surface. The x_naive counter is the ratio of the two
 // times. Also the cost of ticks with nothing new to show, and of an idle pane window.
 
+#include "bench_application.h"
 #include "model/model.h"
 #include "views/frm_panes.h"
 #include "views/pane.h"
@@ -28,16 +29,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "vertwright_bench";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        new QApplication(argc, argv);
-    }
-}
 
 // A columns x rows grid of vertices from (left, top), spaced by step, as one triangle strip:
 // row after row, joined by repeated indexes.
