@@ -24,6 +24,14 @@ int64_t nextBlockAfter(int64_t offset) {
     return offset + 60;
 }
 
+int64_t readSegmentCount(ByteReader& in, int64_t blockStart) {
+    in.seek(blockStart + 28);
+    const int64_t n = in.readI32();
+    if (n < 1)
+        throw MalformedFile("part without segments");
+    return n;
+}
+
 // One pass over each run, building each vertex whole: a load's time goes mostly here.
 std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const uint8_t* uvs,
                                  const uint8_t* colours) {

@@ -27,6 +27,10 @@ int32_t positionOf(int64_t offset);
 // The reading position after a block: 2 more when it is not a multiple of 4, then 60 more.
 int64_t nextBlockAfter(int64_t offset);
 
+// The segment count of the part block starting at blockStart; a part without segments is
+// malformed.
+int64_t readSegmentCount(ByteReader& in, int64_t blockStart);
+
 // Builds count vertices from bounds-checked runs of position records (three floats, y negated
 // on the way in), UV records (two floats) and, when colours is not null, colour records (blue,
 // green, red, alpha).

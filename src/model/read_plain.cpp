@@ -99,10 +99,7 @@ void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
     std::vector<SegmentRuns> segments;
     int64_t blockStart = kFirstPartBlock;
     for (int32_t p = 0; p < partCount; ++p) {
-        in.seek(blockStart + 28);
-        const int64_t n = in.readI32();
-        if (n < 1)
-            throw MalformedFile("part without segments");
+        const int64_t n = readSegmentCount(in, blockStart);
         // The segment data must start inside the file, which bounds n before any allocation.
         int64_t offset = blockStart + 220 + 308 * n;
         in.seek(offset);

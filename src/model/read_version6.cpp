@@ -54,10 +54,7 @@ int64_t readSegmentBlocks(ByteReader& in, const SegmentHeader& header, Segment& 
 void readVersion6Layout(ByteReader& in, int32_t partCount, Model& model) {
     int64_t blockStart = kFirstPartBlock;
     for (int32_t p = 0; p < partCount; ++p) {
-        in.seek(blockStart + 28);
-        const int64_t n = in.readI32();
-        if (n < 1)
-            throw MalformedFile("part without segments");
+        const int64_t n = readSegmentCount(in, blockStart);
         in.seek(blockStart + 164 + 112 * n);
         const uint8_t* table = in.take(n, 48).data();
 

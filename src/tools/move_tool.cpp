@@ -1,6 +1,7 @@
 #include "tools/move_tool.h"
 
 #include "tools/input_masks.h"
+#include "tools/selection.h"
 #include "tools/tool_feedback.h"
 #include "tools/transform.h"
 #include "views/pane.h"
@@ -29,16 +30,10 @@ void moveStep(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
         return;
     const ViewParams& view = pane.currentView();
     pane.invZoom = 1 / view.zoom;
-    for (Segment& segment : pane.model().curData) {
-        for (Vertex& vertex : segment.verts) {
-            if (vertex.selected == 0)
-                continue;
-            float& h = vertex.coord(view.axisH);
-            float& v = vertex.coord(view.axisV);
-            h = movedCoord(h, input.x, pane.downX, pane.invZoom);
-            v = movedCoord(v, input.y, pane.downY, pane.invZoom);
-        }
-    }
+    changeSelectedCoords(pane.model().curData, view, [&](float& h, float& v) {
+        h = movedCoord(h, input.x, pane.downX, pane.invZoom);
+        v = movedCoord(v, input.y, pane.downY, pane.invZoom);
+    });
     commitCurData(pane.model());
     pane.downX = roundToInt32(input.x);
     pane.downY = roundToInt32(input.y);

@@ -3,6 +3,7 @@
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
 #include "tools/pointer_shape.h"
+#include "tools/selection.h"
 #include "tools/tool_feedback.h"
 #include "tools/transform.h"
 #include "views/pane.h"
@@ -81,16 +82,10 @@ void scaleMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
     pane.selRight = box.right;
     pane.selBottom = box.bottom;
     const ViewParams& view = pane.currentView();
-    for (Segment& segment : pane.model().curData) {
-        for (Vertex& vertex : segment.verts) {
-            if (vertex.selected == 0)
-                continue;
-            float& h = vertex.coord(view.axisH);
-            float& v = vertex.coord(view.axisV);
-            h = mapping->mapH(h);
-            v = mapping->mapV(v);
-        }
-    }
+    changeSelectedCoords(pane.model().curData, view, [&](float& h, float& v) {
+        h = mapping->mapH(h);
+        v = mapping->mapV(v);
+    });
     commitCurData(pane.model());
 }
 

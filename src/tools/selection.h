@@ -3,11 +3,27 @@
 // view's two axes; vertices are visited segment by segment, each from its lowest index, and
 // only unselected ones are tested.
 
+#include "model/model.h"
+#include "views/view_params.h"
+
 #include <cstdint>
+#include <vector>
 
 namespace vw {
 
 class Pane;
+
+// Replaces the view's two coordinates of every selected vertex, in scan order, with what
+// change(h, v) makes of them: change takes both by reference.
+template <class Change>
+void changeSelectedCoords(std::vector<Segment>& data, const ViewParams& view, Change change) {
+    for (Segment& segment : data) {
+        for (Vertex& vertex : segment.verts) {
+            if (vertex.selected != 0)
+                change(vertex.coord(view.axisH), vertex.coord(view.axisV));
+        }
+    }
+}
 
 // Deselects every working vertex, zeroes SelCount, and leaves only Select, Pan and Zoom enabled
 // on the palette.
