@@ -9,19 +9,6 @@
 
 namespace vw {
 
-void commitCurData(Model& model) {
-    if (model.curPart < 0 || size_t(model.curPart) >= model.Parts.size())
-        return;
-    std::vector<Segment>& segments = model.Parts[size_t(model.curPart)].segments;
-    if (model.curSeg == 0) {
-        segments = model.curData;
-        return;
-    }
-    if (model.curSeg < 0 || size_t(model.curSeg) > segments.size() || model.curData.empty())
-        return;
-    segments[size_t(model.curSeg) - 1] = model.curData.front();
-}
-
 void moveStep(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
     feedback.setPointer(PointerShape::Move);
     if (!isLeftAlone(input.buttons) || pane.SelCount <= 0)

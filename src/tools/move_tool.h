@@ -1,5 +1,7 @@
 #pragma once
-// The Move tool, and the write-back of the working data that every editor of it uses.
+// The Move tool.
+
+#include "model/working_data.h"
 
 namespace vw {
 
@@ -7,11 +9,6 @@ class Pane;
 class ToolFeedback;
 struct Model;
 struct PointerInput;
-
-// Writes curData back where setCurData took it from: the whole of part curPart (curSeg 0), or
-// its segment curSeg - 1 from curData's only record. A deep copy; selection flags included.
-// A curPart or curSeg the model lacks writes nothing.
-void commitCurData(Model& model);
 
 // One pointer move while Move is the tool: with the left button alone and a selection, moves
 // the selected vertices by the step from downX, downY along the view's two axes and commits.

@@ -1,0 +1,337 @@
+#include "model/document.h"
+
+#include "model/vertex_fields.h"
+#include "model/working_data.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace vw {
+namespace {
+
+template <class T> uint32_t bitsOf(T value) {
+    return std::bit_cast<uint32_t>(value);
+}
+
+// Bit for bit, so a -0.0 written over 0.0 or a changed NaN counts as a change.
+bool sameBits(const Vertex& a, const Vertex& b) {
+    return bitsOf(a.x) == bitsOf(b.x) && bitsOf(a.y) == bitsOf(b.y) &&
+           bitsOf(a.z) == bitsOf(b.z) && bitsOf(a.u) == bitsOf(b.u) &&
+           bitsOf(a.v) == bitsOf(b.v) && a.red == b.red && a.green == b.green &&
+           a.blue == b.blue && a.alpha == b.alpha && a.selected == b.selected;
+}
+
+// Copies the working segment over its place in Parts, vertex by vertex, and returns the range of
+// vertices whose values or flags differed; empty when none did.
+VertexRange copyBack(const Segment& from, Segment& to, int32_t part, int32_t seg) {
+    VertexRange range{part, seg, 0, 0};
+    if (from.verts.size() != to.verts.size()) {
+        to = from;
+        range.end = uint32_t(from.verts.size());
+        return range;
+    }
+    bool any = false;
+    for (size_t i = 0; i < from.verts.size(); ++i) {
+        if (sameBits(from.verts[i], to.verts[i]))
+            continue;
+        to.verts[i] = from.verts[i];
+        if (!any)
+            range.first = uint32_t(i);
+        range.end = uint32_t(i + 1);
+        any = true;
+    }
+    if (to.strip != from.strip)
+        to.strip = from.strip;
+    to.posBlockAt = from.posBlockAt;
+    to.colorBlockAt = from.colorBlockAt;
+    to.uvBlockAt = from.uvBlockAt;
+    to.stripBlockAt = from.stripBlockAt;
+    to.nodeIndex = from.nodeIndex;
+    to.posBlockBytes = from.posBlockBytes;
+    return range;
+}
+
+std::vector<uint64_t> selectionBits(const std::vector<Segment>& data) {
+    std::vector<uint64_t> bits;
+    size_t n = 0;
+    for (const Segment& segment : data) {
+        for (const Vertex& vertex : segment.verts) {
+            if (n % 64 == 0)
+                bits.push_back(0);
+            if (vertex.selected != 0)
+                bits.back() |= uint64_t(1) << (n % 64);
+            ++n;
+        }
+    }
+    return bits;
+}
+
+// Sets the working vertices' flags from the bits, and their counterparts' in Parts with them.
+void applySelection(Model& model, const std::vector<uint64_t>& bits) {
+    size_t n = 0;
+    for (size_t i = 0; i < model.curData.size(); ++i) {
+        const std::optional<size_t> seg = partSegmentOf(model, i);
+        std::vector<Vertex>& verts = model.curData[i].verts;
+        std::vector<Vertex>* stored =
+            seg ? &model.Parts[size_t(model.curPart)].segments[*seg].verts : nullptr;
+        for (size_t j = 0; j < verts.size(); ++j, ++n) {
+            const bool on = n / 64 < bits.size() && (bits[n / 64] >> (n % 64) & 1);
+            verts[j].selected = on ? -1 : 0;
+            if (stored && j < stored->size())
+                (*stored)[j].selected = verts[j].selected;
+        }
+    }
+}
+
+std::string countText(size_t count) {
+    return std::to_string(count) + (count == 1 ? " Vertex" : " Vertices");
+}
+
+std::string labelFor(std::string label, size_t count) {
+    const size_t at = label.find("%n");
+    if (at != std::string::npos)
+        label.replace(at, 2, countText(count));
+    return label;
+}
+
+// The changed vertices of one working segment against its state when the edit opened.
+SegmentEdit diffSegment(const std::vector<Vertex>& before, const std::vector<Vertex>& after,
+                        int32_t part, int32_t seg) {
+    SegmentEdit edit{part, seg, 0, {}, {}, {}};
+    const size_t n = std::min(before.size(), after.size());
+    for (size_t i = 0; i < n; ++i) {
+        const uint16_t fields = changedFields(before[i], after[i]);
+        if (fields == 0)
+            continue;
+        edit.fields |= fields;
+        edit.indexes.push_back(uint32_t(i));
+    }
+    const int count = std::popcount(edit.fields);
+    edit.before.reserve(edit.indexes.size() * size_t(count));
+    edit.after.reserve(edit.indexes.size() * size_t(count));
+    for (uint32_t i : edit.indexes) {
+        for (int f = 0; f < kVertexFieldCount; ++f) {
+            if (!(edit.fields & (1u << f)))
+                continue;
+            edit.before.push_back(fieldBits(before[i], f));
+            edit.after.push_back(fieldBits(after[i], f));
+        }
+    }
+    return edit;
+}
+
+} // namespace
+
+Document::Document(Model& model) : m_model(model) {}
+
+int Document::addListener(Listener listener) {
+    m_listeners.emplace_back(m_nextListener, std::move(listener));
+    return m_nextListener++;
+}
+
+void Document::removeListener(int id) {
+    std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
+}
+
+void Document::notify(const DocumentChange& change) {
+    // A listener may add or remove listeners; it must not miss or repeat one because of that.
+    const auto listeners = m_listeners;
+    for (const auto& [id, listener] : listeners)
+        listener(change);
+}
+
+void Document::modelReplaced() {
+    m_open.reset();
+    m_steps.clear();
+    m_index = 0;
+    m_clean = 0;
+    DocumentChange change;
+    change.model = true;
+    change.workingData = true;
+    change.history = true;
+    notify(change);
+}
+
+void Document::loadWorkingData() {
+    if (m_open)
+        endEdit();
+    loadCurData(m_model);
+    DocumentChange change;
+    change.workingData = true;
+    notify(change);
+}
+
+void Document::beginEdit(std::string label, int32_t selCount) {
+    if (m_open)
+        endEdit();
+    OpenEdit edit{std::move(label), m_model.curPart, m_model.curSeg, selCount, {}};
+    edit.before.reserve(m_model.curData.size());
+    for (const Segment& segment : m_model.curData)
+        edit.before.push_back(segment.verts);
+    m_open = std::move(edit);
+}
+
+void Document::commitCurData() {
+    DocumentChange change;
+    if (namesWorkingData(m_model)) {
+        auto& segments = m_model.Parts[size_t(m_model.curPart)].segments;
+        const int32_t part = m_model.curPart;
+        if (m_model.curSeg == 0 && segments.size() != m_model.curData.size()) {
+            segments = m_model.curData;
+            for (size_t s = 0; s < segments.size(); ++s)
+                change.vertices.push_back({part, int32_t(s), 0, uint32_t(segments[s].verts.size())});
+        } else {
+            for (size_t i = 0; i < m_model.curData.size(); ++i) {
+                const std::optional<size_t> s = partSegmentOf(m_model, i);
+                if (!s)
+                    break;
+                const VertexRange range =
+                    copyBack(m_model.curData[i], segments[*s], part, int32_t(*s));
+                if (range.end > range.first)
+                    change.vertices.push_back(range);
+            }
+        }
+    }
+    if (!change.vertices.empty())
+        notify(change);
+}
+
+bool Document::matchesOpenEdit() const {
+    if (m_open->curPart != m_model.curPart || m_open->curSeg != m_model.curSeg ||
+        m_open->before.size() != m_model.curData.size())
+        return false;
+    for (size_t i = 0; i < m_open->before.size(); ++i)
+        if (m_open->before[i].size() != m_model.curData[i].verts.size())
+            return false;
+    return true;
+}
+
+void Document::endEdit() {
+    if (!m_open)
+        return;
+    const bool fits = matchesOpenEdit();
+    OpenEdit open = std::move(*m_open);
+    m_open.reset();
+    if (!fits)
+        return;
+    EditStep step;
+    step.curPart = open.curPart;
+    step.curSeg = open.curSeg;
+    step.selCount = open.selCount;
+    size_t changed = 0;
+    for (size_t i = 0; i < open.before.size(); ++i) {
+        const std::optional<size_t> seg = partSegmentOf(m_model, i);
+        if (!seg)
+            return;
+        SegmentEdit edit = diffSegment(open.before[i], m_model.curData[i].verts, open.curPart,
+                                       int32_t(*seg));
+        if (edit.indexes.empty())
+            continue;
+        changed += edit.indexes.size();
+        step.edits.push_back(std::move(edit));
+    }
+    if (changed == 0)
+        return;
+    step.label = labelFor(std::move(open.label), changed);
+    step.selection = selectionBits(m_model.curData);
+    push(std::move(step));
+}
+
+void Document::push(EditStep step) {
+    m_steps.resize(m_index);
+    if (m_clean && *m_clean > m_index)
+        m_clean.reset();
+    m_steps.push_back(std::move(step));
+    ++m_index;
+    trim();
+    DocumentChange change;
+    change.history = true;
+    notify(change);
+}
+
+void Document::trim() {
+    size_t drop = 0;
+    size_t bytes = historyBytes();
+    while (m_steps.size() - drop > 1 &&
+           (m_steps.size() - drop > m_maxSteps || bytes > m_maxBytes)) {
+        bytes -= m_steps[drop].bytes();
+        ++drop;
+    }
+    if (drop == 0)
+        return;
+    m_steps.erase(m_steps.begin(), m_steps.begin() + std::ptrdiff_t(drop));
+    m_index -= drop;
+    if (m_clean && *m_clean >= drop)
+        *m_clean -= drop;
+    else
+        m_clean.reset();
+}
+
+size_t Document::historyBytes() const {
+    size_t total = 0;
+    for (const EditStep& step : m_steps)
+        total += step.bytes();
+    return total;
+}
+
+void Document::setHistoryLimits(size_t steps, size_t bytes) {
+    m_maxSteps = std::max<size_t>(steps, 1);
+    m_maxBytes = bytes;
+    trim();
+}
+
+void Document::undo() {
+    step(false);
+}
+
+void Document::redo() {
+    step(true);
+}
+
+void Document::step(bool redo) {
+    if (m_open)
+        endEdit();
+    if (redo ? !canRedo() : !canUndo())
+        return;
+    const EditStep& step = m_steps[redo ? m_index : m_index - 1];
+    if (!applyStep(m_model, step, redo))
+        return;
+    m_index = redo ? m_index + 1 : m_index - 1;
+    DocumentChange change;
+    for (const SegmentEdit& edit : step.edits)
+        change.vertices.push_back(
+            {edit.part, edit.seg, edit.indexes.front(), edit.indexes.back() + 1});
+    restoreWorkingData(step, change);
+    change.history = true;
+    notify(change);
+}
+
+void Document::restoreWorkingData(const EditStep& step, DocumentChange& change) {
+    const bool sameData = m_model.curPart == step.curPart && m_model.curSeg == step.curSeg &&
+                          workingDataMatchesParts(m_model);
+    m_model.curPart = step.curPart;
+    m_model.curSeg = step.curSeg;
+    if (sameData)
+        refreshCurDataVertices(m_model);
+    else
+        loadCurData(m_model);
+    applySelection(m_model, step.selection);
+    change.workingData = true;
+    change.selection = true;
+    change.selCount = step.selCount;
+}
+
+void Document::markClean() {
+    m_clean = m_index;
+    DocumentChange change;
+    change.history = true;
+    notify(change);
+}
+
+void Document::refuse(const std::string& reason) {
+    DocumentChange change;
+    change.notice = reason;
+    notify(change);
+}
+
+} // namespace vw

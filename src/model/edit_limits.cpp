@@ -1,0 +1,77 @@
+#include "model/edit_limits.h"
+
+#include "model/vertex_fields.h"
+#include "model/working_data.h"
+
+#include <algorithm>
+
+namespace vw {
+namespace {
+
+bool isVersion6(const Model& model) {
+    return model.fileVersion == 6;
+}
+
+bool isDelta(const Model& model) {
+    return !isVersion6(model) && model.modelFormat == 0;
+}
+
+} // namespace
+
+uint16_t storableFields(const Model& model) {
+    constexpr uint16_t all = kPositionFields | kTextureFields | kColourFields | kFieldAlpha;
+    if (isVersion6(model))
+        return all & ~(kColourFields | kFieldAlpha);
+    if (isDelta(model))
+        return kPositionFields;
+    return all;
+}
+
+std::string unstorableFieldsReason(const Model& model, uint16_t fields) {
+    if ((fields & ~storableFields(model)) == 0)
+        return {};
+    if (isDelta(model))
+        return "A delta model keeps its texture coordinates and colours in the base mesh, "
+               "which is never saved.";
+    return "This model's file has no colour block, so colours and alpha cannot be saved.";
+}
+
+std::string fixedPositionReason(const Model& model, size_t part, size_t seg, size_t index) {
+    if (!isDelta(model) || part >= model.baseMeshes.size() || part >= model.Parts.size() ||
+        seg >= model.Parts[part].segments.size())
+        return {};
+    const BaseMesh& base = model.baseMeshes[part];
+    const Segment& segment = model.Parts[part].segments[seg];
+    const std::string which =
+        "Vertex " + std::to_string(index) + " of part " + std::to_string(part);
+    const size_t withBase = std::min(base.deltaSlot.size(), base.basePos.size() / 3);
+    if (index >= withBase || base.deltaSlot[index] < 0)
+        return which + " has no base position, so it cannot be moved.";
+    const size_t slotEnd = (size_t(base.deltaSlot[index]) + 1) * 12;
+    if (slotEnd > size_t(std::max(segment.posBlockBytes, 0)))
+        return which + " lies past the file's delta block, so it cannot be moved.";
+    return {};
+}
+
+std::string editRefusal(const Model& model, uint16_t fields) {
+    if (std::string reason = unstorableFieldsReason(model, fields); !reason.empty())
+        return reason;
+    if (!(fields & kPositionFields) || !isDelta(model))
+        return {};
+    for (size_t i = 0; i < model.curData.size(); ++i) {
+        const std::optional<size_t> seg = partSegmentOf(model, i);
+        if (!seg)
+            continue;
+        const std::vector<Vertex>& verts = model.curData[i].verts;
+        for (size_t j = 0; j < verts.size(); ++j) {
+            if (verts[j].selected == 0)
+                continue;
+            if (std::string reason = fixedPositionReason(model, size_t(model.curPart), *seg, j);
+                !reason.empty())
+                return reason;
+        }
+    }
+    return {};
+}
+
+} // namespace vw

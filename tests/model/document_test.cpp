@@ -1,0 +1,209 @@
+// The document: every edit as one undoable step holding only what changed, the saved state, and
+// what listeners are told.
+
+#include "model/document.h"
+#include "model/edit_limits.h"
+#include "model/vertex_fields.h"
+#include "model/working_data.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+using namespace vw;
+
+namespace {
+
+Vertex at(float x, float y) {
+    Vertex vertex;
+    vertex.x = x;
+    vertex.y = y;
+    vertex.z = 1;
+    vertex.red = 7;
+    return vertex;
+}
+
+// Part 0: two segments of three vertices; part 1: one segment of two.
+Model twoParts() {
+    Model model;
+    model.Parts.resize(2);
+    model.Parts[0].segments.resize(2);
+    model.Parts[0].segments[0].verts = {at(0, 0), at(1, 0), at(2, 0)};
+    model.Parts[0].segments[1].verts = {at(0, 1), at(1, 1), at(2, 1)};
+    model.Parts[1].segments.resize(1);
+    model.Parts[1].segments[0].verts = {at(5, 5), at(6, 6)};
+    loadCurData(model);
+    return model;
+}
+
+// A move of the selected working vertices by (dx, dy), as the Move tool makes it.
+void moveSelected(Document& document, float dx, float dy, int32_t selCount) {
+    document.beginEdit("Move %n", selCount);
+    for (Segment& segment : document.model().curData)
+        for (Vertex& vertex : segment.verts)
+            if (vertex.selected != 0) {
+                vertex.x += dx;
+                vertex.y += dy;
+            }
+    document.commitCurData();
+    document.endEdit();
+}
+
+uint32_t bits(float value) {
+    return std::bit_cast<uint32_t>(value);
+}
+
+TEST(DocumentHistory, UndoAndRedoRestoreExactBitsAndTheSelection) {
+    Model model = twoParts();
+    Document document(model);
+    model.curData[0].verts[1].selected = -1;
+    model.curData[1].verts[2].selected = -1;
+    const float quietNan = std::bit_cast<float>(0xffc00123u);
+    document.beginEdit("Set X of %n", 2);
+    model.curData[0].verts[1].x = -0.0f;
+    model.curData[1].verts[2].x = quietNan;
+    document.commitCurData();
+    document.endEdit();
+    ASSERT_TRUE(document.canUndo());
+    EXPECT_EQ(document.undoLabel(), "Set X of 2 Vertices");
+
+    model.curData[0].verts[1].selected = 0; // the user selects something else meanwhile
+    model.curData[0].verts[0].selected = -1;
+    document.undo();
+    EXPECT_EQ(bits(model.Parts[0].segments[0].verts[1].x), bits(1.0f));
+    EXPECT_EQ(bits(model.Parts[0].segments[1].verts[2].x), bits(2.0f));
+    EXPECT_EQ(bits(model.curData[0].verts[1].x), bits(1.0f));
+    EXPECT_EQ(model.curData[0].verts[0].selected, 0);
+    EXPECT_EQ(model.curData[0].verts[1].selected, -1);
+    EXPECT_EQ(model.curData[1].verts[2].selected, -1);
+    EXPECT_EQ(document.redoLabel(), "Set X of 2 Vertices");
+
+    document.redo();
+    EXPECT_EQ(bits(model.Parts[0].segments[0].verts[1].x), bits(-0.0f));
+    EXPECT_EQ(bits(model.Parts[0].segments[1].verts[2].x), 0xffc00123u);
+    EXPECT_EQ(bits(model.curData[1].verts[2].x), 0xffc00123u);
+    EXPECT_FALSE(document.canRedo());
+}
+
+TEST(DocumentHistory, AnEditThatChangesNothingLeavesNoStep) {
+    Model model = twoParts();
+    Document document(model);
+    model.curData[0].verts[0].selected = -1;
+    moveSelected(document, 0, 0, 1);
+    EXPECT_FALSE(document.canUndo());
+    EXPECT_TRUE(document.isClean());
+}
+
+TEST(DocumentHistory, UndoMakesTheEditedPartTheWorkingDataAgain) {
+    Model model = twoParts();
+    Document document(model);
+    model.curPart = 1;
+    document.loadWorkingData();
+    model.curData[0].verts[1].selected = -1;
+    moveSelected(document, 2, 0, 1);
+    model.curPart = 0;
+    document.loadWorkingData();
+
+    document.undo();
+    EXPECT_EQ(model.curPart, 1);
+    ASSERT_EQ(model.curData.size(), 1u);
+    EXPECT_EQ(model.curData[0].verts[1].x, 6.0f);
+    EXPECT_EQ(model.curData[0].verts[1].selected, -1);
+}
+
+TEST(DocumentHistory, CleanStateFollowsSavesUndoAndNewEdits) {
+    Model model = twoParts();
+    Document document(model);
+    model.curData[0].verts[0].selected = -1;
+    moveSelected(document, 1, 0, 1);
+    EXPECT_FALSE(document.isClean());
+    document.markClean();
+    moveSelected(document, 1, 0, 1);
+    EXPECT_FALSE(document.isClean());
+    document.undo();
+    EXPECT_TRUE(document.isClean());
+    document.undo();
+    EXPECT_FALSE(document.isClean());
+    // A new edit after undoing past the save drops the saved state from reach.
+    moveSelected(document, 3, 0, 1);
+    EXPECT_FALSE(document.canRedo());
+    document.undo();
+    EXPECT_FALSE(document.isClean());
+
+    document.modelReplaced();
+    EXPECT_TRUE(document.isClean());
+    EXPECT_FALSE(document.canUndo());
+}
+
+TEST(DocumentHistory, OldestStepsAreDroppedPastTheLimit) {
+    Model model = twoParts();
+    Document document(model);
+    document.setHistoryLimits(3, size_t(1) << 30);
+    model.curData[0].verts[0].selected = -1;
+    for (int i = 1; i <= 5; ++i)
+        moveSelected(document, 1, 0, 1);
+    EXPECT_EQ(document.stepCount(), 3u);
+    while (document.canUndo())
+        document.undo();
+    EXPECT_EQ(model.Parts[0].segments[0].verts[0].x, 2.0f); // two moves could not be undone
+}
+
+TEST(DocumentHistory, AMoveOf32768VerticesCostsUnderOneMegabyte) {
+    Model model;
+    model.Parts.resize(1);
+    model.Parts[0].segments.resize(1);
+    model.Parts[0].segments[0].verts.assign(32768, at(1, 2));
+    loadCurData(model);
+    for (Vertex& vertex : model.curData[0].verts)
+        vertex.selected = -1;
+    Document document(model);
+    moveSelected(document, 0.5f, 0.25f, 32768);
+    EXPECT_LE(document.historyBytes(), size_t(1) << 20);
+    EXPECT_EQ(document.undoLabel(), "Move 32768 Vertices");
+}
+
+TEST(DocumentListeners, ACommitNamesOnlyTheChangedVertices) {
+    Model model = twoParts();
+    Document document(model);
+    std::vector<VertexRange> ranges;
+    document.addListener([&](const DocumentChange& change) {
+        ranges.insert(ranges.end(), change.vertices.begin(), change.vertices.end());
+    });
+    model.curData[1].verts[1].selected = -1;
+    moveSelected(document, 0, 4, 1);
+    ASSERT_EQ(ranges.size(), 1u);
+    EXPECT_EQ(ranges[0].part, 0);
+    EXPECT_EQ(ranges[0].seg, 1);
+    EXPECT_EQ(ranges[0].first, 1u);
+    EXPECT_EQ(ranges[0].end, 2u);
+}
+
+// Per layout, the edits a save could not keep are refused when they are made.
+TEST(EditLimits, FieldsAndDeltaVerticesTheFileCannotHold) {
+    Model plain = twoParts();
+    plain.modelFormat = 2;
+    EXPECT_EQ(editRefusal(plain, kColourFields | kFieldAlpha), "");
+
+    Model version6 = twoParts();
+    version6.fileVersion = 6;
+    EXPECT_NE(editRefusal(version6, kFieldAlpha), "");
+    EXPECT_EQ(editRefusal(version6, kTextureFields), "");
+
+    Model delta = twoParts();
+    delta.modelFormat = 0;
+    EXPECT_NE(editRefusal(delta, kFieldU), "");
+    delta.baseMeshes[0].basePos = {0, 0, 0, 1, 0, 0};
+    delta.baseMeshes[0].deltaSlot = {0, 5};
+    delta.Parts[0].segments[0].posBlockBytes = 36; // three slots
+    delta.curData[0].verts[0].selected = -1;
+    EXPECT_EQ(editRefusal(delta, kFieldX), "");
+    delta.curData[0].verts[1].selected = -1; // slot 5 lies past the block
+    EXPECT_NE(editRefusal(delta, kFieldX).find("past the file's delta block"), std::string::npos);
+    delta.curData[0].verts[1].selected = 0;
+    delta.curData[0].verts[2].selected = -1; // no base position
+    EXPECT_NE(editRefusal(delta, kFieldY).find("no base position"), std::string::npos);
+}
+
+} // namespace
