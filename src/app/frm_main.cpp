@@ -9,6 +9,9 @@
 #include "views/frm_panes.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QFile>
@@ -28,6 +31,16 @@ constexpr int kClientHeight = 545;
 constexpr int kPanelsWidth = 180;
 constexpr int kPaletteWidth = 64; // the buttons and the caption "Tools"
 constexpr int kSheetHeight = 300; // every item in view
+constexpr int kNoticeMilliseconds = 5000;
+
+// Qt shows "[*]" in a title as the modified mark; a literal one is written twice.
+QString titleWithModifiedMark(QString path) {
+    return path.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")) + QStringLiteral("[*]");
+}
+
+bool isToolLetter(const QString& text) {
+    return text.size() == 1 && QStringLiteral("sSvVaAzZcCrR").contains(text.at(0));
+}
 
 } // namespace
 
@@ -44,6 +57,8 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
 
     createDocks();
     createMenus();
+    m_listener = m_document.addListener(
+        [this](const vw::DocumentChange& change) { documentChanged(change); });
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
 }
@@ -52,6 +67,31 @@ frmMain::~frmMain() {
     // The pane dies with this window's children; its unload must not reach a half-gone frmMain.
     if (m_panes)
         disconnect(m_panes, nullptr, this, nullptr);
+    m_document.removeListener(m_listener);
+}
+
+void frmMain::documentChanged(const vw::DocumentChange& change) {
+    if (change.history)
+        showHistory();
+    if (!change.notice.empty())
+        statusBar()->showMessage(QString::fromStdString(change.notice), kNoticeMilliseconds);
+}
+
+void frmMain::showHistory() {
+    const bool canUndo = m_document.canUndo();
+    const bool canRedo = m_document.canRedo();
+    m_mnuEditUndo->setEnabled(canUndo);
+    m_mnuEditRedo->setEnabled(canRedo);
+    m_mnuEditUndo->setText(canUndo ? QStringLiteral("&Undo %1").arg(QString::fromStdString(
+                                                                  m_document.undoLabel()))
+                                   : QStringLiteral("&Undo"));
+    m_mnuEditRedo->setText(canRedo ? QStringLiteral("&Redo %1").arg(QString::fromStdString(
+                                                                  m_document.redoLabel()))
+                                   : QStringLiteral("&Redo"));
+    if (m_paneWindow) {
+        m_paneWindow->setWindowModified(!m_document.isClean());
+        m_panes->setWindowModified(!m_document.isClean());
+    }
 }
 
 void frmMain::createDocks() {
@@ -64,9 +104,10 @@ void frmMain::createDocks() {
         addDockWidget(Qt::LeftDockWidgetArea, frame, beside);
         return frame;
     };
-    m_vertices = new frmVertices(m_model, m_prompts);
+    m_vertices = new frmVertices(m_document, m_prompts);
     QDockWidget* verticesDock = dock(m_vertices, QStringLiteral("frmVertices"), Qt::Vertical);
-    m_parts = new frmParts(m_model);
+    m_parts = new frmParts(m_document);
+    m_parts->tvwParts->installEventFilter(this);
     QDockWidget* partsDock = dock(m_parts, QStringLiteral("frmparts"), Qt::Vertical);
     m_tools = new frmTools;
     m_tools->setOrientation(Qt::Vertical);
@@ -92,6 +133,15 @@ void frmMain::createMenus() {
     m_mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
     connect(m_mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
 
+    QMenu* mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_mnuEditUndo = mnuEdit->addAction(QStringLiteral("&Undo"));
+    m_mnuEditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(m_mnuEditUndo, &QAction::triggered, this, [this] { m_document.undo(); });
+    m_mnuEditRedo = mnuEdit->addAction(QStringLiteral("&Redo"));
+    m_mnuEditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(m_mnuEditRedo, &QAction::triggered, this, [this] { m_document.redo(); });
+
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
     connect(m_mnuOptionsImageMap, &QAction::triggered, this, &frmMain::mnuOptionsImageMap_Click);
@@ -100,6 +150,7 @@ void frmMain::createMenus() {
     connect(m_mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
 
     setModelCommandsEnabled(false);
+    showHistory();
 }
 
 void frmMain::setModelCommandsEnabled(bool enabled) {
@@ -112,14 +163,16 @@ frmPanes* frmMain::showPanes() {
         m_paneWindow->show();
     else
         createPanes();
-    const QString title = modelPathText();
+    const QString title = titleWithModifiedMark(modelPathText());
     m_panes->setWindowTitle(title);
     m_paneWindow->setWindowTitle(title);
+    showHistory();
     return m_panes;
 }
 
 void frmMain::createPanes() {
-    auto* panes = new frmPanes(m_model);
+    auto* panes = new frmPanes(m_document);
+    panes->closeGuard = [this] { return maySetModelAside(); };
     panes->setBackgroundFilter(
         [parts = m_parts](int32_t nodeIndex) { return parts->isInBackground(nodeIndex); });
     connect(panes, &frmPanes::unloaded, this, &frmMain::frmPanes_Unload);
@@ -143,30 +196,80 @@ QString frmMain::modelPathText() const {
 
 void frmMain::frmPanes_Unload() {
     setModelCommandsEnabled(false);
+    // Nothing of the closed model can be saved any more, so nothing of it is unsaved either.
+    m_document.modelReplaced();
     m_parts->setPane(nullptr);
     m_vertices->setPane(nullptr);
     m_panes = nullptr;
     m_paneWindow = nullptr;
 }
 
+bool frmMain::maySetModelAside() {
+    if (m_document.isClean())
+        return true;
+    const QString name = QFileInfo(modelPathText()).fileName();
+    const vw::PromptAnswer answer =
+        m_prompts.message(QStringLiteral("Save changes to %1?").arg(name),
+                          QStringLiteral("Vertwright"), vw::PromptIcon::Question,
+                          vw::PromptButtons::SaveDiscardCancel);
+    if (answer == vw::PromptAnswer::Save)
+        return mnuFileSave_Click();
+    return answer == vw::PromptAnswer::Discard;
+}
+
 void frmMain::mnuFileOpen_Click() {
+    if (!maySetModelAside())
+        return;
     const QString path =
         m_prompts.openFile(QStringLiteral("Open"), QStringLiteral("EBO Files (*.ebo)"));
     if (!path.isEmpty())
         vw::openModel(*this, path);
 }
 
-void frmMain::mnuFileSave_Click() {
+bool frmMain::mnuFileSave_Click() {
     const std::string reason = vw::saveModel(m_model, m_model.modelPath, m_folders);
-    if (reason.empty())
-        return;
+    if (reason.empty()) {
+        m_document.markClean();
+        statusBar()->showMessage(
+            QStringLiteral("Saved %1").arg(QFileInfo(modelPathText()).fileName()),
+            kNoticeMilliseconds);
+        return true;
+    }
     m_prompts.message(QStringLiteral("Unable to save %1: %2")
                           .arg(modelPathText(), QString::fromStdString(reason)),
                       QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+    return false;
 }
 
 void frmMain::mnuFileExit_Click() {
-    QCoreApplication::exit(0);
+    if (maySetModelAside())
+        QCoreApplication::exit(0);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    if (maySetModelAside())
+        QMainWindow::closeEvent(event);
+    else
+        event->ignore();
+}
+
+bool frmMain::forwardToolLetter(const QKeyEvent& event) {
+    if (!m_panes || !isToolLetter(event.text()))
+        return false;
+    m_panes->pane().Form_KeyPress(event.text().at(0).unicode());
+    return true;
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event) {
+    if (!forwardToolLetter(*event))
+        QMainWindow::keyPressEvent(event);
+}
+
+// The parts tree would take a letter as a search for a node's name and choose that node.
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && forwardToolLetter(*static_cast<QKeyEvent*>(event)))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::mnuOptionsImageMap_Click() {

@@ -3,6 +3,7 @@
 // menus and the status bar.
 
 #include "app/prompts.h"
+#include "model/document.h"
 #include "model/ebo_loader.h"
 #include "model/model.h"
 #include "views/frm_panes.h"
@@ -27,6 +28,8 @@ public:
     ~frmMain() override;
 
     vw::Model& model() { return m_model; }
+    // The owner of every edit of the model, with its undo history.
+    vw::Document& document() { return m_document; }
     const vw::ModelFolders& folders() const { return m_folders; }
     vw::Prompts& prompts() { return m_prompts; }
 
@@ -43,6 +46,8 @@ public:
     QAction* mnuFileOpen() const { return m_mnuFileOpen; }
     QAction* mnuFileSave() const { return m_mnuFileSave; }
     QAction* mnuFileExit() const { return m_mnuFileExit; }
+    QAction* mnuEditUndo() const { return m_mnuEditUndo; }
+    QAction* mnuEditRedo() const { return m_mnuEditRedo; }
     QAction* mnuOptionsImageMap() const { return m_mnuOptionsImageMap; }
     QAction* mnuAbout() const { return m_mnuAbout; }
 
@@ -54,16 +59,31 @@ public:
     // The splash window, modal, made anew for every showing: at start-up and as the about box.
     void showSplash();
 
+    // With unsaved changes, asks "Save changes to <file name>?" first: Save saves (a failed save
+    // cancels), Discard goes on, Cancel stops. Returns whether to go on.
+    bool maySetModelAside();
+
+    // Asks about unsaved changes first, then opens the chosen model.
     void mnuFileOpen_Click();
-    void mnuFileSave_Click();
-    // Ends the program at once: nothing is asked, saved or closed first.
+    // Saves the model; returns whether it was saved. A failure is reported.
+    bool mnuFileSave_Click();
+    // Ends the program, asking about unsaved changes first.
     void mnuFileExit_Click();
     // Replaces the pane's image map with a chosen picture; one that cannot be read changes
     // nothing and is reported.
     void mnuOptionsImageMap_Click();
     void mnuAbout_Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    // Tool letters typed on the tool palette reach it here and go to the pane.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void documentChanged(const vw::DocumentChange& change);
+    void showHistory();
+    bool forwardToolLetter(const QKeyEvent& event);
     void createDocks();
     void createMenus();
     void createPanes();
@@ -71,6 +91,8 @@ private:
     void frmPanes_Unload();
 
     vw::Model& m_model;
+    vw::Document m_document{m_model};
+    int m_listener = 0;
     vw::ModelFolders m_folders;
     vw::Prompts& m_prompts;
 
@@ -84,6 +106,8 @@ private:
     QAction* m_mnuFileOpen = nullptr;
     QAction* m_mnuFileSave = nullptr;
     QAction* m_mnuFileExit = nullptr;
+    QAction* m_mnuEditUndo = nullptr;
+    QAction* m_mnuEditRedo = nullptr;
     QAction* m_mnuOptionsImageMap = nullptr;
     QAction* m_mnuAbout = nullptr;
 };

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLabel>
 
 namespace vw {
 
@@ -30,6 +31,8 @@ void openModel(frmMain& main, const QString& path) {
     const bool loaded = loadModel(main.model(), QFile::encodeName(path).toStdString(),
                                   main.folders()) != kLoadFailed;
     if (loaded) {
+        main.document().modelReplaced();
+        main.statusPanel()->clear();
         main.parts()->LoadList();
         main.showPanes()->Init_Ebo();
         main.setModelCommandsEnabled(true);

@@ -24,6 +24,35 @@ QMessageBox::Icon boxIcon(PromptIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButtons boxButtons(PromptButtons buttons) {
+    switch (buttons) {
+    case PromptButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case PromptButtons::SaveDiscardCancel:
+        return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    case PromptButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+PromptAnswer answerOf(int chosen) {
+    switch (chosen) {
+    case QMessageBox::Yes:
+        return PromptAnswer::Yes;
+    case QMessageBox::No:
+        return PromptAnswer::No;
+    case QMessageBox::Save:
+        return PromptAnswer::Save;
+    case QMessageBox::Discard:
+        return PromptAnswer::Discard;
+    case QMessageBox::Cancel:
+        return PromptAnswer::Cancel;
+    default:
+        return PromptAnswer::Ok;
+    }
+}
+
 } // namespace
 
 // While a model opens no window may be active (the loading window just went), so the main
@@ -33,14 +62,19 @@ QWidget* QtPrompts::parentWindow() const {
 }
 
 PromptAnswer QtPrompts::message(const QString& text, const QString& title, PromptIcon icon,
-                                PromptButtons buttons) {
-    const bool yesNo = buttons == PromptButtons::YesNo;
-    QMessageBox box(boxIcon(icon), title, text,
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parentWindow());
+                                PromptButtons buttons, const QString& details) {
+    QMessageBox box(boxIcon(icon), title, text, boxButtons(buttons), parentWindow());
+    box.setInformativeText(details);
+    if (buttons == PromptButtons::SaveDiscardCancel)
+        box.setDefaultButton(QMessageBox::Save);
     const int chosen = box.exec();
-    if (!yesNo)
-        return PromptAnswer::Ok;
-    return chosen == QMessageBox::Yes ? PromptAnswer::Yes : PromptAnswer::No;
+    // Closing the box by its frame or Esc is a cancel where one is offered, a No otherwise.
+    if (buttons == PromptButtons::YesNo && chosen != QMessageBox::Yes)
+        return PromptAnswer::No;
+    if (buttons == PromptButtons::SaveDiscardCancel && chosen != QMessageBox::Save &&
+        chosen != QMessageBox::Discard)
+        return PromptAnswer::Cancel;
+    return answerOf(chosen);
 }
 
 QString QtPrompts::openFile(const QString& title, const QString& filter) {

@@ -9,15 +9,16 @@
 namespace vw {
 
 enum class PromptIcon { None, Information, Warning, Error, Question };
-enum class PromptButtons { Ok, YesNo };
-enum class PromptAnswer { Ok, Yes, No };
+enum class PromptButtons { Ok, YesNo, SaveDiscardCancel };
+enum class PromptAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    // A modal message box; returns the button the user chose.
+    // A modal message box; returns the button the user chose. The details, when given, stand
+    // below the text (the reason an operation failed).
     virtual PromptAnswer message(const QString& text, const QString& title, PromptIcon icon,
-                                 PromptButtons buttons) = 0;
+                                 PromptButtons buttons, const QString& details = QString()) = 0;
     // A modal file-open dialog; returns the chosen path, or an empty text when cancelled.
     virtual QString openFile(const QString& title, const QString& filter) = 0;
 };
@@ -29,7 +30,7 @@ public:
     void setParentWindow(QWidget* window) { m_parentWindow = window; }
 
     PromptAnswer message(const QString& text, const QString& title, PromptIcon icon,
-                         PromptButtons buttons) override;
+                         PromptButtons buttons, const QString& details = QString()) override;
     QString openFile(const QString& title, const QString& filter) override;
 
 private:

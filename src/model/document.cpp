@@ -147,7 +147,6 @@ void Document::modelReplaced() {
     m_clean = 0;
     DocumentChange change;
     change.model = true;
-    change.workingData = true;
     change.history = true;
     notify(change);
 }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,6 +110,21 @@ private:
     std::optional<size_t> m_clean = 0;  // m_index of the saved state; none once dropped
     size_t m_maxSteps = 200;
     size_t m_maxBytes = size_t(256) << 20;
+};
+
+// A window's document: the editor's shared one, or one of its own over a model for a window that
+// is made alone (tests, tools).
+class DocumentRef {
+public:
+    explicit DocumentRef(Model& model)
+        : m_own(std::make_unique<Document>(model)), m_document(*m_own) {}
+    explicit DocumentRef(Document& document) : m_document(document) {}
+
+    Document& get() const { return m_document; }
+
+private:
+    std::unique_ptr<Document> m_own;
+    Document& m_document;
 };
 
 } // namespace vw

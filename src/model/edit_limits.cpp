@@ -12,8 +12,11 @@ bool isVersion6(const Model& model) {
     return model.fileVersion == 6;
 }
 
+// A loaded delta model always has delta slots; a model made in memory without a file has none.
 bool isDelta(const Model& model) {
-    return !isVersion6(model) && model.modelFormat == 0;
+    return !isVersion6(model) && model.modelFormat == 0 &&
+           std::any_of(model.baseMeshes.begin(), model.baseMeshes.end(),
+                       [](const BaseMesh& base) { return !base.deltaSlot.empty(); });
 }
 
 } // namespace

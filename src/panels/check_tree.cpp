@@ -37,24 +37,45 @@ bool CheckTree::pressCheckBox(QMouseEvent* event) {
     return true;
 }
 
+bool CheckTree::choosesNode(const QMouseEvent& event) const {
+    return event.button() == Qt::LeftButton && !(event.modifiers() & Qt::ControlModifier) &&
+           itemAt(event.position().toPoint());
+}
+
 void CheckTree::mousePressEvent(QMouseEvent* event) {
-    if (!pressCheckBox(event))
-        QTreeWidget::mousePressEvent(event);
+    m_ignoringPress = false;
+    if (pressCheckBox(event))
+        return;
+    if (!choosesNode(*event)) {
+        m_ignoringPress = true;
+        event->accept();
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
 }
 
 void CheckTree::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (!pressCheckBox(event))
+    if (pressCheckBox(event))
+        return;
+    if (choosesNode(*event))
         QTreeWidget::mouseDoubleClickEvent(event);
+    else
+        event->accept();
 }
 
 void CheckTree::mouseMoveEvent(QMouseEvent* event) {
-    if (m_pressedCheckBox.isValid())
+    if (m_pressedCheckBox.isValid() || m_ignoringPress)
         event->accept();
     else
         QTreeWidget::mouseMoveEvent(event);
 }
 
 void CheckTree::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_ignoringPress) {
+        m_ignoringPress = false;
+        event->accept();
+        return;
+    }
     if (!m_pressedCheckBox.isValid()) {
         QTreeWidget::mouseReleaseEvent(event);
         return;

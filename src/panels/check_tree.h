@@ -28,8 +28,12 @@ protected:
 
 private:
     bool pressCheckBox(QMouseEvent* event);
+    // Only a plain left click on a node may choose it: the selection names the node the pane
+    // edits, so right and middle clicks, Ctrl+clicks and clicks on empty space leave it alone.
+    bool choosesNode(const QMouseEvent& event) const;
 
     QPersistentModelIndex m_pressedCheckBox; // survives the tree being cleared meanwhile
+    bool m_ignoringPress = false;
 };
 
 } // namespace vw

@@ -12,7 +12,23 @@ constexpr int kIndexRole = Qt::UserRole;
 
 } // namespace
 
-frmParts::frmParts(vw::Model& model, QWidget* parent) : QWidget(parent), m_model(model) {
+frmParts::frmParts(vw::Model& model, QWidget* parent)
+    : QWidget(parent), m_document(model), m_model(model) {
+    setUp();
+}
+
+frmParts::frmParts(vw::Document& document, QWidget* parent)
+    : QWidget(parent), m_document(document), m_model(document.model()) {
+    setUp();
+}
+
+frmParts::~frmParts() {
+    m_document.get().removeListener(m_listener);
+}
+
+void frmParts::setUp() {
+    m_listener = m_document.get().addListener(
+        [this](const vw::DocumentChange& change) { documentChanged(change); });
     setWindowTitle(QStringLiteral("Parts"));
     tvwParts = new vw::CheckTree(this);
     auto* layout = new QVBoxLayout(this);
@@ -22,8 +38,6 @@ frmParts::frmParts(vw::Model& model, QWidget* parent) : QWidget(parent), m_model
     connect(tvwParts, &QTreeWidget::itemChanged, this,
             [this](QTreeWidgetItem* item) { tvwParts_NodeCheck(item); });
     connect(tvwParts, &vw::CheckTree::nodeClicked, this, &frmParts::tvwParts_NodeClick);
-    connect(tvwParts, &QTreeWidget::itemSelectionChanged, this,
-            &frmParts::tvwParts_SelectionChanged);
 }
 
 void frmParts::setPane(frmPanes* pane) {
@@ -100,15 +114,35 @@ void frmParts::tvwParts_NodeClick(QTreeWidgetItem* item) {
     const Node& node = m_nodes.at(indexOf(item) - 1);
     m_model.curPart = node.part;
     m_model.curSeg = node.seg;
-    if (m_pane) {
+    showWorkingNode();
+    if (m_pane)
         m_pane->setCurData();
-        m_pane->RefreshEbo();
-    }
 }
 
-void frmParts::tvwParts_SelectionChanged() {
-    const QList<QTreeWidgetItem*> selected = tvwParts->selectedItems();
-    m_selectedIndex = selected.isEmpty() ? 0 : indexOf(selected.first());
+void frmParts::documentChanged(const vw::DocumentChange& change) {
+    if (change.workingData)
+        showWorkingNode();
+}
+
+void frmParts::showWorkingNode() {
+    int32_t index = 0;
+    for (size_t i = 0; i < m_nodes.size() && index == 0; ++i)
+        if (m_nodes[i].part == m_model.curPart && m_nodes[i].seg == m_model.curSeg)
+            index = int32_t(i) + 1;
+    if (index == m_selectedIndex && (index == 0 || m_nodes[index - 1].item->isSelected()))
+        return;
+    m_selectedIndex = index;
+    {
+        const QSignalBlocker blocker(tvwParts);
+        if (index == 0) {
+            tvwParts->clearSelection();
+        } else {
+            tvwParts->setCurrentItem(m_nodes[index - 1].item);
+            m_nodes[index - 1].item->setSelected(true);
+        }
+    }
+    tvwParts->viewport()->update();
+    // The pane redraws after every change of its working data; it must not skip the frame.
     if (m_pane)
         m_pane->invalidateBackground();
 }

@@ -3,6 +3,7 @@
 // drawn behind the working data (except the selected node's); clicking a node makes its part
 // or segment the pane's working data.
 
+#include "model/document.h"
 #include "model/model.h"
 #include "panels/check_tree.h"
 
@@ -19,6 +20,8 @@ class frmParts : public QWidget {
     Q_OBJECT
 public:
     explicit frmParts(vw::Model& model, QWidget* parent = nullptr);
+    explicit frmParts(vw::Document& document, QWidget* parent = nullptr);
+    ~frmParts() override;
 
     // The pane showing the model; null while there is none.
     void setPane(frmPanes* pane);
@@ -27,8 +30,8 @@ public:
     // none selected; each segment's nodeIndex names its node.
     void LoadList();
 
-    // Whether the background draws the segment of this node: checked and not the selected
-    // node. An index the tree does not hold is drawn.
+    // Whether the background draws the segment of this node: checked and not the node of the
+    // working data, which is the tree's selected node. An index the tree does not hold is drawn.
     bool isInBackground(int32_t nodeIndex) const;
 
     // The nodes by their 1-based index.
@@ -47,14 +50,19 @@ private:
         int32_t seg; // 0 for the part node, s + 1 for segment s
     };
 
+    void setUp();
     QTreeWidgetItem* addNode(QTreeWidgetItem* parent, const QString& text, int32_t part,
                              int32_t seg);
     int32_t indexOf(const QTreeWidgetItem* item) const;
     void tvwParts_NodeCheck(QTreeWidgetItem* item);
     void tvwParts_NodeClick(QTreeWidgetItem* item);
-    void tvwParts_SelectionChanged();
+    void documentChanged(const vw::DocumentChange& change);
+    // Makes the node of curPart and curSeg the tree's current, selected node.
+    void showWorkingNode();
 
+    vw::DocumentRef m_document;
     vw::Model& m_model;
+    int m_listener = 0;
     QPointer<frmPanes> m_pane;
     std::vector<Node> m_nodes; // index - 1
     int32_t m_selectedIndex = 0;

@@ -1,7 +1,8 @@
 #include "panels/frm_vertices.h"
 
 #include "app/prompts.h"
-#include "tools/move_tool.h"
+#include "model/edit_limits.h"
+#include "model/vertex_fields.h"
 #include "views/frm_panes.h"
 
 #include <QResizeEvent>
@@ -27,6 +28,26 @@ std::optional<int> coordinateOf(const QString& item) {
     return static_cast<int>(found - names.begin());
 }
 
+struct SheetField {
+    const char* item;
+    uint16_t fields;
+};
+
+constexpr SheetField kSheetFields[] = {
+    {"X", vw::kFieldX},          {"Y", vw::kFieldY},
+    {"Z", vw::kFieldZ},          {"U", vw::kFieldU},
+    {"V", vw::kFieldV},          {"Alpha", vw::kFieldAlpha},
+    {"Color", vw::kColourFields},
+};
+
+// The vertex fields an item writes; none for "A", "B" and "C".
+uint16_t fieldsOf(const QString& item) {
+    for (const SheetField& entry : kSheetFields)
+        if (item == QLatin1String(entry.item))
+            return entry.fields;
+    return 0;
+}
+
 template <typename Write> void forSelected(std::vector<vw::Segment>& segments, Write write) {
     for (vw::Segment& segment : segments)
         for (vw::Vertex& vertex : segment.verts)
@@ -37,7 +58,26 @@ template <typename Write> void forSelected(std::vector<vw::Segment>& segments, W
 } // namespace
 
 frmVertices::frmVertices(vw::Model& model, vw::Prompts& prompts, QWidget* parent)
-    : QWidget(parent), propSheet(new vw::PropertyGrid(this)), m_model(model), m_prompts(prompts) {
+    : QWidget(parent), propSheet(new vw::PropertyGrid(this)), m_document(model), m_model(model),
+      m_prompts(prompts) {
+    setUp();
+}
+
+frmVertices::frmVertices(vw::Document& document, vw::Prompts& prompts, QWidget* parent)
+    : QWidget(parent), propSheet(new vw::PropertyGrid(this)), m_document(document),
+      m_model(document.model()), m_prompts(prompts) {
+    setUp();
+}
+
+frmVertices::~frmVertices() {
+    m_document.get().removeListener(m_listener);
+}
+
+void frmVertices::setUp() {
+    m_listener = m_document.get().addListener([this](const vw::DocumentChange& change) {
+        if (change.model)
+            showStorableItems();
+    });
     setWindowTitle(QStringLiteral("Vertices"));
     fillSheet();
     connect(propSheet, &vw::PropertyGrid::itemChanged, this, &frmVertices::applySheetChange);
@@ -78,9 +118,18 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
         value = *converted;
     }
 
+    const uint16_t fields = fieldsOf(item);
+    if (const std::string refusal = vw::editRefusal(m_model, fields); !refusal.empty()) {
+        m_document.get().refuse(refusal);
+        return;
+    }
+
     const vw::PromptAnswer answer = m_prompts.message(
         kConfirmation, kTitle, vw::PromptIcon::Question, vw::PromptButtons::YesNo);
     if (answer == vw::PromptAnswer::Yes) {
+        vw::Document& document = m_document.get();
+        document.beginEdit(QStringLiteral("Set %1 of %n").arg(item).toStdString(),
+                           selectionCount());
         std::vector<vw::Segment> working = m_model.curData;
         if (const std::optional<int> axis = coordinateOf(item)) {
             const float coordinate = value.toFloat();
@@ -100,10 +149,27 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
             forSelected(working, [&](vw::Vertex& v) { v.alpha = alpha; });
         }
         m_model.curData = std::move(working);
-        vw::commitCurData(m_model);
+        document.commitCurData();
+        document.endEdit();
     }
+}
+
+int32_t frmVertices::selectionCount() const {
     if (m_pane)
-        m_pane->RefreshEbo();
+        return m_pane->pane().SelCount;
+    int32_t count = 0;
+    for (const vw::Segment& segment : m_model.curData)
+        for (const vw::Vertex& vertex : segment.verts)
+            count += vertex.selected != 0;
+    return count;
+}
+
+void frmVertices::showStorableItems() {
+    for (const SheetField& entry : kSheetFields) {
+        const std::string why = vw::unstorableFieldsReason(m_model, entry.fields);
+        propSheet->setReadOnly(QLatin1String(entry.item), !why.empty(),
+                               QString::fromStdString(why));
+    }
 }
 
 void frmVertices::showRejection(const QString& message) {

@@ -2,6 +2,7 @@
 // The vertex sheet: a property grid whose entries, once confirmed, are written into every
 // selected vertex of the working data and from there into the model.
 
+#include "model/document.h"
 #include "model/model.h"
 #include "panels/property_grid.h"
 
@@ -19,6 +20,8 @@ class frmVertices : public QWidget {
     Q_OBJECT
 public:
     frmVertices(vw::Model& model, vw::Prompts& prompts, QWidget* parent = nullptr);
+    frmVertices(vw::Document& document, vw::Prompts& prompts, QWidget* parent = nullptr);
+    ~frmVertices() override;
 
     // The pane redrawn after every answered change; none before the first model is shown.
     void setPane(frmPanes* pane);
@@ -26,8 +29,9 @@ public:
     // Builds the categories and items, each at 0.
     void fillSheet();
     // Asks for confirmation, then writes the value into the selected working vertices by the
-    // item's name, commits the working data and redraws the pane. A value that does not fit
-    // the item's type is refused with a message and changes nothing.
+    // item's name and commits the working data, as one undoable edit. A value that does not fit
+    // the item's type is refused with a message and changes nothing; one the model's file could
+    // not keep is refused at once, the status bar saying why.
     void applySheetChange(const QString& item, const QVariant& newValue);
 
     vw::PropertyGrid* propSheet;
@@ -35,10 +39,17 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
-    void showRejection(const QString& message);
+    // Items for fields the model's file has no place for are read-only, saying why.
+    void showStorableItems();
 
+private:
+    void setUp();
+    void showRejection(const QString& message);
+    int32_t selectionCount() const;
+
+    vw::DocumentRef m_document;
     vw::Model& m_model;
+    int m_listener = 0;
     vw::Prompts& m_prompts;
     QPointer<frmPanes> m_pane;
 };

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPixmap>
@@ -206,6 +207,7 @@ QWidget* PropertyGrid::makeEditor(const Item& item) {
     }
     auto* edit = new QLineEdit;
     edit->setFrame(false);
+    edit->installEventFilter(this);
     connect(edit, &QLineEdit::returnPressed, this, [this, name] { lineEditFinished(name, true); });
     connect(edit, &QLineEdit::editingFinished, this,
             [this, name] { lineEditFinished(name, false); });
@@ -297,6 +299,39 @@ void PropertyGrid::chooseColour(const QString& name) {
         return;
     if (const std::optional<QColor> chosen = m_chooseColour(integerToColour(item->value.toInt())))
         enterValue(name, *chosen);
+}
+
+bool PropertyGrid::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        for (const Item& item : m_items) {
+            if (item.editor == watched) {
+                showValue(item);
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PropertyGrid::setReadOnly(const QString& name, bool readOnly, const QString& why) {
+    Item* item = find(name);
+    if (!item)
+        return;
+    item->editor->setEnabled(!readOnly);
+    item->row->setDisabled(readOnly);
+    const QString tip = readOnly ? why : QString();
+    item->row->setToolTip(0, tip);
+    item->row->setToolTip(1, tip);
+    item->editor->setToolTip(readOnly ? why
+                                      : item->type == PropertyType::Colour
+                                            ? QStringLiteral("Choose a colour")
+                                            : QString());
+}
+
+bool PropertyGrid::isReadOnly(const QString& name) const {
+    const Item* item = find(name);
+    return item && !item->editor->isEnabled();
 }
 
 QLineEdit* PropertyGrid::lineEdit(const QString& name) const {

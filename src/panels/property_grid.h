@@ -61,12 +61,20 @@ public:
     // Returns whether the value was taken.
     bool enterValue(const QString& name, const QVariant& entered);
 
+    // A read-only item is greyed and takes no entry; the tooltip says why.
+    void setReadOnly(const QString& name, bool readOnly, const QString& why);
+    bool isReadOnly(const QString& name) const;
+
     void setColourChooser(ColourChooser chooser) { m_chooseColour = std::move(chooser); }
 
     // The item's editing control: a line edit for numbers, a button for colours; for tests.
     QLineEdit* lineEdit(const QString& name) const;
     QAbstractButton* colourButton(const QString& name) const;
     QTreeWidget* tree() const { return m_tree; }
+
+protected:
+    // Esc in an item's field puts the shown value back; nothing is entered.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     void itemChanged(const QString& name, const QVariant& value);

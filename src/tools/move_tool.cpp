@@ -21,7 +21,7 @@ void moveStep(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
         h = movedCoord(h, input.x, pane.downX, pane.invZoom);
         v = movedCoord(v, input.y, pane.downY, pane.invZoom);
     });
-    commitCurData(pane.model());
+    pane.document().commitCurData();
     pane.downX = roundToInt32(input.x);
     pane.downY = roundToInt32(input.y);
     pane.isChanged = true;

@@ -55,7 +55,7 @@ void rotatePress(Pane& pane, RotateDrag& drag) {
 void rotateMove(Pane& pane, RotateDrag& drag, ToolFeedback& feedback, const PointerInput& input) {
     if (!pane.isOnRotater)
         return;
-    const float half = (pane.selRight - pane.selLeft) / 2;
+    const double half = (double(pane.selRight) - pane.selLeft) / 2;
     const float mh = pane.toModelX(input.x);
     const float mv = pane.toModelY(input.y);
     pane.rotAngle =
@@ -82,7 +82,7 @@ void rotateMove(Pane& pane, RotateDrag& drag, ToolFeedback& feedback, const Poin
 }
 
 void rotateRelease(Pane& pane) {
-    commitCurData(pane.model());
+    pane.document().commitCurData();
 }
 
 } // namespace vw

@@ -86,7 +86,7 @@ void scaleMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
         h = mapping->mapH(h);
         v = mapping->mapV(v);
     });
-    commitCurData(pane.model());
+    pane.document().commitCurData();
 }
 
 } // namespace vw

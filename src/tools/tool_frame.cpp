@@ -1,5 +1,6 @@
 #include "tools/tool_frame.h"
 
+#include "model/edit_limits.h"
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
 #include "tools/pan_tool.h"
@@ -17,6 +18,29 @@ namespace {
 
 bool showsView(const Pane& pane) {
     return pane.selectedTab() <= kTabUV;
+}
+
+bool isEditingTool(uint8_t toolMode) {
+    return toolMode == kToolMove || toolMode == kToolScale || toolMode == kToolRotate;
+}
+
+const char* editLabel(uint8_t toolMode) {
+    switch (toolMode) {
+    case kToolMove:
+        return "Move %n";
+    case kToolScale:
+        return "Scale %n";
+    default:
+        return "Rotate %n";
+    }
+}
+
+bool anySelected(const std::vector<Segment>& data) {
+    for (const Segment& segment : data)
+        for (const Vertex& vertex : segment.verts)
+            if (vertex.selected != 0)
+                return true;
+    return false;
 }
 
 struct ToolLetter {
@@ -52,15 +76,18 @@ void ToolFrame::press(const PointerInput& input) {
     if (!isLeftAlone(input.buttons))
         return;
     m_pane.isLeftButton = true;
+    beginDrag();
     switch (m_pane.toolMode) {
     case kToolSelect:
         selectPress(m_pane, input);
         break;
     case kToolScale:
-        scalePress(m_pane);
+        if (!isDragRefused())
+            scalePress(m_pane);
         break;
     case kToolRotate:
-        rotatePress(m_pane, m_rotateDrag);
+        if (!isDragRefused())
+            rotatePress(m_pane, m_rotateDrag);
         break;
     default:
         break;
@@ -69,6 +96,8 @@ void ToolFrame::press(const PointerInput& input) {
 
 void ToolFrame::move(const PointerInput& input) {
     if (!showsView(m_pane))
+        return;
+    if (isDragRefused() && isEditingTool(m_pane.toolMode))
         return;
     switch (m_pane.toolMode) {
     case kToolSelect:
@@ -109,12 +138,33 @@ void ToolFrame::release(const PointerInput& input) {
         zoomRelease(m_pane, input);
         break;
     case kToolRotate:
-        rotateRelease(m_pane);
+        if (!isDragRefused())
+            rotateRelease(m_pane);
         break;
     default:
         break;
     }
     m_pane.isOnRotater = false;
+    endDrag();
+}
+
+void ToolFrame::beginDrag() {
+    m_refusal.clear();
+    if (!isEditingTool(m_pane.toolMode) || !anySelected(m_pane.model().curData))
+        return;
+    const ViewParams& view = m_pane.currentView();
+    const auto fields = uint16_t((1u << view.axisH) | (1u << view.axisV));
+    m_refusal = editRefusal(m_pane.model(), fields);
+    if (isDragRefused()) {
+        feedback.showStatus(QString::fromStdString(m_refusal));
+        return;
+    }
+    m_pane.document().beginEdit(editLabel(m_pane.toolMode), m_pane.SelCount);
+}
+
+void ToolFrame::endDrag() {
+    m_refusal.clear();
+    m_pane.document().endEdit();
 }
 
 void ToolFrame::keyPress(uint16_t keyAscii) {

@@ -7,6 +7,8 @@
 #include "tools/tool_feedback.h"
 #include "views/pane_input.h"
 
+#include <string>
+
 namespace vw {
 
 class Pane;
@@ -31,9 +33,15 @@ public:
 
 private:
     void prepareTool();
+    // A Move, Scale or Rotate press opens one edit of the document for the whole drag, unless
+    // the file could not keep it: then the drag does nothing and the status bar says why.
+    void beginDrag();
+    void endDrag();
+    bool isDragRefused() const { return !m_refusal.empty(); }
 
     Pane& m_pane;
     RotateDrag m_rotateDrag;
+    std::string m_refusal;
 };
 
 } // namespace vw

@@ -22,6 +22,15 @@ QRect toPixels(const QRect& twips) {
 } // namespace
 
 frmPanes::frmPanes(vw::Model& model, QWidget* parent) : QWidget(parent), m_pane(model) {
+    setUp();
+}
+
+frmPanes::frmPanes(vw::Document& document, QWidget* parent)
+    : QWidget(parent), m_pane(document) {
+    setUp();
+}
+
+void frmPanes::setUp() {
     tabAxes = new QTabBar(this);
     {
         const QSignalBlocker quiet(tabAxes);
@@ -92,15 +101,23 @@ void frmPanes::layOut() {
 }
 
 void frmPanes::closeEvent(QCloseEvent* event) {
+    if (closeGuard && !closeGuard()) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
     if (event->isAccepted())
         emit unloaded();
 }
 
 void frmPanes::keyPressEvent(QKeyEvent* event) {
-    if (!event->text().isEmpty())
-        m_pane.Form_KeyPress(event->text().at(0).unicode());
-    QWidget::keyPressEvent(event);
+    if (event->text().isEmpty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    m_pane.Form_KeyPress(event->text().at(0).unicode());
+    // Taken here: the main window would otherwise hand a tool letter to the pane again.
+    event->accept();
 }
 
 void frmPanes::tabAxes_Click(int index) {

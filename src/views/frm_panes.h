@@ -18,6 +18,10 @@ class frmPanes : public QWidget {
     Q_OBJECT
 public:
     explicit frmPanes(vw::Model& model, QWidget* parent = nullptr);
+    explicit frmPanes(vw::Document& document, QWidget* parent = nullptr);
+
+    // Asked before the window closes; false keeps it open (unsaved changes kept).
+    std::function<bool()> closeGuard;
 
     void Init_Ebo();
     void setCurData();
@@ -50,6 +54,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void setUp();
     void layOut();
     void tabAxes_Click(int index);
     void tmeRefresher_Timer();

@@ -5,21 +5,45 @@
 #include "views/view_transform.h"
 
 namespace vw {
-namespace {
-
-bool hasSegment(const Model& model) {
-    if (model.curPart < 0 || static_cast<size_t>(model.curPart) >= model.Parts.size())
-        return false;
-    const auto& segments = model.Parts[model.curPart].segments;
-    return model.curSeg >= 0 && static_cast<size_t>(model.curSeg) <= segments.size();
+Pane::Pane(Model& model) : m_document(model), m_model(model) {
+    start();
 }
 
-} // namespace
+Pane::Pane(Document& document) : m_document(document), m_model(document.model()) {
+    start();
+}
 
-Pane::Pane(Model& model) : m_model(model) {
+void Pane::start() {
+    m_listener = document().addListener(
+        [this](const DocumentChange& change) { documentChanged(change); });
     for (QImage* canvas : {&picBack, &picBuff, &picMain})
         *canvas = QImage(0, 0, QImage::Format_RGB32);
     picMap = builtInImageMap();
+}
+
+Pane::~Pane() {
+    document().removeListener(m_listener);
+}
+
+void Pane::documentChanged(const DocumentChange& change) {
+    contentChanged();
+    if (m_acting || change.model)
+        return;
+    if (change.vertices.empty() && !change.workingData && !change.selection)
+        return;
+    if (change.workingData)
+        SelCount = change.selection ? change.selCount : 0;
+    if (change.selection) {
+        for (int tool : {kToolMove, kToolScale, kToolRotate})
+            setToolEnabled(tool, SelCount > 0);
+    }
+    // The box and handles follow the vertices they were made from.
+    if (toolMode == kToolScale)
+        SetScaleValues();
+    else if (toolMode == kToolRotate)
+        SetRotateValues();
+    isChanged = true;
+    RefreshEbo();
 }
 
 void Pane::selectTab(int tab) {
@@ -79,19 +103,9 @@ void Pane::Init_Ebo() {
 }
 
 void Pane::setCurData() {
-    Model& model = m_model;
-    if (!hasSegment(model)) {
-        model.curPart = 0;
-        model.curSeg = 0;
-    }
-    if (model.Parts.empty()) {
-        model.curData.clear();
-    } else {
-        const auto& segments = model.Parts[model.curPart].segments;
-        if (model.curSeg == 0)
-            model.curData = segments;
-        else
-            model.curData = {segments[model.curSeg - 1]};
+    {
+        const Acting acting(*this);
+        document().loadWorkingData();
     }
     SelCount = 0;
     contentChanged();
@@ -182,6 +196,7 @@ void Pane::setImageMap(const QImage& picture) {
 }
 
 void Pane::picMain_MouseDown(const PointerInput& input) {
+    const Acting acting(*this);
     if (m_input)
         m_input->press(input);
     contentChanged();
@@ -190,6 +205,7 @@ void Pane::picMain_MouseDown(const PointerInput& input) {
 void Pane::picMain_MouseMove(const PointerInput& input) {
     // A drag may move, scale, rotate or select; a bare hover changes nothing drawn but the band.
     const bool dragging = input.buttons != 0 || isLeftButton || isOnRotater;
+    const Acting acting(*this);
     if (m_input)
         m_input->move(input);
     if (dragging)
@@ -197,12 +213,14 @@ void Pane::picMain_MouseMove(const PointerInput& input) {
 }
 
 void Pane::picMain_MouseUp(const PointerInput& input) {
+    const Acting acting(*this);
     if (m_input)
         m_input->release(input);
     contentChanged();
 }
 
 void Pane::Form_KeyPress(uint16_t keyAscii) {
+    const Acting acting(*this);
     if (m_input)
         m_input->keyPress(keyAscii);
     contentChanged();

@@ -11,6 +11,7 @@
 // the working data or the selection at any other moment (a panel, a tool acting outside a
 // pointer event) calls markChanged() -- or RefreshEbo(), which always redraws.
 
+#include "model/document.h"
 #include "model/model.h"
 #include "views/pane_input.h"
 #include "views/view_params.h"
@@ -53,10 +54,17 @@ public:
     static constexpr int32_t picMainLeft = 60;
     static constexpr int32_t picMainTop = 360;
 
+    // A pane over a document of its own, or over the editor's shared one. Edits made elsewhere
+    // (the sheet, undo, redo) redraw the pane at once.
     explicit Pane(Model& model);
+    explicit Pane(Document& document);
+    ~Pane();
+    Pane(const Pane&) = delete;
+    Pane& operator=(const Pane&) = delete;
 
     Model& model() { return m_model; }
     const Model& model() const { return m_model; }
+    Document& document() { return m_document.get(); }
 
     // State shared with the tools.
     std::array<ViewParams, 4> views{}; // tabs 1 to 4
@@ -172,6 +180,20 @@ private:
         bool operator==(const FrameKey&) const = default;
     };
 
+    // Marks the pane as the one acting, so the document's news of its own edits only
+    // invalidates the frame: the tools ask for redraws as they always have.
+    class Acting {
+    public:
+        explicit Acting(Pane& pane) : m_pane(pane), m_was(pane.m_acting) { pane.m_acting = true; }
+        ~Acting() { m_pane.m_acting = m_was; }
+
+    private:
+        Pane& m_pane;
+        bool m_was;
+    };
+
+    void start();
+    void documentChanged(const DocumentChange& change);
     int viewIndex() const { return (m_tab >= kTabXY && m_tab <= kTabUV ? m_tab : kTabXY) - 1; }
     void contentChanged();
     QImage& image(Canvas canvas);
@@ -186,7 +208,10 @@ private:
     FrameKey bandKey() const;
     FrameKey overlayKey() const;
 
+    DocumentRef m_document;
     Model& m_model;
+    int m_listener = 0;
+    bool m_acting = false;
     PaneInput* m_input = nullptr;
     int m_tab = kTabXY;
     int32_t m_surfaceWidth = 0;

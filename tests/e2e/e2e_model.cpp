@@ -3,6 +3,7 @@
 //
 //   vertwright_e2e_model make MODEL.ebo
 //   vertwright_e2e_model locate SHOT.png       -> "left top right bottom centreX centreY"
+//   vertwright_e2e_model locate-selected SHOT.png -> the same for the nine selected marks
 //   vertwright_e2e_model selected SHOT.png     -> the number of selected marks
 //   vertwright_e2e_model check ORIGINAL SAVED DX DY
 
@@ -111,12 +112,14 @@ QImage loadShot(const std::string& file) {
 }
 
 // The box around segment 0's marks (the left-most nine), padded to half the spacing, and
-// its centre. Exit 2 while the marks are not all on screen yet.
-int locate(const std::string& file) {
-    std::vector<Mark> marks = findMarks(loadShot(file), qRgb(240, 0, 0));
-    if (marks.size() != 2 * kMarksPerSegment) {
-        std::cerr << "found " << marks.size() << " marks, expected " << 2 * kMarksPerSegment
-                  << "\n";
+// its centre. Exit 2 while the marks are not all on screen yet. With selected, the marks are
+// the nine selected ones.
+int locate(const std::string& file, bool selected) {
+    const size_t expected = selected ? kMarksPerSegment : 2 * kMarksPerSegment;
+    std::vector<Mark> marks =
+        findMarks(loadShot(file), selected ? qRgb(250, 0, 0) : qRgb(240, 0, 0));
+    if (marks.size() != expected) {
+        std::cerr << "found " << marks.size() << " marks, expected " << expected << "\n";
         return 2;
     }
     std::sort(marks.begin(), marks.end(),
@@ -205,12 +208,15 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == "make")
         return make(args[1]);
     if (args.size() == 2 && args[0] == "locate")
-        return locate(args[1]);
+        return locate(args[1], false);
+    if (args.size() == 2 && args[0] == "locate-selected")
+        return locate(args[1], true);
     if (args.size() == 2 && args[0] == "selected")
         return selected(args[1]);
     if (args.size() == 5 && args[0] == "check")
         return check(args[1], args[2], std::stof(args[3]), std::stof(args[4]));
-    std::cerr << "usage: vertwright_e2e_model make MODEL | locate SHOT | selected SHOT |"
+    std::cerr << "usage: vertwright_e2e_model make MODEL | locate SHOT | locate-selected SHOT |"
+                 " selected SHOT |"
                  " check ORIGINAL SAVED DX DY\n";
     return 2;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the real editor under Xvfb on a generated model and edits it as a person would:
-# box-selects the left segment's vertices on the XY tab, types "v", drags them, saves with
-# Ctrl+S, drags once more and leaves with File > Exit. The saved file must differ from the
-# original only in that segment's position block, by the first drag alone.
+# box-selects the left segment's vertices on the XY tab, types "v" and drags them; Ctrl+Z puts
+# them back and Ctrl+S saves the original bytes; Ctrl+Y and Ctrl+S save the drag, and File >
+# Exit ends at once. The saved file must differ from the original only in that segment's
+# position block, by the drag.
 #
 #   edit_save_test.sh VERTWRIGHT E2E_MODEL_TOOL
 set -euo pipefail
@@ -98,11 +99,25 @@ done
 xdotool key v
 sleep 0.2
 drag "$cx" "$cy" $((cx + 30)) $((cy + 15))
+
+# Undo puts the marks back where they were, still selected, and saves the original bytes.
+xdotool key ctrl+z
+back=
+for _ in $(seq 20); do
+    import -window root "$work/shot.png"
+    back=$("$tool" locate-selected "$work/shot.png" 2>/dev/null) && [ "$back" = "$box" ] && break
+    sleep 0.2
+done
+[ "$back" = "$box" ] || fail "after Ctrl+Z the selected marks are at '$back', not '$box'"
 xdotool key ctrl+s
 sleep 1
+cmp -s "$work/original.ebo" "$work/model.ebo" || fail "Ctrl+Z then Ctrl+S did not save the original"
 
-# An edit after the save, then Exit: it must end at once and save nothing more.
-drag $((cx + 30)) $((cy + 15)) $((cx + 50)) $((cy + 25))
+# Redo, save, and Exit: with nothing unsaved it ends at once, asking nothing.
+xdotool key ctrl+y
+sleep 0.2
+xdotool key ctrl+s
+sleep 1
 xdotool key alt+f
 sleep 0.4
 xdotool key x

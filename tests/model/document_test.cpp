@@ -193,9 +193,9 @@ TEST(EditLimits, FieldsAndDeltaVerticesTheFileCannotHold) {
 
     Model delta = twoParts();
     delta.modelFormat = 0;
-    EXPECT_NE(editRefusal(delta, kFieldU), "");
     delta.baseMeshes[0].basePos = {0, 0, 0, 1, 0, 0};
     delta.baseMeshes[0].deltaSlot = {0, 5};
+    EXPECT_NE(editRefusal(delta, kFieldU), "");
     delta.Parts[0].segments[0].posBlockBytes = 36; // three slots
     delta.curData[0].verts[0].selected = -1;
     EXPECT_EQ(editRefusal(delta, kFieldX), "");

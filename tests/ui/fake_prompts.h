@@ -15,6 +15,7 @@ struct AskedMessage {
     QString title;
     PromptIcon icon;
     PromptButtons buttons;
+    QString details;
 };
 
 struct AskedFile {
@@ -25,11 +26,19 @@ struct AskedFile {
 class RecordingPrompts : public Prompts {
 public:
     PromptAnswer message(const QString& text, const QString& title, PromptIcon icon,
-                         PromptButtons buttons) override {
-        messages.push_back({text, title, icon, buttons});
+                         PromptButtons buttons, const QString& details = QString()) override {
+        messages.push_back({text, title, icon, buttons, details});
         if (onMessage)
             onMessage();
-        return buttons == PromptButtons::YesNo ? yesNoAnswer : PromptAnswer::Ok;
+        switch (buttons) {
+        case PromptButtons::YesNo:
+            return yesNoAnswer;
+        case PromptButtons::SaveDiscardCancel:
+            return saveAnswer;
+        case PromptButtons::Ok:
+            break;
+        }
+        return PromptAnswer::Ok;
     }
     QString openFile(const QString& title, const QString& filter) override {
         files.push_back({title, filter});
@@ -37,6 +46,7 @@ public:
     }
 
     PromptAnswer yesNoAnswer = PromptAnswer::Yes;
+    PromptAnswer saveAnswer = PromptAnswer::Cancel; // "Save changes to ...?"
     QString fileAnswer;              // empty: the dialog is cancelled
     std::function<void()> onMessage; // runs while the message would be on screen
     std::vector<AskedMessage> messages;

@@ -59,7 +59,7 @@ TEST(OpenModel, ShowsTheModelInTreeAndPane) {
     EXPECT_EQ(editor.main->parts()->nodeCount(), 5);
     ASSERT_NE(editor.main->panes(), nullptr);
     EXPECT_TRUE(editor.main->paneWindow()->isVisible());
-    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), path);
+    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), path + "[*]");
     EXPECT_EQ(editor.model.curPart, 0);
     EXPECT_EQ(editor.model.curData.size(), 1u);
     EXPECT_FALSE(loadingWindowShown());
@@ -75,8 +75,8 @@ TEST(OpenModel, SecondOpenReusesAndRetitlesThePane) {
     editor.open(second);
 
     EXPECT_EQ(editor.main->panes(), firstPane);
-    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), second);
-    EXPECT_EQ(editor.main->panes()->windowTitle().toStdString(), second);
+    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), second + "[*]");
+    EXPECT_EQ(editor.main->panes()->windowTitle().toStdString(), second + "[*]");
     EXPECT_EQ(editor.main->parts()->nodeCount(), 2);
 }
 
@@ -111,7 +111,7 @@ TEST_P(OpenModelFailure, LeavesTheEarlierModelShownAndSaveable) {
     EXPECT_FALSE(loadingShownAtMessage);
 
     EXPECT_EQ(editor.model.modelPath, good);
-    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), good);
+    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), good + "[*]");
     EXPECT_EQ(editor.main->parts()->nodeCount(), 5);
     EXPECT_TRUE(editor.main->mnuFileSave()->isEnabled());
 
