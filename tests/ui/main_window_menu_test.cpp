@@ -46,6 +46,8 @@ TEST(MainWindow, FrameHoldsPaneAreaPartsDockStatusBarAndMenus) {
         {"&File", "&Save", QKeySequence("Ctrl+S"), false},
         {"&File", "", QKeySequence(), true},
         {"&File", "E&xit", QKeySequence("Ctrl+X"), true},
+        {"&Edit", "&Undo", QKeySequence("Ctrl+Z"), false},
+        {"&Edit", "&Redo", QKeySequence("Ctrl+Y"), false},
         {"&Options", "Change Image &Map", QKeySequence(), false},
         {"&Options", "", QKeySequence(), true},
         {"&Options", "About", QKeySequence(), true},

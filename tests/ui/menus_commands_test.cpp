@@ -28,17 +28,19 @@ struct MenuEntry {
     QString menu;
     QString caption; // empty for a separator
     QKeySequence shortcut;
-    bool needsModel; // enabled only while a model is shown
+    enum Enabled { Always, WithModel, AfterAnEdit } enabled;
 };
 
 const MenuEntry kMenuBar[] = {
-    {"&File", "&Open", QKeySequence("Ctrl+O"), false},
-    {"&File", "&Save", QKeySequence("Ctrl+S"), true},
-    {"&File", "", QKeySequence(), false},
-    {"&File", "E&xit", QKeySequence("Ctrl+X"), false},
-    {"&Options", "Change Image &Map", QKeySequence(), true},
-    {"&Options", "", QKeySequence(), false},
-    {"&Options", "About", QKeySequence(), false},
+    {"&File", "&Open", QKeySequence("Ctrl+O"), MenuEntry::Always},
+    {"&File", "&Save", QKeySequence("Ctrl+S"), MenuEntry::WithModel},
+    {"&File", "", QKeySequence(), MenuEntry::Always},
+    {"&File", "E&xit", QKeySequence("Ctrl+X"), MenuEntry::Always},
+    {"&Edit", "&Undo", QKeySequence("Ctrl+Z"), MenuEntry::AfterAnEdit},
+    {"&Edit", "&Redo", QKeySequence("Ctrl+Y"), MenuEntry::AfterAnEdit},
+    {"&Options", "Change Image &Map", QKeySequence(), MenuEntry::WithModel},
+    {"&Options", "", QKeySequence(), MenuEntry::Always},
+    {"&Options", "About", QKeySequence(), MenuEntry::Always},
 };
 
 // Checks every entry of the menu bar, in order, with or without a shown model.
@@ -55,12 +57,13 @@ void expectMenuBar(const frmMain& main, bool modelShown) {
         EXPECT_EQ(found[i]->isSeparator(), entry.caption.isEmpty());
         EXPECT_EQ(found[i]->text(), entry.caption);
         EXPECT_EQ(found[i]->shortcut(), entry.shortcut);
-        EXPECT_EQ(found[i]->isEnabled(), !entry.needsModel || modelShown);
+        EXPECT_EQ(found[i]->isEnabled(), entry.enabled == MenuEntry::Always ||
+                                             (entry.enabled == MenuEntry::WithModel && modelShown));
     }
     std::vector<QString> menus;
     for (QAction* menu : main.menuBar()->actions())
         menus.push_back(menu->text());
-    EXPECT_EQ(menus, (std::vector<QString>{"&File", "&Options"}));
+    EXPECT_EQ(menus, (std::vector<QString>{"&File", "&Edit", "&Options"}));
 }
 
 TEST(MenuBar, CaptionsShortcutsSeparatorsAndStatesThroughALoadAndAClosedPane) {
