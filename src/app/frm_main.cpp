@@ -274,7 +274,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::mnuOptionsImageMap_Click() {
     const QString path =
-        m_prompts.openFile(QStringLiteral("Change Image Map"),
+        m_prompts.openFile(QString(),
                            QStringLiteral("Supported Picture Files (*.bmp *.jpg *.png *.gif)"));
     if (path.isEmpty() || !m_panes)
         return;

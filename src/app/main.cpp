@@ -12,13 +12,14 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vertwright"));
 
+    const vw::WorkingCopyClaim workingCopy(vw::editorWorkingCopyFolder());
     vw::Model model;
     vw::QtPrompts prompts;
-    frmMain window(model, vw::editorFolders(), prompts);
+    frmMain window(model, vw::editorFolders(workingCopy), prompts);
     prompts.setParentWindow(&window);
-    window.show();
-    // Modal: the command-line model opens once the splash has closed.
+    // Modal: the main window appears, and the command-line model opens, once it has closed.
     window.showSplash();
+    window.show();
 
     // The path may hold spaces; the shell split it, so the pieces are joined again.
     QStringList pieces = QApplication::arguments();

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -29,11 +31,62 @@ QString workingCopyFolder(const QString& programDir, const QString& fallbackDir)
     return fallbackDir;
 }
 
-ModelFolders editorFolders() {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    const QString folder = workingCopyFolder(
-        programDir, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
-    return {toPath(programDir), toPath(QDir(folder).filePath(QStringLiteral("current.tmp")))};
+namespace {
+
+const QString kSharedName = QStringLiteral("current.tmp");
+
+QString lockPathOf(const QString& copy) {
+    return copy + QStringLiteral(".lock");
+}
+
+// Locks the copy's lock file; a lock whose editor is gone is taken over.
+std::unique_ptr<QLockFile> lockCopy(const QString& copy) {
+    auto lock = std::make_unique<QLockFile>(lockPathOf(copy));
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
+// Own-named copies whose editor ended without removing them.
+void removeLeftOverCopies(const QDir& folder) {
+    static const QRegularExpression ownName(QStringLiteral("^current-\\d+\\.tmp$"));
+    for (const QString& name : folder.entryList({QStringLiteral("current-*.tmp")}, QDir::Files)) {
+        if (!ownName.match(name).hasMatch())
+            continue;
+        const QString copy = folder.filePath(name);
+        if (std::unique_ptr<QLockFile> lock = lockCopy(copy)) {
+            QFile::remove(copy);
+            lock->unlock();
+        }
+    }
+}
+
+} // namespace
+
+WorkingCopyClaim::WorkingCopyClaim(const QString& folder) {
+    const QDir dir(folder);
+    removeLeftOverCopies(dir);
+    m_path = dir.filePath(kSharedName);
+    m_lock = lockCopy(m_path);
+    if (m_lock)
+        return;
+    m_ownName = true;
+    m_path = dir.filePath(QStringLiteral("current-%1.tmp").arg(QCoreApplication::applicationPid()));
+    m_lock = lockCopy(m_path);
+}
+
+WorkingCopyClaim::~WorkingCopyClaim() {
+    if (m_ownName)
+        QFile::remove(m_path);
+}
+
+QString editorWorkingCopyFolder() {
+    return workingCopyFolder(QCoreApplication::applicationDirPath(),
+                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+
+ModelFolders editorFolders(const WorkingCopyClaim& claim) {
+    return {toPath(QCoreApplication::applicationDirPath()), toPath(claim.path())};
 }
 
 } // namespace vw

@@ -3,10 +3,10 @@
 namespace vw {
 
 QString angleText(float radians, const QLocale& locale) {
-    QLocale numbers = locale;
-    numbers.setNumberOptions(QLocale::OmitGroupSeparator);
     const double value = radians == 0 ? 0.0 : double(radians);
-    return numbers.toString(value, 'g', 7);
+    // Only the separator is the user's: digits, minus sign and exponent stay as written here.
+    QString text = QLocale::c().toString(value, 'g', 7);
+    return text.replace(QLatin1Char('.'), locale.decimalPoint());
 }
 
 } // namespace vw

@@ -264,6 +264,10 @@ TEST(AngleText, SevenSignificantDigitsWithoutTrailingZerosInTheUsersNotation) {
         EXPECT_EQ(angleText(c.radians, english).toStdString(), c.english) << c.radians;
         EXPECT_EQ(angleText(c.radians, german).toStdString(), c.german) << c.radians;
     }
+    // A locale with digits of its own lends only its separator.
+    const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
+    EXPECT_EQ(angleText(static_cast<float>(-pi / 2), arabic),
+              QStringLiteral("-1") + arabic.decimalPoint() + QStringLiteral("570796"));
 }
 
 ViewParams viewAt(float zoom, int32_t originX, int32_t originY) {
