@@ -10,12 +10,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
-#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -82,12 +82,12 @@ void frmMain::showHistory() {
     const bool canRedo = m_document.canRedo();
     m_mnuEditUndo->setEnabled(canUndo);
     m_mnuEditRedo->setEnabled(canRedo);
-    m_mnuEditUndo->setText(canUndo ? QStringLiteral("&Undo %1").arg(QString::fromStdString(
-                                                                  m_document.undoLabel()))
-                                   : QStringLiteral("&Undo"));
-    m_mnuEditRedo->setText(canRedo ? QStringLiteral("&Redo %1").arg(QString::fromStdString(
-                                                                  m_document.redoLabel()))
-                                   : QStringLiteral("&Redo"));
+    m_mnuEditUndo->setText(
+        canUndo ? QStringLiteral("&Undo %1").arg(QString::fromStdString(m_document.undoLabel()))
+                : QStringLiteral("&Undo"));
+    m_mnuEditRedo->setText(
+        canRedo ? QStringLiteral("&Redo %1").arg(QString::fromStdString(m_document.redoLabel()))
+                : QStringLiteral("&Redo"));
     if (m_paneWindow) {
         m_paneWindow->setWindowModified(!m_document.isClean());
         m_panes->setWindowModified(!m_document.isClean());
@@ -208,10 +208,9 @@ bool frmMain::maySetModelAside() {
     if (m_document.isClean())
         return true;
     const QString name = QFileInfo(modelPathText()).fileName();
-    const vw::PromptAnswer answer =
-        m_prompts.message(QStringLiteral("Save changes to %1?").arg(name),
-                          QStringLiteral("Vertwright"), vw::PromptIcon::Question,
-                          vw::PromptButtons::SaveDiscardCancel);
+    const vw::PromptAnswer answer = m_prompts.message(
+        QStringLiteral("Save changes to %1?").arg(name), QStringLiteral("Vertwright"),
+        vw::PromptIcon::Question, vw::PromptButtons::SaveDiscardCancel);
     if (answer == vw::PromptAnswer::Save)
         return mnuFileSave_Click();
     return answer == vw::PromptAnswer::Discard;
@@ -273,9 +272,8 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmMain::mnuOptionsImageMap_Click() {
-    const QString path =
-        m_prompts.openFile(QString(),
-                           QStringLiteral("Supported Picture Files (*.bmp *.jpg *.png *.gif)"));
+    const QString path = m_prompts.openFile(
+        QString(), QStringLiteral("Supported Picture Files (*.bmp *.jpg *.png *.gif)"));
     if (path.isEmpty() || !m_panes)
         return;
     QImageReader reader(path);

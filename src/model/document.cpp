@@ -15,10 +15,9 @@ template <class T> uint32_t bitsOf(T value) {
 
 // Bit for bit, so a -0.0 written over 0.0 or a changed NaN counts as a change.
 bool sameBits(const Vertex& a, const Vertex& b) {
-    return bitsOf(a.x) == bitsOf(b.x) && bitsOf(a.y) == bitsOf(b.y) &&
-           bitsOf(a.z) == bitsOf(b.z) && bitsOf(a.u) == bitsOf(b.u) &&
-           bitsOf(a.v) == bitsOf(b.v) && a.red == b.red && a.green == b.green &&
-           a.blue == b.blue && a.alpha == b.alpha && a.selected == b.selected;
+    return bitsOf(a.x) == bitsOf(b.x) && bitsOf(a.y) == bitsOf(b.y) && bitsOf(a.z) == bitsOf(b.z) &&
+           bitsOf(a.u) == bitsOf(b.u) && bitsOf(a.v) == bitsOf(b.v) && a.red == b.red &&
+           a.green == b.green && a.blue == b.blue && a.alpha == b.alpha && a.selected == b.selected;
 }
 
 // Copies the working segment over its place in Parts, vertex by vertex, and returns the range of
@@ -178,7 +177,8 @@ void Document::commitCurData() {
         if (m_model.curSeg == 0 && segments.size() != m_model.curData.size()) {
             segments = m_model.curData;
             for (size_t s = 0; s < segments.size(); ++s)
-                change.vertices.push_back({part, int32_t(s), 0, uint32_t(segments[s].verts.size())});
+                change.vertices.push_back(
+                    {part, int32_t(s), 0, uint32_t(segments[s].verts.size())});
         } else {
             for (size_t i = 0; i < m_model.curData.size(); ++i) {
                 const std::optional<size_t> s = partSegmentOf(m_model, i);
@@ -222,8 +222,8 @@ void Document::endEdit() {
         const std::optional<size_t> seg = partSegmentOf(m_model, i);
         if (!seg)
             return;
-        SegmentEdit edit = diffSegment(open.before[i], m_model.curData[i].verts, open.curPart,
-                                       int32_t(*seg));
+        SegmentEdit edit =
+            diffSegment(open.before[i], m_model.curData[i].verts, open.curPart, int32_t(*seg));
         if (edit.indexes.empty())
             continue;
         changed += edit.indexes.size();

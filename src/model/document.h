@@ -106,8 +106,8 @@ private:
     int m_nextListener = 1;
     std::optional<OpenEdit> m_open;
     std::vector<EditStep> m_steps;
-    size_t m_index = 0;                 // steps before it are done
-    std::optional<size_t> m_clean = 0;  // m_index of the saved state; none once dropped
+    size_t m_index = 0;                // steps before it are done
+    std::optional<size_t> m_clean = 0; // m_index of the saved state; none once dropped
     size_t m_maxSteps = 200;
     size_t m_maxBytes = size_t(256) << 20;
 };

@@ -10,9 +10,9 @@ namespace vw {
 size_t EditStep::bytes() const {
     size_t total = sizeof(EditStep) + label.capacity() + selection.capacity() * sizeof(uint64_t);
     for (const SegmentEdit& edit : edits)
-        total += sizeof(SegmentEdit) + (edit.indexes.capacity() + edit.before.capacity() +
-                                        edit.after.capacity()) *
-                                           sizeof(uint32_t);
+        total += sizeof(SegmentEdit) +
+                 (edit.indexes.capacity() + edit.before.capacity() + edit.after.capacity()) *
+                     sizeof(uint32_t);
     return total;
 }
 

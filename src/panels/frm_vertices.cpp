@@ -34,9 +34,8 @@ struct SheetField {
 };
 
 constexpr SheetField kSheetFields[] = {
-    {"X", vw::kFieldX},          {"Y", vw::kFieldY},
-    {"Z", vw::kFieldZ},          {"U", vw::kFieldU},
-    {"V", vw::kFieldV},          {"Alpha", vw::kFieldAlpha},
+    {"X", vw::kFieldX},           {"Y", vw::kFieldY}, {"Z", vw::kFieldZ},
+    {"U", vw::kFieldU},           {"V", vw::kFieldV}, {"Alpha", vw::kFieldAlpha},
     {"Color", vw::kColourFields},
 };
 

@@ -324,9 +324,9 @@ void PropertyGrid::setReadOnly(const QString& name, bool readOnly, const QString
     item->row->setToolTip(0, tip);
     item->row->setToolTip(1, tip);
     item->editor->setToolTip(readOnly ? why
-                                      : item->type == PropertyType::Colour
-                                            ? QStringLiteral("Choose a colour")
-                                            : QString());
+                             : item->type == PropertyType::Colour
+                                 ? QStringLiteral("Choose a colour")
+                                 : QString());
 }
 
 bool PropertyGrid::isReadOnly(const QString& name) const {

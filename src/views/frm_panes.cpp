@@ -25,8 +25,7 @@ frmPanes::frmPanes(vw::Model& model, QWidget* parent) : QWidget(parent), m_pane(
     setUp();
 }
 
-frmPanes::frmPanes(vw::Document& document, QWidget* parent)
-    : QWidget(parent), m_pane(document) {
+frmPanes::frmPanes(vw::Document& document, QWidget* parent) : QWidget(parent), m_pane(document) {
     setUp();
 }
 

@@ -14,8 +14,8 @@ Pane::Pane(Document& document) : m_document(document), m_model(document.model())
 }
 
 void Pane::start() {
-    m_listener = document().addListener(
-        [this](const DocumentChange& change) { documentChanged(change); });
+    m_listener =
+        document().addListener([this](const DocumentChange& change) { documentChanged(change); });
     for (QImage* canvas : {&picBack, &picBuff, &picMain})
         *canvas = QImage(0, 0, QImage::Format_RGB32);
     picMap = builtInImageMap();

@@ -86,8 +86,8 @@ TEST_P(DragHistory, OneStepPerDragThatUndoesAndRedoesExactlyWithTheSelection) {
 TEST_P(DragHistory, APressAndReleaseInPlaceLeavesNoStep) {
     const DragCase& c = GetParam();
     const bool onHandle = std::isnan(c.fromH);
-    const QPointF at = onHandle ? pixelAt(pane().rotHandleH, pane().rotHandleV)
-                                : pixelAt(c.fromH, c.fromV);
+    const QPointF at =
+        onHandle ? pixelAt(pane().rotHandleH, pane().rotHandleV) : pixelAt(c.fromH, c.fromV);
     press(at);
     release(at);
     EXPECT_FALSE(pane().document().canUndo());

@@ -1,0 +1,234 @@
+// The editor's history as a user meets it: the Edit menu, the modified mark, the question
+// before unsaved changes are set aside, one working copy per editor, and edits a file could
+// not keep refused when they are made.
+
+#include "app/working_copy.h"
+#include "open_model_support.h"
+#include "panels/frm_vertices.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using vw::PromptAnswer;
+using vw::test::Editor;
+using vw::test::loadedFrom;
+using vw::test::twoPartModel;
+
+// Sets x of the first working vertex through the sheet, answering Yes.
+void setFirstX(frmMain& main, float x) {
+    main.model().curData[0].verts[0].selected = -1;
+    main.vertices()->applySheetChange("X", x);
+}
+
+float savedFirstX(const std::string& path) {
+    return loadedFrom(path).Parts[0].segments[0].verts[0].x;
+}
+
+TEST(EditMenu, UndoRedoAndSaveKeepTheModifiedMarkAndTheLabelsRight) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "history2.ebo");
+    editor.open(path);
+    frmMain& main = *editor.main;
+    EXPECT_FALSE(main.paneWindow()->isWindowModified());
+    EXPECT_FALSE(main.mnuEditUndo()->isEnabled());
+
+    setFirstX(main, 2.5f);
+    EXPECT_TRUE(main.paneWindow()->isWindowModified());
+    EXPECT_EQ(main.mnuEditUndo()->text(), "&Undo Set X of 1 Vertex");
+    EXPECT_FALSE(main.mnuEditRedo()->isEnabled());
+
+    main.mnuEditUndo()->trigger();
+    EXPECT_FALSE(main.paneWindow()->isWindowModified()); // back at the saved state
+    EXPECT_NE(main.model().Parts[0].segments[0].verts[0].x, 2.5f);
+    EXPECT_EQ(main.mnuEditRedo()->text(), "&Redo Set X of 1 Vertex");
+
+    main.mnuEditRedo()->trigger();
+    EXPECT_TRUE(main.paneWindow()->isWindowModified());
+    EXPECT_TRUE(main.mnuFileSave_Click());
+    EXPECT_FALSE(main.paneWindow()->isWindowModified());
+    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved history2.ebo");
+    EXPECT_EQ(savedFirstX(path), 2.5f);
+
+    main.mnuEditUndo()->trigger(); // the saved state is the one with the edit now
+    EXPECT_TRUE(main.paneWindow()->isWindowModified());
+    editor.open(path);
+    EXPECT_FALSE(main.mnuEditUndo()->isEnabled()); // opening a model empties the history
+}
+
+struct AnswerCase {
+    const char* name;
+    PromptAnswer answer;
+    bool saveFails;
+    bool closes;
+    bool saved;
+};
+
+class UnsavedChanges : public testing::TestWithParam<AnswerCase> {};
+
+TEST_P(UnsavedChanges, ClosingThePaneAsksAndDoesWhatTheAnswerSays) {
+    const AnswerCase& c = GetParam();
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "unsaved2.ebo");
+    editor.open(path);
+    const float original = savedFirstX(path);
+    setFirstX(*editor.main, 7.5f);
+    editor.prompts.messages.clear();
+    editor.prompts.saveAnswer = c.answer;
+    if (c.saveFails)
+        std::filesystem::remove_all(std::filesystem::path(path).parent_path());
+
+    editor.main->paneWindow()->close();
+    ASSERT_GE(editor.prompts.messages.size(), 1u);
+    EXPECT_EQ(editor.prompts.messages[0].text, "Save changes to unsaved2.ebo?");
+    EXPECT_EQ(editor.prompts.messages[0].buttons, vw::PromptButtons::SaveDiscardCancel);
+    EXPECT_EQ(editor.main->paneWindow() == nullptr, c.closes);
+    if (!c.saveFails)
+        EXPECT_EQ(savedFirstX(path), c.saved ? 7.5f : original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, UnsavedChanges,
+    testing::Values(AnswerCase{"Save", PromptAnswer::Save, false, true, true},
+                    AnswerCase{"Discard", PromptAnswer::Discard, false, true, false},
+                    AnswerCase{"Cancel", PromptAnswer::Cancel, false, false, false},
+                    AnswerCase{"SaveFails", PromptAnswer::Save, true, false, false}),
+    [](const testing::TestParamInfo<AnswerCase>& info) { return std::string(info.param.name); });
+
+TEST(UnsavedChanges, OpenExitAndTheWindowsCloseButtonAskFirstAndCancelKeepsAll) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "kept2.ebo");
+    editor.open(path);
+    setFirstX(*editor.main, 3.5f);
+    editor.prompts.messages.clear();
+    editor.prompts.fileAnswer = QString::fromStdString(editor.put(twoPartModel(1), "other2.ebo"));
+
+    editor.main->mnuFileOpen_Click();
+    editor.main->mnuFileExit_Click();
+    EXPECT_FALSE(editor.main->close());
+    ASSERT_EQ(editor.prompts.messages.size(), 3u);
+    for (const auto& asked : editor.prompts.messages)
+        EXPECT_EQ(asked.text, "Save changes to kept2.ebo?");
+    EXPECT_TRUE(editor.prompts.files.empty()); // no open dialog after Cancel
+    EXPECT_EQ(editor.model.modelPath, path);
+    EXPECT_EQ(editor.model.Parts[0].segments[0].verts[0].x, 3.5f);
+
+    editor.prompts.saveAnswer = PromptAnswer::Discard;
+    editor.main->mnuFileOpen_Click();
+    EXPECT_EQ(editor.model.modelPath, editor.prompts.fileAnswer.toStdString());
+}
+
+// Two editors started from one program folder, each with its own model: every save writes the
+// saving editor's model, whichever saves first.
+TEST(WorkingCopies, TwoEditorsInOneFolderEachSaveTheirOwnModel) {
+    for (const bool firstSavesFirst : {true, false}) {
+        SCOPED_TRACE(firstSavesFirst ? "first saves first" : "second saves first");
+        vw::test::Workspace workspace;
+        const QString folder = QString::fromStdString(workspace.folders.programDir.string());
+        vw::WorkingCopyClaim firstClaim(folder), secondClaim(folder);
+        EXPECT_TRUE(firstClaim.isShared());
+        EXPECT_FALSE(secondClaim.isShared());
+        vw::test::RecordingPrompts prompts;
+        vw::Model firstModel, secondModel;
+        frmMain first(firstModel, {workspace.folders.programDir, firstClaim.path().toStdString()},
+                      prompts);
+        frmMain second(secondModel,
+                       {workspace.folders.programDir, secondClaim.path().toStdString()}, prompts);
+        const std::string a = workspace.put(twoPartModel(0), "a2.ebo");
+        const std::string b = workspace.put(twoPartModel(10), "b2.ebo");
+        vw::openModel(first, QString::fromStdString(a));
+        vw::openModel(second, QString::fromStdString(b));
+        setFirstX(first, 1.25f);
+        setFirstX(second, 9.75f);
+
+        frmMain& earlier = firstSavesFirst ? first : second;
+        frmMain& later = firstSavesFirst ? second : first;
+        EXPECT_TRUE(earlier.mnuFileSave_Click());
+        EXPECT_TRUE(later.mnuFileSave_Click());
+        // Each file keeps its own other part: a save over the other editor's bytes would not.
+        EXPECT_EQ(savedFirstX(a), 1.25f);
+        EXPECT_EQ(loadedFrom(a).Parts[1],
+                  loadedFrom(workspace.put(twoPartModel(0), "a0.ebo")).Parts[1]);
+        EXPECT_EQ(savedFirstX(b), 9.75f);
+        EXPECT_EQ(loadedFrom(b).Parts[1],
+                  loadedFrom(workspace.put(twoPartModel(10), "b0.ebo")).Parts[1]);
+    }
+}
+
+TEST(WorkingCopies, AnOwnCopyGoesWithItsEditorAndOneLeftByACrashIsRemoved) {
+    vw::test::TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    const std::filesystem::path leftOver = dir / "current-999999.tmp";
+    { std::ofstream(leftOver) << "left by an editor that crashed"; }
+    vw::WorkingCopyClaim first(folder);
+    QString own;
+    {
+        vw::WorkingCopyClaim second(folder);
+        own = second.path();
+        std::ofstream(own.toStdString()) << "copy";
+    }
+    EXPECT_FALSE(std::filesystem::exists(own.toStdString()));
+    EXPECT_FALSE(std::filesystem::exists(leftOver));
+    EXPECT_TRUE(first.isShared());
+}
+
+// A version-6 file has no colour block; a delta model keeps texture coordinates and colours in
+// its base mesh, which is never written.
+TEST(Layouts, ItemsTheFileCannotHoldAreReadOnlyWithTheReason) {
+    Editor editor;
+    vw::test::EboPlan version6;
+    version6.fileVersion = 6;
+    version6.parts = {vw::test::PartPlan{{vw::test::gridSegment(2, 2)}}};
+    editor.open(editor.put(vw::test::buildEbo(version6), "six2.ebo"));
+    vw::PropertyGrid& sheet = *editor.main->vertices()->propSheet;
+    for (const char* item : {"X", "Y", "Z", "U", "V"})
+        EXPECT_FALSE(sheet.isReadOnly(item)) << item;
+    EXPECT_TRUE(sheet.isReadOnly("Alpha"));
+    EXPECT_TRUE(sheet.isReadOnly("Color"));
+    EXPECT_FALSE(sheet.lineEdit("Alpha")->toolTip().isEmpty());
+
+    vw::test::EboPlan delta;
+    delta.modelFormat = 0;
+    for (auto& part : delta.deltaParts)
+        part = vw::test::simpleDeltaPart(3);
+    editor.open(editor.put(vw::test::buildEbo(delta), "delta2.ebo"));
+    for (const char* item : {"U", "V", "Alpha", "Color"})
+        EXPECT_TRUE(sheet.isReadOnly(item)) << item;
+    EXPECT_FALSE(sheet.isReadOnly("X"));
+
+    editor.open(editor.put(twoPartModel(), "plain2.ebo"));
+    EXPECT_FALSE(sheet.isReadOnly("Color"));
+}
+
+// The part's third vertex has slot 2, but the file's delta block holds two slots.
+TEST(Layouts, AMoveADeltaFileCannotHoldIsRefusedAtOnceWithTheReason) {
+    Editor editor;
+    vw::test::EboPlan delta;
+    delta.modelFormat = 0;
+    for (auto& part : delta.deltaParts)
+        part = vw::test::simpleDeltaPart(3);
+    delta.deltaParts[0].deltas.resize(6);
+    const std::string path = editor.put(vw::test::buildEbo(delta), "short2.ebo");
+    editor.open(path);
+    frmMain& main = *editor.main;
+    main.model().curData[0].verts[2].selected = -1;
+    const vw::Model before = main.model();
+    editor.prompts.messages.clear();
+
+    main.vertices()->applySheetChange("X", 4.0f);
+    EXPECT_TRUE(editor.prompts.messages.empty()); // refused before the question
+    EXPECT_EQ(main.model().Parts, before.Parts);
+    EXPECT_NE(main.statusBar()->currentMessage().indexOf("past the file's delta block"), -1);
+    EXPECT_FALSE(main.document().canUndo());
+}
+
+} // namespace
