@@ -243,6 +243,22 @@ TEST(PartsTreeBackground, DrawsCheckedNodesExceptTheSelectedOne) {
     EXPECT_FALSE(parts.isInBackground(5)); // selected
     EXPECT_TRUE(parts.isInBackground(0));  // no such node
     EXPECT_TRUE(parts.isInBackground(6));
+
+    // Only a plain left click chooses: the node left out stays the working data's.
+    vw::CheckTree& tree = *parts.tvwParts;
+    QTest::mouseClick(tree.viewport(), Qt::RightButton, {},
+                      vw::test::rowPoint(tree, parts.node(3)));
+    QTest::mouseClick(tree.viewport(), Qt::MiddleButton, {},
+                      vw::test::rowPoint(tree, parts.node(4)));
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      vw::test::rowPoint(tree, parts.node(3)));
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                      QPoint(5, tree.viewport()->height() - 2));
+    EXPECT_FALSE(parts.isInBackground(5));
+    EXPECT_TRUE(parts.isInBackground(3));
+    EXPECT_TRUE(parts.node(5)->isSelected());
+    EXPECT_EQ(model.curPart, 1);
+    EXPECT_EQ(model.curSeg, 1);
 }
 
 } // namespace

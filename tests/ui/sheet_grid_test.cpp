@@ -143,6 +143,18 @@ TEST_F(GridEditing, ReturnReappliesTheSameValueButLeavingUneditedDoesNot) {
     EXPECT_EQ(changed.count(), 2);
 }
 
+TEST_F(GridEditing, EscapeCancelsTheEditAndShowsTheValueAgain) {
+    type("Z", "2");
+    QLineEdit* edit = grid.lineEdit("Z");
+    edit->selectAll();
+    QTest::keyClicks(edit, "7");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_EQ(edit->text(), "2");
+    grid.lineEdit("Alpha")->setFocus();
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(grid.value("Z").toFloat(), 2.0f);
+}
+
 TEST_F(GridEditing, LeavingAnEditedItemAppliesIt) {
     QLineEdit* edit = grid.lineEdit("Z");
     edit->setFocus();

@@ -2,6 +2,8 @@
 // panel of the status bar.
 
 #include "open_model_support.h"
+#include "panels/frm_parts.h"
+#include "panels/frm_vertices.h"
 #include "tools/frm_tools.h"
 #include "tools_fixture.h"
 #include "views/pane_surface.h"
@@ -9,6 +11,7 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -78,6 +81,7 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     EXPECT_EQ(panes->picMain->cursor().shape(), Qt::BitmapCursor);
 
     // A new pane after the old one closed drives the palette in its turn.
+    editor.prompts.saveAnswer = PromptAnswer::Discard;
     main.paneWindow()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     editor.open(editor.put(twoPartModel(1), "other.ebo"));
@@ -85,6 +89,17 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     EXPECT_TRUE(palette.button(1)->isChecked());
     clickButton(palette, 4);
     EXPECT_EQ(main.panes()->pane().toolMode, kToolZoom);
+
+    // Tool letters work from the tree and the palette too, never inside a text field.
+    const int32_t workingSeg = editor.model.curSeg;
+    QTest::keyClick(main.parts()->tvwParts, 's');
+    EXPECT_EQ(main.panes()->pane().toolMode, kToolSelect);
+    EXPECT_EQ(editor.model.curSeg, workingSeg); // not taken as a search for "Seg"
+    QTest::keyClick(palette.widgetForAction(palette.button(3)), 'R');
+    EXPECT_EQ(main.panes()->pane().toolMode, kToolRotate);
+    EXPECT_TRUE(palette.button(6)->isChecked());
+    QTest::keyClick(main.vertices()->propSheet->lineEdit("X"), 'a');
+    EXPECT_EQ(main.panes()->pane().toolMode, kToolRotate);
     QLocale::setDefault(QLocale::system());
 }
 
