@@ -3,6 +3,9 @@
 // not keep refused when they are made.
 
 #include "app/working_copy.h"
+#include "tools/selection.h"
+#include "tools_fixture.h"
+#include "views/pane_surface.h"
 #include "open_model_support.h"
 #include "panels/frm_vertices.h"
 
@@ -11,6 +14,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +233,32 @@ TEST(Layouts, AMoveADeltaFileCannotHoldIsRefusedAtOnceWithTheReason) {
     EXPECT_EQ(main.model().Parts, before.Parts);
     EXPECT_NE(main.statusBar()->currentMessage().indexOf("past the file's delta block"), -1);
     EXPECT_FALSE(main.document().canUndo());
+}
+
+// On the UV tab a delta model's texture coordinates cannot be saved: the tools leave them.
+TEST(Layouts, DragsOnADeltaModelsUvTabMoveNothingAndSayWhy) {
+    Editor editor;
+    vw::test::EboPlan delta;
+    delta.modelFormat = 0;
+    for (auto& part : delta.deltaParts)
+        part = vw::test::simpleDeltaPart(3);
+    editor.open(editor.put(vw::test::buildEbo(delta), "uv2.ebo"));
+    frmPanes& panes = *editor.main->panes();
+    panes.tabAxes->setCurrentIndex(vw::kTabUV - 1);
+    vw::selectVertsInBox(panes.pane(), -100, -100, 100, 100);
+    QTest::keyClick(panes.picMain, 'v');
+    const vw::Model before = editor.model;
+
+    const QPointF from(40, 40), to(90, 70);
+    vw::test::sendMouse(panes.picMain, QEvent::MouseButtonPress, from, Qt::LeftButton,
+                        Qt::LeftButton);
+    vw::test::sendMouse(panes.picMain, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    vw::test::sendMouse(panes.picMain, QEvent::MouseButtonRelease, to, Qt::LeftButton,
+                        Qt::NoButton);
+    EXPECT_EQ(editor.model.Parts, before.Parts);
+    EXPECT_EQ(editor.model.curData, before.curData);
+    EXPECT_NE(editor.main->statusPanel()->text().indexOf("base mesh"), -1);
+    EXPECT_FALSE(editor.main->document().canUndo());
 }
 
 } // namespace
