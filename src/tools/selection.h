@@ -37,6 +37,17 @@ void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2);
 // SelCount to 1; then enables Move, Scale and Rotate, even when nothing was picked.
 void pickVertexInBox(Pane& pane, float x1, float y1, float x2, float y2);
 
+// The Select menu's commands over the whole working data. Each leaves SelCount equal to the
+// number of selected working vertices and the palette's Move, Scale and Rotate buttons enabled
+// exactly when that number is not 0.
+void selectAll(Pane& pane);
+void selectNone(Pane& pane);
+void invertSelection(Pane& pane);
+// Adds every working vertex whose position lies within tolerance (model units, on each axis) of
+// a selected vertex's, in any segment of the working data.
+constexpr float kCoincidentTolerance = 1e-4f;
+void selectCoincident(Pane& pane, float tolerance = kCoincidentTolerance);
+
 // Sets the selected flag of vertex j of working segment i, counting a selection in SelCount.
 // Indexes outside the working data do nothing.
 void SelectVertAt(Pane& pane, int32_t i, int32_t j, bool isPinili);

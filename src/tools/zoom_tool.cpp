@@ -17,13 +17,13 @@ bool fitsPane(double value) {
            value <= std::numeric_limits<int32_t>::max();
 }
 
-// The view with zoom, the model point (mh, mv) at the middle of the surface.
-std::optional<ViewParams> centredOn(const ViewParams& view, float zoom, float mh, float mv,
-                                    int32_t width, int32_t height) {
+// The view with zoom, the model point (mh, mv) at pane position (x, y).
+std::optional<ViewParams> placedAt(const ViewParams& view, float zoom, float mh, float mv, double x,
+                                   double y) {
     if (!(std::isnormal(zoom) && zoom > 0))
         return std::nullopt;
-    const double originX = width / 2.0 - double(mh) * zoom;
-    const double originY = height / 2.0 - double(mv) * zoom;
+    const double originX = x - double(mh) * zoom;
+    const double originY = y - double(mv) * zoom;
     if (!fitsPane(originX) || !fitsPane(originY))
         return std::nullopt;
     ViewParams zoomed = view;
@@ -31,6 +31,12 @@ std::optional<ViewParams> centredOn(const ViewParams& view, float zoom, float mh
     zoomed.originX = roundToInt32(originX);
     zoomed.originY = roundToInt32(originY);
     return zoomed;
+}
+
+// The view with zoom, the model point (mh, mv) at the middle of the surface.
+std::optional<ViewParams> centredOn(const ViewParams& view, float zoom, float mh, float mv,
+                                    int32_t width, int32_t height) {
+    return placedAt(view, zoom, mh, mv, width / 2.0, height / 2.0);
 }
 
 } // namespace
@@ -55,6 +61,31 @@ std::optional<ViewParams> dragZoom(const ViewParams& view, int32_t x1, int32_t y
     const float mv = static_cast<float>((double(cy) - view.originY) / view.zoom);
     const float zoom = static_cast<float>(view.zoom / double(rw > rh ? rw : rh));
     return centredOn(view, zoom, mh, mv, width, height);
+}
+
+std::optional<ViewParams> wheelZoom(const ViewParams& view, int32_t x, int32_t y, float zoomInc) {
+    const float mh = static_cast<float>((double(x) - view.originX) / view.zoom);
+    const float mv = static_cast<float>((double(y) - view.originY) / view.zoom);
+    const float zoom = static_cast<float>(double(view.zoom) * zoomInc + view.zoom);
+    return placedAt(view, zoom, mh, mv, x, y);
+}
+
+std::optional<ViewParams> fitBox(const ViewParams& view, const ModelBox& box, int32_t width,
+                                 int32_t height) {
+    if (!box.isValid() || width <= 0 || height <= 0)
+        return std::nullopt;
+    const double spanH = double(box.right) - box.left;
+    const double spanV = double(box.bottom) - box.top;
+    const double room = 1 - 2 * kFitMargin;
+    double zoom = view.zoom;
+    if (spanH > 0 || spanV > 0) {
+        const double byWidth = spanH > 0 ? width * room / spanH : HUGE_VAL;
+        const double byHeight = spanV > 0 ? height * room / spanV : HUGE_VAL;
+        zoom = std::min(byWidth, byHeight);
+    }
+    const float mh = static_cast<float>((double(box.left) + box.right) / 2);
+    const float mv = static_cast<float>((double(box.top) + box.bottom) / 2);
+    return centredOn(view, static_cast<float>(zoom), mh, mv, width, height);
 }
 
 void zoomMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {

@@ -4,6 +4,7 @@
 
 #include "views/view_params.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -23,7 +24,34 @@ std::optional<ViewParams> clickZoom(const ViewParams& view, int32_t x, int32_t y
 std::optional<ViewParams> dragZoom(const ViewParams& view, int32_t x1, int32_t y1, int32_t x2,
                                    int32_t y2, int32_t width, int32_t height);
 
-// Both return nothing when the step would leave a zoom that is not a positive finite number or
+// The view after one wheel notch at (x, y) with the relative step zoomInc: the click's zoom
+// arithmetic, keeping the model point under the pointer where it is.
+std::optional<ViewParams> wheelZoom(const ViewParams& view, int32_t x, int32_t y, float zoomInc);
+
+// A box in model units of a view's two axes; empty while left > right.
+struct ModelBox {
+    float left = 1, top = 1, right = 0, bottom = 0;
+    bool isValid() const { return left <= right && top <= bottom; }
+    void add(float h, float v) {
+        if (!isValid()) {
+            *this = {h, v, h, v};
+            return;
+        }
+        left = std::min(left, h);
+        right = std::max(right, h);
+        top = std::min(top, v);
+        bottom = std::max(bottom, v);
+    }
+};
+// The share of the surface left free on each side by fitBox.
+constexpr double kFitMargin = 0.05;
+
+// The view that shows the box as large as fits in a surface of width x height, centred, with a
+// small margin; a box of one point keeps the zoom and only centres it.
+std::optional<ViewParams> fitBox(const ViewParams& view, const ModelBox& box, int32_t width,
+                                 int32_t height);
+
+// These return nothing when the step would leave a zoom that is not a positive finite number or
 // an origin beyond the pane's integer range, so the view stays usable.
 
 void zoomMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input);

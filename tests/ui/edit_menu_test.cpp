@@ -3,11 +3,11 @@
 // not keep refused when they are made.
 
 #include "app/working_copy.h"
+#include "open_model_support.h"
+#include "panels/frm_vertices.h"
 #include "tools/selection.h"
 #include "tools_fixture.h"
 #include "views/pane_surface.h"
-#include "open_model_support.h"
-#include "panels/frm_vertices.h"
 
 #include <QAction>
 #include <QLabel>

@@ -3,6 +3,7 @@
 #include "tools/angle_text.h"
 #include "tools/transform.h"
 #include "tools/zoom_tool.h"
+#include "views/view_transform.h"
 
 #include <gtest/gtest.h>
 
@@ -338,6 +339,40 @@ TEST(Zoom, AStepThatWouldBreakTheViewIsRefused) {
     EXPECT_FALSE(clickZoom(viewAt(1e8f, 0, 0), 2000000000, 0, 0.25f, 1000, 800).has_value());
     EXPECT_FALSE(dragZoom(viewAt(100, 0, 0), 0, 0, 10, 10, 0, 800).has_value());
     EXPECT_FALSE(dragZoom(viewAt(3e38f, 0, 0), 0, 0, 1, 1, 1000, 800).has_value());
+    EXPECT_FALSE(wheelZoom(viewAt(3e38f, 0, 0), 5, 5, 0.25f).has_value());
+    EXPECT_FALSE(fitBox(viewAt(100, 0, 0), ModelBox{}, 1000, 800).has_value());
+}
+
+TEST(WheelZoom, KeepsThePointUnderThePointerWhereItIs) {
+    for (const float inc : {0.25f, -0.25f}) {
+        const ViewParams view = viewAt(100, 500, 400);
+        const std::optional<ViewParams> zoomed = wheelZoom(view, 740, 130, inc);
+        ASSERT_TRUE(zoomed.has_value());
+        EXPECT_FLOAT_EQ(zoomed->zoom, 100 * (1 + inc));
+        // The model point (2.4, -2.7) was under the pointer and still is.
+        EXPECT_EQ(toPane(2.4f, zoomed->zoom, zoomed->originX), 740);
+        EXPECT_EQ(toPane(-2.7f, zoomed->zoom, zoomed->originY), 130);
+    }
+}
+
+TEST(FitBox, ShowsTheWholeBoxCentredWithAMarginAndOnePointKeepsTheZoom) {
+    ModelBox box;
+    box.add(-1, 2);
+    box.add(3, 4); // 4 wide, 2 high
+    const std::optional<ViewParams> fitted = fitBox(viewAt(100, 0, 0), box, 1000, 800);
+    ASSERT_TRUE(fitted.has_value());
+    EXPECT_FLOAT_EQ(fitted->zoom, 1000 * 0.9f / 4); // the width decides
+    EXPECT_EQ(toPane(1, fitted->zoom, fitted->originX), 500);
+    EXPECT_EQ(toPane(3, fitted->zoom, fitted->originY), 400);
+    EXPECT_GE(toPane(-1, fitted->zoom, fitted->originX), 0);
+    EXPECT_LE(toPane(3, fitted->zoom, fitted->originX), 1000);
+
+    ModelBox point;
+    point.add(7, -7);
+    const std::optional<ViewParams> centred = fitBox(viewAt(250, 0, 0), point, 1000, 800);
+    ASSERT_TRUE(centred.has_value());
+    EXPECT_EQ(centred->zoom, 250);
+    EXPECT_EQ(toPane(7, centred->zoom, centred->originX), 500);
 }
 
 } // namespace

@@ -194,6 +194,36 @@ TEST_F(SelectTool, SelectVertAtCountsSelectionsAndIgnoresIndexesOutsideTheData) 
 }
 
 // At a zoom of 3000 twips per unit, 150 twips are exactly the single-precision 0.05.
+TEST_F(SelectTool, SelectMenuCommandsKeepTheCountAndThePaletteRight) {
+    selectAll(pane());
+    EXPECT_EQ(selected().size(), 5u);
+    EXPECT_EQ(pane().SelCount, 5);
+    EXPECT_EQ(enabledButtons(), allTools);
+    click(pixelAt(0, 0)); // A alone
+    invertSelection(pane());
+    EXPECT_EQ(selected(), (Picks{{0, 1}, {0, 2}, {1, 0}, {1, 1}}));
+    EXPECT_EQ(pane().SelCount, 4);
+    selectNone(pane());
+    EXPECT_TRUE(selected().empty());
+    EXPECT_EQ(enabledButtons(), onlyViewTools);
+    invertSelection(pane());
+    invertSelection(pane());
+    EXPECT_EQ(pane().SelCount, 0);
+    EXPECT_EQ(enabledButtons(), onlyViewTools);
+}
+
+// A vertex shared by two segments is stored once in each: picking one must bring the other.
+TEST_F(SelectTool, SelectCoincidentAddsTheSamePositionInEverySegmentAndNothingElse) {
+    loadModel({{{{0, 0, 0}, {1, 1, 1}, {2, 2, 2}},
+                {{1, 1, 1.00005f}, {1, 1, 1.01f}, {0.99995f, 1, 1}},
+                {{1, 1, 1}}}});
+    SelectVertAt(pane(), 0, 1, true);
+    selectCoincident(pane());
+    EXPECT_EQ(selected(), (Picks{{0, 1}, {1, 0}, {1, 2}, {2, 0}}));
+    EXPECT_EQ(pane().SelCount, 4);
+    EXPECT_EQ(enabledButtons(), allTools);
+}
+
 class ClickThreshold : public ToolsTest {
 protected:
     void SetUp() override {
