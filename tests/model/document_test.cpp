@@ -3,6 +3,7 @@
 
 #include "model/document.h"
 #include "model/edit_limits.h"
+#include "model/exact_transform.h"
 #include "model/vertex_fields.h"
 #include "model/working_data.h"
 
@@ -204,6 +205,66 @@ TEST(EditLimits, FieldsAndDeltaVerticesTheFileCannotHold) {
     delta.curData[0].verts[1].selected = 0;
     delta.curData[0].verts[2].selected = -1; // no base position
     EXPECT_NE(editRefusal(delta, kFieldY).find("no base position"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+Model selectedSquare() {
+    Model model;
+    model.Parts.resize(1);
+    model.Parts[0].segments.resize(1);
+    // File positions (1, 1, 0), (3, 1, 0), (3, 3, 0), (1, 3, 0): y held negated.
+    model.Parts[0].segments[0].verts = {at(1, -1), at(3, -1), at(3, -3), at(1, -3), at(9, 9)};
+    for (Vertex& vertex : model.Parts[0].segments[0].verts)
+        vertex.z = 0;
+    loadCurData(model);
+    for (int i = 0; i < 4; ++i)
+        model.curData[0].verts[size_t(i)].selected = -1;
+    return model;
+}
+
+// Typed transforms of the selection, in the file's orientation (y up).
+TEST(ExactTransforms, MoveScaleAndRotateTheSelectionAboutItsCentreOrTheOrigin) {
+    using Kind = ExactTransform::Kind;
+    Model model = selectedSquare();
+    EXPECT_EQ(transformSelected(model.curData, {Kind::Translate, {0.5, 2, -1}}), 4u);
+    EXPECT_EQ(model.curData[0].verts[0].x, 1.5f);
+    EXPECT_EQ(model.curData[0].verts[0].y, -3.0f); // file y 1 + 2
+    EXPECT_EQ(model.curData[0].verts[0].z, -1.0f);
+    EXPECT_EQ(model.curData[0].verts[4].x, 9.0f); // unselected
+
+    model = selectedSquare();
+    transformSelected(model.curData, {Kind::Scale, {2, 3, 1}});
+    EXPECT_EQ(model.curData[0].verts[0].x, 0.0f); // about the centre (2, 2)
+    EXPECT_EQ(model.curData[0].verts[0].y, 1.0f); // file y 2 - 3
+    model = selectedSquare();
+    ExactTransform fromOrigin{Kind::Scale, {2, 2, 2}};
+    fromOrigin.aboutOrigin = true;
+    transformSelected(model.curData, fromOrigin);
+    EXPECT_EQ(model.curData[0].verts[2].x, 6.0f);
+
+    // A quarter turn about z, counter-clockwise with y up: (3, 1) goes to (3, 3) about (2, 2).
+    model = selectedSquare();
+    ExactTransform turn{Kind::Rotate};
+    turn.degrees = 90;
+    turn.axis = 2;
+    transformSelected(model.curData, turn);
+    EXPECT_NEAR(model.curData[0].verts[1].x, 3, 1e-6);
+    EXPECT_NEAR(model.curData[0].verts[1].y, -3, 1e-6);
+    // About x, from the origin: (1, 1, 0) goes to (1, 0, 1).
+    model = selectedSquare();
+    turn.axis = 0;
+    turn.aboutOrigin = true;
+    transformSelected(model.curData, turn);
+    EXPECT_NEAR(model.curData[0].verts[0].y, 0, 1e-6);
+    EXPECT_NEAR(model.curData[0].verts[0].z, 1, 1e-6);
+
+    Model none = selectedSquare();
+    for (Vertex& vertex : none.curData[0].verts)
+        vertex.selected = 0;
+    EXPECT_EQ(transformSelected(none.curData, {Kind::Translate, {1, 1, 1}}), 0u);
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#pragma once
+// Typed transforms of the selected vertices: a move by an exact amount, a scale and a rotation
+// about the selection's centre or the origin. Angles are in degrees, counter-clockwise when
+// looking from the positive end of the axis toward the origin, in the file's coordinates (y up;
+// the model holds y negated).
+
+#include "model/model.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace vw {
+
+struct ExactTransform {
+    enum class Kind { Translate, Scale, Rotate } kind = Kind::Translate;
+    std::array<double, 3> amount{}; // Translate: dx, dy, dz; Scale: sx, sy, sz
+    double degrees = 0;             // Rotate
+    int axis = 2;                   // Rotate: 0 x, 1 y, 2 z
+    bool aboutOrigin = false;       // Scale and Rotate: the origin, else the selection's centre
+};
+
+// The centre of the box around the selected vertices' positions; none without a selection.
+std::optional<std::array<double, 3>> selectionCentre(const std::vector<Segment>& data);
+
+// Applies the transform to the positions of every selected vertex, each result stored as a
+// float. Returns how many vertices it changed.
+size_t transformSelected(std::vector<Segment>& data, const ExactTransform& transform);
+
+} // namespace vw
