@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <optional>
 
 namespace {
@@ -76,6 +77,8 @@ void frmVertices::setUp() {
     m_listener = m_document.get().addListener([this](const vw::DocumentChange& change) {
         if (change.model)
             showStorableItems();
+        if (change.model || change.workingData || change.selection || !change.vertices.empty())
+            showSelection();
     });
     setWindowTitle(QStringLiteral("Vertices"));
     fillSheet();
@@ -85,7 +88,11 @@ void frmVertices::setUp() {
 }
 
 void frmVertices::setPane(frmPanes* pane) {
+    if (m_pane)
+        disconnect(m_pane, nullptr, this, nullptr);
     m_pane = pane;
+    if (pane)
+        connect(pane, &frmPanes::selectionTouched, this, &frmVertices::showSelection);
 }
 
 void frmVertices::fillSheet() {
@@ -161,6 +168,45 @@ int32_t frmVertices::selectionCount() const {
         for (const vw::Vertex& vertex : segment.verts)
             count += vertex.selected != 0;
     return count;
+}
+
+void frmVertices::showSelection() {
+    // The value of every field shared so far; none once two selected vertices differ.
+    std::array<std::optional<uint32_t>, vw::kVertexFieldCount> shared{};
+    std::array<bool, vw::kVertexFieldCount> differs{};
+    bool any = false;
+    for (const vw::Segment& segment : m_model.curData) {
+        for (const vw::Vertex& vertex : segment.verts) {
+            if (vertex.selected == 0)
+                continue;
+            for (int f = 0; f < vw::kVertexFieldCount; ++f) {
+                const uint32_t bits = vw::fieldBits(vertex, f);
+                if (any && shared[size_t(f)] != bits)
+                    differs[size_t(f)] = true;
+                shared[size_t(f)] = bits;
+            }
+            any = true;
+        }
+    }
+    auto held = [&](int field) -> std::optional<uint32_t> {
+        if (!any)
+            return 0;
+        return differs[size_t(field)] ? std::nullopt : shared[size_t(field)];
+    };
+    static const char* const coordinates[] = {"X", "Y", "Z", "U", "V"};
+    for (int f = 0; f < 5; ++f) {
+        const std::optional<uint32_t> bits = held(f);
+        propSheet->showHeldValue(coordinates[f],
+                                 bits ? std::optional<QVariant>(std::bit_cast<float>(*bits))
+                                      : std::nullopt);
+    }
+    const std::optional<uint32_t> alpha = held(8);
+    propSheet->showHeldValue("Alpha", alpha ? std::optional<QVariant>(int(*alpha)) : std::nullopt);
+    const std::optional<uint32_t> red = held(5), green = held(6), blue = held(7);
+    propSheet->showHeldValue("Color",
+                             red && green && blue
+                                 ? std::optional<QVariant>(int(*red + 256 * *green + 65536 * *blue))
+                                 : std::nullopt);
 }
 
 void frmVertices::showStorableItems() {

@@ -41,6 +41,9 @@ protected:
 
     // Items for fields the model's file has no place for are read-only, saying why.
     void showStorableItems();
+    // Each vertex item shows the value all selected working vertices share, a blank where they
+    // differ, and 0 with nothing selected.
+    void showSelection();
 
 private:
     void setUp();

@@ -239,7 +239,7 @@ std::optional<PropertyType> PropertyGrid::type(const QString& name) const {
 
 QString PropertyGrid::valueText(const QString& name) const {
     const Item* item = find(name);
-    if (!item)
+    if (!item || item->blank)
         return {};
     switch (item->type) {
     case PropertyType::Float:
@@ -252,6 +252,19 @@ QString PropertyGrid::valueText(const QString& name) const {
     return {};
 }
 
+void PropertyGrid::showHeldValue(const QString& name, const std::optional<QVariant>& value) {
+    Item* item = find(name);
+    if (!item)
+        return;
+    std::optional<QVariant> converted;
+    if (value)
+        converted = toPropertyValue(item->type, *value);
+    item->blank = !converted;
+    if (converted)
+        item->value = *converted;
+    showValue(*item);
+}
+
 void PropertyGrid::showValue(const Item& item) {
     const QString text = valueText(item.name);
     if (auto* edit = qobject_cast<QLineEdit*>(item.editor)) {
@@ -259,7 +272,7 @@ void PropertyGrid::showValue(const Item& item) {
         edit->setCursorPosition(0);
     } else if (auto* button = qobject_cast<QToolButton*>(item.editor)) {
         button->setText(text);
-        button->setIcon(colourSwatch(item.value.toInt()));
+        button->setIcon(item.blank ? QIcon() : colourSwatch(item.value.toInt()));
     }
 }
 
@@ -277,6 +290,7 @@ bool PropertyGrid::enterValue(const QString& name, const QVariant& entered) {
         return false;
     }
     item->value = *converted;
+    item->blank = false;
     showValue(*item);
     emit itemChanged(name, *converted);
     return true;

@@ -55,6 +55,8 @@ public:
     std::optional<PropertyType> type(const QString& name) const;
     // The text the item shows.
     QString valueText(const QString& name) const;
+    // Shows a value held elsewhere (announcing nothing), or a blank for values that differ.
+    void showHeldValue(const QString& name, const std::optional<QVariant>& value);
 
     // The user entered a value for the item (typed text, a number or a chosen colour). When it
     // fits, the item keeps it and itemChanged follows; else inputRejected, nothing changes.
@@ -87,6 +89,7 @@ private:
         QVariant value;
         QTreeWidgetItem* row;
         QWidget* editor;
+        bool blank = false; // the values it stands for differ
     };
 
     Item* find(const QString& name);

@@ -48,6 +48,7 @@ void frmPanes::setUp() {
     picMain = new PaneSurface(m_pane, this);
     picMain->raise();
     m_pane.surfaceChanged = [this] { picMain->update(); };
+    m_pane.selectionTouched = [this] { emit selectionTouched(); };
     m_pane.setInput(&m_tools);
     m_tools.feedback.onPointer = [this](vw::PointerShape shape) {
         picMain->setCursor(vw::cursorFor(shape));

@@ -45,6 +45,8 @@ public:
 
 signals:
     void unloaded(); // the pane window is closing
+    // The selection of the working data may have changed (a click, a box, a key, a command).
+    void selectionTouched();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -176,6 +176,8 @@ QRgb Pane::colourAt(int32_t x, int32_t y) const {
 void Pane::markChanged() {
     contentChanged();
     isChanged = true;
+    if (selectionTouched)
+        selectionTouched();
 }
 
 void Pane::contentChanged() {
@@ -213,17 +215,25 @@ void Pane::picMain_MouseMove(const PointerInput& input) {
 }
 
 void Pane::picMain_MouseUp(const PointerInput& input) {
-    const Acting acting(*this);
-    if (m_input)
-        m_input->release(input);
-    contentChanged();
+    {
+        const Acting acting(*this);
+        if (m_input)
+            m_input->release(input);
+        contentChanged();
+    }
+    if (selectionTouched)
+        selectionTouched();
 }
 
 void Pane::Form_KeyPress(uint16_t keyAscii) {
-    const Acting acting(*this);
-    if (m_input)
-        m_input->keyPress(keyAscii);
-    contentChanged();
+    {
+        const Acting acting(*this);
+        if (m_input)
+            m_input->keyPress(keyAscii);
+        contentChanged();
+    }
+    if (selectionTouched)
+        selectionTouched();
 }
 
 bool Pane::isToolEnabled(int position) const {

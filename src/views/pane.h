@@ -162,6 +162,8 @@ public:
 
     // Runs whenever picMain has new content, so the surface widget can repaint.
     std::function<void()> surfaceChanged;
+    // Runs after every release, key press and markChanged(): the selection may be new.
+    std::function<void()> selectionTouched;
 
 private:
     // What a frame on picMain was made from; a tick whose frame would come out the same as the
