@@ -1,5 +1,6 @@
 // The editor's entry: the main window, then the model named on the command line.
 
+#include "app/command_line.h"
 #include "app/frm_main.h"
 #include "app/open_model.h"
 #include "app/prompts.h"
@@ -8,9 +9,43 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+QStringList rawArguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// Help and version need no display, so they are answered before the window system is asked
+// for one.
+int answerWithoutWindows(int argc, char* argv[], const vw::EditorCommandLine& commandLine) {
+    QCoreApplication core(argc, argv);
+    const QString text = commandLine.help ? vw::commandLineHelp() : vw::versionText();
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("Vertwright"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VW_VERSION));
+    const vw::EditorCommandLine early = vw::parseCommandLine(rawArguments(argc, argv));
+    if (early.help || early.version)
+        return answerWithoutWindows(argc, argv, early);
+
+    // The application takes its own options (-platform, -style...) out of the arguments.
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vertwright"));
+    const vw::EditorCommandLine commandLine = vw::parseCommandLine(QApplication::arguments());
+    if (!commandLine.error.isEmpty()) {
+        std::fprintf(stderr, "vertwright: %s\ntry 'vertwright --help'\n",
+                     qPrintable(commandLine.error));
+        return 2;
+    }
 
     const vw::WorkingCopyClaim workingCopy(vw::editorWorkingCopyFolder());
     vw::Model model;
@@ -21,12 +56,8 @@ int main(int argc, char* argv[]) {
     window.showSplash();
     window.show();
 
-    // The path may hold spaces; the shell split it, so the pieces are joined again.
-    QStringList pieces = QApplication::arguments();
-    pieces.removeFirst();
-    const QString commandLine = pieces.join(u' ');
-    if (!commandLine.isEmpty())
-        vw::openModel(window, vw::stripQuotes(commandLine));
+    if (!commandLine.modelPath.isEmpty())
+        vw::openModel(window, commandLine.modelPath);
 
     return QApplication::exec();
 }

@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
         std::cout << vw::kUsage;
         return vw::kExitOk;
     }
+    if (args.version) {
+        std::cout << "vertwright-cli " VW_VERSION "\n";
+        return vw::kExitOk;
+    }
     if (!usageError.empty()) {
         std::cerr << "vertwright-cli: " << usageError << "\ntry 'vertwright-cli --help'\n";
         return vw::kExitUsage;
