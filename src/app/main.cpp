@@ -1,13 +1,17 @@
 // The editor's entry: the main window, then the model named on the command line.
 
 #include "app/command_line.h"
+#include "app/companion_folder.h"
 #include "app/frm_main.h"
 #include "app/open_model.h"
 #include "app/prompts.h"
+#include "app/settings.h"
 #include "app/working_copy.h"
 #include "model/model.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 
 #include <cstdio>
 
@@ -47,11 +51,21 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    vw::QtSettings settings;
+    vw::CompanionFolder companions(commandLine.companions, settings,
+                                   QApplication::applicationDirPath());
     const vw::WorkingCopyClaim workingCopy(vw::editorWorkingCopyFolder());
+    vw::ModelFolders folders = vw::editorFolders(workingCopy);
+    folders.programDir = QFile::encodeName(companions.folder()).toStdString();
+
     vw::Model model;
     vw::QtPrompts prompts;
-    frmMain window(model, vw::editorFolders(workingCopy), prompts);
+    frmMain window(model, folders, prompts);
     prompts.setParentWindow(&window);
+    vw::connectCompanionFolderCommand(window, companions, [&window](const QString& start) {
+        return QFileDialog::getExistingDirectory(
+            &window, QStringLiteral("Companion Files Folder"), start);
+    });
     // Modal: the main window appears, and the command-line model opens, once it has closed.
     window.showSplash();
     window.show();
