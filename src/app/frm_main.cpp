@@ -145,6 +145,7 @@ void frmMain::createMenus() {
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
     connect(m_mnuOptionsImageMap, &QAction::triggered, this, &frmMain::mnuOptionsImageMap_Click);
+    m_mnuOptionsCompanions = mnuOptions->addAction(QStringLiteral("Companion Files &Folder..."));
     mnuOptions->addSeparator();
     m_mnuAbout = mnuOptions->addAction(QStringLiteral("About"));
     connect(m_mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);

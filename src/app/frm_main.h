@@ -31,6 +31,8 @@ public:
     // The owner of every edit of the model, with its undo history.
     vw::Document& document() { return m_document; }
     const vw::ModelFolders& folders() const { return m_folders; }
+    // Where the next open looks up a delta model's companion files.
+    void setCompanionFolder(const std::filesystem::path& folder) { m_folders.programDir = folder; }
     vw::Prompts& prompts() { return m_prompts; }
 
     frmVertices* vertices() const { return m_vertices; }
@@ -49,6 +51,7 @@ public:
     QAction* mnuEditUndo() const { return m_mnuEditUndo; }
     QAction* mnuEditRedo() const { return m_mnuEditRedo; }
     QAction* mnuOptionsImageMap() const { return m_mnuOptionsImageMap; }
+    QAction* mnuOptionsCompanions() const { return m_mnuOptionsCompanions; }
     QAction* mnuAbout() const { return m_mnuAbout; }
 
     // Shows the pane window titled with modelPath, creating it when there is none.
@@ -109,5 +112,6 @@ private:
     QAction* m_mnuEditUndo = nullptr;
     QAction* m_mnuEditRedo = nullptr;
     QAction* m_mnuOptionsImageMap = nullptr;
+    QAction* m_mnuOptionsCompanions = nullptr;
     QAction* m_mnuAbout = nullptr;
 };

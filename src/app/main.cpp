@@ -1,32 +1,77 @@
 // The editor's entry: the main window, then the model named on the command line.
 
+#include "app/command_line.h"
+#include "app/companion_folder.h"
 #include "app/frm_main.h"
 #include "app/open_model.h"
 #include "app/prompts.h"
+#include "app/settings.h"
 #include "app/working_copy.h"
 #include "model/model.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+
+#include <cstdio>
+
+namespace {
+
+QStringList rawArguments(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// Help and version need no display, so they are answered before the window system is asked
+// for one.
+int answerWithoutWindows(int argc, char* argv[], const vw::EditorCommandLine& commandLine) {
+    QCoreApplication core(argc, argv);
+    const QString text = commandLine.help ? vw::commandLineHelp() : vw::versionText();
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vertwright"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vertwright"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VW_VERSION));
+    const vw::EditorCommandLine early = vw::parseCommandLine(rawArguments(argc, argv));
+    if (early.help || early.version)
+        return answerWithoutWindows(argc, argv, early);
 
+    // The application takes its own options (-platform, -style...) out of the arguments.
+    QApplication app(argc, argv);
+    const vw::EditorCommandLine commandLine = vw::parseCommandLine(QApplication::arguments());
+    if (!commandLine.error.isEmpty()) {
+        std::fprintf(stderr, "vertwright: %s\ntry 'vertwright --help'\n",
+                     qPrintable(commandLine.error));
+        return 2;
+    }
+
+    vw::QtSettings settings;
+    vw::CompanionFolder companions(commandLine.companions, settings,
+                                   QApplication::applicationDirPath());
     const vw::WorkingCopyClaim workingCopy(vw::editorWorkingCopyFolder());
+    vw::ModelFolders folders = vw::editorFolders(workingCopy);
+    folders.programDir = QFile::encodeName(companions.folder()).toStdString();
+
     vw::Model model;
     vw::QtPrompts prompts;
-    frmMain window(model, vw::editorFolders(workingCopy), prompts);
+    frmMain window(model, folders, prompts);
     prompts.setParentWindow(&window);
+    vw::connectCompanionFolderCommand(window, companions, [&window](const QString& start) {
+        return QFileDialog::getExistingDirectory(
+            &window, QStringLiteral("Companion Files Folder"), start);
+    });
     // Modal: the main window appears, and the command-line model opens, once it has closed.
     window.showSplash();
     window.show();
 
-    // The path may hold spaces; the shell split it, so the pieces are joined again.
-    QStringList pieces = QApplication::arguments();
-    pieces.removeFirst();
-    const QString commandLine = pieces.join(u' ');
-    if (!commandLine.isEmpty())
-        vw::openModel(window, vw::stripQuotes(commandLine));
+    if (!commandLine.modelPath.isEmpty())
+        vw::openModel(window, commandLine.modelPath);
 
     return QApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "app/open_model.h"
 
+#include "app/companion_folder.h"
 #include "app/frm_loading.h"
 #include "app/frm_main.h"
 #include "model/ebo_loader.h"
@@ -38,8 +39,8 @@ void openModel(frmMain& main, const QString& path) {
         main.setModelCommandsEnabled(true);
     } else {
         loading.hide();
-        main.prompts().message(QStringLiteral("Unable to open file"), QStringLiteral("Error"),
-                               PromptIcon::Error, PromptButtons::Ok);
+        main.prompts().message(unableToOpenText(path, main.folders().programDir),
+                               QStringLiteral("Error"), PromptIcon::Error, PromptButtons::Ok);
     }
 
     // Input waits until the loading window is gone, so no command starts inside this one.

@@ -82,6 +82,8 @@ options:
   --program-dir DIR              where a delta model's companion files lie (lod/base_lod<c>.ebo,
                                  misc<c>.dat); default: the folder of this tool
   --part P, --seg S              0-based part, and 0-based segment within it
+  -h, --help                     this text
+  --version                      the version of the tool
 exit codes: 0 done, 1 a file could not be loaded or written, 2 usage, 3 check found a difference
 )";
 
@@ -91,6 +93,10 @@ std::string parseArgs(const std::vector<std::string>& argv, CliArgs& args) {
         const std::string& word = argv[i];
         if (!optionsEnded && (word == "-h" || word == "--help")) {
             args.help = true;
+            return "";
+        }
+        if (!optionsEnded && word == "--version") {
+            args.version = true;
             return "";
         }
         if (!optionsEnded && word == "--") {

@@ -16,6 +16,7 @@ struct CliArgs {
     std::optional<std::string> programDir;
     ObjSelection selection;
     bool help = false;
+    bool version = false;
 };
 
 // The usage text printed for --help.

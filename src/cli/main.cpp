@@ -3,23 +3,10 @@
 
 #include "cli_args.h"
 #include "commands.h"
+#include "model/platform_io.h"
 
 #include <filesystem>
 #include <iostream>
-#include <system_error>
-
-namespace {
-
-// The tool's own folder, where the delta layout's companion files are looked up by default.
-std::filesystem::path ownFolder(const char* argv0) {
-    std::error_code error;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error)
-        exe = std::filesystem::absolute(argv0, error);
-    return exe.parent_path();
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
@@ -29,12 +16,17 @@ int main(int argc, char** argv) {
         std::cout << vw::kUsage;
         return vw::kExitOk;
     }
+    if (args.version) {
+        std::cout << "vertwright-cli " VW_VERSION "\n";
+        return vw::kExitOk;
+    }
     if (!usageError.empty()) {
         std::cerr << "vertwright-cli: " << usageError << "\ntry 'vertwright-cli --help'\n";
         return vw::kExitUsage;
     }
     std::filesystem::path programDir =
-        args.programDir ? std::filesystem::path(*args.programDir) : ownFolder(argv[0]);
+        args.programDir ? std::filesystem::path(*args.programDir)
+                        : vw::platform::executableFolder(argv[0]);
     int code = vw::runCommand(args, programDir, std::cout, std::cerr);
     if (!std::cout.flush()) {
         std::cerr << "vertwright-cli: cannot write standard output\n";

@@ -1,6 +1,7 @@
 #include "model/ebo_saver.h"
 
 #include "model/file_io.h"
+#include "model/platform_io.h"
 
 #include <algorithm>
 #include <bit>
@@ -274,7 +275,7 @@ std::string saveModel(const Model& model, const std::string& path, const ModelFo
     const std::vector<Block> blocks = blocksToWrite(model, deltaBlocks);
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
-    FilePtr workingCopy(std::fopen(copyPath.c_str(), "r+b"));
+    FilePtr workingCopy(platform::openFile(copyPath, "r+b"));
     if (!workingCopy)
         return failure + lastErrorText();
     std::error_code error;
@@ -304,7 +305,7 @@ std::string saveModel(const Model& model, const std::string& path, const ModelFo
             return failure + reason;
         if (changed.empty())
             return reason;
-        FilePtr saved(std::fopen(temporary.c_str(), "r+b"));
+        FilePtr saved(platform::openFile(temporary, "r+b"));
         reason =
             saved ? writeChangedBlocks(saved.get(), blocks, changed, buffers) : lastErrorText();
         if (reason.empty())

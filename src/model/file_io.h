@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads, mappings and copies, and the atomic replacement of a file, for the loader
-// and the saver.
+// and the saver. The reads, mappings and copies differ per system (platform_posix.cpp,
+// platform_portable.cpp); the replacement is common.
 
 #include <cstdint>
 #include <filesystem>
@@ -54,5 +55,8 @@ std::string replaceFile(const std::filesystem::path& target,
 
 // The system's text for the last error of a C library call.
 std::string lastErrorText();
+
+// A path in double quotes, as failure messages name files.
+std::string quotedPath(const std::filesystem::path& path);
 
 } // namespace vw

@@ -16,9 +16,32 @@ std::string shellQuoted(const std::string& word) {
     return quoted + "'";
 }
 
+std::string environmentText(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// The tool under test: the one built with these tests, or VW_CLI started through
+// VW_CLI_LAUNCHER when that is set (Wine for the Windows build).
+std::string toolCommand() {
+    const std::string launcher = environmentText("VW_CLI_LAUNCHER");
+    const std::string tool = environmentText("VW_CLI");
+    std::string command = launcher.empty() ? "" : shellQuoted(launcher) + ' ';
+    return command + shellQuoted(tool.empty() ? VW_CLI_PATH : tool);
+}
+
+// A Windows build writes its standard streams in text mode, each line ending in CR LF.
 std::string textOf(const std::filesystem::path& file) {
     std::vector<uint8_t> bytes = readBytes(file);
-    return std::string(bytes.begin(), bytes.end());
+    std::string text(bytes.begin(), bytes.end());
+    if (environmentText("VW_CLI_LAUNCHER").empty())
+        return text;
+    std::string lines;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            lines += text[i];
+    }
+    return lines;
 }
 
 } // namespace
@@ -32,7 +55,7 @@ CliRun runCli(const std::vector<std::string>& args, const std::filesystem::path&
         command += "TMPDIR=" + shellQuoted(environment.tmpDir.string()) + ' ';
     if (environment.asNobody)
         command += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-    command += shellQuoted(VW_CLI_PATH);
+    command += toolCommand();
     for (const std::string& arg : args)
         command += ' ' + shellQuoted(arg);
     command += " >" + shellQuoted(outFile.string()) + " 2>" + shellQuoted(errFile.string());

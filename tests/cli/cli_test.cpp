@@ -89,11 +89,27 @@ protected:
     BuiltEbo m_built;
 };
 
-TEST_F(Cli, HelpPrintsUsageAndSucceeds) {
-    CliRun result = runCli({"--help"}, m_dir.path());
-    EXPECT_EQ(result.code, 0);
-    EXPECT_EQ(result.out.rfind("usage: vertwright-cli", 0), 0u) << result.out;
+struct InfoCase {
+    std::vector<std::string> args;
+    const char* opening; // what standard output starts with
+};
+
+class CliInfo : public Cli, public testing::WithParamInterface<InfoCase> {};
+
+// Help and version answer before anything else on the line is looked at.
+TEST_P(CliInfo, PrintsAndSucceeds) {
+    CliRun result = runCli(GetParam().args, m_dir.path());
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out.rfind(GetParam().opening, 0), 0u) << result.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliInfo,
+    testing::Values(InfoCase{{"--help"}, "usage: vertwright-cli"},
+                    InfoCase{{"-h"}, "usage: vertwright-cli"},
+                    InfoCase{{"--version"}, "vertwright-cli " VW_VERSION "\n"},
+                    InfoCase{{"info", "missing.ebo", "--version"}, "vertwright-cli " VW_VERSION}));
 
 class CliUsage : public Cli, public testing::WithParamInterface<std::vector<std::string>> {};
 

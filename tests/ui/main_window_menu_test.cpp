@@ -49,6 +49,7 @@ TEST(MainWindow, FrameHoldsPaneAreaPartsDockStatusBarAndMenus) {
         {"&Edit", "&Undo", QKeySequence("Ctrl+Z"), false},
         {"&Edit", "&Redo", QKeySequence("Ctrl+Y"), false},
         {"&Options", "Change Image &Map", QKeySequence(), false},
+        {"&Options", "Companion Files &Folder...", QKeySequence(), true},
         {"&Options", "", QKeySequence(), true},
         {"&Options", "About", QKeySequence(), true},
     };

@@ -39,6 +39,7 @@ const MenuEntry kMenuBar[] = {
     {"&Edit", "&Undo", QKeySequence("Ctrl+Z"), MenuEntry::AfterAnEdit},
     {"&Edit", "&Redo", QKeySequence("Ctrl+Y"), MenuEntry::AfterAnEdit},
     {"&Options", "Change Image &Map", QKeySequence(), MenuEntry::WithModel},
+    {"&Options", "Companion Files &Folder...", QKeySequence(), MenuEntry::Always},
     {"&Options", "", QKeySequence(), MenuEntry::Always},
     {"&Options", "About", QKeySequence(), MenuEntry::Always},
 };
