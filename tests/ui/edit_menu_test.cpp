@@ -96,8 +96,9 @@ TEST_P(UnsavedChanges, ClosingThePaneAsksAndDoesWhatTheAnswerSays) {
     EXPECT_EQ(editor.prompts.messages[0].text, "Save changes to unsaved2.ebo?");
     EXPECT_EQ(editor.prompts.messages[0].buttons, vw::PromptButtons::SaveDiscardCancel);
     EXPECT_EQ(editor.main->paneWindow() == nullptr, c.closes);
-    if (!c.saveFails)
+    if (!c.saveFails) {
         EXPECT_EQ(savedFirstX(path), c.saved ? 7.5f : original);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
