@@ -2,8 +2,8 @@
 
 #include "app/frm_main.h"
 #include "app/open_model.h"
-#include "app/prompts.h"
 #include "app/working_copy.h"
+#include "dialogs/prompts.h"
 #include "model/model.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "panels/frm_parts.h"
 
 #include "panels/tree_checks.h"
-#include "views/frm_panes.h"
+#include "views/pane.h"
 
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -26,7 +26,7 @@ frmParts::frmParts(vw::Model& model, QWidget* parent) : QWidget(parent), m_model
             &frmParts::tvwParts_SelectionChanged);
 }
 
-void frmParts::setPane(frmPanes* pane) {
+void frmParts::setPane(vw::Pane* pane) {
     m_pane = pane;
 }
 
@@ -100,10 +100,8 @@ void frmParts::tvwParts_NodeClick(QTreeWidgetItem* item) {
     const Node& node = m_nodes.at(indexOf(item) - 1);
     m_model.curPart = node.part;
     m_model.curSeg = node.seg;
-    if (m_pane) {
+    if (m_pane)
         m_pane->setCurData();
-        m_pane->RefreshEbo();
-    }
 }
 
 void frmParts::tvwParts_SelectionChanged() {

@@ -1,8 +1,9 @@
 #include "panels/frm_vertices.h"
 
-#include "app/prompts.h"
+#include "dialogs/prompts.h"
 #include "tools/move_tool.h"
-#include "views/frm_panes.h"
+#include "views/pane.h"
+#include "views/twips.h"
 
 #include <QResizeEvent>
 
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr int kSheetBottomGap = 120 / 15; // 120 twips below the grid
+constexpr int kSheetBottomGap = 120 / vw::kTwipsPerPixel; // 120 twips below the grid
 
 const QString kTitle = QStringLiteral("Vertwright");
 const QString kConfirmation = QStringLiteral("The changes will be applied to all selected "
@@ -45,7 +46,7 @@ frmVertices::frmVertices(vw::Model& model, vw::Prompts& prompts, QWidget* parent
             [this](const QString&, const QString& message) { showRejection(message); });
 }
 
-void frmVertices::setPane(frmPanes* pane) {
+void frmVertices::setPane(vw::Pane* pane) {
     m_pane = pane;
 }
 
@@ -86,10 +87,10 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
             const float coordinate = value.toFloat();
             forSelected(working, [&](vw::Vertex& v) { v.coord(*axis) = coordinate; });
         } else if (item == QLatin1String("Color")) {
-            const int32_t c = value.toInt();
-            const auto red = static_cast<uint8_t>(c & 255);
-            const auto green = static_cast<uint8_t>((c / 256) & 255);
-            const auto blue = static_cast<uint8_t>((c / 65536) & 255);
+            const QColor colour = vw::integerToColour(value.toInt());
+            const auto red = static_cast<uint8_t>(colour.red());
+            const auto green = static_cast<uint8_t>(colour.green());
+            const auto blue = static_cast<uint8_t>(colour.blue());
             forSelected(working, [&](vw::Vertex& v) {
                 v.red = red;
                 v.green = green;

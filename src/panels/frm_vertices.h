@@ -5,23 +5,22 @@
 #include "model/model.h"
 #include "panels/property_grid.h"
 
-#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
-class frmPanes;
-
 namespace vw {
+class Pane;
 class Prompts;
-}
+} // namespace vw
 
 class frmVertices : public QWidget {
     Q_OBJECT
 public:
     frmVertices(vw::Model& model, vw::Prompts& prompts, QWidget* parent = nullptr);
 
-    // The pane redrawn after every answered change; none before the first model is shown.
-    void setPane(frmPanes* pane);
+    // The pane redrawn after every answered change; none before the first model is shown. The
+    // owner clears it before the pane goes.
+    void setPane(vw::Pane* pane);
 
     // Builds the categories and items, each at 0.
     void fillSheet();
@@ -40,5 +39,5 @@ private:
 
     vw::Model& m_model;
     vw::Prompts& m_prompts;
-    QPointer<frmPanes> m_pane;
+    vw::Pane* m_pane = nullptr;
 };

@@ -93,6 +93,34 @@ TEST(PaneInitEbo, SetsViewsForTheSurfaceOf905By600Twips) {
     EXPECT_EQ(pane.toPaneX(1) - pane.toPaneX(0), 100);
 }
 
+class PaneInitEboHeight : public testing::TestWithParam<int32_t> {};
+
+TEST_P(PaneInitEboHeight, EveryViewConvertsBothWays) {
+    vw::Model model = threeSegmentModel();
+    vw::Pane pane(model);
+    showOn(pane, 905, GetParam());
+    for (int tab = vw::kTabXY; tab <= vw::kTabUV; ++tab) {
+        pane.selectTab(tab);
+        EXPECT_TRUE(std::isfinite(pane.currentView().zoom)) << "tab " << tab;
+        EXPECT_GT(pane.currentView().zoom, 0) << "tab " << tab;
+        EXPECT_TRUE(std::isfinite(pane.toModelX(100))) << "tab " << tab;
+        EXPECT_TRUE(std::isfinite(pane.toModelY(100))) << "tab " << tab;
+    }
+}
+
+// No height at all, the least the window allows beside it, and a usual one.
+INSTANTIATE_TEST_SUITE_P(Heights, PaneInitEboHeight, testing::Values(0, 1, 2, 600),
+                         [](const testing::TestParamInfo<int32_t>& info) {
+                             return "Height" + std::to_string(info.param);
+                         });
+
+TEST(PaneInitEbo, UvViewOfAnEmptySurfaceUsesTheDefaultZoom) {
+    vw::Model model = threeSegmentModel();
+    vw::Pane pane(model);
+    showOn(pane, 905, 0);
+    EXPECT_EQ(pane.views[vw::kTabUV - 1], (vw::ViewParams{vw::kDefaultZoom, 402, -50, 3, 4}));
+}
+
 TEST(PaneInitEbo, ResetsZoomStepToolAndPalette) {
     vw::Model model = threeSegmentModel();
     vw::Pane pane(model);
