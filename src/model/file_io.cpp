@@ -19,11 +19,6 @@ namespace vw {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 std::string quoted(const std::filesystem::path& path) {
     std::string text(1, '"');
     text += path.string();
@@ -260,6 +255,10 @@ std::string replaceFile(const std::filesystem::path& target,
         const auto status = std::filesystem::status(real, error);
         if (!error)
             std::filesystem::permissions(temporary, status.permissions(), error);
+        // Replaced anyway, the file could end up readable by people it was kept from.
+        if (error)
+            reason = "cannot give the new " + quoted(target) +
+                     " the permissions of the old one: " + error.message();
     }
     if (reason.empty() && exists && mode == ReplaceMode::kScratch &&
         ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, real.c_str(), RENAME_EXCHANGE) == 0) {

@@ -3,6 +3,7 @@
 // and the saver.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -10,6 +11,13 @@
 #include <string>
 
 namespace vw {
+
+// Closes a C stream when it goes out of scope; where the result of closing matters, close it
+// by hand first (fclose(file.release())).
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Frees memory that holds a file's bytes: unmaps mappedLength bytes, or deletes an array when
 // mappedLength is 0.

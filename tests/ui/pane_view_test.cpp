@@ -1,6 +1,7 @@
 // The pane's views, conversions, working data and bounding boxes.
 
 #include "pane_test_support.h"
+#include "support/test_names.h"
 #include "views/pane.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                     // Exact only when product and sum are formed in double precision.
                     ConversionCase{16777215.0f, 3, 1, 50331646},
                     ConversionCase{1e30f, 100, 0, std::numeric_limits<int32_t>::max()},
-                    ConversionCase{-1e30f, 100, 0, std::numeric_limits<int32_t>::min()}));
+                    ConversionCase{-1e30f, 100, 0, std::numeric_limits<int32_t>::min()}),
+    [](const testing::TestParamInfo<ConversionCase>& info) {
+        return "Value" + vw::test::nameOf(info.param.value) + "Zoom" +
+               vw::test::nameOf(info.param.zoom) + "Origin" + std::to_string(info.param.origin);
+    });
 
 TEST(PaneConversion, ToModelIsTheInverseAsFloat) {
     vw::Model model;
@@ -193,7 +198,11 @@ TEST_P(PaneSetCurDataMissing, FallsBackToTheFirstPart) {
 
 INSTANTIATE_TEST_SUITE_P(Table, PaneSetCurDataMissing,
                          testing::Values(MissingCase{2, 0}, MissingCase{-1, 0}, MissingCase{0, 4},
-                                         MissingCase{1, 2}, MissingCase{0, -1}));
+                                         MissingCase{1, 2}, MissingCase{0, -1}),
+                         [](const testing::TestParamInfo<MissingCase>& info) {
+                             return "Part" + vw::test::nameOf(float(info.param.curPart)) + "Seg" +
+                                    vw::test::nameOf(float(info.param.curSeg));
+                         });
 
 TEST(PaneSetCurData, EmptyModelGivesNoWorkingData) {
     vw::Model model;
