@@ -3,9 +3,9 @@
 // 200,000 triangles on a 1600 x 1000 pixel surface. The x_naive counter is the ratio of the two
 // times. Also the cost of ticks with nothing new to show, and of an idle pane window.
 
+#include "app/frm_panes.h"
 #include "bench_application.h"
 #include "model/model.h"
-#include "views/frm_panes.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
 #include "views/twips.h"

@@ -22,7 +22,7 @@ bool fits(int32_t position, size_t length, size_t size) {
 
 // Everything a save would write lies inside the bytes that were loaded.
 bool blocksFit(const vw::Model& model, size_t size) {
-    const bool isDelta = model.modelFormat == 0 && model.fileVersion != 6;
+    const bool isDelta = model.layout == vw::ModelLayout::Delta;
     for (const vw::Part& part : model.Parts) {
         for (const vw::Segment& s : part.segments) {
             const size_t n = s.verts.size();

@@ -1,12 +1,12 @@
 #include "app/frm_main.h"
 
+#include "app/frm_panes.h"
 #include "app/frm_splash.h"
 #include "app/open_model.h"
 #include "model/ebo_saver.h"
 #include "panels/frm_parts.h"
 #include "panels/frm_vertices.h"
 #include "tools/frm_tools.h"
-#include "views/frm_panes.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -64,9 +64,12 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
 }
 
 frmMain::~frmMain() {
-    // The pane dies with this window's children; its unload must not reach a half-gone frmMain.
+    // The pane dies with this window's children; its unload must not reach a half-gone frmMain,
+    // and the panels, going later, must not reach the pane.
     if (m_panes)
         disconnect(m_panes, nullptr, this, nullptr);
+    m_parts->setPane(nullptr);
+    m_vertices->setPane(nullptr);
     m_document.removeListener(m_listener);
 }
 
@@ -181,8 +184,9 @@ void frmMain::createPanes() {
     m_paneWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_paneWindow->setWindowIcon(windowIcon());
     m_panes = panes;
-    m_parts->setPane(panes);
-    m_vertices->setPane(panes);
+    m_parts->setPane(&panes->pane());
+    m_vertices->setPane(&panes->pane());
+    connect(panes, &frmPanes::selectionTouched, m_vertices, &frmVertices::showSelection);
     m_tools->attach(panes->pane(), panes->tools(), panes);
     panes->tools().feedback.onStatus = [panel = m_statusPanel](const QString& text) {
         panel->setText(text);

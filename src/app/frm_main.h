@@ -2,11 +2,11 @@
 // The main window: the pane as a child window of the document area, the docked panels, the
 // menus and the status bar.
 
-#include "app/prompts.h"
+#include "app/frm_panes.h"
+#include "dialogs/prompts.h"
 #include "model/document.h"
 #include "model/ebo_loader.h"
 #include "model/model.h"
-#include "views/frm_panes.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>

@@ -4,9 +4,9 @@
 #include "app/companion_folder.h"
 #include "app/frm_main.h"
 #include "app/open_model.h"
-#include "app/prompts.h"
 #include "app/settings.h"
 #include "app/working_copy.h"
+#include "dialogs/prompts.h"
 #include "model/model.h"
 
 #include <QApplication>

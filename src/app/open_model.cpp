@@ -3,9 +3,9 @@
 #include "app/companion_folder.h"
 #include "app/frm_loading.h"
 #include "app/frm_main.h"
+#include "app/frm_panes.h"
 #include "model/ebo_loader.h"
 #include "panels/frm_parts.h"
-#include "views/frm_panes.h"
 
 #include <QCoreApplication>
 #include <QFile>

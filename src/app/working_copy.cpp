@@ -27,7 +27,8 @@ std::filesystem::path toPath(const QString& text) {
 QString workingCopyFolder(const QString& programDir, const QString& fallbackDir) {
     if (canCreateFileIn(programDir))
         return programDir;
-    QDir().mkpath(fallbackDir);
+    if (!QDir().mkpath(fallbackDir))
+        qWarning("Cannot create the working-copy folder %s", qPrintable(fallbackDir));
     return fallbackDir;
 }
 

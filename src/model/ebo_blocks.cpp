@@ -20,12 +20,12 @@ int32_t positionOf(int64_t offset) {
 
 int64_t nextBlockAfter(int64_t offset) {
     if (offset % 4 != 0)
-        offset += 2;
-    return offset + 60;
+        offset += ebo::kAlignmentPad;
+    return offset + ebo::kGapAfterBlock;
 }
 
 int64_t readSegmentCount(ByteReader& in, int64_t blockStart) {
-    in.seek(blockStart + 28);
+    in.seek(blockStart + ebo::kSegmentCountAt);
     const int64_t n = in.readI32();
     if (n < 1)
         throw MalformedFile("part without segments");
@@ -44,23 +44,23 @@ std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const u
         v.z = f32At(positions + 8);
         v.u = f32At(uvs);
         v.v = f32At(uvs + 4);
-        positions += 12;
-        uvs += 8;
+        positions += ebo::kPositionSize;
+        uvs += ebo::kUvSize;
         if (colours) {
             v.blue = colours[0];
             v.green = colours[1];
             v.red = colours[2];
             v.alpha = colours[3];
-            colours += 4;
+            colours += ebo::kColourSize;
         }
     }
     return verts;
 }
 
 std::vector<int16_t> readInt16s(std::span<const uint8_t> run) {
-    std::vector<int16_t> values(run.size() / 2);
+    std::vector<int16_t> values(run.size() / ebo::kStripEntrySize);
     for (size_t i = 0; i < values.size(); ++i)
-        values[i] = i16At(run.data() + 2 * i);
+        values[i] = i16At(run.data() + ebo::kStripEntrySize * i);
     return values;
 }
 

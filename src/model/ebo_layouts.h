@@ -3,6 +3,7 @@
 // file it cannot read and fills only the model it is given.
 
 #include "model/byte_reader.h"
+#include "model/ebo_format.h"
 #include "model/model.h"
 
 #include <cstdint>
@@ -10,21 +11,13 @@
 
 namespace vw {
 
-constexpr int64_t kFileVersionAt = 36;
-constexpr int64_t kModelFormatAt = 40;
-constexpr int64_t kPartCountAt = 42;
-constexpr int64_t kHeaderSize = 44;
-constexpr int64_t kFirstPartBlock = 124;
-constexpr int32_t kDeltaMarker = 0x00666666;
-constexpr int32_t kNoTextureData = 0x00050000;
-
 // value / divisor rounded to the nearest integer, halves to even; value must not be negative.
 int64_t roundHalfEven(int64_t value, int64_t divisor);
 
 // The 1-based position recorded for a block starting at a 0-based offset.
 int32_t positionOf(int64_t offset);
 
-// The reading position after a block: 2 more when it is not a multiple of 4, then 60 more.
+// The reading position after a segment's last block: aligned, then past the gap.
 int64_t nextBlockAfter(int64_t offset);
 
 // The segment count of the part block starting at blockStart; a part without segments is

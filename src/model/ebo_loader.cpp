@@ -17,11 +17,11 @@ struct Header {
 
 Header readHeader(ByteReader& in) {
     Header header;
-    in.seek(kFileVersionAt);
+    in.seek(ebo::kFileVersionAt);
     header.fileVersion = in.readI16();
-    in.seek(kModelFormatAt);
+    in.seek(ebo::kModelFormatAt);
     header.modelFormat = in.readI16();
-    in.seek(kPartCountAt);
+    in.seek(ebo::kPartCountAt);
     header.partCount = in.readI16();
     return header;
 }
@@ -58,6 +58,7 @@ void adoptLoaded(Model& model, Model&& staging) {
     model.Parts = std::move(staging.Parts);
     model.fileVersion = staging.fileVersion;
     model.modelFormat = staging.modelFormat;
+    model.layout = staging.layout;
     model.baseMeshes = std::move(staging.baseMeshes);
 }
 
@@ -88,6 +89,7 @@ uint8_t parseModel(Model& model, const ModelBytes& bytes) {
     } catch (const std::bad_alloc&) {
         return kLoadFailed;
     }
+    staging.layout = static_cast<ModelLayout>(result);
     if (result != kLoadFailed)
         adoptLoaded(model, std::move(staging));
     return result;

@@ -19,19 +19,19 @@ struct ModelFolders {
     std::filesystem::path workingCopy;
 };
 
-// Result codes of loadModel.
+// Result codes of loadModel: 0, or the layout loaded.
 enum LoadResult : uint8_t {
     kLoadFailed = 0,
-    kLoadedPlain2 = 2,
-    kLoadedPlain3 = 3,
-    kLoadedVersion6 = 6,
-    kLoadedDelta = 10,
+    kLoadedPlain2 = static_cast<uint8_t>(ModelLayout::Plain2),
+    kLoadedPlain3 = static_cast<uint8_t>(ModelLayout::Plain3),
+    kLoadedVersion6 = static_cast<uint8_t>(ModelLayout::Version6),
+    kLoadedDelta = static_cast<uint8_t>(ModelLayout::Delta),
 };
 
 // Loads the EBO file at path into model and makes the working copy. Returns 0 when the
 // file cannot be read or is malformed or of no loadable layout; the model (modelPath
 // included) and the working copy are then exactly as they were. On success Parts,
-// fileVersion, modelFormat, baseMeshes and modelPath are replaced; curPart, curSeg and
+// fileVersion, modelFormat, layout, baseMeshes and modelPath are replaced; curPart, curSeg and
 // curData are left alone.
 uint8_t loadModel(Model& model, const std::string& path, const ModelFolders& folders);
 
@@ -44,8 +44,8 @@ struct ModelBytes {
 };
 
 // loadModel without files: reads the layouts from bytes already in memory. Same result codes;
-// on success replaces Parts, fileVersion, modelFormat and baseMeshes (not modelPath); on 0 the
-// model is unchanged.
+// on success replaces Parts, fileVersion, modelFormat, layout and baseMeshes (not modelPath); on 0
+// the model is unchanged.
 uint8_t parseModel(Model& model, const ModelBytes& bytes);
 
 // True when the header of a model file's bytes selects the delta layout.

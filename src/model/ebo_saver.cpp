@@ -18,11 +18,6 @@ namespace vw {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 void putU32(uint8_t* p, uint32_t value) {
     p[0] = static_cast<uint8_t>(value);
     p[1] = static_cast<uint8_t>(value >> 8);
@@ -153,10 +148,7 @@ std::vector<Block> blocksToWrite(const Model& model, const std::vector<DeltaBloc
                               std::memcpy(out, delta.bytes.data(), delta.bytes.size());
                           }});
     }
-    // A version-6 file records plain position and UV blocks whatever its format word says; were
-    // they skipped for an unusual word, the user's edits would be dropped without a word.
-    const bool isPlain = model.fileVersion == 6 || model.modelFormat == 2 || model.modelFormat == 3;
-    if (isPlain) {
+    if (model.layout != ModelLayout::Delta && model.layout != ModelLayout::None) {
         for (const Part& part : model.Parts) {
             for (const Segment& segment : part.segments)
                 addVertexBlocks(segment, blocks);
@@ -267,7 +259,7 @@ void runSideBySide(const std::function<void()>& first, const std::function<void(
 
 std::string saveModel(const Model& model, const std::string& path, const ModelFolders& folders) {
     std::vector<DeltaBlock> deltaBlocks;
-    if (model.modelFormat == 0 && model.fileVersion != 6) {
+    if (model.layout == ModelLayout::Delta) {
         std::string reason = buildDeltaBlocks(model, deltaBlocks);
         if (!reason.empty())
             return reason;

@@ -11,10 +11,6 @@ namespace vw {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // A name beside target that no one else uses, hidden so that a failed save leaves no clutter
 // in a folder listing should removing it fail too.
@@ -65,6 +61,10 @@ std::string replaceFile(const std::filesystem::path& target,
         const auto status = std::filesystem::status(real, error);
         if (!error)
             std::filesystem::permissions(temporary, status.permissions(), error);
+        // Replaced anyway, the file could end up readable by people it was kept from.
+        if (error)
+            reason = "cannot give the new " + quotedPath(target) +
+                     " the permissions of the old one: " + error.message();
     }
     if (reason.empty() && exists && mode == ReplaceMode::kScratch &&
         platform::exchangeFiles(temporary, real)) {

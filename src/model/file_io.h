@@ -4,6 +4,7 @@
 // platform_portable.cpp); the replacement is common.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -11,6 +12,13 @@
 #include <string>
 
 namespace vw {
+
+// Closes a C stream when it goes out of scope; where the result of closing matters, close it
+// by hand first (fclose(file.release())).
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Frees memory that holds a file's bytes: unmaps mappedLength bytes, or deletes an array when
 // mappedLength is 0.

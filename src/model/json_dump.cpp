@@ -2,7 +2,6 @@
 
 #include "model/ebo_loader.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace vw {
@@ -48,15 +47,6 @@ void writeBaseMesh(std::ostream& out, const BaseMesh& mesh) {
 }
 
 } // namespace
-
-std::string shortestFloat(float value) {
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "inf";
-    char text[32]; // the longest shortest form of a float is 15 characters
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
 
 std::string jsonFloat(float value) {
     std::string text = shortestFloat(value);

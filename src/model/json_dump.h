@@ -1,6 +1,7 @@
 #pragma once
 // The loaded model as JSON, for scripts and tests that want to see what the loader read.
 
+#include "model/float_text.h"
 #include "model/model.h"
 
 #include <cstdint>
@@ -8,10 +9,6 @@
 #include <string>
 
 namespace vw {
-
-// The shortest text that reads back as the same float ("-0" keeps its sign);
-// non-finite values as nan, inf, -inf.
-std::string shortestFloat(float value);
 
 // A float as a JSON value: shortestFloat, with non-finite values quoted as strings.
 std::string jsonFloat(float value);

@@ -63,10 +63,15 @@ struct BaseMesh {
     bool operator==(const BaseMesh&) const = default;
 };
 
+// The file layout a model was loaded from, numbered as loadModel reports it. The loader sets
+// it; the saver and every other reader go by it instead of the header words.
+enum class ModelLayout : uint8_t { None = 0, Plain2 = 2, Plain3 = 3, Version6 = 6, Delta = 10 };
+
 struct Model {
     std::vector<Part> Parts;
     int16_t fileVersion = 0;
     int16_t modelFormat = 0;
+    ModelLayout layout = ModelLayout::None;
     std::string modelPath;
     int32_t curPart = 0;
     int32_t curSeg = 0; // 0 = the whole current part; k = segment k - 1

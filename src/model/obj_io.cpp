@@ -1,7 +1,7 @@
 #include "model/obj_io.h"
 
 #include "model/file_io.h"
-#include "model/json_dump.h"
+#include "model/float_text.h"
 
 #include <algorithm>
 #include <charconv>

@@ -25,17 +25,18 @@ std::vector<float> readFloats(std::span<const uint8_t> run) {
 // Finds the part record's marker and reads the delta block it names, leaving the reader just
 // past the block.
 std::vector<float> readDeltaBlock(ByteReader& in, Segment& segment) {
-    while (in.readI32() != kDeltaMarker) {
+    while (in.readI32() != ebo::kDeltaMarker) {
     }
-    in.skip(4);
+    in.skip(ebo::kDeltaGapAfterMarker);
     const int64_t deltaBytes = in.readI32();
     if (deltaBytes < 0)
         throw MalformedFile("negative delta size");
     const int64_t deltaAt = in.readI32();
     in.seek(deltaAt);
-    std::vector<float> deltas = readFloats(in.take(roundHalfEven(deltaBytes, 4), 4));
+    std::vector<float> deltas =
+        readFloats(in.take(roundHalfEven(deltaBytes, ebo::kDeltaSize), ebo::kDeltaSize));
     segment.posBlockAt = positionOf(deltaAt);
-    segment.posBlockBytes = static_cast<int32_t>(4 * deltas.size());
+    segment.posBlockBytes = static_cast<int32_t>(ebo::kDeltaSize * deltas.size());
     return deltas;
 }
 
@@ -49,18 +50,18 @@ void skipPaddingRecord(ByteReader& in) {
 
 void skipTextureData(ByteReader& in) {
     const int32_t floatCount = in.readI32();
-    if (floatCount == kNoTextureData)
+    if (floatCount == ebo::kNoTextureData)
         return;
-    in.skip(8);
-    in.take(floatCount, 4);
+    in.skip(ebo::kTextureGap);
+    in.take(floatCount, sizeof(float));
 }
 
 void readDeltaPart(ByteReader& in, ByteReader& offsets, ByteReader& base, Segment& segment,
                    BaseMesh& mesh) {
     std::vector<float> deltas = readDeltaBlock(in, segment);
 
-    mesh.basePos = readFloats(readBaseBlock(offsets, base, 12));
-    mesh.deltaSlot = readInt16s(readBaseBlock(offsets, base, 2));
+    mesh.basePos = readFloats(readBaseBlock(offsets, base, ebo::kPositionSize));
+    mesh.deltaSlot = readInt16s(readBaseBlock(offsets, base, ebo::kStripEntrySize));
     const size_t baseCount = mesh.basePos.size() / 3;
     if (mesh.deltaSlot.empty() || baseCount > mesh.deltaSlot.size())
         throw MalformedFile("base positions do not match the delta slots");
@@ -81,15 +82,15 @@ void readDeltaPart(ByteReader& in, ByteReader& offsets, ByteReader& base, Segmen
         vertex.z = mesh.basePos[3 * k + 2] + delta[2];
     }
 
-    const auto uvs = readBaseBlock(offsets, base, 8);
-    if (uvs.size() / 8 > segment.verts.size())
+    const auto uvs = readBaseBlock(offsets, base, ebo::kUvSize);
+    if (uvs.size() / ebo::kUvSize > segment.verts.size())
         throw MalformedFile("more texture coordinates than vertices");
     skipTextureData(in);
-    for (size_t k = 0; k < uvs.size() / 8; ++k) {
-        segment.verts[k].u = f32At(uvs.data() + 8 * k);
-        segment.verts[k].v = f32At(uvs.data() + 8 * k + 4);
+    for (size_t k = 0; k < uvs.size() / ebo::kUvSize; ++k) {
+        segment.verts[k].u = f32At(uvs.data() + ebo::kUvSize * k);
+        segment.verts[k].v = f32At(uvs.data() + ebo::kUvSize * k + 4);
     }
-    segment.strip = readInt16s(readBaseBlock(offsets, base, 2));
+    segment.strip = readInt16s(readBaseBlock(offsets, base, ebo::kStripEntrySize));
 }
 
 } // namespace
@@ -98,7 +99,7 @@ void readDeltaLayout(ByteReader& in, const CompanionBytes& companions, Model& mo
     ByteReader offsets(companions.offsets);
     ByteReader base(companions.baseMesh);
     model.Parts.assign(4, Part{});
-    in.seek(kHeaderSize);
+    in.seek(ebo::kHeaderSize);
     for (size_t p = 0; p < 4; ++p) {
         model.Parts[p].segments.resize(1);
         readDeltaPart(in, offsets, base, model.Parts[p].segments[0], model.baseMeshes[p]);

@@ -26,21 +26,21 @@ int64_t readPlainSegment(ByteReader& in, int64_t offset, int32_t vertexCount, Se
     Segment& segment = *runs.segment;
     in.seek(offset);
     segment.posBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    runs.positions = in.take(vertexCount, 12).data();
-    in.skip(28);
+    runs.positions = in.take(vertexCount, ebo::kPositionSize).data();
+    in.skip(ebo::kPlainGapAfterPositions);
     segment.uvBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    runs.uvs = in.take(vertexCount, 8).data();
-    in.skip(28);
+    runs.uvs = in.take(vertexCount, ebo::kUvSize).data();
+    in.skip(ebo::kPlainGapAfterUvs);
     segment.colorBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    runs.colours = in.take(vertexCount, 4).data();
+    runs.colours = in.take(vertexCount, ebo::kColourSize).data();
     runs.vertexCount = static_cast<size_t>(vertexCount);
 
     const int32_t stripBytes = in.readI32();
     if (stripBytes < 0)
         throw MalformedFile("negative strip size");
-    in.skip(20);
+    in.skip(ebo::kPlainGapAfterStripSize);
     segment.stripBlockAt = positionOf(static_cast<int64_t>(in.offset()));
-    runs.strip = in.take(roundHalfEven(stripBytes, 2), 2);
+    runs.strip = in.take(roundHalfEven(stripBytes, ebo::kStripEntrySize), ebo::kStripEntrySize);
     return nextBlockAfter(static_cast<int64_t>(in.offset()));
 }
 
@@ -97,21 +97,21 @@ void buildSegments(const std::vector<SegmentRuns>& segments) {
 
 void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
     std::vector<SegmentRuns> segments;
-    int64_t blockStart = kFirstPartBlock;
+    int64_t blockStart = ebo::kFirstPartBlock;
     for (int32_t p = 0; p < partCount; ++p) {
         const int64_t n = readSegmentCount(in, blockStart);
         // The segment data must start inside the file, which bounds n before any allocation.
-        int64_t offset = blockStart + 220 + 308 * n;
+        int64_t offset = blockStart + ebo::plainSegmentsAt(n);
         in.seek(offset);
-        in.seek(blockStart + 172 + 128 * n);
-        const uint8_t* countTable = in.take(n, 36).data();
+        in.seek(blockStart + ebo::plainCountTableAt(n));
+        const uint8_t* countTable = in.take(n, ebo::kPlainCountEntrySize).data();
 
         Part& part = model.Parts[static_cast<size_t>(p)];
         part.segments.resize(static_cast<size_t>(n));
         for (Segment& segment : part.segments) {
             SegmentRuns& runs = segments.emplace_back(SegmentRuns{.segment = &segment});
             offset = readPlainSegment(in, offset, i32At(countTable), runs);
-            countTable += 36;
+            countTable += ebo::kPlainCountEntrySize;
         }
         blockStart = offset;
     }

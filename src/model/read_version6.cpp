@@ -4,7 +4,7 @@ namespace vw {
 
 namespace {
 
-// What the first pass learns from a segment header whose tag is 5.
+// What the first pass learns from a segment header of the tag that is read.
 struct SegmentHeader {
     bool isRead = false;
     int64_t positionsAt = 0;
@@ -17,17 +17,17 @@ struct SegmentHeader {
 SegmentHeader readSegmentHeader(ByteReader& in, int64_t headerAt) {
     SegmentHeader header;
     in.seek(headerAt);
-    if (in.readI32() != 5)
+    if (in.readI32() != ebo::kVersion6ReadTag)
         return header;
     for (int32_t word = in.readI32(); word != 1 && word != 2; word = in.readI32()) {
     }
-    in.skip(4);
-    header.positionsAt = int64_t{in.readI32()} + 28;
-    in.skip(8);
-    header.uvsAt = int64_t{in.readI32()} + 28;
-    header.stripAt = int64_t{in.readI32()} + 24;
+    in.skip(ebo::kVersion6GapAfterStop);
+    header.positionsAt = int64_t{in.readI32()} + ebo::kVersion6PositionsBias;
+    in.skip(ebo::kVersion6GapAfterPositionsField);
+    header.uvsAt = int64_t{in.readI32()} + ebo::kVersion6UvsBias;
+    header.stripAt = int64_t{in.readI32()} + ebo::kVersion6StripBias;
     header.vertexCount = in.readI32();
-    header.stripCount = int64_t{in.readI32()} + 2;
+    header.stripCount = int64_t{in.readI32()} + ebo::kVersion6StripCountBias;
     header.isRead = true;
     return header;
 }
@@ -35,11 +35,11 @@ SegmentHeader readSegmentHeader(ByteReader& in, int64_t headerAt) {
 // Reads the segment's blocks; returns the offset just past its strip.
 int64_t readSegmentBlocks(ByteReader& in, const SegmentHeader& header, Segment& segment) {
     in.seek(header.positionsAt);
-    const auto positions = in.take(header.vertexCount, 12);
+    const auto positions = in.take(header.vertexCount, ebo::kPositionSize);
     in.seek(header.uvsAt);
-    const auto uvs = in.take(header.vertexCount, 8);
+    const auto uvs = in.take(header.vertexCount, ebo::kUvSize);
     in.seek(header.stripAt);
-    segment.strip = readInt16s(in.take(header.stripCount, 2));
+    segment.strip = readInt16s(in.take(header.stripCount, ebo::kStripEntrySize));
 
     segment.verts = readVertices(static_cast<size_t>(header.vertexCount), positions.data(),
                                  uvs.data(), nullptr);
@@ -52,17 +52,17 @@ int64_t readSegmentBlocks(ByteReader& in, const SegmentHeader& header, Segment& 
 } // namespace
 
 void readVersion6Layout(ByteReader& in, int32_t partCount, Model& model) {
-    int64_t blockStart = kFirstPartBlock;
+    int64_t blockStart = ebo::kFirstPartBlock;
     for (int32_t p = 0; p < partCount; ++p) {
         const int64_t n = readSegmentCount(in, blockStart);
-        in.seek(blockStart + 164 + 112 * n);
-        const uint8_t* table = in.take(n, 48).data();
+        in.seek(blockStart + ebo::version6TableAt(n));
+        const uint8_t* table = in.take(n, ebo::kVersion6TableEntrySize).data();
 
         std::vector<SegmentHeader> headers(static_cast<size_t>(n));
         for (size_t s = 0; s < headers.size(); ++s)
-            headers[s] = readSegmentHeader(in, i32At(table + 48 * s));
+            headers[s] = readSegmentHeader(in, i32At(table + ebo::kVersion6TableEntrySize * s));
 
-        // A segment whose tag is not 5 stays empty and leaves the next part's start alone.
+        // A segment of another tag stays empty and leaves the next part's start alone.
         Part& part = model.Parts[static_cast<size_t>(p)];
         part.segments.resize(headers.size());
         for (size_t s = 0; s < headers.size(); ++s) {

@@ -1,7 +1,7 @@
 #include "panels/frm_parts.h"
 
 #include "panels/tree_checks.h"
-#include "views/frm_panes.h"
+#include "views/pane.h"
 
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -40,7 +40,7 @@ void frmParts::setUp() {
     connect(tvwParts, &vw::CheckTree::nodeClicked, this, &frmParts::tvwParts_NodeClick);
 }
 
-void frmParts::setPane(frmPanes* pane) {
+void frmParts::setPane(vw::Pane* pane) {
     m_pane = pane;
 }
 

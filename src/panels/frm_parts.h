@@ -7,14 +7,15 @@
 #include "model/model.h"
 #include "panels/check_tree.h"
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <vector>
 
-class frmPanes;
+namespace vw {
+class Pane;
+}
 
 class frmParts : public QWidget {
     Q_OBJECT
@@ -23,8 +24,9 @@ public:
     explicit frmParts(vw::Document& document, QWidget* parent = nullptr);
     ~frmParts() override;
 
-    // The pane showing the model; null while there is none.
-    void setPane(frmPanes* pane);
+    // The pane showing the model; null while there is none. The owner clears it before the
+    // pane goes.
+    void setPane(vw::Pane* pane);
 
     // Rebuilds the tree from Parts: nodes 1..N in insertion order, all checked and collapsed,
     // none selected; each segment's nodeIndex names its node.
@@ -63,7 +65,7 @@ private:
     vw::DocumentRef m_document;
     vw::Model& m_model;
     int m_listener = 0;
-    QPointer<frmPanes> m_pane;
+    vw::Pane* m_pane = nullptr;
     std::vector<Node> m_nodes; // index - 1
     int32_t m_selectedIndex = 0;
 };

@@ -1,9 +1,10 @@
 #include "panels/frm_vertices.h"
 
-#include "app/prompts.h"
+#include "dialogs/prompts.h"
 #include "model/edit_limits.h"
 #include "model/vertex_fields.h"
-#include "views/frm_panes.h"
+#include "views/pane.h"
+#include "views/twips.h"
 
 #include <QResizeEvent>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr int kSheetBottomGap = 120 / 15; // 120 twips below the grid
+constexpr int kSheetBottomGap = 120 / vw::kTwipsPerPixel; // 120 twips below the grid
 
 const QString kTitle = QStringLiteral("Vertwright");
 const QString kConfirmation = QStringLiteral("The changes will be applied to all selected "
@@ -87,12 +88,8 @@ void frmVertices::setUp() {
             [this](const QString&, const QString& message) { showRejection(message); });
 }
 
-void frmVertices::setPane(frmPanes* pane) {
-    if (m_pane)
-        disconnect(m_pane, nullptr, this, nullptr);
+void frmVertices::setPane(vw::Pane* pane) {
     m_pane = pane;
-    if (pane)
-        connect(pane, &frmPanes::selectionTouched, this, &frmVertices::showSelection);
 }
 
 void frmVertices::fillSheet() {
@@ -141,10 +138,10 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
             const float coordinate = value.toFloat();
             forSelected(working, [&](vw::Vertex& v) { v.coord(*axis) = coordinate; });
         } else if (item == QLatin1String("Color")) {
-            const int32_t c = value.toInt();
-            const auto red = static_cast<uint8_t>(c & 255);
-            const auto green = static_cast<uint8_t>((c / 256) & 255);
-            const auto blue = static_cast<uint8_t>((c / 65536) & 255);
+            const QColor colour = vw::integerToColour(value.toInt());
+            const auto red = static_cast<uint8_t>(colour.red());
+            const auto green = static_cast<uint8_t>(colour.green());
+            const auto blue = static_cast<uint8_t>(colour.blue());
             forSelected(working, [&](vw::Vertex& v) {
                 v.red = red;
                 v.green = green;
@@ -162,7 +159,7 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
 
 int32_t frmVertices::selectionCount() const {
     if (m_pane)
-        return m_pane->pane().SelCount;
+        return m_pane->SelCount;
     int32_t count = 0;
     for (const vw::Segment& segment : m_model.curData)
         for (const vw::Vertex& vertex : segment.verts)

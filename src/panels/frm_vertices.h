@@ -6,15 +6,13 @@
 #include "model/model.h"
 #include "panels/property_grid.h"
 
-#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 
-class frmPanes;
-
 namespace vw {
+class Pane;
 class Prompts;
-}
+} // namespace vw
 
 class frmVertices : public QWidget {
     Q_OBJECT
@@ -23,8 +21,9 @@ public:
     frmVertices(vw::Document& document, vw::Prompts& prompts, QWidget* parent = nullptr);
     ~frmVertices() override;
 
-    // The pane redrawn after every answered change; none before the first model is shown.
-    void setPane(frmPanes* pane);
+    // The pane whose selection count an edit records; none before the first model is shown.
+    // The owner clears it before the pane goes.
+    void setPane(vw::Pane* pane);
 
     // Builds the categories and items, each at 0.
     void fillSheet();
@@ -34,16 +33,16 @@ public:
     // not keep is refused at once, the status bar saying why.
     void applySheetChange(const QString& item, const QVariant& newValue);
 
-    vw::PropertyGrid* propSheet;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
     // Items for fields the model's file has no place for are read-only, saying why.
     void showStorableItems();
     // Each vertex item shows the value all selected working vertices share, a blank where they
     // differ, and 0 with nothing selected.
     void showSelection();
+
+    vw::PropertyGrid* propSheet;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void setUp();
@@ -54,5 +53,5 @@ private:
     vw::Model& m_model;
     int m_listener = 0;
     vw::Prompts& m_prompts;
-    QPointer<frmPanes> m_pane;
+    vw::Pane* m_pane = nullptr;
 };

@@ -4,18 +4,11 @@
 #include "tools/move_tool.h"
 #include "tools/tool_feedback.h"
 #include "views/pane.h"
+#include "views/pane_colours.h"
 
 #include <cmath>
 
 namespace vw {
-namespace {
-
-bool isRotateHandle(QRgb colour) {
-    return (colour & RGB_MASK) == (qRgb(0, 250, 0) & RGB_MASK);
-}
-
-} // namespace
-
 bool RotateDrag::fits(const std::vector<Segment>& snapshot) const {
     if (m_polar.size() != snapshot.size())
         return false;

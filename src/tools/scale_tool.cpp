@@ -7,51 +7,34 @@
 #include "tools/tool_feedback.h"
 #include "tools/transform.h"
 #include "views/pane.h"
+#include "views/pane_colours.h"
 #include "views/view_transform.h"
-
-#include <QRgb>
-
-#include <array>
 
 namespace vw {
 namespace {
 
-struct ScaleHandle {
-    int blue; // the handle's colour is RGB(0, 0, blue)
-    ScaleGrab grab;
-    PointerShape pointer;
-};
-
-constexpr std::array<ScaleHandle, 8> handles{{
-    {245, {true, true, false, false}, PointerShape::ResizeDiagonalNwSe},
-    {246, {false, true, false, false}, PointerShape::ResizeVertical},
-    {247, {false, true, true, false}, PointerShape::ResizeDiagonalNeSw},
-    {248, {true, false, false, false}, PointerShape::ResizeHorizontal},
-    {249, {false, false, true, false}, PointerShape::ResizeHorizontal},
-    {250, {true, false, false, true}, PointerShape::ResizeDiagonalNeSw},
-    {251, {false, false, false, true}, PointerShape::ResizeVertical},
-    {252, {false, false, true, true}, PointerShape::ResizeDiagonalNwSe},
-}};
-
-const ScaleHandle* handleFor(QRgb colour) {
-    if (qRed(colour) != 0 || qGreen(colour) != 0)
-        return nullptr;
-    for (const ScaleHandle& handle : handles)
-        if (qBlue(colour) == handle.blue)
-            return &handle;
-    return nullptr;
+// The pointer shown over a handle: along the edge it moves, or diagonal at a corner.
+PointerShape pointerOver(const ScaleHandleColour& handle) {
+    if ((handle.left && handle.top) || (handle.right && handle.bottom))
+        return PointerShape::ResizeDiagonalNwSe;
+    if ((handle.right && handle.top) || (handle.left && handle.bottom))
+        return PointerShape::ResizeDiagonalNeSw;
+    if (handle.top || handle.bottom)
+        return PointerShape::ResizeVertical;
+    return PointerShape::ResizeHorizontal;
 }
 
 // The edges the handle drawn in this colour moves; none for any other colour.
 ScaleGrab scaleGrabFor(QRgb colour) {
-    const ScaleHandle* handle = handleFor(colour);
-    return handle ? handle->grab : ScaleGrab{};
+    const ScaleHandleColour* handle = scaleHandleAt(colour);
+    return handle ? ScaleGrab{handle->left, handle->top, handle->right, handle->bottom}
+                  : ScaleGrab{};
 }
 
 // The pointer shown over the handle drawn in this colour; the four-way move elsewhere.
 PointerShape scalePointerFor(QRgb colour) {
-    const ScaleHandle* handle = handleFor(colour);
-    return handle ? handle->pointer : PointerShape::FourWayMove;
+    const ScaleHandleColour* handle = scaleHandleAt(colour);
+    return handle ? pointerOver(*handle) : PointerShape::FourWayMove;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "tools/selection.h"
 #include "tools/tool_feedback.h"
 #include "views/pane.h"
+#include "views/pane_colours.h"
 #include "views/view_transform.h"
 
 #include <cmath>
@@ -15,11 +16,6 @@ namespace {
 constexpr int64_t kPickReach = 50;
 // A release this close to its press, in model units along both axes, is a click.
 constexpr float kClickThreshold = 0.05f;
-
-bool isUnselectedMark(QRgb colour) {
-    const QRgb rgb = colour & RGB_MASK;
-    return rgb == (qRgb(240, 240, 240) & RGB_MASK) || rgb == (qRgb(240, 0, 0) & RGB_MASK);
-}
 
 float modelAlong(int64_t pane, int32_t origin, float zoom) {
     return static_cast<float>(double(pane - origin) / zoom);

@@ -77,12 +77,16 @@ void Pane::Init_Ebo() {
     const double height = m_surfaceHeight;
     for (int tab = kTabXY; tab <= kTabXZ; ++tab) {
         ViewParams& view = views[tab - 1];
-        view.zoom = 100;
+        view.zoom = kDefaultZoom;
         view.originX = roundToInt32(width / 2);
         view.originY = roundToInt32(height / 2);
     }
     ViewParams& uv = views[kTabUV - 1];
     uv.zoom = static_cast<float>(height * 2 / 3);
+    // A surface of no height would give zoom 0, and every conversion back to the model would
+    // divide by it.
+    if (!(uv.zoom > 0))
+        uv.zoom = kDefaultZoom;
     uv.originX = roundToInt32((width - uv.zoom) / 2);
     uv.originY = roundToInt32((height - uv.zoom) / 2);
 

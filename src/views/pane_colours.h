@@ -4,6 +4,8 @@
 
 #include <QColor>
 
+#include <array>
+
 namespace vw {
 
 // Ground and pen of each canvas: the background's edges are black on grey, the working data's
@@ -34,5 +36,47 @@ constexpr QRgb kHandleRight = qRgb(0, 0, 249);
 constexpr QRgb kHandleLeftBottom = qRgb(0, 0, 250);
 constexpr QRgb kHandleBottom = qRgb(0, 0, 251);
 constexpr QRgb kHandleRightBottom = qRgb(0, 0, 252);
+
+// A scale handle: its colour and the edges of the box it sits on (and moves). A handle on
+// neither the left nor the right edge sits mid-width; on neither top nor bottom, mid-height.
+struct ScaleHandleColour {
+    QRgb colour;
+    bool left, top, right, bottom;
+};
+
+// In drawing order: where the handles of a small box overlap, the later one shows and is the
+// one a press grabs.
+constexpr std::array<ScaleHandleColour, 8> kScaleHandles{{
+    {kHandleLeftTop, true, true, false, false},
+    {kHandleRightTop, false, true, true, false},
+    {kHandleLeftBottom, true, false, false, true},
+    {kHandleRightBottom, false, false, true, true},
+    {kHandleTop, false, true, false, false},
+    {kHandleBottom, false, false, false, true},
+    {kHandleLeft, true, false, false, false},
+    {kHandleRight, false, false, true, false},
+}};
+
+// Read-back compares colour only: the canvas may hold any alpha.
+constexpr bool isSameColour(QRgb read, QRgb drawn) {
+    return (read & RGB_MASK) == (drawn & RGB_MASK);
+}
+
+// A press on an unselected vertex mark picks it; a selected mark is not a pick colour.
+constexpr bool isUnselectedMark(QRgb read) {
+    return isSameColour(read, kMarkFill) || isSameColour(read, kMarkOutline);
+}
+
+constexpr bool isRotateHandle(QRgb read) {
+    return isSameColour(read, kRotateHandle);
+}
+
+// The scale handle drawn in this colour; none for any other colour.
+constexpr const ScaleHandleColour* scaleHandleAt(QRgb read) {
+    for (const ScaleHandleColour& handle : kScaleHandles)
+        if (isSameColour(read, handle.colour))
+            return &handle;
+    return nullptr;
+}
 
 } // namespace vw

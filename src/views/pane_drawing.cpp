@@ -190,17 +190,11 @@ void Pane::drawScaleBox() {
     const double middleX = (left + right) / 2, middleY = (top + bottom) / 2;
     Raster raster(picMain);
     raster.outlineBox(pixelBox(left, top, right, bottom), kScaleBox);
-    const struct {
-        double x, y;
-        QRgb colour;
-    } handles[] = {
-        {left, top, kHandleLeftTop},       {right, top, kHandleRightTop},
-        {left, bottom, kHandleLeftBottom}, {right, bottom, kHandleRightBottom},
-        {middleX, top, kHandleTop},        {middleX, bottom, kHandleBottom},
-        {left, middleY, kHandleLeft},      {right, middleY, kHandleRight},
-    };
-    for (const auto& handle : handles)
-        raster.fillBox(boxAround(handle.x, handle.y, kHandleReach), handle.colour);
+    for (const ScaleHandleColour& handle : kScaleHandles) {
+        const double x = handle.left ? left : handle.right ? right : middleX;
+        const double y = handle.top ? top : handle.bottom ? bottom : middleY;
+        raster.fillBox(boxAround(x, y, kHandleReach), handle.colour);
+    }
 }
 
 void Pane::drawRotateHandle() {

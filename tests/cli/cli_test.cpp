@@ -1,13 +1,16 @@
 #include "cli_runner.h"
+#include "model/ebo_format.h"
 #include "support/ebo_builder.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
+#include "support/test_names.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cctype>
 #include <fstream>
 
 namespace vw::test {
@@ -43,12 +46,6 @@ EboPlan deltaPlan() {
     for (int p = 0; p < 4; ++p)
         plan.deltaParts[p] = simpleDeltaPart(3 + p, float(p));
     return plan;
-}
-
-float floatAt(const std::vector<uint8_t>& bytes, size_t offset) {
-    float value;
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
 }
 
 size_t lineCount(const std::string& text) {
@@ -139,7 +136,16 @@ INSTANTIATE_TEST_SUITE_P(
                     Args{"export-obj", "FILE", "-o", "x", "--part", "1x"},
                     Args{"export-obj", "FILE", "-o", "x", "--part", "2"},
                     Args{"export-obj", "FILE", "-o", "x", "--part", "0", "--seg", "1"},
-                    Args{"export-obj", "FILE", "-o", "FILE"}, Args{"import-obj", "FILE"}));
+                    Args{"export-obj", "FILE", "-o", "FILE"}, Args{"import-obj", "FILE"}),
+    [](const testing::TestParamInfo<Args>& info) {
+        std::string name = info.param.empty() ? "NoArguments" : "";
+        for (const std::string& arg : info.param) {
+            const bool negative =
+                arg.size() > 1 && arg[0] == '-' && std::isdigit(static_cast<unsigned char>(arg[1]));
+            name += negative ? "Minus" + nameOf(arg) : nameOf(arg);
+        }
+        return name;
+    });
 
 // The ways a model file can fail to load; every command must then exit 1 and touch nothing.
 class CliLoadFailure : public Cli, public testing::WithParamInterface<std::string> {
@@ -194,7 +200,8 @@ TEST_P(CliLoadFailure, EveryCommandExitsOneAndLeavesTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliLoadFailure,
                          testing::Values("Missing", "Empty", "Truncated", "NoLayout",
-                                         "DeltaWithoutCompanions"));
+                                         "DeltaWithoutCompanions"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(Cli, DumpWritesTheSchemaWithShortestFloats) {
     EboPlan plan;
@@ -343,11 +350,12 @@ TEST_F(Cli, ImportPatchesOnlyTheSelectedSegment) {
     ASSERT_EQ(after.size(), before.size());
     size_t pos = size_t(at.posBlockAt) - 1, uv = size_t(at.uvBlockAt) - 1;
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(floatAt(after, pos + 12 * i), float(i));
-        EXPECT_EQ(floatAt(after, pos + 12 * i + 4), float(10 + i)); // the file's own y
-        EXPECT_EQ(floatAt(after, pos + 12 * i + 8), -float(i));
-        EXPECT_EQ(floatAt(after, uv + 8 * i), 0.5f);
-        EXPECT_EQ(floatAt(after, uv + 8 * i + 4), float(i));
+        EXPECT_EQ(f32In(after, pos + ebo::kPositionSize * i), float(i));
+        EXPECT_EQ(f32In(after, pos + ebo::kPositionSize * i + 4),
+                  float(10 + i)); // the file's own y
+        EXPECT_EQ(f32In(after, pos + ebo::kPositionSize * i + 8), -float(i));
+        EXPECT_EQ(f32In(after, uv + ebo::kUvSize * i), 0.5f);
+        EXPECT_EQ(f32In(after, uv + ebo::kUvSize * i + 4), float(i));
     }
     for (size_t i = 0; i < after.size(); ++i) {
         bool patched = (i >= pos && i < pos + 72) || (i >= uv && i < uv + 48);

@@ -1,6 +1,8 @@
 // Corrupt, short and missing files: every load fails with result 0 and changes nothing.
+#include "model/ebo_format.h"
 #include "model/ebo_loader.h"
 #include "support/ebo_builder.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "support/workspace.h"
 
@@ -14,21 +16,6 @@ using namespace vw::test;
 
 namespace {
 
-int32_t i32In(const std::vector<uint8_t>& bytes, size_t at) {
-    return static_cast<int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-                                static_cast<uint32_t>(bytes[at + 3]) << 24);
-}
-
-void putI32(std::vector<uint8_t>& bytes, size_t at, int32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
-}
-
-void putI16(std::vector<uint8_t>& bytes, size_t at, int16_t value) {
-    bytes[at] = static_cast<uint8_t>(value);
-    bytes[at + 1] = static_cast<uint8_t>(static_cast<uint16_t>(value) >> 8);
-}
-
 // A model that a failed load must leave exactly as it is.
 Model earlierModel() {
     Model model;
@@ -39,6 +26,7 @@ Model earlierModel() {
     model.Parts[1].segments[0].posBlockAt = 77;
     model.fileVersion = 4;
     model.modelFormat = 3;
+    model.layout = ModelLayout::Plain3;
     model.modelPath = "earlier.ebo";
     model.baseMeshes[2].deltaSlot = {5};
     return model;
@@ -72,10 +60,32 @@ EboPlan deltaPlan() {
     return plan;
 }
 
-// Offsets of fields the corruptions aim at.
-constexpr size_t kPlainSegmentCount = 124 + 28;
-constexpr size_t kPlainVertexCount = 124 + 172 + 128 * 2;
-constexpr size_t kVersion6Table = 124 + 164 + 112 * 2;
+// Offsets of fields the corruptions aim at, in files of one part of two segments.
+constexpr size_t kPlainSegmentCount = ebo::kFirstPartBlock + ebo::kSegmentCountAt;
+constexpr size_t kPlainVertexCount = ebo::kFirstPartBlock + ebo::plainCountTableAt(2);
+constexpr size_t kVersion6Table = ebo::kFirstPartBlock + ebo::version6TableAt(2);
+// A version-6 segment header without words before its stop word: the tag, the stop word, the
+// skipped word, then the fields.
+constexpr size_t kVersion6PositionsField = 4 + 4 + ebo::kVersion6GapAfterStop;
+constexpr size_t kVersion6UvsField =
+    kVersion6PositionsField + 4 + ebo::kVersion6GapAfterPositionsField;
+constexpr size_t kVersion6StripField = kVersion6UvsField + 4;
+constexpr size_t kVersion6VertexCountField = kVersion6StripField + 4;
+constexpr size_t kVersion6StripCountField = kVersion6VertexCountField + 4;
+// A plain-mesh strip's size word lies this far before its first entry.
+constexpr size_t kStripSizeBeforeStrip = 4 + ebo::kPlainGapAfterStripSize;
+// A delta record after its marker: a skipped word, the block's size, its offset.
+constexpr size_t kDeltaSizeField = 4 + ebo::kDeltaGapAfterMarker;
+constexpr size_t kDeltaOffsetField = kDeltaSizeField + 4;
+// The offsets file: per part, (position, count) pairs for the base positions, the delta slots,
+// the texture coordinates and the strip.
+enum OffsetsPair : size_t { kBasePositions, kDeltaSlots, kBaseUvs, kBaseStrip };
+constexpr size_t positionWordOf(OffsetsPair pair) {
+    return 8 * pair;
+}
+constexpr size_t countWordOf(OffsetsPair pair) {
+    return 8 * pair + 4;
+}
 
 size_t version6Header(const BuiltEbo& built) {
     return static_cast<size_t>(i32In(built.model, kVersion6Table));
@@ -114,11 +124,12 @@ TEST_P(Corrupted, FailsWithoutChangingTheModel) {
 }
 
 const Corruption kCorruptions[] = {
-    {"UnloadableFormat", plainPlan, [](BuiltEbo& b) { putI16(b.model, 40, 1); }},
-    {"NegativeFormat", plainPlan, [](BuiltEbo& b) { putI16(b.model, 40, -1); }},
-    {"NoParts", plainPlan, [](BuiltEbo& b) { putI16(b.model, 42, 0); }},
-    {"NegativeParts", plainPlan, [](BuiltEbo& b) { putI16(b.model, 42, -3); }},
-    {"MorePartsThanTheFileHolds", plainPlan, [](BuiltEbo& b) { putI16(b.model, 42, 3); }},
+    {"UnloadableFormat", plainPlan, [](BuiltEbo& b) { putI16(b.model, ebo::kModelFormatAt, 1); }},
+    {"NegativeFormat", plainPlan, [](BuiltEbo& b) { putI16(b.model, ebo::kModelFormatAt, -1); }},
+    {"NoParts", plainPlan, [](BuiltEbo& b) { putI16(b.model, ebo::kPartCountAt, 0); }},
+    {"NegativeParts", plainPlan, [](BuiltEbo& b) { putI16(b.model, ebo::kPartCountAt, -3); }},
+    {"MorePartsThanTheFileHolds", plainPlan,
+     [](BuiltEbo& b) { putI16(b.model, ebo::kPartCountAt, 3); }},
     {"NoSegments", plainPlan, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0); }},
     {"NegativeSegments", plainPlan, [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, -2); }},
     {"HugeSegments", plainPlan,
@@ -127,9 +138,13 @@ const Corruption kCorruptions[] = {
     {"HugeVertexCount", plainPlan,
      [](BuiltEbo& b) { putI32(b.model, kPlainVertexCount, 0x7fffffff); }},
     {"NegativeStripSize", plainPlan,
-     [](BuiltEbo& b) { putI32(b.model, b.positions[0][0].stripBlockAt - 25, -2); }},
+     [](BuiltEbo& b) {
+         putI32(b.model, b.positions[0][0].stripBlockAt - 1 - kStripSizeBeforeStrip, -2);
+     }},
     {"HugeStripSize", plainPlan,
-     [](BuiltEbo& b) { putI32(b.model, b.positions[0][0].stripBlockAt - 25, 0x7ffffffe); }},
+     [](BuiltEbo& b) {
+         putI32(b.model, b.positions[0][0].stripBlockAt - 1 - kStripSizeBeforeStrip, 0x7ffffffe);
+     }},
 
     {"Version6NoSegments", version6Plan,
      [](BuiltEbo& b) { putI32(b.model, kPlainSegmentCount, 0); }},
@@ -143,43 +158,52 @@ const Corruption kCorruptions[] = {
      [](BuiltEbo& b) {
          // The tag 5 sits just before the end; only noise follows it.
          const size_t at = b.model.size() - 12;
-         putI32(b.model, at, 5);
+         putI32(b.model, at, ebo::kVersion6ReadTag);
          putI32(b.model, kVersion6Table, static_cast<int32_t>(at));
      }},
     {"Version6PositionsPastEnd", version6Plan,
      [](BuiltEbo& b) {
-         putI32(b.model, version6Header(b) + 12, static_cast<int32_t>(b.model.size()));
+         putI32(b.model, version6Header(b) + kVersion6PositionsField,
+                static_cast<int32_t>(b.model.size()));
      }},
     {"Version6PositionOffsetOverflows", version6Plan,
-     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 12, 0x7ffffff0); }},
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + kVersion6PositionsField, 0x7ffffff0); }},
     {"Version6NegativePositionOffset", version6Plan,
-     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 12, -100); }},
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + kVersion6PositionsField, -100); }},
     {"Version6UvsPastEnd", version6Plan,
      [](BuiltEbo& b) {
-         putI32(b.model, version6Header(b) + 24, static_cast<int32_t>(b.model.size()) - 30);
+         putI32(b.model, version6Header(b) + kVersion6UvsField,
+                static_cast<int32_t>(b.model.size() - 2 - ebo::kVersion6UvsBias));
      }},
     {"Version6StripPastEnd", version6Plan,
      [](BuiltEbo& b) {
-         putI32(b.model, version6Header(b) + 28, static_cast<int32_t>(b.model.size()) - 24);
+         putI32(b.model, version6Header(b) + kVersion6StripField,
+                static_cast<int32_t>(b.model.size() - ebo::kVersion6StripBias));
      }},
     {"Version6NegativeVertexCount", version6Plan,
-     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 32, -1); }},
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + kVersion6VertexCountField, -1); }},
     {"Version6HugeVertexCount", version6Plan,
-     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 32, 0x40000000); }},
+     [](BuiltEbo& b) {
+         putI32(b.model, version6Header(b) + kVersion6VertexCountField, 0x40000000);
+     }},
     {"Version6NegativeStrip", version6Plan,
-     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 36, -3); }},
+     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + kVersion6StripCountField, -3); }},
     {"Version6HugeStrip", version6Plan,
-     [](BuiltEbo& b) { putI32(b.model, version6Header(b) + 36, 0x7fffffff); }},
+     [](BuiltEbo& b) {
+         putI32(b.model, version6Header(b) + kVersion6StripCountField, 0x7fffffff);
+     }},
 
     {"DeltaMarkerMissing", deltaPlan, [](BuiltEbo& b) { putI32(b.model, firstMarker(b), 7); }},
-    {"DeltaNegativeSize", deltaPlan, [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 8, -4); }},
+    {"DeltaNegativeSize", deltaPlan,
+     [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + kDeltaSizeField, -4); }},
     {"DeltaHugeSize", deltaPlan,
-     [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 8, 0x7fffffff); }},
+     [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + kDeltaSizeField, 0x7fffffff); }},
     {"DeltaNegativeOffset", deltaPlan,
-     [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + 12, -1); }},
+     [](BuiltEbo& b) { putI32(b.model, firstMarker(b) + kDeltaOffsetField, -1); }},
     {"DeltaBlockRunsPastEnd", deltaPlan,
      [](BuiltEbo& b) {
-         putI32(b.model, firstMarker(b) + 12, static_cast<int32_t>(b.model.size()) - 8);
+         putI32(b.model, firstMarker(b) + kDeltaOffsetField,
+                static_cast<int32_t>(b.model.size()) - 8);
      }},
     {"DeltaNegativePadding", deltaPlan, [](BuiltEbo& b) { putI32(b.model, deltaEnd(b, 0), -8); }},
     {"DeltaHugePadding", deltaPlan,
@@ -191,21 +215,30 @@ const Corruption kCorruptions[] = {
     {"OffsetsFileShort", deltaPlan, [](BuiltEbo& b) { b.offsets.resize(100); }},
     {"OffsetsFileEmpty", deltaPlan, [](BuiltEbo& b) { b.offsets.clear(); }},
     {"BaseMeshFileEmpty", deltaPlan, [](BuiltEbo& b) { b.baseMesh.clear(); }},
-    {"BasePositionZero", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 0, 0); }},
+    {"BasePositionZero", deltaPlan,
+     [](BuiltEbo& b) { putI32(b.offsets, positionWordOf(kBasePositions), 0); }},
     {"BasePositionPastEnd", deltaPlan,
-     [](BuiltEbo& b) { putI32(b.offsets, 0, static_cast<int32_t>(b.baseMesh.size())); }},
-    {"NegativeBaseCount", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 4, -1); }},
-    {"MoreBasePositionsThanSlots", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 12, 2); }},
+     [](BuiltEbo& b) {
+         putI32(b.offsets, positionWordOf(kBasePositions), static_cast<int32_t>(b.baseMesh.size()));
+     }},
+    {"NegativeBaseCount", deltaPlan,
+     [](BuiltEbo& b) { putI32(b.offsets, countWordOf(kBasePositions), -1); }},
+    {"MoreBasePositionsThanSlots", deltaPlan,
+     [](BuiltEbo& b) { putI32(b.offsets, countWordOf(kDeltaSlots), 2); }},
     {"NoDeltaSlots", deltaPlan,
      [](BuiltEbo& b) {
-         putI32(b.offsets, 4, 0);
-         putI32(b.offsets, 12, 0);
+         putI32(b.offsets, countWordOf(kBasePositions), 0);
+         putI32(b.offsets, countWordOf(kDeltaSlots), 0);
      }},
     {"NegativeDeltaSlot", deltaPlan,
-     [](BuiltEbo& b) { putI16(b.baseMesh, static_cast<size_t>(i32In(b.offsets, 8)) - 1, -1); }},
+     [](BuiltEbo& b) {
+         putI16(b.baseMesh, static_cast<size_t>(i32In(b.offsets, positionWordOf(kDeltaSlots))) - 1,
+                -1);
+     }},
     {"MoreTextureCoordinatesThanVertices", deltaPlan,
-     [](BuiltEbo& b) { putI32(b.offsets, 20, 4); }},
-    {"HugeBaseStrip", deltaPlan, [](BuiltEbo& b) { putI32(b.offsets, 28, 0x7fffffff); }},
+     [](BuiltEbo& b) { putI32(b.offsets, countWordOf(kBaseUvs), 4); }},
+    {"HugeBaseStrip", deltaPlan,
+     [](BuiltEbo& b) { putI32(b.offsets, countWordOf(kBaseStrip), 0x7fffffff); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, Corrupted, testing::ValuesIn(kCorruptions),
@@ -222,7 +255,7 @@ TEST(Rereading, PartsThatAllStartAtTheSameBlockFail) {
     BuiltEbo built = buildEbo(plan);
     Model model;
     ASSERT_EQ(parseModel(model, {built.model, {}, {}}), 6);
-    putI16(built.model, 42, 32767);
+    putI16(built.model, ebo::kPartCountAt, 32767);
     expectRejected(built);
 }
 
@@ -261,7 +294,12 @@ TEST_P(Truncated, EveryShortPrefixFails) {
     EXPECT_NE(parseModel(model, {built.model, built.baseMesh, built.offsets}), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, Truncated, testing::Values(plainPlan, version6Plan, deltaPlan));
+const char* const kTruncatedNames[] = {"Plain", "Version6", "Delta"};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, Truncated, testing::Values(plainPlan, version6Plan, deltaPlan),
+                         [](const testing::TestParamInfo<EboPlan (*)()>& info) {
+                             return std::string(kTruncatedNames[info.index]);
+                         });
 
 TEST(Truncated, EveryShortCompanionFails) {
     const BuiltEbo full = buildEbo(deltaPlan());

@@ -96,6 +96,7 @@ TEST_P(PlainLayout, ReadsEveryFieldAndRecordsBlockPositions) {
     ASSERT_EQ(loadModel(model, path, workspace.folders), GetParam());
     EXPECT_EQ(model.fileVersion, plan.fileVersion);
     EXPECT_EQ(model.modelFormat, GetParam());
+    EXPECT_EQ(model.layout, GetParam() == 2 ? ModelLayout::Plain2 : ModelLayout::Plain3);
     EXPECT_EQ(model.modelPath, path);
     EXPECT_EQ(model.curPart, 1);
     EXPECT_EQ(model.curSeg, 2);
@@ -103,7 +104,10 @@ TEST_P(PlainLayout, ReadsEveryFieldAndRecordsBlockPositions) {
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, PlainLayout, testing::Values(2, 3));
+INSTANTIATE_TEST_SUITE_P(Formats, PlainLayout, testing::Values(2, 3),
+                         [](const testing::TestParamInfo<int16_t>& info) {
+                             return "Format" + std::to_string(info.param);
+                         });
 
 TEST(PlainLayout, FileColourBytesAreBlueGreenRedAlpha) {
     Model model;
@@ -144,9 +148,13 @@ TEST_P(PlainStripSize, RoundsHalvesToEvenAndKeepsTheNextSegmentInPlace) {
 INSTANTIATE_TEST_SUITE_P(Sizes, PlainStripSize,
                          testing::Values(StripSize{10, 5}, StripSize{6, 3}, StripSize{5, 2},
                                          StripSize{7, 4}, StripSize{1, 0}, StripSize{3, 2},
-                                         StripSize{0, 0}, StripSize{8, 4}));
+                                         StripSize{0, 0}, StripSize{8, 4}),
+                         [](const testing::TestParamInfo<StripSize>& info) {
+                             return "Bytes" + std::to_string(info.param.bytes);
+                         });
 
 struct Version6Case {
+    const char* name;
     int16_t modelFormat;
     std::vector<int32_t> headerSkips;
     int32_t headerStop;
@@ -166,13 +174,18 @@ TEST_P(Version6Layout, ReadsWhateverTheFormatWordAndFindsTheStopWord) {
     Model model;
     ASSERT_EQ(parse(model, built), 6);
     EXPECT_EQ(model.modelFormat, GetParam().modelFormat);
+    EXPECT_EQ(model.layout, ModelLayout::Version6);
     expectParts(model, plan, built, false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Headers, Version6Layout,
-                         testing::Values(Version6Case{2, {7, -3}, 1}, Version6Case{0, {}, 2},
-                                         Version6Case{3, {0, 3, 4, 5, 0x00666666}, 2},
-                                         Version6Case{9, {-1}, 1}, Version6Case{1, {}, 1}));
+                         testing::Values(Version6Case{"Format2TwoSkips", 2, {7, -3}, 1},
+                                         Version6Case{"Format0StopAt2", 0, {}, 2},
+                                         Version6Case{
+                                             "Format3FiveSkips", 3, {0, 3, 4, 5, 0x00666666}, 2},
+                                         Version6Case{"Format9OneSkip", 9, {-1}, 1},
+                                         Version6Case{"Format1NoSkips", 1, {}, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Version6Layout, SegmentsWithAnotherTagStayEmptyAndDoNotMoveTheNextPart) {
     EboPlan plan;
@@ -260,6 +273,7 @@ TEST(DeltaLayout, AddsDeltasToTheBaseMeshOfTheCompanionFiles) {
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
     EXPECT_EQ(model.modelFormat, 0);
+    EXPECT_EQ(model.layout, ModelLayout::Delta);
     expectDeltaModel(model, plan, built);
 }
 
@@ -286,22 +300,28 @@ TEST(DeltaLayout, CompanionFilesAreNamedByCharacterNotByte) {
     EXPECT_FALSE(companionFiles(".ebo", "/p"));
 }
 
-struct Padding {
+struct DeltaCase {
+    const char* name;
     std::vector<int16_t> slots;
     int32_t deltaFloats;
-    int32_t deltaBytes; // -1: 4 per float
+    int32_t deltaBytes = -1;    // -1: 4 per float
+    int32_t basePositions = -1; // vertices with a base position; -1: all
+    int32_t baseUvs = -1;       // vertices with base texture coordinates; -1: all
 };
 
-class DeltaPadding : public testing::TestWithParam<Padding> {};
+class DeltaPart : public testing::TestWithParam<DeltaCase> {};
 
 // Whenever the delta count differs from the slots' need, a count-and-skip record follows the
 // block; reading it wrongly shows in the next part.
-TEST_P(DeltaPadding, ResizesTheDeltasAndSkipsTheRecordWhenCountsDiffer) {
+TEST_P(DeltaPart, AddsEachVertexsSlotAndSkipsThePaddingRecord) {
     EboPlan plan = deltaPlan();
     DeltaPartPlan& part = plan.deltaParts[0];
     part.deltaSlot = GetParam().slots;
-    part.basePos.resize(3 * part.deltaSlot.size(), 0.5f);
-    part.baseUv.resize(2 * part.deltaSlot.size(), 0.25f);
+    const auto vertices = [&](int32_t count) {
+        return count < 0 ? part.deltaSlot.size() : static_cast<size_t>(count);
+    };
+    part.basePos.resize(3 * vertices(GetParam().basePositions), 0.5f);
+    part.baseUv.resize(2 * vertices(GetParam().baseUvs), 0.25f);
     part.deltas.resize(static_cast<size_t>(GetParam().deltaFloats), 0.75f);
     part.deltaBytes = GetParam().deltaBytes;
     for (int32_t skip : {0, 3, 6}) {
@@ -314,15 +334,18 @@ TEST_P(DeltaPadding, ResizesTheDeltasAndSkipsTheRecordWhenCountsDiffer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, DeltaPadding,
-    testing::Values(Padding{{0, 1, 2}, 9, -1},    // 36 bytes, slots 0..2: no record
-                    Padding{{0, 3, 1}, 9, -1},    // slot 3 needs 12: padded with zeros
-                    Padding{{1, 0}, 9, -1},       // more deltas than slots: cut to 6
-                    Padding{{0, 1, 2}, 10, 38},   // 9.5 floats round to 10
-                    Padding{{0, 1, 2}, 8, 34},    // 8.5 floats round to 8
-                    Padding{{0, 1, 2}, 9, 37},    // 9.25 floats round to 9
-                    Padding{{0, 1, 2, 2}, 10, 39} // 9.75 floats round to 10
-                    ));
+    Cases, DeltaPart,
+    testing::Values(DeltaCase{"NoRecord", {0, 1, 2}, 9},                // 36 bytes, slots 0..2
+                    DeltaCase{"PaddedWithZeros", {0, 3, 1}, 9},         // slot 3 needs 12
+                    DeltaCase{"CutToTheSlots", {1, 0}, 9},              // more deltas than slots: 6
+                    DeltaCase{"HalfRoundsUpToEven", {0, 1, 2}, 10, 38}, // 9.5 floats: 10
+                    DeltaCase{"HalfRoundsDownToEven", {0, 1, 2}, 8, 34},     // 8.5 floats: 8
+                    DeltaCase{"QuarterRoundsDown", {0, 1, 2}, 9, 37},        // 9.25 floats: 9
+                    DeltaCase{"ThreeQuartersRoundUp", {0, 1, 2, 2}, 10, 39}, // 9.75 floats: 10
+                    DeltaCase{"SharedAndUnorderedSlots", {2, 0, 1, 0, 2, 1}, 9},
+                    // Vertices past the base positions stay at the origin.
+                    DeltaCase{"FewerBasePositionsThanVertices", {0, 1, 2}, 9, -1, 1, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeltaLayout, TextureWordDecidesWhetherTextureDataFollows) {
     for (int32_t word : {0x00050000, 0, 1, 7}) {
@@ -334,26 +357,6 @@ TEST(DeltaLayout, TextureWordDecidesWhetherTextureDataFollows) {
         ASSERT_EQ(parse(model, built), 10) << word;
         expectDeltaModel(model, plan, built);
     }
-}
-
-TEST(DeltaLayout, VerticesBeyondTheBasePositionsStayAtTheOrigin) {
-    EboPlan plan = deltaPlan();
-    plan.deltaParts[1].basePos.resize(3);
-    plan.deltaParts[1].baseUv.resize(4);
-    const BuiltEbo built = buildEbo(plan);
-    Model model;
-    ASSERT_EQ(parse(model, built), 10);
-    expectDeltaModel(model, plan, built);
-}
-
-TEST(DeltaLayout, SharedAndUnorderedSlots) {
-    EboPlan plan = deltaPlan();
-    plan.deltaParts[2].deltaSlot = {2, 0, 1, 0, 2, 1};
-    plan.deltaParts[2].deltas.resize(9);
-    const BuiltEbo built = buildEbo(plan);
-    Model model;
-    ASSERT_EQ(parse(model, built), 10);
-    expectDeltaModel(model, plan, built);
 }
 
 TEST(Layouts, Version6WinsOverTheDeltaFormatWord) {

@@ -2,26 +2,16 @@
 // yet ends with exactly what writing every block in order would give.
 #include "model/ebo_saver.h"
 #include "support/ebo_builder.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "support/workspace.h"
 
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cstring>
-
 using namespace vw;
 using namespace vw::test;
 
 namespace {
-
-void putFloats(std::vector<uint8_t>& bytes, size_t at, std::initializer_list<float> values) {
-    for (float value : values) {
-        const uint32_t bits = std::bit_cast<uint32_t>(value);
-        for (int i = 0; i < 4; ++i)
-            bytes.at(at++) = static_cast<uint8_t>(bits >> (8 * i));
-    }
-}
 
 Segment positionsOnly(int32_t posBlockAt, std::vector<Vertex> verts) {
     Segment segment;
@@ -44,6 +34,7 @@ TEST(SaveBlocks, OverlappingBlocksEndAsWrittenInOrder) {
     Model model;
     model.fileVersion = 4;
     model.modelFormat = 2;
+    model.layout = ModelLayout::Plain2;
     model.Parts.resize(1);
     model.Parts[0].segments = {
         positionsOnly(11, {Vertex{.x = 1, .y = -2, .z = 3}, Vertex{.x = 4, .y = -5, .z = 6}}),

@@ -1,13 +1,12 @@
+#include "model/ebo_format.h"
 #include "model/ebo_saver.h"
 #include "support/ebo_builder.h"
+#include "support/file_bytes.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 #include "support/workspace.h"
 
 #include <gtest/gtest.h>
-
-#include <bit>
-#include <cstring>
 
 using namespace vw;
 using namespace vw::test;
@@ -112,7 +111,7 @@ void editEverything(Model& model) {
             }
         }
     }
-    if (model.modelFormat == 0 && model.fileVersion != 6)
+    if (model.layout == ModelLayout::Delta)
         model.Parts[2].segments[0].verts[5] = loaded.Parts[2].segments[0].verts[5];
 }
 
@@ -126,7 +125,7 @@ std::vector<bool> writableBytes(const Model& model, size_t size) {
     for (const Part& part : model.Parts) {
         for (const Segment& segment : part.segments) {
             const size_t n = segment.verts.size();
-            if (model.modelFormat == 0 && model.fileVersion != 6) {
+            if (model.layout == ModelLayout::Delta) {
                 allow(segment.posBlockAt, static_cast<size_t>(segment.posBlockBytes));
                 continue;
             }
@@ -188,16 +187,6 @@ TEST_P(Saving, TwoSavesInARowGiveTheSameFile) {
 INSTANTIATE_TEST_SUITE_P(Layouts, Saving, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-uint32_t u32In(const std::vector<uint8_t>& bytes, size_t at) {
-    uint32_t value;
-    std::memcpy(&value, &bytes[at], 4);
-    return value;
-}
-
-float f32In(const std::vector<uint8_t>& bytes, size_t at) {
-    return std::bit_cast<float>(u32In(bytes, at));
-}
-
 TEST(PlainSave, AZeroYIsWrittenAsMinusZero) {
     Workspace workspace;
     const std::string path = workspace.put(buildEbo(plainPlan(2)));
@@ -209,8 +198,8 @@ TEST(PlainSave, AZeroYIsWrittenAsMinusZero) {
     ASSERT_EQ(saveModel(model, path, workspace.folders), "");
     const std::vector<uint8_t> bytes = readBytes(path);
     const size_t at = static_cast<size_t>(segment.posBlockAt - 1);
-    EXPECT_EQ(u32In(bytes, at + 12 + 4), 0x80000000u);
-    EXPECT_EQ(u32In(bytes, at + 24 + 4), 0x00000000u);
+    EXPECT_EQ(u32In(bytes, at + ebo::kPositionSize + 4), 0x80000000u);
+    EXPECT_EQ(u32In(bytes, at + 2 * ebo::kPositionSize + 4), 0x00000000u);
 }
 
 TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
@@ -250,9 +239,9 @@ TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
     for (size_t slot = 0; slot < 4; ++slot) {
         SCOPED_TRACE("slot " + std::to_string(slot));
         const bool used = slot != 2;
-        EXPECT_EQ(f32In(bytes, at + 12 * slot), expectedX[slot]);
-        EXPECT_EQ(f32In(bytes, at + 12 * slot + 4), used ? 2.0f : 0.0f);
-        EXPECT_EQ(f32In(bytes, at + 12 * slot + 8), used ? -0.5f : 0.0f);
+        EXPECT_EQ(f32In(bytes, at + ebo::kPositionSize * slot), expectedX[slot]);
+        EXPECT_EQ(f32In(bytes, at + ebo::kPositionSize * slot + 4), used ? 2.0f : 0.0f);
+        EXPECT_EQ(f32In(bytes, at + ebo::kPositionSize * slot + 8), used ? -0.5f : 0.0f);
     }
 }
 
@@ -269,7 +258,7 @@ TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
     ASSERT_EQ(saveModel(model, path, workspace.folders), "");
     const std::vector<uint8_t> bytes = readBytes(path);
     const size_t end = static_cast<size_t>(segment.posBlockAt - 1 + segment.posBlockBytes);
-    EXPECT_NE(f32In(bytes, end - 12), f32In(built.model, end - 12));
+    EXPECT_NE(f32In(bytes, end - ebo::kPositionSize), f32In(built.model, end - ebo::kPositionSize));
     EXPECT_TRUE(std::equal(bytes.begin() + static_cast<long>(end), bytes.end(),
                            built.model.begin() + static_cast<long>(end)));
 }

@@ -55,6 +55,18 @@ TEST_P(ReplaceFile, WritesBesideTheTargetAndPutsItInItsPlace) {
     EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
+// A temporary file whose permissions cannot be set (here: the fill left none) fails the
+// replacement and says so, instead of putting a file of other permissions in the target's place.
+TEST_P(ReplaceFile, AFailedPermissionCopyIsReportedAndLeavesTheTarget) {
+    TempDir dir;
+    writeBytes(dir / "model.ebo", {1, 2, 3});
+    const std::string reason = replaceFile(
+        dir / "model.ebo", [](const auto&) { return std::string(); }, GetParam());
+    EXPECT_NE(reason.find("permissions"), std::string::npos) << reason;
+    EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
 TEST_P(ReplaceFile, CreatesAMissingTarget) {
     TempDir dir;
     const std::string reason = replaceFile(
@@ -69,7 +81,11 @@ TEST_P(ReplaceFile, CreatesAMissingTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ReplaceFile,
-                         testing::Values(ReplaceMode::kKeepAcrossCrash, ReplaceMode::kScratch));
+                         testing::Values(ReplaceMode::kKeepAcrossCrash, ReplaceMode::kScratch),
+                         [](const testing::TestParamInfo<ReplaceMode>& info) {
+                             return info.param == ReplaceMode::kScratch ? "Scratch"
+                                                                        : "KeepAcrossCrash";
+                         });
 
 // Bytes that differ from one position to the next, so a shifted or cut copy shows.
 std::vector<uint8_t> patterned(size_t size) {
@@ -110,7 +126,10 @@ TEST_P(TakingWholeFiles, ExplainWhatIsNotARegularFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ReadOrMapped, TakingWholeFiles,
-                         testing::Values(&readFileBytes, &mapFileBytes));
+                         testing::Values(&readFileBytes, &mapFileBytes),
+                         [](const testing::TestParamInfo<TakeWholeFile>& info) {
+                             return info.param == &readFileBytes ? "Read" : "Mapped";
+                         });
 
 TEST(CopyToNewFile, CopiesEveryByte) {
     TempDir dir;

@@ -1,4 +1,5 @@
 #include "model/model.h"
+#include "support/test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,10 @@ INSTANTIATE_TEST_SUITE_P(Points, IsInRect,
                          testing::Values(RectCase{2, 3, true}, RectCase{1, 2, true},
                                          RectCase{4, 6, true}, RectCase{4, 2, true},
                                          RectCase{0.999f, 3, false}, RectCase{2, 6.001f, false},
-                                         RectCase{5, 7, false}));
+                                         RectCase{5, 7, false}),
+                         [](const testing::TestParamInfo<RectCase>& info) {
+                             return "X" + test::nameOf(info.param.x) + "Y" +
+                                    test::nameOf(info.param.y);
+                         });
 
 } // namespace

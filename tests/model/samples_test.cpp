@@ -2,6 +2,7 @@
 #include "model/ebo_loader.h"
 #include "model/ebo_saver.h"
 #include "support/temp_dir.h"
+#include "support/test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,8 @@ TEST_P(Samples, LoadAndSaveUnchanged) {
 INSTANTIATE_TEST_SUITE_P(Bundled, Samples,
                          testing::Values(Sample{"house.ebo", 2, 3}, Sample{"fish6.ebo", 6, 2},
                                          Sample{"head2.ebo", 10, 4}),
-                         [](const auto& info) { return std::to_string(info.index); });
+                         [](const auto& info) {
+                             return nameOf(std::filesystem::path(info.param.file).stem().string());
+                         });
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "support/ebo_builder.h"
 
+#include "model/ebo_format.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
@@ -11,9 +12,7 @@ namespace vw::test {
 
 namespace {
 
-constexpr int32_t kDeltaMarker = 0x00666666;
-constexpr int32_t kNoTextureData = 0x00050000;
-constexpr size_t kFirstPartBlock = 124;
+using namespace vw::ebo;
 
 // Appends little-endian values and non-zero noise; values can be patched in afterwards.
 class Writer {
@@ -61,23 +60,32 @@ int32_t roundedQuotient(int32_t value, int32_t divisor) {
 }
 
 void writeHeader(Writer& out, const EboPlan& plan, int16_t defaultPartCount) {
-    out.noise(36);
+    out.noiseTo(kFileVersionAt);
     out.i16(plan.fileVersion);
-    out.noise(2);
+    out.noiseTo(kModelFormatAt);
     out.i16(plan.modelFormat);
+    out.noiseTo(kPartCountAt);
     out.i16(plan.partCount >= 0 ? plan.partCount : defaultPartCount);
+}
+
+// The end of a segment's last block: aligned, then the gap.
+void endSegment(Writer& out) {
+    if (out.size() % 4 != 0)
+        out.noise(kAlignmentPad);
+    out.noise(kGapAfterBlock);
 }
 
 void writePlainPart(Writer& out, const PartPlan& part, std::vector<BlockPositions>& positions) {
     const size_t n = part.segments.size();
-    out.noise(28);
+    const size_t blockStart = out.size();
+    out.noiseTo(blockStart + kSegmentCountAt);
     out.i32(static_cast<int32_t>(n));
-    out.noise(140 + 128 * n);
+    out.noiseTo(blockStart + plainCountTableAt(n));
     for (const SegmentPlan& segment : part.segments) {
         out.i32(static_cast<int32_t>(segment.verts.size()));
-        out.noise(32);
+        out.noise(kPlainCountEntrySize - 4);
     }
-    out.noise(48 + 144 * n);
+    out.noiseTo(blockStart + plainSegmentsAt(n));
     for (const SegmentPlan& segment : part.segments) {
         BlockPositions at;
         at.posBlockAt = out.position();
@@ -86,13 +94,13 @@ void writePlainPart(Writer& out, const PartPlan& part, std::vector<BlockPosition
             out.f32(v.y);
             out.f32(v.z);
         }
-        out.noise(28);
+        out.noise(kPlainGapAfterPositions);
         at.uvBlockAt = out.position();
         for (const FileVertex& v : segment.verts) {
             out.f32(v.u);
             out.f32(v.v);
         }
-        out.noise(28);
+        out.noise(kPlainGapAfterUvs);
         at.colorBlockAt = out.position();
         for (const FileVertex& v : segment.verts) {
             out.u8(v.blue);
@@ -104,20 +112,18 @@ void writePlainPart(Writer& out, const PartPlan& part, std::vector<BlockPosition
                                        ? segment.stripBytes
                                        : static_cast<int32_t>(2 * segment.strip.size());
         out.i32(stripBytes);
-        out.noise(20);
+        out.noise(kPlainGapAfterStripSize);
         at.stripBlockAt = out.position();
         for (int16_t index : segment.strip)
             out.i16(index);
-        if (out.size() % 4 != 0)
-            out.noise(2);
-        out.noise(60);
+        endSegment(out);
         positions.push_back(at);
     }
 }
 
 void writeVersion6Header(Writer& out, const SegmentPlan& segment, size_t fieldsAt[3]) {
     out.i32(segment.tag);
-    if (segment.tag != 5) {
+    if (segment.tag != kVersion6ReadTag) {
         out.noise(40);
         return;
     }
@@ -127,43 +133,44 @@ void writeVersion6Header(Writer& out, const SegmentPlan& segment, size_t fieldsA
         out.i32(word);
     }
     out.i32(segment.headerStop);
-    out.noise(4);
+    out.noise(kVersion6GapAfterStop);
     fieldsAt[0] = out.size();
     out.i32(0);
-    out.noise(8);
+    out.noise(kVersion6GapAfterPositionsField);
     fieldsAt[1] = out.size();
     out.i32(0);
     fieldsAt[2] = out.size();
     out.i32(0);
     out.i32(static_cast<int32_t>(segment.verts.size()));
-    out.i32(static_cast<int32_t>(segment.strip.size()) - 2);
+    out.i32(static_cast<int32_t>(segment.strip.size() - kVersion6StripCountBias));
 }
 
 // Gaps of 6 and 10 bytes put blocks at offsets both on and off multiples of 4.
 void writeVersion6Part(Writer& out, const PartPlan& part, bool isLast,
                        std::vector<BlockPositions>& positions) {
     const size_t n = part.segments.size();
-    out.noise(28);
+    const size_t blockStart = out.size();
+    out.noiseTo(blockStart + kSegmentCountAt);
     out.i32(static_cast<int32_t>(n));
-    out.noise(132 + 112 * n);
+    out.noiseTo(blockStart + version6TableAt(n));
     const size_t tableAt = out.size();
     for (size_t s = 0; s < n; ++s) {
         out.i32(0);
-        out.noise(44);
+        out.noise(kVersion6TableEntrySize - 4);
     }
     std::vector<std::array<size_t, 3>> fieldsAt(n);
     for (size_t s = 0; s < n; ++s) {
-        out.i32At(tableAt + 48 * s, static_cast<int32_t>(out.size()));
+        out.i32At(tableAt + kVersion6TableEntrySize * s, static_cast<int32_t>(out.size()));
         writeVersion6Header(out, part.segments[s], fieldsAt[s].data());
     }
     bool anyRead = false;
     for (size_t s = 0; s < n; ++s) {
         const SegmentPlan& segment = part.segments[s];
         BlockPositions at;
-        if (segment.tag == 5) {
+        if (segment.tag == kVersion6ReadTag) {
             anyRead = true;
             out.noise(6);
-            out.i32At(fieldsAt[s][0], static_cast<int32_t>(out.size()) - 28);
+            out.i32At(fieldsAt[s][0], static_cast<int32_t>(out.size() - kVersion6PositionsBias));
             at.posBlockAt = out.position();
             for (const FileVertex& v : segment.verts) {
                 out.f32(v.x);
@@ -171,14 +178,14 @@ void writeVersion6Part(Writer& out, const PartPlan& part, bool isLast,
                 out.f32(v.z);
             }
             out.noise(10);
-            out.i32At(fieldsAt[s][1], static_cast<int32_t>(out.size()) - 28);
+            out.i32At(fieldsAt[s][1], static_cast<int32_t>(out.size() - kVersion6UvsBias));
             at.uvBlockAt = out.position();
             for (const FileVertex& v : segment.verts) {
                 out.f32(v.u);
                 out.f32(v.v);
             }
             out.noise(6);
-            out.i32At(fieldsAt[s][2], static_cast<int32_t>(out.size()) - 24);
+            out.i32At(fieldsAt[s][2], static_cast<int32_t>(out.size() - kVersion6StripBias));
             at.stripBlockAt = out.position();
             for (int16_t index : segment.strip)
                 out.i16(index);
@@ -187,11 +194,8 @@ void writeVersion6Part(Writer& out, const PartPlan& part, bool isLast,
     }
     if (!anyRead && !isLast)
         throw std::invalid_argument("a version-6 part before the last needs a tag-5 segment");
-    if (anyRead) {
-        if (out.size() % 4 != 0)
-            out.noise(2);
-        out.noise(60);
-    }
+    if (anyRead)
+        endSegment(out);
 }
 
 BuiltEbo buildPartBlocks(const EboPlan& plan) {
@@ -239,13 +243,13 @@ BaseBlocks writeBaseBlocks(Writer& base, const DeltaPartPlan& part) {
 BlockPositions writeDeltaRecord(Writer& out, const DeltaPartPlan& part) {
     const int32_t deltaBytes =
         part.deltaBytes >= 0 ? part.deltaBytes : static_cast<int32_t>(4 * part.deltas.size());
-    const int32_t floatCount = roundedQuotient(deltaBytes, 4);
+    const int32_t floatCount = roundedQuotient(deltaBytes, kDeltaSize);
     if (floatCount != static_cast<int32_t>(part.deltas.size()))
         throw std::invalid_argument("deltas must hold round(deltaBytes / 4) floats");
     for (int32_t i = 0; i < part.wordsBeforeMarker; ++i)
         out.noise(4);
     out.i32(kDeltaMarker);
-    out.noise(4);
+    out.noise(kDeltaGapAfterMarker);
     out.i32(deltaBytes);
     const size_t offsetAt = out.size();
     out.i32(0);
@@ -253,7 +257,7 @@ BlockPositions writeDeltaRecord(Writer& out, const DeltaPartPlan& part) {
     out.i32At(offsetAt, static_cast<int32_t>(out.size()));
     BlockPositions at;
     at.posBlockAt = out.position();
-    at.posBlockBytes = 4 * floatCount;
+    at.posBlockBytes = kDeltaSize * floatCount;
     for (float delta : part.deltas)
         out.f32(delta);
     const int32_t largestSlot =
@@ -266,7 +270,7 @@ BlockPositions writeDeltaRecord(Writer& out, const DeltaPartPlan& part) {
     }
     out.i32(part.textureWord);
     if (part.textureWord != kNoTextureData) {
-        out.noise(8);
+        out.noise(kTextureGap);
         out.noise(4 * static_cast<size_t>(std::max(part.textureWord, 0)));
     }
     return at;

@@ -89,7 +89,10 @@ TEST_P(DrawMarkWidth, FourPixelsAroundAnyTwipPosition) {
     EXPECT_EQ(shown.at((x + 30) / 15 - 1, y / 15), kOutline);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryTwipOfAPixel, DrawMarkWidth, testing::Range(0, 15));
+INSTANTIATE_TEST_SUITE_P(EveryTwipOfAPixel, DrawMarkWidth, testing::Range(0, 15),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return "Twip" + std::to_string(info.param);
+                         });
 
 TEST(DrawMarks, SelectedMarkCoversAnUnselectedOneOnTheSameSpot) {
     for (const bool selectedFirst : {true, false}) {

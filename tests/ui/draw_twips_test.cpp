@@ -1,5 +1,6 @@
 // The one mapping from pane positions to pixels, used by drawing and colour read-back alike.
 
+#include "support/test_names.h"
 #include "views/twips.h"
 
 #include <gtest/gtest.h>
@@ -25,13 +26,15 @@ TEST_P(TwipToPixel, PixelPCoversTwips15PUpTo15PPlus15) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, TwipToPixel,
-                         testing::Values(PixelCase{0, 0}, PixelCase{14, 0}, PixelCase{15, 1},
-                                         PixelCase{29, 1}, PixelCase{-1, -1}, PixelCase{-15, -1},
-                                         PixelCase{-16, -2}, PixelCase{14.9, 0},
-                                         PixelCase{-0.5, -1}, PixelCase{452.5, 30},
-                                         PixelCase{2147483647, 143165576},
-                                         PixelCase{-2147483648.0, -143165577}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, TwipToPixel,
+    testing::Values(PixelCase{0, 0}, PixelCase{14, 0}, PixelCase{15, 1}, PixelCase{29, 1},
+                    PixelCase{-1, -1}, PixelCase{-15, -1}, PixelCase{-16, -2}, PixelCase{14.9, 0},
+                    PixelCase{-0.5, -1}, PixelCase{452.5, 30}, PixelCase{2147483647, 143165576},
+                    PixelCase{-2147483648.0, -143165577}),
+    [](const testing::TestParamInfo<PixelCase>& info) {
+        return "Twips" + vw::test::nameOf(static_cast<float>(info.param.twips));
+    });
 
 TEST(TwipToPixel, WholeAndFractionalFormsAgree) {
     for (int32_t t = -3000; t <= 3000; ++t)

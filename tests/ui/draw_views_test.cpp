@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 using pane_test::partOf;
@@ -93,10 +96,35 @@ TEST(DrawUvTiles, TheWorkingDataIsPlacedByItsTextureCoordinates) {
     EXPECT_EQ(shown.at(29, 19), qRgb(240, 240, 240));
 }
 
-TEST(DrawUvTiles, BuiltInImageMapIs128Square) {
+// The built-in map: four by four cells of 32 pixels in a checkerboard of two colours, ruled by
+// dark lines, each cell labelled with its own text, so a user sees where u and v lie.
+TEST(DrawUvTiles, BuiltInImageMapHasSixteenLabelledCells) {
     Shown shown(oneVertexAt(0, 0), 905, 600);
-    EXPECT_EQ(shown.pane.picMap.size(), QSize(128, 128));
-    EXPECT_FALSE(shown.pane.picMap.isNull());
+    const QImage& map = shown.pane.picMap;
+    ASSERT_EQ(map.size(), QSize(128, 128));
+    const QRgb light = qRgb(214, 196, 160), dark = qRgb(120, 140, 170), rule = qRgb(40, 40, 40);
+    std::vector<std::vector<bool>> labels;
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            SCOPED_TRACE(testing::Message() << "cell " << column << "," << row);
+            const QRgb ground = (row + column) % 2 == 0 ? light : dark;
+            const QRect cell(32 * column, 32 * row, 32, 32);
+            EXPECT_EQ(map.pixel(cell.left() + 2, cell.top() + 2), ground);
+            EXPECT_EQ(map.pixel(cell.right() - 1, cell.bottom() - 1), ground);
+            EXPECT_EQ(map.pixel(cell.left(), cell.center().y()), rule);
+            EXPECT_EQ(map.pixel(cell.center().x(), cell.top()), rule);
+            std::vector<bool> label; // which pixels of the cell's middle the text covers
+            for (int y = cell.top() + 8; y < cell.bottom() - 8; ++y)
+                for (int x = cell.left() + 4; x < cell.right() - 4; ++x)
+                    label.push_back(map.pixel(x, y) != ground);
+            EXPECT_NE(std::count(label.begin(), label.end(), true), 0);
+            labels.push_back(std::move(label));
+        }
+    }
+    EXPECT_EQ(map.pixel(127, 60), rule); // the last line lies on the map's edge
+    EXPECT_EQ(map.pixel(60, 127), rule);
+    std::sort(labels.begin(), labels.end());
+    EXPECT_EQ(std::adjacent_find(labels.begin(), labels.end()), labels.end()) << "labels repeat";
 }
 
 TEST(DrawPreview, OnlyTheTextAtTheTopLeft) {
@@ -129,6 +157,7 @@ vw::Model selectedBox() {
 }
 
 struct HandleCase {
+    const char* name;
     int32_t x, y;
     QRgb colour;
 };
@@ -155,14 +184,15 @@ TEST_P(DrawScaleHandles, EightPixelSquaresInTheirColours) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, DrawScaleHandles,
-                         testing::Values(HandleCase{2500, 1950, qRgb(0, 0, 245)},
-                                         HandleCase{3000, 1950, qRgb(0, 0, 246)},
-                                         HandleCase{3500, 1950, qRgb(0, 0, 247)},
-                                         HandleCase{2500, 2250, qRgb(0, 0, 248)},
-                                         HandleCase{3500, 2250, qRgb(0, 0, 249)},
-                                         HandleCase{2500, 2550, qRgb(0, 0, 250)},
-                                         HandleCase{3000, 2550, qRgb(0, 0, 251)},
-                                         HandleCase{3500, 2550, qRgb(0, 0, 252)}));
+                         testing::Values(HandleCase{"LeftTop", 2500, 1950, qRgb(0, 0, 245)},
+                                         HandleCase{"Top", 3000, 1950, qRgb(0, 0, 246)},
+                                         HandleCase{"RightTop", 3500, 1950, qRgb(0, 0, 247)},
+                                         HandleCase{"Left", 2500, 2250, qRgb(0, 0, 248)},
+                                         HandleCase{"Right", 3500, 2250, qRgb(0, 0, 249)},
+                                         HandleCase{"LeftBottom", 2500, 2550, qRgb(0, 0, 250)},
+                                         HandleCase{"Bottom", 3000, 2550, qRgb(0, 0, 251)},
+                                         HandleCase{"RightBottom", 3500, 2550, qRgb(0, 0, 252)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DrawScaleBox, BlueOutlineBetweenTheHandles) {
     Shown shown(selectedBox(), 6000, 4500);
@@ -172,18 +202,6 @@ TEST(DrawScaleBox, BlueOutlineBetweenTheHandles) {
     EXPECT_EQ(shown.pane.colourAt(2750, 1950), vw::kScaleBox);
     EXPECT_EQ(shown.pane.colourAt(2500, 2100), vw::kScaleBox);
     EXPECT_EQ(shown.pane.colourAt(2750, 2000), vw::kBackGround);
-}
-
-// For a single selected vertex all eight handles share one spot; the last drawn, the middle of
-// the right edge, is the one a press finds.
-TEST(DrawScaleBox, LastHandleDrawnWinsWhereAllMeet) {
-    vw::Model model = selectedBox();
-    model.Parts[0].segments[0].verts[1].selected = 0;
-    Shown shown(std::move(model), 6000, 4500);
-    shown.pane.toolMode = vw::kToolScale;
-    shown.pane.SetScaleValues();
-    shown.pane.tmeRefresher_Timer();
-    EXPECT_EQ(shown.pane.colourAt(2500, 1950), vw::kHandleRight);
 }
 
 TEST(DrawRotate, CircleAroundTheCentreAndTheHandleOnItsRight) {

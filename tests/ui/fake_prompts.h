@@ -1,7 +1,7 @@
 #pragma once
 // Prompts that answer from the test and record what was asked.
 
-#include "app/prompts.h"
+#include "dialogs/prompts.h"
 
 #include <QString>
 

@@ -1,12 +1,12 @@
 // The main window's menu bar through a load and a closed pane, its docked panels, the image
 // map command and the about box.
 
+#include "app/frm_panes.h"
 #include "app/frm_splash.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "panels/frm_vertices.h"
 #include "tools/frm_tools.h"
-#include "views/frm_panes.h"
 
 #include <QDockWidget>
 #include <QMdiSubWindow>

@@ -32,13 +32,20 @@ TEST_P(StripQuotes, DropsTheFirstThenTheLastCharacter) {
               GetParam().expected);
 }
 
+const char* const kQuoteCaseNames[] = {
+    "QuotedPath", "PlainPath", "OpeningQuoteOnly", "ClosingQuoteOnly", "QuoteInside",
+    "QuoteAlone", "Empty"};
+
 INSTANTIATE_TEST_SUITE_P(Cases, StripQuotes,
                          testing::Values(QuoteCase{R"("C:\m\a b.ebo")", R"(C:\m\a b.ebo)"},
                                          QuoteCase{R"(C:\m\a b.ebo)", R"(C:\m\a b.ebo)"},
                                          QuoteCase{R"("C:\m\a.ebo)", R"(C:\m\a.ebo)"},
                                          QuoteCase{R"(/m/a.ebo")", R"(m/a.ebo)"},
                                          QuoteCase{R"(x"y.ebo)", R"("y.eb)"}, QuoteCase{R"(")", ""},
-                                         QuoteCase{"", ""}));
+                                         QuoteCase{"", ""}),
+                         [](const testing::TestParamInfo<QuoteCase>& info) {
+                             return std::string(kQuoteCaseNames[info.index]);
+                         });
 
 bool loadingWindowShown() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -168,6 +175,25 @@ TEST(WorkingCopyFolder, FallsBackToTheDataFolderAndCreatesIt) {
     const QString data = QString::fromStdString((root / "data" / "Vertwright").string());
     EXPECT_EQ(vw::workingCopyFolder(missingProgram, data), data);
     EXPECT_TRUE(QDir(data).exists());
+}
+
+QStringList warningsSeen;
+
+TEST(WorkingCopyFolder, SaysWhichDataFolderCouldNotBeMade) {
+    const vw::test::TempDir root;
+    vw::test::writeBytes(root / "file", {1}); // a file where the folder should go
+    const QString missingProgram = QString::fromStdString((root / "gone").string());
+    const QString data = QString::fromStdString((root / "file" / "Vertwright").string());
+    warningsSeen.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtWarningMsg)
+                warningsSeen << text;
+        });
+    vw::workingCopyFolder(missingProgram, data);
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(warningsSeen.size(), 1);
+    EXPECT_TRUE(warningsSeen[0].contains(data)) << warningsSeen[0].toStdString();
 }
 
 } // namespace

@@ -148,6 +148,8 @@ TEST_F(PaneRefresh, OverlaysLeaveTheSurfaceWhenTheToolChanges) {
     pane.toolMode = vw::kToolScale;
     pane.SetScaleValues();
     pane.tmeRefresher_Timer();
+    // All eight handles of a single vertex share one spot; the last drawn, the middle of the
+    // right edge, is the one a press finds.
     EXPECT_EQ(pane.colourAt(3000, 2250), vw::kHandleRight);
     pane.toolMode = vw::kToolSelect;
     pane.isChanged = true;

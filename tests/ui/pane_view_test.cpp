@@ -1,6 +1,7 @@
 // The pane's views, conversions, working data and bounding boxes.
 
 #include "pane_test_support.h"
+#include "support/test_names.h"
 #include "views/pane.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,11 @@ INSTANTIATE_TEST_SUITE_P(
                     // Exact only when product and sum are formed in double precision.
                     ConversionCase{16777215.0f, 3, 1, 50331646},
                     ConversionCase{1e30f, 100, 0, std::numeric_limits<int32_t>::max()},
-                    ConversionCase{-1e30f, 100, 0, std::numeric_limits<int32_t>::min()}));
+                    ConversionCase{-1e30f, 100, 0, std::numeric_limits<int32_t>::min()}),
+    [](const testing::TestParamInfo<ConversionCase>& info) {
+        return "Value" + vw::test::nameOf(info.param.value) + "Zoom" +
+               vw::test::nameOf(info.param.zoom) + "Origin" + std::to_string(info.param.origin);
+    });
 
 TEST(PaneConversion, ToModelIsTheInverseAsFloat) {
     vw::Model model;
@@ -91,6 +96,34 @@ TEST(PaneInitEbo, SetsViewsForTheSurfaceOf905By600Twips) {
     EXPECT_EQ(pane.toPaneX(0), 452);
     EXPECT_EQ(pane.toPaneY(0), 300);
     EXPECT_EQ(pane.toPaneX(1) - pane.toPaneX(0), 100);
+}
+
+class PaneInitEboHeight : public testing::TestWithParam<int32_t> {};
+
+TEST_P(PaneInitEboHeight, EveryViewConvertsBothWays) {
+    vw::Model model = threeSegmentModel();
+    vw::Pane pane(model);
+    showOn(pane, 905, GetParam());
+    for (int tab = vw::kTabXY; tab <= vw::kTabUV; ++tab) {
+        pane.selectTab(tab);
+        EXPECT_TRUE(std::isfinite(pane.currentView().zoom)) << "tab " << tab;
+        EXPECT_GT(pane.currentView().zoom, 0) << "tab " << tab;
+        EXPECT_TRUE(std::isfinite(pane.toModelX(100))) << "tab " << tab;
+        EXPECT_TRUE(std::isfinite(pane.toModelY(100))) << "tab " << tab;
+    }
+}
+
+// No height at all, the least the window allows beside it, and a usual one.
+INSTANTIATE_TEST_SUITE_P(Heights, PaneInitEboHeight, testing::Values(0, 1, 2, 600),
+                         [](const testing::TestParamInfo<int32_t>& info) {
+                             return "Height" + std::to_string(info.param);
+                         });
+
+TEST(PaneInitEbo, UvViewOfAnEmptySurfaceUsesTheDefaultZoom) {
+    vw::Model model = threeSegmentModel();
+    vw::Pane pane(model);
+    showOn(pane, 905, 0);
+    EXPECT_EQ(pane.views[vw::kTabUV - 1], (vw::ViewParams{vw::kDefaultZoom, 402, -50, 3, 4}));
 }
 
 TEST(PaneInitEbo, ResetsZoomStepToolAndPalette) {
@@ -165,7 +198,11 @@ TEST_P(PaneSetCurDataMissing, FallsBackToTheFirstPart) {
 
 INSTANTIATE_TEST_SUITE_P(Table, PaneSetCurDataMissing,
                          testing::Values(MissingCase{2, 0}, MissingCase{-1, 0}, MissingCase{0, 4},
-                                         MissingCase{1, 2}, MissingCase{0, -1}));
+                                         MissingCase{1, 2}, MissingCase{0, -1}),
+                         [](const testing::TestParamInfo<MissingCase>& info) {
+                             return "Part" + vw::test::nameOf(float(info.param.curPart)) + "Seg" +
+                                    vw::test::nameOf(float(info.param.curSeg));
+                         });
 
 TEST(PaneSetCurData, EmptyModelGivesNoWorkingData) {
     vw::Model model;

@@ -1,7 +1,7 @@
 // The pane window with real Qt events: layout, tabs, pointer and key hand-over, timer, close.
 
+#include "app/frm_panes.h"
 #include "pane_test_support.h"
-#include "views/frm_panes.h"
 #include "views/pane_colours.h"
 #include "views/pane_surface.h"
 

@@ -1,9 +1,9 @@
 // The tree's check boxes decide which segments the pane draws behind the working data.
 
+#include "app/frm_panes.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "parts_tree_support.h"
-#include "views/frm_panes.h"
 #include "views/pane_colours.h"
 
 #include <gtest/gtest.h>

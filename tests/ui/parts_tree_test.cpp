@@ -1,14 +1,15 @@
 // The parts tree: node numbering, check propagation, and choosing the working data by a click.
 
+#include "app/frm_panes.h"
 #include "panels/frm_parts.h"
 #include "parts_tree_support.h"
-#include "views/frm_panes.h"
 
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -183,7 +184,7 @@ TEST_P(PartsTreeClick, ChoosesThePartOrSegmentAsWorkingData) {
     pane.resize(400, 300);
     pane.show();
     frmParts parts(model);
-    parts.setPane(&pane);
+    parts.setPane(&pane.pane());
     parts.resize(200, 300);
     parts.show();
     parts.LoadList();
@@ -192,8 +193,14 @@ TEST_P(PartsTreeClick, ChoosesThePartOrSegmentAsWorkingData) {
 
     const ClickCase& c = GetParam();
     ASSERT_EQ(parts.nodeKey(c.index).toStdString(), c.key);
+    // A click redraws as much as one RefreshEbo does, not more.
+    int shown = 0;
+    pane.pane().surfaceChanged = [&] { ++shown; };
+    pane.RefreshEbo();
+    const int shownByOneRedraw = std::exchange(shown, 0);
     clickNode(*parts.tvwParts, parts.node(c.index));
 
+    EXPECT_EQ(shown, shownByOneRedraw);
     EXPECT_EQ(model.curPart, c.curPart);
     EXPECT_EQ(model.curSeg, c.curSeg);
     ASSERT_EQ(model.curData.size(), c.curDataSegments);

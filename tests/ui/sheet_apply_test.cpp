@@ -1,9 +1,9 @@
 // The vertex sheet: what a confirmed entry writes into the selected vertices and the model.
 
+#include "app/frm_panes.h"
 #include "fake_prompts.h"
 #include "open_model_support.h"
 #include "panels/frm_vertices.h"
-#include "views/frm_panes.h"
 
 #include <QLineEdit>
 #include <QTest>

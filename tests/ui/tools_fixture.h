@@ -2,9 +2,9 @@
 // A shown pane on a model loaded from a real EBO file, and real Qt mouse and key events sent to
 // its drawing surface.
 
+#include "app/frm_panes.h"
 #include "model/model.h"
 #include "support/temp_dir.h"
-#include "views/frm_panes.h"
 
 #include <QEvent>
 #include <QPointF>

@@ -1,5 +1,6 @@
 #include "model/ebo_loader.h"
 #include "model/json_dump.h"
+#include "support/test_names.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FloatText{std::numeric_limits<float>::denorm_min(), "1e-45", "1e-45"},
                     FloatText{std::numeric_limits<float>::max(), "3.4028235e+38", "3.4028235e+38"},
                     FloatText{kNan, "nan", "\"nan\""}, FloatText{-kNan, "nan", "\"nan\""},
-                    FloatText{kInf, "inf", "\"inf\""}, FloatText{-kInf, "-inf", "\"-inf\""}));
+                    FloatText{kInf, "inf", "\"inf\""}, FloatText{-kInf, "-inf", "\"-inf\""}),
+    [](const testing::TestParamInfo<FloatText>& info) { return test::nameOf(info.param.value); });
 
 TEST(FloatFormat, EveryFiniteValueReadsBackBitForBit) {
     std::mt19937 random(7);

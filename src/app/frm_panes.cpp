@@ -1,4 +1,4 @@
-#include "views/frm_panes.h"
+#include "app/frm_panes.h"
 
 #include "tools/cursors.h"
 #include "views/pane_surface.h"

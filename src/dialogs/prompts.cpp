@@ -1,4 +1,4 @@
-#include "app/prompts.h"
+#include "dialogs/prompts.h"
 
 #include <QApplication>
 #include <QFileDialog>

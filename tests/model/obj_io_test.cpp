@@ -196,6 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SelectionCase {
+    const char* name;
     ObjSelection selection;
     const char* reason; // empty when valid
 };
@@ -208,11 +209,14 @@ TEST_P(Selections, AreChecked) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Selections,
-    testing::Values(SelectionCase{{}, ""}, SelectionCase{{1, {}}, ""}, SelectionCase{{1, 1}, ""},
-                    SelectionCase{{2, {}}, "part 2 is not in the model (part count 2)"},
-                    SelectionCase{{-1, {}}, "part -1 is not in the model (part count 2)"},
-                    SelectionCase{{0, 1}, "segment 1 is not in part 0 (segment count 1)"},
-                    SelectionCase{{{}, 0}, "a segment needs its part"}));
+    testing::Values(
+        SelectionCase{"WholeModel", {}, ""}, SelectionCase{"Part1", {1, {}}, ""},
+        SelectionCase{"Part1Seg1", {1, 1}, ""},
+        SelectionCase{"PartPastTheEnd", {2, {}}, "part 2 is not in the model (part count 2)"},
+        SelectionCase{"NegativePart", {-1, {}}, "part -1 is not in the model (part count 2)"},
+        SelectionCase{"SegmentPastTheEnd", {0, 1}, "segment 1 is not in part 0 (segment count 1)"},
+        SelectionCase{"SegmentWithoutPart", {{}, 0}, "a segment needs its part"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Selections, CoverSegmentsInModelOrder) {
     using Pairs = std::vector<std::pair<int, int>>;
