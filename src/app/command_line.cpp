@@ -14,18 +14,17 @@ void describeOptions(QCommandLineParser& parser) {
     // "-platform" and the other options of Qt itself must not read as bundles of short options
     // ("-reverse" as -v...).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(
-        QStringLiteral("Edits the vertices of EBO 3D model files."));
-    parser.addOption({kCompanionsOption,
-                      QStringLiteral("Look up a delta model's companion files (lod/base_lod<c>.ebo, "
-                                     "misc<c>.dat) in <dir> for this run."),
-                      QStringLiteral("dir")});
+    parser.setApplicationDescription(QStringLiteral("Edits the vertices of EBO 3D model files."));
+    parser.addOption(
+        {kCompanionsOption,
+         QStringLiteral("Look up a delta model's companion files (lod/base_lod<c>.ebo, "
+                        "misc<c>.dat) in <dir> for this run."),
+         QStringLiteral("dir")});
     // Not addHelpOption(): its --help-all lists Qt's own options, which only a window takes.
     parser.addOption({{QStringLiteral("h"), QStringLiteral("help")},
                       QStringLiteral("Displays these options and exits.")});
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("model"),
-                                 QStringLiteral("The EBO model to open."),
+    parser.addPositionalArgument(QStringLiteral("model"), QStringLiteral("The EBO model to open."),
                                  QStringLiteral("[model.ebo]"));
 }
 

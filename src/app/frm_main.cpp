@@ -54,6 +54,8 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
 
     m_statusPanel = new QLabel(this);
     statusBar()->addWidget(m_statusPanel, 1);
+    createStatusPanels();
+    setAcceptDrops(true);
 
     createDocks();
     createMenus();
@@ -76,6 +78,8 @@ frmMain::~frmMain() {
 void frmMain::documentChanged(const vw::DocumentChange& change) {
     if (change.history)
         showHistory();
+    if (change.model || change.workingData || change.selection)
+        showSelectionCount();
     if (!change.notice.empty())
         statusBar()->showMessage(QString::fromStdString(change.notice), kNoticeMilliseconds);
 }
@@ -131,6 +135,7 @@ void frmMain::createMenus() {
     m_mnuFileSave = mnuFile->addAction(QStringLiteral("&Save"));
     m_mnuFileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(m_mnuFileSave, &QAction::triggered, this, &frmMain::mnuFileSave_Click);
+    createFileCommands(mnuFile);
     mnuFile->addSeparator();
     m_mnuFileExit = mnuFile->addAction(QStringLiteral("E&xit"));
     m_mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
@@ -144,6 +149,12 @@ void frmMain::createMenus() {
     m_mnuEditRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     connect(m_mnuEditRedo, &QAction::triggered, this, [this] { m_document.redo(); });
+    mnuEdit->addSeparator();
+    QAction* transform = mnuEdit->addAction(QStringLiteral("&Transform..."));
+    transform->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(transform, &QAction::triggered, this, &frmMain::mnuEditTransform_Click);
+    m_paneCommands.append(transform);
+    createNavigationMenus();
 
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
@@ -160,6 +171,8 @@ void frmMain::createMenus() {
 void frmMain::setModelCommandsEnabled(bool enabled) {
     m_mnuFileSave->setEnabled(enabled);
     m_mnuOptionsImageMap->setEnabled(enabled);
+    for (QAction* command : m_paneCommands)
+        command->setEnabled(enabled);
 }
 
 frmPanes* frmMain::showPanes() {
@@ -188,9 +201,11 @@ void frmMain::createPanes() {
     m_vertices->setPane(&panes->pane());
     connect(panes, &frmPanes::selectionTouched, m_vertices, &frmVertices::showSelection);
     m_tools->attach(panes->pane(), panes->tools(), panes);
-    panes->tools().feedback.onStatus = [panel = m_statusPanel](const QString& text) {
-        panel->setText(text);
-    };
+    panes->tools().feedback.onStatus = [this](const QString& text) { showRotateStatus(text); };
+    connect(panes, &frmPanes::selectionTouched, this, &frmMain::showSelectionCount);
+    connect(panes, &frmPanes::viewChanged, this, &frmMain::showViewState);
+    connect(panes, &frmPanes::pointerMoved, this, &frmMain::showPointer);
+    loadKeptImageMap();
     // The one document fills the area; the user may restore it to a window of its own.
     m_paneWindow->showMaximized();
 }
@@ -224,8 +239,8 @@ bool frmMain::maySetModelAside() {
 void frmMain::mnuFileOpen_Click() {
     if (!maySetModelAside())
         return;
-    const QString path =
-        m_prompts.openFile(QStringLiteral("Open"), QStringLiteral("EBO Files (*.ebo)"));
+    const QString path = m_prompts.openFile(QStringLiteral("Open"),
+                                            QStringLiteral("EBO Files (*.ebo)"), modelFolder());
     if (!path.isEmpty())
         vw::openModel(*this, path);
 }
@@ -279,17 +294,32 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 void frmMain::mnuOptionsImageMap_Click() {
     const QString path = m_prompts.openFile(
         QString(), QStringLiteral("Supported Picture Files (*.bmp *.jpg *.png *.gif)"));
-    if (path.isEmpty() || !m_panes)
-        return;
+    if (!path.isEmpty() && m_panes)
+        setImageMapFrom(path, true);
+}
+
+void frmMain::setImageMapFrom(const QString& path, bool report) {
     QImageReader reader(path);
     const QImage picture = reader.read();
     if (picture.isNull()) {
-        m_prompts.message(
-            QStringLiteral("Unable to load the picture %1: %2").arg(path, reader.errorString()),
-            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        if (report)
+            m_prompts.message(
+                QStringLiteral("Unable to load the picture %1: %2").arg(path, reader.errorString()),
+                QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
         return;
     }
     m_panes->setImageMap(picture);
+    if (m_settings)
+        m_settings->setText(QStringLiteral("imageMap"), path);
+    // Shown at once when it is in view, not at the next edit.
+    if (m_panes->pane().selectedTab() == vw::kTabUV)
+        m_panes->RefreshEbo();
+}
+
+void frmMain::loadKeptImageMap() {
+    const QString kept = m_settings ? m_settings->text(QStringLiteral("imageMap")) : QString();
+    if (!kept.isEmpty())
+        setImageMapFrom(kept, false);
 }
 
 void frmMain::showSplash() {

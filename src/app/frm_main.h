@@ -3,6 +3,7 @@
 // menus and the status bar.
 
 #include "app/frm_panes.h"
+#include "app/settings.h"
 #include "dialogs/prompts.h"
 #include "model/document.h"
 #include "model/ebo_loader.h"
@@ -13,7 +14,10 @@
 #include <QPointer>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
+class QMenu;
 class QMdiArea;
 class frmParts;
 class frmTools;
@@ -34,6 +38,8 @@ public:
     // Where the next open looks up a delta model's companion files.
     void setCompanionFolder(const std::filesystem::path& folder) { m_folders.programDir = folder; }
     vw::Prompts& prompts() { return m_prompts; }
+    // Where recent files and the image map are kept between runs; none keeps nothing.
+    void setSettings(vw::Settings* settings);
 
     frmVertices* vertices() const { return m_vertices; }
     frmParts* parts() const { return m_parts; }
@@ -53,6 +59,14 @@ public:
     QAction* mnuOptionsImageMap() const { return m_mnuOptionsImageMap; }
     QAction* mnuOptionsCompanions() const { return m_mnuOptionsCompanions; }
     QAction* mnuAbout() const { return m_mnuAbout; }
+    QAction* action(const QString& caption) const; // any menu item, by its caption
+    QMenu* recentFilesMenu() const { return m_recentFiles; }
+    // The status bar's panels beside the angle: the angle in degrees, the pointer's position,
+    // the selection count, the zoom, and the hint shown when the working data is out of view.
+    QLabel* degreesPanel() const { return m_degreesPanel; }
+    QLabel* positionPanel() const { return m_positionPanel; }
+    QLabel* selectionPanel() const { return m_selectionPanel; }
+    QLabel* zoomPanel() const { return m_zoomPanel; }
 
     // Shows the pane window titled with modelPath, creating it when there is none.
     frmPanes* showPanes();
@@ -72,13 +86,27 @@ public:
     bool mnuFileSave_Click();
     // Ends the program, asking about unsaved changes first.
     void mnuFileExit_Click();
-    // Replaces the pane's image map with a chosen picture; one that cannot be read changes
-    // nothing and is reported.
+    // Writes the model with its edits to a new path and edits that file from then on. A delta
+    // model whose new name would look for other companion files asks first. Returns whether it
+    // was saved.
+    bool mnuFileSaveAs_Click();
+    // The working data as OBJ, and back as one undoable edit.
+    void mnuFileExportObj_Click();
+    void mnuFileImportObj_Click();
+    // Edit > Transform...: the typed transform of the selection as one undoable edit.
+    void mnuEditTransform_Click();
+    // Replaces the pane's image map with a chosen picture, kept for later runs; one that cannot
+    // be read changes nothing and is reported.
     void mnuOptionsImageMap_Click();
+    // The model opened: it heads the recent files.
+    void addRecentFile(const QString& path);
     void mnuAbout_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // An .ebo file dropped on the window opens, after the question about unsaved changes.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // Tool letters typed on the tool palette reach it here and go to the pane.
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,6 +117,18 @@ private:
     bool forwardToolLetter(const QKeyEvent& event);
     void createDocks();
     void createMenus();
+    void createNavigationMenus();
+    void createFileCommands(QMenu* mnuFile);
+    void createStatusPanels();
+    void showRecentFiles();
+    void showSelectionCount();
+    void showViewState();
+    void showPointer(int axisH, float h, int axisV, float v);
+    void showRotateStatus(const QString& text);
+    void loadKeptImageMap();
+    void setImageMapFrom(const QString& path, bool report);
+    QStringList recentFiles() const;
+    QString modelFolder() const;
     void createPanes();
     QString modelPathText() const;
     void frmPanes_Unload();
@@ -99,8 +139,15 @@ private:
     vw::ModelFolders m_folders;
     vw::Prompts& m_prompts;
 
+    vw::Settings* m_settings = nullptr;
     QMdiArea* m_mdiArea = nullptr;
     QLabel* m_statusPanel = nullptr;
+    QLabel* m_degreesPanel = nullptr;
+    QLabel* m_positionPanel = nullptr;
+    QLabel* m_selectionPanel = nullptr;
+    QLabel* m_zoomPanel = nullptr;
+    QMenu* m_recentFiles = nullptr;
+    QList<QAction*> m_paneCommands; // enabled while a pane shows a model
     frmVertices* m_vertices = nullptr;
     frmParts* m_parts = nullptr;
     frmTools* m_tools = nullptr;

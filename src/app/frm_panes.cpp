@@ -1,11 +1,14 @@
 #include "app/frm_panes.h"
 
 #include "tools/cursors.h"
+#include "tools/move_tool.h"
+#include "tools/selection.h"
 #include "views/pane_surface.h"
 #include "views/twips.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 
 namespace {
@@ -46,6 +49,7 @@ void frmPanes::setUp() {
     });
 
     picMain = new PaneSurface(m_pane, this);
+    picMain->installEventFilter(this);
     picMain->raise();
     m_pane.surfaceChanged = [this] { picMain->update(); };
     m_pane.selectionTouched = [this] { emit selectionTouched(); };
@@ -111,13 +115,43 @@ void frmPanes::closeEvent(QCloseEvent* event) {
 }
 
 void frmPanes::keyPressEvent(QKeyEvent* event) {
+    const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        vw::nudgeSelection(m_pane, m_tools.feedback, -step, 0);
+        return;
+    case Qt::Key_Right:
+        vw::nudgeSelection(m_pane, m_tools.feedback, step, 0);
+        return;
+    case Qt::Key_Up:
+        vw::nudgeSelection(m_pane, m_tools.feedback, 0, -step);
+        return;
+    case Qt::Key_Down:
+        vw::nudgeSelection(m_pane, m_tools.feedback, 0, step);
+        return;
+    default:
+        break;
+    }
     if (event->text().isEmpty()) {
         QWidget::keyPressEvent(event);
         return;
     }
     m_pane.Form_KeyPress(event->text().at(0).unicode());
+    if (event->key() == Qt::Key_Escape)
+        vw::selectNone(m_pane);
     // Taken here: the main window would otherwise hand a tool letter to the pane again.
     event->accept();
+}
+
+bool frmPanes::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == picMain && event->type() == QEvent::MouseMove &&
+        m_pane.selectedTab() <= vw::kTabUV) {
+        const QPointF at = static_cast<QMouseEvent*>(event)->position() * vw::kTwipsPerPixel;
+        const vw::ViewParams& view = m_pane.currentView();
+        emit pointerMoved(view.axisH, m_pane.toModelX(float(at.x())), view.axisV,
+                          m_pane.toModelY(float(at.y())));
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmPanes::tabAxes_Click(int index) {
@@ -126,4 +160,11 @@ void frmPanes::tabAxes_Click(int index) {
 
 void frmPanes::tmeRefresher_Timer() {
     m_pane.tmeRefresher_Timer();
+    const int tab = m_pane.selectedTab();
+    const vw::ViewParams view = tab <= vw::kTabUV ? m_pane.currentView() : vw::ViewParams{};
+    if (tab != m_shownTab || !(view == m_shownView)) {
+        m_shownTab = tab;
+        m_shownView = view;
+        emit viewChanged();
+    }
 }

@@ -47,6 +47,10 @@ signals:
     void unloaded(); // the pane window is closing
     // The selection of the working data may have changed (a click, a box, a key, a command).
     void selectionTouched();
+    // The pointer is over the surface at this model point of the current tab's two axes.
+    void pointerMoved(int axisH, float h, int axisV, float v);
+    // The tab or its view (zoom, origin) changed.
+    void viewChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -54,6 +58,7 @@ protected:
     // Keys typed on the surface and on the tab strip come here too, as their controls pass
     // them on.
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setUp();
@@ -64,4 +69,6 @@ private:
     vw::Pane m_pane;
     vw::ToolFrame m_tools{m_pane};
     QSize m_laidOutSize{-1, -1};
+    int m_shownTab = 0;
+    vw::ViewParams m_shownView;
 };

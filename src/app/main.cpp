@@ -62,9 +62,10 @@ int main(int argc, char* argv[]) {
     vw::QtPrompts prompts;
     frmMain window(model, folders, prompts);
     prompts.setParentWindow(&window);
+    window.setSettings(&settings);
     vw::connectCompanionFolderCommand(window, companions, [&window](const QString& start) {
-        return QFileDialog::getExistingDirectory(
-            &window, QStringLiteral("Companion Files Folder"), start);
+        return QFileDialog::getExistingDirectory(&window, QStringLiteral("Companion Files Folder"),
+                                                 start);
     });
     // Modal: the main window appears, and the command-line model opens, once it has closed.
     window.showSplash();

@@ -37,6 +37,7 @@ void openModel(frmMain& main, const QString& path) {
         main.parts()->LoadList();
         main.showPanes()->Init_Ebo();
         main.setModelCommandsEnabled(true);
+        main.addRecentFile(path);
     } else {
         loading.hide();
         main.prompts().message(unableToOpenText(path, main.folders().programDir),

@@ -1,5 +1,7 @@
 #include "dialogs/prompts.h"
 
+#include "dialogs/transform_dialog.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -77,8 +79,19 @@ PromptAnswer QtPrompts::message(const QString& text, const QString& title, Promp
     return answerOf(chosen);
 }
 
-QString QtPrompts::openFile(const QString& title, const QString& filter) {
-    return QFileDialog::getOpenFileName(parentWindow(), title, QString(), filter);
+QString QtPrompts::openFile(const QString& title, const QString& filter, const QString& folder) {
+    return QFileDialog::getOpenFileName(parentWindow(), title, folder, filter);
+}
+
+QString QtPrompts::saveFile(const QString& title, const QString& filter, const QString& path) {
+    return QFileDialog::getSaveFileName(parentWindow(), title, path, filter);
+}
+
+std::optional<ExactTransform> QtPrompts::askTransform() {
+    TransformDialog dialog(parentWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.transform();
 }
 
 } // namespace vw

@@ -2,9 +2,13 @@
 // Everything that blocks for the user's answer goes through Prompts, so tests can answer
 // instead of a person.
 
+#include "model/exact_transform.h"
+
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+
+#include <optional>
 
 namespace vw {
 
@@ -19,8 +23,14 @@ public:
     // below the text (the reason an operation failed).
     virtual PromptAnswer message(const QString& text, const QString& title, PromptIcon icon,
                                  PromptButtons buttons, const QString& details = QString()) = 0;
-    // A modal file-open dialog; returns the chosen path, or an empty text when cancelled.
-    virtual QString openFile(const QString& title, const QString& filter) = 0;
+    // A modal file-open dialog starting in folder (the dialog's own choice when empty); returns
+    // the chosen path, or an empty text when cancelled.
+    virtual QString openFile(const QString& title, const QString& filter,
+                             const QString& folder = QString()) = 0;
+    // A modal file-save dialog proposing path; the chosen path, or empty when cancelled.
+    virtual QString saveFile(const QString& title, const QString& filter, const QString& path) = 0;
+    // The Transform dialog; none when cancelled.
+    virtual std::optional<ExactTransform> askTransform() = 0;
 };
 
 // The real dialogs, centred over the window they belong to.
@@ -31,7 +41,10 @@ public:
 
     PromptAnswer message(const QString& text, const QString& title, PromptIcon icon,
                          PromptButtons buttons, const QString& details = QString()) override;
-    QString openFile(const QString& title, const QString& filter) override;
+    QString openFile(const QString& title, const QString& filter,
+                     const QString& folder = QString()) override;
+    QString saveFile(const QString& title, const QString& filter, const QString& path) override;
+    std::optional<ExactTransform> askTransform() override;
 
 private:
     QWidget* parentWindow() const;

@@ -5,6 +5,7 @@
 namespace vw {
 
 constexpr int kLeftButton = 1;
+constexpr int kMiddleButton = 4;
 constexpr int kShiftMask = 1;
 constexpr int kCtrlMask = 2;
 

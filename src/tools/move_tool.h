@@ -14,4 +14,9 @@ struct PointerInput;
 // the selected vertices by the step from downX, downY along the view's two axes and commits.
 void moveStep(Pane& pane, ToolFeedback& feedback, const PointerInput& input);
 
+// An arrow key: moves the selected working vertices by (dx, dy) pixels' worth of model units
+// along the view's two axes, as one undoable edit. An edit the file could not keep is refused,
+// the status text saying why.
+void nudgeSelection(Pane& pane, ToolFeedback& feedback, int dx, int dy);
+
 } // namespace vw

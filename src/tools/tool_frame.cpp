@@ -7,6 +7,7 @@
 #include "tools/rotate_tool.h"
 #include "tools/scale_tool.h"
 #include "tools/select_tool.h"
+#include "tools/view_navigation.h"
 #include "tools/zoom_tool.h"
 #include "views/pane.h"
 #include "views/view_transform.h"
@@ -71,6 +72,12 @@ ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {}
 void ToolFrame::press(const PointerInput& input) {
     if (!showsView(m_pane))
         return;
+    if (input.buttons == kMiddleButton) {
+        m_panning = true;
+        m_panFromX = input.x;
+        m_panFromY = input.y;
+        return;
+    }
     m_pane.downX = roundToInt32(input.x);
     m_pane.downY = roundToInt32(input.y);
     if (!isLeftAlone(input.buttons))
@@ -97,6 +104,12 @@ void ToolFrame::press(const PointerInput& input) {
 void ToolFrame::move(const PointerInput& input) {
     if (!showsView(m_pane))
         return;
+    if (m_panning) {
+        panViewBy(m_pane, input.x - m_panFromX, input.y - m_panFromY);
+        m_panFromX = input.x;
+        m_panFromY = input.y;
+        return;
+    }
     if (isDragRefused() && isEditingTool(m_pane.toolMode))
         return;
     switch (m_pane.toolMode) {
@@ -127,6 +140,10 @@ void ToolFrame::move(const PointerInput& input) {
 void ToolFrame::release(const PointerInput& input) {
     if (!showsView(m_pane))
         return;
+    if (m_panning) {
+        m_panning = input.buttons != kMiddleButton;
+        return;
+    }
     m_pane.lastX = roundToInt32(input.x);
     m_pane.lastY = roundToInt32(input.y);
     m_pane.isLeftButton = false;
@@ -176,6 +193,10 @@ void ToolFrame::keyPress(uint16_t keyAscii) {
     }
     m_pane.pressTool(m_pane.toolMode);
     prepareTool();
+}
+
+void ToolFrame::wheel(const PointerInput& input, int notches) {
+    wheelZoomAt(m_pane, input.x, input.y, notches);
 }
 
 void ToolFrame::toolButtonClicked(int code) {

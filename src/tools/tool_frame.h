@@ -13,6 +13,8 @@ namespace vw {
 
 class Pane;
 
+// A middle-button drag pans the view and the wheel zooms it, with any tool and leaving toolMode
+// alone; every other event takes the designed road to the current tool.
 class ToolFrame : public PaneInput {
 public:
     explicit ToolFrame(Pane& pane);
@@ -24,6 +26,8 @@ public:
     // tool, enabled or not; every key presses the current tool's button and re-prepares Scale
     // or Rotate while one of them is current.
     void keyPress(uint16_t keyAscii) override;
+    // The wheel zooms about the pointer, whatever the tool.
+    void wheel(const PointerInput& input, int notches) override;
 
     // A click on the palette's button for the tool with this code (1 to 6).
     void toolButtonClicked(int code);
@@ -42,6 +46,9 @@ private:
     Pane& m_pane;
     RotateDrag m_rotateDrag;
     std::string m_refusal;
+    // A middle-button drag pans the view with any tool, from this pane position.
+    bool m_panning = false;
+    float m_panFromX = 0, m_panFromY = 0;
 };
 
 } // namespace vw

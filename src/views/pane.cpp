@@ -73,27 +73,11 @@ float Pane::toModelY(float y) const {
 }
 
 void Pane::Init_Ebo() {
-    const double width = m_surfaceWidth;
-    const double height = m_surfaceHeight;
-    for (int tab = kTabXY; tab <= kTabXZ; ++tab) {
-        ViewParams& view = views[tab - 1];
-        view.zoom = kDefaultZoom;
-        view.originX = roundToInt32(width / 2);
-        view.originY = roundToInt32(height / 2);
-    }
-    ViewParams& uv = views[kTabUV - 1];
-    uv.zoom = static_cast<float>(height * 2 / 3);
-    // A surface of no height would give zoom 0, and every conversion back to the model would
-    // divide by it.
-    if (!(uv.zoom > 0))
-        uv.zoom = kDefaultZoom;
-    uv.originX = roundToInt32((width - uv.zoom) / 2);
-    uv.originY = roundToInt32((height - uv.zoom) / 2);
-
     constexpr uint8_t axes[4][2] = {{0, 1}, {2, 1}, {0, 2}, {3, 4}};
-    for (int i = 0; i < 4; ++i) {
-        views[i].axisH = axes[i][0];
-        views[i].axisV = axes[i][1];
+    for (int tab = kTabXY; tab <= kTabUV; ++tab) {
+        resetView(tab);
+        views[tab - 1].axisH = axes[tab - 1][0];
+        views[tab - 1].axisV = axes[tab - 1][1];
     }
     ZoomInc = 0.25f;
     setCurData();
@@ -104,6 +88,31 @@ void Pane::Init_Ebo() {
         setToolEnabled(tool, true);
     for (int tool : {kToolMove, kToolScale, kToolRotate})
         setToolEnabled(tool, false);
+}
+
+void Pane::resetView(int tab) {
+    if (tab < kTabXY || tab > kTabUV)
+        return;
+    const double width = m_surfaceWidth;
+    const double height = m_surfaceHeight;
+    ViewParams& view = views[tab - 1];
+    if (tab != kTabUV) {
+        view.zoom = kDefaultZoom;
+        view.originX = roundToInt32(width / 2);
+        view.originY = roundToInt32(height / 2);
+        return;
+    }
+    view.zoom = static_cast<float>(height * 2 / 3);
+    // A surface of no height would give zoom 0, and every conversion back to the model would
+    // divide by it.
+    if (!(view.zoom > 0))
+        view.zoom = kDefaultZoom;
+    view.originX = roundToInt32((width - view.zoom) / 2);
+    view.originY = roundToInt32((height - view.zoom) / 2);
+}
+
+bool Pane::isInBackground(int32_t nodeIndex) const {
+    return !m_backgroundFilter || m_backgroundFilter(nodeIndex);
 }
 
 void Pane::setCurData() {
@@ -227,6 +236,11 @@ void Pane::picMain_MouseUp(const PointerInput& input) {
     }
     if (selectionTouched)
         selectionTouched();
+}
+
+void Pane::picMain_Wheel(const PointerInput& input, int notches) {
+    if (m_input)
+        m_input->wheel(input, notches);
 }
 
 void Pane::Form_KeyPress(uint16_t keyAscii) {

@@ -113,6 +113,9 @@ public:
     // is left as it was.
     void SetScaleValues();
     void SetRotateValues();
+    // The tab's view as a new model shows it: zoom 100 centred on the plane tabs, the texture
+    // square over two thirds of the height on the UV tab. Tab 5 has no view.
+    void resetView(int tab);
 
     // The pane window's interior changed to width x height twips: lays out picMain, sizes the
     // canvases and redraws. A size that would be negative leaves the surface as it was.
@@ -140,6 +143,8 @@ public:
 
     // Which segments the background draws, by their tree node index; unset means every one.
     void setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter);
+    // Whether the background draws the segment with this tree node index.
+    bool isInBackground(int32_t nodeIndex) const;
     // The filter's answers changed; the next full redraw must not be skipped.
     void invalidateBackground();
     // Replaces the image map; it shows at the next full redraw.
@@ -150,6 +155,8 @@ public:
     void picMain_MouseDown(const PointerInput& input);
     void picMain_MouseMove(const PointerInput& input);
     void picMain_MouseUp(const PointerInput& input);
+    // Wheel notches over the surface (positive away from the user).
+    void picMain_Wheel(const PointerInput& input, int notches);
     void Form_KeyPress(uint16_t keyAscii);
 
     // The tool palette's state: buttons 1 to 6 by tool code, enabled or not, and the one shown

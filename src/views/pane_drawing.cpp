@@ -94,7 +94,7 @@ void Pane::RefreshEbo() {
     } else {
         for (const Part& part : m_model.Parts) {
             for (const Segment& segment : part.segments) {
-                if (!m_backgroundFilter || m_backgroundFilter(segment.nodeIndex))
+                if (isInBackground(segment.nodeIndex))
                     drawSegmentEdges(segment, Canvas::Back, tab);
             }
         }

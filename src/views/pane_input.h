@@ -23,6 +23,8 @@ public:
     virtual void move(const PointerInput& input) = 0;
     virtual void release(const PointerInput& input) = 0;
     virtual void keyPress(uint16_t keyAscii) = 0;
+    // Wheel notches over the surface, positive away from the user.
+    virtual void wheel(const PointerInput&, int) {}
 };
 
 } // namespace vw

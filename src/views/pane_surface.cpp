@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 PaneSurface::PaneSurface(vw::Pane& pane, QWidget* parent) : QWidget(parent), m_pane(pane) {
     setMouseTracking(true);
@@ -50,4 +51,20 @@ void PaneSurface::mouseMoveEvent(QMouseEvent* event) {
 
 void PaneSurface::mouseReleaseEvent(QMouseEvent* event) {
     m_pane.picMain_MouseUp(pointerInput(*event, event->button()));
+}
+
+void PaneSurface::wheelEvent(QWheelEvent* event) {
+    constexpr int kNotch = 120; // eighths of a degree
+    m_wheelEighths += event->angleDelta().y();
+    const int notches = m_wheelEighths / kNotch;
+    m_wheelEighths -= notches * kNotch;
+    event->accept();
+    if (notches == 0)
+        return;
+    vw::PointerInput input;
+    input.buttons = buttonMask(event->buttons());
+    input.modifiers = modifierMask(event->modifiers());
+    input.x = static_cast<float>(event->position().x() * vw::kTwipsPerPixel);
+    input.y = static_cast<float>(event->position().y() * vw::kTwipsPerPixel);
+    m_pane.picMain_Wheel(input, notches);
 }

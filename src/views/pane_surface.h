@@ -21,9 +21,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     vw::PointerInput pointerInput(const QMouseEvent& event, Qt::MouseButtons buttons) const;
 
     vw::Pane& m_pane;
+    int m_wheelEighths = 0; // wheel turn not yet a whole notch (touchpads send small steps)
 };

@@ -21,6 +21,7 @@ struct AskedMessage {
 struct AskedFile {
     QString title;
     QString filter;
+    QString start; // the folder or path the dialog starts at
 };
 
 class RecordingPrompts : public Prompts {
@@ -40,14 +41,22 @@ public:
         }
         return PromptAnswer::Ok;
     }
-    QString openFile(const QString& title, const QString& filter) override {
-        files.push_back({title, filter});
+    QString openFile(const QString& title, const QString& filter,
+                     const QString& folder = QString()) override {
+        files.push_back({title, filter, folder});
         return fileAnswer;
     }
+    QString saveFile(const QString& title, const QString& filter, const QString& path) override {
+        files.push_back({title, filter, path});
+        return saveFileAnswer;
+    }
+    std::optional<ExactTransform> askTransform() override { return transformAnswer; }
 
     PromptAnswer yesNoAnswer = PromptAnswer::Yes;
     PromptAnswer saveAnswer = PromptAnswer::Cancel; // "Save changes to ...?"
     QString fileAnswer;              // empty: the dialog is cancelled
+    QString saveFileAnswer;          // empty: the dialog is cancelled
+    std::optional<ExactTransform> transformAnswer;
     std::function<void()> onMessage; // runs while the message would be on screen
     std::vector<AskedMessage> messages;
     std::vector<AskedFile> files;

@@ -1,0 +1,220 @@
+// The main window's file commands beyond Open and Save: Save As, the recent files, OBJ export
+// and import of the working data, and models dropped on the window.
+
+#include "app/frm_main.h"
+
+#include "app/open_model.h"
+#include "model/ebo_loader.h"
+#include "model/ebo_saver.h"
+#include "model/edit_limits.h"
+#include "model/obj_io.h"
+#include "model/vertex_fields.h"
+#include "model/working_data.h"
+
+#include <QAction>
+#include <QDragEnterEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int kRecentCount = 8;
+const QString kRecentKey = QStringLiteral("recentFiles");
+const QString kEboFilter = QStringLiteral("EBO Files (*.ebo)");
+const QString kObjFilter = QStringLiteral("Wavefront OBJ (*.obj)");
+
+std::filesystem::path toPath(const QString& text) {
+    return std::filesystem::path(QFile::encodeName(text).toStdString());
+}
+
+// The first local .ebo file among dropped links; empty when there is none.
+QString droppedModel(const QMimeData* data) {
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() &&
+            url.toLocalFile().endsWith(QStringLiteral(".ebo"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    return {};
+}
+
+// What the working data is in the model: its part, and its one segment when curSeg names one.
+vw::ObjSelection workingSelection(const vw::Model& model) {
+    vw::ObjSelection selection;
+    selection.part = model.curPart;
+    if (model.curSeg > 0)
+        selection.seg = model.curSeg - 1;
+    return selection;
+}
+
+} // namespace
+
+void frmMain::setSettings(vw::Settings* settings) {
+    m_settings = settings;
+    showRecentFiles();
+}
+
+void frmMain::createFileCommands(QMenu* mnuFile) {
+    QAction* saveAs = mnuFile->addAction(QStringLiteral("Save &As..."));
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    connect(saveAs, &QAction::triggered, this, &frmMain::mnuFileSaveAs_Click);
+    mnuFile->addSeparator();
+    QAction* exportObj = mnuFile->addAction(QStringLiteral("&Export OBJ..."));
+    connect(exportObj, &QAction::triggered, this, &frmMain::mnuFileExportObj_Click);
+    QAction* importObj = mnuFile->addAction(QStringLiteral("&Import OBJ..."));
+    connect(importObj, &QAction::triggered, this, &frmMain::mnuFileImportObj_Click);
+    m_paneCommands.append({saveAs, exportObj, importObj});
+    mnuFile->addSeparator();
+    m_recentFiles = mnuFile->addMenu(QStringLiteral("Recent &Files"));
+    showRecentFiles();
+}
+
+QStringList frmMain::recentFiles() const {
+    if (!m_settings)
+        return {};
+    return m_settings->text(kRecentKey).split(u'\n', Qt::SkipEmptyParts);
+}
+
+void frmMain::addRecentFile(const QString& path) {
+    if (!m_settings)
+        return;
+    QStringList files = recentFiles();
+    files.removeAll(path);
+    files.prepend(path);
+    m_settings->setText(kRecentKey, files.mid(0, kRecentCount).join(u'\n'));
+    showRecentFiles();
+}
+
+// A file that is gone stays listed, greyed, so the list does not shift under the user's hand.
+void frmMain::showRecentFiles() {
+    if (!m_recentFiles)
+        return;
+    m_recentFiles->clear();
+    const QStringList files = recentFiles();
+    for (const QString& file : files) {
+        QAction* entry = m_recentFiles->addAction(file);
+        entry->setEnabled(QFileInfo::exists(file));
+        connect(entry, &QAction::triggered, this, [this, file] {
+            if (maySetModelAside())
+                vw::openModel(*this, file);
+        });
+    }
+    m_recentFiles->setEnabled(!files.isEmpty());
+}
+
+QString frmMain::modelFolder() const {
+    return m_model.modelPath.empty() ? QString() : QFileInfo(modelPathText()).absolutePath();
+}
+
+bool frmMain::mnuFileSaveAs_Click() {
+    if (!m_panes)
+        return false;
+    const QString path = m_prompts.saveFile(QStringLiteral("Save As"), kEboFilter, modelPathText());
+    if (path.isEmpty())
+        return false;
+    const std::string target = QFile::encodeName(path).toStdString();
+    if (m_model.layout == vw::ModelLayout::Delta) {
+        const auto now = vw::companionFiles(m_model.modelPath, m_folders.programDir);
+        const auto then = vw::companionFiles(target, m_folders.programDir);
+        if (then && (!now || now->baseMesh != then->baseMesh)) {
+            const vw::PromptAnswer answer = m_prompts.message(
+                QStringLiteral("The new file will look for other companion files: %1 and %2.")
+                    .arg(QFile::decodeName(then->baseMesh.string().c_str()),
+                         QFile::decodeName(then->offsets.string().c_str())),
+                QStringLiteral("Vertwright"), vw::PromptIcon::Warning, vw::PromptButtons::YesNo,
+                QStringLiteral("Save it under this name all the same?"));
+            if (answer != vw::PromptAnswer::Yes)
+                return false;
+        }
+    }
+    const std::string reason = vw::saveModel(m_model, target, m_folders);
+    if (!reason.empty()) {
+        m_prompts.message(
+            QStringLiteral("Unable to save %1: %2").arg(path, QString::fromStdString(reason)),
+            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        return false;
+    }
+    m_model.modelPath = target;
+    m_document.markClean();
+    showPanes();
+    addRecentFile(path);
+    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()), 5000);
+    return true;
+}
+
+void frmMain::mnuFileExportObj_Click() {
+    if (!m_panes)
+        return;
+    const QString suggested =
+        QFileInfo(modelPathText()).completeBaseName() + QStringLiteral(".obj");
+    const QString path = m_prompts.saveFile(QStringLiteral("Export OBJ"), kObjFilter,
+                                            QDir(modelFolder()).filePath(suggested));
+    if (path.isEmpty())
+        return;
+    const std::string reason = vw::exportObjFile(m_model, workingSelection(m_model), toPath(path));
+    if (!reason.empty())
+        m_prompts.message(
+            QStringLiteral("Unable to export %1: %2").arg(path, QString::fromStdString(reason)),
+            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+}
+
+// Read into a copy first, so a file that does not fit changes nothing; then the new positions
+// (and texture coordinates, where the file can keep them) go in as one edit.
+void frmMain::mnuFileImportObj_Click() {
+    if (!m_panes)
+        return;
+    const QString path =
+        m_prompts.openFile(QStringLiteral("Import OBJ"), kObjFilter, modelFolder());
+    if (path.isEmpty())
+        return;
+    vw::Model imported = m_model;
+    std::string reason = vw::importObjFile(imported, workingSelection(m_model), toPath(path));
+    const bool keepsTexture = (vw::storableFields(m_model) & vw::kTextureFields) != 0;
+    std::vector<vw::Segment> working = m_model.curData;
+    for (size_t i = 0; reason.empty() && i < working.size(); ++i) {
+        const std::optional<size_t> seg = vw::partSegmentOf(m_model, i);
+        if (!seg)
+            break;
+        const auto& from = imported.Parts[size_t(m_model.curPart)].segments[*seg].verts;
+        auto& to = working[i].verts;
+        for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
+            const bool moved = from[j].x != to[j].x || from[j].y != to[j].y || from[j].z != to[j].z;
+            if (moved)
+                reason = vw::fixedPositionReason(m_model, size_t(m_model.curPart), *seg, j);
+            to[j].x = from[j].x;
+            to[j].y = from[j].y;
+            to[j].z = from[j].z;
+            if (keepsTexture) {
+                to[j].u = from[j].u;
+                to[j].v = from[j].v;
+            }
+        }
+    }
+    if (!reason.empty()) {
+        m_prompts.message(
+            QStringLiteral("Unable to import %1: %2").arg(path, QString::fromStdString(reason)),
+            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        return;
+    }
+    m_document.beginEdit("Import OBJ to %n", m_panes->pane().SelCount);
+    m_model.curData = std::move(working);
+    m_document.commitCurData();
+    m_document.endEdit();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedModel(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    const QString path = droppedModel(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    if (maySetModelAside())
+        vw::openModel(*this, path);
+}

@@ -1,0 +1,135 @@
+// The main window's View and Select menus, Edit > Transform, and the status bar's panels beside
+// the angle: what the user needs to find their way about the model.
+
+#include "app/frm_main.h"
+
+#include "model/edit_limits.h"
+#include "model/exact_transform.h"
+#include "model/vertex_fields.h"
+#include "tools/selection.h"
+#include "tools/view_navigation.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include <numbers>
+
+namespace {
+
+const char* const kAxisNames[] = {"x", "y", "z", "u", "v"};
+
+QString axisName(int axis) {
+    return QString::fromLatin1(axis >= 0 && axis < 5 ? kAxisNames[axis] : "?");
+}
+
+QString number(double value) {
+    return QLocale().toString(value, 'g', 6);
+}
+
+} // namespace
+
+QAction* frmMain::action(const QString& caption) const {
+    for (QAction* menu : menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (item->text() == caption)
+                return item;
+    return nullptr;
+}
+
+void frmMain::createNavigationMenus() {
+    auto addCommand = [this](QMenu* menu, const QString& caption, const QKeySequence& keys,
+                             auto run) {
+        QAction* command = menu->addAction(caption);
+        command->setShortcut(keys);
+        connect(command, &QAction::triggered, this, [this, run] {
+            if (m_panes)
+                run(m_panes->pane());
+        });
+        m_paneCommands.append(command);
+    };
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    addCommand(view, QStringLiteral("Fit Model"), QKeySequence(Qt::Key_Home), vw::fitModel);
+    addCommand(view, QStringLiteral("Fit Selection"), QKeySequence(Qt::Key_F), vw::fitSelection);
+    addCommand(view, QStringLiteral("Reset View"), QKeySequence(), vw::resetCurrentView);
+
+    QMenu* select = menuBar()->addMenu(QStringLiteral("&Select"));
+    addCommand(select, QStringLiteral("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A),
+               vw::selectAll);
+    addCommand(select, QStringLiteral("Select &None"),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), vw::selectNone);
+    addCommand(select, QStringLiteral("&Invert Selection"), QKeySequence(Qt::CTRL | Qt::Key_I),
+               vw::invertSelection);
+    addCommand(select, QStringLiteral("Select &Coincident"), QKeySequence(Qt::CTRL | Qt::Key_L),
+               [](vw::Pane& pane) { vw::selectCoincident(pane); });
+}
+
+void frmMain::createStatusPanels() {
+    for (QLabel** panel : {&m_degreesPanel, &m_positionPanel, &m_selectionPanel, &m_zoomPanel}) {
+        *panel = new QLabel(this);
+        statusBar()->addPermanentWidget(*panel);
+    }
+}
+
+void frmMain::showRotateStatus(const QString& text) {
+    m_statusPanel->setText(text);
+    const bool turning = m_panes && m_panes->pane().isOnRotater;
+    m_degreesPanel->setText(turning ? number(m_panes->pane().rotAngle * 180 / std::numbers::pi) +
+                                          QChar(0x00B0)
+                                    : QString());
+}
+
+void frmMain::showPointer(int axisH, float h, int axisV, float v) {
+    m_positionPanel->setText(
+        QStringLiteral("%1 %2  %3 %4").arg(axisName(axisH), number(h), axisName(axisV), number(v)));
+}
+
+void frmMain::showSelectionCount() {
+    if (!m_panes) {
+        m_selectionPanel->clear();
+        return;
+    }
+    qsizetype selected = 0, total = 0;
+    for (const vw::Segment& segment : m_model.curData) {
+        total += qsizetype(segment.verts.size());
+        for (const vw::Vertex& vertex : segment.verts)
+            selected += vertex.selected != 0;
+    }
+    m_selectionPanel->setText(QStringLiteral("%1 of %2 selected").arg(selected).arg(total));
+}
+
+void frmMain::showViewState() {
+    if (!m_panes || m_panes->pane().selectedTab() > vw::kTabUV) {
+        m_zoomPanel->clear();
+        return;
+    }
+    vw::Pane& pane = m_panes->pane();
+    // In percent of the tab's start view: zoom 100 on the planes, the texture square over two
+    // thirds of the height on the UV tab.
+    const double start = pane.selectedTab() == vw::kTabUV ? pane.surfaceHeight() * 2.0 / 3 : 100.0;
+    QString text = QStringLiteral("Zoom %1%").arg(qRound64(pane.currentView().zoom / start * 100));
+    if (!vw::workingDataInView(pane))
+        text += QStringLiteral("  Home: fit model");
+    m_zoomPanel->setText(text);
+}
+
+void frmMain::mnuEditTransform_Click() {
+    if (!m_panes)
+        return;
+    vw::Pane& pane = m_panes->pane();
+    if (const std::string refusal = vw::editRefusal(m_model, vw::kPositionFields);
+        !refusal.empty()) {
+        statusBar()->showMessage(QString::fromStdString(refusal), 5000);
+        return;
+    }
+    const std::optional<vw::ExactTransform> transform = m_prompts.askTransform();
+    if (!transform)
+        return;
+    static const char* const labels[] = {"Move %n", "Scale %n", "Rotate %n"};
+    m_document.beginEdit(labels[int(transform->kind)], pane.SelCount);
+    vw::transformSelected(m_model.curData, *transform);
+    m_document.commitCurData();
+    m_document.endEdit();
+}

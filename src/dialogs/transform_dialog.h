@@ -1,0 +1,37 @@
+#pragma once
+// Edit > Transform...: a move by exact amounts, a scale, or a rotation by a typed angle, about
+// the selection's centre or the origin.
+
+#include "model/exact_transform.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+
+namespace vw {
+
+class TransformDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TransformDialog(QWidget* parent = nullptr);
+
+    // What the fields say now.
+    ExactTransform transform() const;
+
+    QComboBox* kind = nullptr;  // "Move", "Scale", "Rotate"
+    QComboBox* axis = nullptr;  // "X", "Y", "Z": the rotation's axis
+    QComboBox* about = nullptr; // "Selection Centre", "Origin"
+    std::array<QDoubleSpinBox*, 3> amounts{};
+    QDoubleSpinBox* degrees = nullptr;
+
+private:
+    void showFieldsOfKind();
+
+    std::array<QLabel*, 3> m_amountLabels{};
+};
+
+} // namespace vw
