@@ -39,8 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A quoted path the shell split at its space: joined again, then the quotes go.
         CommandLineCase{{R"("C:\m\a)", R"(b.ebo")"}, R"(C:\m\a b.ebo)", "", false, false, false},
         CommandLineCase{{R"("/m/a.ebo)"}, "/m/a.ebo", "", false, false, false},
-        CommandLineCase{{"--companions", "/opt/c", "x.ebo"}, "x.ebo", "/opt/c", false, false,
-                        false},
+        CommandLineCase{
+            {"--companions", "/opt/c", "x.ebo"}, "x.ebo", "/opt/c", false, false, false},
         CommandLineCase{{"x.ebo", "--companions=/opt/c"}, "x.ebo", "/opt/c", false, false, false},
         CommandLineCase{{"--help"}, "", "", true, false, false},
         CommandLineCase{{"-h", "x.ebo"}, "x.ebo", "", true, false, false},

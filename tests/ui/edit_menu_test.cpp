@@ -3,8 +3,10 @@
 // not keep refused when they are made.
 
 #include "app/working_copy.h"
+#include "fake_settings.h"
 #include "open_model_support.h"
 #include "panels/frm_vertices.h"
+#include "support/temp_dir.h"
 #include "tools/selection.h"
 #include "tools_fixture.h"
 #include "views/pane_surface.h"
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
 
@@ -130,6 +133,94 @@ TEST(UnsavedChanges, OpenExitAndTheWindowsCloseButtonAskFirstAndCancelKeepsAll) 
     editor.prompts.saveAnswer = PromptAnswer::Discard;
     editor.main->mnuFileOpen_Click();
     EXPECT_EQ(editor.model.modelPath, editor.prompts.fileAnswer.toStdString());
+}
+
+TEST(SaveAs, WritesTheEditsToTheNewFileEditsItFromThenOnAndHeadsTheRecentFiles) {
+    Editor editor;
+    vw::test::MemorySettings settings;
+    editor.main->setSettings(&settings);
+    const std::string path = editor.put(twoPartModel(), "first2.ebo");
+    editor.open(path);
+    const std::vector<uint8_t> original = vw::test::readBytes(path);
+    setFirstX(*editor.main, 6.25f);
+    const std::string copy = (std::filesystem::path(path).parent_path() / "second2.ebo").string();
+    editor.prompts.saveFileAnswer = QString::fromStdString(copy);
+
+    EXPECT_TRUE(editor.main->mnuFileSaveAs_Click());
+    EXPECT_EQ(editor.prompts.files.back().start.toStdString(), path);
+    EXPECT_EQ(savedFirstX(copy), 6.25f);
+    EXPECT_EQ(vw::test::readBytes(path), original);
+    EXPECT_EQ(editor.model.modelPath, copy);
+    EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), copy + "[*]");
+    EXPECT_FALSE(editor.main->paneWindow()->isWindowModified());
+    setFirstX(*editor.main, 7.25f);
+    EXPECT_TRUE(editor.main->mnuFileSave_Click());
+    EXPECT_EQ(savedFirstX(copy), 7.25f);
+    EXPECT_EQ(vw::test::readBytes(path), original);
+
+    QMenu* recent = editor.main->recentFilesMenu();
+    ASSERT_EQ(recent->actions().size(), 2);
+    EXPECT_EQ(recent->actions()[0]->text().toStdString(), copy);
+    EXPECT_EQ(recent->actions()[1]->text().toStdString(), path);
+    std::filesystem::remove(path);
+    editor.main->setSettings(&settings);
+    EXPECT_FALSE(recent->actions()[1]->isEnabled()); // gone: greyed
+
+    editor.prompts.fileAnswer.clear();
+    editor.main->mnuFileOpen_Click(); // starts in the model's folder
+    EXPECT_EQ(editor.prompts.files.back().start.toStdString(),
+              std::filesystem::path(copy).parent_path().string());
+}
+
+TEST(SaveAs, ADeltaModelAsksBeforeItsNewNameLooksForOtherCompanionFiles) {
+    Editor editor;
+    vw::test::EboPlan delta;
+    delta.modelFormat = 0;
+    for (auto& part : delta.deltaParts)
+        part = vw::test::simpleDeltaPart(3);
+    const std::string path = editor.put(vw::test::buildEbo(delta), "head2.ebo");
+    editor.open(path);
+    const std::string renamed = (std::filesystem::path(path).parent_path() / "head3.ebo").string();
+    editor.prompts.saveFileAnswer = QString::fromStdString(renamed);
+    editor.prompts.yesNoAnswer = PromptAnswer::No;
+    editor.prompts.messages.clear();
+
+    EXPECT_FALSE(editor.main->mnuFileSaveAs_Click());
+    ASSERT_EQ(editor.prompts.messages.size(), 1u);
+    EXPECT_NE(editor.prompts.messages[0].text.indexOf("base_lod3.ebo"), -1);
+    EXPECT_FALSE(std::filesystem::exists(renamed));
+    EXPECT_EQ(editor.model.modelPath, path);
+}
+
+TEST(EditMenu, TransformAndObjImportAreOneStepEachAndTheStatusBarCountsTheSelection) {
+    Editor editor;
+    editor.open(editor.put(twoPartModel(), "commands2.ebo"));
+    frmMain& main = *editor.main;
+    const size_t count = editor.model.curData[0].verts.size();
+    main.action("Select &All")->trigger();
+    EXPECT_EQ(main.selectionPanel()->text(), QStringLiteral("%1 of %1 selected").arg(count));
+    const float x0 = editor.model.curData[0].verts[0].x;
+
+    const std::string obj =
+        (std::filesystem::path(editor.model.modelPath).parent_path() / "commands.obj").string();
+    editor.prompts.saveFileAnswer = QString::fromStdString(obj);
+    main.mnuFileExportObj_Click();
+    ASSERT_TRUE(std::filesystem::exists(obj));
+
+    vw::ExactTransform move;
+    move.amount = {2, 0, 0};
+    editor.prompts.transformAnswer = move;
+    main.mnuEditTransform_Click();
+    EXPECT_EQ(editor.model.Parts[0].segments[0].verts[0].x, x0 + 2);
+    EXPECT_EQ(main.document().undoLabel(),
+              QStringLiteral("Move %1 Vertices").arg(count).toStdString());
+
+    editor.prompts.fileAnswer = QString::fromStdString(obj);
+    main.mnuFileImportObj_Click();
+    EXPECT_EQ(editor.model.Parts[0].segments[0].verts[0].x, x0);
+    EXPECT_EQ(main.document().stepCount(), 2u);
+    main.document().undo();
+    EXPECT_EQ(editor.model.Parts[0].segments[0].verts[0].x, x0 + 2);
 }
 
 // Two editors started from one program folder, each with its own model: every save writes the

@@ -84,8 +84,7 @@ void expectMenuBar(const frmMain& main, bool modelShown) {
     std::vector<QString> menus;
     for (QAction* menu : main.menuBar()->actions())
         menus.push_back(menu->text());
-    EXPECT_EQ(menus,
-              (std::vector<QString>{"&File", "&Edit", "&View", "&Select", "&Options"}));
+    EXPECT_EQ(menus, (std::vector<QString>{"&File", "&Edit", "&View", "&Select", "&Options"}));
 }
 
 TEST(MenuBar, CaptionsShortcutsSeparatorsAndStatesThroughALoadAndAClosedPane) {

@@ -261,6 +261,33 @@ INSTANTIATE_TEST_SUITE_P(Entries, SheetRefusal,
                              return info.param.label;
                          });
 
+// Each item shows what every selected vertex shares, a blank where they differ.
+TEST(SheetSelection, ItemsShowSharedValuesBlanksForMixedOnesAndZerosForNone) {
+    vw::Model model = threeSelectedInTwoSegments();
+    AnsweringPrompts prompts;
+    frmVertices sheet(model, prompts);
+    sheet.showSelection();
+    EXPECT_EQ(sheet.propSheet->valueText("X"), ""); // 1, 3 and 5
+    EXPECT_EQ(sheet.propSheet->valueText("U"), "0.25");
+    EXPECT_EQ(sheet.propSheet->valueText("Alpha"), "40");
+    EXPECT_EQ(sheet.propSheet->valueText("Color"), "10, 20, 30");
+    model.curData[0].verts[0].alpha = 41;
+    sheet.showSelection();
+    EXPECT_EQ(sheet.propSheet->lineEdit("Alpha")->text(), "");
+
+    // An untouched blank field applies nothing when it loses the focus.
+    sheet.propSheet->lineEdit("X")->setFocus();
+    sheet.propSheet->lineEdit("Y")->setFocus();
+    EXPECT_TRUE(prompts.messages.empty());
+
+    for (vw::Segment& segment : model.curData)
+        for (vw::Vertex& v : segment.verts)
+            v.selected = 0;
+    sheet.showSelection();
+    EXPECT_EQ(sheet.propSheet->valueText("X"), "0");
+    EXPECT_EQ(sheet.propSheet->valueText("Color"), "0, 0, 0");
+}
+
 TEST(SheetInTheEditor, ConfirmedChangeIsDrawnAtOnce) {
     vw::test::Editor editor;
     editor.open(editor.put(vw::test::twoPartModel(), "sheet2.ebo"));

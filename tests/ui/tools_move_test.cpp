@@ -4,6 +4,8 @@
 #include "tools_fixture.h"
 #include "views/pane.h"
 
+#include <QTest>
+
 namespace vw::test {
 namespace {
 
@@ -46,6 +48,20 @@ TEST_F(MoveTool, ADragMovesTheSelectionAlongThePlanesTwoAxesAndCommitsEveryStep)
     EXPECT_EQ(frame().feedback.pointer(), PointerShape::Move);
     tick();
     EXPECT_EQ(colourOfVertex(0, 2), qRgb(250, 0, 0) & RGB_MASK);
+}
+
+TEST_F(MoveTool, ArrowKeysNudgeByAPixelOrTenAsOneUndoStepEach) {
+    click(pixelAt(1, 1));
+    QTest::keyClick(surface(), Qt::Key_Right);
+    EXPECT_FLOAT_EQ(modelVert(0, 0, 2).x, 1 + 15 / 100.0f);
+    QTest::keyClick(surface(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_FLOAT_EQ(modelVert(0, 0, 2).y, 1 - 150 / 100.0f);
+    EXPECT_EQ(modelVert(0, 0, 2).z, 3.0f);
+    EXPECT_EQ(pane().document().stepCount(), 2u);
+    pane().document().undo();
+    pane().document().undo();
+    EXPECT_EQ(modelVert(0, 0, 2).x, 1.0f);
+    EXPECT_EQ(modelVert(0, 0, 2).y, 1.0f);
 }
 
 TEST_F(MoveTool, EachTabMovesItsOwnTwoCoordinates) {

@@ -1,7 +1,11 @@
 // The Pan and Zoom tools: each tab's own view, zoom clicks about the clicked point, drag fits.
 
+#include "tools/view_navigation.h"
 #include "tools_fixture.h"
 #include "views/pane.h"
+
+#include <QCoreApplication>
+#include <QWheelEvent>
 
 namespace vw::test {
 namespace {
@@ -45,6 +49,46 @@ TEST_F(ViewTools, PanMovesOnlyTheCurrentTabsOriginWithTheLeftButton) {
     chooseTab(1);
     chooseTab(2);
     EXPECT_EQ(view(2).originX, before.originX + 300);
+}
+
+// The wheel and the middle button move the view whatever the tool, and leave the tool alone.
+TEST_F(ViewTools, TheWheelZoomsAboutThePointerAndTheMiddleButtonPansWithAnyTool) {
+    typeKey('v');
+    const QPointF at(40, 30);
+    const float h = pane().toModelX(float(at.x() * 15)), v = pane().toModelY(float(at.y() * 15));
+    QWheelEvent notch(at, surface()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(surface(), &notch);
+    EXPECT_FLOAT_EQ(view(1).zoom, 125);
+    EXPECT_EQ(pane().toPaneX(h), qRound(at.x() * 15));
+    EXPECT_EQ(pane().toPaneY(v), qRound(at.y() * 15));
+    EXPECT_EQ(pane().toolMode, kToolMove);
+
+    const ViewParams before = view(1);
+    press(QPointF(50, 50), Qt::MiddleButton);
+    moveTo(QPointF(60, 45), Qt::MiddleButton);
+    release(QPointF(60, 45), Qt::MiddleButton);
+    EXPECT_EQ(view(1).originX, before.originX + 150);
+    EXPECT_EQ(view(1).originY, before.originY - 75);
+    EXPECT_EQ(pane().toolMode, kToolMove);
+}
+
+TEST_F(ViewTools, FitModelAndFitSelectionShowTheirVerticesAndResetViewPutsTheStartBack) {
+    const ViewParams start = view(1);
+    fitModel(pane());
+    for (const Vertex& vertex : model.curData[0].verts) {
+        const int32_t x = pane().toPaneX(vertex.x), y = pane().toPaneY(vertex.y);
+        EXPECT_TRUE(x >= 0 && x <= pane().surfaceWidth() && y >= 0 && y <= pane().surfaceHeight());
+    }
+    EXPECT_GT(view(1).zoom, start.zoom);
+    click(pixelAt(1, 1));
+    fitSelection(pane()); // one vertex: centred, zoom kept
+    EXPECT_EQ(pane().toPaneX(1), pane().surfaceWidth() / 2);
+    panViewBy(pane(), 1e6f, 0);
+    EXPECT_FALSE(workingDataInView(pane()));
+    resetCurrentView(pane());
+    expectSame(view(1), start);
+    EXPECT_TRUE(workingDataInView(pane()));
 }
 
 TEST_F(ViewTools, PanAsksForARedrawEvenWithoutMoving) {
