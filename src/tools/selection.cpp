@@ -2,8 +2,10 @@
 
 #include "views/pane.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
-#include <unordered_map>
+#include <optional>
 
 namespace vw {
 namespace {
@@ -50,26 +52,96 @@ template <class Change> void changeEveryFlag(Pane& pane, Change change) {
     showSelectionCount(pane);
 }
 
-// A cell of the grid of tolerance-sized cubes that a position falls in.
-struct Cell {
-    int64_t x, y, z;
-    bool operator==(const Cell&) const = default;
-};
-
-struct CellHash {
-    size_t operator()(const Cell& c) const {
-        return size_t(c.x * 73856093 ^ c.y * 19349663 ^ c.z * 83492791);
+// Selected positions filed by the grid cell they fall in, the cells twice the tolerance wide, so
+// the tolerance box around any point touches at most two cells along each axis. An open-
+// addressing table of cells, each heading a chain of its points: no allocation per point.
+class CellTable {
+public:
+    CellTable(size_t points, float tolerance)
+        : m_cellSize(2.0 * tolerance), m_slots(std::bit_ceil(2 * points + 2), -1) {
+        m_cells.reserve(points);
+        m_heads.reserve(points);
+        m_points.reserve(points);
+        m_next.reserve(points);
     }
+
+    void add(const Vertex& vertex) {
+        const size_t cell = find(cellOf(vertex.x, vertex.y, vertex.z));
+        m_next.push_back(m_heads[cell]);
+        m_heads[cell] = int32_t(m_points.size());
+        m_points.push_back(&vertex);
+    }
+
+    // Whether a filed point lies within tolerance of vertex on every axis.
+    bool hasNear(const Vertex& vertex, float tolerance) const {
+        const double t = tolerance;
+        const std::array<int64_t, 2> xs = span(vertex.x, t), ys = span(vertex.y, t),
+                                     zs = span(vertex.z, t);
+        for (int64_t x = xs[0]; x <= xs[1]; ++x)
+            for (int64_t y = ys[0]; y <= ys[1]; ++y)
+                for (int64_t z = zs[0]; z <= zs[1]; ++z) {
+                    const std::optional<size_t> cell = lookup({x, y, z});
+                    if (!cell)
+                        continue;
+                    for (int32_t i = m_heads[*cell]; i >= 0; i = m_next[size_t(i)])
+                        if (isNear(vertex, *m_points[size_t(i)], tolerance))
+                            return true;
+                }
+        return false;
+    }
+
+private:
+    struct Cell {
+        int64_t x = 0, y = 0, z = 0;
+        bool operator==(const Cell&) const = default;
+    };
+
+    int64_t cellIndex(double value) const { return int64_t(std::floor(value / m_cellSize)); }
+    Cell cellOf(double x, double y, double z) const {
+        return {cellIndex(x), cellIndex(y), cellIndex(z)};
+    }
+    std::array<int64_t, 2> span(double value, double t) const {
+        return {cellIndex(value - t), cellIndex(value + t)};
+    }
+    size_t hashOf(const Cell& c) const {
+        const uint64_t h = uint64_t(c.x) * 0x9E3779B97F4A7C15ull ^
+                           uint64_t(c.y) * 0xC2B2AE3D27D4EB4Full ^
+                           uint64_t(c.z) * 0x165667B19E3779F9ull;
+        return size_t(h ^ (h >> 29)) & (m_slots.size() - 1);
+    }
+    // The number of cell, filed when it is new.
+    size_t find(const Cell& cell) {
+        size_t slot = hashOf(cell);
+        for (; m_slots[slot] >= 0; slot = (slot + 1) & (m_slots.size() - 1))
+            if (m_cells[size_t(m_slots[slot])] == cell)
+                return size_t(m_slots[slot]);
+        m_slots[slot] = int32_t(m_cells.size());
+        m_cells.push_back(cell);
+        m_heads.push_back(-1);
+        return m_cells.size() - 1;
+    }
+    std::optional<size_t> lookup(const Cell& cell) const {
+        for (size_t slot = hashOf(cell); m_slots[slot] >= 0;
+             slot = (slot + 1) & (m_slots.size() - 1))
+            if (m_cells[size_t(m_slots[slot])] == cell)
+                return size_t(m_slots[slot]);
+        return std::nullopt;
+    }
+    static bool isNear(const Vertex& a, const Vertex& b, float tolerance) {
+        return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
+               std::fabs(a.z - b.z) <= tolerance;
+    }
+
+    double m_cellSize;
+    std::vector<int32_t> m_slots; // a cell's number, or -1 for a free slot
+    std::vector<Cell> m_cells;
+    std::vector<int32_t> m_heads; // per cell, its last point; m_next chains to the others
+    std::vector<int32_t> m_next;
+    std::vector<const Vertex*> m_points;
 };
 
-Cell cellOf(const Vertex& vertex, float tolerance) {
-    return {int64_t(std::floor(vertex.x / tolerance)), int64_t(std::floor(vertex.y / tolerance)),
-            int64_t(std::floor(vertex.z / tolerance))};
-}
-
-bool near(const Vertex& a, const Vertex& b, float tolerance) {
-    return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
-           std::fabs(a.z - b.z) <= tolerance;
+bool isFinitePosition(const Vertex& vertex) {
+    return std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(vertex.z);
 }
 
 } // namespace
@@ -87,38 +159,24 @@ void invertSelection(Pane& pane) {
     changeEveryFlag(pane, [](int16_t selected) { return selected == 0; });
 }
 
-// Selected positions are filed by grid cell, so each vertex is compared with the few that share
-// its cell or a neighbouring one, not with every selected vertex.
 void selectCoincident(Pane& pane, float tolerance) {
     std::vector<Segment>& data = pane.model().curData;
-    std::unordered_map<Cell, std::vector<const Vertex*>, CellHash> selected;
+    size_t selected = 0;
     for (const Segment& segment : data)
         for (const Vertex& vertex : segment.verts)
-            if (vertex.selected != 0 && std::isfinite(vertex.x) && std::isfinite(vertex.y) &&
-                std::isfinite(vertex.z))
-                selected[cellOf(vertex, tolerance)].push_back(&vertex);
-    std::vector<Vertex*> added;
-    for (Segment& segment : data) {
-        for (Vertex& vertex : segment.verts) {
-            if (vertex.selected != 0 || !std::isfinite(vertex.x) || !std::isfinite(vertex.y) ||
-                !std::isfinite(vertex.z))
-                continue;
-            const Cell cell = cellOf(vertex, tolerance);
-            bool found = false;
-            for (int64_t dx = -1; dx <= 1 && !found; ++dx)
-                for (int64_t dy = -1; dy <= 1 && !found; ++dy)
-                    for (int64_t dz = -1; dz <= 1 && !found; ++dz) {
-                        const auto it = selected.find({cell.x + dx, cell.y + dy, cell.z + dz});
-                        if (it == selected.end())
-                            continue;
-                        for (const Vertex* other : it->second)
-                            found = found || near(vertex, *other, tolerance);
-                    }
-            if (found)
-                added.push_back(&vertex);
-        }
-    }
+            selected += vertex.selected != 0 && isFinitePosition(vertex);
+    CellTable table(selected, tolerance);
+    for (const Segment& segment : data)
+        for (const Vertex& vertex : segment.verts)
+            if (vertex.selected != 0 && isFinitePosition(vertex))
+                table.add(vertex);
     // Marked after the scan, so a newly added vertex does not pull in its own neighbours.
+    std::vector<Vertex*> added;
+    for (Segment& segment : data)
+        for (Vertex& vertex : segment.verts)
+            if (vertex.selected == 0 && isFinitePosition(vertex) &&
+                table.hasNear(vertex, tolerance))
+                added.push_back(&vertex);
     for (Vertex* vertex : added)
         vertex->selected = kSelected;
     showSelectionCount(pane);
