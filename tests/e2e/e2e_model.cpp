@@ -6,6 +6,7 @@
 //   vertwright_e2e_model locate-selected SHOT.png -> the same for the nine selected marks
 //   vertwright_e2e_model selected SHOT.png     -> the number of selected marks
 //   vertwright_e2e_model check ORIGINAL SAVED DX DY
+//   vertwright_e2e_model check-part ORIGINAL SAVED DX DY   (every segment of part 0 moved)
 
 #include "model/ebo_loader.h"
 #include "support/ebo_builder.h"
@@ -157,7 +158,9 @@ bool near(float a, float b) {
 
 // Segment 0 of part 0 moved by (dx, dy) model units, nothing else changed in the model, and
 // no byte outside that segment's position block differs.
-int check(const std::string& original, const std::string& saved, float dx, float dy) {
+// With wholePart, every segment of part 0 moved, and only their position blocks may differ.
+int check(const std::string& original, const std::string& saved, float dx, float dy,
+          bool wholePart) {
     vw::test::TempDir scratch;
     vw::Model before, after;
     if (!load(before, original, scratch, "a.tmp") || !load(after, saved, scratch, "b.tmp"))
@@ -173,7 +176,7 @@ int check(const std::string& original, const std::string& saved, float dx, float
         for (size_t s = 0; s < before.Parts[p].segments.size(); ++s) {
             const auto& a = before.Parts[p].segments[s].verts;
             const auto& b = after.Parts[p].segments.at(s).verts;
-            const bool edited = p == 0 && s == 0;
+            const bool edited = p == 0 && (wholePart || s == 0);
             for (size_t i = 0; i < a.size(); ++i) {
                 const float ex = edited ? a[i].x + dx : a[i].x;
                 const float ey = edited ? a[i].y + dy : a[i].y;
@@ -188,14 +191,20 @@ int check(const std::string& original, const std::string& saved, float dx, float
         }
     const std::vector<uint8_t> a = vw::test::readBytes(original);
     const std::vector<uint8_t> b = vw::test::readBytes(saved);
-    const vw::Segment& edited = before.Parts[0].segments[0];
-    const size_t blockStart = size_t(edited.posBlockAt) - 1;
-    const size_t blockEnd = blockStart + 12 * edited.verts.size();
+    auto inEditedBlock = [&](size_t at) {
+        const auto& segments = before.Parts[0].segments;
+        for (size_t s = 0; s < (wholePart ? segments.size() : 1); ++s) {
+            const size_t start = size_t(segments[s].posBlockAt) - 1;
+            if (at >= start && at < start + 12 * segments[s].verts.size())
+                return true;
+        }
+        return false;
+    };
     if (a.size() != b.size())
         fault("the file size changed");
     for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
-        if (a[i] != b[i] && (i < blockStart || i >= blockEnd))
-            fault("byte " + std::to_string(i) + " outside the edited position block changed");
+        if (a[i] != b[i] && !inEditedBlock(i))
+            fault("byte " + std::to_string(i) + " outside the edited position blocks changed");
     if (a == b)
         fault("the saved file equals the original");
     return faults == 0 ? 0 : 1;
@@ -214,9 +223,11 @@ int main(int argc, char** argv) {
     if (args.size() == 2 && args[0] == "selected")
         return selected(args[1]);
     if (args.size() == 5 && args[0] == "check")
-        return check(args[1], args[2], std::stof(args[3]), std::stof(args[4]));
+        return check(args[1], args[2], std::stof(args[3]), std::stof(args[4]), false);
+    if (args.size() == 5 && args[0] == "check-part")
+        return check(args[1], args[2], std::stof(args[3]), std::stof(args[4]), true);
     std::cerr << "usage: vertwright_e2e_model make MODEL | locate SHOT | locate-selected SHOT |"
                  " selected SHOT |"
-                 " check ORIGINAL SAVED DX DY\n";
+                 " check ORIGINAL SAVED DX DY | check-part ORIGINAL SAVED DX DY\n";
     return 2;
 }

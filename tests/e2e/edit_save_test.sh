@@ -44,9 +44,6 @@ export DISPLAY=:$(cat "$work/display")
 "$tool" make "$work/model.ebo"
 cp "$work/model.ebo" "$work/original.ebo"
 
-"$editor" "$work/model.ebo" >"$work/editor.log" 2>&1 &
-editor_pid=$!
-
 pointer() { # x y: move, then give Qt a moment to see the move on its own
     xdotool mousemove "$1" "$2"
     sleep 0.15
@@ -63,22 +60,59 @@ drag() { # x1 y1 x2 y2: left-button drag in small steps
     sleep 0.3
 }
 
-# The splash sits centred on the screen: "L" closes it (its timer would after five seconds).
-xdotool search --sync --name "^Vertwright V0.2$" >/dev/null
-sleep 0.5
-pointer 640 512
-xdotool key L
-
-box=
-for _ in $(seq 60); do
-    import -window root "$work/shot.png"
-    if box=$("$tool" locate "$work/shot.png" 2>/dev/null); then
-        break
-    fi
+start_editor() { # model: starts the editor on it, closes the splash, waits for the marks
+    "$editor" "$1" >"$work/editor.log" 2>&1 &
+    editor_pid=$!
+    # The splash sits centred on the screen: "L" closes it (its timer would after five seconds).
+    xdotool search --sync --name "^Vertwright V0.2$" >/dev/null
+    sleep 0.5
+    pointer 640 512
+    xdotool key L
     box=
-    sleep 0.25
-done
-[ -n "$box" ] || fail "the model's vertex marks never showed"
+    for _ in $(seq 60); do
+        import -window root "$work/shot.png"
+        if box=$("$tool" locate "$work/shot.png" 2>/dev/null); then
+            break
+        fi
+        box=
+        sleep 0.25
+    done
+    [ -n "$box" ] || fail "the model's vertex marks never showed"
+}
+exit_editor() {
+    xdotool key alt+f
+    sleep 0.4
+    xdotool key x
+    for _ in $(seq 50); do
+        kill -0 "$editor_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$editor_pid" 2>/dev/null && fail "File > Exit did not end the editor"
+    editor_pid=
+}
+choose_file() { # title path: types the path into the file dialog of that title
+    local dialog=
+    for _ in $(seq 50); do
+        dialog=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && break
+        sleep 0.2
+    done
+    [ -n "$dialog" ] || fail "no \"$1\" dialog"
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || break
+        sleep 0.2
+    done
+    sleep 0.5
+    # The closed dialog took the focus with it: a click beside the marks brings it back.
+    pointer $((right + 20)) $((bottom + 20))
+    xdotool click 1
+    sleep 0.3
+}
+
+start_editor "$work/model.ebo"
 read -r left top right bottom cx cy <<<"$box"
 
 # Without a window manager nothing has the focus until a click: click beside the marks.
@@ -118,15 +152,34 @@ xdotool key ctrl+y
 sleep 0.2
 xdotool key ctrl+s
 sleep 1
-xdotool key alt+f
-sleep 0.4
-xdotool key x
-for _ in $(seq 50); do
-    kill -0 "$editor_pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$editor_pid" 2>/dev/null && fail "File > Exit did not end the editor"
-editor_pid=
-
+exit_editor
 "$tool" check "$work/original.ebo" "$work/model.ebo" 4.5 2.25 || fail "the saved model is wrong"
+
+# Again on the saved file: Ctrl+A, one Right arrow (a pixel: 0.15 units at zoom 100), Save As a
+# new file, and open that file; the first file stays as it was.
+cp "$work/model.ebo" "$work/dragged.ebo"
+start_editor "$work/model.ebo"
+read -r left top right bottom cx cy <<<"$box"
+pointer $((right + 20)) $((bottom + 20))
+xdotool click 1
+sleep 0.3
+xdotool key ctrl+a
+for _ in $(seq 20); do
+    import -window root "$work/shot.png"
+    count=$("$tool" selected "$work/shot.png")
+    [ "$count" -eq 18 ] && break
+    sleep 0.2
+done
+[ "$count" -eq 18 ] || fail "Ctrl+A selected $count marks, not 18"
+xdotool key Right
+sleep 0.3
+xdotool key ctrl+shift+s
+choose_file "Save As" "$work/second.ebo"
+[ -f "$work/second.ebo" ] || fail "Save As wrote no file"
+xdotool key ctrl+o
+choose_file "Open" "$work/second.ebo"
+xdotool search --name "^Error$" >/dev/null 2>&1 && fail "the saved file did not open again"
+exit_editor
+cmp -s "$work/dragged.ebo" "$work/model.ebo" || fail "Save As changed the first file"
+"$tool" check-part "$work/dragged.ebo" "$work/second.ebo" 0.15 0 || fail "the new file is wrong"
 echo "PASS"
