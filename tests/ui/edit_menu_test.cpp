@@ -37,6 +37,15 @@ void setFirstX(frmMain& main, float x) {
     main.vertices()->applySheetChange("X", x);
 }
 
+// A delta model of four parts of three vertices each.
+vw::test::EboPlan threeVertexDelta() {
+    vw::test::EboPlan delta;
+    delta.modelFormat = 0;
+    for (auto& part : delta.deltaParts)
+        part = vw::test::simpleDeltaPart(3);
+    return delta;
+}
+
 float savedFirstX(const std::string& path) {
     return loadedFrom(path).Parts[0].segments[0].verts[0].x;
 }
@@ -174,10 +183,7 @@ TEST(SaveAs, WritesTheEditsToTheNewFileEditsItFromThenOnAndHeadsTheRecentFiles) 
 
 TEST(SaveAs, ADeltaModelAsksBeforeItsNewNameLooksForOtherCompanionFiles) {
     Editor editor;
-    vw::test::EboPlan delta;
-    delta.modelFormat = 0;
-    for (auto& part : delta.deltaParts)
-        part = vw::test::simpleDeltaPart(3);
+    vw::test::EboPlan delta = threeVertexDelta();
     const std::string path = editor.put(vw::test::buildEbo(delta), "head2.ebo");
     editor.open(path);
     const std::string renamed = (std::filesystem::path(path).parent_path() / "head3.ebo").string();
@@ -292,10 +298,7 @@ TEST(Layouts, ItemsTheFileCannotHoldAreReadOnlyWithTheReason) {
     EXPECT_TRUE(sheet.isReadOnly("Color"));
     EXPECT_FALSE(sheet.lineEdit("Alpha")->toolTip().isEmpty());
 
-    vw::test::EboPlan delta;
-    delta.modelFormat = 0;
-    for (auto& part : delta.deltaParts)
-        part = vw::test::simpleDeltaPart(3);
+    vw::test::EboPlan delta = threeVertexDelta();
     editor.open(editor.put(vw::test::buildEbo(delta), "delta2.ebo"));
     for (const char* item : {"U", "V", "Alpha", "Color"})
         EXPECT_TRUE(sheet.isReadOnly(item)) << item;
@@ -308,10 +311,7 @@ TEST(Layouts, ItemsTheFileCannotHoldAreReadOnlyWithTheReason) {
 // The part's third vertex has slot 2, but the file's delta block holds two slots.
 TEST(Layouts, AMoveADeltaFileCannotHoldIsRefusedAtOnceWithTheReason) {
     Editor editor;
-    vw::test::EboPlan delta;
-    delta.modelFormat = 0;
-    for (auto& part : delta.deltaParts)
-        part = vw::test::simpleDeltaPart(3);
+    vw::test::EboPlan delta = threeVertexDelta();
     delta.deltaParts[0].deltas.resize(6);
     const std::string path = editor.put(vw::test::buildEbo(delta), "short2.ebo");
     editor.open(path);
@@ -330,10 +330,7 @@ TEST(Layouts, AMoveADeltaFileCannotHoldIsRefusedAtOnceWithTheReason) {
 // On the UV tab a delta model's texture coordinates cannot be saved: the tools leave them.
 TEST(Layouts, DragsOnADeltaModelsUvTabMoveNothingAndSayWhy) {
     Editor editor;
-    vw::test::EboPlan delta;
-    delta.modelFormat = 0;
-    for (auto& part : delta.deltaParts)
-        part = vw::test::simpleDeltaPart(3);
+    vw::test::EboPlan delta = threeVertexDelta();
     editor.open(editor.put(vw::test::buildEbo(delta), "uv2.ebo"));
     frmPanes& panes = *editor.main->panes();
     panes.tabAxes->setCurrentIndex(vw::kTabUV - 1);
