@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <new>
 #include <random>
+#include <string_view>
 #include <system_error>
+#include <tuple>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/mman.h>
 #include <sys/sendfile.h>
@@ -57,11 +61,20 @@ int openForReading(const std::filesystem::path& file) {
     return ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
+// The failures a user meets most, in a user's words; the system's text for the rest.
+std::string openFailureText(int error) {
+    if (error == ENOENT || error == ENOTDIR)
+        return "no such file";
+    if (error == EACCES || error == EPERM)
+        return "permission denied";
+    return std::system_category().message(error);
+}
+
 // The state of an opened file, which must be a regular file; returns an empty string or the
 // reason.
 std::string regularFileStatus(int fd, struct stat& status) {
     if (fd < 0 || ::fstat(fd, &status) != 0)
-        return lastErrorText();
+        return openFailureText(errno);
     if (!S_ISREG(status.st_mode))
         return "not a file";
     return {};
@@ -119,8 +132,10 @@ bool writeAll(int fd, const uint8_t* data, size_t size) {
 
 // Copies the first size bytes of from into the empty file to: by copy_file_range, which lets
 // the file system share blocks where it can, else by sendfile, else through a buffer. Returns an
-// empty string or the reason.
-std::string copyContents(int from, int to, size_t size) {
+// empty string or the reason; inSource tells a failure to read from apart from one to write to.
+// The kernel's copies do not say which side failed: an input error is then blamed on the copy.
+std::string copyContents(int from, int to, size_t size, bool& inSource) {
+    inSource = false;
     enum Way { kRange, kSend, kBuffer } way = kRange;
     std::unique_ptr<uint8_t[]> buffer;
     constexpr size_t kBufferSize = size_t{1} << 20;
@@ -138,6 +153,7 @@ std::string copyContents(int from, int to, size_t size) {
             if (!buffer)
                 buffer = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
             got = ::pread(from, buffer.get(), std::min(count, kBufferSize), at);
+            inSource = got < 0;
             if (got > 0 && !writeAll(to, buffer.get(), static_cast<size_t>(got)))
                 return lastErrorText();
         }
@@ -150,24 +166,107 @@ std::string copyContents(int from, int to, size_t size) {
         }
         if (got < 0)
             return lastErrorText();
-        if (got == 0)
+        if (got == 0) {
+            inSource = true;
             return "it changed while being read";
+        }
         done += static_cast<size_t>(got);
     }
     return {};
 }
 
-// A name beside target that no one else uses, hidden so that a failed save leaves no clutter
-// in a folder listing should removing it fail too.
-std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
+// Temporary files beside a target are named ".vw<pid>-<tag>.tmp": short, so that any file name
+// that can be opened can be saved, and naming the process that made them, so that a later run can
+// tell which ones a killed process left behind. A backup made before writing a file in place ends
+// in ".bak" instead, and is never removed as stale: after a crash it may be the only whole copy.
+constexpr std::string_view kTemporaryPrefix = ".vw";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr std::string_view kBackupSuffix = ".bak";
+
+std::filesystem::path nameBeside(const std::filesystem::path& target, std::string_view suffix) {
     std::random_device entropy;
-    const uint64_t tag = (uint64_t{entropy()} << 32) ^ entropy();
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx", static_cast<unsigned long long>(tag));
-    std::string name = target.filename().string();
-    name.insert(0, 1, '.');
-    name += suffix;
+    char name[48];
+    std::snprintf(name, sizeof name, "%.*s%ld-%08x%.*s", int(kTemporaryPrefix.size()),
+                  kTemporaryPrefix.data(), static_cast<long>(::getpid()), entropy(),
+                  int(suffix.size()), suffix.data());
     return target.parent_path() / name;
+}
+
+// The process id in a name made by nameBeside with the given suffix; 0 when it is not one.
+long ownerOfTemporary(std::string_view name, std::string_view suffix) {
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(suffix))
+        return 0;
+    name.remove_prefix(kTemporaryPrefix.size());
+    long pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    return error == std::errc{} && end != name.data() && *end == '-' ? pid : 0;
+}
+
+// Removes the temporary files in folder whose process is gone.
+void removeStaleTemporaries(const std::filesystem::path& folder) {
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(folder, error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const long pid = ownerOfTemporary(it->path().filename().native(), kTemporarySuffix);
+        std::error_code ignored;
+        if (pid > 0 && !isProcessRunning(pid) && it->is_regular_file(ignored))
+            std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+// Gives temporary the owner, group and permissions of the file it replaces, as far as this
+// process may: only root can give a file away, and a change of owner clears set-id bits, so
+// the permissions come last.
+void takeOverAttributes(const std::filesystem::path& temporary, const struct stat& original) {
+    if (::chown(temporary.c_str(), original.st_uid, original.st_gid) != 0)
+        std::ignore = ::chown(temporary.c_str(), static_cast<uid_t>(-1), original.st_gid);
+    ::chmod(temporary.c_str(), original.st_mode & 07777);
+}
+
+// Overwrites file in place with the contents of replacement, then cuts it to their length.
+std::string overwriteWith(const std::filesystem::path& file,
+                          const std::filesystem::path& replacement, bool durable) {
+    const FileDescriptor in(openForReading(replacement));
+    struct stat status;
+    std::string reason = regularFileStatus(in.fd(), status);
+    FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+    if (reason.empty() && out.fd() < 0)
+        reason = lastErrorText();
+    bool inSource = false;
+    if (reason.empty())
+        reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(status.st_size), inSource);
+    if (reason.empty() && ::ftruncate(out.fd(), status.st_size) != 0)
+        reason = lastErrorText();
+    if (reason.empty() && durable && ::fsync(out.fd()) != 0)
+        reason = lastErrorText();
+    if (!out.close() && reason.empty())
+        reason = lastErrorText();
+    return reason;
+}
+
+// A file with further hard links is written in place, so that every link sees the new content.
+// A full copy of the old content is made beside it first and kept should the write fail: an
+// in-place write is not atomic, and the backup is what a failure or a crash leaves to recover.
+std::string replaceInPlace(const std::filesystem::path& target, const std::filesystem::path& real,
+                           const std::filesystem::path& temporary) {
+    const std::filesystem::path backup = nameBeside(real, kBackupSuffix);
+    std::string reason = copyToNewFile(real, backup);
+    if (reason.empty()) {
+        const FileDescriptor saved(::open(backup.c_str(), O_RDONLY | O_CLOEXEC));
+        if (saved.fd() < 0 || ::fsync(saved.fd()) != 0)
+            reason = "cannot write " + quoted(backup) + ": " + lastErrorText();
+    }
+    std::error_code ignored;
+    if (!reason.empty()) {
+        std::filesystem::remove(backup, ignored);
+        return "cannot back up " + quoted(target) + ": " + reason;
+    }
+    reason = overwriteWith(real, temporary, true);
+    if (!reason.empty() && !overwriteWith(real, backup, true).empty())
+        return "cannot write " + quoted(target) + ": " + reason + "; its earlier content is in " +
+               quoted(backup);
+    std::filesystem::remove(backup, ignored);
+    return reason.empty() ? reason : "cannot write " + quoted(target) + ": " + reason;
 }
 
 // A symbolic link is kept: the file it points to is what gets replaced.
@@ -192,12 +291,17 @@ std::string lastErrorText() {
     return std::system_category().message(errno);
 }
 
-std::string readFileBytes(const std::filesystem::path& file, FileBytes& out) {
+std::string readBytesOf(const std::filesystem::path& file, FileBytes& out) {
     const FileDescriptor in(openForReading(file));
     struct stat status;
     std::string reason = regularFileStatus(in.fd(), status);
     if (reason.empty())
         reason = readWhole(in.fd(), static_cast<size_t>(status.st_size), out);
+    return reason;
+}
+
+std::string readFileBytes(const std::filesystem::path& file, FileBytes& out) {
+    const std::string reason = readBytesOf(file, out);
     return reason.empty() ? reason : "cannot read " + quoted(file) + ": " + reason;
 }
 
@@ -220,46 +324,94 @@ std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     return reason.empty() ? reason : "cannot read " + quoted(file) + ": " + reason;
 }
 
-std::string copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file) {
+CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file) {
     const FileDescriptor in(openForReading(source));
     struct stat before;
     if (std::string reason = regularFileStatus(in.fd(), before); !reason.empty())
-        return "cannot read " + quoted(source) + ": " + reason;
+        return {true, reason};
     FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (out.fd() < 0)
-        return "cannot write " + quoted(file) + ": " + lastErrorText();
-    std::string reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(before.st_size));
+        return {false, lastErrorText()};
+    CopyFailure failure;
+    failure.reason =
+        copyContents(in.fd(), out.fd(), static_cast<size_t>(before.st_size), failure.inSource);
     // A file written while it was copied may have given a mix of old and new bytes.
     struct stat after;
-    if (reason.empty() && (::fstat(in.fd(), &after) != 0 || !isSameVersion(before, after)))
-        reason = "it changed while being read";
-    if (!out.close() && reason.empty())
-        reason = lastErrorText();
-    if (reason.empty())
+    if (failure.reason.empty() && (::fstat(in.fd(), &after) != 0 || !isSameVersion(before, after)))
+        failure = {true, "it changed while being read"};
+    if (!out.close() && failure.reason.empty())
+        failure = {false, lastErrorText()};
+    if (!failure.reason.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+    return failure;
+}
+
+std::string copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file) {
+    const CopyFailure failure = copyFileTo(source, file);
+    if (failure.reason.empty())
         return {};
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
-    return "cannot copy " + quoted(source) + " to " + quoted(file) + ": " + reason;
+    if (failure.inSource)
+        return "cannot read " + quoted(source) + ": " + failure.reason;
+    return "cannot copy " + quoted(source) + " to " + quoted(file) + ": " + failure.reason;
+}
+
+namespace {
+
+WorkingCopyStamp stampFrom(const struct stat& status) {
+    return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
+            static_cast<int64_t>(status.st_size),
+            int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+} // namespace
+
+std::string stampOf(const std::filesystem::path& file, WorkingCopyStamp& stamp) {
+    struct stat status;
+    if (::stat(file.c_str(), &status) != 0)
+        return lastErrorText();
+    stamp = stampFrom(status);
+    return {};
+}
+
+std::string stampOf(int fd, WorkingCopyStamp& stamp) {
+    struct stat status;
+    if (::fstat(fd, &status) != 0)
+        return lastErrorText();
+    stamp = stampFrom(status);
+    return {};
+}
+
+bool isProcessRunning(long pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
 std::string replaceFile(const std::filesystem::path& target,
                         const std::function<std::string(const std::filesystem::path&)>& fill,
                         ReplaceMode mode) {
     const std::filesystem::path real = resolvedTarget(target);
-    std::error_code error;
-    const bool exists = std::filesystem::exists(real, error);
+    struct stat original;
+    const bool exists = ::stat(real.c_str(), &original) == 0;
+    if (exists && !S_ISREG(original.st_mode))
+        return "cannot write " + quoted(target) + ": not a file";
     // Renaming would replace a file the user may not write to; honour that instead.
     if (exists) {
         FilePtr probe(std::fopen(real.c_str(), "r+b"));
         if (!probe)
             return "cannot write " + quoted(target) + ": " + lastErrorText();
     }
-    const std::filesystem::path temporary = temporaryBeside(real);
+    removeStaleTemporaries(real.parent_path());
+    const std::filesystem::path temporary = nameBeside(real, kTemporarySuffix);
     std::string reason = fill(temporary);
-    if (reason.empty() && exists) {
-        const auto status = std::filesystem::status(real, error);
-        if (!error)
-            std::filesystem::permissions(temporary, status.permissions(), error);
+    std::error_code error;
+    if (reason.empty() && exists)
+        takeOverAttributes(temporary, original);
+    if (reason.empty() && exists && mode == ReplaceMode::kKeepAcrossCrash &&
+        original.st_nlink > 1) {
+        reason = replaceInPlace(target, real, temporary);
+        std::filesystem::remove(temporary, error);
+        return reason;
     }
     if (reason.empty() && exists && mode == ReplaceMode::kScratch &&
         ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, real.c_str(), RENAME_EXCHANGE) == 0) {

@@ -28,6 +28,9 @@ CliRun runCli(const std::vector<std::string>& args, const std::filesystem::path&
     std::filesystem::path outFile = captureDir / "cli-stdout.txt";
     std::filesystem::path errFile = captureDir / "cli-stderr.txt";
     std::string command;
+    // Ignored, the signal that a write past the limit sends lets the write fail instead.
+    if (environment.fileSizeLimit > 0)
+        command += "trap '' XFSZ; ulimit -f " + std::to_string(environment.fileSizeLimit) + "; ";
     if (!environment.tmpDir.empty())
         command += "TMPDIR=" + shellQuoted(environment.tmpDir.string()) + ' ';
     if (environment.asNobody)
