@@ -262,9 +262,22 @@ void runSideBySide(const std::function<void()>& first, const std::function<void(
     second();
 }
 
+// Refuses a working copy that is not what this model last loaded or saved: another program
+// (another editor's load, say) changed it, and patching it would save that program's bytes.
+std::string checkWorkingCopy(std::FILE* workingCopy, const Model& model,
+                             const std::filesystem::path& copyPath) {
+    const std::string named = "the working copy \"" + copyPath.string() + "\"";
+    if (model.workingCopyStamp == WorkingCopyStamp{})
+        return named + " was not made by loading this model";
+    WorkingCopyStamp now;
+    if (std::string reason = stampOf(fileno(workingCopy), now); !reason.empty())
+        return "cannot read " + named + ": " + reason;
+    return now == model.workingCopyStamp ? "" : named + " was changed by another program";
+}
+
 } // namespace
 
-std::string saveModel(const Model& model, const std::string& path, const ModelFolders& folders) {
+std::string saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
     std::vector<DeltaBlock> deltaBlocks;
     if (model.modelFormat == 0 && model.fileVersion != 6) {
         std::string reason = buildDeltaBlocks(model, deltaBlocks);
@@ -274,9 +287,13 @@ std::string saveModel(const Model& model, const std::string& path, const ModelFo
     const std::vector<Block> blocks = blocksToWrite(model, deltaBlocks);
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
+    if (copyPath.empty())
+        return "the model was loaded without a working copy";
     FilePtr workingCopy(std::fopen(copyPath.c_str(), "r+b"));
     if (!workingCopy)
         return failure + lastErrorText();
+    if (std::string reason = checkWorkingCopy(workingCopy.get(), model, copyPath); !reason.empty())
+        return reason;
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(copyPath, error);
     if (error)
@@ -298,6 +315,8 @@ std::string saveModel(const Model& model, const std::string& path, const ModelFo
         if (!copied.empty())
             return copied;
         reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffers);
+        if (reason.empty())
+            reason = stampOf(fileno(workingCopy.get()), model.workingCopyStamp);
         if (reason.empty())
             reason = closeFile(workingCopy);
         if (!reason.empty())

@@ -1,6 +1,7 @@
 // Which bytes a save writes: it leaves alone the blocks that already hold the model's values,
 // yet ends with exactly what writing every block in order would give.
 #include "model/ebo_saver.h"
+#include "model/file_io.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 #include "support/workspace.h"
@@ -49,6 +50,7 @@ TEST(SaveBlocks, OverlappingBlocksEndAsWrittenInOrder) {
         positionsOnly(11, {Vertex{.x = 1, .y = -2, .z = 3}, Vertex{.x = 4, .y = -5, .z = 6}}),
         positionsOnly(23, {Vertex{.x = 7.5f, .y = 1.25f, .z = 3.0f}}),
     };
+    ASSERT_EQ(stampOf(folders.workingCopy, model.workingCopyStamp), "");
     const std::string path = (dir / "model.ebo").string();
     ASSERT_EQ(saveModel(model, path, folders), "");
 

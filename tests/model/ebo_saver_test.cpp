@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <cstring>
 
 using namespace vw;
@@ -375,6 +376,31 @@ TEST_F(SaveFailure, TheWorkingCopyIsGoneOrShort) {
     EXPECT_NE(saveModel(model, path, workspace.folders), "");
     EXPECT_EQ(readBytes(path), built.model);
     EXPECT_EQ(readBytes(workspace.folders.workingCopy).size(), 400u);
+}
+
+// Another program's change to the working copy since the load: a rewrite of the same size (its
+// modification time set apart, as a clock tick later would), and another model's load into the
+// same working copy, as a second editor in the same folder does.
+TEST_F(SaveFailure, AWorkingCopyChangedByAnotherProgram) {
+    namespace fs = std::filesystem;
+    const std::string changed = "the working copy \"" + workspace.folders.workingCopy.string() +
+                                "\" was changed by another program";
+    std::vector<uint8_t> rewritten = built.model;
+    rewritten[100] ^= 1;
+    const auto loadedAt = fs::last_write_time(workspace.folders.workingCopy);
+    writeBytes(workspace.folders.workingCopy, rewritten);
+    fs::last_write_time(workspace.folders.workingCopy, loadedAt + std::chrono::milliseconds(1));
+    EXPECT_EQ(saveModel(model, path, workspace.folders), changed);
+    EXPECT_EQ(readBytes(path), built.model);
+
+    Model other;
+    const BuiltEbo otherBuilt = buildEbo(version6Plan(2));
+    const std::string otherPath = workspace.put(otherBuilt, "other.ebo");
+    ASSERT_EQ(loadModel(other, otherPath, workspace.folders), 6);
+    EXPECT_EQ(saveModel(model, path, workspace.folders), changed);
+    EXPECT_EQ(readBytes(path), built.model);
+    EXPECT_EQ(saveModel(other, otherPath, workspace.folders), "");
+    EXPECT_EQ(readBytes(otherPath), otherBuilt.model);
 }
 
 TEST_F(SaveFailure, ASaveSucceedsOnceTheObstacleIsGone) {
