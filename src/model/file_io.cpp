@@ -324,6 +324,23 @@ std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     return reason.empty() ? reason : "cannot read " + quoted(file) + ": " + reason;
 }
 
+std::string mapPrivately(int fd, FileBytes& out) {
+    struct stat status;
+    if (std::string reason = regularFileStatus(fd, status); !reason.empty())
+        return reason;
+    const size_t size = static_cast<size_t>(status.st_size);
+    void* mapped =
+        size == 0 ? MAP_FAILED : ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    if (mapped != MAP_FAILED) {
+        out.data = {static_cast<uint8_t*>(mapped), ReleaseBytes{size}};
+        out.size = size;
+        return {};
+    }
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return lastErrorText();
+    return readWhole(fd, size, out);
+}
+
 CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file) {
     const FileDescriptor in(openForReading(source));
     struct stat before;

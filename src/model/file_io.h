@@ -25,6 +25,7 @@ struct FileBytes {
     std::unique_ptr<uint8_t[], ReleaseBytes> data;
     size_t size = 0;
     std::span<const uint8_t> bytes() const { return {data.get(), size}; }
+    std::span<uint8_t> writable() { return {data.get(), size}; }
 };
 
 // Reads the whole regular file into memory of its own, so the bytes stay as read whatever
@@ -46,6 +47,11 @@ struct CopyFailure {
     bool inSource = false;
     std::string reason; // empty when the copy succeeded
 };
+
+// Maps the whole regular file open at fd privately, or reads it where it cannot be mapped: its
+// bytes may then be changed in memory, where the file and no one else sees the change. As with
+// mapFileBytes, only for a file no other program writes.
+std::string mapPrivately(int fd, FileBytes& out);
 
 // Creates file, which must not exist yet, holding the bytes of source, copied by the kernel
 // where it can. Fails when source changes while it is copied. On failure file is removed.
