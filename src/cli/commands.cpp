@@ -54,7 +54,11 @@ int runCheck(Session& session, std::ostream& out, std::ostream& err) {
     return kExitDiffers;
 }
 
-int runExport(Session& session, std::ostream& err) {
+int runExport(Session& session, std::ostream& out, std::ostream& err) {
+    if (*session.args.output == "-") {
+        writeObj(out, session.model, session.args.selection);
+        return kExitOk;
+    }
     std::error_code error;
     if (std::filesystem::equivalent(session.file(), *session.args.output, error))
         return fail(err, kExitUsage, "-o names the model file itself");
@@ -79,7 +83,7 @@ int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
     else if (command == "check")
         return runCheck(session, out, err);
     else if (command == "export-obj")
-        return runExport(session, err);
+        return runExport(session, out, err);
     else if (command == "import-obj")
         return runImport(session, err);
     return kExitOk;
@@ -90,6 +94,7 @@ int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
 int runCommand(const CliArgs& args, const std::filesystem::path& programDir, std::ostream& out,
                std::ostream& err) {
     try {
+        ScratchDir::removeStale();
         Session session{args, {}, {programDir, {}}, {}, kLoadFailed};
         if (savesAModel(args.command)) {
             session.scratch.emplace();
