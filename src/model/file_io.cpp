@@ -418,7 +418,7 @@ std::string replaceFile(const std::filesystem::path& target,
         if (!probe)
             return "cannot write " + quoted(target) + ": " + lastErrorText();
     }
-    removeStaleTemporaries(real.parent_path());
+    removeStaleTemporaries(real.has_parent_path() ? real.parent_path() : ".");
     const std::filesystem::path temporary = nameBeside(real, kTemporarySuffix);
     std::string reason = fill(temporary);
     std::error_code error;
