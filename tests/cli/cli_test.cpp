@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <thread>
 
 namespace vw::test {
@@ -554,6 +555,57 @@ TEST_F(Cli, RemovesTheScratchFoldersOfRunsThatAreGone) {
     EXPECT_TRUE(fs::exists(running));
     EXPECT_TRUE(fs::exists(unrelated));
 }
+
+// The two single-bit variants of the samples load, but an import that moves their vertices
+// would overwrite the file's own structure: it is refused and the file stays as it was.
+struct FlippedSample {
+    const char* name;
+    const char* file;
+    size_t position; // 1-based
+    uint8_t mask;
+    const char* part;
+};
+
+class CliFlippedSample : public Cli, public testing::WithParamInterface<FlippedSample> {};
+
+TEST_P(CliFlippedSample, ImportIsRefused) {
+    const fs::path samples =
+        fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples";
+    for (const char* companion : {"lod/base_lod2.ebo", "misc2.dat"}) {
+        fs::create_directories((programDir() / companion).parent_path());
+        fs::copy_file(samples / companion, programDir() / companion);
+    }
+    std::vector<uint8_t> bytes = readBytes(samples / GetParam().file);
+    bytes.at(GetParam().position - 1) ^= GetParam().mask;
+    const fs::path file = m_dir / GetParam().file;
+    writeBytes(file, bytes);
+    const fs::path obj = m_dir / "moved.obj";
+    CliRun exported = run({"export-obj", file.string(), "-o", "-", "--part", GetParam().part});
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    std::istringstream in(exported.out);
+    std::string moved;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("v ", 0) == 0)
+            line = "v 1" + line.substr(1);
+        moved += line + "\n";
+    }
+    writeBytes(obj, std::vector<uint8_t>(moved.begin(), moved.end()));
+    CliRun imported = run({"import-obj", file.string(), obj.string(), "--part", GetParam().part});
+    EXPECT_EQ(imported.code, 1);
+    EXPECT_EQ(imported.err.rfind("vertwright-cli: the edit would overwrite the file's own "
+                                 "structure at byte ",
+                                 0),
+              0u)
+        << imported.err;
+    EXPECT_EQ(readBytes(file), bytes);
+}
+
+// fish6: byte 642 moves the first UV block from 2593 to 545; head2: byte 2117 moves part 2's
+// delta block onto its own part record.
+INSTANTIATE_TEST_SUITE_P(Samples, CliFlippedSample,
+                         testing::Values(FlippedSample{"Version6", "fish6.ebo", 642, 0x08, "0"},
+                                         FlippedSample{"Delta", "head2.ebo", 2117, 0x40, "2"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vw::test
