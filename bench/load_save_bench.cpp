@@ -4,6 +4,8 @@
 
 #include "model/ebo_loader.h"
 #include "model/ebo_saver.h"
+#include "model/file_io.h"
+#include "model/save_check.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 
@@ -117,7 +119,7 @@ void load(benchmark::State& state, Model& model, const std::string& path) {
         state.SkipWithError("load failed");
 }
 
-void save(benchmark::State& state, const Model& model) {
+void save(benchmark::State& state, Model& model) {
     const std::string reason = saveModel(model, model.modelPath, files().folders);
     if (!reason.empty())
         state.SkipWithError(reason.c_str());
@@ -146,10 +148,75 @@ void BM_LoadPlainOverWorkingCopy(benchmark::State& state) {
     againstCopyLoading(state, CopyTarget::kReplaced, {files().plain}, files().plain);
 }
 
+// The check a save makes that the working copy is still the one this model loaded or saved:
+// its stamp (identity, size, modification time) taken again and compared.
+double workingCopyCheckSeconds(const Model& model) {
+    constexpr int kChecks = 1000;
+    const auto start = std::chrono::steady_clock::now();
+    int matching = 0;
+    for (int i = 0; i < kChecks; ++i) {
+        WorkingCopyStamp now;
+        stampOf(files().folders.workingCopy, now);
+        matching += now == model.workingCopyStamp;
+    }
+    benchmark::DoNotOptimize(matching);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+           kChecks;
+}
+
 void BM_SavePlainUnedited(benchmark::State& state) {
     Model model;
     load(state, model, files().plain);
-    againstCopy(state, CopyTarget::kReplaced, {files().plain}, [&](auto& s) { save(s, model); });
+    double checkSeconds = 0;
+    againstCopy(
+        state, CopyTarget::kReplaced, {files().plain}, [&](auto& s) { save(s, model); },
+        [&] { checkSeconds += workingCopyCheckSeconds(model); });
+    // The working-copy check as a share of the save it guards.
+    const double saveSeconds = state.counters["x_copy"] * state.counters["copy_ms"] / 1000;
+    state.counters["check_us"] = 1e6 * checkSeconds / static_cast<double>(state.iterations());
+    state.counters["x_check"] = state.counters["check_us"] / 1e6 / saveSeconds;
+}
+
+void moveEveryVertex(Model& model, float step) {
+    for (Part& part : model.Parts) {
+        for (Segment& segment : part.segments) {
+            for (Vertex& v : segment.verts)
+                v.x += step;
+        }
+    }
+}
+
+// The check before the file is replaced, alone: the patched bytes read back and compared.
+double savedBytesCheckSeconds(const Model& model) {
+    FileBytes original;
+    if (!readFileBytes(files().folders.workingCopy, original).empty())
+        return 0;
+    std::vector<uint8_t> patched(original.bytes().begin(), original.bytes().end());
+    saveModelBytes(model, patched);
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(checkSavedBytes(model, original.bytes(), patched));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Every save moves every vertex, so every block is written and the saved bytes are checked.
+// verify_ms is that check alone; x_verify compares the save with the save less the check, as
+// if the check did not run beside the copy (it does, so the true cost is lower).
+void BM_SavePlainEdited(benchmark::State& state) {
+    Model model;
+    load(state, model, files().plain);
+    float step = 1.0f;
+    double verifySeconds = 0;
+    againstCopy(
+        state, CopyTarget::kReplaced, {files().plain}, [&](auto& s) { save(s, model); },
+        [&] {
+            moveEveryVertex(model, step);
+            step = -step;
+            verifySeconds += savedBytesCheckSeconds(model);
+        });
+    const double saveSeconds = state.counters["x_copy"] * state.counters["copy_ms"] / 1000;
+    const double verify = verifySeconds / static_cast<double>(state.iterations());
+    state.counters["verify_ms"] = 1000 * verify;
+    state.counters["x_verify"] = saveSeconds / (saveSeconds - verify);
 }
 
 void BM_LoadDelta(benchmark::State& state) {
@@ -178,6 +245,7 @@ void configure(benchmark::internal::Benchmark* b, double seconds) {
 BENCHMARK(BM_LoadPlain)->Apply([](auto* b) { configure(b, 2.0); });
 BENCHMARK(BM_LoadPlainOverWorkingCopy)->Apply([](auto* b) { configure(b, 2.0); });
 BENCHMARK(BM_SavePlainUnedited)->Apply([](auto* b) { configure(b, 2.0); });
+BENCHMARK(BM_SavePlainEdited)->Apply([](auto* b) { configure(b, 2.0); });
 BENCHMARK(BM_LoadDelta)->Apply([](auto* b) { configure(b, 0.5); });
 BENCHMARK(BM_LoadDeltaWithCompanions)->Apply([](auto* b) { configure(b, 0.5); });
 BENCHMARK(BM_SaveDeltaUnedited)->Apply([](auto* b) { configure(b, 0.5); });

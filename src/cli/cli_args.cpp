@@ -76,7 +76,7 @@ const char* const kUsage = R"(usage: vertwright-cli COMMAND FILE [options]
   info FILE                      layout, parts, segments, vertex and strip counts
   dump FILE                      the loaded model as JSON
   check FILE                     exit 0 when an unedited save gives the same bytes, 3 if not
-  export-obj FILE -o OUT.obj [--part P] [--seg S]
+  export-obj FILE -o OUT.obj [--part P] [--seg S]   (-o - writes to standard output)
   import-obj FILE IN.obj [--part P] [--seg S]
 options:
   --program-dir DIR              where a delta model's companion files lie (lod/base_lod<c>.ebo,

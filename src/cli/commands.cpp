@@ -3,20 +3,21 @@
 #include "model/ebo_loader.h"
 #include "model/ebo_saver.h"
 #include "model/file_compare.h"
-#include "model/file_io.h"
 #include "model/json_dump.h"
 #include "model/model_summary.h"
 #include "model/obj_io.h"
 #include "scratch_dir.h"
 
+#include <optional>
+
 namespace vw {
 namespace {
 
-// A model loaded from the file named on the command line; its working copy lives in a
-// folder of its own, never in the editor's.
+// A model loaded from the file named on the command line. Commands that save get a working copy
+// in a folder of their own, never the editor's; the others read the model file itself.
 struct Session {
     const CliArgs& args;
-    ScratchDir scratch;
+    std::optional<ScratchDir> scratch;
     ModelFolders folders;
     Model model;
     uint8_t result = kLoadFailed;
@@ -31,27 +32,12 @@ int fail(std::ostream& err, int code, const std::string& reason) {
     return code;
 }
 
-// Why a load failed, as far as the file and its companions tell.
-std::string loadFailure(const std::string& file, const std::filesystem::path& programDir) {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error))
-        return "cannot load " + file + ": no such file";
-    FileBytes bytes;
-    if (std::string reason = readFileBytes(file, bytes); !reason.empty())
-        return reason;
-    std::optional<CompanionFiles> companions = companionFiles(file, programDir);
-    if (usesCompanionFiles(bytes.bytes()) && companions) {
-        for (const std::filesystem::path& companion : {companions->baseMesh, companions->offsets}) {
-            if (!std::filesystem::exists(companion))
-                return "cannot load " + file + ": its companion file " + companion.string() +
-                       " is missing";
-        }
-    }
-    return "cannot load " + file + ": not a loadable EBO model";
+bool savesAModel(const std::string& command) {
+    return command == "check" || command == "import-obj";
 }
 
 int runCheck(Session& session, std::ostream& out, std::ostream& err) {
-    std::filesystem::path copy = session.scratch.path() / "check.ebo";
+    std::filesystem::path copy = session.scratch->path() / "check.ebo";
     std::filesystem::copy_file(session.file(), copy);
     std::string reason = saveModel(session.model, copy.string(), session.folders);
     if (!reason.empty())
@@ -68,7 +54,11 @@ int runCheck(Session& session, std::ostream& out, std::ostream& err) {
     return kExitDiffers;
 }
 
-int runExport(Session& session, std::ostream& err) {
+int runExport(Session& session, std::ostream& out, std::ostream& err) {
+    if (*session.args.output == "-") {
+        writeObj(out, session.model, session.args.selection);
+        return kExitOk;
+    }
     std::error_code error;
     if (std::filesystem::equivalent(session.file(), *session.args.output, error))
         return fail(err, kExitUsage, "-o names the model file itself");
@@ -93,7 +83,7 @@ int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
     else if (command == "check")
         return runCheck(session, out, err);
     else if (command == "export-obj")
-        return runExport(session, err);
+        return runExport(session, out, err);
     else if (command == "import-obj")
         return runImport(session, err);
     return kExitOk;
@@ -104,11 +94,17 @@ int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
 int runCommand(const CliArgs& args, const std::filesystem::path& programDir, std::ostream& out,
                std::ostream& err) {
     try {
-        Session session{args, {}, {}, {}, kLoadFailed};
-        session.folders = {programDir, session.scratch.path() / "current.tmp"};
-        session.result = loadModel(session.model, session.file(), session.folders);
-        if (session.result == kLoadFailed)
-            return fail(err, kExitFileError, loadFailure(session.file(), programDir));
+        ScratchDir::removeStale();
+        Session session{args, {}, {programDir, {}}, {}, kLoadFailed};
+        if (savesAModel(args.command)) {
+            session.scratch.emplace();
+            session.folders.workingCopy = session.scratch->path() / "current.tmp";
+        }
+        const LoadOutcome loaded = loadModel(session.model, session.file(), session.folders);
+        if (loaded.result == kLoadFailed)
+            return fail(err, kExitFileError,
+                        "cannot load " + session.file() + ": " + loaded.reason);
+        session.result = loaded.result;
         if (std::string reason = checkSelection(session.model, args.selection); !reason.empty())
             return fail(err, kExitUsage, reason);
         return runLoaded(session, out, err);

@@ -1,5 +1,6 @@
 #pragma once
-// A private temporary folder for one run of the tool, removed with everything in it at the end.
+// A private temporary folder for one run of the tool, removed with everything in it at the end,
+// named with the run's process id.
 
 #include <filesystem>
 
@@ -14,6 +15,9 @@ public:
     ScratchDir& operator=(const ScratchDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
+
+    // Removes the scratch folders of runs that were killed: those whose process is gone.
+    static void removeStale();
 
 private:
     std::filesystem::path m_path;

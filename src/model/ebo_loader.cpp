@@ -113,38 +113,99 @@ std::optional<CompanionFiles> companionFiles(const std::string& modelPath,
                           programDir / ("misc" + *c + ".dat")};
 }
 
-uint8_t loadModel(Model& model, const std::string& path, const ModelFolders& folders) {
-    // The saver patches the working copy at the positions read here, so the model is read from
-    // the working copy itself: it holds exactly the bytes parsed. It replaces the earlier
-    // working copy only when the parse succeeds.
-    Model staging;
-    uint8_t result = kLoadFailed;
-    const std::string reason = replaceFile(
+namespace {
+
+constexpr const char* kNotLoadable = "not a loadable EBO model";
+
+// Reads the companion files a delta model's bytes call for; returns an empty string or why not.
+std::string readCompanions(const std::string& path, const std::filesystem::path& programDir,
+                           std::span<const uint8_t> modelBytes, FileBytes& baseMesh,
+                           FileBytes& offsets) {
+    if (!usesCompanionFiles(modelBytes))
+        return {};
+    const auto companions = companionFiles(path, programDir);
+    if (!companions)
+        return "no companion files for this name";
+    for (const auto& [file, bytes] :
+         {std::pair{&companions->baseMesh, &baseMesh}, std::pair{&companions->offsets, &offsets}}) {
+        std::string reason = readFileBytes(*file, *bytes);
+        std::error_code error;
+        if (!reason.empty() && !std::filesystem::exists(*file, error) && !error)
+            return "missing companion file " + file->string();
+        if (!reason.empty())
+            return reason;
+    }
+    return {};
+}
+
+// Parses a model file's bytes with their companions into staging.
+LoadOutcome parseFiles(const std::string& path, const std::filesystem::path& programDir,
+                       std::span<const uint8_t> modelBytes, Model& staging) {
+    FileBytes baseMesh, offsets;
+    std::string reason = readCompanions(path, programDir, modelBytes, baseMesh, offsets);
+    if (!reason.empty())
+        return {kLoadFailed, reason};
+    const uint8_t result = parseModel(staging, {modelBytes, baseMesh.bytes(), offsets.bytes()});
+    return {result, result == kLoadFailed ? kNotLoadable : ""};
+}
+
+// A load without a working copy: the model file's bytes are read into memory of their own.
+LoadOutcome loadWithoutCopy(const std::string& path, const std::filesystem::path& programDir,
+                            Model& staging) {
+    FileBytes file;
+    if (std::string reason = readBytesOf(path, file); !reason.empty())
+        return {kLoadFailed, reason};
+    return parseFiles(path, programDir, file.bytes(), staging);
+}
+
+// The saver patches the working copy at the positions read here, so the model is read from the
+// working copy itself: it holds exactly the bytes parsed. It replaces the earlier working copy
+// only when the parse succeeds.
+LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders, Model& staging) {
+    LoadOutcome outcome;
+    const std::string failure = replaceFile(
         folders.workingCopy,
         [&](const auto& temporary) {
-            FileBytes file, baseMesh, offsets;
-            std::string failure = copyToNewFile(path, temporary);
-            if (failure.empty())
-                failure = mapFileBytes(temporary, file);
-            if (failure.empty() && usesCompanionFiles(file.bytes())) {
-                const auto companions = companionFiles(path, folders.programDir);
-                if (!companions)
-                    return std::string("no companion files for this name");
-                failure = readFileBytes(companions->baseMesh, baseMesh);
-                if (failure.empty())
-                    failure = readFileBytes(companions->offsets, offsets);
+            const CopyFailure copy = copyFileTo(path, temporary);
+            if (!copy.reason.empty()) {
+                outcome.reason = copy.inSource
+                                     ? copy.reason
+                                     : "cannot make the working copy \"" +
+                                           folders.workingCopy.string() + "\": " + copy.reason;
+                return outcome.reason;
             }
-            if (!failure.empty())
-                return failure;
-            result = parseModel(staging, {file.bytes(), baseMesh.bytes(), offsets.bytes()});
-            return result == kLoadFailed ? std::string("not a loadable model") : std::string();
+            FileBytes file;
+            std::string reason = mapFileBytes(temporary, file);
+            if (reason.empty())
+                reason = stampOf(temporary, staging.workingCopyStamp);
+            if (!reason.empty()) {
+                outcome.reason = "cannot read the working copy: " + reason;
+                return outcome.reason;
+            }
+            outcome = parseFiles(path, folders.programDir, file.bytes(), staging);
+            return outcome.reason;
         },
         ReplaceMode::kScratch);
-    if (!reason.empty())
-        return kLoadFailed;
+    if (!failure.empty() && outcome.reason.empty())
+        outcome.reason = "cannot make the working copy: " + failure;
+    if (!failure.empty())
+        outcome.result = kLoadFailed;
+    return outcome;
+}
+
+} // namespace
+
+LoadOutcome loadModel(Model& model, const std::string& path, const ModelFolders& folders) {
+    Model staging;
+    LoadOutcome outcome = folders.workingCopy.empty()
+                              ? loadWithoutCopy(path, folders.programDir, staging)
+                              : loadThroughCopy(path, folders, staging);
+    if (outcome.result == kLoadFailed)
+        return outcome;
     adoptLoaded(model, std::move(staging));
+    model.workingCopyStamp = staging.workingCopyStamp;
     model.modelPath = path;
-    return result;
+    return outcome;
 }
 
 } // namespace vw

@@ -13,7 +13,8 @@ namespace vw {
 
 // Where a load and a save find their files. The delta layout's companion files
 // (lod/base_lod<c>.ebo and misc<c>.dat) live in programDir; workingCopy is the
-// patched copy of the model file ("current.tmp" for the editor).
+// patched copy of the model file ("current.tmp" for the editor). Without a working copy a load
+// reads the model file itself and the model cannot be saved: for tools that only read.
 struct ModelFolders {
     std::filesystem::path programDir;
     std::filesystem::path workingCopy;
@@ -28,12 +29,23 @@ enum LoadResult : uint8_t {
     kLoadedDelta = static_cast<uint8_t>(ModelLayout::Delta),
 };
 
-// Loads the EBO file at path into model and makes the working copy. Returns 0 when the
+// What loadModel gives: its result code and, when that is 0, why, in one line: "no such file",
+// "permission denied", "missing companion file <path>", "not a loadable EBO model", or what kept
+// the working copy from being made ("cannot make the working copy ...: No space left on device").
+struct LoadOutcome {
+    uint8_t result = kLoadFailed;
+    std::string reason;
+
+    // The result code, so that callers may compare an outcome with the codes directly.
+    operator uint8_t() const { return result; }
+};
+
+// Loads the EBO file at path into model and makes the working copy. Fails (result 0) when the
 // file cannot be read or is malformed or of no loadable layout; the model (modelPath
 // included) and the working copy are then exactly as they were. On success Parts,
-// fileVersion, modelFormat, layout, baseMeshes and modelPath are replaced; curPart, curSeg and
-// curData are left alone.
-uint8_t loadModel(Model& model, const std::string& path, const ModelFolders& folders);
+// fileVersion, modelFormat, layout, baseMeshes, modelPath and workingCopyStamp are replaced;
+// curPart, curSeg and curData are left alone.
+LoadOutcome loadModel(Model& model, const std::string& path, const ModelFolders& folders);
 
 // The bytes of a model file and, for the delta layout, of its two companion files (the other
 // layouts ignore them).

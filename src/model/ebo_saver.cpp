@@ -1,7 +1,9 @@
 #include "model/ebo_saver.h"
 
+#include "model/delta_block.h"
 #include "model/file_io.h"
 #include "model/platform_io.h"
+#include "model/save_check.h"
 
 #include <algorithm>
 #include <bit>
@@ -17,69 +19,6 @@
 namespace vw {
 
 namespace {
-
-void putU32(uint8_t* p, uint32_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-    p[2] = static_cast<uint8_t>(value >> 16);
-    p[3] = static_cast<uint8_t>(value >> 24);
-}
-void putF32(uint8_t* p, float value) {
-    putU32(p, std::bit_cast<uint32_t>(value));
-}
-
-// The file holds y negated; flipping the sign bit alone keeps every other bit as loaded.
-float negated(float value) {
-    return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ 0x80000000u);
-}
-
-std::string unsavableVertex(size_t part, size_t vertex) {
-    return "vertex " + std::to_string(vertex) + " of part " + std::to_string(part) +
-           " has moved, but the file has no room for its position";
-}
-
-size_t lastVertexInSlot(const BaseMesh& base, size_t slot) {
-    for (size_t v = base.deltaSlot.size(); v-- > 0;) {
-        if (static_cast<size_t>(base.deltaSlot[v]) == slot)
-            return v;
-    }
-    return 0;
-}
-
-// The delta block of one part: the differences from the base mesh, slot by slot, a later vertex
-// winning a shared slot, cut to the block's length as loaded. Fails when an edit cannot be
-// stored: a moved vertex without a base position, or one whose slot lies past the block.
-std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
-                            std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    if (base.deltaSlot.empty())
-        return {};
-    const size_t slots = static_cast<size_t>(std::max<int16_t>(maxOf(base.deltaSlot), 0)) + 1;
-    std::vector<float> deltas(3 * slots, 0.0f);
-    const size_t withBase = std::min(base.deltaSlot.size(), base.basePos.size() / 3);
-    for (size_t v = 0; v < segment.verts.size(); ++v) {
-        const Vertex& vertex = segment.verts[v];
-        const int16_t k = v < base.deltaSlot.size() ? base.deltaSlot[v] : -1;
-        if (v >= withBase || k < 0) {
-            if (vertex.x != 0 || vertex.y != 0 || vertex.z != 0)
-                return unsavableVertex(part, v);
-            continue;
-        }
-        deltas[3 * k] = vertex.x - base.basePos[3 * v];
-        deltas[3 * k + 1] = negated(vertex.y) - base.basePos[3 * v + 1];
-        deltas[3 * k + 2] = vertex.z - base.basePos[3 * v + 2];
-    }
-    const size_t length =
-        std::min(deltas.size(), static_cast<size_t>(std::max(segment.posBlockBytes, 0)) / 4);
-    for (size_t i = length; i < deltas.size(); ++i) {
-        if (deltas[i] != 0)
-            return unsavableVertex(part, lastVertexInSlot(base, i / 3));
-    }
-    bytes.resize(4 * length);
-    for (size_t i = 0; i < length; ++i)
-        putF32(&bytes[4 * i], deltas[i]);
-    return {};
-}
 
 struct DeltaBlock {
     int32_t position;
@@ -180,13 +119,6 @@ bool anyBlocksOverlap(const std::vector<Block>& blocks) {
     return false;
 }
 
-std::string readAt(std::FILE* file, int32_t position, std::span<uint8_t> out) {
-    if (std::fseek(file, position - 1, SEEK_SET) != 0 ||
-        std::fread(out.data(), 1, out.size(), file) != out.size())
-        return std::ferror(file) ? lastErrorText() : "it changed while being saved";
-    return {};
-}
-
 std::string writeAt(std::FILE* file, int32_t position, std::span<const uint8_t> bytes) {
     if (std::fseek(file, position - 1, SEEK_SET) != 0 ||
         std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
@@ -194,46 +126,49 @@ std::string writeAt(std::FILE* file, int32_t position, std::span<const uint8_t> 
     return {};
 }
 
-// Buffers for the largest of the blocks.
-struct BlockBuffers {
-    explicit BlockBuffers(const std::vector<Block>& blocks) {
+// A buffer for the largest of the blocks.
+struct BlockBuffer {
+    explicit BlockBuffer(const std::vector<Block>& blocks) {
         size_t largest = 0;
         for (const Block& block : blocks)
             largest = std::max(largest, block.size);
-        fresh = std::make_unique_for_overwrite<uint8_t[]>(largest);
-        onFile = std::make_unique_for_overwrite<uint8_t[]>(largest);
+        bytes = std::make_unique_for_overwrite<uint8_t[]>(largest);
     }
-    std::unique_ptr<uint8_t[]> fresh;
-    std::unique_ptr<uint8_t[]> onFile;
+    std::unique_ptr<uint8_t[]> bytes;
 };
 
 // The indexes of the blocks whose bytes differ from the working copy's, in order. Where blocks
 // overlap, a later block may undo part of an earlier one, so then every block counts.
-std::string findChangedBlocks(std::FILE* workingCopy, const std::vector<Block>& blocks,
-                              BlockBuffers& buffers, std::vector<size_t>& changed) {
+std::vector<size_t> findChangedBlocks(std::span<const uint8_t> workingCopy,
+                                      const std::vector<Block>& blocks, BlockBuffer& buffer) {
     const bool overlapping = anyBlocksOverlap(blocks);
+    std::vector<size_t> changed;
     for (size_t i = 0; i < blocks.size(); ++i) {
         const Block& block = blocks[i];
         if (!overlapping) {
-            block.fill(buffers.fresh.get());
-            std::string reason =
-                readAt(workingCopy, block.position, {buffers.onFile.get(), block.size});
-            if (!reason.empty())
-                return reason;
-            if (std::memcmp(buffers.fresh.get(), buffers.onFile.get(), block.size) == 0)
+            block.fill(buffer.bytes.get());
+            const uint8_t* onFile = workingCopy.data() + block.position - 1;
+            if (std::memcmp(buffer.bytes.get(), onFile, block.size) == 0)
                 continue;
         }
         changed.push_back(i);
     }
-    return {};
+    return changed;
+}
+
+// Writes the changed blocks, in order, into bytes held in memory.
+void patchChangedBlocks(std::span<uint8_t> bytes, const std::vector<Block>& blocks,
+                        const std::vector<size_t>& changed) {
+    for (size_t i : changed)
+        blocks[i].fill(bytes.data() + blocks[i].position - 1);
 }
 
 std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks,
-                               const std::vector<size_t>& changed, BlockBuffers& buffers) {
+                               const std::vector<size_t>& changed, BlockBuffer& buffer) {
     for (size_t i : changed) {
         const Block& block = blocks[i];
-        block.fill(buffers.fresh.get());
-        std::string reason = writeAt(file, block.position, {buffers.fresh.get(), block.size});
+        block.fill(buffer.bytes.get());
+        std::string reason = writeAt(file, block.position, {buffer.bytes.get(), block.size});
         if (!reason.empty())
             return reason;
     }
@@ -255,42 +190,82 @@ void runSideBySide(const std::function<void()>& first, const std::function<void(
     second();
 }
 
+// Refuses a working copy that is not what this model last loaded or saved: another program
+// (another editor's load, say) changed it, and patching it would save that program's bytes.
+std::string checkWorkingCopy(std::FILE* workingCopy, const Model& model,
+                             const std::filesystem::path& copyPath) {
+    const std::string named = "the working copy \"" + copyPath.string() + "\"";
+    if (model.workingCopyStamp == WorkingCopyStamp{})
+        return named + " was not made by loading this model";
+    WorkingCopyStamp now;
+    if (std::string reason = stampOf(workingCopy, copyPath, now); !reason.empty())
+        return "cannot read " + named + ": " + reason;
+    return now == model.workingCopyStamp ? "" : named + " was changed by another program";
+}
+
 } // namespace
 
-std::string saveModel(const Model& model, const std::string& path, const ModelFolders& folders) {
-    std::vector<DeltaBlock> deltaBlocks;
+namespace {
+
+// The blocks a save of model writes, which refer to deltaBlocks; or why its edits cannot be
+// stored, found before anything is written.
+std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
+                          std::vector<Block>& blocks) {
     if (model.layout == ModelLayout::Delta) {
-        std::string reason = buildDeltaBlocks(model, deltaBlocks);
-        if (!reason.empty())
+        if (std::string reason = buildDeltaBlocks(model, deltaBlocks); !reason.empty())
             return reason;
     }
-    const std::vector<Block> blocks = blocksToWrite(model, deltaBlocks);
+    blocks = blocksToWrite(model, deltaBlocks);
+    return {};
+}
+
+} // namespace
+
+std::string saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
+    std::vector<DeltaBlock> deltaBlocks;
+    std::vector<Block> blocks;
+    if (std::string reason = plannedBlocks(model, deltaBlocks, blocks); !reason.empty())
+        return reason;
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
+    if (copyPath.empty())
+        return "the model was loaded without a working copy";
     FilePtr workingCopy(platform::openFile(copyPath, "r+b"));
     if (!workingCopy)
         return failure + lastErrorText();
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(copyPath, error);
-    if (error)
-        return failure + error.message();
-    if (std::string reason = checkBlocksFit(blocks, size); !reason.empty())
+    if (std::string reason = checkWorkingCopy(workingCopy.get(), model, copyPath); !reason.empty())
+        return reason;
+    // Two private views of the working copy: as it is, and with the changed blocks patched in.
+    FileBytes original, patched;
+    std::string reason = mapPrivately(workingCopy.get(), copyPath, original);
+    if (reason.empty())
+        reason = mapPrivately(workingCopy.get(), copyPath, patched);
+    if (reason.empty())
+        reason = checkBlocksFit(blocks, original.size);
+    if (!reason.empty())
         return failure + reason;
 
-    BlockBuffers buffers(blocks);
+    BlockBuffer buffer(blocks);
     return replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
         // The working copy is copied beside the model file while the blocks that changed are
-        // found; both files then get those blocks.
-        std::string copied, reason;
+        // found and the bytes they make are checked; only then do both files get those blocks.
+        std::string copied, refused;
         std::vector<size_t> changed;
-        runSideBySide(
-            [&] { copied = copyToNewFile(copyPath, temporary); },
-            [&] { reason = findChangedBlocks(workingCopy.get(), blocks, buffers, changed); });
-        if (!reason.empty())
-            return failure + reason;
+        runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
+                      [&] {
+                          changed = findChangedBlocks(original.bytes(), blocks, buffer);
+                          if (changed.empty())
+                              return;
+                          patchChangedBlocks(patched.writable(), blocks, changed);
+                          refused = checkSavedBytes(model, original.bytes(), patched.bytes());
+                      });
+        if (!refused.empty())
+            return refused;
         if (!copied.empty())
             return copied;
-        reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffers);
+        std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
+        if (reason.empty())
+            reason = stampOf(workingCopy.get(), copyPath, model.workingCopyStamp);
         if (reason.empty())
             reason = closeFile(workingCopy);
         if (!reason.empty())
@@ -298,12 +273,31 @@ std::string saveModel(const Model& model, const std::string& path, const ModelFo
         if (changed.empty())
             return reason;
         FilePtr saved(platform::openFile(temporary, "r+b"));
-        reason =
-            saved ? writeChangedBlocks(saved.get(), blocks, changed, buffers) : lastErrorText();
+        reason = saved ? writeChangedBlocks(saved.get(), blocks, changed, buffer) : lastErrorText();
         if (reason.empty())
             reason = closeFile(saved);
         return reason.empty() ? reason : "cannot write \"" + temporary.string() + "\": " + reason;
     });
+}
+
+std::string saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
+    std::vector<DeltaBlock> deltaBlocks;
+    std::vector<Block> blocks;
+    std::string reason = plannedBlocks(model, deltaBlocks, blocks);
+    if (reason.empty())
+        reason = checkBlocksFit(blocks, bytes.size());
+    if (!reason.empty())
+        return reason;
+    BlockBuffer buffer(blocks);
+    const std::vector<size_t> changed = findChangedBlocks(bytes, blocks, buffer);
+    if (changed.empty())
+        return {};
+    std::vector<uint8_t> saved = bytes;
+    patchChangedBlocks(saved, blocks, changed);
+    reason = checkSavedBytes(model, bytes, saved);
+    if (reason.empty())
+        bytes = std::move(saved);
+    return reason;
 }
 
 } // namespace vw

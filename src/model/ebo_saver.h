@@ -4,13 +4,23 @@
 #include "model/ebo_loader.h"
 #include "model/model.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vw {
 
 // Patches every segment's vertex blocks into the working copy, then replaces the file at
 // path with it atomically. Returns an empty string on success, else a one-line reason;
-// on failure the file at path is unchanged.
-std::string saveModel(const Model& model, const std::string& path, const ModelFolders& folders);
+// on failure the file at path is unchanged. Refuses a working copy that no longer matches
+// model.workingCopyStamp, and records the stamp of the working copy it patched.
+// Before the file is replaced, the patched bytes are read back with the loader: a save whose
+// blocks would overwrite the file's own structure, or each other, is refused
+// ("the edit would overwrite the file's own structure at byte N").
+std::string saveModel(Model& model, const std::string& path, const ModelFolders& folders);
+
+// saveModel in memory: patches the model's blocks into bytes, which hold the working copy, with
+// the same refusals (all but the working copy's own check). On a refusal bytes are unchanged.
+std::string saveModelBytes(const Model& model, std::vector<uint8_t>& bytes);
 
 } // namespace vw

@@ -67,6 +67,18 @@ struct BaseMesh {
 // it; the saver and every other reader go by it instead of the header words.
 enum class ModelLayout : uint8_t { None = 0, Plain2 = 2, Plain3 = 3, Version6 = 6, Delta = 10 };
 
+// The working copy as this model last loaded or saved it: file identity, size and modification
+// time. Every write to a file changes its modification time, and a file put in its place has
+// another identity, so a save can tell that another program changed the working copy since.
+struct WorkingCopyStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modifiedNs = 0;
+
+    bool operator==(const WorkingCopyStamp&) const = default;
+};
+
 struct Model {
     std::vector<Part> Parts;
     int16_t fileVersion = 0;
@@ -77,6 +89,7 @@ struct Model {
     int32_t curSeg = 0; // 0 = the whole current part; k = segment k - 1
     std::vector<Segment> curData;
     std::array<BaseMesh, 4> baseMeshes;
+    WorkingCopyStamp workingCopyStamp; // zero when the model has no working copy
 
     bool operator==(const Model&) const = default;
 };

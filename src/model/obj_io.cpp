@@ -4,7 +4,10 @@
 #include "model/float_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <string_view>
 
@@ -14,6 +17,7 @@ namespace {
 struct ObjCoords {
     std::vector<std::array<float, 3>> positions;
     std::vector<std::array<float, 2>> uvs;
+    size_t uvCount = 0; // vt lines read, kept or not
 };
 
 size_t selectedVertexCount(const Model& model, const ObjSelection& selection) {
@@ -35,45 +39,110 @@ std::vector<std::string_view> splitWords(std::string_view line) {
     return words;
 }
 
-bool parseFloat(std::string_view word, float& value) {
-    if (!word.empty() && word.front() == '+')
-        word.remove_prefix(1);
-    const char* end = word.data() + word.size();
-    auto [ptr, error] = std::from_chars(word.data(), end, value);
-    return error == std::errc{} && ptr == end;
+constexpr uint32_t kSignBit = 0x80000000u;
+constexpr uint32_t kExponentBits = 0x7F800000u;
+constexpr uint32_t kPayloadBits = 0x007FFFFFu;
+constexpr uint32_t kQuietBit = 0x00400000u;
+
+// A float as an OBJ number. A NaN keeps its bits: its sign and its payload (the 23 bits below
+// the exponent, quiet bit included) in hexadecimal, "-nan(0x400000)" for the bits 0xFFC00000,
+// which C's strtod also reads as a NaN.
+std::string objFloat(float value) {
+    if (!std::isnan(value))
+        return shortestFloat(value);
+    const uint32_t bits = std::bit_cast<uint32_t>(value);
+    char text[24];
+    std::snprintf(text, sizeof text, "%snan(0x%x)", bits & kSignBit ? "-" : "",
+                  static_cast<unsigned>(bits & kPayloadBits));
+    return text;
 }
 
-// Collects the v and vt lines; empty or the reason the text is not usable.
-std::string parseObj(std::istream& in, ObjCoords& coords) {
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        std::vector<std::string_view> words = splitWords(line);
-        if (words.empty())
-            continue;
-        if (words[0] == "v") {
+// A NaN written by objFloat, or a bare "nan" (a quiet NaN), its sign already taken off; false
+// for any other text starting with "nan".
+bool parseNan(std::string_view word, uint32_t sign, float& value) {
+    word.remove_prefix(3);
+    uint32_t payload = kQuietBit;
+    if (!word.empty()) {
+        if (!word.starts_with("(0x") || !word.ends_with(")"))
+            return false;
+        const char* end = word.data() + word.size() - 1;
+        const auto [ptr, error] = std::from_chars(word.data() + 3, end, payload, 16);
+        if (error != std::errc{} || ptr != end || payload == 0 || payload > kPayloadBits)
+            return false;
+    }
+    value = std::bit_cast<float>(sign | kExponentBits | payload);
+    return true;
+}
+
+bool parseFloat(std::string_view word, float& value) {
+    uint32_t sign = 0;
+    if (!word.empty() && (word.front() == '+' || word.front() == '-')) {
+        sign = word.front() == '-' ? kSignBit : 0;
+        word.remove_prefix(1);
+    }
+    if (!word.empty() && (word.front() == '+' || word.front() == '-'))
+        return false;
+    if (word.starts_with("nan"))
+        return parseNan(word, sign, value);
+    const char* end = word.data() + word.size();
+    auto [ptr, error] = std::from_chars(word.data(), end, value);
+    if (error != std::errc{} || ptr != end)
+        return false;
+    value = std::bit_cast<float>(std::bit_cast<uint32_t>(value) | sign);
+    return true;
+}
+
+// The OBJ text is read with bounds, so that an endless input (a device, a pipe) stops with an
+// error instead of filling the memory: lines of at most 1 MiB, and no more v lines than wanted.
+constexpr std::streamsize kLongestLine = std::streamsize{1} << 20;
+
+// Collects the v lines (at most maxPositions) and the vt lines (keeping at most maxPositions,
+// counting the rest); empty or the reason the text is not usable.
+std::string parseObj(std::istream& in, size_t maxPositions, ObjCoords& coords) {
+    std::vector<char> buffer(static_cast<size_t>(kLongestLine) + 2);
+    for (int number = 1;; ++number) {
+        in.getline(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const std::streamsize got = in.gcount();
+        if (in.bad())
+            return "read error";
+        if (in.fail() && !in.eof())
+            return "line " + std::to_string(number) + " is longer than 1 MiB";
+        if (in.fail() && got == 0)
+            break;
+        const size_t length = static_cast<size_t>(in.eof() ? got : got - 1);
+        std::vector<std::string_view> words = splitWords({buffer.data(), length});
+        if (!words.empty() && words[0] == "v") {
             std::array<float, 3> position{};
             if (words.size() < 4 || !parseFloat(words[1], position[0]) ||
                 !parseFloat(words[2], position[1]) || !parseFloat(words[3], position[2]))
                 return "line " + std::to_string(number) + ": a v line needs three numbers";
+            if (coords.positions.size() == maxPositions)
+                return "its vertex count " + std::to_string(maxPositions + 1) +
+                       " differs from the selection's " + std::to_string(maxPositions) +
+                       " (reading stopped at line " + std::to_string(number) + ")";
             coords.positions.push_back(position);
-        } else if (words[0] == "vt") {
+        } else if (!words.empty() && words[0] == "vt") {
             std::array<float, 2> uv{};
             if (words.size() < 2 || !parseFloat(words[1], uv[0]) ||
                 (words.size() > 2 && !parseFloat(words[2], uv[1])))
                 return "line " + std::to_string(number) + ": a vt line needs one or two numbers";
-            coords.uvs.push_back(uv);
+            if (coords.uvs.size() < maxPositions)
+                coords.uvs.push_back(uv);
+            ++coords.uvCount;
         }
+        if (in.eof())
+            break;
     }
-    return in.bad() ? "read error" : "";
+    return "";
 }
 
 void writeSegmentObj(std::ostream& out, const Segment& segment, size_t firstIndex) {
     for (const Vertex& vertex : segment.verts) {
-        out << "v " << shortestFloat(vertex.x) << ' ' << shortestFloat(-vertex.y) << ' '
-            << shortestFloat(vertex.z) << '\n';
+        out << "v " << objFloat(vertex.x) << ' ' << objFloat(-vertex.y) << ' ' << objFloat(vertex.z)
+            << '\n';
     }
     for (const Vertex& vertex : segment.verts)
-        out << "vt " << shortestFloat(vertex.u) << ' ' << shortestFloat(vertex.v) << '\n';
+        out << "vt " << objFloat(vertex.u) << ' ' << objFloat(vertex.v) << '\n';
     for (const auto& triangle : stripTriangles(segment.strip, segment.verts.size())) {
         out << 'f';
         for (int index : triangle) {
@@ -142,14 +211,14 @@ void writeObj(std::ostream& out, const Model& model, const ObjSelection& selecti
 }
 
 std::string readObj(std::istream& in, Model& model, const ObjSelection& selection) {
+    const size_t expected = selectedVertexCount(model, selection);
     ObjCoords coords;
-    if (std::string reason = parseObj(in, coords); !reason.empty())
+    if (std::string reason = parseObj(in, expected, coords); !reason.empty())
         return reason;
-    size_t expected = selectedVertexCount(model, selection);
     if (coords.positions.size() != expected)
         return "its vertex count " + std::to_string(coords.positions.size()) +
                " differs from the selection's " + std::to_string(expected);
-    bool withUvs = coords.uvs.size() == expected;
+    const bool withUvs = coords.uvCount == expected;
     size_t next = 0;
     for (auto [p, s] : selectedSegments(model, selection)) {
         for (Vertex& vertex : model.Parts[p].segments[s].verts) {
@@ -169,18 +238,30 @@ std::string readObj(std::istream& in, Model& model, const ObjSelection& selectio
 
 std::string exportObjFile(const Model& model, const ObjSelection& selection,
                           const std::filesystem::path& path) {
-    return replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    const auto writeTo = [&](const std::filesystem::path& file) -> std::string {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
         if (!out)
             return "cannot write " + path.string() + ": " + lastErrorText();
         writeObj(out, model, selection);
         out.close();
         return out ? "" : "cannot write " + path.string() + ": " + lastErrorText();
-    });
+    };
+    // A device, a pipe or a socket is written as it is: replacing it would put a regular file in
+    // its place.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return writeTo(path);
+    return replaceFile(path, writeTo);
 }
 
 std::string importObjFile(Model& model, const ObjSelection& selection,
                           const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_fifo(status))
+        return "cannot read " + path.string() + ": not a regular file or a FIFO";
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return "cannot read " + path.string() + ": " + lastErrorText();

@@ -25,4 +25,22 @@ std::filesystem::path executableFolder(const char* argv0);
 // system's temporary folder; throws std::filesystem::filesystem_error when it cannot.
 std::filesystem::path makePrivateFolder(const std::string& prefix);
 
+// The id of this process, as names of temporary files and folders carry it.
+long processId();
+
+// True while a process with this id may exist: false only where the system says it is gone.
+bool isProcessRunning(long pid);
+
+// Gives copy the owner and group of original, as far as this process may; nothing where the
+// system keeps no such owner.
+void keepOwner(const std::filesystem::path& original, const std::filesystem::path& copy);
+
+// Writes the bytes of file through to the disk; returns an empty string or the reason.
+std::string flushToDisk(const std::filesystem::path& file);
+
+// Overwrites file in place with the contents of replacement, cuts it to their length and writes
+// it through to the disk; returns an empty string or the reason.
+std::string overwriteFile(const std::filesystem::path& file,
+                          const std::filesystem::path& replacement);
+
 } // namespace vw::platform

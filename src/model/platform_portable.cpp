@@ -1,27 +1,41 @@
 // The file operations on std::filesystem and streams alone: no mapping (a read instead), no
-// kernel copy, no atomic exchange (a replacement renames instead).
+// kernel copy, no atomic exchange (a replacement renames instead). What the standard library
+// cannot see is left out: a file's identity (a stamp is its size and write time), its owner
+// (a replacement gets the saving user's), whether another process is running (every one counts
+// as running, so leftovers are never taken for stale) and writing through to the disk.
 
 #include "model/file_io.h"
 #include "model/platform_io.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <new>
 #include <random>
 #include <system_error>
+#include <vector>
 
 namespace vw {
 
 namespace {
+
+// The failures a user meets most, in a user's words; the system's text for the rest.
+std::string failureText(const std::error_code& error) {
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
+        return "no such file";
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
+        return "permission denied";
+    return error.message();
+}
 
 // The state of file, which must be a regular file; returns an empty string or the reason.
 std::string regularFileStatus(const std::filesystem::path& file) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(file, error);
     if (error)
-        return error.message();
+        return failureText(error);
     if (!std::filesystem::is_regular_file(status))
         return "not a file";
     return {};
@@ -47,16 +61,32 @@ std::string versionOf(const std::filesystem::path& file, FileVersion& version) {
 std::string readWhole(const std::filesystem::path& file, size_t size, FileBytes& out) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
-        return lastErrorText();
+        return failureText(std::error_code(errno, std::generic_category()));
     std::unique_ptr<uint8_t[], ReleaseBytes> data(new (std::nothrow) uint8_t[size == 0 ? 1 : size]);
     if (!data)
         return "not enough memory";
     in.read(reinterpret_cast<char*>(data.get()), static_cast<std::streamsize>(size));
-    if (static_cast<size_t>(in.gcount()) != size ||
-        in.peek() != std::ifstream::traits_type::eof())
+    if (static_cast<size_t>(in.gcount()) != size || in.peek() != std::ifstream::traits_type::eof())
         return in.bad() ? lastErrorText() : "it changed while being read";
     out.data = std::move(data);
     out.size = size;
+    return {};
+}
+
+// Copies the rest of in to out through a buffer; the reason names the side that failed.
+CopyFailure copyStream(std::FILE* in, std::FILE* out) {
+    std::vector<char> buffer(size_t{1} << 20);
+    for (;;) {
+        const size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
+        if (got < buffer.size() && std::ferror(in))
+            return {true, lastErrorText()};
+        if (got > 0 && std::fwrite(buffer.data(), 1, got, out) != got)
+            return {false, lastErrorText()};
+        if (got < buffer.size())
+            break;
+    }
+    if (std::fflush(out) != 0)
+        return {false, lastErrorText()};
     return {};
 }
 
@@ -101,43 +131,66 @@ std::string lastErrorText() {
     return std::generic_category().message(errno);
 }
 
-std::string readFileBytes(const std::filesystem::path& file, FileBytes& out) {
+std::string readBytesOf(const std::filesystem::path& file, FileBytes& out) {
     std::string reason = regularFileStatus(file);
     std::error_code error;
     const uintmax_t size = reason.empty() ? std::filesystem::file_size(file, error) : 0;
     if (reason.empty() && error)
-        reason = error.message();
+        reason = failureText(error);
     if (reason.empty())
         reason = readWhole(file, static_cast<size_t>(size), out);
-    return reason.empty() ? reason : "cannot read " + quotedPath(file) + ": " + reason;
+    return reason;
 }
 
 std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     return readFileBytes(file, out);
 }
 
-std::string copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file) {
+std::string mapPrivately(std::FILE*, const std::filesystem::path& file, FileBytes& out) {
+    return readBytesOf(file, out);
+}
+
+CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file) {
     FileVersion before;
     std::string reason = regularFileStatus(source);
     if (reason.empty())
         reason = versionOf(source, before);
     if (!reason.empty())
-        return "cannot read " + quotedPath(source) + ": " + reason;
+        return {true, reason};
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
-        return "cannot write " + quotedPath(file) + ": " +
-               std::make_error_code(std::errc::file_exists).message();
-    std::filesystem::copy_file(source, file, std::filesystem::copy_options::none, error);
+        return {false, std::make_error_code(std::errc::file_exists).message()};
+    FilePtr in(platform::openFile(source, "rb"));
+    if (!in)
+        return {true, failureText(std::error_code(errno, std::generic_category()))};
+    FilePtr out(platform::openFile(file, "wb"));
+    if (!out)
+        return {false, lastErrorText()};
+    CopyFailure failure = copyStream(in.get(), out.get());
     // A file written while it was copied may have given a mix of old and new bytes.
     FileVersion after;
-    if (error)
-        reason = error.message();
-    else if (!versionOf(source, after).empty() || after != before)
-        reason = "it changed while being read";
-    if (reason.empty())
-        return {};
-    std::filesystem::remove(file, error);
-    return "cannot copy " + quotedPath(source) + " to " + quotedPath(file) + ": " + reason;
+    if (failure.reason.empty() && (!versionOf(source, after).empty() || after != before))
+        failure = {true, "it changed while being read"};
+    if (std::fclose(out.release()) != 0 && failure.reason.empty())
+        failure = {false, lastErrorText()};
+    if (!failure.reason.empty())
+        std::filesystem::remove(file, error);
+    return failure;
+}
+
+std::string stampOf(const std::filesystem::path& file, WorkingCopyStamp& stamp) {
+    FileVersion version;
+    if (std::string reason = versionOf(file, version); !reason.empty())
+        return reason;
+    stamp = {
+        0, 0, static_cast<int64_t>(version.size),
+        std::chrono::duration_cast<std::chrono::nanoseconds>(version.written.time_since_epoch())
+            .count()};
+    return {};
+}
+
+std::string stampOf(std::FILE*, const std::filesystem::path& file, WorkingCopyStamp& stamp) {
+    return stampOf(file, stamp);
 }
 
 namespace platform {
@@ -175,6 +228,46 @@ std::filesystem::path makePrivateFolder(const std::string& prefix) {
             break;
     }
     throw std::filesystem::filesystem_error("cannot make a temporary folder", temporary, error);
+}
+
+long processId() {
+    // No process id without the system: a number drawn once stands in for it in names.
+    static const long id = [] {
+        std::random_device entropy;
+        return static_cast<long>(entropy() % 0x7fffffffu) + 1;
+    }();
+    return id;
+}
+
+bool isProcessRunning(long) {
+    return true;
+}
+
+void keepOwner(const std::filesystem::path&, const std::filesystem::path&) {}
+
+std::string flushToDisk(const std::filesystem::path&) {
+    return {};
+}
+
+std::string overwriteFile(const std::filesystem::path& file,
+                          const std::filesystem::path& replacement) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(replacement, error);
+    if (error)
+        return error.message();
+    std::ifstream in(replacement, std::ios::binary);
+    std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+    if (!in || !out)
+        return lastErrorText();
+    // Streaming an empty buffer counts as a failure; there is nothing to copy then.
+    if (size > 0)
+        out << in.rdbuf();
+    out.flush();
+    if (!out)
+        return lastErrorText();
+    out.close();
+    std::filesystem::resize_file(file, size, error);
+    return error ? error.message() : std::string();
 }
 
 } // namespace platform

@@ -1,6 +1,6 @@
 // The file operations with Linux calls: the kernel copies a file (sharing blocks where the file
-// system can), a working copy is mapped rather than read, and a replacement of a scratch file
-// swaps two names in one step.
+// system can), a working copy is mapped rather than read, a replacement of a scratch file swaps
+// two names in one step, and a file's identity, owner and links are the system's own.
 
 #include "model/file_io.h"
 #include "model/platform_io.h"
@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <new>
 #include <system_error>
+#include <tuple>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/mman.h>
@@ -50,11 +52,20 @@ int openForReading(const std::filesystem::path& file) {
     return ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
 }
 
+// The failures a user meets most, in a user's words; the system's text for the rest.
+std::string openFailureText(int error) {
+    if (error == ENOENT || error == ENOTDIR)
+        return "no such file";
+    if (error == EACCES || error == EPERM)
+        return "permission denied";
+    return std::system_category().message(error);
+}
+
 // The state of an opened file, which must be a regular file; returns an empty string or the
 // reason.
 std::string regularFileStatus(int fd, struct stat& status) {
     if (fd < 0 || ::fstat(fd, &status) != 0)
-        return lastErrorText();
+        return openFailureText(errno);
     if (!S_ISREG(status.st_mode))
         return "not a file";
     return {};
@@ -112,8 +123,10 @@ bool writeAll(int fd, const uint8_t* data, size_t size) {
 
 // Copies the first size bytes of from into the empty file to: by copy_file_range, which lets
 // the file system share blocks where it can, else by sendfile, else through a buffer. Returns an
-// empty string or the reason.
-std::string copyContents(int from, int to, size_t size) {
+// empty string or the reason; inSource tells a failure to read from apart from one to write to.
+// The kernel's copies do not say which side failed: an input error is then blamed on the copy.
+std::string copyContents(int from, int to, size_t size, bool& inSource) {
+    inSource = false;
     enum Way { kRange, kSend, kBuffer } way = kRange;
     std::unique_ptr<uint8_t[]> buffer;
     constexpr size_t kBufferSize = size_t{1} << 20;
@@ -131,6 +144,7 @@ std::string copyContents(int from, int to, size_t size) {
             if (!buffer)
                 buffer = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
             got = ::pread(from, buffer.get(), std::min(count, kBufferSize), at);
+            inSource = got < 0;
             if (got > 0 && !writeAll(to, buffer.get(), static_cast<size_t>(got)))
                 return lastErrorText();
         }
@@ -143,15 +157,22 @@ std::string copyContents(int from, int to, size_t size) {
         }
         if (got < 0)
             return lastErrorText();
-        if (got == 0)
+        if (got == 0) {
+            inSource = true;
             return "it changed while being read";
+        }
         done += static_cast<size_t>(got);
     }
     return {};
 }
 
-} // namespace
+WorkingCopyStamp stampFrom(const struct stat& status) {
+    return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
+            static_cast<int64_t>(status.st_size),
+            int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
+}
 
+} // namespace
 
 void ReleaseBytes::operator()(uint8_t* bytes) const {
     if (mappedLength != 0)
@@ -164,13 +185,13 @@ std::string lastErrorText() {
     return std::system_category().message(errno);
 }
 
-std::string readFileBytes(const std::filesystem::path& file, FileBytes& out) {
+std::string readBytesOf(const std::filesystem::path& file, FileBytes& out) {
     const FileDescriptor in(openForReading(file));
     struct stat status;
     std::string reason = regularFileStatus(in.fd(), status);
     if (reason.empty())
         reason = readWhole(in.fd(), static_cast<size_t>(status.st_size), out);
-    return reason.empty() ? reason : "cannot read " + quotedPath(file) + ": " + reason;
+    return reason;
 }
 
 std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
@@ -192,26 +213,62 @@ std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     return reason.empty() ? reason : "cannot read " + quotedPath(file) + ": " + reason;
 }
 
-std::string copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file) {
+std::string mapPrivately(std::FILE* open, const std::filesystem::path&, FileBytes& out) {
+    const int fd = ::fileno(open);
+    struct stat status;
+    if (std::string reason = regularFileStatus(fd, status); !reason.empty())
+        return reason;
+    const size_t size = static_cast<size_t>(status.st_size);
+    void* mapped =
+        size == 0 ? MAP_FAILED : ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    if (mapped != MAP_FAILED) {
+        out.data = {static_cast<uint8_t*>(mapped), ReleaseBytes{size}};
+        out.size = size;
+        return {};
+    }
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return lastErrorText();
+    return readWhole(fd, size, out);
+}
+
+CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file) {
     const FileDescriptor in(openForReading(source));
     struct stat before;
     if (std::string reason = regularFileStatus(in.fd(), before); !reason.empty())
-        return "cannot read " + quotedPath(source) + ": " + reason;
+        return {true, reason};
     FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (out.fd() < 0)
-        return "cannot write " + quotedPath(file) + ": " + lastErrorText();
-    std::string reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(before.st_size));
+        return {false, lastErrorText()};
+    CopyFailure failure;
+    failure.reason =
+        copyContents(in.fd(), out.fd(), static_cast<size_t>(before.st_size), failure.inSource);
     // A file written while it was copied may have given a mix of old and new bytes.
     struct stat after;
-    if (reason.empty() && (::fstat(in.fd(), &after) != 0 || !isSameVersion(before, after)))
-        reason = "it changed while being read";
-    if (!out.close() && reason.empty())
-        reason = lastErrorText();
-    if (reason.empty())
-        return {};
-    std::error_code ignored;
-    std::filesystem::remove(file, ignored);
-    return "cannot copy " + quotedPath(source) + " to " + quotedPath(file) + ": " + reason;
+    if (failure.reason.empty() && (::fstat(in.fd(), &after) != 0 || !isSameVersion(before, after)))
+        failure = {true, "it changed while being read"};
+    if (!out.close() && failure.reason.empty())
+        failure = {false, lastErrorText()};
+    if (!failure.reason.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+    return failure;
+}
+
+std::string stampOf(const std::filesystem::path& file, WorkingCopyStamp& stamp) {
+    struct stat status;
+    if (::stat(file.c_str(), &status) != 0)
+        return lastErrorText();
+    stamp = stampFrom(status);
+    return {};
+}
+
+std::string stampOf(std::FILE* open, const std::filesystem::path&, WorkingCopyStamp& stamp) {
+    struct stat status;
+    if (::fstat(::fileno(open), &status) != 0)
+        return lastErrorText();
+    stamp = stampFrom(status);
+    return {};
 }
 
 namespace platform {
@@ -239,6 +296,50 @@ std::filesystem::path makePrivateFolder(const std::string& prefix) {
         throw std::filesystem::filesystem_error("cannot make a temporary folder", pattern,
                                                 std::error_code(errno, std::generic_category()));
     return pattern;
+}
+
+long processId() {
+    return static_cast<long>(::getpid());
+}
+
+bool isProcessRunning(long pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
+void keepOwner(const std::filesystem::path& original, const std::filesystem::path& copy) {
+    struct stat status;
+    if (::stat(original.c_str(), &status) != 0)
+        return;
+    // Where the owner cannot be given away, the group may still be one of the caller's own.
+    if (::chown(copy.c_str(), status.st_uid, status.st_gid) != 0)
+        std::ignore = ::chown(copy.c_str(), static_cast<uid_t>(-1), status.st_gid);
+}
+
+std::string flushToDisk(const std::filesystem::path& file) {
+    const FileDescriptor written(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (written.fd() < 0 || ::fsync(written.fd()) != 0)
+        return lastErrorText();
+    return {};
+}
+
+std::string overwriteFile(const std::filesystem::path& file,
+                          const std::filesystem::path& replacement) {
+    const FileDescriptor in(openForReading(replacement));
+    struct stat status;
+    std::string reason = regularFileStatus(in.fd(), status);
+    FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+    if (reason.empty() && out.fd() < 0)
+        reason = lastErrorText();
+    bool inSource = false;
+    if (reason.empty())
+        reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(status.st_size), inSource);
+    if (reason.empty() && ::ftruncate(out.fd(), status.st_size) != 0)
+        reason = lastErrorText();
+    if (reason.empty() && ::fsync(out.fd()) != 0)
+        reason = lastErrorText();
+    if (!out.close() && reason.empty())
+        reason = lastErrorText();
+    return reason;
 }
 
 } // namespace platform

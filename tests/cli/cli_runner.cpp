@@ -30,7 +30,8 @@ std::string toolCommand() {
     return command + shellQuoted(tool.empty() ? VW_CLI_PATH : tool);
 }
 
-// A Windows build writes its standard streams in text mode, each line ending in CR LF.
+// A Windows build writes its standard streams in text mode, each line ending in CR LF, and joins
+// the parts of the paths it makes with a backslash.
 std::string textOf(const std::filesystem::path& file) {
     std::vector<uint8_t> bytes = readBytes(file);
     std::string text(bytes.begin(), bytes.end());
@@ -39,7 +40,7 @@ std::string textOf(const std::filesystem::path& file) {
     std::string lines;
     for (size_t i = 0; i < text.size(); ++i) {
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-            lines += text[i];
+            lines += text[i] == '\\' ? '/' : text[i];
     }
     return lines;
 }
@@ -51,6 +52,9 @@ CliRun runCli(const std::vector<std::string>& args, const std::filesystem::path&
     std::filesystem::path outFile = captureDir / "cli-stdout.txt";
     std::filesystem::path errFile = captureDir / "cli-stderr.txt";
     std::string command;
+    // Ignored, the signal that a write past the limit sends lets the write fail instead.
+    if (environment.fileSizeLimit > 0)
+        command += "trap '' XFSZ; ulimit -f " + std::to_string(environment.fileSizeLimit) + "; ";
     if (!environment.tmpDir.empty())
         command += "TMPDIR=" + shellQuoted(environment.tmpDir.string()) + ' ';
     if (environment.asNobody)

@@ -16,6 +16,7 @@ struct CliRun {
 struct CliEnvironment {
     std::filesystem::path tmpDir; // TMPDIR for the run; empty keeps the caller's
     bool asNobody = false;        // run as an unprivileged user (when the tests run as root)
+    int fileSizeLimit = 0;        // the shell's ulimit -f for the run, 0 for none: a full disk
 };
 
 // Runs vertwright-cli with args; its output is captured through files in captureDir.

@@ -2,16 +2,25 @@
 #include "model/ebo_format.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
+#include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/test_names.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
+#include <cstring>
 #include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
 
 namespace vw::test {
 namespace {
@@ -106,7 +115,13 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(InfoCase{{"--help"}, "usage: vertwright-cli"},
                     InfoCase{{"-h"}, "usage: vertwright-cli"},
                     InfoCase{{"--version"}, "vertwright-cli " VW_VERSION "\n"},
-                    InfoCase{{"info", "missing.ebo", "--version"}, "vertwright-cli " VW_VERSION}));
+                    InfoCase{{"info", "missing.ebo", "--version"}, "vertwright-cli " VW_VERSION}),
+    [](const testing::TestParamInfo<InfoCase>& info) {
+        std::string name;
+        for (const std::string& arg : info.param.args)
+            name += nameOf(arg);
+        return name;
+    });
 
 class CliUsage : public Cli, public testing::WithParamInterface<std::vector<std::string>> {};
 
@@ -174,6 +189,14 @@ protected:
         writeBytes(file, bytes);
         return file;
     }
+
+    std::string reason() const {
+        if (GetParam() == "Missing")
+            return "no such file";
+        if (GetParam() == "DeltaWithoutCompanions")
+            return "missing companion file " + (programDir() / "lod" / "base_lodq.ebo").string();
+        return "not a loadable EBO model";
+    }
 };
 
 TEST_P(CliLoadFailure, EveryCommandExitsOneAndLeavesTheFile) {
@@ -188,8 +211,8 @@ TEST_P(CliLoadFailure, EveryCommandExitsOneAndLeavesTheFile) {
         CliRun result = run(args);
         EXPECT_EQ(result.code, 1) << args[0];
         EXPECT_EQ(result.out, "") << args[0];
-        EXPECT_EQ(lineCount(result.err), 1u) << args[0] << ": " << result.err;
-        EXPECT_NE(result.err.find(file.string()), std::string::npos) << result.err;
+        EXPECT_EQ(result.err,
+                  "vertwright-cli: cannot load " + file.string() + ": " + reason() + "\n");
         ASSERT_EQ(fs::exists(file), existed);
         if (existed) {
             EXPECT_EQ(readBytes(file), before) << args[0];
@@ -202,6 +225,27 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliLoadFailure,
                          testing::Values("Missing", "Empty", "Truncated", "NoLayout",
                                          "DeltaWithoutCompanions"),
                          [](const auto& info) { return std::string(info.param); });
+
+// A copy that cannot be made is named as such; reading commands make none.
+TEST_F(Cli, AFullDiskBlamesTheWorkingCopyNotTheModel) {
+    EboPlan plan;
+    plan.parts = {PartPlan{{gridSegment(60, 60)}}};
+    fs::path file = writeModel(plan);
+    std::vector<uint8_t> before = readBytes(file);
+    fs::path obj = m_dir / "all.obj";
+    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    CliEnvironment full{{}, false, 32};
+    EXPECT_EQ(run({"info", file.string()}, full).code, 0);
+    CliRun result = run({"import-obj", file.string(), obj.string()}, full);
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err.rfind("vertwright-cli: cannot load " + file.string() +
+                                   ": cannot make the working copy \"",
+                               0),
+              0u)
+        << result.err;
+    EXPECT_NE(result.err.find("current.tmp\": File too large\n"), std::string::npos) << result.err;
+    EXPECT_EQ(readBytes(file), before);
+}
 
 TEST_F(Cli, DumpWritesTheSchemaWithShortestFloats) {
     EboPlan plan;
@@ -405,6 +449,197 @@ TEST_F(Cli, ImportIntoAReadOnlyFolderLeavesTheFile) {
     EXPECT_EQ(readBytes(file), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 }
+
+// A process id that no process has: a child's, once it has ended.
+pid_t goneProcess() {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+float nanWithBits(uint32_t bits) {
+    return std::bit_cast<float>(bits);
+}
+
+TEST_F(Cli, ExportImportKeepsTheBitsOfEveryNan) {
+    EboPlan plan = plainPlan();
+    auto& verts = plan.parts[0].segments[0].verts;
+    verts[0].x = nanWithBits(0xFFC00000); // quiet, negative
+    verts[0].y = nanWithBits(0x7FC00000); // quiet, positive
+    verts[1].z = nanWithBits(0x7F800001); // signalling, positive
+    verts[1].u = nanWithBits(0xFFA5A5A5); // signalling, negative
+    verts[2].y = nanWithBits(0xFF800001); // signalling, negative, in y (negated on load)
+    verts[2].v = nanWithBits(0x7FFFFFFF);
+    fs::path file = writeModel(plan);
+    std::vector<uint8_t> before = readBytes(file);
+    fs::path obj = m_dir / "nan.obj";
+    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    EXPECT_EQ(readText(obj).rfind("o part0_seg0\nv -nan(0x400000) nan(0x400000) -3\n", 0), 0u)
+        << readText(obj);
+    CliRun imported = run({"import-obj", file.string(), obj.string()});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(readBytes(file), before);
+}
+
+TEST_F(Cli, ExportToStandardOutput) {
+    fs::path file = writeModel(plainPlan());
+    fs::path obj = m_dir / "all.obj";
+    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    CliRun result = run({"export-obj", file.string(), "-o", "-", "--part", "1"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("o part1_seg0\n", 0), 0u) << result.out;
+    result = run({"export-obj", file.string(), "-o", "-"});
+    EXPECT_EQ(result.out, readText(obj));
+}
+
+// A named pipe as the output is written, not replaced by a regular file.
+TEST_F(Cli, ExportIntoAFifoWritesThroughIt) {
+    fs::path fifo = m_dir / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    fs::path file = writeModel(plainPlan());
+    std::string received;
+    std::thread reader([&] {
+        std::ifstream in(fifo, std::ios::binary);
+        received.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    });
+    CliRun result = run({"export-obj", file.string(), "-o", fifo.string()});
+    // Should the tool not have opened the pipe, this lets the reader go.
+    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0)
+        close(writer);
+    reader.join();
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_EQ(received.rfind("o part0_seg0\nv 1.5 2 -3\n", 0), 0u) << received.substr(0, 80);
+}
+
+// Inputs that never end or are no file: the import stops with a reason, the model untouched.
+struct OddInput {
+    const char* name;
+    const char* writer; // a shell command whose output goes into a named pipe; empty for path
+    const char* path;
+    const char* reason;
+};
+
+class CliOddInput : public Cli, public testing::WithParamInterface<OddInput> {};
+
+TEST_P(CliOddInput, StopsWithAReason) {
+    fs::path file = writeModel(plainPlan()); // 13 vertices
+    std::vector<uint8_t> before = readBytes(file);
+    fs::path input = GetParam().path;
+    if (*GetParam().writer) {
+        input = m_dir / "pipe";
+        ASSERT_EQ(mkfifo(input.c_str(), 0600), 0);
+        std::system(
+            ("(" + std::string(GetParam().writer) + ") >'" + input.string() + "' 2>/dev/null &")
+                .c_str());
+    }
+    CliRun result = run({"import-obj", file.string(), input.string()});
+    if (*GetParam().writer) {
+        // Should the tool not have read the pipe, this lets the writer go.
+        const int reader = open(input.c_str(), O_RDONLY | O_NONBLOCK);
+        if (reader >= 0)
+            close(reader);
+    }
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(lineCount(result.err), 1u) << result.err;
+    EXPECT_NE(result.err.find(GetParam().reason), std::string::npos) << result.err;
+    EXPECT_EQ(readBytes(file), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliOddInput,
+    testing::Values(
+        OddInput{"Device", "", "/dev/zero", "/dev/zero: not a regular file or a FIFO"},
+        OddInput{"Folder", "", "/", "/: not a regular file or a FIFO"},
+        OddInput{
+            "EndlessVertices", "yes 'v 0 0 0'", "",
+            "its vertex count 14 differs from the selection's 13 (reading stopped at line 14)"},
+        OddInput{"EndlessLine", "head -c 3000000 /dev/zero", "", "line 1 is longer than 1 MiB"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Commands that only read make no copy of the model, so they work without a temporary folder.
+TEST_F(Cli, ReadingCommandsNeedNoTemporaryFolder) {
+    fs::path file = writeModel(plainPlan());
+    CliEnvironment noTemporaryFolder{m_dir / "no-such-folder"};
+    for (Args args : {Args{"info"}, Args{"dump"}, Args{"export-obj", "-o", "-"}}) {
+        args.insert(args.begin() + 1, file.string());
+        CliRun result = run(args, noTemporaryFolder);
+        EXPECT_EQ(result.code, 0) << args[0] << ": " << result.err;
+    }
+    EXPECT_EQ(run({"check", file.string()}, noTemporaryFolder).code, 1);
+}
+
+// A killed run leaves its scratch folder; the next run removes it, and only such folders.
+TEST_F(Cli, RemovesTheScratchFoldersOfRunsThatAreGone) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access takes every process for running";
+    fs::path tmp = m_dir / "tmp";
+    fs::path stale = tmp / ("vertwright-cli-" + std::to_string(goneProcess()) + "-Ab12Cd");
+    fs::path running = tmp / ("vertwright-cli-" + std::to_string(getpid()) + "-Ab12Cd");
+    fs::path unrelated = tmp / "vertwright-cli-notes";
+    for (const fs::path& folder : {stale, running, unrelated})
+        fs::create_directories(folder);
+    writeBytes(stale / "current.tmp", std::vector<uint8_t>(4096, 7));
+    fs::path file = writeModel(plainPlan());
+    EXPECT_EQ(run({"info", file.string()}, {tmp}).code, 0);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_TRUE(fs::exists(unrelated));
+}
+
+// The two single-bit variants of the samples load, but an import that moves their vertices
+// would overwrite the file's own structure: it is refused and the file stays as it was.
+struct FlippedSample {
+    const char* name;
+    const char* file;
+    size_t position; // 1-based
+    uint8_t mask;
+    const char* part;
+};
+
+class CliFlippedSample : public Cli, public testing::WithParamInterface<FlippedSample> {};
+
+TEST_P(CliFlippedSample, ImportIsRefused) {
+    const fs::path samples =
+        fs::path(__FILE__).parent_path().parent_path().parent_path() / "samples";
+    for (const char* companion : {"lod/base_lod2.ebo", "misc2.dat"}) {
+        fs::create_directories((programDir() / companion).parent_path());
+        fs::copy_file(samples / companion, programDir() / companion);
+    }
+    std::vector<uint8_t> bytes = readBytes(samples / GetParam().file);
+    bytes.at(GetParam().position - 1) ^= GetParam().mask;
+    const fs::path file = m_dir / GetParam().file;
+    writeBytes(file, bytes);
+    const fs::path obj = m_dir / "moved.obj";
+    CliRun exported = run({"export-obj", file.string(), "-o", "-", "--part", GetParam().part});
+    ASSERT_EQ(exported.code, 0) << exported.err;
+    std::istringstream in(exported.out);
+    std::string moved;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("v ", 0) == 0)
+            line = "v 1" + line.substr(1);
+        moved += line + "\n";
+    }
+    writeBytes(obj, std::vector<uint8_t>(moved.begin(), moved.end()));
+    CliRun imported = run({"import-obj", file.string(), obj.string(), "--part", GetParam().part});
+    EXPECT_EQ(imported.code, 1);
+    EXPECT_EQ(imported.err.rfind("vertwright-cli: the edit would overwrite the file's own "
+                                 "structure at byte ",
+                                 0),
+              0u)
+        << imported.err;
+    EXPECT_EQ(readBytes(file), bytes);
+}
+
+// fish6: byte 642 moves the first UV block from 2593 to 545; head2: byte 2117 moves part 2's
+// delta block onto its own part record.
+INSTANTIATE_TEST_SUITE_P(Samples, CliFlippedSample,
+                         testing::Values(FlippedSample{"Version6", "fish6.ebo", 642, 0x08, "0"},
+                                         FlippedSample{"Delta", "head2.ebo", 2117, 0x40, "2"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vw::test

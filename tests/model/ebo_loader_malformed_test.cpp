@@ -4,6 +4,7 @@
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 #include "support/workspace.h"
 
 #include <gtest/gtest.h>
@@ -325,11 +326,21 @@ protected:
         loaded = model;
     }
 
-    void expectNothingChanged(const std::string& path) {
-        EXPECT_EQ(loadModel(model, path, workspace.folders), 0);
+    // The load fails with the reason given (its start, for reasons that end in the system's
+    // words) and changes nothing.
+    void expectNothingChanged(const std::string& path, const std::string& reason,
+                              const ModelFolders& folders) {
+        const LoadOutcome outcome = loadModel(model, path, folders);
+        EXPECT_EQ(outcome.result, 0);
+        EXPECT_EQ(outcome.reason.substr(0, reason.size()), reason);
         EXPECT_EQ(model, loaded);
         EXPECT_EQ(model.modelPath, goodPath);
         EXPECT_EQ(readBytes(workspace.folders.workingCopy), good.model);
+    }
+    void expectNothingChanged(const std::string& path, const std::string& reason) {
+        expectNothingChanged(path, reason, workspace.folders);
+        // Without a working copy the model file itself is read, with the same outcome.
+        expectNothingChanged(path, reason, {workspace.folders.programDir, {}});
     }
 
     Workspace workspace;
@@ -342,39 +353,54 @@ protected:
 TEST_F(FailedLoad, ShortFile) {
     BuiltEbo bad = good;
     bad.model.resize(300);
-    expectNothingChanged(workspace.put(bad, "bad.ebo"));
+    expectNothingChanged(workspace.put(bad, "bad.ebo"), "not a loadable EBO model");
 }
 
 TEST_F(FailedLoad, MissingFileOrFolder) {
-    expectNothingChanged((workspace.dir / "models" / "absent.ebo").string());
-    expectNothingChanged((workspace.dir / "models").string());
+    expectNothingChanged((workspace.dir / "models" / "absent.ebo").string(), "no such file");
+    expectNothingChanged((workspace.dir / "models").string(), "not a file");
+}
+
+TEST_F(FailedLoad, AFileThatMayNotBeRead) {
+    const std::string path = workspace.put(good, "secret.ebo");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write);
+    EXPECT_TRUE(asUnprivilegedUser(workspace.dir.path(), [&] {
+        const LoadOutcome outcome = loadModel(model, path, workspace.folders);
+        return outcome.result == 0 && outcome.reason == "permission denied";
+    }));
 }
 
 TEST_F(FailedLoad, MissingOrShortCompanionFiles) {
     const BuiltEbo delta = buildEbo(deltaPlan());
     const std::string path = workspace.put(delta, "head5.ebo");
-    std::filesystem::remove(workspace.folders.programDir / "misc5.dat");
-    expectNothingChanged(path);
+    const std::filesystem::path offsets = workspace.folders.programDir / "misc5.dat";
+    std::filesystem::remove(offsets);
+    expectNothingChanged(path, "missing companion file " + offsets.string());
 
     workspace.put(delta, "head5.ebo");
-    std::filesystem::remove(workspace.folders.programDir / "lod" / "base_lod5.ebo");
-    expectNothingChanged(path);
+    const std::filesystem::path base = workspace.folders.programDir / "lod" / "base_lod5.ebo";
+    std::filesystem::remove(base);
+    expectNothingChanged(path, "missing companion file " + base.string());
 
     workspace.put(delta, "head5.ebo");
-    writeBytes(workspace.folders.programDir / "misc5.dat",
-               std::vector<uint8_t>(delta.offsets.begin(), delta.offsets.begin() + 120));
-    expectNothingChanged(path);
+    writeBytes(offsets, std::vector<uint8_t>(delta.offsets.begin(), delta.offsets.begin() + 120));
+    expectNothingChanged(path, "not a loadable EBO model");
 }
 
 TEST_F(FailedLoad, WorkingCopyCannotBeWritten) {
     const std::string otherPath = workspace.put(buildEbo(version6Plan()), "other.ebo");
     ModelFolders blocked = workspace.folders;
     blocked.workingCopy = workspace.dir / "no-such-folder" / "current.tmp";
-    EXPECT_EQ(loadModel(model, otherPath, blocked), 0);
+    LoadOutcome outcome = loadModel(model, otherPath, blocked);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.reason, "cannot make the working copy \"" + blocked.workingCopy.string() +
+                                  "\": No such file or directory");
     EXPECT_EQ(model, loaded);
 
     blocked.workingCopy = workspace.dir / "models"; // a folder stands where the file would go
-    EXPECT_EQ(loadModel(model, otherPath, blocked), 0);
+    outcome = loadModel(model, otherPath, blocked);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.reason.rfind("cannot make the working copy", 0), 0u) << outcome.reason;
     EXPECT_EQ(model, loaded);
 }
 

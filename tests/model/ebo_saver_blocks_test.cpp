@@ -1,5 +1,6 @@
-// Which bytes a save writes: it leaves alone the blocks that already hold the model's values,
-// yet ends with exactly what writing every block in order would give.
+// Which bytes a save writes: none of them when the working copy is too short for its blocks, nor
+// when its blocks would overwrite the file's own structure or one another.
+#include "model/ebo_format.h"
 #include "model/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
@@ -8,46 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 using namespace vw;
 using namespace vw::test;
 
 namespace {
-
-Segment positionsOnly(int32_t posBlockAt, std::vector<Vertex> verts) {
-    Segment segment;
-    segment.posBlockAt = posBlockAt;
-    segment.verts = std::move(verts);
-    return segment;
-}
-
-// Two segments whose position blocks overlap: the second, written after the first, puts back
-// the bytes the first changed, although it holds just what the file held before.
-TEST(SaveBlocks, OverlappingBlocksEndAsWrittenInOrder) {
-    TempDir dir;
-    const ModelFolders folders{dir.path(), dir / "current.tmp"};
-    std::vector<uint8_t> before(64);
-    for (size_t i = 0; i < before.size(); ++i)
-        before[i] = static_cast<uint8_t>(0xA5 ^ i);
-    putFloats(before, 22, {7.5f, -1.25f, 3.0f});
-    writeBytes(folders.workingCopy, before);
-
-    Model model;
-    model.fileVersion = 4;
-    model.modelFormat = 2;
-    model.layout = ModelLayout::Plain2;
-    model.Parts.resize(1);
-    model.Parts[0].segments = {
-        positionsOnly(11, {Vertex{.x = 1, .y = -2, .z = 3}, Vertex{.x = 4, .y = -5, .z = 6}}),
-        positionsOnly(23, {Vertex{.x = 7.5f, .y = 1.25f, .z = 3.0f}}),
-    };
-    const std::string path = (dir / "model.ebo").string();
-    ASSERT_EQ(saveModel(model, path, folders), "");
-
-    std::vector<uint8_t> expected = before;
-    putFloats(expected, 10, {1, 2, 3});
-    EXPECT_EQ(readBytes(folders.workingCopy), expected);
-    EXPECT_EQ(readBytes(path), expected);
-}
 
 // A working copy cut short inside the last block fails the save before any block is written.
 TEST(SaveBlocks, AWorkingCopyTooShortForOneBlockGetsNoneOfThem) {
@@ -70,6 +37,172 @@ TEST(SaveBlocks, AWorkingCopyTooShortForOneBlockGetsNoneOfThem) {
     EXPECT_NE(saveModel(model, path, workspace.folders), "");
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), shortCopy);
     EXPECT_EQ(readBytes(path), built.model);
+}
+
+// Verify before replace: a save whose blocks would overwrite the file's own structure, or one
+// another, is refused, and neither the model file nor the working copy changes.
+
+const std::filesystem::path kSamples =
+    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "samples";
+
+constexpr std::string_view kOverwrites =
+    "the edit would overwrite the file's own structure at byte ";
+
+// The 1-based byte a refusal names; 0 when the reason is another.
+uint64_t refusedAt(const std::string& reason) {
+    if (!reason.starts_with(kOverwrites))
+        return 0;
+    return std::stoull(reason.substr(kOverwrites.size()));
+}
+
+// Moves every vertex of the chosen part (every part when it is negative) and its UVs.
+void moveVertices(Model& model, int part = -1) {
+    for (size_t p = 0; p < model.Parts.size(); ++p) {
+        for (Segment& segment : model.Parts[p].segments) {
+            for (Vertex& v : segment.verts) {
+                if (part >= 0 && static_cast<int>(p) != part)
+                    continue;
+                v.x += 1.0f;
+                v.u += 0.25f;
+            }
+        }
+    }
+}
+
+// A file that loads although one of its blocks overlaps the file's own structure or another
+// block. Moving the vertices of the chosen part (every part when it is negative) must be refused
+// with a byte in [firstByte, endByte) (0-based offsets), both files left as they were.
+struct Overlap {
+    const char* name;
+    BuiltEbo built;
+    std::string fileName;
+    int part;
+    size_t firstByte, endByte;
+};
+
+std::vector<uint8_t> withBitFlipped(const std::string& sample, size_t position, uint8_t mask) {
+    std::vector<uint8_t> bytes = readBytes(kSamples / sample);
+    bytes.at(position - 1) ^= mask;
+    return bytes;
+}
+
+EboPlan version6TwoSegments() {
+    EboPlan plan;
+    plan.fileVersion = 6;
+    plan.parts = {{{gridSegment(3, 2), gridSegment(2, 2, 1.0f)}}};
+    return plan;
+}
+
+// The header offset of segment s of a version-6 file's first part of two segments.
+size_t version6HeaderAt(const std::vector<uint8_t>& bytes, size_t s) {
+    return static_cast<size_t>(i32In(bytes, ebo::kFirstPartBlock + ebo::version6TableAt(2) +
+                                                ebo::kVersion6TableEntrySize * s));
+}
+
+// The first segment's UV block moved onto its own header (offsets a, b, c and counts).
+Overlap uvBlockOverItsHeader() {
+    BuiltEbo built = buildEbo(version6TwoSegments());
+    const size_t header = version6HeaderAt(built.model, 0);
+    putI32(built.model, header + 32, static_cast<int32_t>(header - ebo::kVersion6UvsBias));
+    return {"UvBlockOverItsHeader", built, "v6.ebo", -1, header, header + 48};
+}
+
+// The second segment's position block moved onto the first one's UV block (48 bytes each).
+Overlap positionsOverAnotherUvBlock() {
+    BuiltEbo built = buildEbo(version6TwoSegments());
+    const size_t uv = static_cast<size_t>(built.positions[0][0].uvBlockAt) - 1;
+    putI32(built.model, version6HeaderAt(built.model, 1) + 20,
+           static_cast<int32_t>(uv - ebo::kVersion6PositionsBias));
+    return {"PositionsOverAnotherUvBlock", built, "v6.ebo", -1, uv, uv + 48};
+}
+
+// Part 1's delta block started 12 bytes early, on its own offset word: the block holds one
+// spare slot, so the record after it is still read where it lies.
+Overlap deltaBlockOverItsOffset() {
+    EboPlan plan;
+    plan.modelFormat = 0;
+    for (int p = 0; p < 4; ++p)
+        plan.deltaParts[p] = simpleDeltaPart(4, static_cast<float>(p));
+    plan.deltaParts[1].deltas.resize(plan.deltaParts[1].deltas.size() + 3, 0.0f);
+    BuiltEbo built = buildEbo(plan);
+    const size_t block = static_cast<size_t>(built.positions[1][0].posBlockAt) - 1;
+    putI32(built.model, block - 12, static_cast<int32_t>(block) - 12);
+    putI32(built.model, block - 16, i32In(built.model, block - 16) + 12);
+    return {"DeltaBlockOverItsOffset", built, "head2.ebo", 1, block - 12, block - 8};
+}
+
+// The two single-bit variants of the samples: byte 642 moves fish6's first UV block from 2593
+// to 545, over part records and positions; byte 2117 moves head2's part-2 delta block 64 bytes
+// back, over its own part record.
+Overlap version6Sample() {
+    BuiltEbo built;
+    built.model = withBitFlipped("fish6.ebo", 642, 0x08);
+    return {"Version6Sample", built, "fish6.ebo", -1, 0, ~size_t{0}};
+}
+
+Overlap deltaSample() {
+    BuiltEbo built{withBitFlipped("head2.ebo", 2117, 0x40),
+                   readBytes(kSamples / "lod" / "base_lod2.ebo"),
+                   readBytes(kSamples / "misc2.dat"),
+                   {}};
+    return {"DeltaSample", built, "head2.ebo", 2, 0, ~size_t{0}};
+}
+
+class OverlapSave : public testing::TestWithParam<Overlap (*)()> {
+protected:
+    void SetUp() override {
+        overlap = GetParam()();
+        path = workspace.put(overlap.built, overlap.fileName);
+        ASSERT_NE(loadModel(model, path, workspace.folders), 0) << "it loads as it always did";
+        moveVertices(model, overlap.part);
+    }
+
+    void expectRefused(const std::string& reason) const {
+        const uint64_t byte = refusedAt(reason);
+        EXPECT_GT(byte, overlap.firstByte) << reason;
+        EXPECT_LE(byte, overlap.endByte) << reason;
+    }
+
+    Workspace workspace;
+    Overlap overlap;
+    std::string path;
+    Model model;
+};
+
+TEST_P(OverlapSave, IsRefusedAndChangesNothing) {
+    expectRefused(saveModel(model, path, workspace.folders));
+    EXPECT_EQ(readBytes(path), overlap.built.model);
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy), overlap.built.model);
+}
+
+TEST_P(OverlapSave, IsRefusedInMemoryToo) {
+    std::vector<uint8_t> bytes = overlap.built.model;
+    expectRefused(saveModelBytes(model, bytes));
+    EXPECT_EQ(bytes, overlap.built.model);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, OverlapSave,
+                         testing::Values(uvBlockOverItsHeader, positionsOverAnotherUvBlock,
+                                         deltaBlockOverItsOffset, version6Sample, deltaSample),
+                         [](const auto& info) { return std::string(info.param().name); });
+
+// Loading stays as it was: an odd layout saves as long as the edit breaks nothing.
+TEST(OverlapSave, AnEditThatLeavesTheOverlapAloneIsSaved) {
+    Workspace workspace;
+    const Overlap overlap = uvBlockOverItsHeader();
+    const std::string path = workspace.put(overlap.built, overlap.fileName);
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 6);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), overlap.built.model);
+    for (Segment& segment : model.Parts[0].segments) {
+        for (Vertex& v : segment.verts)
+            v.z -= 0.5f;
+    }
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    Model reloaded;
+    ASSERT_EQ(loadModel(reloaded, path, workspace.folders), 6);
+    EXPECT_EQ(reloaded.Parts[0].segments[1].verts[3].z, model.Parts[0].segments[1].verts[3].z);
 }
 
 } // namespace

@@ -2,11 +2,18 @@
 #include "model/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
+#include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 #include "support/workspace.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vw;
 using namespace vw::test;
@@ -366,6 +373,31 @@ TEST_F(SaveFailure, TheWorkingCopyIsGoneOrShort) {
     EXPECT_EQ(readBytes(workspace.folders.workingCopy).size(), 400u);
 }
 
+// Another program's change to the working copy since the load: a rewrite of the same size (its
+// modification time set apart, as a clock tick later would), and another model's load into the
+// same working copy, as a second editor in the same folder does.
+TEST_F(SaveFailure, AWorkingCopyChangedByAnotherProgram) {
+    namespace fs = std::filesystem;
+    const std::string changed = "the working copy \"" + workspace.folders.workingCopy.string() +
+                                "\" was changed by another program";
+    std::vector<uint8_t> rewritten = built.model;
+    rewritten[100] ^= 1;
+    const auto loadedAt = fs::last_write_time(workspace.folders.workingCopy);
+    writeBytes(workspace.folders.workingCopy, rewritten);
+    fs::last_write_time(workspace.folders.workingCopy, loadedAt + std::chrono::milliseconds(1));
+    EXPECT_EQ(saveModel(model, path, workspace.folders), changed);
+    EXPECT_EQ(readBytes(path), built.model);
+
+    Model other;
+    const BuiltEbo otherBuilt = buildEbo(version6Plan(2));
+    const std::string otherPath = workspace.put(otherBuilt, "other.ebo");
+    ASSERT_EQ(loadModel(other, otherPath, workspace.folders), 6);
+    EXPECT_EQ(saveModel(model, path, workspace.folders), changed);
+    EXPECT_EQ(readBytes(path), built.model);
+    EXPECT_EQ(saveModel(other, otherPath, workspace.folders), "");
+    EXPECT_EQ(readBytes(otherPath), otherBuilt.model);
+}
+
 TEST_F(SaveFailure, ASaveSucceedsOnceTheObstacleIsGone) {
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
@@ -403,6 +435,104 @@ TEST(AtomicSave, TheFileKeepsItsPermissions) {
     EXPECT_EQ(
         std::distance(fs::directory_iterator(workspace.dir / "models"), fs::directory_iterator()),
         1);
+}
+
+// A process id that no process has: a child's, once it has ended.
+pid_t goneProcess() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// A save killed midway leaves its temporary file beside the model, and a killed load one beside
+// the working copy; the next save or load there removes those of processes that are gone, and
+// nothing else: not a running process's, not a backup, not a file of another name.
+TEST(AtomicSave, RemovesTheTemporaryFilesOfKilledProcesses) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access takes every process for running";
+    namespace fs = std::filesystem;
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
+    const std::string gone = std::to_string(goneProcess());
+    const std::string running = std::to_string(::getpid());
+    const fs::path models = workspace.dir / "models";
+    const fs::path program = workspace.folders.programDir;
+    for (const fs::path& file :
+         {models / (".vw" + gone + "-0badf00d.tmp"), models / (".vw" + running + "-0badf00d.tmp"),
+          models / (".vw" + gone + "-0badf00d.bak"), models / ".vwnotes.tmp",
+          program / (".vw" + gone + "-12345678.tmp")})
+        writeBytes(file, std::vector<uint8_t>(4096, 5));
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    EXPECT_FALSE(fs::exists(program / (".vw" + gone + "-12345678.tmp")));
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_FALSE(fs::exists(models / (".vw" + gone + "-0badf00d.tmp")));
+    EXPECT_TRUE(fs::exists(models / (".vw" + running + "-0badf00d.tmp")));
+    EXPECT_TRUE(fs::exists(models / (".vw" + gone + "-0badf00d.bak")));
+    EXPECT_TRUE(fs::exists(models / ".vwnotes.tmp"));
+}
+
+// The temporary file has a short name of its own, so any name that can be opened can be saved.
+TEST(AtomicSave, AModelWithA250ByteNameIsSaved) {
+    Workspace workspace;
+    const std::string name = std::string(246, 'm') + ".ebo";
+    const BuiltEbo built = buildEbo(plainPlan(2));
+    const std::string path = workspace.put(built, name);
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
+    EXPECT_NE(readBytes(path), built.model);
+}
+
+TEST(AtomicSave, TheFileKeepsItsOwnerAndGroup) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may save a file that another user owns";
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access does not keep a file's owner";
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    struct stat status;
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, kNobody);
+    EXPECT_EQ(status.st_gid, kNobody);
+}
+
+// Every name of a hard-linked model sees the saved content; the backup made first is gone.
+TEST(AtomicSave, AHardLinkedModelIsWrittenInPlace) {
+    namespace fs = std::filesystem;
+    Workspace workspace;
+    const BuiltEbo built = buildEbo(plainPlan(3));
+    const std::string path = workspace.put(built);
+    const fs::path other = workspace.dir / "models" / "other-name.ebo";
+    fs::create_hard_link(path, other);
+    struct stat before;
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 3);
+    editEverything(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    const std::vector<uint8_t> saved = readBytes(workspace.folders.workingCopy);
+    EXPECT_NE(saved, built.model);
+    EXPECT_EQ(readBytes(path), saved);
+    EXPECT_EQ(readBytes(other), saved);
+    struct stat after;
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(workspace.dir / "models"), fs::directory_iterator()),
+        2);
 }
 
 } // namespace

@@ -124,10 +124,29 @@ void expectSameFloats(const Model& a, const Model& b) {
     }
 }
 
+// A NaN keeps its sign and payload, quiet or signalling: written as [-]nan(0xPAYLOAD).
+TEST(ObjExport, NansKeepTheirBitsInTheText) {
+    Model model;
+    model.Parts.resize(1);
+    model.Parts[0].segments.resize(1);
+    model.Parts[0].segments[0].verts = {
+        {std::bit_cast<float>(0xFFC00000u), std::bit_cast<float>(0xFFC00000u),
+         std::bit_cast<float>(0x7F800001u), std::bit_cast<float>(0xFFA5A5A5u),
+         std::bit_cast<float>(0x7FFFFFFFu)}};
+    EXPECT_EQ(objOf(model, {}), "o part0_seg0\n"
+                                "v -nan(0x400000) nan(0x400000) nan(0x1)\n"
+                                "vt -nan(0x25a5a5) nan(0x7fffff)\n");
+}
+
 TEST(ObjImport, ExportReadsBackBitForBit) {
     Model original = twoPartModel();
     original.Parts[0].segments[0].verts[1].x = 1e-40f;
     original.Parts[0].segments[0].verts[1].y = -0.0f;
+    // NaNs of both signs, quiet and signalling.
+    original.Parts[1].segments[1].verts[0] = {
+        std::bit_cast<float>(0x7FC00000u), std::bit_cast<float>(0xFFC00000u),
+        std::bit_cast<float>(0x7F800001u), std::bit_cast<float>(0xFF800001u),
+        std::bit_cast<float>(0x7FBFFFFFu)};
     Model target = twoPartModel();
     for (auto& part : target.Parts) {
         for (auto& segment : part.segments) {
@@ -192,7 +211,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadObj{"NotANumber", "v 1 1 1\n\nv 1 x 1\n", "line 3: a v line"},
                     BadObj{"TrailingJunk", "v 1 1 1.5q\n", "line 1: a v line"},
                     BadObj{"EmptyVt", "vt\n", "line 1: a vt line"},
-                    BadObj{"OutOfRange", "v 1 1 1e50\n", "line 1: a v line"}),
+                    BadObj{"OutOfRange", "v 1 1 1e50\n", "line 1: a v line"},
+                    BadObj{"NanWithoutPayload", "v 1 1 nan(0x0)\n", "line 1: a v line"},
+                    BadObj{"NanPayloadTooWide", "v 1 1 nan(0x800000)\n", "line 1: a v line"},
+                    BadObj{"TwoSigns", "v 1 1 --1\n", "line 1: a v line"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SelectionCase {

@@ -7,7 +7,17 @@
 #include "support/temp_dir.h"
 
 #include <filesystem>
+#include <ostream>
 #include <string>
+
+namespace vw {
+
+// Failed expectations on a load show its result code and reason.
+inline void PrintTo(const LoadOutcome& outcome, std::ostream* out) {
+    *out << int(outcome.result) << (outcome.reason.empty() ? "" : " (" + outcome.reason + ")");
+}
+
+} // namespace vw
 
 namespace vw::test {
 

@@ -1,0 +1,67 @@
+#include "model/delta_block.h"
+
+#include <algorithm>
+#include <bit>
+
+namespace vw {
+
+void putF32(uint8_t* p, float value) {
+    const uint32_t bits = std::bit_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+float negated(float value) {
+    return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ 0x80000000u);
+}
+
+namespace {
+
+std::string unsavableVertex(size_t part, size_t vertex) {
+    return "vertex " + std::to_string(vertex) + " of part " + std::to_string(part) +
+           " has moved, but the file has no room for its position";
+}
+
+size_t lastVertexInSlot(const BaseMesh& base, size_t slot) {
+    for (size_t v = base.deltaSlot.size(); v-- > 0;) {
+        if (static_cast<size_t>(base.deltaSlot[v]) == slot)
+            return v;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
+                            std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    if (base.deltaSlot.empty())
+        return {};
+    const size_t slots = static_cast<size_t>(std::max<int16_t>(maxOf(base.deltaSlot), 0)) + 1;
+    std::vector<float> deltas(3 * slots, 0.0f);
+    const size_t withBase = std::min(base.deltaSlot.size(), base.basePos.size() / 3);
+    for (size_t v = 0; v < segment.verts.size(); ++v) {
+        const Vertex& vertex = segment.verts[v];
+        const int16_t k = v < base.deltaSlot.size() ? base.deltaSlot[v] : -1;
+        if (v >= withBase || k < 0) {
+            if (vertex.x != 0 || vertex.y != 0 || vertex.z != 0)
+                return unsavableVertex(part, v);
+            continue;
+        }
+        deltas[3 * k] = vertex.x - base.basePos[3 * v];
+        deltas[3 * k + 1] = negated(vertex.y) - base.basePos[3 * v + 1];
+        deltas[3 * k + 2] = vertex.z - base.basePos[3 * v + 2];
+    }
+    const size_t length =
+        std::min(deltas.size(), static_cast<size_t>(std::max(segment.posBlockBytes, 0)) / 4);
+    for (size_t i = length; i < deltas.size(); ++i) {
+        if (deltas[i] != 0)
+            return unsavableVertex(part, lastVertexInSlot(base, i / 3));
+    }
+    bytes.resize(4 * length);
+    for (size_t i = 0; i < length; ++i)
+        putF32(&bytes[4 * i], deltas[i]);
+    return {};
+}
+
+} // namespace vw
