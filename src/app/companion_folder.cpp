@@ -66,18 +66,17 @@ void connectCompanionFolderCommand(frmMain& main, CompanionFolder& companions, A
                      });
 }
 
-QString unableToOpenText(const QString& modelPath, const std::filesystem::path& folder) {
-    QString text = QStringLiteral("Unable to open file");
+QString companionHelpText(const QString& modelPath, const std::filesystem::path& folder) {
     const auto files = companionFiles(QFile::encodeName(modelPath).toStdString(), folder);
     if (!files || !isDeltaModel(modelPath))
-        return text;
+        return {};
     std::error_code error;
     if (std::filesystem::is_regular_file(files->baseMesh, error) &&
         std::filesystem::is_regular_file(files->offsets, error))
-        return text;
-    text += QStringLiteral("\n\nThis model keeps its base mesh in two companion files, "
-                           "looked for in ") +
-            toText(folder) + QStringLiteral(":");
+        return {};
+    QString text = QStringLiteral("This model keeps its base mesh in two companion files, "
+                                  "looked for in ") +
+                   toText(folder) + QStringLiteral(":");
     text += fileLine(files->baseMesh) + fileLine(files->offsets);
     text += QStringLiteral("\n\nChoose the folder that holds lod/ and the misc file with "
                            "Options > Companion Files Folder..., or start the editor with "

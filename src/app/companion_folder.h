@@ -37,8 +37,8 @@ using AskFolder = std::function<QString(const QString& start)>;
 // folder now in effect to the main window for the next open.
 void connectCompanionFolderCommand(frmMain& main, CompanionFolder& companions, AskFolder ask);
 
-// "Unable to open file", followed, for a delta model whose companion files are missing from
-// folder, by the files looked for, where, and how to choose the folder.
-QString unableToOpenText(const QString& modelPath, const std::filesystem::path& folder);
+// For a delta model whose companion files are missing from folder: the files looked for, where,
+// and how to choose the folder. Empty for any other model.
+QString companionHelpText(const QString& modelPath, const std::filesystem::path& folder);
 
 } // namespace vw

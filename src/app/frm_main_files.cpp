@@ -12,8 +12,8 @@
 #include "model/working_data.h"
 
 #include <QAction>
-#include <QDragEnterEvent>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>

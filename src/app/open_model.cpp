@@ -29,9 +29,9 @@ void openModel(frmMain& main, const QString& path) {
     // Painted now, so the message is on screen while the load runs.
     loading.repaint();
 
-    const bool loaded = loadModel(main.model(), QFile::encodeName(path).toStdString(),
-                                  main.folders()) != kLoadFailed;
-    if (loaded) {
+    const LoadOutcome outcome =
+        loadModel(main.model(), QFile::encodeName(path).toStdString(), main.folders());
+    if (outcome.result != kLoadFailed) {
         main.document().modelReplaced();
         main.statusPanel()->clear();
         main.parts()->LoadList();
@@ -40,8 +40,12 @@ void openModel(frmMain& main, const QString& path) {
         main.addRecentFile(path);
     } else {
         loading.hide();
-        main.prompts().message(unableToOpenText(path, main.folders().programDir),
-                               QStringLiteral("Error"), PromptIcon::Error, PromptButtons::Ok);
+        QString details = QString::fromStdString(outcome.reason);
+        const QString help = companionHelpText(path, main.folders().programDir);
+        if (!help.isEmpty())
+            details += QStringLiteral("\n\n") + help;
+        main.prompts().message(QStringLiteral("Unable to open file"), QStringLiteral("Error"),
+                               PromptIcon::Error, PromptButtons::Ok, details);
     }
 
     // Input waits until the loading window is gone, so no command starts inside this one.

@@ -107,9 +107,10 @@ TEST(UnableToOpen, NamesTheMissingCompanionFilesAndHowToChooseTheirFolder) {
     editor.open(editor.modelFile);
 
     ASSERT_EQ(editor.prompts.messages.size(), 1u);
-    const std::string text = editor.prompts.messages[0].text.toStdString();
+    EXPECT_EQ(editor.prompts.messages[0].text, "Unable to open file");
+    const std::string text = editor.prompts.messages[0].details.toStdString();
     const std::string folder = editor.elsewhere.string();
-    EXPECT_EQ(text.rfind("Unable to open file\n\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("missing companion file " + folder + "/misc2.dat\n\n", 0), 0u) << text;
     EXPECT_NE(text.find("looked for in " + folder + ":"), std::string::npos) << text;
     EXPECT_NE(text.find(folder + "/lod/base_lod2.ebo (found)"), std::string::npos) << text;
     EXPECT_NE(text.find(folder + "/misc2.dat (missing)"), std::string::npos) << text;
@@ -121,8 +122,7 @@ TEST(UnableToOpen, SaysNoMoreForAModelThatNeedsNoCompanions) {
     const vw::test::TempDir dir;
     const std::filesystem::path file = dir / "bad2.ebo";
     vw::test::writeBytes(file.string(), std::vector<uint8_t>(40, 7));
-    EXPECT_EQ(vw::unableToOpenText(QString::fromStdString(file.string()), dir.path()),
-              "Unable to open file");
+    EXPECT_EQ(vw::companionHelpText(QString::fromStdString(file.string()), dir.path()), "");
 }
 
 } // namespace

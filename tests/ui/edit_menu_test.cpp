@@ -266,6 +266,26 @@ TEST(WorkingCopies, TwoEditorsInOneFolderEachSaveTheirOwnModel) {
     }
 }
 
+TEST(WorkingCopies, ASaveOverAWorkingCopyAnotherProgramChangedIsRefused) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "guarded2.ebo");
+    editor.open(path);
+    const std::vector<uint8_t> original = vw::test::readBytes(path);
+    // Another program puts other bytes where the working copy was.
+    std::filesystem::copy_file(editor.put(twoPartModel(5), "other2.ebo"),
+                               editor.workspace.folders.workingCopy,
+                               std::filesystem::copy_options::overwrite_existing);
+    setFirstX(*editor.main, 4.75f);
+    editor.prompts.messages.clear();
+
+    EXPECT_FALSE(editor.main->mnuFileSave_Click());
+    ASSERT_EQ(editor.prompts.messages.size(), 1u);
+    EXPECT_EQ(editor.prompts.messages[0].title, "Error");
+    EXPECT_NE(editor.prompts.messages[0].text.indexOf("changed by another program"), -1);
+    EXPECT_EQ(vw::test::readBytes(path), original);
+    EXPECT_TRUE(editor.main->paneWindow()->isWindowModified());
+}
+
 TEST(WorkingCopies, AnOwnCopyGoesWithItsEditorAndOneLeftByACrashIsRemoved) {
     vw::test::TempDir dir;
     const QString folder = QString::fromStdString(dir.path().string());

@@ -90,6 +90,7 @@ TEST(OpenModel, SecondOpenReusesAndRetitlesThePane) {
 struct BadFileCase {
     const char* name;
     std::vector<uint8_t> bytes; // empty: the file does not exist
+    const char* reason;         // the box's details
 };
 
 class OpenModelFailure : public testing::TestWithParam<BadFileCase> {};
@@ -115,6 +116,7 @@ TEST_P(OpenModelFailure, LeavesTheEarlierModelShownAndSaveable) {
     EXPECT_EQ(shown.title.toStdString(), "Error");
     EXPECT_EQ(shown.icon, vw::PromptIcon::Error);
     EXPECT_EQ(shown.buttons, vw::PromptButtons::Ok);
+    EXPECT_EQ(shown.details.toStdString(), GetParam().reason);
     EXPECT_FALSE(loadingShownAtMessage);
 
     EXPECT_EQ(editor.model.modelPath, good);
@@ -141,13 +143,12 @@ std::vector<uint8_t> truncatedModel() {
     return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, OpenModelFailure,
-                         testing::Values(BadFileCase{"Missing", {}},
-                                         BadFileCase{"UnloadableLayout", unloadableLayout()},
-                                         BadFileCase{"Truncated", truncatedModel()}),
-                         [](const testing::TestParamInfo<BadFileCase>& info) {
-                             return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OpenModelFailure,
+    testing::Values(BadFileCase{"Missing", {}, "no such file"},
+                    BadFileCase{"UnloadableLayout", unloadableLayout(), "not a loadable EBO model"},
+                    BadFileCase{"Truncated", truncatedModel(), "not a loadable EBO model"}),
+    [](const testing::TestParamInfo<BadFileCase>& info) { return std::string(info.param.name); });
 
 TEST(OpenModel, FailureBeforeAnyLoadShowsNoPane) {
     Editor editor;
