@@ -1,0 +1,149 @@
+#include "preview/preview_mesh.h"
+
+#include "preview/strip_triangles.h"
+
+#include <algorithm>
+
+namespace vw {
+namespace {
+
+const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
+    if (static_cast<size_t>(span.part) >= model.Parts.size())
+        return nullptr;
+    const std::vector<Segment>& segments = model.Parts[span.part].segments;
+    return static_cast<size_t>(span.seg) < segments.size() ? &segments[span.seg] : nullptr;
+}
+
+} // namespace
+
+PreviewVertex previewVertex(const Vertex& vertex, bool hasColours) {
+    PreviewVertex out{vertex.x, -vertex.y, vertex.z, vertex.u, vertex.v, kUncolouredGrey,
+                      kUncolouredGrey, kUncolouredGrey, 255};
+    if (hasColours) {
+        out.red = vertex.red;
+        out.green = vertex.green;
+        out.blue = vertex.blue;
+        out.alpha = vertex.alpha;
+    }
+    return out;
+}
+
+void PreviewMesh::rebuild(const Model& model) {
+    m_segments.clear();
+    m_firstSegmentOfPart.clear();
+    m_triangles.clear();
+    m_pending.clear();
+    m_vertexCount = 0;
+    for (size_t p = 0; p < model.Parts.size(); ++p) {
+        m_firstSegmentOfPart.push_back(static_cast<uint32_t>(m_segments.size()));
+        const std::vector<Segment>& segments = model.Parts[p].segments;
+        for (size_t s = 0; s < segments.size(); ++s) {
+            SegmentSpan span;
+            span.part = static_cast<int32_t>(p);
+            span.seg = static_cast<int32_t>(s);
+            span.nodeIndex = segments[s].nodeIndex;
+            span.firstVertex = m_vertexCount;
+            span.vertexCount = static_cast<uint32_t>(segments[s].verts.size());
+            span.firstIndex = static_cast<uint32_t>(m_triangles.size());
+            appendStripTriangles(segments[s].strip, segments[s].verts.size(), m_triangles);
+            span.indexCount = static_cast<uint32_t>(m_triangles.size()) - span.firstIndex;
+            m_vertexCount += span.vertexCount;
+            m_segments.push_back(span);
+        }
+    }
+    m_allPending = true;
+}
+
+std::vector<uint16_t> PreviewMesh::buildEdges(const Model& model) {
+    std::vector<uint16_t> edges;
+    for (SegmentSpan& span : m_segments) {
+        span.firstEdge = static_cast<uint32_t>(edges.size());
+        if (const Segment* segment = segmentOf(model, span))
+            appendStripEdges(segment->strip, std::min<size_t>(segment->verts.size(), span.vertexCount),
+                             edges);
+        span.edgeCount = static_cast<uint32_t>(edges.size()) - span.firstEdge;
+    }
+    return edges;
+}
+
+const SegmentSpan* PreviewMesh::spanOf(const VertexRange& range) const {
+    if (range.part < 0 || static_cast<size_t>(range.part) >= m_firstSegmentOfPart.size() ||
+        range.seg < 0)
+        return nullptr;
+    const size_t index = m_firstSegmentOfPart[range.part] + static_cast<size_t>(range.seg);
+    if (index >= m_segments.size() || m_segments[index].part != range.part)
+        return nullptr;
+    return &m_segments[index];
+}
+
+bool PreviewMesh::fits(const Model& model, const VertexRange& range) const {
+    const SegmentSpan* span = spanOf(range);
+    const Segment* segment = span ? segmentOf(model, *span) : nullptr;
+    return segment && segment->verts.size() == span->vertexCount &&
+           model.Parts[range.part].segments.size() ==
+               (static_cast<size_t>(range.part) + 1 < m_firstSegmentOfPart.size()
+                    ? m_firstSegmentOfPart[range.part + 1]
+                    : m_segments.size()) -
+                   m_firstSegmentOfPart[range.part];
+}
+
+void PreviewMesh::verticesChanged(const VertexRange& range) {
+    const SegmentSpan* found = spanOf(range);
+    if (!found)
+        return;
+    const SegmentSpan& span = *found;
+    const uint32_t end = std::min(range.end, span.vertexCount);
+    if (range.first >= end)
+        return;
+    m_pending.push_back({span.firstVertex + range.first, span.firstVertex + end});
+}
+
+size_t PreviewMesh::sendVertices(const Model& model, BufferSink& sink) {
+    if (m_allPending) {
+        m_pending.assign(1, {0, m_vertexCount});
+        m_allPending = false;
+    }
+    std::sort(m_pending.begin(), m_pending.end(),
+              [](const Pending& a, const Pending& b) { return a.begin < b.begin; });
+    size_t sent = 0;
+    for (size_t i = 0; i < m_pending.size();) {
+        uint32_t begin = m_pending[i].begin, end = m_pending[i].end;
+        for (++i; i < m_pending.size() && m_pending[i].begin <= end; ++i)
+            end = std::max(end, m_pending[i].end);
+        if (begin < end) {
+            sendRun(model, begin, end, sink);
+            sent += size_t(end - begin) * sizeof(PreviewVertex);
+        }
+    }
+    m_pending.clear();
+    return sent;
+}
+
+void PreviewMesh::sendRun(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink) {
+    m_scratch.clear();
+    auto span = std::upper_bound(
+        m_segments.begin(), m_segments.end(), begin,
+        [](uint32_t vertex, const SegmentSpan& s) { return vertex < s.firstVertex; });
+    for (--span; span != m_segments.end() && span->firstVertex < end; ++span) {
+        const uint32_t from = std::max(begin, span->firstVertex) - span->firstVertex;
+        const uint32_t to = std::min(end, span->firstVertex + span->vertexCount) - span->firstVertex;
+        const Segment* segment = segmentOf(model, *span);
+        // A vertex the model no longer has keeps its place, so later ones land where they belong.
+        for (uint32_t i = from; i < to; ++i)
+            m_scratch.push_back(segment && i < segment->verts.size()
+                                    ? previewVertex(segment->verts[i], segment->colorBlockAt != 0)
+                                    : PreviewVertex{});
+    }
+    sink.write(size_t(begin) * sizeof(PreviewVertex), m_scratch.data(),
+               m_scratch.size() * sizeof(PreviewVertex));
+}
+
+std::vector<SegmentSpan> PreviewMesh::shownSegments(const ShownFilter& shown) const {
+    std::vector<SegmentSpan> out;
+    for (const SegmentSpan& span : m_segments)
+        if (span.indexCount > 0 && (!shown || shown(span.nodeIndex)))
+            out.push_back(span);
+    return out;
+}
+
+} // namespace vw

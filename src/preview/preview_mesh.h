@@ -1,0 +1,89 @@
+#pragma once
+// The model as the preview's GPU buffers hold it: one vertex buffer of every segment's vertices
+// in Parts order, and per segment its triangles (and, for the wireframe, its edges) as 16-bit
+// indexes into its own vertices. Built once per model; an edit marks the vertex ranges it changed
+// and only those are sent again.
+
+#include "model/document.h"
+#include "model/model.h"
+#include "preview/fitting.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vw {
+
+// One vertex as the buffer holds it: file orientation (y up), texture coordinates, colour.
+struct PreviewVertex {
+    float x, y, z;
+    float u, v;
+    uint8_t red, green, blue, alpha;
+};
+static_assert(sizeof(PreviewVertex) == 24);
+
+// A segment without a colour block shows in this grey, fully opaque.
+constexpr uint8_t kUncolouredGrey = 190;
+
+PreviewVertex previewVertex(const Vertex& vertex, bool hasColours);
+
+// Where one segment lies in the buffers, in vertices and in indexes.
+struct SegmentSpan {
+    int32_t part = 0;
+    int32_t seg = 0;
+    int32_t nodeIndex = 0;
+    uint32_t firstVertex = 0;
+    uint32_t vertexCount = 0;
+    uint32_t firstIndex = 0;
+    uint32_t indexCount = 0;
+    uint32_t firstEdge = 0; // in the edge list, built only while the wireframe is shown
+    uint32_t edgeCount = 0;
+};
+
+// Takes bytes for a buffer at a byte offset; the GL vertex buffer, or a recorder in tests.
+class BufferSink {
+public:
+    virtual ~BufferSink() = default;
+    virtual void write(size_t offsetBytes, const void* data, size_t bytes) = 0;
+};
+
+class PreviewMesh {
+public:
+    // Lays out the model's segments and lists their triangles; everything is to be sent.
+    void rebuild(const Model& model);
+    const std::vector<SegmentSpan>& segments() const { return m_segments; }
+    uint32_t vertexCount() const { return m_vertexCount; }
+    // The triangle indexes of every segment, one after the other; handed over once to upload.
+    std::vector<uint16_t> takeTriangles() { return std::move(m_triangles); }
+    // The edges of every segment, recorded in the spans.
+    std::vector<uint16_t> buildEdges(const Model& model);
+
+    // Whether the range's segment still has the vertex count the buffers were laid out for.
+    bool fits(const Model& model, const VertexRange& range) const;
+    // An edit changed these vertices of Parts.
+    void verticesChanged(const VertexRange& range);
+    bool hasPendingVertices() const { return m_allPending || !m_pending.empty(); }
+    // Sends every vertex waiting to be sent, each run of changed vertices as one write.
+    // Returns the bytes sent.
+    size_t sendVertices(const Model& model, BufferSink& sink);
+
+    // The segments the filter shows, in buffer order.
+    std::vector<SegmentSpan> shownSegments(const ShownFilter& shown) const;
+
+private:
+    const SegmentSpan* spanOf(const VertexRange& range) const;
+    struct Pending {
+        uint32_t begin, end;
+    };
+    void sendRun(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink);
+
+    std::vector<SegmentSpan> m_segments;
+    std::vector<uint32_t> m_firstSegmentOfPart;
+    std::vector<uint16_t> m_triangles;
+    uint32_t m_vertexCount = 0;
+    bool m_allPending = false;
+    std::vector<Pending> m_pending;
+    std::vector<PreviewVertex> m_scratch;
+};
+
+} // namespace vw

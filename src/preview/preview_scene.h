@@ -1,0 +1,74 @@
+#pragma once
+// What the Preview shows, without a widget: the model's buffers and their pending edits, the
+// camera of each model opened while the program runs, the View options and what a drag, the
+// wheel and the fit keys do to the camera.
+
+#include "model/document.h"
+#include "model/model.h"
+#include "preview/camera.h"
+#include "preview/fitting.h"
+#include "preview/preview_mesh.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vw {
+
+struct PreviewOptions {
+    bool imageMap = false;  // the surface shows the image map by u, v instead of vertex colours
+    bool wireframe = false; // the triangles' edges over the surface
+};
+
+class PreviewScene {
+public:
+    explicit PreviewScene(const Model& model);
+
+    PreviewOptions options;
+    // Which segments show: the parts tree's check boxes. Unset shows all.
+    ShownFilter shown;
+
+    OrbitCamera& camera() { return *m_camera; }
+    const OrbitCamera& camera() const { return *m_camera; }
+    PreviewMesh& mesh() { return m_mesh; }
+    const PreviewMesh& mesh() const { return m_mesh; }
+    // Whether the buffers must be made anew (a new model) rather than patched.
+    bool needsRebuild() const { return m_needsRebuild; }
+    void rebuild();
+
+    // A newly loaded model gets new buffers and its camera: the one it had earlier in this run,
+    // else one fitted to it. Edits mark the vertices they changed.
+    void documentChanged(const DocumentChange& change);
+
+    // The viewport's pixel size; a camera not yet moved by the user is fitted again.
+    void setViewport(int width, int height);
+    void fitAll();
+    void fitSelection();
+    void setOrthographic(bool orthographic);
+
+    // Pointer input: button mask 1 left, 2 right, 4 middle; modifier mask 1 Shift. A left drag
+    // orbits; a right or middle drag, or Shift with the left, pans.
+    void press(int buttons, int modifiers, double x, double y);
+    void drag(double x, double y);
+    void release();
+    // Wheel steps (positive away from the user) zoom in about the pointer.
+    void wheel(double x, double y, double steps);
+
+    // The selected working vertices, three floats each in file orientation.
+    void selectedPoints(std::vector<float>& out) const;
+
+private:
+    enum class Drag { None, Orbit, Pan };
+    void openModel();
+
+    const Model& m_model;
+    PreviewMesh m_mesh;
+    std::map<std::string, OrbitCamera> m_cameras;
+    OrbitCamera* m_camera = nullptr;
+    bool m_needsRebuild = true;
+    bool m_untouched = true; // fitted on open and not moved since
+    Drag m_drag = Drag::None;
+    double m_lastX = 0, m_lastY = 0;
+};
+
+} // namespace vw

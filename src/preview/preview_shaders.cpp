@@ -1,0 +1,81 @@
+#include "preview/preview_shaders.h"
+
+namespace vw {
+namespace {
+
+QByteArray header(bool es) {
+    return es ? QByteArrayLiteral("#version 300 es\nprecision highp float;\n")
+              : QByteArrayLiteral("#version 330 core\n");
+}
+
+} // namespace
+
+QByteArray surfaceVertexShader(bool es) {
+    return header(es) + R"(
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec2 texCoord;
+layout(location = 2) in vec4 colour;
+uniform mat4 view;
+uniform mat4 projection;
+out vec3 viewPosition;
+out vec2 mapCoord;
+out vec4 vertexColour;
+void main() {
+    vec4 p = view * vec4(position, 1.0);
+    viewPosition = p.xyz;
+    mapCoord = texCoord;
+    vertexColour = colour;
+    gl_Position = projection * p;
+}
+)";
+}
+
+// The face's normal comes from the screen-space slopes of its position, so the buffers need no
+// normals and an edit moves the shading with the vertices. The light sits at the eye and lights
+// both sides, so no face is ever black. Alpha shades the colour towards the background; a fifth
+// of the colour stays at alpha 0 so such vertices can still be found.
+QByteArray surfaceFragmentShader(bool es) {
+    return header(es) + R"(
+in vec3 viewPosition;
+in vec2 mapCoord;
+in vec4 vertexColour;
+uniform sampler2D imageMap;
+uniform bool useImageMap;
+uniform bool orthographic;
+uniform vec3 background;
+out vec4 fragColour;
+void main() {
+    vec3 normal = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
+    vec3 toEye = orthographic ? vec3(0.0, 0.0, 1.0) : normalize(-viewPosition);
+    float light = 0.3 + 0.7 * abs(dot(normal, toEye));
+    vec3 base = useImageMap ? texture(imageMap, mapCoord).rgb : vertexColour.rgb;
+    float cover = 0.2 + 0.8 * vertexColour.a;
+    fragColour = vec4(mix(background, base * light, cover), 1.0);
+}
+)";
+}
+
+QByteArray flatVertexShader(bool es) {
+    return header(es) + R"(
+layout(location = 0) in vec3 position;
+uniform mat4 view;
+uniform mat4 projection;
+uniform float pointSize;
+void main() {
+    gl_Position = projection * (view * vec4(position, 1.0));
+    gl_PointSize = pointSize;
+}
+)";
+}
+
+QByteArray flatFragmentShader(bool es) {
+    return header(es) + R"(
+uniform vec3 colour;
+out vec4 fragColour;
+void main() {
+    fragColour = vec4(colour, 1.0);
+}
+)";
+}
+
+} // namespace vw

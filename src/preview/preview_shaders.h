@@ -1,0 +1,18 @@
+#pragma once
+// The Preview's shaders, written once for OpenGL 3.3 core and OpenGL ES 3.
+
+#include <QByteArray>
+
+namespace vw {
+
+// Attribute locations shared by both programs.
+enum PreviewAttribute : int { kAttributePosition = 0, kAttributeTexCoord = 1, kAttributeColour = 2 };
+
+// The lit surface: vertex colours or the image map, shaded by a headlight.
+QByteArray surfaceVertexShader(bool es);
+QByteArray surfaceFragmentShader(bool es);
+// One flat colour: the wireframe and the selected points.
+QByteArray flatVertexShader(bool es);
+QByteArray flatFragmentShader(bool es);
+
+} // namespace vw

@@ -1,0 +1,335 @@
+#include "preview/preview_view.h"
+
+#include "preview/gl_support.h"
+#include "preview/preview_shaders.h"
+#include "views/pane_colours.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include <cstddef>
+
+namespace {
+
+constexpr QRgb kWireColour = qRgb(20, 20, 20);
+constexpr float kPointSize = 5.0f;
+constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
+
+// Writes vertex bytes into the bound GL vertex buffer.
+class GlBufferSink : public vw::BufferSink {
+public:
+    explicit GlBufferSink(QOpenGLBuffer& buffer) : m_buffer(buffer) {}
+    void write(size_t offsetBytes, const void* data, size_t bytes) override {
+        m_buffer.write(static_cast<int>(offsetBytes), data, static_cast<int>(bytes));
+    }
+
+private:
+    QOpenGLBuffer& m_buffer;
+};
+
+QVector3D colourOf(QRgb rgb) {
+    return QVector3D(qRed(rgb), qGreen(rgb), qBlue(rgb)) / 255.0f;
+}
+
+int buttonMask(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int modifierMask(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
+           (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+QMatrix4x4 toQt(const vw::Mat4& matrix) {
+    const std::array<float, 16> values = matrix.toFloats();
+    return QMatrix4x4(values.data()).transposed();
+}
+
+} // namespace
+
+PreviewView::PreviewView(vw::Document& document, QWidget* parent)
+    : QOpenGLWidget(parent), m_document(document), m_scene(document.model()) {
+    setFormat(vw::previewSurfaceFormat());
+    setFocusPolicy(Qt::StrongFocus);
+    m_listener = m_document.addListener([this](const vw::DocumentChange& change) {
+        m_scene.documentChanged(change);
+        if (change.model)
+            m_edgesBuilt = false;
+        update();
+    });
+}
+
+PreviewView::~PreviewView() {
+    m_document.removeListener(m_listener);
+    makeCurrent();
+    releaseGl();
+    doneCurrent();
+}
+
+void PreviewView::releaseGl() {
+    m_texture.reset();
+    m_surface.reset();
+    m_flat.reset();
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_pointBuffer})
+        buffer->destroy();
+    m_vao.destroy();
+}
+
+void PreviewView::setImageMap(const QImage& picture) {
+    m_imageMap = picture;
+    m_imageMapChanged = true;
+    update();
+}
+
+void PreviewView::setOptions(const vw::PreviewOptions& options) {
+    m_scene.options = options;
+    update();
+}
+
+void PreviewView::setOrthographic(bool orthographic) {
+    m_scene.setOrthographic(orthographic);
+    update();
+}
+
+void PreviewView::setShown(vw::ShownFilter shown) {
+    m_scene.shown = std::move(shown);
+    update();
+}
+
+void PreviewView::shownChanged() {
+    update();
+}
+
+void PreviewView::fitAll() {
+    m_scene.fitAll();
+    update();
+}
+
+void PreviewView::fitSelection() {
+    m_scene.fitSelection();
+    update();
+}
+
+size_t PreviewView::bufferBytes() const {
+    return size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewVertex) + m_triangleBytes +
+           m_edgeBytes + m_pointsSent.size() * sizeof(float);
+}
+
+void PreviewView::initializeGL() {
+    initializeOpenGLFunctions();
+    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+        makeCurrent();
+        releaseGl();
+        doneCurrent();
+    });
+    const bool es = context()->isOpenGLES();
+    m_surface = std::make_unique<QOpenGLShaderProgram>();
+    m_surface->addShaderFromSourceCode(QOpenGLShader::Vertex, vw::surfaceVertexShader(es));
+    m_surface->addShaderFromSourceCode(QOpenGLShader::Fragment, vw::surfaceFragmentShader(es));
+    m_surface->link();
+    m_flat = std::make_unique<QOpenGLShaderProgram>();
+    m_flat->addShaderFromSourceCode(QOpenGLShader::Vertex, vw::flatVertexShader(es));
+    m_flat->addShaderFromSourceCode(QOpenGLShader::Fragment, vw::flatFragmentShader(es));
+    m_flat->link();
+    m_vao.create();
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_pointBuffer})
+        buffer->create();
+    m_pointBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
+    m_vertices.setUsagePattern(QOpenGLBuffer::DynamicDraw);
+    // A new context holds none of the model: send everything again.
+    m_scene.rebuild();
+    m_needsUpload = true;
+    m_imageMapChanged = true;
+    m_edgesBuilt = false;
+    m_pointsSent.clear();
+    if (!es)
+        glEnable(kProgramPointSize);
+}
+
+void PreviewView::resizeGL(int width, int height) {
+    m_scene.setViewport(width, height);
+}
+
+void PreviewView::updateBuffers() {
+    m_vao.bind();
+    if (m_scene.needsRebuild()) {
+        m_scene.rebuild();
+        m_needsUpload = true;
+    }
+    if (m_needsUpload) {
+        m_needsUpload = false;
+        const std::vector<uint16_t> triangles = m_scene.mesh().takeTriangles();
+        m_triangles.bind();
+        m_triangleBytes = triangles.size() * sizeof(uint16_t);
+        m_triangles.allocate(triangles.data(), static_cast<int>(m_triangleBytes));
+        m_vertices.bind();
+        m_vertices.allocate(static_cast<int>(m_scene.mesh().vertexCount() *
+                                             sizeof(vw::PreviewVertex)));
+        m_edgesBuilt = false;
+    }
+    if (m_scene.mesh().hasPendingVertices()) {
+        m_vertices.bind();
+        GlBufferSink sink(m_vertices);
+        m_bytesSent += m_scene.mesh().sendVertices(m_document.model(), sink);
+    }
+    if (m_scene.options.wireframe && !m_edgesBuilt)
+        updateEdges();
+    if (m_imageMapChanged)
+        updateImageMap();
+}
+
+void PreviewView::updateEdges() {
+    const std::vector<uint16_t> edges = m_scene.mesh().buildEdges(m_document.model());
+    m_edges.bind();
+    m_edgeBytes = edges.size() * sizeof(uint16_t);
+    m_edges.allocate(edges.data(), static_cast<int>(m_edgeBytes));
+    m_edgesBuilt = true;
+}
+
+void PreviewView::updateImageMap() {
+    m_texture.reset();
+    if (!m_imageMap.isNull()) {
+        m_texture = std::make_unique<QOpenGLTexture>(
+            m_imageMap.convertToFormat(QImage::Format_RGBA8888));
+        m_texture->setMinificationFilter(QOpenGLTexture::LinearMipMapLinear);
+        m_texture->setMagnificationFilter(QOpenGLTexture::Linear);
+        m_texture->setWrapMode(QOpenGLTexture::Repeat);
+    }
+    m_imageMapChanged = false;
+}
+
+void PreviewView::setPositionAttribute(uint32_t firstVertex) {
+    const auto offset = static_cast<uintptr_t>(firstVertex) * sizeof(vw::PreviewVertex);
+    glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE,
+                          sizeof(vw::PreviewVertex), reinterpret_cast<const void*>(offset));
+}
+
+void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {
+    setPositionAttribute(firstVertex);
+    const auto offset = static_cast<uintptr_t>(firstVertex) * sizeof(vw::PreviewVertex);
+    glVertexAttribPointer(vw::kAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(vw::PreviewVertex),
+                          reinterpret_cast<const void*>(offset + offsetof(vw::PreviewVertex, u)));
+    glVertexAttribPointer(vw::kAttributeColour, 4, GL_UNSIGNED_BYTE, GL_TRUE,
+                          sizeof(vw::PreviewVertex),
+                          reinterpret_cast<const void*>(offset + offsetof(vw::PreviewVertex, red)));
+}
+
+void PreviewView::setCameraUniforms(QOpenGLShaderProgram& program) {
+    program.setUniformValue("view", toQt(m_scene.camera().viewMatrix()));
+    program.setUniformValue("projection", toQt(m_scene.camera().projectionMatrix()));
+}
+
+void PreviewView::paintGL() {
+    const QColor ground = QColor::fromRgb(vw::kBackGround);
+    glClearColor(ground.redF(), ground.greenF(), ground.blueF(), 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!m_surface || !m_surface->isLinked() || !m_flat || !m_flat->isLinked())
+        return;
+    updateBuffers();
+    const std::vector<vw::SegmentSpan> shown = m_scene.mesh().shownSegments(m_scene.shown);
+    m_vao.bind();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    drawSurface(shown);
+    if (m_scene.options.wireframe)
+        drawEdges(shown);
+    drawSelectedPoints();
+    m_vao.release();
+}
+
+void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown) {
+    m_surface->bind();
+    setCameraUniforms(*m_surface);
+    const bool imageMap = m_scene.options.imageMap && m_texture;
+    m_surface->setUniformValue("useImageMap", imageMap);
+    m_surface->setUniformValue("orthographic", m_scene.camera().orthographic);
+    m_surface->setUniformValue("background", colourOf(vw::kBackGround));
+    m_surface->setUniformValue("imageMap", 0);
+    if (imageMap)
+        m_texture->bind(0);
+    // The wireframe lies on the surface; pushing the surface back keeps its lines whole.
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+    m_vertices.bind();
+    m_triangles.bind();
+    for (int attribute : {vw::kAttributePosition, vw::kAttributeTexCoord, vw::kAttributeColour})
+        glEnableVertexAttribArray(attribute);
+    for (const vw::SegmentSpan& span : shown) {
+        setSurfaceAttributes(span.firstVertex);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(span.indexCount), GL_UNSIGNED_SHORT,
+                       reinterpret_cast<const void*>(uintptr_t(span.firstIndex) * 2));
+    }
+    for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour})
+        glDisableVertexAttribArray(attribute);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    if (imageMap)
+        m_texture->release(0);
+}
+
+void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {
+    m_flat->bind();
+    setCameraUniforms(*m_flat);
+    m_flat->setUniformValue("colour", colourOf(kWireColour));
+    m_flat->setUniformValue("pointSize", 1.0f);
+    m_vertices.bind();
+    m_edges.bind();
+    for (const vw::SegmentSpan& span : shown) {
+        if (span.edgeCount == 0)
+            continue;
+        setPositionAttribute(span.firstVertex);
+        glDrawElements(GL_LINES, static_cast<GLsizei>(span.edgeCount), GL_UNSIGNED_SHORT,
+                       reinterpret_cast<const void*>(uintptr_t(span.firstEdge) * 2));
+    }
+}
+
+void PreviewView::drawSelectedPoints() {
+    m_scene.selectedPoints(m_points);
+    if (m_points.empty())
+        return;
+    m_pointBuffer.bind();
+    if (m_points != m_pointsSent) {
+        m_pointBuffer.allocate(m_points.data(), static_cast<int>(m_points.size() * sizeof(float)));
+        m_pointsSent = m_points;
+    }
+    glDisable(GL_DEPTH_TEST);
+    m_flat->bind();
+    setCameraUniforms(*m_flat);
+    m_flat->setUniformValue("colour", colourOf(vw::kMarkSelected));
+    m_flat->setUniformValue("pointSize", kPointSize);
+    glEnableVertexAttribArray(vw::kAttributePosition);
+    glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float),
+                          nullptr);
+    glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(m_points.size() / 3));
+}
+
+void PreviewView::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    m_scene.press(buttonMask(event->buttons()), modifierMask(event->modifiers()),
+                  event->position().x(), event->position().y());
+}
+
+void PreviewView::mouseMoveEvent(QMouseEvent* event) {
+    m_scene.drag(event->position().x(), event->position().y());
+    if (event->buttons() != Qt::NoButton)
+        update();
+}
+
+void PreviewView::mouseReleaseEvent(QMouseEvent*) {
+    m_scene.release();
+}
+
+void PreviewView::wheelEvent(QWheelEvent* event) {
+    m_scene.wheel(event->position().x(), event->position().y(), event->angleDelta().y() / 120.0);
+    update();
+}
+
+void PreviewView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier)
+        fitAll();
+    else if (event->key() == Qt::Key_F && event->text().compare("f", Qt::CaseInsensitive) == 0)
+        fitSelection();
+    else
+        event->ignore();
+}

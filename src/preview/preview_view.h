@@ -1,0 +1,83 @@
+#pragma once
+// The Preview drawn with OpenGL: the shown segments as lit triangles in their vertex colours or
+// the image map, the wireframe on request, and the selected working vertices as points on top.
+// Make one only where canDrawPreview() holds.
+
+#include "model/document.h"
+#include "preview/preview_scene.h"
+
+#include <QImage>
+#include <QOpenGLBuffer>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLShaderProgram>
+#include <QOpenGLTexture>
+#include <QOpenGLVertexArrayObject>
+#include <QOpenGLWidget>
+
+#include <memory>
+#include <vector>
+
+class PreviewView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
+    Q_OBJECT
+public:
+    explicit PreviewView(vw::Document& document, QWidget* parent = nullptr);
+    ~PreviewView() override;
+
+    vw::PreviewScene& scene() { return m_scene; }
+
+    void setImageMap(const QImage& picture);
+    // The View options and the tree's check boxes; each redraws.
+    void setOptions(const vw::PreviewOptions& options);
+    void setOrthographic(bool orthographic);
+    void setShown(vw::ShownFilter shown);
+    void shownChanged();
+    void fitAll();
+    void fitSelection();
+
+    // Bytes of vertex data sent to the GPU since the view was made, and the bytes its buffers
+    // hold now.
+    size_t bytesSent() const { return m_bytesSent; }
+    size_t bufferBytes() const;
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    // Home fits the shown model, F the selection; every other key goes on to the pane window.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void releaseGl();
+    void updateBuffers();
+    void updateEdges();
+    void updateImageMap();
+    void setPositionAttribute(uint32_t firstVertex);
+    void setSurfaceAttributes(uint32_t firstVertex);
+    void drawSurface(const std::vector<vw::SegmentSpan>& shown);
+    void drawEdges(const std::vector<vw::SegmentSpan>& shown);
+    void drawSelectedPoints();
+    void setCameraUniforms(QOpenGLShaderProgram& program);
+
+    vw::Document& m_document;
+    int m_listener = 0;
+    vw::PreviewScene m_scene;
+    QImage m_imageMap;
+    bool m_imageMapChanged = true;
+    bool m_edgesBuilt = false;
+    bool m_needsUpload = true;
+    size_t m_bytesSent = 0;
+    std::vector<float> m_points, m_pointsSent;
+
+    std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat;
+    QOpenGLVertexArrayObject m_vao;
+    QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
+    QOpenGLBuffer m_triangles{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_edges{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_pointBuffer{QOpenGLBuffer::VertexBuffer};
+    std::unique_ptr<QOpenGLTexture> m_texture;
+    size_t m_triangleBytes = 0, m_edgeBytes = 0;
+};

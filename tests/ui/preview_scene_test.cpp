@@ -1,0 +1,266 @@
+// What the Preview shows, without a widget: the buffers and their patches after edits, hidden
+// segments, the colours sent, the camera per model and what the pointer does to it.
+
+#include "model/document.h"
+#include "model/working_data.h"
+#include "pane_test_support.h"
+#include "preview/preview_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using pane_test::vertexAt;
+
+// Every write the buffers got, with the vertices written.
+struct RecordingSink : vw::BufferSink {
+    struct Write {
+        size_t offset;
+        std::vector<vw::PreviewVertex> verts;
+    };
+    std::vector<Write> writes;
+    void write(size_t offsetBytes, const void* data, size_t bytes) override {
+        Write w{offsetBytes, std::vector<vw::PreviewVertex>(bytes / sizeof(vw::PreviewVertex))};
+        std::memcpy(w.verts.data(), data, bytes);
+        writes.push_back(std::move(w));
+    }
+};
+
+vw::Segment quadSegment(float left, int32_t nodeIndex) {
+    return pane_test::segmentOf({vertexAt(left, 0, 0), vertexAt(left + 1, 0, 0),
+                                 vertexAt(left, -1, 0), vertexAt(left + 1, -1, 0)},
+                                {0, 1, 2, 3}, nodeIndex);
+}
+
+// Part 0: two quads; part 1: one quad and a segment with no triangles.
+vw::Model threeQuads(const std::string& path = "three.ebo") {
+    vw::Model model;
+    model.modelPath = path;
+    model.Parts.push_back(pane_test::partOf({quadSegment(0, 2), quadSegment(2, 3)}));
+    model.Parts.push_back(
+        pane_test::partOf({quadSegment(4, 5), pane_test::segmentOf({vertexAt(9, 9, 9)}, {}, 6)}));
+    for (vw::Part& part : model.Parts)
+        for (vw::Segment& segment : part.segments)
+            segment.colorBlockAt = 1;
+    return model;
+}
+
+struct PreviewSceneTest : testing::Test {
+    vw::Model model = threeQuads();
+    vw::Document document{model};
+    vw::PreviewScene scene{model};
+    int listener = document.addListener(
+        [this](const vw::DocumentChange& change) { scene.documentChanged(change); });
+    RecordingSink sink;
+
+    ~PreviewSceneTest() override { document.removeListener(listener); }
+
+    void sendAll() {
+        scene.rebuild();
+        scene.mesh().sendVertices(model, sink);
+        sink.writes.clear();
+    }
+};
+
+TEST_F(PreviewSceneTest, BuffersAreLaidOutOncePerModelInPartsOrder) {
+    scene.rebuild();
+    const auto& spans = scene.mesh().segments();
+    ASSERT_EQ(spans.size(), 4u);
+    EXPECT_EQ(spans[1].firstVertex, 4u);
+    EXPECT_EQ(spans[2].firstVertex, 8u);
+    EXPECT_EQ(spans[2].firstIndex, 12u);
+    EXPECT_EQ(spans[3].indexCount, 0u);
+    EXPECT_EQ(scene.mesh().vertexCount(), 13u);
+    EXPECT_EQ(scene.mesh().takeTriangles().size(), 18u);
+    const size_t sent = scene.mesh().sendVertices(model, sink);
+    ASSERT_EQ(sink.writes.size(), 1u);
+    EXPECT_EQ(sink.writes[0].offset, 0u);
+    EXPECT_EQ(sent, 13 * sizeof(vw::PreviewVertex));
+}
+
+TEST_F(PreviewSceneTest, AMovedVertexSendsOnlyItsRange) {
+    sendAll();
+    model.curPart = 0;
+    model.curSeg = 2; // segment 1 of part 0
+    document.loadWorkingData();
+    document.beginEdit("Move %n", 1);
+    model.curData[0].verts[2].x = 7.5f;
+    model.curData[0].verts[2].y = -3.0f;
+    document.commitCurData();
+    document.endEdit();
+    EXPECT_FALSE(scene.needsRebuild());
+    const size_t sent = scene.mesh().sendVertices(model, sink);
+    ASSERT_EQ(sink.writes.size(), 1u);
+    EXPECT_EQ(sink.writes[0].offset, (4 + 2) * sizeof(vw::PreviewVertex));
+    ASSERT_EQ(sink.writes[0].verts.size(), 1u);
+    EXPECT_EQ(sink.writes[0].verts[0].x, 7.5f);
+    EXPECT_EQ(sink.writes[0].verts[0].y, 3.0f); // the file's y
+    EXPECT_EQ(sent, sizeof(vw::PreviewVertex));
+
+    sink.writes.clear();
+    document.undo();
+    scene.mesh().sendVertices(model, sink);
+    ASSERT_EQ(sink.writes.size(), 1u);
+    EXPECT_EQ(sink.writes[0].offset, 6 * sizeof(vw::PreviewVertex));
+    EXPECT_EQ(sink.writes[0].verts[0].x, 2.0f);
+}
+
+TEST_F(PreviewSceneTest, EditsOfNeighbouringVerticesGoOutAsOneWrite) {
+    sendAll();
+    scene.mesh().verticesChanged({0, 1, 3, 4});
+    scene.mesh().verticesChanged({1, 0, 0, 2});
+    scene.mesh().verticesChanged({0, 0, 1, 2});
+    scene.mesh().sendVertices(model, sink);
+    ASSERT_EQ(sink.writes.size(), 2u);
+    EXPECT_EQ(sink.writes[0].offset, 1 * sizeof(vw::PreviewVertex));
+    EXPECT_EQ(sink.writes[1].offset, 7 * sizeof(vw::PreviewVertex));
+    EXPECT_EQ(sink.writes[1].verts.size(), 3u); // vertex 7 and part 1's 0 and 1, side by side
+    EXPECT_FALSE(scene.mesh().hasPendingVertices());
+}
+
+TEST_F(PreviewSceneTest, RangesOutsideTheModelAreIgnored) {
+    sendAll();
+    scene.mesh().verticesChanged({5, 0, 0, 1});
+    scene.mesh().verticesChanged({0, 7, 0, 1});
+    scene.mesh().verticesChanged({0, 0, 3, 99});
+    scene.mesh().sendVertices(model, sink);
+    ASSERT_EQ(sink.writes.size(), 1u);
+    EXPECT_EQ(sink.writes[0].offset, 3 * sizeof(vw::PreviewVertex));
+    EXPECT_EQ(sink.writes[0].verts.size(), 1u);
+}
+
+TEST_F(PreviewSceneTest, ASegmentThatChangedShapeRebuildsTheBuffers) {
+    sendAll();
+    model.Parts[0].segments[1].verts.push_back(vertexAt(1, 1, 1));
+    document.commitCurData();
+    scene.documentChanged({{{0, 1, 0, 5}}, false, false, 0, false, false, {}});
+    EXPECT_TRUE(scene.needsRebuild());
+}
+
+TEST_F(PreviewSceneTest, HiddenSegmentsAndSegmentsWithoutTrianglesAreLeftOut) {
+    scene.rebuild();
+    std::vector<int32_t> shown;
+    for (const vw::SegmentSpan& span : scene.mesh().shownSegments(
+             [](int32_t nodeIndex) { return nodeIndex != 3; }))
+        shown.push_back(span.nodeIndex);
+    EXPECT_EQ(shown, (std::vector<int32_t>{2, 5}));
+    EXPECT_EQ(scene.mesh().shownSegments({}).size(), 3u);
+}
+
+TEST(PreviewVertexTest, ColoursComeFromTheVertexOrGreyWithoutAColourBlock) {
+    vw::Vertex vertex = vertexAt(1, 2, 3, 0.25f, 0.75f);
+    vertex.red = 10;
+    vertex.green = 20;
+    vertex.blue = 30;
+    vertex.alpha = 40;
+    const vw::PreviewVertex coloured = vw::previewVertex(vertex, true);
+    EXPECT_EQ(coloured.y, -2.0f);
+    EXPECT_EQ(coloured.v, 0.75f);
+    EXPECT_EQ(coloured.red, 10);
+    EXPECT_EQ(coloured.alpha, 40);
+    const vw::PreviewVertex plain = vw::previewVertex(vertex, false);
+    EXPECT_EQ(plain.red, vw::kUncolouredGrey);
+    EXPECT_EQ(plain.blue, vw::kUncolouredGrey);
+    EXPECT_EQ(plain.alpha, 255);
+}
+
+TEST_F(PreviewSceneTest, SelectedWorkingVerticesArePointsInFileOrientation) {
+    model.curSeg = 0;
+    document.loadWorkingData();
+    model.curData[1].verts[3].selected = -1;
+    std::vector<float> points;
+    scene.selectedPoints(points);
+    EXPECT_EQ(points, (std::vector<float>{3, 1, 0}));
+}
+
+TEST_F(PreviewSceneTest, EachModelKeepsItsCameraAndANewOneIsFitted) {
+    scene.setViewport(300, 200);
+    const vw::Vec3 fitted = scene.camera().target;
+    EXPECT_NEAR(fitted.x, 4.5, 1e-9); // the middle of x 0 to 9 (the lone vertex counts)
+    scene.press(1, 0, 10, 10);
+    scene.drag(60, 30);
+    scene.release();
+    const double yaw = scene.camera().yaw;
+
+    vw::Model other;
+    other.modelPath = "other.ebo";
+    other.Parts.push_back(pane_test::partOf({quadSegment(100, 2)}));
+    model = other;
+    document.modelReplaced();
+    EXPECT_NEAR(scene.camera().target.x, 100.5, 1e-9);
+    EXPECT_NE(scene.camera().yaw, yaw);
+    EXPECT_EQ(scene.camera().width, 300);
+    EXPECT_TRUE(scene.needsRebuild());
+
+    model = threeQuads();
+    document.modelReplaced();
+    EXPECT_EQ(scene.camera().yaw, yaw);
+    EXPECT_NEAR(scene.camera().target.x, 4.5, 1e-9);
+}
+
+struct DragCase {
+    std::string name;
+    int buttons, modifiers;
+    bool orbits, pans;
+};
+
+class PreviewDragTest : public testing::TestWithParam<DragCase> {};
+
+TEST_P(PreviewDragTest, ButtonsChooseOrbitOrPan) {
+    vw::Model model = threeQuads();
+    vw::PreviewScene scene(model);
+    scene.setViewport(200, 200);
+    const vw::OrbitCamera before = scene.camera();
+    scene.press(GetParam().buttons, GetParam().modifiers, 50, 50);
+    scene.drag(80, 70);
+    scene.release();
+    scene.drag(150, 150); // no button held: nothing moves
+    EXPECT_EQ(scene.camera().yaw != before.yaw, GetParam().orbits);
+    EXPECT_EQ((scene.camera().target - before.target).length() > 1e-9, GetParam().pans);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, PreviewDragTest,
+    testing::Values(DragCase{"Left", 1, 0, true, false}, DragCase{"Right", 2, 0, false, true},
+                    DragCase{"Middle", 4, 0, false, true},
+                    DragCase{"ShiftLeft", 1, 1, false, true},
+                    DragCase{"CtrlLeft", 1, 2, true, false},
+                    DragCase{"LeftAndRight", 3, 0, false, false}),
+    [](const testing::TestParamInfo<DragCase>& info) { return info.param.name; });
+
+TEST(PreviewWheelTest, TheWheelZoomsInAboutThePointer) {
+    vw::Model model = threeQuads();
+    vw::PreviewScene scene(model);
+    scene.setViewport(200, 200);
+    const vw::Vec3 under = scene.camera().onTargetPlane(40, 160);
+    const double distance = scene.camera().distance;
+    scene.wheel(40, 160, 2);
+    EXPECT_LT(scene.camera().distance, distance);
+    const vw::Vec3 at = scene.camera().toWindow(under);
+    EXPECT_NEAR(at.x, 40, 1e-6);
+    EXPECT_NEAR(at.y, 160, 1e-6);
+}
+
+TEST(PreviewFitTest, FitSelectionFramesTheSelectedVertices) {
+    vw::Model model = threeQuads();
+    vw::PreviewScene scene(model);
+    scene.setViewport(200, 200);
+    vw::loadCurData(model);
+    model.curData[1].verts[0].selected = -1;
+    model.curData[1].verts[3].selected = -1;
+    scene.fitSelection();
+    EXPECT_NEAR(scene.camera().target.x, 2.5, 1e-9);
+    EXPECT_NEAR(scene.camera().target.y, 0.5, 1e-9);
+    model.curData[1].verts[0].selected = 0;
+    model.curData[1].verts[3].selected = 0;
+    scene.fitSelection(); // nothing selected: the working data, part 0
+    EXPECT_NEAR(scene.camera().target.x, 1.5, 1e-9);
+    scene.shown = [](int32_t nodeIndex) { return nodeIndex == 5; };
+    scene.fitAll();
+    EXPECT_NEAR(scene.camera().target.x, 4.5, 1e-9);
+}
+
+} // namespace
