@@ -63,6 +63,8 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
 
 PreviewView::~PreviewView() {
     m_document.removeListener(m_listener);
+    if (context())
+        disconnect(context(), nullptr, this, nullptr);
     makeCurrent();
     releaseGl();
     doneCurrent();

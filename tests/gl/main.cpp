@@ -1,0 +1,11 @@
+// The Preview's OpenGL tests: a QApplication on the display the runner gives (Xvfb).
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

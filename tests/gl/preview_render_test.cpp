@@ -1,0 +1,218 @@
+// The Preview as drawn by OpenGL and read back: which face is in front, which way is up and
+// right, the image map's corners, the selected points, hidden segments and edits.
+
+#include "model/document.h"
+#include "model/working_data.h"
+#include "preview/gl_support.h"
+#include "preview/preview_view.h"
+#include "views/pane_colours.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+vw::Vertex vertexAt(float x, float fileY, float z, float u = 0, float v = 0, QRgb colour = 0) {
+    vw::Vertex vertex;
+    vertex.x = x;
+    vertex.y = -fileY;
+    vertex.z = z;
+    vertex.u = u;
+    vertex.v = v;
+    vertex.red = static_cast<uint8_t>(qRed(colour));
+    vertex.green = static_cast<uint8_t>(qGreen(colour));
+    vertex.blue = static_cast<uint8_t>(qBlue(colour));
+    vertex.alpha = 255;
+    return vertex;
+}
+
+// A quad from (left, bottom) to (right, top) at depth z in file coordinates, one colour, its
+// texture square from (0, 0) at the top-left corner to (1, 1) at the bottom-right one.
+vw::Segment quad(float left, float bottom, float right, float top, float z, QRgb colour,
+                 int32_t nodeIndex) {
+    vw::Segment segment;
+    segment.verts = {vertexAt(left, top, z, 0, 0, colour), vertexAt(right, top, z, 1, 0, colour),
+                     vertexAt(left, bottom, z, 0, 1, colour),
+                     vertexAt(right, bottom, z, 1, 1, colour)};
+    segment.strip = {0, 1, 2, 3};
+    segment.colorBlockAt = 1;
+    segment.nodeIndex = nodeIndex;
+    return segment;
+}
+
+constexpr QRgb kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255), kGreen = qRgb(0, 255, 0);
+
+// Asymmetric: a red band over the top half in front, a blue wall behind, a green patch at the
+// lower right in between.
+vw::Model asymmetricModel() {
+    vw::Model model;
+    model.modelPath = "asymmetric.ebo";
+    vw::Part part;
+    part.segments = {quad(-1, 0.1f, 1, 1, 1, kRed, 2), quad(-1, -1, 1, 1, -1, kBlue, 3),
+                     quad(0.4f, -1, 1, -0.4f, 0, kGreen, 4)};
+    model.Parts.push_back(part);
+    return model;
+}
+
+// Red, green / blue, yellow in four quadrants.
+QImage fourColourMap() {
+    QImage picture(64, 64, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    painter.fillRect(0, 0, 32, 32, QColor(255, 0, 0));
+    painter.fillRect(32, 0, 32, 32, QColor(0, 255, 0));
+    painter.fillRect(0, 32, 32, 32, QColor(0, 0, 255));
+    painter.fillRect(32, 32, 32, 32, QColor(255, 255, 0));
+    return picture;
+}
+
+// The strongest channel of a lit colour, or 'y' for red and green together, '-' for grey.
+char hue(QRgb colour) {
+    const int r = qRed(colour), g = qGreen(colour), b = qBlue(colour);
+    if (r > 120 && g > 120 && b < 60)
+        return 'y';
+    if (r > 120 && g < 60 && b < 60)
+        return 'r';
+    if (g > 120 && r < 60 && b < 60)
+        return 'g';
+    if (b > 120 && r < 60 && g < 60)
+        return 'b';
+    return '-';
+}
+
+class PreviewRender : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!vw::canDrawPreview())
+            GTEST_SKIP() << "no OpenGL 3.3 here";
+        view = std::make_unique<PreviewView>(document);
+        view->resize(200, 200);
+        view->show();
+        QApplication::processEvents();
+        lookFrom(0, 0);
+    }
+
+    // Orthographic from the given side, the model filling the middle of the view.
+    void lookFrom(double yaw, double pitch) {
+        view->setOrthographic(true);
+        vw::OrbitCamera& camera = view->scene().camera();
+        camera.yaw = yaw;
+        camera.pitch = pitch;
+        camera.target = {0, 0, 0};
+        camera.halfHeight = 1.25;
+    }
+
+    // The pixel at model point (x, y) of the front view: 200 pixels span 2.5 units.
+    QRgb at(const QImage& frame, double x, double fileY) {
+        return frame.pixel(static_cast<int>(100 + x * 80), static_cast<int>(100 - fileY * 80));
+    }
+
+    vw::Model model = asymmetricModel();
+    vw::Document document{model};
+    std::unique_ptr<PreviewView> view;
+};
+
+TEST_F(PreviewRender, FromTheFrontTheTopIsRedAndTheGreenPatchSitsLowerRight) {
+    const QImage frame = view->grabFramebuffer();
+    EXPECT_EQ(hue(at(frame, 0, 0.6)), 'r');
+    EXPECT_EQ(hue(at(frame, -0.6, -0.6)), 'b');
+    EXPECT_EQ(hue(at(frame, 0.7, -0.7)), 'g');
+    EXPECT_EQ(at(frame, 0, 1.2) | 0xff000000u, vw::kBackGround);
+    // Faces square to the viewer get the full headlight.
+    EXPECT_GE(qRed(at(frame, 0, 0.6)), 250);
+}
+
+TEST_F(PreviewRender, FromBehindTheBlueWallHidesEverything) {
+    lookFrom(3.141592653589793, 0);
+    const QImage frame = view->grabFramebuffer();
+    for (const double x : {-0.7, 0.0, 0.7})
+        for (const double y : {-0.7, 0.6})
+            EXPECT_EQ(hue(at(frame, x, y)), 'b') << x << ", " << y;
+}
+
+TEST_F(PreviewRender, FromTheRightSideTheFrontIsOnTheLeft) {
+    lookFrom(1.2, 0); // from the right, a little to the front, so no quad is edge-on
+    const QImage frame = view->grabFramebuffer();
+    // The red band at z = +1 shows left of the middle, the blue wall at z = -1 right of it.
+    int redColumn = -1, blueColumn = -1;
+    for (int x = 0; x < frame.width(); ++x) {
+        if (hue(frame.pixel(x, 40)) == 'r')
+            redColumn = x;
+        if (hue(frame.pixel(x, 40)) == 'b' && blueColumn < 0)
+            blueColumn = x;
+    }
+    ASSERT_GE(redColumn, 0);
+    ASSERT_GE(blueColumn, 0);
+    EXPECT_LT(redColumn, 100);
+    EXPECT_GT(blueColumn, 100);
+}
+
+TEST_F(PreviewRender, AHiddenSegmentIsLeftOut) {
+    view->setShown([](int32_t nodeIndex) { return nodeIndex != 2; });
+    const QImage frame = view->grabFramebuffer();
+    EXPECT_EQ(hue(at(frame, 0, 0.6)), 'b');
+}
+
+TEST_F(PreviewRender, TheImageMapShowsUprightAsInTheUvView) {
+    model.Parts[0].segments = {quad(-1, -1, 1, 1, 0, qRgb(128, 128, 128), 2)};
+    document.modelReplaced();
+    lookFrom(0, 0);
+    view->setImageMap(fourColourMap());
+    vw::PreviewOptions options;
+    options.imageMap = true;
+    view->setOptions(options);
+    const QImage frame = view->grabFramebuffer();
+    EXPECT_EQ(hue(at(frame, -0.6, 0.6)), 'r');
+    EXPECT_EQ(hue(at(frame, 0.6, 0.6)), 'g');
+    EXPECT_EQ(hue(at(frame, -0.6, -0.6)), 'b');
+    EXPECT_EQ(hue(at(frame, 0.6, -0.6)), 'y');
+}
+
+TEST_F(PreviewRender, SelectedVerticesShowAsPointsOnTopInTheSelectionColour) {
+    model.curPart = 0;
+    model.curSeg = 2; // the blue wall, behind the red band
+    vw::loadCurData(model);
+    model.curData[0].verts[0].selected = -1; // top left, file (-1, 1)
+    QImage frame = view->grabFramebuffer();
+    EXPECT_EQ(at(frame, -0.99, 0.99) | 0xff000000u, vw::kMarkSelected);
+    EXPECT_EQ(hue(at(frame, 0.99, 0.99)), 'r');
+}
+
+TEST_F(PreviewRender, AnEditShowsInTheNextFrame) {
+    (void)view->grabFramebuffer();
+    const size_t before = view->bytesSent();
+    model.curPart = 0;
+    model.curSeg = 3; // the green patch
+    document.loadWorkingData();
+    document.beginEdit("Move %n", 4);
+    for (vw::Vertex& vertex : model.curData[0].verts)
+        vertex.x -= 1.4f; // to the lower left
+    document.commitCurData();
+    document.endEdit();
+    const QImage frame = view->grabFramebuffer();
+    EXPECT_EQ(hue(at(frame, -0.7, -0.7)), 'g');
+    EXPECT_EQ(hue(at(frame, 0.7, -0.7)), 'b');
+    EXPECT_EQ(view->bytesSent() - before, 4 * sizeof(vw::PreviewVertex));
+}
+
+TEST_F(PreviewRender, PerspectiveAndWireframeStillShowTheFront) {
+    view->setOrthographic(false);
+    view->fitAll();
+    vw::OrbitCamera& camera = view->scene().camera();
+    camera.yaw = 0;
+    camera.pitch = 0;
+    vw::PreviewOptions options;
+    options.wireframe = true;
+    view->setOptions(options);
+    const QImage frame = view->grabFramebuffer();
+    const QRgb middleTop = frame.pixel(100, 80);
+    EXPECT_EQ(hue(middleTop), 'r');
+    EXPECT_GT(view->bufferBytes(), 12 * sizeof(vw::PreviewVertex));
+}
+
+} // namespace
