@@ -1,0 +1,167 @@
+// The Preview's frames against a full RefreshEbo of the XY tab of the same model on a surface of
+// the same size, in the same run: an orbit frame, and the first frame after opening (every
+// buffer made and sent). Needs OpenGL: run it under tests/gl/under_xvfb.sh (Mesa's software
+// renderer); elsewhere it reports that it was skipped. Also the buffer bytes per vertex.
+
+#include "bench_application.h"
+#include "model/document.h"
+#include "preview/gl_support.h"
+#include "preview/preview_view.h"
+#include "views/pane.h"
+#include "views/twips.h"
+
+#include <QApplication>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kWidth = 1600, kHeight = 1000;
+
+// A bumpy ring segment of rings x around vertices with short edges, as one strip of rows joined
+// by repeated indexes.
+vw::Segment ringSegment(int rings, int around, float cx, float cy, float radius) {
+    vw::Segment segment;
+    segment.colorBlockAt = 1;
+    for (int r = 0; r < rings; ++r) {
+        const float s = static_cast<float>(r) / (rings - 1);
+        for (int a = 0; a < around; ++a) {
+            const float angle = 2 * std::numbers::pi_v<float> * a / (around - 1);
+            const float bump = 1 + 0.05f * std::sin(9 * angle) * std::sin(7 * s * 3.1f);
+            vw::Vertex v;
+            v.x = cx + radius * bump * std::cos(angle);
+            v.y = cy + radius * (s * 2 - 1);
+            v.z = radius * bump * std::sin(angle);
+            v.u = static_cast<float>(a) / around;
+            v.v = s;
+            v.red = static_cast<uint8_t>(120 + 100 * s);
+            v.green = static_cast<uint8_t>(80 + a % 100);
+            v.blue = 160;
+            v.alpha = 255;
+            segment.verts.push_back(v);
+        }
+    }
+    for (int r = 0; r + 1 < rings; ++r) {
+        if (r > 0)
+            segment.strip.push_back(static_cast<int16_t>(r * around));
+        for (int a = 0; a < around; ++a) {
+            segment.strip.push_back(static_cast<int16_t>(r * around + a));
+            segment.strip.push_back(static_cast<int16_t>((r + 1) * around + a));
+        }
+        segment.strip.push_back(static_cast<int16_t>((r + 1) * around + around - 1));
+    }
+    return segment;
+}
+
+// segments rings of 32,768 vertices (about 64,800 triangles each) side by side.
+vw::Model ringModel(int segments) {
+    vw::Model model;
+    model.modelPath = "rings" + std::to_string(segments) + ".ebo";
+    const int columns = static_cast<int>(std::ceil(std::sqrt(segments)));
+    int32_t node = 1;
+    for (int i = 0; i < segments; ++i) {
+        vw::Part part;
+        part.segments.push_back(ringSegment(128, 256, 25.0f * (i % columns) - 60,
+                                            25.0f * (i / columns) - 40, 10));
+        part.segments.back().nodeIndex = ++node;
+        model.Parts.push_back(std::move(part));
+    }
+    return model;
+}
+
+// Draws one frame of the view and waits until the GPU has finished it.
+class TimedView : public PreviewView {
+public:
+    using PreviewView::PreviewView;
+    void frame() {
+        makeCurrent();
+        paintGL();
+        context()->functions()->glFinish();
+        doneCurrent();
+    }
+};
+
+struct PreviewBench {
+    vw::Model model;
+    vw::Document document{model};
+    vw::Pane pane{document};
+    std::unique_ptr<TimedView> view;
+
+    explicit PreviewBench(int segments) : model(ringModel(segments)) {
+        pane.resize(kWidth * vw::kTwipsPerPixel + 2 * vw::Pane::picMainLeft,
+                    kHeight * vw::kTwipsPerPixel + vw::Pane::picMainTop + vw::Pane::picMainLeft);
+        pane.Init_Ebo();
+        view = std::make_unique<TimedView>(document);
+        view->resize(kWidth, kHeight);
+        view->show();
+        QApplication::processEvents();
+        view->frame();
+    }
+    double triangles() const {
+        double count = 0;
+        for (const vw::SegmentSpan& span : view->scene().mesh().segments())
+            count += span.indexCount / 3.0;
+        return count;
+    }
+};
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+template <typename Frame>
+void againstRefresh(benchmark::State& state, int segments, Frame frame) {
+    ensureApplication();
+    if (!vw::canDrawPreview()) {
+        state.SkipWithError("no OpenGL here; run under tests/gl/under_xvfb.sh");
+        return;
+    }
+    PreviewBench bench(segments);
+    double oursMs = 0, refreshMs = 0;
+    for (auto _ : state) {
+        const auto refreshStart = Clock::now();
+        bench.pane.RefreshEbo();
+        refreshMs += msSince(refreshStart);
+        const auto start = Clock::now();
+        frame(bench);
+        oursMs += msSince(start);
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["ms"] = oursMs / runs;
+    state.counters["refresh_ms"] = refreshMs / runs;
+    state.counters["x_refresh"] = oursMs / refreshMs;
+    state.counters["triangles"] = bench.triangles();
+    state.counters["bytes_per_vertex"] =
+        static_cast<double>(bench.view->bufferBytes()) / bench.view->scene().mesh().vertexCount();
+}
+
+void orbitFrame(PreviewBench& bench) {
+    bench.view->scene().camera().orbit(7, 2);
+    bench.view->frame();
+}
+
+void firstFrame(PreviewBench& bench) {
+    bench.document.modelReplaced();
+    bench.view->frame();
+}
+
+// (a) 4 rings, about 259,000 triangles; (b) 64 rings, about 4.1 million.
+void BM_PreviewOrbitFrame(benchmark::State& state) {
+    againstRefresh(state, static_cast<int>(state.range(0)), orbitFrame);
+}
+BENCHMARK(BM_PreviewOrbitFrame)->Arg(4)->Arg(64)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void BM_PreviewFirstFrame(benchmark::State& state) {
+    againstRefresh(state, static_cast<int>(state.range(0)), firstFrame);
+}
+BENCHMARK(BM_PreviewFirstFrame)->Arg(4)->Arg(64)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
