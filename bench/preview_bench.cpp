@@ -61,16 +61,18 @@ vw::Segment ringSegment(int rings, int around, float cx, float cy, float radius)
     return segment;
 }
 
-// segments rings of 32,768 vertices (about 64,800 triangles each) side by side.
+// segments rings of 32,768 vertices (about 64,800 triangles each) side by side, all within the
+// 240 x 150 model units the XY tab shows on a 1600 x 1000 pixel surface at the first zoom.
 vw::Model ringModel(int segments) {
     vw::Model model;
     model.modelPath = "rings" + std::to_string(segments) + ".ebo";
     const int columns = static_cast<int>(std::ceil(std::sqrt(segments)));
+    const float step = 140.0f / columns;
     int32_t node = 1;
     for (int i = 0; i < segments; ++i) {
         vw::Part part;
-        part.segments.push_back(ringSegment(128, 256, 25.0f * (i % columns) - 60,
-                                            25.0f * (i / columns) - 40, 10));
+        part.segments.push_back(ringSegment(128, 256, step * (i % columns + 0.5f) - 70,
+                                            step * (i / columns + 0.5f) - 70, step * 0.4f));
         part.segments.back().nodeIndex = ++node;
         model.Parts.push_back(std::move(part));
     }

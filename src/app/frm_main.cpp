@@ -192,6 +192,8 @@ void frmMain::createPanes() {
     panes->closeGuard = [this] { return maySetModelAside(); };
     panes->setBackgroundFilter(
         [parts = m_parts](int32_t nodeIndex) { return parts->isInBackground(nodeIndex); });
+    panes->setPreviewFilter(
+        [parts = m_parts](int32_t nodeIndex) { return parts->isShown(nodeIndex); });
     connect(panes, &frmPanes::unloaded, this, &frmMain::frmPanes_Unload);
     m_paneWindow = m_mdiArea->addSubWindow(panes);
     m_paneWindow->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,5 +1,7 @@
 #include "app/frm_panes.h"
 
+#include "preview/gl_support.h"
+#include "preview/preview_panel.h"
 #include "tools/cursors.h"
 #include "tools/move_tool.h"
 #include "tools/selection.h"
@@ -58,6 +60,10 @@ void frmPanes::setUp() {
         picMain->setCursor(vw::cursorFor(shape));
     };
 
+    preview = new PreviewPanel(m_pane.document(), vw::canDrawPreview(), this);
+    preview->setImageMap(m_pane.picMap);
+    preview->hide();
+
     tmeRefresher = new QTimer(this);
     tmeRefresher->setInterval(kRefreshMilliseconds);
     connect(tmeRefresher, &QTimer::timeout, this, &frmPanes::tmeRefresher_Timer);
@@ -83,10 +89,16 @@ void frmPanes::setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter
 
 void frmPanes::invalidateBackground() {
     m_pane.invalidateBackground();
+    preview->shownChanged();
+}
+
+void frmPanes::setPreviewFilter(std::function<bool(int32_t nodeIndex)> filter) {
+    preview->setShown(std::move(filter));
 }
 
 void frmPanes::setImageMap(const QImage& picture) {
     m_pane.setImageMap(picture);
+    preview->setImageMap(picture);
 }
 
 void frmPanes::resizeEvent(QResizeEvent* event) {
@@ -102,6 +114,7 @@ void frmPanes::layOut() {
     tabAxes->setGeometry(rect());
     m_pane.resize(width() * vw::kTwipsPerPixel, height() * vw::kTwipsPerPixel);
     picMain->setGeometry(toPixels(m_pane.picMainGeometry()));
+    preview->setGeometry(picMain->geometry());
 }
 
 void frmPanes::closeEvent(QCloseEvent* event) {
@@ -156,6 +169,17 @@ bool frmPanes::eventFilter(QObject* watched, QEvent* event) {
 
 void frmPanes::tabAxes_Click(int index) {
     m_pane.tabAxes_Click(index);
+    showSurfaceOrPreview();
+}
+
+void frmPanes::showSurfaceOrPreview() {
+    const bool previewing = m_pane.selectedTab() == vw::kTabPreview;
+    preview->setVisible(previewing);
+    picMain->setVisible(!previewing);
+    if (previewing) {
+        preview->raise();
+        preview->takeFocus();
+    }
 }
 
 void frmPanes::tmeRefresher_Timer() {

@@ -13,6 +13,7 @@
 #include <functional>
 
 class PaneSurface;
+class PreviewPanel;
 
 class frmPanes : public QWidget {
     Q_OBJECT
@@ -32,7 +33,9 @@ public:
     // The tree's check states or selection changed: the next full redraw is not skipped as
     // "nothing new" (it does not redraw by itself).
     void invalidateBackground();
-    // Replaces picMap; shows at the next full redraw.
+    // Which segments the Preview shows: the parts tree answers "checked". Unset = every one.
+    void setPreviewFilter(std::function<bool(int32_t nodeIndex)> filter);
+    // Replaces picMap; shows at the next full redraw, and in the Preview at once.
     void setImageMap(const QImage& picture);
 
     vw::Pane& pane() { return m_pane; }
@@ -41,6 +44,8 @@ public:
 
     QTabBar* tabAxes = nullptr;
     PaneSurface* picMain = nullptr;
+    // Takes picMain's place while the Preview tab is selected.
+    PreviewPanel* preview = nullptr;
     QTimer* tmeRefresher = nullptr;
 
 signals:
@@ -64,6 +69,7 @@ private:
     void setUp();
     void layOut();
     void tabAxes_Click(int index);
+    void showSurfaceOrPreview();
     void tmeRefresher_Timer();
 
     vw::Pane m_pane;

@@ -97,6 +97,12 @@ bool frmParts::isInBackground(int32_t nodeIndex) const {
            m_nodes[nodeIndex - 1].item->checkState(0) == Qt::Checked;
 }
 
+bool frmParts::isShown(int32_t nodeIndex) const {
+    if (nodeIndex < 1 || nodeIndex > nodeCount())
+        return true;
+    return m_nodes[nodeIndex - 1].item->checkState(0) == Qt::Checked;
+}
+
 int32_t frmParts::indexOf(const QTreeWidgetItem* item) const {
     return item->data(0, kIndexRole).toInt();
 }

@@ -35,6 +35,9 @@ public:
     // Whether the background draws the segment of this node: checked and not the node of the
     // working data, which is the tree's selected node. An index the tree does not hold is drawn.
     bool isInBackground(int32_t nodeIndex) const;
+    // Whether the Preview shows the segment of this node: its box is checked. An index the tree
+    // does not hold is shown.
+    bool isShown(int32_t nodeIndex) const;
 
     // The nodes by their 1-based index.
     int32_t nodeCount() const { return static_cast<int32_t>(m_nodes.size()); }

@@ -2,10 +2,12 @@
 
 #include "app/frm_panes.h"
 #include "pane_test_support.h"
+#include "preview/preview_panel.h"
 #include "views/pane_colours.h"
 #include "views/pane_surface.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -142,6 +144,27 @@ TEST_F(PaneWindow, ClickingATabDrawsItsView) {
     QTest::mouseClick(window.tabAxes, Qt::LeftButton, Qt::NoModifier,
                       window.tabAxes->tabRect(0).center());
     EXPECT_EQ(window.pane().picMain.pixel(199, 149), qRgb(240, 240, 240));
+}
+
+TEST_F(PaneWindow, ThePreviewTabShowsThePreviewInPlaceOfTheSurface) {
+    EXPECT_FALSE(window.preview->isVisible());
+    QTest::mouseClick(window.tabAxes, Qt::LeftButton, Qt::NoModifier,
+                      window.tabAxes->tabRect(4).center());
+    EXPECT_TRUE(window.preview->isVisible());
+    EXPECT_FALSE(window.picMain->isVisible());
+    EXPECT_EQ(window.preview->geometry(), window.picMain->geometry());
+    // The offscreen platform has no OpenGL: one line says so, and no GL view is made.
+    EXPECT_EQ(window.preview->view(), nullptr);
+    ASSERT_NE(window.preview->notice(), nullptr);
+    EXPECT_TRUE(window.preview->notice()->isVisible());
+    // Tool letters still choose tools there.
+    QTest::keyClick(window.preview->notice(), 'v');
+    EXPECT_EQ(input.keys, (std::vector<uint16_t>{'v'}));
+
+    QTest::mouseClick(window.tabAxes, Qt::LeftButton, Qt::NoModifier,
+                      window.tabAxes->tabRect(1).center());
+    EXPECT_FALSE(window.preview->isVisible());
+    EXPECT_TRUE(window.picMain->isVisible());
 }
 
 TEST_F(PaneWindow, TheTimerShowsChangesByItself) {
