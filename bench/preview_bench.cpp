@@ -141,8 +141,14 @@ void againstRefresh(benchmark::State& state, int segments, Frame frame) {
     state.counters["refresh_ms"] = refreshMs / runs;
     state.counters["x_refresh"] = oursMs / refreshMs;
     state.counters["triangles"] = bench.triangles();
-    state.counters["bytes_per_vertex"] =
-        static_cast<double>(bench.view->bufferBytes()) / bench.view->scene().mesh().vertexCount();
+    const double vertices = bench.view->scene().mesh().vertexCount();
+    state.counters["bytes_per_vertex"] = static_cast<double>(bench.view->bufferBytes()) / vertices;
+    vw::PreviewOptions wireframe;
+    wireframe.wireframe = true;
+    bench.view->setOptions(wireframe);
+    bench.view->frame();
+    state.counters["wire_bytes_per_vertex"] =
+        static_cast<double>(bench.view->bufferBytes()) / vertices;
 }
 
 void orbitFrame(PreviewBench& bench) {

@@ -4,12 +4,15 @@
 #include "model/document.h"
 #include "model/working_data.h"
 #include "preview/gl_support.h"
+#include "preview/preview_panel.h"
 #include "preview/preview_view.h"
+#include "views/frm_panes.h"
 #include "views/pane_colours.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -213,6 +216,42 @@ TEST_F(PreviewRender, PerspectiveAndWireframeStillShowTheFront) {
     const QRgb middleTop = frame.pixel(100, 80);
     EXPECT_EQ(hue(middleTop), 'r');
     EXPECT_GT(view->bufferBytes(), 12 * sizeof(vw::PreviewVertex));
+}
+
+} // namespace
+
+namespace {
+
+// The Preview inside the pane window: Home and F fit, tool letters still choose tools.
+TEST(PreviewInPane, KeysFitTheViewAndToolLettersStillChooseTools) {
+    if (!vw::canDrawPreview())
+        GTEST_SKIP() << "no OpenGL 3.3 here";
+    vw::Model model = asymmetricModel();
+    frmPanes window(model);
+    window.resize(408, 428);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.Init_Ebo();
+    QTest::mouseClick(window.tabAxes, Qt::LeftButton, Qt::NoModifier,
+                      window.tabAxes->tabRect(4).center());
+    PreviewView* view = window.preview->view();
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(hue(view->grabFramebuffer().pixel(view->width() / 2, view->height() / 3)), 'r');
+
+    vw::OrbitCamera& camera = view->scene().camera();
+    camera.target = {40, 40, 40};
+    QTest::keyClick(view, Qt::Key_Home);
+    EXPECT_NEAR(camera.target.x, 0, 1e-6);
+    EXPECT_NEAR(camera.target.y, 0, 1e-6);
+
+    model.curData[2].verts[3].selected = -1; // the green patch's lower right corner, (1, -1, 0)
+    QTest::keyClick(view, 'f');
+    EXPECT_NEAR(camera.target.x, 1, 1e-6);
+    EXPECT_NEAR(camera.target.y, -1, 1e-6);
+
+    QTest::keyClick(view, 'z');
+    EXPECT_EQ(window.pane().toolMode, vw::kToolZoom);
 }
 
 } // namespace
