@@ -1,9 +1,9 @@
 # Fails when a source file includes a project header from a layer above its own.
-# Layers, lowest first: model, dialogs, views, tools, panels, app; the command-line tool
+# Layers, lowest first: model, dialogs, views, preview, tools, panels, app; the command-line tool
 # stands beside the editor on the model alone. Run with -DSRC=<the src folder>.
 cmake_minimum_required(VERSION 3.25)
 get_filename_component(SRC "${SRC}" ABSOLUTE)
-set(layers model dialogs views tools panels app)
+set(layers model dialogs views preview tools panels app)
 set(allowed_model model)
 set(allowed_cli model cli)
 set(below "")

@@ -72,6 +72,11 @@ frmMain::~frmMain() {
         disconnect(m_panes, nullptr, this, nullptr);
     m_parts->setPane(nullptr);
     m_vertices->setPane(nullptr);
+    // Windows that listen to the document go while it still exists: as children they would
+    // outlive it.
+    delete m_paneWindow;
+    delete m_parts;
+    delete m_vertices;
     m_document.removeListener(m_listener);
 }
 

@@ -34,6 +34,11 @@ frmPanes::frmPanes(vw::Document& document, QWidget* parent) : QWidget(parent), m
     setUp();
 }
 
+// The Preview listens to the pane's document, which may die with m_pane, before the children.
+frmPanes::~frmPanes() {
+    delete preview;
+}
+
 void frmPanes::setUp() {
     tabAxes = new QTabBar(this);
     {

@@ -20,6 +20,7 @@ class frmPanes : public QWidget {
 public:
     explicit frmPanes(vw::Model& model, QWidget* parent = nullptr);
     explicit frmPanes(vw::Document& document, QWidget* parent = nullptr);
+    ~frmPanes() override;
 
     // Asked before the window closes; false keeps it open (unsaved changes kept).
     std::function<bool()> closeGuard;

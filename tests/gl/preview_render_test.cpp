@@ -6,7 +6,7 @@
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
-#include "views/frm_panes.h"
+#include "app/frm_panes.h"
 #include "views/pane_colours.h"
 
 #include <QApplication>
