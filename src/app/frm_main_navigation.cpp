@@ -51,8 +51,10 @@ void frmMain::createNavigationMenus() {
         m_paneCommands.append(command);
     };
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    addCommand(view, QStringLiteral("Fit Model"), QKeySequence(Qt::Key_Home), vw::fitModel);
-    addCommand(view, QStringLiteral("Fit Selection"), QKeySequence(Qt::Key_F), vw::fitSelection);
+    addCommand(view, QStringLiteral("Fit Model"), QKeySequence(Qt::Key_Home),
+               [this](vw::Pane&) { m_panes->fitModel(); });
+    addCommand(view, QStringLiteral("Fit Selection"), QKeySequence(Qt::Key_F),
+               [this](vw::Pane&) { m_panes->fitSelection(); });
     addCommand(view, QStringLiteral("Reset View"), QKeySequence(), vw::resetCurrentView);
 
     QMenu* select = menuBar()->addMenu(QStringLiteral("&Select"));

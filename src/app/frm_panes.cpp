@@ -5,6 +5,7 @@
 #include "tools/cursors.h"
 #include "tools/move_tool.h"
 #include "tools/selection.h"
+#include "tools/view_navigation.h"
 #include "views/pane_surface.h"
 #include "views/twips.h"
 
@@ -170,6 +171,20 @@ bool frmPanes::eventFilter(QObject* watched, QEvent* event) {
                           m_pane.toModelY(float(at.y())));
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frmPanes::fitModel() {
+    if (m_pane.selectedTab() == vw::kTabPreview)
+        preview->fitAll();
+    else
+        vw::fitModel(m_pane);
+}
+
+void frmPanes::fitSelection() {
+    if (m_pane.selectedTab() == vw::kTabPreview)
+        preview->fitSelection();
+    else
+        vw::fitSelection(m_pane);
 }
 
 void frmPanes::tabAxes_Click(int index) {

@@ -38,6 +38,9 @@ public:
     void setPreviewFilter(std::function<bool(int32_t nodeIndex)> filter);
     // Replaces picMap; shows at the next full redraw, and in the Preview at once.
     void setImageMap(const QImage& picture);
+    // View > Fit Model and Fit Selection: the current plane or UV view, or the Preview's camera.
+    void fitModel();
+    void fitSelection();
 
     vw::Pane& pane() { return m_pane; }
     // The tools' event frame: every pointer event and key of the pane goes through it.

@@ -75,6 +75,16 @@ void PreviewPanel::shownChanged() {
         m_view->shownChanged();
 }
 
+void PreviewPanel::fitAll() {
+    if (m_view)
+        m_view->fitAll();
+}
+
+void PreviewPanel::fitSelection() {
+    if (m_view)
+        m_view->fitSelection();
+}
+
 void PreviewPanel::takeFocus() {
     if (m_view)
         m_view->setFocus(Qt::OtherFocusReason);

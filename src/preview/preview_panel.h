@@ -29,6 +29,9 @@ public:
     void shownChanged();
     // Gives the keyboard to the view, so Home, F and the tool letters work at once.
     void takeFocus();
+    // Frame the shown model, or the selection (the working data when none is selected).
+    void fitAll();
+    void fitSelection();
 
     QToolBar* viewOptions = nullptr;
     QAction* mnuImageMap = nullptr;

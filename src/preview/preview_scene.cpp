@@ -38,9 +38,13 @@ void PreviewScene::openModel() {
     m_needsRebuild = true;
     const bool known = m_cameras.count(m_model.modelPath) != 0;
     OrbitCamera& camera = m_cameras[m_model.modelPath];
-    if (!known && m_camera != nullptr) {
+    // The viewport and the projection chosen on the View strip carry over to the model opened.
+    if (m_camera != nullptr) {
         camera.setViewport(m_camera->width, m_camera->height);
-        camera.orthographic = m_camera->orthographic;
+        if (known)
+            vw::setOrthographic(camera, m_camera->orthographic);
+        else
+            camera.orthographic = m_camera->orthographic;
     }
     m_camera = &camera;
     setScene(camera, shownBounds(m_model, {}));

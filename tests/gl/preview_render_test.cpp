@@ -252,6 +252,13 @@ TEST(PreviewInPane, KeysFitTheViewAndToolLettersStillChooseTools) {
 
     QTest::keyClick(view, 'z');
     EXPECT_EQ(window.pane().toolMode, vw::kToolZoom);
+
+    // The View menu's Fit Model and Fit Selection act on the Preview's camera on this tab.
+    camera.target = {40, 40, 40};
+    window.fitModel();
+    EXPECT_NEAR(camera.target.x, 0, 1e-6);
+    window.fitSelection();
+    EXPECT_NEAR(camera.target.x, 1, 1e-6);
 }
 
 } // namespace

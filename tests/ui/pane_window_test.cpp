@@ -157,6 +157,11 @@ TEST_F(PaneWindow, ThePreviewTabShowsThePreviewInPlaceOfTheSurface) {
     EXPECT_EQ(window.preview->view(), nullptr);
     ASSERT_NE(window.preview->notice(), nullptr);
     EXPECT_TRUE(window.preview->notice()->isVisible());
+    // Fitting has no camera to move there, and no plane view to change.
+    const vw::ViewParams xy = window.pane().views[0];
+    window.fitModel();
+    window.fitSelection();
+    EXPECT_EQ(window.pane().views[0], xy);
     // Tool letters still choose tools there.
     QTest::keyClick(window.preview->notice(), 'v');
     EXPECT_EQ(input.keys, (std::vector<uint16_t>{'v'}));

@@ -195,10 +195,12 @@ TEST_F(PreviewSceneTest, EachModelKeepsItsCameraAndANewOneIsFitted) {
     EXPECT_EQ(scene.camera().width, 300);
     EXPECT_TRUE(scene.needsRebuild());
 
+    scene.setOrthographic(true);
     model = threeQuads();
     document.modelReplaced();
     EXPECT_EQ(scene.camera().yaw, yaw);
     EXPECT_NEAR(scene.camera().target.x, 4.5, 1e-9);
+    EXPECT_TRUE(scene.camera().orthographic); // as the View strip now says
 }
 
 struct DragCase {
