@@ -3,6 +3,7 @@
 // base-mesh bytes and the offsets bytes (the rest). The lengths are taken modulo what is left,
 // so every input splits somehow; scripts/fuzz packs the samples this way as seeds.
 
+#include "fuzz_input.h"
 #include "model/ebo_loader.h"
 
 #include <cstdint>
@@ -10,10 +11,6 @@
 #include <vector>
 
 namespace {
-
-uint32_t lengthAt(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // A block that ends where nothing follows is fine; one that ends past the file is not.
 bool fits(int32_t position, size_t length, size_t size) {
@@ -49,19 +46,13 @@ vw::Model earlierModel() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 8)
+    const std::optional<FuzzFiles> files = splitFuzzInput(data, size);
+    if (!files)
         return 0;
-    const size_t rest = size - 8;
-    const size_t modelLength = lengthAt(data) % (rest + 1);
-    const size_t baseLength = lengthAt(data + 4) % (rest - modelLength + 1);
-    // Separate heap copies, so a read past the end of any one file is caught.
-    const uint8_t* p = data + 8;
-    const std::vector<uint8_t> modelBytes(p, p + modelLength);
-    const std::vector<uint8_t> baseBytes(p + modelLength, p + modelLength + baseLength);
-    const std::vector<uint8_t> offsetBytes(p + modelLength + baseLength, data + size);
+    const std::vector<uint8_t>& modelBytes = files->model;
 
     vw::Model model = earlierModel();
-    const uint8_t result = vw::parseModel(model, {modelBytes, baseBytes, offsetBytes});
+    const uint8_t result = vw::parseModel(model, {modelBytes, files->baseMesh, files->offsets});
     if (result == 0 && !(model == earlierModel()))
         __builtin_trap(); // a failed load changed the model
     if (result != 0 && !blocksFit(model, modelBytes.size()))

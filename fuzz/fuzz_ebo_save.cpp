@@ -4,6 +4,7 @@
 // Input: as for fuzz_ebo_loader (two little-endian 32-bit lengths, then the model, base-mesh and
 // offsets bytes), so the two targets share their seeds.
 
+#include "fuzz_input.h"
 #include "model/ebo_loader.h"
 #include "model/ebo_saver.h"
 
@@ -11,10 +12,6 @@
 #include <vector>
 
 namespace {
-
-uint32_t lengthAt(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // Changes every value a save writes, by exactly representable steps where the value allows.
 void editEverything(vw::Model& model) {
@@ -56,18 +53,13 @@ bool sameLayout(const vw::Model& a, const vw::Model& b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 8)
+    const std::optional<FuzzFiles> files = splitFuzzInput(data, size);
+    if (!files)
         return 0;
-    const size_t rest = size - 8;
-    const size_t modelLength = lengthAt(data) % (rest + 1);
-    const size_t baseLength = lengthAt(data + 4) % (rest - modelLength + 1);
-    const uint8_t* p = data + 8;
-    const std::vector<uint8_t> modelBytes(p, p + modelLength);
-    const std::vector<uint8_t> baseBytes(p + modelLength, p + modelLength + baseLength);
-    const std::vector<uint8_t> offsetBytes(p + modelLength + baseLength, data + size);
+    const std::vector<uint8_t>& modelBytes = files->model;
 
     vw::Model model;
-    if (vw::parseModel(model, {modelBytes, baseBytes, offsetBytes}) == 0)
+    if (vw::parseModel(model, {modelBytes, files->baseMesh, files->offsets}) == 0)
         return 0;
     const vw::Model loaded = model;
     editEverything(model);
@@ -78,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     vw::Model reloaded;
-    if (vw::parseModel(reloaded, {saved, baseBytes, offsetBytes}) == 0)
+    if (vw::parseModel(reloaded, {saved, files->baseMesh, files->offsets}) == 0)
         __builtin_trap(); // a save that was let through broke the file
     if (!sameLayout(loaded, reloaded))
         __builtin_trap(); // a save that was let through changed the file's layout

@@ -23,6 +23,17 @@ struct Point {
 using SegmentPoints = std::vector<Point>;
 using PartPoints = std::vector<SegmentPoints>;
 
+// A 4 x 3 rectangle of vertices with one in its middle, and one far away in a segment of its
+// own, for the Scale, Rotate and history tests.
+inline const std::vector<PartPoints> kRectangleModel = {{
+    {{0, 0, 1, 0.25f, 0.25f},
+     {4, 0, 1, 0.75f, 0.25f},
+     {0, 3, 1, 0.25f, 0.5f},
+     {4, 3, 1, 0.75f, 0.5f},
+     {2, 1.5f, 1, 0.5f, 0.375f}},
+    {{-5, -5, 1, 0, 0}},
+}};
+
 // Sends a mouse event to widget at a pixel position, with the buttons and modifiers a user's
 // hand would give it: a press and a release name their button, a move the buttons held.
 void sendMouse(QWidget* widget, QEvent::Type type, QPointF pixel, Qt::MouseButton button,

@@ -8,15 +8,7 @@
 namespace vw::test {
 namespace {
 
-// A 4 x 3 rectangle of selected vertices with one in its middle, and one vertex left out.
-const std::vector<PartPoints> kModel = {{
-    {{0, 0, 1, 0.25f, 0.25f},
-     {4, 0, 1, 0.75f, 0.25f},
-     {0, 3, 1, 0.25f, 0.5f},
-     {4, 3, 1, 0.75f, 0.5f},
-     {2, 1.5f, 1, 0.5f, 0.375f}},
-    {{-5, -5, 1, 0, 0}},
-}};
+const std::vector<PartPoints>& kModel = kRectangleModel;
 
 class ScaleTool : public ToolsTest {
 protected:
