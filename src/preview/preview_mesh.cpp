@@ -3,9 +3,17 @@
 #include "preview/strip_triangles.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vw {
 namespace {
+
+// A surface crossing cubic cells of size c meets about 1.5 cells per c squared of its area, and
+// a mesh has about two triangles per vertex: the first guess of the cell size for a budget.
+constexpr double kCoarseTrianglesPerCellArea = 3.0;
+// A guess that keeps more than this share over the budget is corrected with larger cells.
+constexpr double kCoarseSlack = 1.25;
+constexpr int kCoarseAttempts = 4;
 
 const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
     if (static_cast<size_t>(span.part) >= model.Parts.size())
@@ -34,6 +42,7 @@ void PreviewMesh::rebuild(const Model& model) {
     m_triangles.clear();
     m_pending.clear();
     m_vertexCount = 0;
+    m_triangleCount = 0;
     for (size_t p = 0; p < model.Parts.size(); ++p) {
         m_firstSegmentOfPart.push_back(static_cast<uint32_t>(m_segments.size()));
         const std::vector<Segment>& segments = model.Parts[p].segments;
@@ -48,6 +57,7 @@ void PreviewMesh::rebuild(const Model& model) {
             appendStripTriangles(segments[s].strip, segments[s].verts.size(), m_triangles);
             span.indexCount = static_cast<uint32_t>(m_triangles.size()) - span.firstIndex;
             m_vertexCount += span.vertexCount;
+            m_triangleCount += span.indexCount / 3;
             m_segments.push_back(span);
         }
     }
@@ -64,6 +74,48 @@ std::vector<uint16_t> PreviewMesh::buildEdges(const Model& model) {
         span.edgeCount = static_cast<uint32_t>(edges.size()) - span.firstEdge;
     }
     return edges;
+}
+
+std::vector<uint16_t> PreviewMesh::segmentTriangles(const Model& model,
+                                                    const SegmentSpan& span) const {
+    std::vector<uint16_t> triangles;
+    if (const Segment* segment = segmentOf(model, span))
+        appendStripTriangles(segment->strip,
+                             std::min<size_t>(segment->verts.size(), span.vertexCount), triangles);
+    return triangles;
+}
+
+std::vector<uint16_t> PreviewMesh::buildCoarse(const Model& model, size_t budget) {
+    const Bounds box = shownBounds(model, {});
+    double area = 0;
+    for (const SegmentSpan& span : m_segments)
+        if (const Segment* segment = segmentOf(model, span))
+            area += trianglesArea(segment->verts, segmentTriangles(model, span));
+    std::vector<uint16_t> coarse;
+    for (SegmentSpan& span : m_segments)
+        span.firstCoarse = span.coarseCount = 0;
+    CellGrid grid{box.min, std::sqrt(kCoarseTrianglesPerCellArea * area / double(budget))};
+    for (int attempt = 0; attempt < kCoarseAttempts; ++attempt) {
+        if (box.empty() || !(grid.size > 0 && std::isfinite(grid.size)))
+            break;
+        coarse.clear();
+        appendCoarse(model, grid, coarse);
+        const double kept = coarse.size() / 3.0;
+        if (kept <= kCoarseSlack * double(budget))
+            break;
+        grid.size *= std::sqrt(kept / double(budget));
+    }
+    return coarse;
+}
+
+void PreviewMesh::appendCoarse(const Model& model, const CellGrid& grid,
+                               std::vector<uint16_t>& out) {
+    for (SegmentSpan& span : m_segments) {
+        span.firstCoarse = static_cast<uint32_t>(out.size());
+        if (const Segment* segment = segmentOf(model, span))
+            appendCoarseTriangles(segment->verts, segmentTriangles(model, span), grid, out);
+        span.coarseCount = static_cast<uint32_t>(out.size()) - span.firstCoarse;
+    }
 }
 
 const SegmentSpan* PreviewMesh::spanOf(const VertexRange& range) const {

@@ -6,6 +6,7 @@
 
 #include "model/document.h"
 #include "model/model.h"
+#include "preview/coarse_triangles.h"
 #include "preview/fitting.h"
 
 #include <cstddef>
@@ -38,6 +39,8 @@ struct SegmentSpan {
     uint32_t indexCount = 0;
     uint32_t firstEdge = 0; // in the edge list, built only while the wireframe is shown
     uint32_t edgeCount = 0;
+    uint32_t firstCoarse = 0; // in the coarse list, built only when a moving camera needs it
+    uint32_t coarseCount = 0;
 };
 
 // Takes bytes for a buffer at a byte offset; the GL vertex buffer, or a recorder in tests.
@@ -53,10 +56,13 @@ public:
     void rebuild(const Model& model);
     const std::vector<SegmentSpan>& segments() const { return m_segments; }
     uint32_t vertexCount() const { return m_vertexCount; }
+    size_t triangleCount() const { return m_triangleCount; }
     // The triangle indexes of every segment, one after the other; handed over once to upload.
     std::vector<uint16_t> takeTriangles() { return std::move(m_triangles); }
     // The edges of every segment, recorded in the spans.
     std::vector<uint16_t> buildEdges(const Model& model);
+    // About `budget` coarse triangles in all (see coarse_triangles.h), recorded in the spans.
+    std::vector<uint16_t> buildCoarse(const Model& model, size_t budget);
 
     // Whether the range's segment still has the vertex count the buffers were laid out for.
     bool fits(const Model& model, const VertexRange& range) const;
@@ -71,6 +77,8 @@ public:
     std::vector<SegmentSpan> shownSegments(const ShownFilter& shown) const;
 
 private:
+    std::vector<uint16_t> segmentTriangles(const Model& model, const SegmentSpan& span) const;
+    void appendCoarse(const Model& model, const CellGrid& grid, std::vector<uint16_t>& out);
     const SegmentSpan* spanOf(const VertexRange& range) const;
     struct Pending {
         uint32_t begin, end;
@@ -81,6 +89,7 @@ private:
     std::vector<uint32_t> m_firstSegmentOfPart;
     std::vector<uint16_t> m_triangles;
     uint32_t m_vertexCount = 0;
+    size_t m_triangleCount = 0;
     bool m_allPending = false;
     std::vector<Pending> m_pending;
     std::vector<PreviewVertex> m_scratch;

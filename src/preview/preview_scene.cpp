@@ -19,6 +19,7 @@ PreviewScene::PreviewScene(const Model& model) : m_model(model) {
 void PreviewScene::rebuild() {
     m_mesh.rebuild(m_model);
     m_needsRebuild = false;
+    m_fullFrameMs = 0;
 }
 
 void PreviewScene::documentChanged(const DocumentChange& change) {
@@ -108,6 +109,19 @@ void PreviewScene::release() {
 void PreviewScene::wheel(double x, double y, double steps) {
     m_camera->zoomAt(x, y, std::pow(kZoomPerStep, steps));
     m_untouched = false;
+    m_wheeling = true;
+}
+
+void PreviewScene::wheelSettled() {
+    m_wheeling = false;
+}
+
+bool PreviewScene::drawsCoarse() const {
+    return moving() && m_fullFrameMs > kSlowFrameMs && m_mesh.triangleCount() > kCoarseTriangles;
+}
+
+void PreviewScene::fullFrameDrawn(double milliseconds) {
+    m_fullFrameMs = milliseconds;
 }
 
 void PreviewScene::selectedPoints(std::vector<float>& out) const {

@@ -15,6 +15,11 @@
 
 namespace vw {
 
+// While the camera moves, frames are drawn from coarse triangles of about this many when the
+// last still frame took longer than kSlowFrameMs to draw and the model has more triangles.
+constexpr size_t kCoarseTriangles = 16000;
+constexpr double kSlowFrameMs = 20;
+
 struct PreviewOptions {
     bool imageMap = false;  // the surface shows the image map by u, v instead of vertex colours
     bool wireframe = false; // the triangles' edges over the surface
@@ -51,8 +56,17 @@ public:
     void press(int buttons, int modifiers, double x, double y);
     void drag(double x, double y);
     void release();
-    // Wheel steps (positive away from the user) zoom in about the pointer.
+    // Wheel steps (positive away from the user) zoom in about the pointer; the camera counts as
+    // moving until the wheel has settled.
     void wheel(double x, double y, double steps);
+    void wheelSettled();
+
+    // Whether a drag or the wheel is moving the camera.
+    bool moving() const { return m_drag != Drag::None || m_wheeling; }
+    // Whether the next frame is drawn from the coarse triangles.
+    bool drawsCoarse() const;
+    // How long the last frame from the full triangles took to draw.
+    void fullFrameDrawn(double milliseconds);
 
     // The selected working vertices, three floats each in file orientation.
     void selectedPoints(std::vector<float>& out) const;
@@ -68,6 +82,8 @@ private:
     bool m_needsRebuild = true;
     bool m_untouched = true; // fitted on open and not moved since
     Drag m_drag = Drag::None;
+    bool m_wheeling = false;
+    double m_fullFrameMs = 0;
     double m_lastX = 0, m_lastY = 0;
 };
 

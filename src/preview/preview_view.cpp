@@ -4,6 +4,7 @@
 #include "preview/preview_shaders.h"
 #include "views/pane_colours.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr QRgb kWireColour = qRgb(20, 20, 20);
 constexpr float kPointSize = 5.0f;
+// The wheel counts as still this long after its last step.
+constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
 
 // Writes vertex bytes into the bound GL vertex buffer.
@@ -56,7 +59,13 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
     m_listener = m_document.addListener([this](const vw::DocumentChange& change) {
         m_scene.documentChanged(change);
         if (change.model)
-            m_edgesBuilt = false;
+            m_edgesBuilt = m_coarseBuilt = false;
+        update();
+    });
+    m_wheelSettling.setSingleShot(true);
+    m_wheelSettling.setInterval(kWheelSettleMs);
+    connect(&m_wheelSettling, &QTimer::timeout, this, [this] {
+        m_scene.wheelSettled();
         update();
     });
 }
@@ -74,7 +83,7 @@ void PreviewView::releaseGl() {
     m_texture.reset();
     m_surface.reset();
     m_flat.reset();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_pointBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer})
         buffer->destroy();
     m_vao.destroy();
 }
@@ -116,7 +125,7 @@ void PreviewView::fitSelection() {
 
 size_t PreviewView::bufferBytes() const {
     return size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewVertex) + m_triangleBytes +
-           m_edgeBytes + m_pointsSent.size() * sizeof(float);
+           m_edgeBytes + m_coarseBytes + m_pointsSent.size() * sizeof(float);
 }
 
 void PreviewView::initializeGL() {
@@ -136,7 +145,7 @@ void PreviewView::initializeGL() {
     m_flat->addShaderFromSourceCode(QOpenGLShader::Fragment, vw::flatFragmentShader(es));
     m_flat->link();
     m_vao.create();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_pointBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer})
         buffer->create();
     m_pointBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     m_vertices.setUsagePattern(QOpenGLBuffer::DynamicDraw);
@@ -144,7 +153,7 @@ void PreviewView::initializeGL() {
     m_scene.rebuild();
     m_needsUpload = true;
     m_imageMapChanged = true;
-    m_edgesBuilt = false;
+    m_edgesBuilt = m_coarseBuilt = false;
     m_pointsSent.clear();
     if (!es)
         glEnable(kProgramPointSize);
@@ -169,7 +178,7 @@ void PreviewView::updateBuffers() {
         m_vertices.bind();
         m_vertices.allocate(static_cast<int>(m_scene.mesh().vertexCount() *
                                              sizeof(vw::PreviewVertex)));
-        m_edgesBuilt = false;
+        m_edgesBuilt = m_coarseBuilt = false;
     }
     if (m_scene.mesh().hasPendingVertices()) {
         m_vertices.bind();
@@ -178,6 +187,8 @@ void PreviewView::updateBuffers() {
     }
     if (m_scene.options.wireframe && !m_edgesBuilt)
         updateEdges();
+    if (m_scene.drawsCoarse() && !m_coarseBuilt)
+        updateCoarse();
     if (m_imageMapChanged)
         updateImageMap();
 }
@@ -188,6 +199,15 @@ void PreviewView::updateEdges() {
     m_edgeBytes = edges.size() * sizeof(uint16_t);
     m_edges.allocate(edges.data(), static_cast<int>(m_edgeBytes));
     m_edgesBuilt = true;
+}
+
+void PreviewView::updateCoarse() {
+    const std::vector<uint16_t> coarse =
+        m_scene.mesh().buildCoarse(m_document.model(), vw::kCoarseTriangles);
+    m_coarse.bind();
+    m_coarseBytes = coarse.size() * sizeof(uint16_t);
+    m_coarse.allocate(coarse.data(), static_cast<int>(m_coarseBytes));
+    m_coarseBuilt = true;
 }
 
 void PreviewView::updateImageMap() {
@@ -234,14 +254,20 @@ void PreviewView::paintGL() {
     m_vao.bind();
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
-    drawSurface(shown);
-    if (m_scene.options.wireframe)
+    // The coarse triangles stand in while the camera moves; the wireframe waits for the full ones.
+    const bool coarse = m_scene.drawsCoarse();
+    QElapsedTimer drawing;
+    drawing.start();
+    drawSurface(shown, coarse);
+    if (m_scene.options.wireframe && !coarse)
         drawEdges(shown);
     drawSelectedPoints();
+    if (!coarse)
+        m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
     m_vao.release();
 }
 
-void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown) {
+void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool coarse) {
     m_surface->bind();
     setCameraUniforms(*m_surface);
     const bool imageMap = m_scene.options.imageMap && m_texture;
@@ -255,13 +281,15 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown) {
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
     m_vertices.bind();
-    m_triangles.bind();
+    (coarse ? m_coarse : m_triangles).bind();
     for (int attribute : {vw::kAttributePosition, vw::kAttributeTexCoord, vw::kAttributeColour})
         glEnableVertexAttribArray(attribute);
     for (const vw::SegmentSpan& span : shown) {
+        const uint32_t first = coarse ? span.firstCoarse : span.firstIndex;
+        const uint32_t count = coarse ? span.coarseCount : span.indexCount;
         setSurfaceAttributes(span.firstVertex);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(span.indexCount), GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(uintptr_t(span.firstIndex) * 2));
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
+                       reinterpret_cast<const void*>(uintptr_t(first) * 2));
     }
     for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour})
         glDisableVertexAttribArray(attribute);
@@ -319,11 +347,15 @@ void PreviewView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PreviewView::mouseReleaseEvent(QMouseEvent*) {
+    const bool wasCoarse = m_scene.drawsCoarse();
     m_scene.release();
+    if (wasCoarse)
+        update();
 }
 
 void PreviewView::wheelEvent(QWheelEvent* event) {
     m_scene.wheel(event->position().x(), event->position().y(), event->angleDelta().y() / 120.0);
+    m_wheelSettling.start();
     update();
 }
 

@@ -13,6 +13,7 @@
 #include <QOpenGLTexture>
 #include <QOpenGLVertexArrayObject>
 #include <QOpenGLWidget>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -54,10 +55,11 @@ private:
     void releaseGl();
     void updateBuffers();
     void updateEdges();
+    void updateCoarse();
     void updateImageMap();
     void setPositionAttribute(uint32_t firstVertex);
     void setSurfaceAttributes(uint32_t firstVertex);
-    void drawSurface(const std::vector<vw::SegmentSpan>& shown);
+    void drawSurface(const std::vector<vw::SegmentSpan>& shown, bool coarse);
     void drawEdges(const std::vector<vw::SegmentSpan>& shown);
     void drawSelectedPoints();
     void setCameraUniforms(QOpenGLShaderProgram& program);
@@ -68,6 +70,8 @@ private:
     QImage m_imageMap;
     bool m_imageMapChanged = true;
     bool m_edgesBuilt = false;
+    bool m_coarseBuilt = false;
+    QTimer m_wheelSettling;
     bool m_needsUpload = true;
     size_t m_bytesSent = 0;
     std::vector<float> m_points, m_pointsSent;
@@ -77,7 +81,8 @@ private:
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_triangles{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_edges{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_coarse{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_pointBuffer{QOpenGLBuffer::VertexBuffer};
     std::unique_ptr<QOpenGLTexture> m_texture;
-    size_t m_triangleBytes = 0, m_edgeBytes = 0;
+    size_t m_triangleBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0;
 };
