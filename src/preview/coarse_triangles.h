@@ -6,25 +6,23 @@
 // mesh's vertex buffer and an edit sent there moves them too.
 
 #include "model/model.h"
-#include "preview/space.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace vw {
 
-// Cubic cells of `size` model units laid from `origin`, in the preview's orientation (y up).
-struct CellGrid {
-    Vec3 origin;
-    double size = 0;
-};
-
 // Appends the kept triangles of one segment, given its full triangles (indexes into verts, all
-// in range).
+// in range), for cubic cells `cellSize` model units wide laid from the origin in the preview's
+// orientation (y up).
 void appendCoarseTriangles(const std::vector<Vertex>& verts, const std::vector<uint16_t>& triangles,
-                           const CellGrid& grid, std::vector<uint16_t>& out);
+                           double cellSize, std::vector<uint16_t>& out);
 
-// Sum of the areas of the triangles, in square model units; non-finite corners count nothing.
-double trianglesArea(const std::vector<Vertex>& verts, const std::vector<uint16_t>& triangles);
+// Appends the area of each triangle, in square model units; 0 where it is not finite.
+void appendTriangleAreas(const std::vector<Vertex>& verts, const std::vector<uint16_t>& triangles,
+                         std::vector<float>& out);
+// The areas' sum with each capped at a hundred times their median, so a few wild vertices do
+// not make every cell huge. Reorders the areas.
+double surfaceArea(std::vector<float>& areas);
 
 } // namespace vw

@@ -86,34 +86,31 @@ std::vector<uint16_t> PreviewMesh::segmentTriangles(const Model& model,
 }
 
 std::vector<uint16_t> PreviewMesh::buildCoarse(const Model& model, size_t budget) {
-    const Bounds box = shownBounds(model, {});
-    double area = 0;
+    std::vector<float> areas;
     for (const SegmentSpan& span : m_segments)
         if (const Segment* segment = segmentOf(model, span))
-            area += trianglesArea(segment->verts, segmentTriangles(model, span));
+            appendTriangleAreas(segment->verts, segmentTriangles(model, span), areas);
+    double cellSize = std::sqrt(kCoarseTrianglesPerCellArea * surfaceArea(areas) / double(budget));
     std::vector<uint16_t> coarse;
     for (SegmentSpan& span : m_segments)
         span.firstCoarse = span.coarseCount = 0;
-    CellGrid grid{box.min, std::sqrt(kCoarseTrianglesPerCellArea * area / double(budget))};
-    for (int attempt = 0; attempt < kCoarseAttempts; ++attempt) {
-        if (box.empty() || !(grid.size > 0 && std::isfinite(grid.size)))
-            break;
+    for (int attempt = 0; attempt < kCoarseAttempts && cellSize > 0 && std::isfinite(cellSize);
+         ++attempt) {
         coarse.clear();
-        appendCoarse(model, grid, coarse);
+        appendCoarse(model, cellSize, coarse);
         const double kept = coarse.size() / 3.0;
         if (kept <= kCoarseSlack * double(budget))
             break;
-        grid.size *= std::sqrt(kept / double(budget));
+        cellSize *= std::sqrt(kept / double(budget));
     }
     return coarse;
 }
 
-void PreviewMesh::appendCoarse(const Model& model, const CellGrid& grid,
-                               std::vector<uint16_t>& out) {
+void PreviewMesh::appendCoarse(const Model& model, double cellSize, std::vector<uint16_t>& out) {
     for (SegmentSpan& span : m_segments) {
         span.firstCoarse = static_cast<uint32_t>(out.size());
         if (const Segment* segment = segmentOf(model, span))
-            appendCoarseTriangles(segment->verts, segmentTriangles(model, span), grid, out);
+            appendCoarseTriangles(segment->verts, segmentTriangles(model, span), cellSize, out);
         span.coarseCount = static_cast<uint32_t>(out.size()) - span.firstCoarse;
     }
 }

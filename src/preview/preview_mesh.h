@@ -78,7 +78,7 @@ public:
 
 private:
     std::vector<uint16_t> segmentTriangles(const Model& model, const SegmentSpan& span) const;
-    void appendCoarse(const Model& model, const CellGrid& grid, std::vector<uint16_t>& out);
+    void appendCoarse(const Model& model, double cellSize, std::vector<uint16_t>& out);
     const SegmentSpan* spanOf(const VertexRange& range) const;
     struct Pending {
         uint32_t begin, end;

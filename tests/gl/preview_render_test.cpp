@@ -7,6 +7,7 @@
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
 #include "app/frm_panes.h"
+#include "support/fine_grid.h"
 #include "views/pane_colours.h"
 
 #include <QApplication>
@@ -216,6 +217,28 @@ TEST_F(PreviewRender, PerspectiveAndWireframeStillShowTheFront) {
     const QRgb middleTop = frame.pixel(100, 80);
     EXPECT_EQ(hue(middleTop), 'r');
     EXPECT_GT(view->bufferBytes(), 12 * sizeof(vw::PreviewVertex));
+}
+
+TEST_F(PreviewRender, WhileASlowViewMovesCoarseTrianglesShowTheSurfaceInPlace) {
+    model.Parts[0].segments = {test_models::fineSquare(130, 255, 0, 0)}; // 33,282 triangles
+    document.modelReplaced();
+    lookFrom(0, 0);
+    (void)view->grabFramebuffer();
+    const size_t fullBytes = view->bufferBytes();
+    view->scene().fullFrameDrawn(vw::kSlowFrameMs * 10); // as a slow renderer would have taken
+    QTest::mousePress(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    ASSERT_TRUE(view->scene().drawsCoarse());
+    const QImage moving = view->grabFramebuffer();
+    for (const double x : {-0.9, 0.0, 0.9})
+        for (const double y : {-0.9, 0.0, 0.9})
+            EXPECT_EQ(hue(at(moving, x, y)), 'r') << x << ", " << y;
+    EXPECT_EQ(at(moving, 0, 1.2) | 0xff000000u, vw::kBackGround);
+    const vw::SegmentSpan& span = view->scene().mesh().segments()[0];
+    EXPECT_GT(span.coarseCount, 0u);
+    EXPECT_LE(span.coarseCount / 3, vw::kCoarseTriangles * 5 / 4);
+    EXPECT_EQ(view->bufferBytes() - fullBytes, span.coarseCount * sizeof(uint16_t));
+    QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    EXPECT_FALSE(view->scene().drawsCoarse());
 }
 
 } // namespace

@@ -5,10 +5,14 @@
 #include "model/working_data.h"
 #include "pane_test_support.h"
 #include "preview/preview_scene.h"
+#include "support/fine_grid.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
+#include <set>
 #include <vector>
 
 namespace {
@@ -263,6 +267,78 @@ TEST(PreviewFitTest, FitSelectionFramesTheSelectedVertices) {
     scene.shown = [](int32_t nodeIndex) { return nodeIndex == 5; };
     scene.fitAll();
     EXPECT_NEAR(scene.camera().target.x, 4.5, 1e-9);
+}
+
+// A 120 x 120 square (28,322 triangles), a second one far off with a non-finite vertex and one
+// at 1e30, and a quad.
+vw::Model fineModel() {
+    vw::Model model;
+    model.modelPath = "fine.ebo";
+    vw::Segment wild = test_models::fineSquare(120, 0, 0, 255);
+    for (vw::Vertex& vertex : wild.verts)
+        vertex.x += 5;
+    wild.verts[500].x = std::numeric_limits<float>::quiet_NaN();
+    wild.verts[900].z = 1e30f;
+    model.Parts.push_back(pane_test::partOf({test_models::fineSquare(120, 255, 0, 0), wild}));
+    model.Parts.push_back(pane_test::partOf({quadSegment(9, 5)}));
+    return model;
+}
+
+TEST(PreviewCoarseTest, CellsKeepAboutTheBudgetOfDistinctTrianglesOfEachSegment) {
+    const vw::Model model = fineModel();
+    vw::PreviewMesh mesh;
+    mesh.rebuild(model);
+    const size_t budget = 4000;
+    const std::vector<uint16_t> coarse = mesh.buildCoarse(model, budget);
+    // Wild vertices neither make every cell huge nor stop the cells from gathering.
+    EXPECT_GT(coarse.size() / 3, budget / 3);
+    EXPECT_LE(coarse.size() / 3, budget * 5 / 4);
+    for (const vw::SegmentSpan& span : mesh.segments()) {
+        ASSERT_LE(span.firstCoarse + span.coarseCount, coarse.size());
+        std::set<std::set<uint16_t>> seen;
+        for (uint32_t k = span.firstCoarse; k < span.firstCoarse + span.coarseCount; k += 3) {
+            const std::set<uint16_t> corners{coarse[k], coarse[k + 1], coarse[k + 2]};
+            EXPECT_EQ(corners.size(), 3u);
+            EXPECT_LT(*corners.rbegin(), span.vertexCount);
+            EXPECT_TRUE(seen.insert(corners).second) << "a triangle kept twice";
+        }
+        EXPECT_GT(span.coarseCount, 0u); // even the quad keeps its shape
+    }
+}
+
+TEST(PreviewCoarseTest, OnlyASlowViewWhileMovingDrawsCoarseTriangles) {
+    vw::Model model = fineModel();
+    vw::PreviewScene scene(model);
+    scene.rebuild();
+    scene.setViewport(200, 200);
+    scene.fullFrameDrawn(vw::kSlowFrameMs * 2);
+    EXPECT_FALSE(scene.drawsCoarse()); // still
+    scene.press(1, 0, 10, 10);
+    EXPECT_TRUE(scene.drawsCoarse());
+    scene.release();
+    EXPECT_FALSE(scene.drawsCoarse());
+    scene.wheel(10, 10, 1);
+    EXPECT_TRUE(scene.drawsCoarse());
+    scene.wheelSettled();
+    EXPECT_FALSE(scene.drawsCoarse());
+
+    scene.fullFrameDrawn(vw::kSlowFrameMs / 2); // a fast renderer always draws every triangle
+    scene.press(1, 0, 10, 10);
+    EXPECT_FALSE(scene.drawsCoarse());
+    scene.release();
+
+    scene.fullFrameDrawn(vw::kSlowFrameMs * 2);
+    scene.rebuild(); // new buffers are timed anew
+    scene.press(1, 0, 10, 10);
+    EXPECT_FALSE(scene.drawsCoarse());
+    scene.release();
+
+    vw::Model small = threeQuads();
+    vw::PreviewScene smallScene(small);
+    smallScene.rebuild();
+    smallScene.fullFrameDrawn(vw::kSlowFrameMs * 2);
+    smallScene.press(1, 0, 10, 10);
+    EXPECT_FALSE(smallScene.drawsCoarse()); // too few triangles to thin out
 }
 
 } // namespace
