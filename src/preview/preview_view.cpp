@@ -14,7 +14,7 @@
 namespace {
 
 constexpr QRgb kWireColour = qRgb(20, 20, 20);
-constexpr float kPointSize = 5.0f;
+constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels on a 2x screen
 // The wheel counts as still this long after its last step.
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
@@ -327,7 +327,7 @@ void PreviewView::drawSelectedPoints() {
     m_flat->bind();
     setCameraUniforms(*m_flat);
     m_flat->setUniformValue("colour", colourOf(vw::kMarkSelected));
-    m_flat->setUniformValue("pointSize", kPointSize);
+    m_flat->setUniformValue("pointSize", kPointSize * static_cast<float>(devicePixelRatioF()));
     glEnableVertexAttribArray(vw::kAttributePosition);
     glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float),
                           nullptr);

@@ -111,9 +111,12 @@ protected:
         camera.halfHeight = 1.25;
     }
 
-    // The pixel at model point (x, y) of the front view: 200 pixels span 2.5 units.
+    // The pixel at model point (x, y) of the front view: 200 pixels span 2.5 units (device
+    // pixels are counted on high-density screens).
     QRgb at(const QImage& frame, double x, double fileY) {
-        return frame.pixel(static_cast<int>(100 + x * 80), static_cast<int>(100 - fileY * 80));
+        const double scale = frame.devicePixelRatio();
+        return frame.pixel(static_cast<int>((100 + x * 80) * scale),
+                           static_cast<int>((100 - fileY * 80) * scale));
     }
 
     vw::Model model = asymmetricModel();
@@ -143,17 +146,18 @@ TEST_F(PreviewRender, FromTheRightSideTheFrontIsOnTheLeft) {
     lookFrom(1.2, 0); // from the right, a little to the front, so no quad is edge-on
     const QImage frame = view->grabFramebuffer();
     // The red band at z = +1 shows left of the middle, the blue wall at z = -1 right of it.
+    const int row = frame.height() / 5;
     int redColumn = -1, blueColumn = -1;
     for (int x = 0; x < frame.width(); ++x) {
-        if (hue(frame.pixel(x, 40)) == 'r')
+        if (hue(frame.pixel(x, row)) == 'r')
             redColumn = x;
-        if (hue(frame.pixel(x, 40)) == 'b' && blueColumn < 0)
+        if (hue(frame.pixel(x, row)) == 'b' && blueColumn < 0)
             blueColumn = x;
     }
     ASSERT_GE(redColumn, 0);
     ASSERT_GE(blueColumn, 0);
-    EXPECT_LT(redColumn, 100);
-    EXPECT_GT(blueColumn, 100);
+    EXPECT_LT(redColumn, frame.width() / 2);
+    EXPECT_GT(blueColumn, frame.width() / 2);
 }
 
 TEST_F(PreviewRender, AHiddenSegmentIsLeftOut) {
@@ -184,6 +188,8 @@ TEST_F(PreviewRender, SelectedVerticesShowAsPointsOnTopInTheSelectionColour) {
     model.curData[0].verts[0].selected = -1; // top left, file (-1, 1)
     QImage frame = view->grabFramebuffer();
     EXPECT_EQ(at(frame, -0.99, 0.99) | 0xff000000u, vw::kMarkSelected);
+    // Five pixels wide on any screen: reaches a pixel and a half to the right.
+    EXPECT_EQ(at(frame, -1 + 1.5 / 80, 0.99) | 0xff000000u, vw::kMarkSelected);
     EXPECT_EQ(hue(at(frame, 0.99, 0.99)), 'r');
 }
 
@@ -260,7 +266,8 @@ TEST(PreviewInPane, KeysFitTheViewAndToolLettersStillChooseTools) {
     PreviewView* view = window.preview->view();
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(view->isVisible());
-    EXPECT_EQ(hue(view->grabFramebuffer().pixel(view->width() / 2, view->height() / 3)), 'r');
+    const QImage frame = view->grabFramebuffer();
+    EXPECT_EQ(hue(frame.pixel(frame.width() / 2, frame.height() / 3)), 'r');
 
     vw::OrbitCamera& camera = view->scene().camera();
     camera.target = {40, 40, 40};
