@@ -8,7 +8,9 @@ namespace vw {
 QSurfaceFormat previewSurfaceFormat() {
     QSurfaceFormat format;
     format.setDepthBufferSize(24);
-    if (QOpenGLContext::openGLModuleType() == QOpenGLContext::LibGLES) {
+    // OpenGL ES where Qt is built for it or the application's default format asks for it.
+    if (QOpenGLContext::openGLModuleType() == QOpenGLContext::LibGLES ||
+        QSurfaceFormat::defaultFormat().renderableType() == QSurfaceFormat::OpenGLES) {
         format.setRenderableType(QSurfaceFormat::OpenGLES);
         format.setVersion(3, 0);
     } else {

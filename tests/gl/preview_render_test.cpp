@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QOpenGLContext>
 #include <QPainter>
 #include <QTest>
 
@@ -126,6 +127,9 @@ protected:
 
 TEST_F(PreviewRender, FromTheFrontTheTopIsRedAndTheGreenPatchSitsLowerRight) {
     const QImage frame = view->grabFramebuffer();
+    // Drawn by the kind of OpenGL the run asked for (tests/gl/main.cpp).
+    EXPECT_EQ(view->context()->isOpenGLES(),
+              QSurfaceFormat::defaultFormat().renderableType() == QSurfaceFormat::OpenGLES);
     EXPECT_EQ(hue(at(frame, 0, 0.6)), 'r');
     EXPECT_EQ(hue(at(frame, -0.6, -0.6)), 'b');
     EXPECT_EQ(hue(at(frame, 0.7, -0.7)), 'g');
