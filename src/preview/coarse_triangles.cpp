@@ -31,8 +31,8 @@ uint64_t hashOf(uint64_t key) {
     return key * 0x9E3779B97F4A7C15ull;
 }
 uint64_t hashOf(const Cell& cell) {
-    return hashOf(uint64_t(uint32_t(cell.x)) ^ uint64_t(uint32_t(cell.y)) << 21 ^
-                  uint64_t(uint32_t(cell.z)) << 42);
+    return hashOf(uint64_t(uint32_t(cell.x)) ^ (uint64_t(uint32_t(cell.y)) << 21) ^
+                  (uint64_t(uint32_t(cell.z)) << 42));
 }
 
 std::optional<Cell> cellOf(const Vertex& vertex, double cellSize) {

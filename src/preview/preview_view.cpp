@@ -65,8 +65,10 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
     m_wheelSettling.setSingleShot(true);
     m_wheelSettling.setInterval(kWheelSettleMs);
     connect(&m_wheelSettling, &QTimer::timeout, this, [this] {
+        const bool wasCoarse = m_scene.drawsCoarse();
         m_scene.wheelSettled();
-        update();
+        if (wasCoarse)
+            update();
     });
 }
 
