@@ -306,39 +306,35 @@ TEST(PreviewCoarseTest, CellsKeepAboutTheBudgetOfDistinctTrianglesOfEachSegment)
     }
 }
 
+bool coarseWhileDragged(vw::PreviewScene& scene) {
+    scene.press(1, 0, 10, 10);
+    const bool coarse = scene.drawsCoarse();
+    scene.release();
+    return coarse && !scene.drawsCoarse();
+}
+
 TEST(PreviewCoarseTest, OnlyASlowViewWhileMovingDrawsCoarseTriangles) {
     vw::Model model = fineModel();
     vw::PreviewScene scene(model);
     scene.rebuild();
-    scene.setViewport(200, 200);
     scene.fullFrameDrawn(vw::kSlowFrameMs * 2);
     EXPECT_FALSE(scene.drawsCoarse()); // still
-    scene.press(1, 0, 10, 10);
-    EXPECT_TRUE(scene.drawsCoarse());
-    scene.release();
-    EXPECT_FALSE(scene.drawsCoarse());
+    EXPECT_TRUE(coarseWhileDragged(scene));
     scene.wheel(10, 10, 1);
     EXPECT_TRUE(scene.drawsCoarse());
     scene.wheelSettled();
     EXPECT_FALSE(scene.drawsCoarse());
-
     scene.fullFrameDrawn(vw::kSlowFrameMs / 2); // a fast renderer always draws every triangle
-    scene.press(1, 0, 10, 10);
-    EXPECT_FALSE(scene.drawsCoarse());
-    scene.release();
-
+    EXPECT_FALSE(coarseWhileDragged(scene));
     scene.fullFrameDrawn(vw::kSlowFrameMs * 2);
     scene.rebuild(); // new buffers are timed anew
-    scene.press(1, 0, 10, 10);
-    EXPECT_FALSE(scene.drawsCoarse());
-    scene.release();
+    EXPECT_FALSE(coarseWhileDragged(scene));
 
     vw::Model small = threeQuads();
     vw::PreviewScene smallScene(small);
     smallScene.rebuild();
     smallScene.fullFrameDrawn(vw::kSlowFrameMs * 2);
-    smallScene.press(1, 0, 10, 10);
-    EXPECT_FALSE(smallScene.drawsCoarse()); // too few triangles to thin out
+    EXPECT_FALSE(coarseWhileDragged(smallScene)); // too few triangles to thin out
 }
 
 } // namespace
