@@ -1,7 +1,6 @@
 #pragma once
-// Triangles and edges from a segment's triangle strip, as the plane views read it: every three
-// consecutive entries name a triangle unless two are equal (a joint of the strip) or one names a
-// vertex the segment lacks.
+// Triangles and edges from a segment's triangle strip, read as the plane views read it
+// (model/strip_walk.h), as 16-bit index lists for the GPU.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,8 @@
 // The drawing of the pane: full redraws, composed frames, edges, marks and tool overlays.
 
 #include "views/pane.h"
+
+#include "model/strip_walk.h"
 #include "views/pane_colours.h"
 #include "views/raster.h"
 #include "views/twips.h"
@@ -146,26 +148,18 @@ void Pane::drawSegmentEdges(const Segment& segment, Canvas canvas, int tab) {
     const QRgb pen = canvas == Canvas::Back   ? kBackPen
                      : canvas == Canvas::Buff ? kBuffPen
                                               : kMainPen;
-    const auto count = static_cast<int32_t>(m_placed.size());
-    const auto exists = [count](int32_t index) { return index >= 0 && index < count; };
     Raster raster(image(canvas));
-    bool previousDrawn = false;
-    for (size_t k = 0; k + 2 < strip.size(); ++k) {
-        const int32_t i0 = strip[k], i1 = strip[k + 1], i2 = strip[k + 2];
-        // A joint of the strip, or a strip naming a vertex the segment lacks: no triangle.
-        if (i0 == i1 || i1 == i2 || i0 == i2 || !exists(i0) || !exists(i1) || !exists(i2)) {
-            previousDrawn = false;
-            continue;
-        }
-        const QPoint p0 = m_pixels[i0], p1 = m_pixels[i1], p2 = m_pixels[i2];
-        // The previous triangle drew this edge from the other end; on the canvas a line's pixels
-        // do not depend on its direction, so drawing it again would change nothing.
-        if (!previousDrawn || !raster.contains(p0) || !raster.contains(p1))
-            raster.line(p0, p1, pen);
-        raster.line(p2, p1, pen);
-        raster.line(p0, p2, pen);
-        previousDrawn = true;
-    }
+    forEachStripTriangle(strip, m_placed.size(),
+                         [&](size_t, int32_t i0, int32_t i1, int32_t i2, bool afterDrawn) {
+                             const QPoint p0 = m_pixels[i0], p1 = m_pixels[i1], p2 = m_pixels[i2];
+                             // The previous triangle drew this edge from the other end; on the
+                             // canvas a line's pixels do not depend on its direction, so drawing
+                             // it again would change nothing.
+                             if (!afterDrawn || !raster.contains(p0) || !raster.contains(p1))
+                                 raster.line(p0, p1, pen);
+                             raster.line(p2, p1, pen);
+                             raster.line(p0, p2, pen);
+                         });
 }
 
 void Pane::drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab) {
