@@ -2,10 +2,10 @@
 // side by side in the same run: each iteration copies, then loads or saves. The x_copy counter
 // is the ratio of the two wall-clock times, x_copy_cpu that of the processor times.
 
-#include "model/ebo_loader.h"
-#include "model/ebo_saver.h"
-#include "model/file_io.h"
-#include "model/save_check.h"
+#include "model/ebo/ebo_loader.h"
+#include "model/ebo/ebo_saver.h"
+#include "model/files/file_io.h"
+#include "model/ebo/save_check.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 

@@ -5,7 +5,7 @@
 // Also the buffer bytes per vertex.
 
 #include "bench_application.h"
-#include "model/document.h"
+#include "model/editing/document.h"
 #include "preview/gl_support.h"
 #include "preview/preview_view.h"
 #include "views/pane.h"

@@ -1,19 +1,38 @@
-# Fails when a source file includes a project header from a layer above its own.
-# Layers, lowest first: model, dialogs, views, preview, tools, panels, app; the command-line tool
-# stands beside the editor on the model alone. Run with -DSRC=<the src folder>.
+# Fails when a source file includes a project header from a layer above its own, or when the
+# model library includes Qt. The model's folders, lowest first: the records (model/), file
+# access, the EBO format, then editing (on the records alone) and interchange. The editor's
+# layers above them, lowest first: dialogs, views, preview, tools, panels, app. The command-line
+# tool stands beside the editor on the model alone. Run with -DSRC=<the src folder>.
 cmake_minimum_required(VERSION 3.25)
 get_filename_component(SRC "${SRC}" ABSOLUTE)
-set(layers model dialogs views preview tools panels app)
+set(model_layers model model/files model/ebo model/editing model/interchange)
 set(allowed_model model)
-set(allowed_cli model cli)
-set(below "")
-foreach(layer IN LISTS layers)
+set(allowed_model/files model model/files)
+set(allowed_model/ebo model model/files model/ebo)
+set(allowed_model/editing model model/editing)
+set(allowed_model/interchange model model/files model/ebo model/interchange)
+set(allowed_cli ${model_layers} cli)
+set(ui_layers dialogs views preview tools panels app)
+set(below ${model_layers})
+foreach(layer IN LISTS ui_layers)
     list(APPEND below ${layer})
     set(allowed_${layer} ${below})
 endforeach()
 
+# The layer of an included header: its folder under src, or model for the records.
+function(layer_of header out)
+    string(REGEX MATCH "^model/(files|ebo|editing|interchange)/" sub "${header}")
+    if(sub)
+        string(REGEX REPLACE "/$" "" sub "${sub}")
+        set(${out} "${sub}" PARENT_SCOPE)
+        return()
+    endif()
+    string(REGEX REPLACE "/.*" "" top "${header}")
+    set(${out} "${top}" PARENT_SCOPE)
+endfunction()
+
 set(faults "")
-foreach(folder IN LISTS layers ITEMS cli)
+foreach(folder IN LISTS model_layers ui_layers ITEMS cli)
     file(GLOB sources ${SRC}/${folder}/*.h ${SRC}/${folder}/*.cpp)
     foreach(source IN LISTS sources)
         file(STRINGS ${source} includes REGEX "^#include \"[^\"]+\"")
@@ -23,13 +42,13 @@ foreach(folder IN LISTS layers ITEMS cli)
             if(slash EQUAL -1)
                 continue() # beside the source, same folder
             endif()
-            string(SUBSTRING "${header}" 0 ${slash} target)
+            layer_of("${header}" target)
             if(NOT target IN_LIST allowed_${folder})
                 file(RELATIVE_PATH name ${SRC} ${source})
                 list(APPEND faults "${name} includes ${header}")
             endif()
         endforeach()
-        if(folder STREQUAL "model")
+        if(folder IN_LIST model_layers)
             file(STRINGS ${source} qt REGEX "^#include <Q")
             if(qt)
                 file(RELATIVE_PATH name ${SRC} ${source})

@@ -4,7 +4,7 @@
 // so every input splits somehow; scripts/fuzz packs the samples this way as seeds.
 
 #include "fuzz_input.h"
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 
 #include <cstdint>
 #include <cstring>

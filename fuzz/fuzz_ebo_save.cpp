@@ -5,8 +5,8 @@
 // offsets bytes), so the two targets share their seeds.
 
 #include "fuzz_input.h"
-#include "model/ebo_loader.h"
-#include "model/ebo_saver.h"
+#include "model/ebo/ebo_loader.h"
+#include "model/ebo/ebo_saver.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "app/companion_folder.h"
 
 #include "app/frm_main.h"
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 
 #include <QAction>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "app/frm_panes.h"
 #include "app/frm_splash.h"
 #include "app/open_model.h"
-#include "model/ebo_saver.h"
+#include "model/ebo/ebo_saver.h"
 #include "panels/frm_parts.h"
 #include "panels/frm_vertices.h"
 #include "tools/frm_tools.h"

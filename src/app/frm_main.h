@@ -5,8 +5,8 @@
 #include "app/frm_panes.h"
 #include "app/settings.h"
 #include "dialogs/prompts.h"
-#include "model/document.h"
-#include "model/ebo_loader.h"
+#include "model/editing/document.h"
+#include "model/ebo/ebo_loader.h"
 #include "model/model.h"
 
 #include <QMainWindow>

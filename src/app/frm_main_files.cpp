@@ -4,12 +4,12 @@
 #include "app/frm_main.h"
 
 #include "app/open_model.h"
-#include "model/ebo_loader.h"
-#include "model/ebo_saver.h"
-#include "model/edit_limits.h"
-#include "model/obj_io.h"
+#include "model/ebo/ebo_loader.h"
+#include "model/ebo/ebo_saver.h"
+#include "model/editing/edit_limits.h"
+#include "model/interchange/obj_io.h"
 #include "model/vertex_fields.h"
-#include "model/working_data.h"
+#include "model/editing/working_data.h"
 
 #include <QAction>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "app/frm_loading.h"
 #include "app/frm_main.h"
 #include "app/frm_panes.h"
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "panels/frm_parts.h"
 
 #include <QCoreApplication>

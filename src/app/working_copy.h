@@ -1,7 +1,7 @@
 #pragma once
 // Where the editor keeps its working copy and finds the delta layout's companion files.
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of vertwright-cli, parsed into a plain value.
 
-#include "model/obj_io.h"
+#include "model/interchange/obj_io.h"
 
 #include <optional>
 #include <string>

@@ -1,11 +1,11 @@
 #include "commands.h"
 
-#include "model/ebo_loader.h"
-#include "model/ebo_saver.h"
-#include "model/file_compare.h"
-#include "model/json_dump.h"
-#include "model/model_summary.h"
-#include "model/obj_io.h"
+#include "model/ebo/ebo_loader.h"
+#include "model/ebo/ebo_saver.h"
+#include "cli/file_compare.h"
+#include "model/interchange/json_dump.h"
+#include "cli/model_summary.h"
+#include "model/interchange/obj_io.h"
 #include "scratch_dir.h"
 
 #include <optional>

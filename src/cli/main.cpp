@@ -3,7 +3,7 @@
 
 #include "cli_args.h"
 #include "commands.h"
-#include "model/platform_io.h"
+#include "model/files/file_io.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "scratch_dir.h"
 
-#include "model/platform_io.h"
+#include "model/files/file_io.h"
 
 #include <charconv>
 #include <string>

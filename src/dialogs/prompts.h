@@ -2,7 +2,7 @@
 // Everything that blocks for the user's answer goes through Prompts, so tests can answer
 // instead of a person.
 
-#include "model/exact_transform.h"
+#include "model/editing/exact_transform.h"
 
 #include <QPointer>
 #include <QString>

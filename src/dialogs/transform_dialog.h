@@ -2,7 +2,7 @@
 // Edit > Transform...: a move by exact amounts, a scale, or a rotation by a typed angle, about
 // the selection's centre or the origin.
 
-#include "model/exact_transform.h"
+#include "model/editing/exact_transform.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 // The vertex sheet: a property grid whose entries, once confirmed, are written into every
 // selected vertex of the working data and from there into the model.
 
-#include "model/document.h"
+#include "model/editing/document.h"
 #include "model/model.h"
 #include "panels/property_grid.h"
 

@@ -3,7 +3,7 @@
 // camera of each model opened while the program runs, the View options and what a drag, the
 // wheel and the fit keys do to the camera.
 
-#include "model/document.h"
+#include "model/editing/document.h"
 #include "model/model.h"
 #include "preview/camera.h"
 #include "preview/fitting.h"

@@ -3,7 +3,7 @@
 // the image map, the wireframe on request, and the selected working vertices as points on top.
 // Make one only where canDrawPreview() holds.
 
-#include "model/document.h"
+#include "model/editing/document.h"
 #include "preview/preview_scene.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "tools/move_tool.h"
 
-#include "model/edit_limits.h"
+#include "model/editing/edit_limits.h"
 #include "tools/input_masks.h"
 #include "tools/selection.h"
 #include "tools/tool_feedback.h"

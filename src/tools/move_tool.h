@@ -1,7 +1,7 @@
 #pragma once
 // The Move tool.
 
-#include "model/working_data.h"
+#include "model/editing/working_data.h"
 
 namespace vw {
 

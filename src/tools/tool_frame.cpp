@@ -1,6 +1,6 @@
 #include "tools/tool_frame.h"
 
-#include "model/edit_limits.h"
+#include "model/editing/edit_limits.h"
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
 #include "tools/pan_tool.h"

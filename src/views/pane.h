@@ -11,7 +11,7 @@
 // the working data or the selection at any other moment (a panel, a tool acting outside a
 // pointer event) calls markChanged() -- or RefreshEbo(), which always redraws.
 
-#include "model/document.h"
+#include "model/editing/document.h"
 #include "model/model.h"
 #include "views/pane_input.h"
 #include "views/view_params.h"

@@ -8,7 +8,7 @@
 //   vertwright_e2e_model check ORIGINAL SAVED DX DY
 //   vertwright_e2e_model check-part ORIGINAL SAVED DX DY   (every segment of part 0 moved)
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 

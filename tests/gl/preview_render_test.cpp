@@ -1,8 +1,8 @@
 // The Preview as drawn by OpenGL and read back: which face is in front, which way is up and
 // right, the image map's corners, the selected points, hidden segments and edits.
 
-#include "model/document.h"
-#include "model/working_data.h"
+#include "model/editing/document.h"
+#include "model/editing/working_data.h"
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"

@@ -2,7 +2,7 @@
 // fair share of the frame, in more than one shade. The frames are kept as preview-<sample>-<side>.png
 // in the test's working folder for a person to look at.
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "model/model.h"
 #include "preview/gl_support.h"
 #include "preview/preview_view.h"

@@ -1,11 +1,11 @@
 // The document: every edit as one undoable step holding only what changed, the saved state, and
 // what listeners are told.
 
-#include "model/document.h"
-#include "model/edit_limits.h"
-#include "model/exact_transform.h"
+#include "model/editing/document.h"
+#include "model/editing/edit_limits.h"
+#include "model/editing/exact_transform.h"
 #include "model/vertex_fields.h"
-#include "model/working_data.h"
+#include "model/editing/working_data.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Corrupt, short and missing files: every load fails with result 0 and changes nothing.
-#include "model/ebo_format.h"
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_format.h"
+#include "model/ebo/ebo_loader.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 #include "support/workspace.h"

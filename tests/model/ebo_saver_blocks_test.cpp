@@ -1,7 +1,7 @@
 // Which bytes a save writes: none of them when the working copy is too short for its blocks, nor
 // when its blocks would overwrite the file's own structure or one another.
-#include "model/ebo_format.h"
-#include "model/ebo_saver.h"
+#include "model/ebo/ebo_format.h"
+#include "model/ebo/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"

@@ -1,5 +1,5 @@
-#include "model/ebo_format.h"
-#include "model/ebo_saver.h"
+#include "model/ebo/ebo_format.h"
+#include "model/ebo/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
 #include "support/portable_io.h"

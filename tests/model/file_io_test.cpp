@@ -1,4 +1,4 @@
-#include "model/file_io.h"
+#include "model/files/file_io.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

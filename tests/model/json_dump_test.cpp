@@ -1,5 +1,5 @@
-#include "model/ebo_loader.h"
-#include "model/json_dump.h"
+#include "model/ebo/ebo_loader.h"
+#include "model/interchange/json_dump.h"
 #include "support/test_names.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // A model large enough that its segments are built on several threads, and that a save finds
 // the changed blocks among many.
-#include "model/ebo_loader.h"
-#include "model/ebo_saver.h"
+#include "model/ebo/ebo_loader.h"
+#include "model/ebo/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 #include "support/workspace.h"

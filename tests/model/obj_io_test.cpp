@@ -1,4 +1,4 @@
-#include "model/obj_io.h"
+#include "model/interchange/obj_io.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The bundled samples load in their layouts and save back unchanged.
-#include "model/ebo_loader.h"
-#include "model/ebo_saver.h"
+#include "model/ebo/ebo_loader.h"
+#include "model/ebo/ebo_saver.h"
 #include "support/temp_dir.h"
 #include "support/test_names.h"
 

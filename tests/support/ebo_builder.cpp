@@ -1,6 +1,6 @@
 #include "support/ebo_builder.h"
 
-#include "model/ebo_format.h"
+#include "model/ebo/ebo_format.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // A program folder with its working copy, plus a folder for model files, for tests that load
 // and save real files.
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 

@@ -4,7 +4,7 @@
 #include "app/frm_main.h"
 #include "app/open_model.h"
 #include "fake_prompts.h"
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "support/ebo_builder.h"
 #include "support/workspace.h"
 

@@ -1,6 +1,6 @@
 #include "tools_fixture.h"
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "support/ebo_builder.h"
 #include "views/pane_surface.h"
 #include "views/twips.h"

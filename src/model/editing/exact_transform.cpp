@@ -1,4 +1,4 @@
-#include "model/exact_transform.h"
+#include "model/editing/exact_transform.h"
 
 #include <algorithm>
 #include <cmath>

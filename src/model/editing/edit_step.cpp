@@ -1,4 +1,4 @@
-#include "model/edit_step.h"
+#include "model/editing/edit_step.h"
 
 #include "model/model.h"
 #include "model/vertex_fields.h"

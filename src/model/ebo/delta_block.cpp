@@ -1,4 +1,4 @@
-#include "model/delta_block.h"
+#include "model/ebo/delta_block.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,7 +1,7 @@
-#include "model/document.h"
+#include "model/editing/document.h"
 
 #include "model/vertex_fields.h"
-#include "model/working_data.h"
+#include "model/editing/working_data.h"
 
 #include <algorithm>
 #include <bit>

@@ -4,8 +4,7 @@
 // (a replacement gets the saving user's), whether another process is running (every one counts
 // as running, so leftovers are never taken for stale) and writing through to the disk.
 
-#include "model/file_io.h"
-#include "model/platform_io.h"
+#include "model/files/file_io.h"
 
 #include <cerrno>
 #include <chrono>

@@ -2,8 +2,7 @@
 // system can), a working copy is mapped rather than read, a replacement of a scratch file swaps
 // two names in one step, and a file's identity, owner and links are the system's own.
 
-#include "model/file_io.h"
-#include "model/platform_io.h"
+#include "model/files/file_io.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "model/model_summary.h"
+#include "cli/model_summary.h"
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 
 #include <sstream>
 

@@ -4,7 +4,7 @@
 // undoable step holding only what changed, tracks the state last saved, and tells its listeners
 // what changed. The model stays an object of the caller's (tests and tools make their own).
 
-#include "model/edit_step.h"
+#include "model/editing/edit_step.h"
 #include "model/model.h"
 
 #include <cstddef>

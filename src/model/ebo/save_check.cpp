@@ -1,7 +1,7 @@
-#include "model/save_check.h"
+#include "model/ebo/save_check.h"
 
-#include "model/delta_block.h"
-#include "model/ebo_loader.h"
+#include "model/ebo/delta_block.h"
+#include "model/ebo/ebo_loader.h"
 
 #include <algorithm>
 #include <bit>

@@ -2,8 +2,8 @@
 // The readers of the three EBO layouts, shared by the loader. Each throws MalformedFile on a
 // file it cannot read and fills only the model it is given.
 
-#include "model/byte_reader.h"
-#include "model/ebo_format.h"
+#include "model/ebo/byte_reader.h"
+#include "model/ebo/ebo_format.h"
 #include "model/model.h"
 
 #include <cstdint>

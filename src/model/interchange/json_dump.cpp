@@ -1,6 +1,6 @@
-#include "model/json_dump.h"
+#include "model/interchange/json_dump.h"
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 
 #include <cmath>
 

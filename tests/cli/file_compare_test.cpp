@@ -1,4 +1,4 @@
-#include "model/file_compare.h"
+#include "cli/file_compare.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "model/float_text.h"
+#include "model/interchange/float_text.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // Writing edited vertex data back into an EBO model file.
 
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 #include "model/model.h"
 
 #include <cstdint>

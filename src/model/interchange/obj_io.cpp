@@ -1,7 +1,7 @@
-#include "model/obj_io.h"
+#include "model/interchange/obj_io.h"
 
-#include "model/file_io.h"
-#include "model/float_text.h"
+#include "model/files/file_io.h"
+#include "model/interchange/float_text.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,4 +1,4 @@
-#include "model/ebo_layouts.h"
+#include "model/ebo/ebo_layouts.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "model/edit_limits.h"
+#include "model/editing/edit_limits.h"
 
 #include "model/vertex_fields.h"
-#include "model/working_data.h"
+#include "model/editing/working_data.h"
 
 #include <algorithm>
 

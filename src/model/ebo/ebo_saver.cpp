@@ -1,9 +1,8 @@
-#include "model/ebo_saver.h"
+#include "model/ebo/ebo_saver.h"
 
-#include "model/delta_block.h"
-#include "model/file_io.h"
-#include "model/platform_io.h"
-#include "model/save_check.h"
+#include "model/ebo/delta_block.h"
+#include "model/files/file_io.h"
+#include "model/ebo/save_check.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,7 +1,7 @@
 #pragma once
 // The loaded model as JSON, for scripts and tests that want to see what the loader read.
 
-#include "model/float_text.h"
+#include "model/interchange/float_text.h"
 #include "model/model.h"
 
 #include <cstdint>

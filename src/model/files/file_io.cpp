@@ -1,6 +1,5 @@
-#include "model/file_io.h"
+#include "model/files/file_io.h"
 
-#include "model/platform_io.h"
 
 #include <charconv>
 #include <cstdint>

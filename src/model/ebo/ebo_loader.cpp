@@ -1,7 +1,7 @@
-#include "model/ebo_loader.h"
+#include "model/ebo/ebo_loader.h"
 
-#include "model/ebo_layouts.h"
-#include "model/file_io.h"
+#include "model/ebo/ebo_layouts.h"
+#include "model/files/file_io.h"
 
 #include <new>
 
