@@ -3,6 +3,7 @@
 // Undo and redo of a Move drag of those vertices: target at most 2x the Move step each.
 
 #include "bench_application.h"
+#include "model/editing/working_data.h"
 #include "model/model.h"
 #include "tools/move_tool.h"
 #include "tools/selection.h"
@@ -48,6 +49,8 @@ struct ToolBench {
         pane.Init_Ebo();
         vw::selectVertsInBox(pane, -1000, -1000, 1000, 1000);
         pane.toolMode = tool;
+        // The drag a press would open: every step below is one step of it.
+        (void)document.beginDrag("Drag %n", 0, pane.SelCount);
     }
 
     vw::PointerInput leftAt(float x, float y) const { return {1, 0, x, y}; }
@@ -111,13 +114,12 @@ void undoOrRedo(benchmark::State& state, bool redo, bool redrawn) {
     vw::Model model = bench.model;
     vw::Document alone(model);
     vw::Document& document = redrawn ? bench.document : alone;
-    document.beginEdit("Move %n", bench.pane.SelCount);
-    for (vw::Vertex& vertex : document.model().curData[0].verts) {
-        vertex.x += 1.5f;
-        vertex.y -= 0.75f;
-    }
-    document.commitCurData();
-    document.endEdit();
+    (void)document.edit("Move %n", 0, bench.pane.SelCount, [&](std::vector<vw::Segment>&) {
+        for (vw::Vertex& vertex : document.model().curData[0].verts) {
+            vertex.x += 1.5f;
+            vertex.y -= 0.75f;
+        }
+    });
     for (auto _ : state) {
         state.PauseTiming();
         if (redo)

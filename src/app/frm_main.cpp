@@ -59,8 +59,8 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
 
     createDocks();
     createMenus();
-    m_listener = m_document.addListener(
-        [this](const vw::DocumentChange& change) { documentChanged(change); });
+    m_subscription =
+        m_document.subscribe([this](const vw::DocumentChange& change) { documentChanged(change); });
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
 }
@@ -72,12 +72,6 @@ frmMain::~frmMain() {
         disconnect(m_panes, nullptr, this, nullptr);
     m_parts->setPane(nullptr);
     m_vertices->setPane(nullptr);
-    // Windows that listen to the document go while it still exists: as children they would
-    // outlive it.
-    delete m_paneWindow;
-    delete m_parts;
-    delete m_vertices;
-    m_document.removeListener(m_listener);
 }
 
 void frmMain::documentChanged(const vw::DocumentChange& change) {
@@ -206,11 +200,11 @@ void frmMain::createPanes() {
     m_panes = panes;
     m_parts->setPane(&panes->pane());
     m_vertices->setPane(&panes->pane());
-    connect(panes, &frmPanes::selectionTouched, m_vertices, &frmVertices::showSelection);
     m_tools->attach(panes->pane(), panes->tools(), panes);
     panes->tools().feedback.onStatus = [this](const QString& text) { showRotateStatus(text); };
-    connect(panes, &frmPanes::selectionTouched, this, &frmMain::showSelectionCount);
-    connect(panes, &frmPanes::viewChanged, this, &frmMain::showViewState);
+    // Shown at once: a check box that changes nothing on screen looks broken.
+    connect(m_parts, &frmParts::shownChanged, panes, &frmPanes::shownSegmentsChanged);
+    connect(&panes->pane(), &vw::Pane::viewChanged, this, &frmMain::showViewState);
     connect(panes, &frmPanes::pointerMoved, this, &frmMain::showPointer);
     loadKeptImageMap();
     // The one document fills the area; the user may restore it to a window of its own.
@@ -221,14 +215,20 @@ QString frmMain::modelPathText() const {
     return QFile::decodeName(QByteArray::fromStdString(m_model.modelPath));
 }
 
+// Closing the pane closes the model: nothing of it stays to be seen, edited or saved.
 void frmMain::frmPanes_Unload() {
+    m_panes->tools().abandonDrag();
     setModelCommandsEnabled(false);
-    // Nothing of the closed model can be saved any more, so nothing of it is unsaved either.
-    m_document.modelReplaced();
+    m_tools->detach();
     m_parts->setPane(nullptr);
     m_vertices->setPane(nullptr);
     m_panes = nullptr;
     m_paneWindow = nullptr;
+    m_document.modelClosed();
+    m_parts->LoadList();
+    m_statusPanel->clear();
+    for (QLabel* panel : {m_degreesPanel, m_positionPanel, m_selectionPanel, m_zoomPanel})
+        panel->clear();
 }
 
 bool frmMain::maySetModelAside() {

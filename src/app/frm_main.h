@@ -5,8 +5,8 @@
 #include "app/frm_panes.h"
 #include "app/settings.h"
 #include "dialogs/prompts.h"
-#include "model/editing/document.h"
 #include "model/ebo/ebo_loader.h"
+#include "model/editing/document.h"
 #include "model/model.h"
 
 #include <QMainWindow>
@@ -135,7 +135,7 @@ private:
 
     vw::Model& m_model;
     vw::Document m_document{m_model};
-    int m_listener = 0;
+    vw::Subscription m_subscription;
     vw::ModelFolders m_folders;
     vw::Prompts& m_prompts;
 

@@ -7,9 +7,9 @@
 #include "model/ebo/ebo_loader.h"
 #include "model/ebo/ebo_saver.h"
 #include "model/editing/edit_limits.h"
+#include "model/editing/working_data.h"
 #include "model/interchange/obj_io.h"
 #include "model/vertex_fields.h"
-#include "model/editing/working_data.h"
 
 #include <QAction>
 #include <QDir>
@@ -172,37 +172,33 @@ void frmMain::mnuFileImportObj_Click() {
         return;
     vw::Model imported = m_model;
     std::string reason = vw::importObjFile(imported, workingSelection(m_model), toPath(path));
-    const bool keepsTexture = (vw::storableFields(m_model) & vw::kTextureFields) != 0;
-    std::vector<vw::Segment> working = m_model.curData;
-    for (size_t i = 0; reason.empty() && i < working.size(); ++i) {
-        const std::optional<size_t> seg = vw::partSegmentOf(m_model, i);
-        if (!seg)
-            break;
-        const auto& from = imported.Parts[size_t(m_model.curPart)].segments[*seg].verts;
-        auto& to = working[i].verts;
-        for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
-            const bool moved = from[j].x != to[j].x || from[j].y != to[j].y || from[j].z != to[j].z;
-            if (moved)
-                reason = vw::fixedPositionReason(m_model, size_t(m_model.curPart), *seg, j);
-            to[j].x = from[j].x;
-            to[j].y = from[j].y;
-            to[j].z = from[j].z;
-            if (keepsTexture) {
-                to[j].u = from[j].u;
-                to[j].v = from[j].v;
+    if (reason.empty()) {
+        const bool keepsTexture = (vw::storableFields(m_model) & vw::kTextureFields) != 0;
+        const auto take = [&](std::vector<vw::Segment>& working) {
+            for (size_t i = 0; i < working.size(); ++i) {
+                const std::optional<size_t> seg = vw::partSegmentOf(m_model, i);
+                if (!seg)
+                    break;
+                const auto& from = imported.Parts[size_t(m_model.curPart)].segments[*seg].verts;
+                auto& to = working[i].verts;
+                for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
+                    to[j].x = from[j].x;
+                    to[j].y = from[j].y;
+                    to[j].z = from[j].z;
+                    if (keepsTexture) {
+                        to[j].u = from[j].u;
+                        to[j].v = from[j].v;
+                    }
+                }
             }
-        }
+        };
+        // Vertices the file cannot move are refused by the edit, which then changes nothing.
+        reason = m_document.edit("Import OBJ to %n", 0, m_panes->pane().SelCount, take).reason();
     }
-    if (!reason.empty()) {
+    if (!reason.empty())
         m_prompts.message(
             QStringLiteral("Unable to import %1: %2").arg(path, QString::fromStdString(reason)),
             QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
-        return;
-    }
-    m_document.beginEdit("Import OBJ to %n", m_panes->pane().SelCount);
-    m_model.curData = std::move(working);
-    m_document.commitCurData();
-    m_document.endEdit();
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {

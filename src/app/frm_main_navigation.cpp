@@ -105,6 +105,8 @@ void frmMain::showSelectionCount() {
 void frmMain::showViewState() {
     if (!m_panes || m_panes->pane().selectedTab() > vw::kTabUV) {
         m_zoomPanel->clear();
+        // The Preview has no plane under the pointer.
+        m_positionPanel->clear();
         return;
     }
     vw::Pane& pane = m_panes->pane();
@@ -120,18 +122,17 @@ void frmMain::showViewState() {
 void frmMain::mnuEditTransform_Click() {
     if (!m_panes)
         return;
-    vw::Pane& pane = m_panes->pane();
+    // Asked before the dialog, so the user does not type a transform that cannot be kept.
     if (const std::string refusal = vw::editRefusal(m_model, vw::kPositionFields);
         !refusal.empty()) {
-        statusBar()->showMessage(QString::fromStdString(refusal), 5000);
+        m_document.refuse(refusal);
         return;
     }
     const std::optional<vw::ExactTransform> transform = m_prompts.askTransform();
     if (!transform)
         return;
     static const char* const labels[] = {"Move %n", "Scale %n", "Rotate %n"};
-    m_document.beginEdit(labels[int(transform->kind)], pane.SelCount);
-    vw::transformSelected(m_model.curData, *transform);
-    m_document.commitCurData();
-    m_document.endEdit();
+    (void)m_document.edit(
+        labels[int(transform->kind)], vw::kPositionFields, m_panes->pane().SelCount,
+        [&](std::vector<vw::Segment>& data) { vw::transformSelected(data, *transform); });
 }

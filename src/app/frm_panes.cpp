@@ -59,8 +59,7 @@ void frmPanes::setUp() {
     picMain = new PaneSurface(m_pane, this);
     picMain->installEventFilter(this);
     picMain->raise();
-    m_pane.surfaceChanged = [this] { picMain->update(); };
-    m_pane.selectionTouched = [this] { emit selectionTouched(); };
+    connect(&m_pane, &vw::Pane::surfaceChanged, picMain, qOverload<>(&QWidget::update));
     m_pane.setInput(&m_tools);
     m_tools.feedback.onPointer = [this](vw::PointerShape shape) {
         picMain->setCursor(vw::cursorFor(shape));
@@ -72,7 +71,7 @@ void frmPanes::setUp() {
 
     tmeRefresher = new QTimer(this);
     tmeRefresher->setInterval(kRefreshMilliseconds);
-    connect(tmeRefresher, &QTimer::timeout, this, &frmPanes::tmeRefresher_Timer);
+    connect(tmeRefresher, &QTimer::timeout, this, [this] { m_pane.tmeRefresher_Timer(); });
     tmeRefresher->start();
 }
 
@@ -93,8 +92,9 @@ void frmPanes::setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter
     m_pane.setBackgroundFilter(std::move(filter));
 }
 
-void frmPanes::invalidateBackground() {
+void frmPanes::shownSegmentsChanged() {
     m_pane.invalidateBackground();
+    m_pane.RefreshEbo();
     preview->shownChanged();
 }
 
@@ -155,6 +155,12 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
+    // Esc ends a drag under way, putting back what it changed; otherwise it selects nothing.
+    if (event->key() == Qt::Key_Escape && m_tools.isDragging()) {
+        m_tools.cancelDrag();
+        event->accept();
+        return;
+    }
     m_pane.Form_KeyPress(event->text().at(0).unicode());
     if (event->key() == Qt::Key_Escape)
         vw::selectNone(m_pane);
@@ -188,6 +194,7 @@ void frmPanes::fitSelection() {
 }
 
 void frmPanes::tabAxes_Click(int index) {
+    m_tools.abandonDrag();
     m_pane.tabAxes_Click(index);
     showSurfaceOrPreview();
 }
@@ -199,16 +206,5 @@ void frmPanes::showSurfaceOrPreview() {
     if (previewing) {
         preview->raise();
         preview->takeFocus();
-    }
-}
-
-void frmPanes::tmeRefresher_Timer() {
-    m_pane.tmeRefresher_Timer();
-    const int tab = m_pane.selectedTab();
-    const vw::ViewParams view = tab <= vw::kTabUV ? m_pane.currentView() : vw::ViewParams{};
-    if (tab != m_shownTab || !(view == m_shownView)) {
-        m_shownTab = tab;
-        m_shownView = view;
-        emit viewChanged();
     }
 }

@@ -31,9 +31,8 @@ public:
     // Which segments the background draws: the parts tree answers "checked and not the tree's
     // selected node" for a segment's nodeIndex. Unset = every segment.
     void setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter);
-    // The tree's check states or selection changed: the next full redraw is not skipped as
-    // "nothing new" (it does not redraw by itself).
-    void invalidateBackground();
+    // The tree's check boxes changed: the background and the Preview show it at once.
+    void shownSegmentsChanged();
     // Which segments the Preview shows: the parts tree answers "checked". Unset = every one.
     void setPreviewFilter(std::function<bool(int32_t nodeIndex)> filter);
     // Replaces picMap; shows at the next full redraw, and in the Preview at once.
@@ -54,12 +53,8 @@ public:
 
 signals:
     void unloaded(); // the pane window is closing
-    // The selection of the working data may have changed (a click, a box, a key, a command).
-    void selectionTouched();
     // The pointer is over the surface at this model point of the current tab's two axes.
     void pointerMoved(int axisH, float h, int axisV, float v);
-    // The tab or its view (zoom, origin) changed.
-    void viewChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -74,11 +69,8 @@ private:
     void layOut();
     void tabAxes_Click(int index);
     void showSurfaceOrPreview();
-    void tmeRefresher_Timer();
 
     vw::Pane m_pane;
     vw::ToolFrame m_tools{m_pane};
     QSize m_laidOutSize{-1, -1};
-    int m_shownTab = 0;
-    vw::ViewParams m_shownView;
 };

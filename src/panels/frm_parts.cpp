@@ -22,12 +22,10 @@ frmParts::frmParts(vw::Document& document, QWidget* parent)
     setUp();
 }
 
-frmParts::~frmParts() {
-    m_document.get().removeListener(m_listener);
-}
+frmParts::~frmParts() = default;
 
 void frmParts::setUp() {
-    m_listener = m_document.get().addListener(
+    m_subscription = m_document.get().subscribe(
         [this](const vw::DocumentChange& change) { documentChanged(change); });
     setWindowTitle(QStringLiteral("Parts"));
     tvwParts = new vw::CheckTree(this);
@@ -109,11 +107,7 @@ int32_t frmParts::indexOf(const QTreeWidgetItem* item) const {
 
 void frmParts::tvwParts_NodeCheck(QTreeWidgetItem* item) {
     vw::syncChecks(*tvwParts, item);
-    // Shown at once: a check box that changes nothing on screen looks broken.
-    if (m_pane) {
-        m_pane->invalidateBackground();
-        m_pane->RefreshEbo();
-    }
+    emit shownChanged();
 }
 
 void frmParts::tvwParts_NodeClick(QTreeWidgetItem* item) {

@@ -47,6 +47,10 @@ public:
 
     vw::CheckTree* tvwParts = nullptr;
 
+signals:
+    // A check box changed: what the background and the Preview show.
+    void shownChanged();
+
 private:
     // What a node stands for, so a click never depends on decoding the tag.
     struct Node {
@@ -67,7 +71,7 @@ private:
 
     vw::DocumentRef m_document;
     vw::Model& m_model;
-    int m_listener = 0;
+    vw::Subscription m_subscription;
     vw::Pane* m_pane = nullptr;
     std::vector<Node> m_nodes; // index - 1
     int32_t m_selectedIndex = 0;

@@ -70,19 +70,20 @@ frmVertices::frmVertices(vw::Document& document, vw::Prompts& prompts, QWidget* 
     setUp();
 }
 
-frmVertices::~frmVertices() {
-    m_document.get().removeListener(m_listener);
-}
+frmVertices::~frmVertices() = default;
 
 void frmVertices::setUp() {
-    m_listener = m_document.get().addListener([this](const vw::DocumentChange& change) {
-        if (change.model)
+    m_subscription = m_document.get().subscribe([this](const vw::DocumentChange& change) {
+        if (change.model) {
             showStorableItems();
+            propSheet->setEnabled(m_document.get().hasModel());
+        }
         if (change.model || change.workingData || change.selection || !change.vertices.empty())
             showSelection();
     });
     setWindowTitle(QStringLiteral("Vertices"));
     fillSheet();
+    propSheet->setEnabled(m_document.get().hasModel());
     connect(propSheet, &vw::PropertyGrid::itemChanged, this, &frmVertices::applySheetChange);
     connect(propSheet, &vw::PropertyGrid::inputRejected, this,
             [this](const QString&, const QString& message) { showRejection(message); });
@@ -129,11 +130,9 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
 
     const vw::PromptAnswer answer = m_prompts.message(
         kConfirmation, kTitle, vw::PromptIcon::Question, vw::PromptButtons::YesNo);
-    if (answer == vw::PromptAnswer::Yes) {
-        vw::Document& document = m_document.get();
-        document.beginEdit(QStringLiteral("Set %1 of %n").arg(item).toStdString(),
-                           selectionCount());
-        std::vector<vw::Segment> working = m_model.curData;
+    if (answer != vw::PromptAnswer::Yes)
+        return;
+    const auto write = [&](std::vector<vw::Segment>& working) {
         if (const std::optional<int> axis = coordinateOf(item)) {
             const float coordinate = value.toFloat();
             forSelected(working, [&](vw::Vertex& v) { v.coord(*axis) = coordinate; });
@@ -151,10 +150,10 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
             const auto alpha = static_cast<uint8_t>(value.toInt());
             forSelected(working, [&](vw::Vertex& v) { v.alpha = alpha; });
         }
-        m_model.curData = std::move(working);
-        document.commitCurData();
-        document.endEdit();
-    }
+    };
+    // A refusal is announced as a notice by the document.
+    (void)m_document.get().edit(QStringLiteral("Set %1 of %n").arg(item).toStdString(), fields,
+                                selectionCount(), write);
 }
 
 int32_t frmVertices::selectionCount() const {

@@ -51,7 +51,7 @@ private:
 
     vw::DocumentRef m_document;
     vw::Model& m_model;
-    int m_listener = 0;
+    vw::Subscription m_subscription;
     vw::Prompts& m_prompts;
     vw::Pane* m_pane = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "preview/gl_support.h"
 #include "preview/preview_shaders.h"
 #include "views/pane_colours.h"
+#include "views/pane_input.h"
 
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -35,16 +36,6 @@ QVector3D colourOf(QRgb rgb) {
     return QVector3D(qRed(rgb), qGreen(rgb), qBlue(rgb)) / 255.0f;
 }
 
-int buttonMask(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-int modifierMask(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
 QMatrix4x4 toQt(const vw::Mat4& matrix) {
     const std::array<float, 16> values = matrix.toFloats();
     return QMatrix4x4(values.data()).transposed();
@@ -56,7 +47,7 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
     : QOpenGLWidget(parent), m_document(document), m_scene(document.model()) {
     setFormat(vw::previewSurfaceFormat());
     setFocusPolicy(Qt::StrongFocus);
-    m_listener = m_document.addListener([this](const vw::DocumentChange& change) {
+    m_subscription = m_document.subscribe([this](const vw::DocumentChange& change) {
         m_scene.documentChanged(change);
         if (change.model)
             m_edgesBuilt = m_coarseBuilt = false;
@@ -73,7 +64,6 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
 }
 
 PreviewView::~PreviewView() {
-    m_document.removeListener(m_listener);
     if (context())
         disconnect(context(), nullptr, this, nullptr);
     makeCurrent();
@@ -178,8 +168,8 @@ void PreviewView::updateBuffers() {
         m_triangleBytes = triangles.size() * sizeof(uint16_t);
         m_triangles.allocate(triangles.data(), static_cast<int>(m_triangleBytes));
         m_vertices.bind();
-        m_vertices.allocate(static_cast<int>(m_scene.mesh().vertexCount() *
-                                             sizeof(vw::PreviewVertex)));
+        m_vertices.allocate(
+            static_cast<int>(m_scene.mesh().vertexCount() * sizeof(vw::PreviewVertex)));
         m_edgesBuilt = m_coarseBuilt = false;
     }
     if (m_scene.mesh().hasPendingVertices()) {
@@ -215,8 +205,8 @@ void PreviewView::updateCoarse() {
 void PreviewView::updateImageMap() {
     m_texture.reset();
     if (!m_imageMap.isNull()) {
-        m_texture = std::make_unique<QOpenGLTexture>(
-            m_imageMap.convertToFormat(QImage::Format_RGBA8888));
+        m_texture =
+            std::make_unique<QOpenGLTexture>(m_imageMap.convertToFormat(QImage::Format_RGBA8888));
         m_texture->setMinificationFilter(QOpenGLTexture::LinearMipMapLinear);
         m_texture->setMagnificationFilter(QOpenGLTexture::Linear);
         m_texture->setWrapMode(QOpenGLTexture::Repeat);
@@ -226,8 +216,8 @@ void PreviewView::updateImageMap() {
 
 void PreviewView::setPositionAttribute(uint32_t firstVertex) {
     const auto offset = static_cast<uintptr_t>(firstVertex) * sizeof(vw::PreviewVertex);
-    glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE,
-                          sizeof(vw::PreviewVertex), reinterpret_cast<const void*>(offset));
+    glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE, sizeof(vw::PreviewVertex),
+                          reinterpret_cast<const void*>(offset));
 }
 
 void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {
@@ -338,7 +328,7 @@ void PreviewView::drawSelectedPoints() {
 
 void PreviewView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    m_scene.press(buttonMask(event->buttons()), modifierMask(event->modifiers()),
+    m_scene.press(vw::buttonMask(event->buttons()), vw::modifierMask(event->modifiers()),
                   event->position().x(), event->position().y());
 }
 

@@ -65,7 +65,7 @@ private:
     void setCameraUniforms(QOpenGLShaderProgram& program);
 
     vw::Document& m_document;
-    int m_listener = 0;
+    vw::Subscription m_subscription;
     vw::PreviewScene m_scene;
     QImage m_imageMap;
     bool m_imageMapChanged = true;

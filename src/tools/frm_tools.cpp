@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QPointer>
 
 namespace {
 
@@ -42,6 +41,7 @@ frmTools::frmTools(QWidget* parent) : QToolBar(parent), m_group(new QActionGroup
                 [this, position] { emit toolClicked(position); });
         m_buttons[position - 1] = action;
     }
+    detach();
 }
 
 QAction* frmTools::button(int position) const {
@@ -61,14 +61,18 @@ void frmTools::setButtonEnabled(int position, bool enabled) {
 }
 
 void frmTools::attach(vw::Pane& pane, vw::ToolFrame& frame, QObject* owner) {
-    disconnect(m_clicks);
+    detach();
     m_clicks = connect(this, &frmTools::toolClicked, owner,
                        [&frame](int position) { frame.toolButtonClicked(position); });
-    pane.paletteChanged = [palette = QPointer<frmTools>(this), &pane] {
-        if (palette)
-            palette->showState(pane);
-    };
+    m_state = connect(&pane, &vw::Pane::paletteChanged, this, [this, &pane] { showState(pane); });
     showState(pane);
+}
+
+void frmTools::detach() {
+    disconnect(m_clicks);
+    disconnect(m_state);
+    for (QAction* button : m_buttons)
+        button->setEnabled(false);
 }
 
 void frmTools::showState(const vw::Pane& pane) {

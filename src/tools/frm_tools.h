@@ -29,8 +29,10 @@ public:
     QAction* button(int position) const;
 
     // From now on shows the pane's palette state (enabled buttons, the pressed one) and hands
-    // button clicks to frame, until owner, the pane's window, is destroyed.
+    // button clicks to frame, until owner, the pane's window, is destroyed or detach is called.
     void attach(vw::Pane& pane, vw::ToolFrame& frame, QObject* owner);
+    // No model is shown: every button is disabled.
+    void detach();
     void showState(const vw::Pane& pane);
 
 signals:
@@ -40,5 +42,6 @@ signals:
 private:
     QActionGroup* m_group;
     QMetaObject::Connection m_clicks;
+    QMetaObject::Connection m_state;
     std::array<QAction*, buttonCount> m_buttons{};
 };

@@ -2,12 +2,9 @@
 // Button and modifier masks of a pointer event. The tools compare whole masks: "Shift" means
 // Shift and nothing else, "the left button" the left button alone.
 
-namespace vw {
+#include "views/pane_input.h"
 
-constexpr int kLeftButton = 1;
-constexpr int kMiddleButton = 4;
-constexpr int kShiftMask = 1;
-constexpr int kCtrlMask = 2;
+namespace vw {
 
 inline bool isLeftAlone(int buttons) {
     return buttons == kLeftButton;

@@ -1,6 +1,6 @@
 #include "tools/move_tool.h"
 
-#include "model/editing/edit_limits.h"
+#include "tools/drag_edit.h"
 #include "tools/input_masks.h"
 #include "tools/selection.h"
 #include "tools/tool_feedback.h"
@@ -11,42 +11,58 @@
 
 namespace vw {
 
-void moveStep(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
-    feedback.setPointer(PointerShape::Move);
-    if (!isLeftAlone(input.buttons) || pane.SelCount <= 0)
+void MoveTool::press(const PointerInput&) {
+    m_refused = !beginDragEdit(m_pane, m_feedback, "Move %n");
+}
+
+void MoveTool::move(const PointerInput& input) {
+    m_feedback.setPointer(PointerShape::Move);
+    if (m_refused || !isLeftAlone(input.buttons) || m_pane.SelCount <= 0)
         return;
-    if (input.x == float(pane.downX) && input.y == float(pane.downY))
+    if (input.x == float(m_pane.downX) && input.y == float(m_pane.downY))
         return;
-    const ViewParams& view = pane.currentView();
-    pane.invZoom = 1 / view.zoom;
-    changeSelectedCoords(pane.model().curData, view, [&](float& h, float& v) {
-        h = movedCoord(h, input.x, pane.downX, pane.invZoom);
-        v = movedCoord(v, input.y, pane.downY, pane.invZoom);
+    const ViewParams& view = m_pane.currentView();
+    m_pane.invZoom = 1 / view.zoom;
+    m_pane.document().dragStep([&](std::vector<Segment>& data) {
+        changeSelectedCoords(data, view, [&](float& h, float& v) {
+            h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
+            v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
+        });
     });
-    pane.document().commitCurData();
-    pane.downX = roundToInt32(input.x);
-    pane.downY = roundToInt32(input.y);
-    pane.isChanged = true;
+    m_pane.downX = roundToInt32(input.x);
+    m_pane.downY = roundToInt32(input.y);
+    m_pane.isChanged = true;
+}
+
+void MoveTool::release(const PointerInput&) {
+    m_refused = false;
+    m_pane.document().endDrag();
+}
+
+void MoveTool::cancel() {
+    m_refused = false;
+    m_pane.document().cancelDrag();
+    m_pane.markChanged();
+}
+
+void MoveTool::abandon() {
+    release({});
 }
 
 void nudgeSelection(Pane& pane, ToolFeedback& feedback, int dx, int dy) {
     if (pane.selectedTab() > kTabUV || pane.SelCount <= 0)
         return;
     const ViewParams& view = pane.currentView();
-    const auto fields = uint16_t((1u << view.axisH) | (1u << view.axisV));
-    if (const std::string refusal = editRefusal(pane.model(), fields); !refusal.empty()) {
-        feedback.showStatus(QString::fromStdString(refusal));
-        return;
-    }
     const double step = kTwipsPerPixel / double(view.zoom);
-    Document& document = pane.document();
-    document.beginEdit("Move %n", pane.SelCount);
-    changeSelectedCoords(pane.model().curData, view, [&](float& h, float& v) {
-        h = static_cast<float>(dx * step + h);
-        v = static_cast<float>(dy * step + v);
-    });
-    document.commitCurData();
-    document.endEdit();
+    const Result nudged =
+        pane.document().edit("Move %n", viewFields(view), pane.SelCount, [&](auto& data) {
+            changeSelectedCoords(data, view, [&](float& h, float& v) {
+                h = static_cast<float>(dx * step + h);
+                v = static_cast<float>(dy * step + v);
+            });
+        });
+    if (!nudged)
+        feedback.showStatus(QString::fromStdString(nudged.reason()));
     pane.markChanged();
 }
 

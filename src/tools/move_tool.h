@@ -1,18 +1,30 @@
 #pragma once
-// The Move tool.
+// The Move tool: a left drag moves the selected vertices with the pointer along the view's two
+// axes, as one undoable edit; and the arrow keys' nudge.
 
-#include "model/editing/working_data.h"
+#include "tools/tool.h"
+
+#include <string>
 
 namespace vw {
 
-class Pane;
-class ToolFeedback;
-struct Model;
-struct PointerInput;
+class MoveTool : public Tool {
+public:
+    using Tool::Tool;
 
-// One pointer move while Move is the tool: with the left button alone and a selection, moves
-// the selected vertices by the step from downX, downY along the view's two axes and commits.
-void moveStep(Pane& pane, ToolFeedback& feedback, const PointerInput& input);
+    // Opens the drag's edit when vertices are selected, unless the file could not keep it:
+    // then the drag does nothing and the status bar says why.
+    void press(const PointerInput& input) override;
+    // With the left button alone and a selection, moves the selected vertices by the step from
+    // downX, downY and writes them back.
+    void move(const PointerInput& input) override;
+    void release(const PointerInput& input) override;
+    void cancel() override;
+    void abandon() override;
+
+private:
+    bool m_refused = false;
+};
 
 // An arrow key: moves the selected working vertices by (dx, dy) pixels' worth of model units
 // along the view's two axes, as one undoable edit. An edit the file could not keep is refused,

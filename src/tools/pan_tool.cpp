@@ -7,19 +7,20 @@
 
 namespace vw {
 
-void panMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
-    feedback.setPointer(PointerShape::OpenHand);
+void PanTool::move(const PointerInput& input) {
+    m_feedback.setPointer(PointerShape::OpenHand);
     if (!isLeftAlone(input.buttons))
         return;
-    feedback.setPointer(PointerShape::ClosedHand);
-    if (input.x != float(pane.downX) || input.y != float(pane.downY)) {
-        ViewParams& view = pane.currentView();
-        view.originX = roundToInt32(double(input.x) - pane.downX + view.originX);
-        view.originY = roundToInt32(double(input.y) - pane.downY + view.originY);
-        pane.downX = roundToInt32(input.x);
-        pane.downY = roundToInt32(input.y);
+    m_feedback.setPointer(PointerShape::ClosedHand);
+    if (input.x != float(m_pane.downX) || input.y != float(m_pane.downY)) {
+        ViewParams view = m_pane.currentView();
+        view.originX = roundToInt32(double(input.x) - m_pane.downX + view.originX);
+        view.originY = roundToInt32(double(input.y) - m_pane.downY + view.originY);
+        m_pane.setCurrentView(view);
+        m_pane.downX = roundToInt32(input.x);
+        m_pane.downY = roundToInt32(input.y);
     }
-    pane.isChanged = true;
+    m_pane.isChanged = true;
 }
 
 } // namespace vw

@@ -1,12 +1,15 @@
 #pragma once
 // The Pan tool: a left-button drag moves the current view's origin with the pointer.
 
+#include "tools/tool.h"
+
 namespace vw {
 
-class Pane;
-class ToolFeedback;
-struct PointerInput;
+class PanTool : public Tool {
+public:
+    using Tool::Tool;
 
-void panMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input);
+    void move(const PointerInput& input) override;
+};
 
 } // namespace vw

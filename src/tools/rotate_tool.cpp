@@ -1,7 +1,7 @@
 #include "tools/rotate_tool.h"
 
 #include "tools/angle_text.h"
-#include "tools/move_tool.h"
+#include "tools/drag_edit.h"
 #include "tools/tool_feedback.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
@@ -37,15 +37,24 @@ RotateDrag::polarOf(const std::vector<Segment>& snapshot, PlanePoint center, uin
     return m_polar;
 }
 
-void rotatePress(Pane& pane, RotateDrag& drag) {
-    if (!isRotateHandle(pane.colourAt(pane.downX, pane.downY)))
-        return;
-    pane.isOnRotater = true;
-    pane.rotSnapshot = pane.model().curData;
-    drag.forget();
+void RotateTool::choose() {
+    m_pane.SetRotateValues();
 }
 
-void rotateMove(Pane& pane, RotateDrag& drag, ToolFeedback& feedback, const PointerInput& input) {
+void RotateTool::press(const PointerInput&) {
+    // Opened on any press, so the release writes the working data back as it always has.
+    m_refused = !beginDragEdit(m_pane, m_feedback, "Rotate %n");
+    if (m_refused || !isRotateHandle(m_pane.colourAt(m_pane.downX, m_pane.downY)))
+        return;
+    m_pane.isOnRotater = true;
+    m_pane.rotSnapshot = m_pane.model().curData;
+    m_angleAtPress = m_pane.rotAngle;
+    m_handleAtPress = {m_pane.rotHandleH, m_pane.rotHandleV};
+    m_drag.forget();
+}
+
+void RotateTool::move(const PointerInput& input) {
+    Pane& pane = m_pane;
     if (!pane.isOnRotater)
         return;
     const double half = (double(pane.selRight) - pane.selLeft) / 2;
@@ -55,27 +64,48 @@ void rotateMove(Pane& pane, RotateDrag& drag, ToolFeedback& feedback, const Poin
         static_cast<float>(polarAngle(double(mh) - pane.rotCenterH, double(mv) - pane.rotCenterV));
     pane.rotHandleH = static_cast<float>(half * std::cos(double(pane.rotAngle)) + pane.rotCenterH);
     pane.rotHandleV = static_cast<float>(half * std::sin(double(pane.rotAngle)) + pane.rotCenterV);
-    feedback.showStatus(angleText(pane.rotAngle));
+    m_feedback.showStatus(angleText(pane.rotAngle));
 
     const ViewParams& view = pane.currentView();
     const PlanePoint center{pane.rotCenterH, pane.rotCenterV};
     const std::vector<std::vector<PolarPoint>>& polar =
-        drag.polarOf(pane.rotSnapshot, center, view.axisH, view.axisV);
-    std::vector<Segment>& curData = pane.model().curData;
-    for (size_t i = 0; i < curData.size() && i < polar.size(); ++i) {
-        std::vector<Vertex>& verts = curData[i].verts;
-        for (size_t j = 0; j < verts.size() && j < polar[i].size(); ++j) {
-            if (verts[j].selected == 0)
-                continue;
-            const PlanePoint turned = turnedPoint(polar[i][j], center, pane.rotAngle);
-            verts[j].coord(view.axisH) = turned.h;
-            verts[j].coord(view.axisV) = turned.v;
-        }
-    }
+        m_drag.polarOf(pane.rotSnapshot, center, view.axisH, view.axisV);
+    // Written back at the release, as a rotation has always been.
+    const bool commitNow = false;
+    pane.document().dragStep(
+        [&](std::vector<Segment>& curData) {
+            for (size_t i = 0; i < curData.size() && i < polar.size(); ++i) {
+                std::vector<Vertex>& verts = curData[i].verts;
+                for (size_t j = 0; j < verts.size() && j < polar[i].size(); ++j) {
+                    if (verts[j].selected == 0)
+                        continue;
+                    const PlanePoint turned = turnedPoint(polar[i][j], center, pane.rotAngle);
+                    verts[j].coord(view.axisH) = turned.h;
+                    verts[j].coord(view.axisV) = turned.v;
+                }
+            }
+        },
+        commitNow);
 }
 
-void rotateRelease(Pane& pane) {
-    pane.document().commitCurData();
+void RotateTool::release(const PointerInput&) {
+    m_refused = false;
+    m_pane.document().endDrag();
+}
+
+void RotateTool::cancel() {
+    m_pane.document().cancelDrag();
+    if (m_pane.isOnRotater) {
+        m_pane.rotAngle = m_angleAtPress;
+        m_pane.rotHandleH = m_handleAtPress.h;
+        m_pane.rotHandleV = m_handleAtPress.v;
+    }
+    m_refused = false;
+    m_pane.markChanged();
+}
+
+void RotateTool::abandon() {
+    release({});
 }
 
 } // namespace vw

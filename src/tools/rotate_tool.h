@@ -4,16 +4,13 @@
 // the release commits.
 
 #include "model/model.h"
+#include "tools/tool.h"
 #include "tools/transform.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace vw {
-
-class Pane;
-class ToolFeedback;
-struct PointerInput;
 
 // The snapshot in polar form about the centre, so that a step costs one sine and one cosine
 // per vertex. It is rebuilt whenever the snapshot, the centre or the view's axes differ from
@@ -32,11 +29,28 @@ private:
     uint8_t m_axisH = 0, m_axisV = 0;
 };
 
-// A left-button press at downX, downY: starts a rotation when it lands on the handle.
-void rotatePress(Pane& pane, RotateDrag& drag);
-// Any pointer move during a rotation: moves the handle, shows the angle and turns the selection.
-void rotateMove(Pane& pane, RotateDrag& drag, ToolFeedback& feedback, const PointerInput& input);
-// Any button's release: writes the working data back, rotated or not.
-void rotateRelease(Pane& pane);
+class RotateTool : public Tool {
+public:
+    using Tool::Tool;
+
+    // The centre and the handle of the selection's box (SetRotateValues).
+    void choose() override;
+    // Starts a rotation when the press lands on the handle.
+    void press(const PointerInput& input) override;
+    // During a rotation: moves the handle, shows the angle and turns the selection.
+    void move(const PointerInput& input) override;
+    // Writes the working data back, rotated or not.
+    void release(const PointerInput& input) override;
+    // The vertices and the handle come back as they were at the press.
+    void cancel() override;
+    void abandon() override;
+    void selectionChanged() override { choose(); }
+
+private:
+    RotateDrag m_drag;
+    bool m_refused = false;
+    float m_angleAtPress = 0;
+    PlanePoint m_handleAtPress{0, 0};
+};
 
 } // namespace vw

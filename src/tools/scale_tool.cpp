@@ -1,7 +1,7 @@
 #include "tools/scale_tool.h"
 
+#include "tools/drag_edit.h"
 #include "tools/input_masks.h"
-#include "tools/move_tool.h"
 #include "tools/pointer_shape.h"
 #include "tools/selection.h"
 #include "tools/tool_feedback.h"
@@ -39,18 +39,29 @@ PointerShape scalePointerFor(QRgb colour) {
 
 } // namespace
 
-void scalePress(Pane& pane) {
-    const ScaleGrab grab = scaleGrabFor(pane.colourAt(pane.downX, pane.downY));
-    pane.grabLeft = grab.left;
-    pane.grabTop = grab.top;
-    pane.grabRight = grab.right;
-    pane.grabBottom = grab.bottom;
+void ScaleTool::choose() {
+    m_pane.SetScaleValues();
 }
 
-void scaleMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
+void ScaleTool::press(const PointerInput&) {
+    m_boxAtPress = {m_pane.selLeft, m_pane.selTop, m_pane.selRight, m_pane.selBottom};
+    m_refused = !beginDragEdit(m_pane, m_feedback, "Scale %n");
+    if (m_refused)
+        return;
+    const ScaleGrab grab = scaleGrabFor(m_pane.colourAt(m_pane.downX, m_pane.downY));
+    m_pane.grabLeft = grab.left;
+    m_pane.grabTop = grab.top;
+    m_pane.grabRight = grab.right;
+    m_pane.grabBottom = grab.bottom;
+}
+
+void ScaleTool::move(const PointerInput& input) {
+    if (m_refused)
+        return;
+    Pane& pane = m_pane;
     pane.lastX = roundToInt32(input.x);
     pane.lastY = roundToInt32(input.y);
-    feedback.setPointer(scalePointerFor(pane.colourAt(pane.lastX, pane.lastY)));
+    m_feedback.setPointer(scalePointerFor(pane.colourAt(pane.lastX, pane.lastY)));
     if (!isLeftAlone(input.buttons))
         return;
     ScaleBox box{pane.selLeft, pane.selTop, pane.selRight, pane.selBottom};
@@ -65,11 +76,31 @@ void scaleMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
     pane.selRight = box.right;
     pane.selBottom = box.bottom;
     const ViewParams& view = pane.currentView();
-    changeSelectedCoords(pane.model().curData, view, [&](float& h, float& v) {
-        h = mapping->mapH(h);
-        v = mapping->mapV(v);
+    pane.document().dragStep([&](std::vector<Segment>& data) {
+        changeSelectedCoords(data, view, [&](float& h, float& v) {
+            h = mapping->mapH(h);
+            v = mapping->mapV(v);
+        });
     });
-    pane.document().commitCurData();
+}
+
+void ScaleTool::release(const PointerInput&) {
+    m_refused = false;
+    m_pane.document().endDrag();
+}
+
+void ScaleTool::cancel() {
+    m_pane.document().cancelDrag();
+    m_pane.selLeft = m_boxAtPress.left;
+    m_pane.selTop = m_boxAtPress.top;
+    m_pane.selRight = m_boxAtPress.right;
+    m_pane.selBottom = m_boxAtPress.bottom;
+    m_refused = false;
+    m_pane.markChanged();
+}
+
+void ScaleTool::abandon() {
+    release({});
 }
 
 } // namespace vw

@@ -23,43 +23,76 @@ float modelAlong(int64_t pane, int32_t origin, float zoom) {
 
 } // namespace
 
-void selectPress(Pane& pane, const PointerInput& input) {
+void SelectTool::begin() {
+    m_flagsAtPress.clear();
+    for (const Segment& segment : m_pane.model().curData) {
+        std::vector<int16_t>& flags = m_flagsAtPress.emplace_back();
+        flags.reserve(segment.verts.size());
+        for (const Vertex& vertex : segment.verts)
+            flags.push_back(vertex.selected);
+    }
+    m_selCountAtPress = m_pane.SelCount;
+    for (int tool = 1; tool <= 6; ++tool)
+        m_paletteAtPress[size_t(tool - 1)] = m_pane.isToolEnabled(tool);
+}
+
+void SelectTool::press(const PointerInput& input) {
     const bool keepSelection = isShiftOrCtrlAlone(input.modifiers);
-    if (isUnselectedMark(pane.colourAt(pane.downX, pane.downY))) {
+    if (isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY))) {
         if (!keepSelection)
-            clearSelection(pane);
-        const ViewParams& view = pane.currentView();
-        const float x1 = modelAlong(int64_t(pane.downX) - kPickReach, view.originX, view.zoom);
-        const float y1 = modelAlong(int64_t(pane.downY) - kPickReach, view.originY, view.zoom);
-        const float x2 = modelAlong(int64_t(pane.downX) + kPickReach, view.originX, view.zoom);
-        const float y2 = modelAlong(int64_t(pane.downY) + kPickReach, view.originY, view.zoom);
-        pickVertexInBox(pane, x1, y1, x2, y2);
-        pane.isChanged = true;
+            clearSelection(m_pane);
+        const ViewParams& view = m_pane.currentView();
+        const float x1 = modelAlong(int64_t(m_pane.downX) - kPickReach, view.originX, view.zoom);
+        const float y1 = modelAlong(int64_t(m_pane.downY) - kPickReach, view.originY, view.zoom);
+        const float x2 = modelAlong(int64_t(m_pane.downX) + kPickReach, view.originX, view.zoom);
+        const float y2 = modelAlong(int64_t(m_pane.downY) + kPickReach, view.originY, view.zoom);
+        pickVertexInBox(m_pane, x1, y1, x2, y2);
+        m_pane.isChanged = true;
+        announceSelection(m_pane);
     } else if (!keepSelection) {
-        clearSelection(pane);
-        pane.isChanged = true;
+        clearSelection(m_pane);
+        m_pane.isChanged = true;
+        announceSelection(m_pane);
     }
 }
 
-void selectMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
-    pane.lastX = roundToInt32(input.x);
-    pane.lastY = roundToInt32(input.y);
-    feedback.setPointer(PointerShape::Crosshair);
+void SelectTool::move(const PointerInput& input) {
+    m_pane.lastX = roundToInt32(input.x);
+    m_pane.lastY = roundToInt32(input.y);
+    m_feedback.setPointer(PointerShape::Crosshair);
 }
 
-void selectRelease(Pane& pane) {
-    const ViewParams& view = pane.currentView();
-    const float x1 = modelAlong(pane.downX, view.originX, view.zoom);
-    const float y1 = modelAlong(pane.downY, view.originY, view.zoom);
-    const float x2 = modelAlong(pane.lastX, view.originX, view.zoom);
-    const float y2 = modelAlong(pane.lastY, view.originY, view.zoom);
+void SelectTool::release(const PointerInput&) {
+    const ViewParams& view = m_pane.currentView();
+    const float x1 = modelAlong(m_pane.downX, view.originX, view.zoom);
+    const float y1 = modelAlong(m_pane.downY, view.originY, view.zoom);
+    const float x2 = modelAlong(m_pane.lastX, view.originX, view.zoom);
+    const float y2 = modelAlong(m_pane.lastY, view.originY, view.zoom);
     const float width = std::fabs(x1 - x2);
     const float height = std::fabs(y1 - y2);
     if (width <= kClickThreshold && height <= kClickThreshold)
-        pickVertexInBox(pane, x1, y1, x2, y2);
+        pickVertexInBox(m_pane, x1, y1, x2, y2);
     else
-        selectVertsInBox(pane, x1, y1, x2, y2);
-    pane.isChanged = true;
+        selectVertsInBox(m_pane, x1, y1, x2, y2);
+    m_pane.isChanged = true;
+    announceSelection(m_pane);
+}
+
+void SelectTool::cancel() {
+    std::vector<Segment>& data = m_pane.model().curData;
+    if (m_flagsAtPress.size() != data.size())
+        return;
+    for (size_t i = 0; i < data.size(); ++i) {
+        if (m_flagsAtPress[i].size() != data[i].verts.size())
+            return;
+        for (size_t j = 0; j < data[i].verts.size(); ++j)
+            data[i].verts[j].selected = m_flagsAtPress[i][j];
+    }
+    m_pane.SelCount = m_selCountAtPress;
+    for (int tool = 1; tool <= 6; ++tool)
+        m_pane.setToolEnabled(tool, m_paletteAtPress[size_t(tool - 1)]);
+    m_pane.markChanged();
+    announceSelection(m_pane);
 }
 
 } // namespace vw

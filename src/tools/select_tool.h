@@ -2,16 +2,31 @@
 // The Select tool: picks a vertex mark on a press, drags a rubber band, and selects the box (or
 // the point of a click) on the release.
 
+#include "tools/tool.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
 namespace vw {
 
-class Pane;
-class ToolFeedback;
-struct PointerInput;
+class SelectTool : public Tool {
+public:
+    using Tool::Tool;
 
-// A left-button press at downX, downY.
-void selectPress(Pane& pane, const PointerInput& input);
-void selectMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input);
-// Any button's release; lastX, lastY already hold its position.
-void selectRelease(Pane& pane);
+    // Remembers the selection, for a cancel.
+    void begin() override;
+    void press(const PointerInput& input) override;
+    void move(const PointerInput& input) override;
+    // Any button's release; lastX, lastY already hold its position.
+    void release(const PointerInput& input) override;
+    // The selection as it was before the press comes back.
+    void cancel() override;
+
+private:
+    std::vector<std::vector<int16_t>> m_flagsAtPress;
+    int32_t m_selCountAtPress = 0;
+    std::array<bool, 6> m_paletteAtPress{};
+};
 
 } // namespace vw

@@ -43,6 +43,7 @@ void showSelectionCount(Pane& pane) {
     for (int tool : {kToolMove, kToolScale, kToolRotate})
         pane.setToolEnabled(tool, pane.SelCount > 0);
     pane.markChanged();
+    announceSelection(pane);
 }
 
 template <class Change> void changeEveryFlag(Pane& pane, Change change) {
@@ -153,6 +154,11 @@ void selectAll(Pane& pane) {
 void selectNone(Pane& pane) {
     clearSelection(pane);
     pane.markChanged();
+    announceSelection(pane);
+}
+
+void announceSelection(Pane& pane) {
+    pane.document().selectionChanged(pane.SelCount);
 }
 
 void invertSelection(Pane& pane) {

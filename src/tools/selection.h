@@ -48,6 +48,10 @@ void invertSelection(Pane& pane);
 constexpr float kCoincidentTolerance = 1e-4f;
 void selectCoincident(Pane& pane, float tolerance = kCoincidentTolerance);
 
+// Tells the document, and through it everything that shows the selection, that the working
+// data's selection changed; SelCount goes with it.
+void announceSelection(Pane& pane);
+
 // Sets the selected flag of vertex j of working segment i, counting a selection in SelCount.
 // Indexes outside the working data do nothing.
 void SelectVertAt(Pane& pane, int32_t i, int32_t j, bool isPinili);

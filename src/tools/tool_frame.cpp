@@ -1,6 +1,6 @@
 #include "tools/tool_frame.h"
 
-#include "model/editing/edit_limits.h"
+#include "model/editing/document.h"
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
 #include "tools/pan_tool.h"
@@ -12,36 +12,11 @@
 #include "views/pane.h"
 #include "views/view_transform.h"
 
-#include <array>
-
 namespace vw {
 namespace {
 
 bool showsView(const Pane& pane) {
     return pane.selectedTab() <= kTabUV;
-}
-
-bool isEditingTool(uint8_t toolMode) {
-    return toolMode == kToolMove || toolMode == kToolScale || toolMode == kToolRotate;
-}
-
-const char* editLabel(uint8_t toolMode) {
-    switch (toolMode) {
-    case kToolMove:
-        return "Move %n";
-    case kToolScale:
-        return "Scale %n";
-    default:
-        return "Rotate %n";
-    }
-}
-
-bool anySelected(const std::vector<Segment>& data) {
-    for (const Segment& segment : data)
-        for (const Vertex& vertex : segment.verts)
-            if (vertex.selected != 0)
-                return true;
-    return false;
 }
 
 struct ToolLetter {
@@ -65,134 +40,160 @@ constexpr std::array<ToolLetter, 12> toolLetters{{
     {'R', kToolRotate},
 }};
 
+// Sets a flag for the life of a scope, leaving it as it was after.
+class Raised {
+public:
+    explicit Raised(bool& flag) : m_flag(flag), m_was(flag) { flag = true; }
+    ~Raised() { m_flag = m_was; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
+
 } // namespace
 
-ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {}
+ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {
+    m_tools[kToolSelect - 1] = std::make_unique<SelectTool>(pane, feedback);
+    m_tools[kToolMove - 1] = std::make_unique<MoveTool>(pane, feedback);
+    m_tools[kToolPan - 1] = std::make_unique<PanTool>(pane, feedback);
+    m_tools[kToolZoom - 1] = std::make_unique<ZoomTool>(pane, feedback);
+    m_tools[kToolScale - 1] = std::make_unique<ScaleTool>(pane, feedback);
+    m_tools[kToolRotate - 1] = std::make_unique<RotateTool>(pane, feedback);
+    m_subscription = pane.document().subscribe(
+        [this](const DocumentChange& change) { documentChanged(change); });
+}
+
+ToolFrame::~ToolFrame() = default;
+
+Tool* ToolFrame::currentTool() const {
+    const uint8_t code = m_pane.toolMode;
+    return code >= kToolSelect && code <= kToolRotate ? m_tools[code - 1].get() : nullptr;
+}
 
 void ToolFrame::press(const PointerInput& input) {
-    if (!showsView(m_pane))
+    if (!showsView(m_pane) || m_drag.button != 0)
         return;
+    m_drag = {};
+    m_drag.button = input.buttons;
     if (input.buttons == kMiddleButton) {
-        m_panning = true;
-        m_panFromX = input.x;
-        m_panFromY = input.y;
+        m_drag.panning = true;
+        m_drag.panFromX = input.x;
+        m_drag.panFromY = input.y;
         return;
     }
     m_pane.downX = roundToInt32(input.x);
     m_pane.downY = roundToInt32(input.y);
+    Tool* tool = currentTool();
+    const Raised dispatching(m_dispatching);
+    if (tool)
+        tool->begin();
     if (!isLeftAlone(input.buttons))
         return;
     m_pane.isLeftButton = true;
-    beginDrag();
-    switch (m_pane.toolMode) {
-    case kToolSelect:
-        selectPress(m_pane, input);
-        break;
-    case kToolScale:
-        if (!isDragRefused())
-            scalePress(m_pane);
-        break;
-    case kToolRotate:
-        if (!isDragRefused())
-            rotatePress(m_pane, m_rotateDrag);
-        break;
-    default:
-        break;
-    }
+    if (tool)
+        tool->press(input);
 }
 
 void ToolFrame::move(const PointerInput& input) {
     if (!showsView(m_pane))
         return;
-    if (m_panning) {
-        panViewBy(m_pane, input.x - m_panFromX, input.y - m_panFromY);
-        m_panFromX = input.x;
-        m_panFromY = input.y;
+    // The drag's button is up, but its release never came (another window took the mouse):
+    // the drag ends keeping what it did, so the next press starts a new one.
+    if (m_drag.button != 0 && !(input.buttons & m_drag.button)) {
+        abandonDrag();
+        m_drag = {};
+    }
+    if (m_drag.panning) {
+        if (!m_drag.over) {
+            panViewBy(m_pane, input.x - m_drag.panFromX, input.y - m_drag.panFromY);
+            m_drag.panFromX = input.x;
+            m_drag.panFromY = input.y;
+        }
         return;
     }
-    if (isDragRefused() && isEditingTool(m_pane.toolMode))
-        return;
-    switch (m_pane.toolMode) {
-    case kToolSelect:
-        selectMove(m_pane, feedback, input);
-        break;
-    case kToolMove:
-        moveStep(m_pane, feedback, input);
-        break;
-    case kToolPan:
-        panMove(m_pane, feedback, input);
-        break;
-    case kToolZoom:
-        zoomMove(m_pane, feedback, input);
-        break;
-    case kToolScale:
-        scaleMove(m_pane, feedback, input);
-        break;
-    case kToolRotate:
-        rotateMove(m_pane, m_rotateDrag, feedback, input);
-        break;
-    default:
+    PointerInput seen = input;
+    // A drag that is over acts no more while its button is still held.
+    if (m_drag.over)
+        seen.buttons = 0;
+    Tool* tool = currentTool();
+    if (!tool) {
         m_pane.isChanged = false;
-        break;
+        return;
     }
+    const Raised dispatching(m_dispatching);
+    tool->move(seen);
 }
 
 void ToolFrame::release(const PointerInput& input) {
-    if (!showsView(m_pane))
+    if (m_drag.button == 0 || input.buttons != m_drag.button)
         return;
-    if (m_panning) {
-        m_panning = input.buttons != kMiddleButton;
+    const Drag drag = m_drag;
+    m_drag = {};
+    if (drag.panning || drag.over || !showsView(m_pane))
         return;
-    }
     m_pane.lastX = roundToInt32(input.x);
     m_pane.lastY = roundToInt32(input.y);
     m_pane.isLeftButton = false;
-    switch (m_pane.toolMode) {
-    case kToolSelect:
-        selectRelease(m_pane);
-        break;
-    case kToolZoom:
-        zoomRelease(m_pane, input);
-        break;
-    case kToolRotate:
-        if (!isDragRefused())
-            rotateRelease(m_pane);
-        break;
-    default:
-        break;
+    {
+        const Raised dispatching(m_dispatching);
+        if (Tool* tool = currentTool())
+            tool->release(input);
     }
     m_pane.isOnRotater = false;
-    endDrag();
 }
 
-void ToolFrame::beginDrag() {
-    m_refusal.clear();
-    if (!isEditingTool(m_pane.toolMode) || !anySelected(m_pane.model().curData))
+void ToolFrame::cancelDrag() {
+    endDrag(false);
+}
+
+void ToolFrame::abandonDrag() {
+    endDrag(true);
+}
+
+void ToolFrame::endDrag(bool keep) {
+    if (!isDragging())
         return;
-    const ViewParams& view = m_pane.currentView();
-    const auto fields = uint16_t((1u << view.axisH) | (1u << view.axisV));
-    m_refusal = editRefusal(m_pane.model(), fields);
-    if (isDragRefused()) {
-        feedback.showStatus(QString::fromStdString(m_refusal));
+    m_drag.over = true;
+    if (!m_drag.panning) {
+        const Raised dispatching(m_dispatching);
+        if (Tool* tool = currentTool()) {
+            if (keep)
+                tool->abandon();
+            else
+                tool->cancel();
+        }
+    }
+    m_pane.isLeftButton = false;
+    m_pane.isOnRotater = false;
+    m_pane.markChanged();
+}
+
+void ToolFrame::documentChanged(const DocumentChange& change) {
+    if (m_dispatching)
+        return;
+    if (isDragging() && !m_drag.panning) {
+        abandonDrag();
         return;
     }
-    m_pane.document().beginEdit(editLabel(m_pane.toolMode), m_pane.SelCount);
-}
-
-void ToolFrame::endDrag() {
-    m_refusal.clear();
-    m_pane.document().endEdit();
+    if (change.selection || change.workingData || change.model || !change.vertices.empty()) {
+        const Raised dispatching(m_dispatching);
+        if (Tool* tool = currentTool())
+            tool->selectionChanged();
+    }
 }
 
 void ToolFrame::keyPress(uint16_t keyAscii) {
+    uint8_t code = m_pane.toolMode;
     for (const ToolLetter& entry : toolLetters) {
         if (keyAscii == uint8_t(entry.letter)) {
-            m_pane.toolMode = entry.code;
+            code = entry.code;
             break;
         }
     }
-    m_pane.pressTool(m_pane.toolMode);
-    prepareTool();
+    chooseTool(code);
 }
 
 void ToolFrame::wheel(const PointerInput& input, int notches) {
@@ -202,16 +203,17 @@ void ToolFrame::wheel(const PointerInput& input, int notches) {
 void ToolFrame::toolButtonClicked(int code) {
     if (code < kToolSelect || code > kToolRotate)
         return;
-    m_pane.toolMode = uint8_t(code);
-    m_pane.pressTool(code);
-    prepareTool();
+    chooseTool(uint8_t(code));
 }
 
-void ToolFrame::prepareTool() {
-    if (m_pane.toolMode == kToolScale)
-        m_pane.SetScaleValues();
-    if (m_pane.toolMode == kToolRotate)
-        m_pane.SetRotateValues();
+void ToolFrame::chooseTool(uint8_t code) {
+    if (code != m_pane.toolMode)
+        abandonDrag();
+    m_pane.toolMode = code;
+    m_pane.pressTool(code);
+    const Raised dispatching(m_dispatching);
+    if (Tool* tool = currentTool())
+        tool->choose();
 }
 
 } // namespace vw

@@ -1,30 +1,37 @@
 #pragma once
 // The one frame every pointer event of the drawing surface passes: the Preview guard, the press
-// position, the left-button flag and the release order, before the current tool acts. Also the
-// two ways of choosing a tool: the palette's buttons and the tool letters.
+// position, the left-button flag and the release order, before the current tool acts. A drag
+// belongs to the button that began it: other buttons pressed meanwhile are ignored, and only
+// that button's release ends it. Also the two ways of choosing a tool: the palette's buttons
+// and the tool letters.
 
-#include "tools/rotate_tool.h"
+#include "model/signal.h"
+#include "tools/tool.h"
 #include "tools/tool_feedback.h"
 #include "views/pane_input.h"
 
-#include <string>
+#include <array>
+#include <memory>
 
 namespace vw {
 
 class Pane;
+struct DocumentChange;
 
 // A middle-button drag pans the view and the wheel zooms it, with any tool and leaving toolMode
 // alone; every other event takes the designed road to the current tool.
 class ToolFrame : public PaneInput {
 public:
     explicit ToolFrame(Pane& pane);
+    ~ToolFrame() override;
 
     void press(const PointerInput& input) override;
     void move(const PointerInput& input) override;
     void release(const PointerInput& input) override;
     // A typed character: a tool letter ("s", "v", "a", "z", "c", "r", either case) chooses its
     // tool, enabled or not; every key presses the current tool's button and re-prepares Scale
-    // or Rotate while one of them is current.
+    // or Rotate while one of them is current. A drag under way is ended first, keeping what it
+    // did, when the tool changes.
     void keyPress(uint16_t keyAscii) override;
     // The wheel zooms about the pointer, whatever the tool.
     void wheel(const PointerInput& input, int notches) override;
@@ -32,23 +39,38 @@ public:
     // A click on the palette's button for the tool with this code (1 to 6).
     void toolButtonClicked(int code);
 
+    // Whether a drag is under way (from its press to its button's release).
+    bool isDragging() const { return m_drag.button != 0 && !m_drag.over; }
+    // Esc: the drag under way is undone and ends; its button's release then does nothing.
+    void cancelDrag();
+    // The drag under way ends, keeping what it did (the tab changed, the model closed).
+    void abandonDrag();
+
     // Pointer shape and status text, for the window side.
     ToolFeedback feedback;
 
 private:
-    void prepareTool();
-    // A Move, Scale or Rotate press opens one edit of the document for the whole drag, unless
-    // the file could not keep it: then the drag does nothing and the status bar says why.
-    void beginDrag();
-    void endDrag();
-    bool isDragRefused() const { return !m_refusal.empty(); }
+    // The drag in progress: the button that began it, whether it pans the view, and whether it
+    // was already ended by Esc or by something else, so its release is only swallowed.
+    struct Drag {
+        int button = 0;
+        bool panning = false;
+        bool over = false;
+        float panFromX = 0, panFromY = 0;
+    };
+
+    Tool* currentTool() const;
+    void chooseTool(uint8_t code);
+    void documentChanged(const DocumentChange& change);
+    void endDrag(bool keep);
 
     Pane& m_pane;
-    RotateDrag m_rotateDrag;
-    std::string m_refusal;
-    // A middle-button drag pans the view with any tool, from this pane position.
-    bool m_panning = false;
-    float m_panFromX = 0, m_panFromY = 0;
+    std::array<std::unique_ptr<Tool>, 6> m_tools; // by tool code - 1
+    Drag m_drag;
+    // Set while an event is with the tools: their own edits and announcements come back through
+    // the document then, and must not count as something else taking the drag away.
+    bool m_dispatching = false;
+    Subscription m_subscription;
 };
 
 } // namespace vw

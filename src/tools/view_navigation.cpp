@@ -22,7 +22,7 @@ void fitTo(Pane& pane, const ModelBox& box) {
         return;
     if (const std::optional<ViewParams> fitted =
             fitBox(pane.currentView(), box, pane.surfaceWidth(), pane.surfaceHeight()))
-        pane.currentView() = *fitted;
+        pane.setCurrentView(*fitted);
     pane.isChanged = true;
 }
 
@@ -37,7 +37,7 @@ void wheelZoomAt(Pane& pane, float x, float y, int notches) {
             wheelZoom(pane.currentView(), roundToInt32(x), roundToInt32(y), zoomInc);
         if (!zoomed)
             break;
-        pane.currentView() = *zoomed;
+        pane.setCurrentView(*zoomed);
     }
     pane.isChanged = true;
 }
@@ -45,9 +45,10 @@ void wheelZoomAt(Pane& pane, float x, float y, int notches) {
 void panViewBy(Pane& pane, float dx, float dy) {
     if (!hasView(pane))
         return;
-    ViewParams& view = pane.currentView();
+    ViewParams view = pane.currentView();
     view.originX = roundToInt32(double(dx) + view.originX);
     view.originY = roundToInt32(double(dy) + view.originY);
+    pane.setCurrentView(view);
     pane.isChanged = true;
 }
 

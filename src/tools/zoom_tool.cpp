@@ -88,19 +88,20 @@ std::optional<ViewParams> fitBox(const ViewParams& view, const ModelBox& box, in
     return centredOn(view, static_cast<float>(zoom), mh, mv, width, height);
 }
 
-void zoomMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input) {
-    feedback.setPointer(isShiftAlone(input.modifiers) ? PointerShape::ZoomOut
-                                                      : PointerShape::ZoomIn);
-    pane.lastX = roundToInt32(input.x);
-    pane.lastY = roundToInt32(input.y);
-    pane.isChanged = true;
+void ZoomTool::move(const PointerInput& input) {
+    m_feedback.setPointer(isShiftAlone(input.modifiers) ? PointerShape::ZoomOut
+                                                        : PointerShape::ZoomIn);
+    m_pane.lastX = roundToInt32(input.x);
+    m_pane.lastY = roundToInt32(input.y);
+    m_pane.isChanged = true;
 }
 
-void zoomRelease(Pane& pane, const PointerInput& input) {
+void ZoomTool::release(const PointerInput& input) {
     if (!isLeftAlone(input.buttons))
         return;
+    Pane& pane = m_pane;
     pane.ZoomInc = isShiftAlone(input.modifiers) ? -0.25f : 0.25f;
-    ViewParams& view = pane.currentView();
+    const ViewParams& view = pane.currentView();
     const bool isClick = pane.downX == pane.lastX && pane.downY == pane.lastY;
     const std::optional<ViewParams> zoomed =
         isClick ? clickZoom(view, pane.downX, pane.downY, pane.ZoomInc, pane.surfaceWidth(),
@@ -108,7 +109,7 @@ void zoomRelease(Pane& pane, const PointerInput& input) {
                 : dragZoom(view, pane.downX, pane.downY, pane.lastX, pane.lastY,
                            pane.surfaceWidth(), pane.surfaceHeight());
     if (zoomed)
-        view = *zoomed;
+        pane.setCurrentView(*zoomed);
     pane.isChanged = true;
 }
 

@@ -2,6 +2,7 @@
 // The Zoom tool: a left click zooms in (or out with Shift) by one step about the clicked point,
 // a left drag fits the dragged rectangle to the pane. Only the current view changes.
 
+#include "tools/tool.h"
 #include "views/view_params.h"
 
 #include <algorithm>
@@ -9,10 +10,6 @@
 #include <optional>
 
 namespace vw {
-
-class Pane;
-class ToolFeedback;
-struct PointerInput;
 
 // The view after a click at (x, y) with the relative step zoomInc (0.25 or -0.25): the clicked
 // model point moves to the middle of a surface of width x height pane units.
@@ -54,8 +51,13 @@ std::optional<ViewParams> fitBox(const ViewParams& view, const ModelBox& box, in
 // These return nothing when the step would leave a zoom that is not a positive finite number or
 // an origin beyond the pane's integer range, so the view stays usable.
 
-void zoomMove(Pane& pane, ToolFeedback& feedback, const PointerInput& input);
-// The release; lastX, lastY already hold its position.
-void zoomRelease(Pane& pane, const PointerInput& input);
+class ZoomTool : public Tool {
+public:
+    using Tool::Tool;
+
+    void move(const PointerInput& input) override;
+    // lastX, lastY already hold the release's position.
+    void release(const PointerInput& input) override;
+};
 
 } // namespace vw

@@ -14,16 +14,14 @@ Pane::Pane(Document& document) : m_document(document), m_model(document.model())
 }
 
 void Pane::start() {
-    m_listener =
-        document().addListener([this](const DocumentChange& change) { documentChanged(change); });
+    m_subscription =
+        document().subscribe([this](const DocumentChange& change) { documentChanged(change); });
     for (QImage* canvas : {&picBack, &picBuff, &picMain})
         *canvas = QImage(0, 0, QImage::Format_RGB32);
     picMap = builtInImageMap();
 }
 
-Pane::~Pane() {
-    document().removeListener(m_listener);
-}
+Pane::~Pane() = default;
 
 void Pane::documentChanged(const DocumentChange& change) {
     contentChanged();
@@ -33,15 +31,13 @@ void Pane::documentChanged(const DocumentChange& change) {
         return;
     if (change.workingData)
         SelCount = change.selection ? change.selCount : 0;
-    if (change.selection) {
+    else if (change.selection)
+        SelCount = change.selCount;
+    // Undo and redo give back a selection the palette has not seen.
+    if (change.workingData && change.selection) {
         for (int tool : {kToolMove, kToolScale, kToolRotate})
             setToolEnabled(tool, SelCount > 0);
     }
-    // The box and handles follow the vertices they were made from.
-    if (toolMode == kToolScale)
-        SetScaleValues();
-    else if (toolMode == kToolRotate)
-        SetRotateValues();
     isChanged = true;
     RefreshEbo();
 }
@@ -54,6 +50,14 @@ void Pane::selectTab(int tab) {
 void Pane::tabAxes_Click(int tab) {
     selectTab(tab);
     RefreshEbo();
+    emit viewChanged();
+}
+
+void Pane::setCurrentView(const ViewParams& view) {
+    if (m_tab > kTabUV || views[viewIndex()] == view)
+        return;
+    views[viewIndex()] = view;
+    emit viewChanged();
 }
 
 int32_t Pane::toPaneX(float value) const {
@@ -100,15 +104,17 @@ void Pane::resetView(int tab) {
         view.zoom = kDefaultZoom;
         view.originX = roundToInt32(width / 2);
         view.originY = roundToInt32(height / 2);
-        return;
+    } else {
+        view.zoom = static_cast<float>(height * 2 / 3);
+        // A surface of no height would give zoom 0, and every conversion back to the model
+        // would divide by it.
+        if (!(view.zoom > 0))
+            view.zoom = kDefaultZoom;
+        view.originX = roundToInt32((width - view.zoom) / 2);
+        view.originY = roundToInt32((height - view.zoom) / 2);
     }
-    view.zoom = static_cast<float>(height * 2 / 3);
-    // A surface of no height would give zoom 0, and every conversion back to the model would
-    // divide by it.
-    if (!(view.zoom > 0))
-        view.zoom = kDefaultZoom;
-    view.originX = roundToInt32((width - view.zoom) / 2);
-    view.originY = roundToInt32((height - view.zoom) / 2);
+    if (tab == m_tab)
+        emit viewChanged();
 }
 
 bool Pane::isInBackground(int32_t nodeIndex) const {
@@ -173,6 +179,7 @@ void Pane::resize(int32_t windowWidth, int32_t windowHeight) {
             *canvas = QImage(pixels, QImage::Format_RGB32);
     }
     RefreshEbo();
+    emit viewChanged();
 }
 
 QRect Pane::picMainGeometry() const {
@@ -189,8 +196,6 @@ QRgb Pane::colourAt(int32_t x, int32_t y) const {
 void Pane::markChanged() {
     contentChanged();
     isChanged = true;
-    if (selectionTouched)
-        selectionTouched();
 }
 
 void Pane::contentChanged() {
@@ -228,14 +233,10 @@ void Pane::picMain_MouseMove(const PointerInput& input) {
 }
 
 void Pane::picMain_MouseUp(const PointerInput& input) {
-    {
-        const Acting acting(*this);
-        if (m_input)
-            m_input->release(input);
-        contentChanged();
-    }
-    if (selectionTouched)
-        selectionTouched();
+    const Acting acting(*this);
+    if (m_input)
+        m_input->release(input);
+    contentChanged();
 }
 
 void Pane::picMain_Wheel(const PointerInput& input, int notches) {
@@ -244,14 +245,10 @@ void Pane::picMain_Wheel(const PointerInput& input, int notches) {
 }
 
 void Pane::Form_KeyPress(uint16_t keyAscii) {
-    {
-        const Acting acting(*this);
-        if (m_input)
-            m_input->keyPress(keyAscii);
-        contentChanged();
-    }
-    if (selectionTouched)
-        selectionTouched();
+    const Acting acting(*this);
+    if (m_input)
+        m_input->keyPress(keyAscii);
+    contentChanged();
 }
 
 bool Pane::isToolEnabled(int position) const {
@@ -261,15 +258,15 @@ bool Pane::isToolEnabled(int position) const {
 void Pane::setToolEnabled(int position, bool enabled) {
     if (position < 1 || position > 6)
         return;
+    if (m_toolEnabled[position - 1] == enabled)
+        return;
     m_toolEnabled[position - 1] = enabled;
-    if (paletteChanged)
-        paletteChanged();
+    emit paletteChanged();
 }
 
 void Pane::pressTool(int position) {
     m_pressedTool = position;
-    if (paletteChanged)
-        paletteChanged();
+    emit paletteChanged();
 }
 
 } // namespace vw

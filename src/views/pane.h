@@ -6,10 +6,13 @@
 // Redraw requests. isChanged keeps its meaning (a full redraw is wanted; it stays set), but a
 // tick never redraws, recomposes or repaints when nothing it would draw from has changed since
 // the frame on picMain was made. The pane notices by itself changes of the views, the tab, the
-// size, the image map, the tool and its box or handles, and every press, release, key press
-// and drag move that reaches it through the entry points below. Code that changes the model,
-// the working data or the selection at any other moment (a panel, a tool acting outside a
-// pointer event) calls markChanged() -- or RefreshEbo(), which always redraws.
+// size, the image map, the tool and its box or handles, every press, release, key press and
+// drag move that reaches it through the entry points below, and every change its document
+// announces. A tick that composes over the background redraws the background first when the
+// view, the tab, the size or the shown segments changed since it was drawn.
+//
+// Announcements: surfaceChanged when picMain has new content, paletteChanged when the palette's
+// state changed, viewChanged when the tab, its view or the surface's size changed.
 
 #include "model/editing/document.h"
 #include "model/model.h"
@@ -17,6 +20,7 @@
 #include "views/view_params.h"
 
 #include <QImage>
+#include <QObject>
 #include <QRect>
 
 #include <array>
@@ -48,7 +52,8 @@ enum TabIndex : int {
     kTabPreview = 5,
 };
 
-class Pane {
+class Pane : public QObject {
+    Q_OBJECT
 public:
     // The drawing surface's place inside the pane window, in twips.
     static constexpr int32_t picMainLeft = 60;
@@ -59,8 +64,6 @@ public:
     explicit Pane(Model& model);
     explicit Pane(Document& document);
     ~Pane();
-    Pane(const Pane&) = delete;
-    Pane& operator=(const Pane&) = delete;
 
     Model& model() { return m_model; }
     const Model& model() const { return m_model; }
@@ -92,9 +95,10 @@ public:
     void selectTab(int tab);
     void tabAxes_Click(int tab);
 
-    // The view of the selected tab; only meaningful on tabs 1 to 4.
-    ViewParams& currentView() { return views[viewIndex()]; }
+    // The view of the selected tab; only meaningful on tabs 1 to 4. Every change of it goes
+    // through setCurrentView, which announces it.
     const ViewParams& currentView() const { return views[viewIndex()]; }
+    void setCurrentView(const ViewParams& view);
 
     // Model value to pane position (rounded, ties to even) and back, in the current view.
     int32_t toPaneX(float value) const;
@@ -138,14 +142,14 @@ public:
     // The colour drawn on picMain at a pane position; black outside the surface.
     QRgb colourAt(int32_t x, int32_t y) const;
 
-    // The model, the working data or the selection changed outside a pointer or key event.
+    // Something drawn changed outside a pointer or key event: a full redraw is wanted.
     void markChanged();
 
     // Which segments the background draws, by their tree node index; unset means every one.
     void setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter);
     // Whether the background draws the segment with this tree node index.
     bool isInBackground(int32_t nodeIndex) const;
-    // The filter's answers changed; the next full redraw must not be skipped.
+    // The filter's answers changed: the background is drawn anew at the next tick.
     void invalidateBackground();
     // Replaces the image map; it shows at the next full redraw.
     void setImageMap(const QImage& picture);
@@ -160,17 +164,16 @@ public:
     void Form_KeyPress(uint16_t keyAscii);
 
     // The tool palette's state: buttons 1 to 6 by tool code, enabled or not, and the one shown
-    // pressed. paletteChanged runs after every change, for the palette widget.
+    // pressed.
     bool isToolEnabled(int position) const;
     void setToolEnabled(int position, bool enabled);
     int pressedTool() const { return m_pressedTool; }
     void pressTool(int position);
-    std::function<void()> paletteChanged;
 
-    // Runs whenever picMain has new content, so the surface widget can repaint.
-    std::function<void()> surfaceChanged;
-    // Runs after every release, key press and markChanged(): the selection may be new.
-    std::function<void()> selectionTouched;
+signals:
+    void surfaceChanged();
+    void paletteChanged();
+    void viewChanged();
 
 private:
     // What a frame on picMain was made from; a tick whose frame would come out the same as the
@@ -188,6 +191,15 @@ private:
         std::array<uint32_t, 8> geometry{}; // band corners or box and handles, bit for bit
         bool operator==(const FrameKey&) const = default;
     };
+    // What picBack was drawn from.
+    struct BackKey {
+        int tab = 0;
+        ViewParams view{};
+        QSize size;
+        uint64_t background = 0;
+        qint64 imageMap = 0;
+        bool operator==(const BackKey&) const = default;
+    };
 
     // Marks the pane as the one acting, so the document's news of its own edits only
     // invalidates the frame: the tools ask for redraws as they always have.
@@ -204,6 +216,8 @@ private:
     void start();
     void documentChanged(const DocumentChange& change);
     int viewIndex() const { return (m_tab >= kTabXY && m_tab <= kTabUV ? m_tab : kTabXY) - 1; }
+    void drawBackground();
+    BackKey backKey() const;
     void contentChanged();
     QImage& image(Canvas canvas);
     void clear(Canvas canvas);
@@ -219,7 +233,7 @@ private:
 
     DocumentRef m_document;
     Model& m_model;
-    int m_listener = 0;
+    Subscription m_subscription;
     bool m_acting = false;
     PaneInput* m_input = nullptr;
     int m_tab = kTabXY;
@@ -230,7 +244,8 @@ private:
     std::function<bool(int32_t)> m_backgroundFilter;
     uint64_t m_contentGeneration = 1;
     uint64_t m_backgroundGeneration = 1;
-    uint64_t m_backVersion = 0;   // bumped whenever picBack is redrawn
+    uint64_t m_backVersion = 0; // bumped whenever picBack is redrawn
+    BackKey m_backDrawn;
     uint64_t m_bufferVersion = 0; // bumped whenever picBuff is recomposed
     FrameKey m_shown;             // what picMain shows
     std::vector<QPoint> m_placed; // pane positions of the vertices being drawn, reused

@@ -79,8 +79,7 @@ void Pane::placeVertices(const std::vector<Vertex>& verts, const ViewParams& vie
 }
 
 void Pane::RefreshEbo() {
-    const int tab = m_tab;
-    if (tab == kTabPreview) {
+    if (m_tab == kTabPreview) {
         clear(Canvas::Main);
         if (!picMain.isNull()) {
             QPainter painter(&picMain);
@@ -90,20 +89,25 @@ void Pane::RefreshEbo() {
         frameShown(fullKey());
         return;
     }
+    drawBackground();
+    composeView();
+    frameShown(fullKey());
+}
+
+void Pane::drawBackground() {
     clear(Canvas::Back);
-    if (tab == kTabUV) {
+    if (m_tab == kTabUV) {
         drawImageMapTiles();
     } else {
         for (const Part& part : m_model.Parts) {
             for (const Segment& segment : part.segments) {
                 if (isInBackground(segment.nodeIndex))
-                    drawSegmentEdges(segment, Canvas::Back, tab);
+                    drawSegmentEdges(segment, Canvas::Back, m_tab);
             }
         }
     }
     ++m_backVersion;
-    composeView();
-    frameShown(fullKey());
+    m_backDrawn = backKey();
 }
 
 void Pane::drawImageMapTiles() {

@@ -2,12 +2,35 @@
 // What the pane hands to the mouse and key tools: one pointer event as plain values, and the
 // interface the tools' event frame implements.
 
+#include <Qt>
+
 #include <cstdint>
 
 namespace vw {
 
-// Button mask: 1 left, 2 right, 4 middle. Modifier mask: 1 Shift, 2 Ctrl, 4 Alt.
-// The position is in twips on the drawing surface, unrounded.
+// The masks the program tests: buttons 1 left, 2 right, 4 middle; modifiers 1 Shift, 2 Ctrl,
+// 4 Alt.
+constexpr int kLeftButton = 1;
+constexpr int kRightButton = 2;
+constexpr int kMiddleButton = 4;
+constexpr int kShiftMask = 1;
+constexpr int kCtrlMask = 2;
+constexpr int kAltMask = 4;
+
+inline int buttonMask(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? kLeftButton : 0) |
+           (buttons & Qt::RightButton ? kRightButton : 0) |
+           (buttons & Qt::MiddleButton ? kMiddleButton : 0);
+}
+
+inline int modifierMask(Qt::KeyboardModifiers modifiers) {
+    return (modifiers & Qt::ShiftModifier ? kShiftMask : 0) |
+           (modifiers & Qt::ControlModifier ? kCtrlMask : 0) |
+           (modifiers & Qt::AltModifier ? kAltMask : 0);
+}
+
+// One pointer event: the button and modifier masks, and the position in twips on the drawing
+// surface, unrounded.
 struct PointerInput {
     int buttons = 0;
     int modifiers = 0;

@@ -17,6 +17,10 @@ void Pane::tmeRefresher_Timer() {
         drawRubberBand();
         frameShown(key);
     } else if (overlayTool && m_tab != kTabPreview) {
+        // The view or the shown segments may have changed under the tool: the background
+        // follows before the working data is laid over it.
+        if (backKey() != m_backDrawn)
+            drawBackground();
         const FrameKey key = overlayKey();
         if (key == m_shown)
             return;
@@ -33,8 +37,18 @@ void Pane::tmeRefresher_Timer() {
 
 void Pane::frameShown(const FrameKey& key) {
     m_shown = key;
-    if (surfaceChanged)
-        surfaceChanged();
+    emit surfaceChanged();
+}
+
+Pane::BackKey Pane::backKey() const {
+    BackKey key;
+    key.tab = m_tab;
+    key.view = currentView();
+    key.size = picBack.size();
+    key.background = m_backgroundGeneration;
+    if (m_tab == kTabUV)
+        key.imageMap = picMap.cacheKey();
+    return key;
 }
 
 Pane::FrameKey Pane::fullKey() const {

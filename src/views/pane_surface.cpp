@@ -12,21 +12,11 @@ PaneSurface::PaneSurface(vw::Pane& pane, QWidget* parent) : QWidget(parent), m_p
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-int PaneSurface::buttonMask(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-int PaneSurface::modifierMask(Qt::KeyboardModifiers modifiers) {
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
 vw::PointerInput PaneSurface::pointerInput(const QMouseEvent& event,
                                            Qt::MouseButtons buttons) const {
     vw::PointerInput input;
-    input.buttons = buttonMask(buttons);
-    input.modifiers = modifierMask(event.modifiers());
+    input.buttons = vw::buttonMask(buttons);
+    input.modifiers = vw::modifierMask(event.modifiers());
     input.x = static_cast<float>(event.position().x() * vw::kTwipsPerPixel);
     input.y = static_cast<float>(event.position().y() * vw::kTwipsPerPixel);
     return input;
@@ -62,8 +52,8 @@ void PaneSurface::wheelEvent(QWheelEvent* event) {
     if (notches == 0)
         return;
     vw::PointerInput input;
-    input.buttons = buttonMask(event->buttons());
-    input.modifiers = modifierMask(event->modifiers());
+    input.buttons = vw::buttonMask(event->buttons());
+    input.modifiers = vw::modifierMask(event->modifiers());
     input.x = static_cast<float>(event->position().x() * vw::kTwipsPerPixel);
     input.y = static_cast<float>(event->position().y() * vw::kTwipsPerPixel);
     m_pane.picMain_Wheel(input, notches);

@@ -11,11 +11,6 @@ class PaneSurface : public QWidget {
 public:
     PaneSurface(vw::Pane& pane, QWidget* parent);
 
-    // The masks the program tests: buttons 1 left, 2 right, 4 middle; modifiers 1 Shift,
-    // 2 Ctrl, 4 Alt.
-    static int buttonMask(Qt::MouseButtons buttons);
-    static int modifierMask(Qt::KeyboardModifiers modifiers);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,12 +1,12 @@
 // The Preview as drawn by OpenGL and read back: which face is in front, which way is up and
 // right, the image map's corners, the selected points, hidden segments and edits.
 
+#include "app/frm_panes.h"
 #include "model/editing/document.h"
 #include "model/editing/working_data.h"
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
-#include "app/frm_panes.h"
 #include "support/fine_grid.h"
 #include "views/pane_colours.h"
 
@@ -203,11 +203,10 @@ TEST_F(PreviewRender, AnEditShowsInTheNextFrame) {
     model.curPart = 0;
     model.curSeg = 3; // the green patch
     document.loadWorkingData();
-    document.beginEdit("Move %n", 4);
-    for (vw::Vertex& vertex : model.curData[0].verts)
-        vertex.x -= 1.4f; // to the lower left
-    document.commitCurData();
-    document.endEdit();
+    (void)document.edit("Move %n", 0, 4, [&](std::vector<vw::Segment>&) {
+        for (vw::Vertex& vertex : model.curData[0].verts)
+            vertex.x -= 1.4f; // to the lower left
+    });
     const QImage frame = view->grabFramebuffer();
     EXPECT_EQ(hue(at(frame, -0.7, -0.7)), 'g');
     EXPECT_EQ(hue(at(frame, 0.7, -0.7)), 'b');

@@ -4,8 +4,8 @@
 #include "model/editing/document.h"
 #include "model/editing/edit_limits.h"
 #include "model/editing/exact_transform.h"
-#include "model/vertex_fields.h"
 #include "model/editing/working_data.h"
+#include "model/vertex_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -41,15 +41,14 @@ Model twoParts() {
 
 // A move of the selected working vertices by (dx, dy), as the Move tool makes it.
 void moveSelected(Document& document, float dx, float dy, int32_t selCount) {
-    document.beginEdit("Move %n", selCount);
-    for (Segment& segment : document.model().curData)
-        for (Vertex& vertex : segment.verts)
-            if (vertex.selected != 0) {
-                vertex.x += dx;
-                vertex.y += dy;
-            }
-    document.commitCurData();
-    document.endEdit();
+    (void)document.edit("Move %n", 0, selCount, [&](std::vector<Segment>&) {
+        for (Segment& segment : document.model().curData)
+            for (Vertex& vertex : segment.verts)
+                if (vertex.selected != 0) {
+                    vertex.x += dx;
+                    vertex.y += dy;
+                }
+    });
 }
 
 uint32_t bits(float value) {
@@ -62,11 +61,10 @@ TEST(DocumentHistory, UndoAndRedoRestoreExactBitsAndTheSelection) {
     model.curData[0].verts[1].selected = -1;
     model.curData[1].verts[2].selected = -1;
     const float quietNan = std::bit_cast<float>(0xffc00123u);
-    document.beginEdit("Set X of %n", 2);
-    model.curData[0].verts[1].x = -0.0f;
-    model.curData[1].verts[2].x = quietNan;
-    document.commitCurData();
-    document.endEdit();
+    (void)document.edit("Set X of %n", 0, 2, [&](std::vector<Segment>&) {
+        model.curData[0].verts[1].x = -0.0f;
+        model.curData[1].verts[2].x = quietNan;
+    });
     ASSERT_TRUE(document.canUndo());
     EXPECT_EQ(document.undoLabel(), "Set X of 2 Vertices");
 
@@ -169,7 +167,7 @@ TEST(DocumentListeners, ACommitNamesOnlyTheChangedVertices) {
     Model model = twoParts();
     Document document(model);
     std::vector<VertexRange> ranges;
-    document.addListener([&](const DocumentChange& change) {
+    const Subscription subscription = document.subscribe([&](const DocumentChange& change) {
         ranges.insert(ranges.end(), change.vertices.begin(), change.vertices.end());
     });
     model.curData[1].verts[1].selected = -1;

@@ -23,7 +23,7 @@ protected:
         model.Parts.push_back(partOf({segmentOf(verts, {0, 1, 2}, 2)}));
         model.Parts.push_back(partOf(
             {segmentOf({vertexAt(-4, -4), vertexAt(-2, -4), vertexAt(-3, -3)}, {0, 1, 2}, 4)}));
-        pane.surfaceChanged = [this] { ++repaints; };
+        QObject::connect(&pane, &vw::Pane::surfaceChanged, [this] { ++repaints; });
         pane.resize(pane_test::windowWidthFor(6000), pane_test::windowHeightFor(4500));
         pane.Init_Ebo();
     }

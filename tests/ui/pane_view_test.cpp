@@ -134,7 +134,7 @@ TEST(PaneInitEbo, ResetsZoomStepToolAndPalette) {
     for (int tool = 1; tool <= 6; ++tool)
         pane.setToolEnabled(tool, tool % 2 == 0);
     int paletteChanges = 0;
-    pane.paletteChanged = [&] { ++paletteChanges; };
+    QObject::connect(&pane, &vw::Pane::paletteChanged, [&] { ++paletteChanges; });
     showOn(pane, 3000, 2000);
     EXPECT_EQ(pane.ZoomInc, 0.25f);
     EXPECT_EQ(pane.toolMode, vw::kToolSelect);

@@ -195,7 +195,7 @@ TEST_P(PartsTreeClick, ChoosesThePartOrSegmentAsWorkingData) {
     ASSERT_EQ(parts.nodeKey(c.index).toStdString(), c.key);
     // A click redraws as much as one RefreshEbo does, not more.
     int shown = 0;
-    pane.pane().surfaceChanged = [&] { ++shown; };
+    QObject::connect(&pane.pane(), &vw::Pane::surfaceChanged, [&] { ++shown; });
     pane.RefreshEbo();
     const int shownByOneRedraw = std::exchange(shown, 0);
     clickNode(*parts.tvwParts, parts.node(c.index));

@@ -56,11 +56,9 @@ struct PreviewSceneTest : testing::Test {
     vw::Model model = threeQuads();
     vw::Document document{model};
     vw::PreviewScene scene{model};
-    int listener = document.addListener(
+    vw::Subscription subscription = document.subscribe(
         [this](const vw::DocumentChange& change) { scene.documentChanged(change); });
     RecordingSink sink;
-
-    ~PreviewSceneTest() override { document.removeListener(listener); }
 
     void sendAll() {
         scene.rebuild();
@@ -90,11 +88,10 @@ TEST_F(PreviewSceneTest, AMovedVertexSendsOnlyItsRange) {
     model.curPart = 0;
     model.curSeg = 2; // segment 1 of part 0
     document.loadWorkingData();
-    document.beginEdit("Move %n", 1);
-    model.curData[0].verts[2].x = 7.5f;
-    model.curData[0].verts[2].y = -3.0f;
-    document.commitCurData();
-    document.endEdit();
+    (void)document.edit("Move %n", 0, 1, [&](std::vector<vw::Segment>&) {
+        model.curData[0].verts[2].x = 7.5f;
+        model.curData[0].verts[2].y = -3.0f;
+    });
     EXPECT_FALSE(scene.needsRebuild());
     const size_t sent = scene.mesh().sendVertices(model, sink);
     ASSERT_EQ(sink.writes.size(), 1u);
@@ -139,7 +136,6 @@ TEST_F(PreviewSceneTest, RangesOutsideTheModelAreIgnored) {
 TEST_F(PreviewSceneTest, ASegmentThatChangedShapeRebuildsTheBuffers) {
     sendAll();
     model.Parts[0].segments[1].verts.push_back(vertexAt(1, 1, 1));
-    document.commitCurData();
     scene.documentChanged({{{0, 1, 0, 5}}, false, false, 0, false, false, {}});
     EXPECT_TRUE(scene.needsRebuild());
 }
@@ -147,8 +143,8 @@ TEST_F(PreviewSceneTest, ASegmentThatChangedShapeRebuildsTheBuffers) {
 TEST_F(PreviewSceneTest, HiddenSegmentsAndSegmentsWithoutTrianglesAreLeftOut) {
     scene.rebuild();
     std::vector<int32_t> shown;
-    for (const vw::SegmentSpan& span : scene.mesh().shownSegments(
-             [](int32_t nodeIndex) { return nodeIndex != 3; }))
+    for (const vw::SegmentSpan& span :
+         scene.mesh().shownSegments([](int32_t nodeIndex) { return nodeIndex != 3; }))
         shown.push_back(span.nodeIndex);
     EXPECT_EQ(shown, (std::vector<int32_t>{2, 5}));
     EXPECT_EQ(scene.mesh().shownSegments({}).size(), 3u);
@@ -231,8 +227,7 @@ TEST_P(PreviewDragTest, ButtonsChooseOrbitOrPan) {
 INSTANTIATE_TEST_SUITE_P(
     Buttons, PreviewDragTest,
     testing::Values(DragCase{"Left", 1, 0, true, false}, DragCase{"Right", 2, 0, false, true},
-                    DragCase{"Middle", 4, 0, false, true},
-                    DragCase{"ShiftLeft", 1, 1, false, true},
+                    DragCase{"Middle", 4, 0, false, true}, DragCase{"ShiftLeft", 1, 1, false, true},
                     DragCase{"CtrlLeft", 1, 2, true, false},
                     DragCase{"LeftAndRight", 3, 0, false, false}),
     [](const testing::TestParamInfo<DragCase>& info) { return info.param.name; });

@@ -228,8 +228,9 @@ class ClickThreshold : public ToolsTest {
 protected:
     void SetUp() override {
         loadModel({{{{0.02f, 0.02f}, {0.04f, 0}}}});
-        ViewParams& view = pane().currentView();
+        ViewParams view = pane().currentView();
         view.zoom = 3000;
+        pane().setCurrentView(view);
         panes().RefreshEbo();
     }
     void dragBy(int32_t dx, int32_t dy) {

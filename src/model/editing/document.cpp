@@ -1,7 +1,8 @@
 #include "model/editing/document.h"
 
-#include "model/vertex_fields.h"
+#include "model/editing/edit_limits.h"
 #include "model/editing/working_data.h"
+#include "model/vertex_fields.h"
 
 #include <algorithm>
 #include <bit>
@@ -123,50 +124,97 @@ SegmentEdit diffSegment(const std::vector<Vertex>& before, const std::vector<Ver
 
 Document::Document(Model& model) : m_model(model) {}
 
-int Document::addListener(Listener listener) {
-    m_listeners.emplace_back(m_nextListener, std::move(listener));
-    return m_nextListener++;
-}
-
-void Document::removeListener(int id) {
-    std::erase_if(m_listeners, [id](const auto& entry) { return entry.first == id; });
-}
-
-void Document::notify(const DocumentChange& change) {
-    // A listener may add or remove listeners; it must not miss or repeat one because of that.
-    const auto listeners = m_listeners;
-    for (const auto& [id, listener] : listeners)
-        listener(change);
-}
-
 void Document::modelReplaced() {
     m_open.reset();
-    m_steps.clear();
-    m_index = 0;
-    m_clean = 0;
+    emptyHistory();
     DocumentChange change;
     change.model = true;
     change.history = true;
     notify(change);
 }
 
+void Document::modelClosed() {
+    m_open.reset();
+    m_model = Model{};
+    modelReplaced();
+}
+
+void Document::emptyHistory() {
+    m_steps.clear();
+    m_index = 0;
+    m_clean = 0;
+}
+
 void Document::loadWorkingData() {
     if (m_open)
-        endEdit();
+        endDrag();
     loadCurData(m_model);
     DocumentChange change;
     change.workingData = true;
     notify(change);
 }
 
-void Document::beginEdit(std::string label, int32_t selCount) {
+void Document::selectionChanged(int32_t selCount) {
+    DocumentChange change;
+    change.selection = true;
+    change.selCount = selCount;
+    notify(change);
+}
+
+Result Document::refusal(const std::string& reason) {
+    refuse(reason);
+    return Result::failure(reason);
+}
+
+Result Document::edit(std::string label, uint16_t fields, int32_t selCount, const Change& change) {
+    if (Result opened = beginDrag(std::move(label), fields, selCount); !opened)
+        return opened;
+    dragStep(change, false);
+    return closeEdit();
+}
+
+Result Document::beginDrag(std::string label, uint16_t fields, int32_t selCount) {
     if (m_open)
-        endEdit();
+        endDrag();
+    if (!hasModel())
+        return Result::failure("No model is open.");
+    if (const std::string reason = editRefusal(m_model, fields); !reason.empty())
+        return refusal(reason);
     OpenEdit edit{std::move(label), m_model.curPart, m_model.curSeg, selCount, {}};
     edit.before.reserve(m_model.curData.size());
     for (const Segment& segment : m_model.curData)
         edit.before.push_back(segment.verts);
     m_open = std::move(edit);
+    return {};
+}
+
+void Document::dragStep(const Change& change, bool commitNow) {
+    if (!m_open)
+        return;
+    change(m_model.curData);
+    if (commitNow)
+        commitCurData();
+}
+
+void Document::endDrag() {
+    // A refusal was announced by closeEdit; a drag has no caller left to tell.
+    (void)closeEdit();
+}
+
+void Document::cancelDrag() {
+    if (!m_open)
+        return;
+    const bool fits = matchesOpenEdit();
+    const OpenEdit open = std::move(*m_open);
+    m_open.reset();
+    if (fits)
+        putBack(open);
+}
+
+void Document::putBack(const OpenEdit& open) {
+    for (size_t i = 0; i < open.before.size(); ++i)
+        m_model.curData[i].verts = open.before[i];
+    commitCurData();
 }
 
 void Document::commitCurData() {
@@ -175,7 +223,7 @@ void Document::commitCurData() {
         auto& segments = m_model.Parts[size_t(m_model.curPart)].segments;
         const int32_t part = m_model.curPart;
         if (m_model.curSeg == 0 && segments.size() != m_model.curData.size()) {
-            segments = m_model.curData;
+            vw::commitCurData(m_model);
             for (size_t s = 0; s < segments.size(); ++s)
                 change.vertices.push_back(
                     {part, int32_t(s), 0, uint32_t(segments[s].verts.size())});
@@ -205,14 +253,41 @@ bool Document::matchesOpenEdit() const {
     return true;
 }
 
-void Document::endEdit() {
+// Why the file could not keep what the edit changed; empty when it can.
+std::string Document::keepRefusal(const OpenEdit& open, const EditStep& step) const {
+    uint16_t fields = 0;
+    for (const SegmentEdit& edit : step.edits)
+        fields |= edit.fields;
+    if (std::string reason = unstorableFieldsReason(m_model, fields); !reason.empty())
+        return reason;
+    if (!(fields & kPositionFields))
+        return {};
+    for (size_t i = 0, e = 0; i < open.before.size() && e < step.edits.size(); ++i) {
+        const SegmentEdit& edit = step.edits[e];
+        if (partSegmentOf(m_model, i) != size_t(edit.seg))
+            continue;
+        ++e;
+        for (const uint32_t j : edit.indexes) {
+            if (!(changedFields(open.before[i][j], m_model.curData[i].verts[j]) & kPositionFields))
+                continue;
+            if (std::string reason =
+                    fixedPositionReason(m_model, size_t(edit.part), size_t(edit.seg), j);
+                !reason.empty())
+                return reason;
+        }
+    }
+    return {};
+}
+
+Result Document::closeEdit() {
     if (!m_open)
-        return;
+        return {};
+    commitCurData();
     const bool fits = matchesOpenEdit();
     OpenEdit open = std::move(*m_open);
     m_open.reset();
     if (!fits)
-        return;
+        return {};
     EditStep step;
     step.curPart = open.curPart;
     step.curSeg = open.curSeg;
@@ -221,7 +296,7 @@ void Document::endEdit() {
     for (size_t i = 0; i < open.before.size(); ++i) {
         const std::optional<size_t> seg = partSegmentOf(m_model, i);
         if (!seg)
-            return;
+            return {};
         SegmentEdit edit =
             diffSegment(open.before[i], m_model.curData[i].verts, open.curPart, int32_t(*seg));
         if (edit.indexes.empty())
@@ -230,10 +305,15 @@ void Document::endEdit() {
         step.edits.push_back(std::move(edit));
     }
     if (changed == 0)
-        return;
+        return {};
+    if (const std::string reason = keepRefusal(open, step); !reason.empty()) {
+        putBack(open);
+        return refusal(reason);
+    }
     step.label = labelFor(std::move(open.label), changed);
     step.selection = selectionBits(m_model.curData);
     push(std::move(step));
+    return {};
 }
 
 void Document::push(EditStep step) {
@@ -289,7 +369,7 @@ void Document::redo() {
 
 void Document::step(bool redo) {
     if (m_open)
-        endEdit();
+        endDrag();
     if (redo ? !canRedo() : !canUndo())
         return;
     const EditStep& step = m_steps[redo ? m_index : m_index - 1];

@@ -1,11 +1,15 @@
 #pragma once
-// The one owner of every edit of a model. Editors change the working data between beginEdit and
-// endEdit and write it back with commitCurData; the document keeps each finished edit as one
-// undoable step holding only what changed, tracks the state last saved, and tells its listeners
-// what changed. The model stays an object of the caller's (tests and tools make their own).
+// The one owner of every edit of a model. Every change of vertex values goes through edit() (or,
+// for a pointer drag, beginDrag, dragStep and endDrag): the document checks what the model's file
+// can keep, runs the change on the working data, writes it back into Parts, keeps it as one
+// undoable step holding only what changed, and tells its listeners. Selection changes, working
+// data reloads and opening or closing a model are announced through it too. The model stays an
+// object of the caller's (tests and tools make their own).
 
 #include "model/editing/edit_step.h"
 #include "model/model.h"
+#include "model/result.h"
+#include "model/signal.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,9 +33,9 @@ struct VertexRange {
 struct DocumentChange {
     std::vector<VertexRange> vertices; // field values in Parts
     bool workingData = false;          // curPart, curSeg or curData reloaded
-    bool selection = false;            // the working data's selection restored to selCount
+    bool selection = false;            // the working data's selection changed; see selCount
     int32_t selCount = 0;
-    bool model = false;   // a newly loaded model: everything is new
+    bool model = false;   // a model was opened or closed: everything is new
     bool history = false; // what can be undone or redone, or the saved state, changed
     std::string notice;   // an edit that was refused, and why
 };
@@ -46,23 +50,43 @@ public:
     const Model& model() const { return m_model; }
 
     using Listener = std::function<void(const DocumentChange&)>;
-    int addListener(Listener listener);
-    void removeListener(int id);
+    [[nodiscard]] Subscription subscribe(Listener listener) {
+        return m_changed.subscribe(std::move(listener));
+    }
 
     // A model was loaded into the model: the history is emptied and the model counts as saved.
     void modelReplaced();
-    // curPart and curSeg were chosen: reloads curData from Parts (an open edit is finished first).
+    // The model was closed: it is emptied (no parts, no path, no working data) and so is the
+    // history; nothing can be edited until the next model is loaded.
+    void modelClosed();
+    bool hasModel() const { return !m_model.Parts.empty() || !m_model.modelPath.empty(); }
+    // curPart and curSeg were chosen: reloads curData from Parts (an open drag is ended first).
     void loadWorkingData();
+    // A tool or command changed the working vertices' selected flags; selCount is the pane's
+    // count after it.
+    void selectionChanged(int32_t selCount);
 
-    // Opens an edit of the working data; "%n" in the label becomes "12 Vertices" (or "1 Vertex")
-    // when it closes. selCount is the pane's selection count, given back on undo and redo.
-    // An edit already open is finished first.
-    void beginEdit(std::string label, int32_t selCount);
-    bool isEditing() const { return m_open.has_value(); }
-    // Writes curData back into Parts and tells listeners which vertices changed.
-    void commitCurData();
-    // Closes the open edit; one that changed no vertex leaves no step.
-    void endEdit();
+    // Changes the working data; it must keep every segment's vertex count.
+    using Change = std::function<void(std::vector<Segment>& workingData)>;
+
+    // One edit of the working data as one undoable step. "%n" in the label becomes
+    // "12 Vertices" (or "1 Vertex"), the number of vertices it changed; selCount is the pane's
+    // selection count, given back on undo and redo. fields names the vertex fields the change
+    // writes into the selected vertices: when the file could not keep them, nothing runs. A
+    // change that leaves values the file could not keep (in any vertex) is undone. Either
+    // refusal is announced as a notice and returned. A change that changes nothing leaves no
+    // step.
+    Result edit(std::string label, uint16_t fields, int32_t selCount, const Change& change);
+
+    // A pointer drag as one edit: beginDrag checks as edit does and opens it, each dragStep runs
+    // a change (written back into Parts at once when commitNow), endDrag writes back and closes
+    // the step, cancelDrag puts back every value as it was at beginDrag and leaves no step.
+    // A drag still open when another operation starts is ended first.
+    Result beginDrag(std::string label, uint16_t fields, int32_t selCount);
+    bool isDragging() const { return m_open.has_value(); }
+    void dragStep(const Change& change, bool commitNow = true);
+    void endDrag();
+    void cancelDrag();
 
     bool canUndo() const { return m_index > 0; }
     bool canRedo() const { return m_index < m_steps.size(); }
@@ -94,7 +118,15 @@ private:
         std::vector<std::vector<Vertex>> before; // the working vertices when it opened
     };
 
-    void notify(const DocumentChange& change);
+    void notify(const DocumentChange& change) { m_changed.send(change); }
+    Result refusal(const std::string& reason);
+    void commitCurData();
+    // Closes the open edit and keeps it as a step; one that left values the file could not
+    // keep is put back as it opened, and refused.
+    Result closeEdit();
+    std::string keepRefusal(const OpenEdit& open, const EditStep& step) const;
+    void putBack(const OpenEdit& open);
+    void emptyHistory();
     void push(EditStep step);
     void trim();
     void step(bool redo);
@@ -102,8 +134,7 @@ private:
     bool matchesOpenEdit() const;
 
     Model& m_model;
-    std::vector<std::pair<int, Listener>> m_listeners;
-    int m_nextListener = 1;
+    Signal<const DocumentChange&> m_changed;
     std::optional<OpenEdit> m_open;
     std::vector<EditStep> m_steps;
     size_t m_index = 0;                // steps before it are done
