@@ -7,9 +7,9 @@
 #include "model/ebo/ebo_loader.h"
 #include "model/ebo/ebo_saver.h"
 #include "model/editing/edit_limits.h"
+#include "model/editing/working_data.h"
 #include "model/interchange/obj_io.h"
 #include "model/vertex_fields.h"
-#include "model/editing/working_data.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,7 +19,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
-#include <QStatusBar>
+
+#include <algorithm>
+#include <string>
 
 namespace {
 
@@ -54,6 +56,7 @@ vw::ObjSelection workingSelection(const vw::Model& model) {
 
 void frmMain::setSettings(vw::Settings* settings) {
     m_settings = settings;
+    restoreWindowLayout();
     showRecentFiles();
 }
 
@@ -81,9 +84,11 @@ QStringList frmMain::recentFiles() const {
 void frmMain::addRecentFile(const QString& path) {
     if (!m_settings)
         return;
+    // Absolute, so the entry still opens when the editor starts from another folder.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
     QStringList files = recentFiles();
-    files.removeAll(path);
-    files.prepend(path);
+    files.removeAll(absolute);
+    files.prepend(absolute);
     m_settings->setText(kRecentKey, files.mid(0, kRecentCount).join(u'\n'));
     showRecentFiles();
 }
@@ -141,7 +146,7 @@ bool frmMain::mnuFileSaveAs_Click() {
     m_document.markClean();
     showPanes();
     addRecentFile(path);
-    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()), 5000);
+    showNotice(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     return true;
 }
 
@@ -174,12 +179,14 @@ void frmMain::mnuFileImportObj_Click() {
     std::string reason = vw::importObjFile(imported, workingSelection(m_model), toPath(path));
     const bool keepsTexture = (vw::storableFields(m_model) & vw::kTextureFields) != 0;
     std::vector<vw::Segment> working = m_model.curData;
+    size_t importedCount = 0;
     for (size_t i = 0; reason.empty() && i < working.size(); ++i) {
         const std::optional<size_t> seg = vw::partSegmentOf(m_model, i);
         if (!seg)
             break;
         const auto& from = imported.Parts[size_t(m_model.curPart)].segments[*seg].verts;
         auto& to = working[i].verts;
+        importedCount += std::min(to.size(), from.size());
         for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
             const bool moved = from[j].x != to[j].x || from[j].y != to[j].y || from[j].z != to[j].z;
             if (moved)
@@ -199,7 +206,11 @@ void frmMain::mnuFileImportObj_Click() {
             QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
         return;
     }
-    m_document.beginEdit("Import OBJ to %n", m_panes->pane().SelCount);
+    // The label names what was imported; the step itself counts only the vertices it changed.
+    const std::string label = importedCount == 1
+                                  ? "Import OBJ to 1 Vertex"
+                                  : "Import OBJ to " + std::to_string(importedCount) + " Vertices";
+    m_document.beginEdit(label, m_panes->pane().SelCount);
     m_model.curData = std::move(working);
     m_document.commitCurData();
     m_document.endEdit();

@@ -123,7 +123,7 @@ void frmMain::mnuEditTransform_Click() {
     vw::Pane& pane = m_panes->pane();
     if (const std::string refusal = vw::editRefusal(m_model, vw::kPositionFields);
         !refusal.empty()) {
-        statusBar()->showMessage(QString::fromStdString(refusal), 5000);
+        showNotice(QString::fromStdString(refusal));
         return;
     }
     const std::optional<vw::ExactTransform> transform = m_prompts.askTransform();

@@ -124,6 +124,7 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
     const uint16_t fields = fieldsOf(item);
     if (const std::string refusal = vw::editRefusal(m_model, fields); !refusal.empty()) {
         m_document.get().refuse(refusal);
+        showSelection();
         return;
     }
 
@@ -155,6 +156,8 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
         document.commitCurData();
         document.endEdit();
     }
+    // After No, or a Yes that changed nothing, the typed value must not stand for the model's.
+    showSelection();
 }
 
 int32_t frmVertices::selectionCount() const {

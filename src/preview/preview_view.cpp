@@ -2,6 +2,7 @@
 
 #include "preview/gl_support.h"
 #include "preview/preview_shaders.h"
+#include "preview/shader_program.h"
 #include "views/pane_colours.h"
 
 #include <QElapsedTimer>
@@ -138,14 +139,7 @@ void PreviewView::initializeGL() {
         doneCurrent();
     });
     const bool es = context()->isOpenGLES();
-    m_surface = std::make_unique<QOpenGLShaderProgram>();
-    m_surface->addShaderFromSourceCode(QOpenGLShader::Vertex, vw::surfaceVertexShader(es));
-    m_surface->addShaderFromSourceCode(QOpenGLShader::Fragment, vw::surfaceFragmentShader(es));
-    m_surface->link();
-    m_flat = std::make_unique<QOpenGLShaderProgram>();
-    m_flat->addShaderFromSourceCode(QOpenGLShader::Vertex, vw::flatVertexShader(es));
-    m_flat->addShaderFromSourceCode(QOpenGLShader::Fragment, vw::flatFragmentShader(es));
-    m_flat->link();
+    buildPrograms(es);
     m_vao.create();
     for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer})
         buffer->create();
@@ -159,6 +153,19 @@ void PreviewView::initializeGL() {
     m_pointsSent.clear();
     if (!es)
         glEnable(kProgramPointSize);
+}
+
+void PreviewView::buildPrograms(bool es) {
+    const vw::PreviewShaderSources sources = m_makeShaderSources(es);
+    m_surface = std::make_unique<QOpenGLShaderProgram>();
+    m_flat = std::make_unique<QOpenGLShaderProgram>();
+    m_failure = vw::buildShaderProgram(*m_surface, QStringLiteral("surface"), sources.surfaceVertex,
+                                       sources.surfaceFragment);
+    if (m_failure.isEmpty())
+        m_failure = vw::buildShaderProgram(*m_flat, QStringLiteral("flat"), sources.flatVertex,
+                                           sources.flatFragment);
+    if (!m_failure.isEmpty())
+        emit failed(m_failure);
 }
 
 void PreviewView::resizeGL(int width, int height) {
@@ -178,8 +185,8 @@ void PreviewView::updateBuffers() {
         m_triangleBytes = triangles.size() * sizeof(uint16_t);
         m_triangles.allocate(triangles.data(), static_cast<int>(m_triangleBytes));
         m_vertices.bind();
-        m_vertices.allocate(static_cast<int>(m_scene.mesh().vertexCount() *
-                                             sizeof(vw::PreviewVertex)));
+        m_vertices.allocate(
+            static_cast<int>(m_scene.mesh().vertexCount() * sizeof(vw::PreviewVertex)));
         m_edgesBuilt = m_coarseBuilt = false;
     }
     if (m_scene.mesh().hasPendingVertices()) {
@@ -215,8 +222,8 @@ void PreviewView::updateCoarse() {
 void PreviewView::updateImageMap() {
     m_texture.reset();
     if (!m_imageMap.isNull()) {
-        m_texture = std::make_unique<QOpenGLTexture>(
-            m_imageMap.convertToFormat(QImage::Format_RGBA8888));
+        m_texture =
+            std::make_unique<QOpenGLTexture>(m_imageMap.convertToFormat(QImage::Format_RGBA8888));
         m_texture->setMinificationFilter(QOpenGLTexture::LinearMipMapLinear);
         m_texture->setMagnificationFilter(QOpenGLTexture::Linear);
         m_texture->setWrapMode(QOpenGLTexture::Repeat);
@@ -226,8 +233,8 @@ void PreviewView::updateImageMap() {
 
 void PreviewView::setPositionAttribute(uint32_t firstVertex) {
     const auto offset = static_cast<uintptr_t>(firstVertex) * sizeof(vw::PreviewVertex);
-    glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE,
-                          sizeof(vw::PreviewVertex), reinterpret_cast<const void*>(offset));
+    glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE, sizeof(vw::PreviewVertex),
+                          reinterpret_cast<const void*>(offset));
 }
 
 void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {

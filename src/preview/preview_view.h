@@ -5,6 +5,7 @@
 
 #include "model/editing/document.h"
 #include "preview/preview_scene.h"
+#include "preview/preview_shaders.h"
 
 #include <QImage>
 #include <QOpenGLBuffer>
@@ -15,6 +16,7 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +42,16 @@ public:
     size_t bytesSent() const { return m_bytesSent; }
     size_t bufferBytes() const;
 
+    // Why the view draws nothing: a shader that did not compile or link. Empty while it draws.
+    QString failure() const { return m_failure; }
+    // Where the shaders' sources come from, set before the view is first shown; tests break them.
+    using ShaderSourceMaker = std::function<vw::PreviewShaderSources(bool es)>;
+    void setShaderSources(ShaderSourceMaker make) { m_makeShaderSources = std::move(make); }
+
+signals:
+    // The shaders could not be built; the reason is one line.
+    void failed(const QString& reason);
+
 protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
@@ -53,6 +65,7 @@ protected:
 
 private:
     void releaseGl();
+    void buildPrograms(bool es);
     void updateBuffers();
     void updateEdges();
     void updateCoarse();
@@ -76,6 +89,8 @@ private:
     size_t m_bytesSent = 0;
     std::vector<float> m_points, m_pointsSent;
 
+    ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
+    QString m_failure;
     std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
