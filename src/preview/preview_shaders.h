@@ -19,6 +19,7 @@ struct PreviewShaderSources {
     QByteArray flatVertex, flatFragment;
 };
 
+// The Preview's own shaders, for OpenGL ES 3 when es holds.
 PreviewShaderSources previewShaderSources(bool es);
 
 } // namespace vw

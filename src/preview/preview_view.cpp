@@ -159,13 +159,14 @@ void PreviewView::buildPrograms(bool es) {
     const vw::PreviewShaderSources sources = m_makeShaderSources(es);
     m_surface = std::make_unique<QOpenGLShaderProgram>();
     m_flat = std::make_unique<QOpenGLShaderProgram>();
-    m_failure = vw::buildShaderProgram(*m_surface, QStringLiteral("surface"), sources.surfaceVertex,
-                                       sources.surfaceFragment);
-    if (m_failure.isEmpty())
-        m_failure = vw::buildShaderProgram(*m_flat, QStringLiteral("flat"), sources.flatVertex,
-                                           sources.flatFragment);
-    if (!m_failure.isEmpty())
-        emit failed(m_failure);
+    QString failure = vw::buildShaderProgram(*m_surface, QStringLiteral("surface"),
+                                             sources.surfaceVertex, sources.surfaceFragment);
+    if (failure.isEmpty())
+        failure = vw::buildShaderProgram(*m_flat, QStringLiteral("flat"), sources.flatVertex,
+                                         sources.flatFragment);
+    // paintGL draws nothing without both programs; the panel says why instead.
+    if (!failure.isEmpty())
+        emit failed(failure);
 }
 
 void PreviewView::resizeGL(int width, int height) {

@@ -42,8 +42,6 @@ public:
     size_t bytesSent() const { return m_bytesSent; }
     size_t bufferBytes() const;
 
-    // Why the view draws nothing: a shader that did not compile or link. Empty while it draws.
-    QString failure() const { return m_failure; }
     // Where the shaders' sources come from, set before the view is first shown; tests break them.
     using ShaderSourceMaker = std::function<vw::PreviewShaderSources(bool es)>;
     void setShaderSources(ShaderSourceMaker make) { m_makeShaderSources = std::move(make); }
@@ -90,7 +88,6 @@ private:
     std::vector<float> m_points, m_pointsSent;
 
     ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
-    QString m_failure;
     std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
