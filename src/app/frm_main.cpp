@@ -32,6 +32,8 @@ constexpr int kPanelsWidth = 180;
 constexpr int kPaletteWidth = 64; // the buttons and the caption "Tools"
 constexpr int kSheetHeight = 300; // every item in view
 constexpr int kNoticeMilliseconds = 5000;
+const QString kGeometryKey = QStringLiteral("windowGeometry");
+const QString kDockLayoutKey = QStringLiteral("windowState");
 
 // Qt shows "[*]" in a title as the modified mark; a literal one is written twice.
 QString titleWithModifiedMark(QString path) {
@@ -54,6 +56,11 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
 
     m_statusPanel = new QLabel(this);
     statusBar()->addWidget(m_statusPanel, 1);
+    m_noticePanel = new QLabel(this);
+    statusBar()->addWidget(m_noticePanel);
+    m_noticeTimer.setSingleShot(true);
+    m_noticeTimer.setInterval(kNoticeMilliseconds);
+    connect(&m_noticeTimer, &QTimer::timeout, m_noticePanel, &QLabel::clear);
     createStatusPanels();
     setAcceptDrops(true);
 
@@ -80,7 +87,12 @@ void frmMain::documentChanged(const vw::DocumentChange& change) {
     if (change.model || change.workingData || change.selection)
         showSelectionCount();
     if (!change.notice.empty())
-        statusBar()->showMessage(QString::fromStdString(change.notice), kNoticeMilliseconds);
+        showNotice(QString::fromStdString(change.notice));
+}
+
+void frmMain::showNotice(const QString& text) {
+    m_noticePanel->setText(text);
+    m_noticeTimer.start();
 }
 
 void frmMain::showHistory() {
@@ -256,9 +268,7 @@ bool frmMain::mnuFileSave_Click() {
     const std::string reason = vw::saveModel(m_model, m_model.modelPath, m_folders);
     if (reason.empty()) {
         m_document.markClean();
-        statusBar()->showMessage(
-            QStringLiteral("Saved %1").arg(QFileInfo(modelPathText()).fileName()),
-            kNoticeMilliseconds);
+        showNotice(QStringLiteral("Saved %1").arg(QFileInfo(modelPathText()).fileName()));
         return true;
     }
     m_prompts.message(QStringLiteral("Unable to save %1: %2")
@@ -268,15 +278,34 @@ bool frmMain::mnuFileSave_Click() {
 }
 
 void frmMain::mnuFileExit_Click() {
-    if (maySetModelAside())
-        QCoreApplication::exit(0);
+    if (!maySetModelAside())
+        return;
+    keepWindowLayout();
+    QCoreApplication::exit(0);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (maySetModelAside())
-        QMainWindow::closeEvent(event);
-    else
+    if (!maySetModelAside()) {
         event->ignore();
+        return;
+    }
+    keepWindowLayout();
+    QMainWindow::closeEvent(event);
+}
+
+void frmMain::keepWindowLayout() {
+    if (!m_settings)
+        return;
+    m_settings->setText(kGeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+    m_settings->setText(kDockLayoutKey, QString::fromLatin1(saveState().toBase64()));
+}
+
+// Nothing kept, or a layout that no longer fits, leaves the window as it is.
+void frmMain::restoreWindowLayout() {
+    if (!m_settings)
+        return;
+    restoreGeometry(QByteArray::fromBase64(m_settings->text(kGeometryKey).toLatin1()));
+    restoreState(QByteArray::fromBase64(m_settings->text(kDockLayoutKey).toLatin1()));
 }
 
 bool frmMain::forwardToolLetter(const QKeyEvent& event) {

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QTimer>
 
 class QAction;
 class QDragEnterEvent;
@@ -38,7 +39,8 @@ public:
     // Where the next open looks up a delta model's companion files.
     void setCompanionFolder(const std::filesystem::path& folder) { m_folders.programDir = folder; }
     vw::Prompts& prompts() { return m_prompts; }
-    // Where recent files and the image map are kept between runs; none keeps nothing.
+    // Where recent files, the image map and the window's size and dock layout are kept between
+    // runs; none keeps nothing. The kept layout is applied at once.
     void setSettings(vw::Settings* settings);
 
     frmVertices* vertices() const { return m_vertices; }
@@ -50,6 +52,10 @@ public:
     QMdiSubWindow* paneWindow() const { return m_paneWindow; }
     QMdiArea* mdiArea() const { return m_mdiArea; }
     QLabel* statusPanel() const { return m_statusPanel; }
+    // The last notice ("Saved <file>", a refused edit), beside the first panel for five seconds.
+    QLabel* noticePanel() const { return m_noticePanel; }
+    // Every notice goes here: the status bar's own message would hide the panels beside it.
+    void showNotice(const QString& text);
 
     QAction* mnuFileOpen() const { return m_mnuFileOpen; }
     QAction* mnuFileSave() const { return m_mnuFileSave; }
@@ -98,7 +104,7 @@ public:
     // Replaces the pane's image map with a chosen picture, kept for later runs; one that cannot
     // be read changes nothing and is reported.
     void mnuOptionsImageMap_Click();
-    // The model opened: it heads the recent files.
+    // The model opened: it heads the recent files, by its absolute path.
     void addRecentFile(const QString& path);
     void mnuAbout_Click();
 
@@ -121,6 +127,8 @@ private:
     void createFileCommands(QMenu* mnuFile);
     void createStatusPanels();
     void showRecentFiles();
+    void keepWindowLayout();
+    void restoreWindowLayout();
     void showSelectionCount();
     void showViewState();
     void showPointer(int axisH, float h, int axisV, float v);
@@ -142,6 +150,8 @@ private:
     vw::Settings* m_settings = nullptr;
     QMdiArea* m_mdiArea = nullptr;
     QLabel* m_statusPanel = nullptr;
+    QLabel* m_noticePanel = nullptr;
+    QTimer m_noticeTimer;
     QLabel* m_degreesPanel = nullptr;
     QLabel* m_positionPanel = nullptr;
     QLabel* m_selectionPanel = nullptr;

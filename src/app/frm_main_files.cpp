@@ -19,7 +19,9 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
-#include <QStatusBar>
+
+#include <algorithm>
+#include <string>
 
 namespace {
 
@@ -54,6 +56,7 @@ vw::ObjSelection workingSelection(const vw::Model& model) {
 
 void frmMain::setSettings(vw::Settings* settings) {
     m_settings = settings;
+    restoreWindowLayout();
     showRecentFiles();
 }
 
@@ -81,9 +84,11 @@ QStringList frmMain::recentFiles() const {
 void frmMain::addRecentFile(const QString& path) {
     if (!m_settings)
         return;
+    // Absolute, so the entry still opens when the editor starts from another folder.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
     QStringList files = recentFiles();
-    files.removeAll(path);
-    files.prepend(path);
+    files.removeAll(absolute);
+    files.prepend(absolute);
     m_settings->setText(kRecentKey, files.mid(0, kRecentCount).join(u'\n'));
     showRecentFiles();
 }
@@ -141,7 +146,7 @@ bool frmMain::mnuFileSaveAs_Click() {
     m_document.markClean();
     showPanes();
     addRecentFile(path);
-    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()), 5000);
+    showNotice(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     return true;
 }
 
@@ -174,26 +179,36 @@ void frmMain::mnuFileImportObj_Click() {
     std::string reason = vw::importObjFile(imported, workingSelection(m_model), toPath(path));
     if (reason.empty()) {
         const bool keepsTexture = (vw::storableFields(m_model) & vw::kTextureFields) != 0;
+        // What each working segment takes from the file, or none where it has no place.
+        const auto source = [&](size_t i) -> const std::vector<vw::Vertex>* {
+            const std::optional<size_t> seg = vw::partSegmentOf(m_model, i);
+            return seg ? &imported.Parts[size_t(m_model.curPart)].segments[*seg].verts : nullptr;
+        };
+        size_t importedCount = 0;
+        for (size_t i = 0; i < m_model.curData.size(); ++i)
+            if (const auto* from = source(i))
+                importedCount += std::min(m_model.curData[i].verts.size(), from->size());
         const auto take = [&](std::vector<vw::Segment>& working) {
             for (size_t i = 0; i < working.size(); ++i) {
-                const std::optional<size_t> seg = vw::partSegmentOf(m_model, i);
-                if (!seg)
-                    break;
-                const auto& from = imported.Parts[size_t(m_model.curPart)].segments[*seg].verts;
+                const auto* from = source(i);
                 auto& to = working[i].verts;
-                for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
-                    to[j].x = from[j].x;
-                    to[j].y = from[j].y;
-                    to[j].z = from[j].z;
+                for (size_t j = 0; from && j < to.size() && j < from->size(); ++j) {
+                    to[j].x = (*from)[j].x;
+                    to[j].y = (*from)[j].y;
+                    to[j].z = (*from)[j].z;
                     if (keepsTexture) {
-                        to[j].u = from[j].u;
-                        to[j].v = from[j].v;
+                        to[j].u = (*from)[j].u;
+                        to[j].v = (*from)[j].v;
                     }
                 }
             }
         };
-        // Vertices the file cannot move are refused by the edit, which then changes nothing.
-        reason = m_document.edit("Import OBJ to %n", 0, m_panes->pane().SelCount, take).reason();
+        // The label names what was imported; vertices the file cannot move are refused by the
+        // edit, which then changes nothing.
+        const std::string label =
+            "Import OBJ to " + std::to_string(importedCount) +
+            (importedCount == 1 ? " Vertex" : " Vertices");
+        reason = m_document.edit(label, 0, m_panes->pane().SelCount, take).reason();
     }
     if (!reason.empty())
         m_prompts.message(

@@ -88,10 +88,11 @@ QString QtPrompts::saveFile(const QString& title, const QString& filter, const Q
 }
 
 std::optional<ExactTransform> QtPrompts::askTransform() {
-    TransformDialog dialog(parentWindow());
+    TransformDialog dialog(m_lastTransform, parentWindow());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.transform();
+    m_lastTransform = dialog.transform();
+    return m_lastTransform;
 }
 
 } // namespace vw

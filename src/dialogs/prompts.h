@@ -29,7 +29,8 @@ public:
                              const QString& folder = QString()) = 0;
     // A modal file-save dialog proposing path; the chosen path, or empty when cancelled.
     virtual QString saveFile(const QString& title, const QString& filter, const QString& path) = 0;
-    // The Transform dialog; none when cancelled.
+    // The Transform dialog; none when cancelled. It opens as the last one chosen in this run
+    // left it.
     virtual std::optional<ExactTransform> askTransform() = 0;
 };
 
@@ -50,6 +51,7 @@ private:
     QWidget* parentWindow() const;
 
     QPointer<QWidget> m_parentWindow;
+    ExactTransform m_lastTransform;
 };
 
 } // namespace vw

@@ -21,9 +21,12 @@ QDoubleSpinBox* numberField(double value) {
 
 } // namespace
 
-TransformDialog::TransformDialog(QWidget* parent) : QDialog(parent) {
+TransformDialog::TransformDialog(const ExactTransform& start, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Transform"));
     auto* form = new QFormLayout(this);
+    // The file holds y the other way round; what is typed here runs as the sheet and the status
+    // bar show it.
+    form->addRow(new QLabel(QStringLiteral("X, Y and Z as the Vertices sheet shows them.")));
     kind = new QComboBox;
     kind->addItems({QStringLiteral("Move"), QStringLiteral("Scale"), QStringLiteral("Rotate")});
     form->addRow(QStringLiteral("&Transform:"), kind);
@@ -34,7 +37,7 @@ TransformDialog::TransformDialog(QWidget* parent) : QDialog(parent) {
     }
     degrees = numberField(0);
     degrees->setRange(-360000, 360000);
-    form->addRow(QStringLiteral("&Angle (degrees):"), degrees);
+    form->addRow(QStringLiteral("&Angle (degrees, counter-clockwise, y up):"), degrees);
     axis = new QComboBox;
     axis->addItems({QStringLiteral("X"), QStringLiteral("Y"), QStringLiteral("Z")});
     axis->setCurrentIndex(2);
@@ -48,6 +51,16 @@ TransformDialog::TransformDialog(QWidget* parent) : QDialog(parent) {
     form->addRow(buttons);
     connect(kind, &QComboBox::currentIndexChanged, this, &TransformDialog::showFieldsOfKind);
     showFieldsOfKind();
+    showTransform(start);
+}
+
+void TransformDialog::showTransform(const ExactTransform& shown) {
+    kind->setCurrentIndex(int(shown.kind));
+    for (size_t i = 0; i < amounts.size(); ++i)
+        amounts[i]->setValue(shown.amount[i]);
+    degrees->setValue(shown.degrees);
+    axis->setCurrentIndex(shown.axis);
+    about->setCurrentIndex(shown.aboutOrigin ? 1 : 0);
 }
 
 void TransformDialog::showFieldsOfKind() {

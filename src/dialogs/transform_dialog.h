@@ -1,6 +1,6 @@
 #pragma once
 // Edit > Transform...: a move by exact amounts, a scale, or a rotation by a typed angle, about
-// the selection's centre or the origin.
+// the selection's centre or the origin. Amounts are in the values the vertex sheet shows.
 
 #include "model/editing/exact_transform.h"
 
@@ -17,7 +17,8 @@ namespace vw {
 class TransformDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TransformDialog(QWidget* parent = nullptr);
+    // Opens showing start: the last transform chosen, or none at all.
+    explicit TransformDialog(const ExactTransform& start = {}, QWidget* parent = nullptr);
 
     // What the fields say now.
     ExactTransform transform() const;
@@ -30,6 +31,7 @@ public:
 
 private:
     void showFieldsOfKind();
+    void showTransform(const ExactTransform& shown);
 
     std::array<QLabel*, 3> m_amountLabels{};
 };

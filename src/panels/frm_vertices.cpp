@@ -125,13 +125,16 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
     const uint16_t fields = fieldsOf(item);
     if (const std::string refusal = vw::editRefusal(m_model, fields); !refusal.empty()) {
         m_document.get().refuse(refusal);
+        showSelection();
         return;
     }
 
     const vw::PromptAnswer answer = m_prompts.message(
         kConfirmation, kTitle, vw::PromptIcon::Question, vw::PromptButtons::YesNo);
-    if (answer != vw::PromptAnswer::Yes)
+    if (answer != vw::PromptAnswer::Yes) {
+        showSelection();
         return;
+    }
     const auto write = [&](std::vector<vw::Segment>& working) {
         if (const std::optional<int> axis = coordinateOf(item)) {
             const float coordinate = value.toFloat();
@@ -154,6 +157,8 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
     // A refusal is announced as a notice by the document.
     (void)m_document.get().edit(QStringLiteral("Set %1 of %n").arg(item).toStdString(), fields,
                                 selectionCount(), write);
+    // After a Yes that changed nothing, the typed value must not stand for the model's.
+    showSelection();
 }
 
 int32_t frmVertices::selectionCount() const {

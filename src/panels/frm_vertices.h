@@ -30,7 +30,8 @@ public:
     // Asks for confirmation, then writes the value into the selected working vertices by the
     // item's name and commits the working data, as one undoable edit. A value that does not fit
     // the item's type is refused with a message and changes nothing; one the model's file could
-    // not keep is refused at once, the status bar saying why.
+    // not keep is refused at once, the status bar saying why. An answer of No, or a refusal,
+    // leaves the items showing the selection's values.
     void applySheetChange(const QString& item, const QVariant& newValue);
 
     // Items for fields the model's file has no place for are read-only, saying why.

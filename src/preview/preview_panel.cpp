@@ -34,19 +34,33 @@ PreviewPanel::PreviewPanel(vw::Document& document, bool withOpenGL, QWidget* par
     mnuFitSelection->setToolTip(
         QStringLiteral("Frame the selected vertices, or the working data when none is (F)"));
     layout->addWidget(viewOptions);
+    m_notice = new QLabel(this);
+    m_notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(m_notice, 1);
 
     if (withOpenGL) {
+        m_notice->hide();
         m_view = new PreviewView(document, this);
         layout->addWidget(m_view, 1);
         connect(mnuFitAll, &QAction::triggered, m_view, &PreviewView::fitAll);
         connect(mnuFitSelection, &QAction::triggered, m_view, &PreviewView::fitSelection);
+        // Queued: the view reports from inside its own GL set-up, where it must not be hidden.
+        connect(m_view, &PreviewView::failed, this, &PreviewPanel::showFailure,
+                Qt::QueuedConnection);
         return;
     }
-    m_notice = new QLabel(
-        QStringLiteral("OpenGL 3.3 is not available here, so the 3D preview cannot be shown."),
-        this);
-    m_notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    layout->addWidget(m_notice, 1);
+    showNotice(
+        QStringLiteral("OpenGL 3.3 is not available here, so the 3D preview cannot be shown."));
+}
+
+void PreviewPanel::showFailure(const QString& reason) {
+    m_view->hide();
+    showNotice(QStringLiteral("The 3D preview cannot be shown: %1").arg(reason));
+}
+
+void PreviewPanel::showNotice(const QString& text) {
+    m_notice->setText(text);
+    m_notice->show();
     viewOptions->setEnabled(false);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The Preview tab's contents: a strip of View options over the 3D view, or, where OpenGL cannot
-// be had, one line saying so.
+// be had or its shaders cannot be built, one line saying so.
 
 #include "model/editing/document.h"
 #include "preview/fitting.h"
@@ -21,6 +21,7 @@ public:
 
     // Null where OpenGL is not available.
     PreviewView* view() const { return m_view; }
+    // The one line shown instead of the view; hidden while the view draws.
     QLabel* notice() const { return m_notice; }
 
     void setImageMap(const QImage& picture);
@@ -42,6 +43,8 @@ public:
 
 private:
     void optionsChanged();
+    void showFailure(const QString& reason);
+    void showNotice(const QString& text);
 
     PreviewView* m_view = nullptr;
     QLabel* m_notice = nullptr;

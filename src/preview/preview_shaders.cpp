@@ -8,8 +8,6 @@ QByteArray header(bool es) {
               : QByteArrayLiteral("#version 330 core\n");
 }
 
-} // namespace
-
 QByteArray surfaceVertexShader(bool es) {
     return header(es) + R"(
 layout(location = 0) in vec3 position;
@@ -76,6 +74,13 @@ void main() {
     fragColour = vec4(colour, 1.0);
 }
 )";
+}
+
+} // namespace
+
+PreviewShaderSources previewShaderSources(bool es) {
+    return {surfaceVertexShader(es), surfaceFragmentShader(es), flatVertexShader(es),
+            flatFragmentShader(es)};
 }
 
 } // namespace vw

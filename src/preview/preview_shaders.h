@@ -6,13 +6,20 @@
 namespace vw {
 
 // Attribute locations shared by both programs.
-enum PreviewAttribute : int { kAttributePosition = 0, kAttributeTexCoord = 1, kAttributeColour = 2 };
+enum PreviewAttribute : int {
+    kAttributePosition = 0,
+    kAttributeTexCoord = 1,
+    kAttributeColour = 2
+};
 
-// The lit surface: vertex colours or the image map, shaded by a headlight.
-QByteArray surfaceVertexShader(bool es);
-QByteArray surfaceFragmentShader(bool es);
-// One flat colour: the wireframe and the selected points.
-QByteArray flatVertexShader(bool es);
-QByteArray flatFragmentShader(bool es);
+struct PreviewShaderSources {
+    // The lit surface: vertex colours or the image map, shaded by a headlight.
+    QByteArray surfaceVertex, surfaceFragment;
+    // One flat colour: the wireframe and the selected points.
+    QByteArray flatVertex, flatFragment;
+};
+
+// The Preview's own shaders, for OpenGL ES 3 when es holds.
+PreviewShaderSources previewShaderSources(bool es);
 
 } // namespace vw

@@ -2,6 +2,7 @@
 
 #include "preview/gl_support.h"
 #include "preview/preview_shaders.h"
+#include "preview/shader_program.h"
 #include "views/pane_colours.h"
 #include "views/pane_input.h"
 
@@ -128,14 +129,7 @@ void PreviewView::initializeGL() {
         doneCurrent();
     });
     const bool es = context()->isOpenGLES();
-    m_surface = std::make_unique<QOpenGLShaderProgram>();
-    m_surface->addShaderFromSourceCode(QOpenGLShader::Vertex, vw::surfaceVertexShader(es));
-    m_surface->addShaderFromSourceCode(QOpenGLShader::Fragment, vw::surfaceFragmentShader(es));
-    m_surface->link();
-    m_flat = std::make_unique<QOpenGLShaderProgram>();
-    m_flat->addShaderFromSourceCode(QOpenGLShader::Vertex, vw::flatVertexShader(es));
-    m_flat->addShaderFromSourceCode(QOpenGLShader::Fragment, vw::flatFragmentShader(es));
-    m_flat->link();
+    buildPrograms(es);
     m_vao.create();
     for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer})
         buffer->create();
@@ -149,6 +143,20 @@ void PreviewView::initializeGL() {
     m_pointsSent.clear();
     if (!es)
         glEnable(kProgramPointSize);
+}
+
+void PreviewView::buildPrograms(bool es) {
+    const vw::PreviewShaderSources sources = m_makeShaderSources(es);
+    m_surface = std::make_unique<QOpenGLShaderProgram>();
+    m_flat = std::make_unique<QOpenGLShaderProgram>();
+    QString failure = vw::buildShaderProgram(*m_surface, QStringLiteral("surface"),
+                                             sources.surfaceVertex, sources.surfaceFragment);
+    if (failure.isEmpty())
+        failure = vw::buildShaderProgram(*m_flat, QStringLiteral("flat"), sources.flatVertex,
+                                         sources.flatFragment);
+    // paintGL draws nothing without both programs; the panel says why instead.
+    if (!failure.isEmpty())
+        emit failed(failure);
 }
 
 void PreviewView::resizeGL(int width, int height) {

@@ -5,6 +5,7 @@
 
 #include "model/editing/document.h"
 #include "preview/preview_scene.h"
+#include "preview/preview_shaders.h"
 
 #include <QImage>
 #include <QOpenGLBuffer>
@@ -15,6 +16,7 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +42,14 @@ public:
     size_t bytesSent() const { return m_bytesSent; }
     size_t bufferBytes() const;
 
+    // Where the shaders' sources come from, set before the view is first shown; tests break them.
+    using ShaderSourceMaker = std::function<vw::PreviewShaderSources(bool es)>;
+    void setShaderSources(ShaderSourceMaker make) { m_makeShaderSources = std::move(make); }
+
+signals:
+    // The shaders could not be built; the reason is one line.
+    void failed(const QString& reason);
+
 protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
@@ -53,6 +63,7 @@ protected:
 
 private:
     void releaseGl();
+    void buildPrograms(bool es);
     void updateBuffers();
     void updateEdges();
     void updateCoarse();
@@ -76,6 +87,7 @@ private:
     size_t m_bytesSent = 0;
     std::vector<float> m_points, m_pointsSent;
 
+    ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
     std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};

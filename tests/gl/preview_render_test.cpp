@@ -1,5 +1,6 @@
 // The Preview as drawn by OpenGL and read back: which face is in front, which way is up and
-// right, the image map's corners, the selected points, hidden segments and edits.
+// right, the image map's corners, the selected points, hidden segments and edits, and shaders
+// the graphics refuse.
 
 #include "app/frm_panes.h"
 #include "model/editing/document.h"
@@ -12,12 +13,14 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QOpenGLContext>
 #include <QPainter>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -293,5 +296,56 @@ TEST(PreviewInPane, KeysFitTheViewAndToolLettersStillChooseTools) {
     window.fitSelection();
     EXPECT_NEAR(camera.target.x, 1, 1e-6);
 }
+
+} // namespace
+
+namespace {
+
+struct ShaderCase {
+    const char* label;
+    std::function<void(vw::PreviewShaderSources&)> spoil;
+    QString says;
+};
+
+class PreviewShaders : public testing::TestWithParam<ShaderCase> {};
+
+// A shader the graphics refuse is named in the tab's one line instead of an empty view.
+TEST_P(PreviewShaders, AShaderThatCannotBeBuiltIsReportedInTheTabsOneLine) {
+    if (!vw::canDrawPreview())
+        GTEST_SKIP() << "no OpenGL 3.3 here";
+    const ShaderCase& c = GetParam();
+    vw::Model model = asymmetricModel();
+    vw::Document document(model);
+    PreviewPanel panel(document, true);
+    panel.view()->setShaderSources([&c](bool es) {
+        vw::PreviewShaderSources sources = vw::previewShaderSources(es);
+        c.spoil(sources);
+        return sources;
+    });
+    panel.resize(200, 200);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    (void)panel.view()->grabFramebuffer();
+    QApplication::processEvents();
+
+    EXPECT_TRUE(panel.notice()->isVisible());
+    EXPECT_FALSE(panel.view()->isVisible());
+    EXPECT_TRUE(panel.notice()->text().contains(c.says)) << panel.notice()->text().toStdString();
+    EXPECT_FALSE(panel.notice()->text().contains(QChar('\n')));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, PreviewShaders,
+    testing::Values(ShaderCase{"SurfaceDoesNotCompile",
+                               [](vw::PreviewShaderSources& s) {
+                                   s.surfaceFragment += "not a shader";
+                               },
+                               "cannot be shown: the surface fragment shader did not compile: "},
+                    ShaderCase{"FlatDoesNotLink",
+                               [](vw::PreviewShaderSources& s) {
+                                   s.flatVertex.replace("void main()", "void unused()");
+                               },
+                               "cannot be shown: the flat shaders did not link: "}),
+    [](const testing::TestParamInfo<ShaderCase>& info) { return info.param.label; });
 
 } // namespace

@@ -223,20 +223,21 @@ Model selectedSquare() {
     return model;
 }
 
-// Typed transforms of the selection, in the file's orientation (y up).
+// Typed transforms of the selection: amounts in the values the model holds, as the sheet shows
+// them; turns in the file's orientation (y up).
 TEST(ExactTransforms, MoveScaleAndRotateTheSelectionAboutItsCentreOrTheOrigin) {
     using Kind = ExactTransform::Kind;
     Model model = selectedSquare();
     EXPECT_EQ(transformSelected(model.curData, {Kind::Translate, {0.5, 2, -1}}), 4u);
     EXPECT_EQ(model.curData[0].verts[0].x, 1.5f);
-    EXPECT_EQ(model.curData[0].verts[0].y, -3.0f); // file y 1 + 2
+    EXPECT_EQ(model.curData[0].verts[0].y, 1.0f); // -1 + 2, as the sheet's Y runs
     EXPECT_EQ(model.curData[0].verts[0].z, -1.0f);
     EXPECT_EQ(model.curData[0].verts[4].x, 9.0f); // unselected
 
     model = selectedSquare();
     transformSelected(model.curData, {Kind::Scale, {2, 3, 1}});
-    EXPECT_EQ(model.curData[0].verts[0].x, 0.0f); // about the centre (2, 2)
-    EXPECT_EQ(model.curData[0].verts[0].y, 1.0f); // file y 2 - 3
+    EXPECT_EQ(model.curData[0].verts[0].x, 0.0f); // about the centre (2, -2)
+    EXPECT_EQ(model.curData[0].verts[0].y, 1.0f); // (-1 + 2) * 3 - 2
     model = selectedSquare();
     ExactTransform fromOrigin{Kind::Scale, {2, 2, 2}};
     fromOrigin.aboutOrigin = true;

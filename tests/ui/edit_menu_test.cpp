@@ -3,6 +3,7 @@
 // not keep refused when they are made.
 
 #include "app/working_copy.h"
+#include "dialogs/transform_dialog.h"
 #include "fake_settings.h"
 #include "open_model_support.h"
 #include "panels/frm_vertices.h"
@@ -12,17 +13,26 @@
 #include "views/pane_surface.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QStatusBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -72,7 +82,7 @@ TEST(EditMenu, UndoRedoAndSaveKeepTheModifiedMarkAndTheLabelsRight) {
     EXPECT_TRUE(main.paneWindow()->isWindowModified());
     EXPECT_TRUE(main.mnuFileSave_Click());
     EXPECT_FALSE(main.paneWindow()->isWindowModified());
-    EXPECT_EQ(main.statusBar()->currentMessage(), "Saved history2.ebo");
+    EXPECT_EQ(main.noticePanel()->text(), "Saved history2.ebo");
     EXPECT_EQ(savedFirstX(path), 2.5f);
 
     main.mnuEditUndo()->trigger(); // the saved state is the one with the edit now
@@ -181,6 +191,27 @@ TEST(SaveAs, WritesTheEditsToTheNewFileEditsItFromThenOnAndHeadsTheRecentFiles) 
               std::filesystem::path(copy).parent_path().string());
 }
 
+TEST(RecentFiles, AModelOpenedByARelativePathIsListedAbsoluteAndOpensFromAnotherFolder) {
+    Editor editor;
+    vw::test::MemorySettings settings;
+    editor.main->setSettings(&settings);
+    const QFileInfo model(QString::fromStdString(editor.put(twoPartModel(), "relative2.ebo")));
+    const QString startFolder = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(model.absolutePath()));
+    editor.open("relative2.ebo");
+    ASSERT_TRUE(QDir::setCurrent(QDir::rootPath()));
+
+    editor.main->setSettings(&settings); // as the next run shows the list
+    QMenu* recent = editor.main->recentFilesMenu();
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions()[0]->text(), model.absoluteFilePath());
+    EXPECT_TRUE(recent->actions()[0]->isEnabled());
+    editor.main->paneWindow()->close();
+    recent->actions()[0]->trigger();
+    EXPECT_NE(editor.main->panes(), nullptr);
+    QDir::setCurrent(startFolder);
+}
+
 TEST(SaveAs, ADeltaModelAsksBeforeItsNewNameLooksForOtherCompanionFiles) {
     Editor editor;
     vw::test::EboPlan delta = threeVertexDelta();
@@ -227,6 +258,37 @@ TEST(EditMenu, TransformAndObjImportAreOneStepEachAndTheStatusBarCountsTheSelect
     EXPECT_EQ(main.document().stepCount(), 2u);
     main.document().undo();
     EXPECT_EQ(editor.model.Parts[0].segments[0].verts[0].x, x0 + 2);
+
+    // The import's label counts what it wrote, however few of those it changed.
+    main.document().undo();
+    main.action("Select &None")->trigger();
+    editor.model.curData[0].verts[0].selected = -1;
+    main.mnuEditTransform_Click();
+    main.mnuFileImportObj_Click();
+    EXPECT_EQ(editor.model.Parts[0].segments[0].verts[0].x, x0);
+    EXPECT_EQ(main.document().undoLabel(),
+              QStringLiteral("Import OBJ to %1 Vertices").arg(count).toStdString());
+}
+
+// Each Transform opens as the last one chosen in the run left it.
+TEST(EditMenu, TransformOpensWithTheLastModeAndValuesChosen) {
+    vw::QtPrompts prompts;
+    std::vector<vw::ExactTransform> shown;
+    for (const bool accept : {true, false}) {
+        QTimer::singleShot(0, [&shown, accept] {
+            auto* dialog = qobject_cast<vw::TransformDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            shown.push_back(dialog->transform());
+            dialog->kind->setCurrentIndex(2);
+            dialog->degrees->setValue(30);
+            QTest::keyClick(dialog, accept ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        EXPECT_EQ(prompts.askTransform().has_value(), accept);
+    }
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].kind, vw::ExactTransform::Kind::Translate); // no change at first
+    EXPECT_EQ(shown[1].kind, vw::ExactTransform::Kind::Rotate);
+    EXPECT_EQ(shown[1].degrees, 30);
 }
 
 // Two editors started from one program folder, each with its own model: every save writes the
@@ -343,7 +405,7 @@ TEST(Layouts, AMoveADeltaFileCannotHoldIsRefusedAtOnceWithTheReason) {
     main.vertices()->applySheetChange("X", 4.0f);
     EXPECT_TRUE(editor.prompts.messages.empty()); // refused before the question
     EXPECT_EQ(main.model().Parts, before.Parts);
-    EXPECT_NE(main.statusBar()->currentMessage().indexOf("past the file's delta block"), -1);
+    EXPECT_NE(main.noticePanel()->text().indexOf("past the file's delta block"), -1);
     EXPECT_FALSE(main.document().canUndo());
 }
 

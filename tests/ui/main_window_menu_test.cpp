@@ -1,9 +1,11 @@
-// The main window's frame and its File and Options commands through loads, failed loads and a
-// closed pane.
+// The main window's frame, kept between runs, and its File and Options commands through loads,
+// failed loads and a closed pane.
 
+#include "fake_settings.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "parts_tree_support.h"
+#include "tools/frm_tools.h"
 
 #include <QDockWidget>
 #include <QLabel>
@@ -33,6 +35,24 @@ TEST(MainWindow, FrameHoldsPaneAreaPartsDockAndStatusBar) {
     EXPECT_EQ(dock->windowTitle(), "Parts");
     EXPECT_TRUE(dock->isVisible());
     EXPECT_TRUE(main.statusPanel()->isVisibleTo(main.statusBar()));
+}
+
+TEST(MainWindow, SizeAndDockLayoutAreKeptForTheNextRun) {
+    vw::test::MemorySettings settings;
+    auto toolsDock = [](frmMain& main) {
+        return qobject_cast<QDockWidget*>(main.tools()->parentWidget());
+    };
+    {
+        Editor first;
+        first.main->setSettings(&settings);
+        first.main->resize(900, 640);
+        first.main->addDockWidget(Qt::RightDockWidgetArea, toolsDock(*first.main));
+        ASSERT_TRUE(first.main->close());
+    }
+    Editor next;
+    next.main->setSettings(&settings);
+    EXPECT_EQ(next.main->size(), QSize(900, 640));
+    EXPECT_EQ(next.main->dockWidgetArea(toolsDock(*next.main)), Qt::RightDockWidgetArea);
 }
 
 TEST(MainWindow, CtrlOOpensTheChosenModel) {

@@ -5,8 +5,10 @@
 #include "open_model_support.h"
 #include "panels/frm_vertices.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -187,7 +189,35 @@ TEST(SheetConfirmation, AsksWithTheExactQuestionAndNoChangesNothing) {
     EXPECT_EQ(prompts.messages[0].buttons, vw::PromptButtons::YesNo);
     EXPECT_TRUE(sameParts(model, before));
     EXPECT_TRUE(sameVertex(model.curData[0].verts[0], before.curData[0].verts[0]));
-    EXPECT_EQ(sheet.propSheet->lineEdit("X")->text(), "4.5");
+    EXPECT_EQ(sheet.propSheet->lineEdit("X")->text(), ""); // 1, 3 and 5 again, not 4.5
+}
+
+// The typed value the model never got does not stay shown: the question closed with Esc, or a
+// Yes with nothing selected.
+TEST(SheetConfirmation, AnEntryThatWentNowhereLeavesTheSelectionsValueShown) {
+    for (const bool anySelected : {true, false}) {
+        vw::Model model = threeSelectedInTwoSegments();
+        for (vw::Segment& segment : model.Parts[0].segments)
+            for (vw::Vertex& v : segment.verts)
+                v.selected = anySelected ? v.selected : 0;
+        model.curData = model.Parts[0].segments;
+        const vw::Model before = model;
+        vw::QtPrompts real;
+        AnsweringPrompts yes;
+        frmVertices sheet(model, anySelected ? static_cast<vw::Prompts&>(real) : yes);
+        sheet.showSelection();
+        if (anySelected)
+            QTimer::singleShot(0, [] {
+                ASSERT_NE(QApplication::activeModalWidget(), nullptr);
+                QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+            });
+        QLineEdit* edit = sheet.propSheet->lineEdit("U");
+        edit->setText("0.5");
+        QTest::keyClick(edit, Qt::Key_Return);
+
+        EXPECT_TRUE(sameParts(model, before));
+        EXPECT_EQ(edit->text(), anySelected ? "0.25" : "0");
+    }
 }
 
 TEST(SheetConfirmation, OneCurrentSegmentIsAllThatIsWrittenBack) {

@@ -1,5 +1,5 @@
 // The palette docked in the main window, following the pane, and the rotate angle in the first
-// panel of the status bar.
+// panel of the status bar, which a notice leaves in view.
 
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
@@ -69,9 +69,14 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     clickButton(palette, 6);
     EXPECT_EQ(pane.toolMode, kToolRotate);
     pane.tmeRefresher_Timer();
+    // A notice just before the drag leaves the angle in view.
+    main.mnuFileSave()->trigger();
     const std::vector<Segment> before = editor.model.curData;
     drag(panes->picMain, pixelOf(pane, pane.rotHandleH, pane.rotHandleV),
          pixelOf(pane, pane.rotCenterH, pane.rotCenterV + 5));
+    EXPECT_EQ(main.noticePanel()->text(), "Saved model.ebo");
+    EXPECT_TRUE(main.statusPanel()->isVisible());
+    EXPECT_TRUE(main.degreesPanel()->isVisible());
     EXPECT_EQ(main.statusPanel()->text(), "1.570796");
     EXPECT_NE(editor.model.Parts[0].segments[0].verts[0].x, before[0].verts[0].x);
 

@@ -7,18 +7,20 @@
 namespace vw {
 namespace {
 
-// A position in the file's orientation, where y points up.
-std::array<double, 3> filePosition(const Vertex& vertex) {
-    return {vertex.x, -double(vertex.y), vertex.z};
+std::array<double, 3> positionOf(const Vertex& vertex) {
+    return {vertex.x, vertex.y, vertex.z};
 }
 
-void setFilePosition(Vertex& vertex, const std::array<double, 3>& p) {
+void setPosition(Vertex& vertex, const std::array<double, 3>& p) {
     vertex.x = static_cast<float>(p[0]);
-    vertex.y = static_cast<float>(-p[1]);
+    vertex.y = static_cast<float>(p[1]);
     vertex.z = static_cast<float>(p[2]);
 }
 
+// The turn is counter-clockwise in the file's orientation, where y points up, so it is worked
+// there: y is negated on the way in and out.
 std::array<double, 3> rotated(std::array<double, 3> p, int axis, double radians) {
+    p[1] = -p[1];
     // The two axes turned, in the order that makes the turn counter-clockwise seen from the
     // third axis's positive end.
     const int a = (axis + 1) % 3, b = (axis + 2) % 3;
@@ -26,6 +28,7 @@ std::array<double, 3> rotated(std::array<double, 3> p, int axis, double radians)
     const double pa = p[a], pb = p[b];
     p[a] = pa * c - pb * s;
     p[b] = pa * s + pb * c;
+    p[1] = -p[1];
     return p;
 }
 
@@ -61,7 +64,7 @@ std::optional<std::array<double, 3>> selectionCentre(const std::vector<Segment>&
         for (const Vertex& vertex : segment.verts) {
             if (vertex.selected == 0)
                 continue;
-            const std::array<double, 3> p = filePosition(vertex);
+            const std::array<double, 3> p = positionOf(vertex);
             for (int i = 0; i < 3; ++i) {
                 low[i] = any ? std::min(low[i], p[i]) : p[i];
                 high[i] = any ? std::max(high[i], p[i]) : p[i];
@@ -79,15 +82,14 @@ size_t transformSelected(std::vector<Segment>& data, const ExactTransform& trans
     const std::optional<std::array<double, 3>> centre = selectionCentre(data);
     if (!centre)
         return 0;
-    const std::array<double, 3> about =
-        transform.aboutOrigin ? std::array<double, 3>{} : *centre;
+    const std::array<double, 3> about = transform.aboutOrigin ? std::array<double, 3>{} : *centre;
     size_t changed = 0;
     for (Segment& segment : data) {
         for (Vertex& vertex : segment.verts) {
             if (vertex.selected == 0)
                 continue;
             const Vertex before = vertex;
-            setFilePosition(vertex, applied(transform, filePosition(vertex), about));
+            setPosition(vertex, applied(transform, positionOf(vertex), about));
             changed += !(before == vertex);
         }
     }

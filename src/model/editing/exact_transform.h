@@ -1,8 +1,9 @@
 #pragma once
 // Typed transforms of the selected vertices: a move by an exact amount, a scale and a rotation
-// about the selection's centre or the origin. Angles are in degrees, counter-clockwise when
-// looking from the positive end of the axis toward the origin, in the file's coordinates (y up;
-// the model holds y negated).
+// about the selection's centre or the origin. Positions and amounts are the model's values as
+// the vertex sheet shows them (y as held: the file's y negated). Angles are in degrees,
+// counter-clockwise when looking from the positive end of the axis toward the origin in the
+// file's orientation (y up, as the Preview shows the model).
 
 #include "model/model.h"
 
