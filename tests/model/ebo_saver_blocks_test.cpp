@@ -1,5 +1,6 @@
 // Which bytes a save writes: none of them when the working copy is too short for its blocks, nor
-// when its blocks would overwrite the file's own structure or one another.
+// when its blocks would overwrite the file's own structure or one another, nor when segments that
+// share a block disagree about its values.
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_saver.h"
 #include "support/ebo_builder.h"
@@ -40,19 +41,19 @@ TEST(SaveBlocks, AWorkingCopyTooShortForOneBlockGetsNoneOfThem) {
 }
 
 // Verify before replace: a save whose blocks would overwrite the file's own structure, or one
-// another, is refused, and neither the model file nor the working copy changes.
+// another, is refused, saying what overwrites what, and neither the model file nor the working
+// copy changes.
 
 const std::filesystem::path kSamples =
     std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "samples";
 
-constexpr std::string_view kOverwrites =
-    "the edit would overwrite the file's own structure at byte ";
+constexpr std::string_view kAtByte = " at byte ";
 
-// The 1-based byte a refusal names; 0 when the reason is another.
-uint64_t refusedAt(const std::string& reason) {
-    if (!reason.starts_with(kOverwrites))
+// The 1-based byte a refusal that begins with says names; 0 when the reason is another.
+uint64_t refusedAt(const std::string& reason, const std::string& says) {
+    if (!reason.starts_with(says + std::string(kAtByte)))
         return 0;
-    return std::stoull(reason.substr(kOverwrites.size()));
+    return std::stoull(reason.substr(says.size() + kAtByte.size()));
 }
 
 // Moves every vertex of the chosen part (every part when it is negative) and its UVs.
@@ -71,14 +72,18 @@ void moveVertices(Model& model, int part = -1) {
 
 // A file that loads although one of its blocks overlaps the file's own structure or another
 // block. Moving the vertices of the chosen part (every part when it is negative) must be refused
-// with a byte in [firstByte, endByte) (0-based offsets), both files left as they were.
+// with a byte in [firstByte, endByte) (0-based offsets) and what overwrites what, both files left
+// as they were.
 struct Overlap {
     const char* name;
     BuiltEbo built;
     std::string fileName;
     int part;
     size_t firstByte, endByte;
+    std::string says;
 };
+
+const std::string kOverStructure = " would overwrite the file's own structure";
 
 std::vector<uint8_t> withBitFlipped(const std::string& sample, size_t position, uint8_t mask) {
     std::vector<uint8_t> bytes = readBytes(kSamples / sample);
@@ -104,7 +109,13 @@ Overlap uvBlockOverItsHeader() {
     BuiltEbo built = buildEbo(version6TwoSegments());
     const size_t header = version6HeaderAt(built.model, 0);
     putI32(built.model, header + 32, static_cast<int32_t>(header - ebo::kVersion6UvsBias));
-    return {"UvBlockOverItsHeader", built, "v6.ebo", -1, header, header + 48};
+    return {"UvBlockOverItsHeader",
+            built,
+            "v6.ebo",
+            -1,
+            header,
+            header + 48,
+            "the texture block of segment 0/0" + kOverStructure};
 }
 
 // The second segment's position block moved onto the first one's UV block (48 bytes each).
@@ -113,7 +124,13 @@ Overlap positionsOverAnotherUvBlock() {
     const size_t uv = static_cast<size_t>(built.positions[0][0].uvBlockAt) - 1;
     putI32(built.model, version6HeaderAt(built.model, 1) + 20,
            static_cast<int32_t>(uv - ebo::kVersion6PositionsBias));
-    return {"PositionsOverAnotherUvBlock", built, "v6.ebo", -1, uv, uv + 48};
+    return {"PositionsOverAnotherUvBlock",
+            built,
+            "v6.ebo",
+            -1,
+            uv,
+            uv + 48,
+            "the position block of segment 0/1 would overwrite the texture block of segment 0/0"};
 }
 
 // Part 1's delta block started 12 bytes early, on its own offset word: the block holds one
@@ -128,7 +145,13 @@ Overlap deltaBlockOverItsOffset() {
     const size_t block = static_cast<size_t>(built.positions[1][0].posBlockAt) - 1;
     putI32(built.model, block - 12, static_cast<int32_t>(block) - 12);
     putI32(built.model, block - 16, i32In(built.model, block - 16) + 12);
-    return {"DeltaBlockOverItsOffset", built, "head2.ebo", 1, block - 12, block - 8};
+    return {"DeltaBlockOverItsOffset",
+            built,
+            "head2.ebo",
+            1,
+            block - 12,
+            block - 8,
+            "the delta block of segment 1/0" + kOverStructure};
 }
 
 // The two single-bit variants of the samples: byte 642 moves fish6's first UV block from 2593
@@ -137,7 +160,13 @@ Overlap deltaBlockOverItsOffset() {
 Overlap version6Sample() {
     BuiltEbo built;
     built.model = withBitFlipped("fish6.ebo", 642, 0x08);
-    return {"Version6Sample", built, "fish6.ebo", -1, 0, ~size_t{0}};
+    return {"Version6Sample",
+            built,
+            "fish6.ebo",
+            -1,
+            0,
+            ~size_t{0},
+            "the texture block of segment 0/0" + kOverStructure};
 }
 
 Overlap deltaSample() {
@@ -145,7 +174,13 @@ Overlap deltaSample() {
                    readBytes(kSamples / "lod" / "base_lod2.ebo"),
                    readBytes(kSamples / "misc2.dat"),
                    {}};
-    return {"DeltaSample", built, "head2.ebo", 2, 0, ~size_t{0}};
+    return {"DeltaSample",
+            built,
+            "head2.ebo",
+            2,
+            0,
+            ~size_t{0},
+            "the delta block of segment 2/0" + kOverStructure};
 }
 
 class OverlapSave : public testing::TestWithParam<Overlap (*)()> {
@@ -158,7 +193,7 @@ protected:
     }
 
     void expectRefused(const std::string& reason) const {
-        const uint64_t byte = refusedAt(reason);
+        const uint64_t byte = refusedAt(reason, overlap.says);
         EXPECT_GT(byte, overlap.firstByte) << reason;
         EXPECT_LE(byte, overlap.endByte) << reason;
     }
@@ -204,5 +239,105 @@ TEST(OverlapSave, AnEditThatLeavesTheOverlapAloneIsSaved) {
     ASSERT_EQ(loadModel(reloaded, path, workspace.folders), 6);
     EXPECT_EQ(reloaded.Parts[0].segments[1].verts[3].z, model.Parts[0].segments[1].verts[3].z);
 }
+
+} // namespace
+
+namespace {
+
+// A version-6 part of three segments of six vertices: the second reads the first one's position
+// block, the third its texture block.
+EboPlan sharedBlocksPlan() {
+    EboPlan plan;
+    plan.fileVersion = 6;
+    plan.parts = {{{gridSegment(3, 2), gridSegment(3, 2, 1.0f), gridSegment(3, 2, 2.0f)}}};
+    plan.parts[0].segments[1].positionsOf = 0;
+    plan.parts[0].segments[2].uvsOf = 0;
+    return plan;
+}
+
+class SharedBlockSave : public testing::Test {
+protected:
+    void SetUp() override {
+        built = buildEbo(sharedBlocksPlan());
+        path = workspace.put(built, "v6.ebo");
+        ASSERT_EQ(loadModel(model, path, workspace.folders), 6);
+    }
+
+    std::vector<Segment>& segments() { return model.Parts[0].segments; }
+
+    Workspace workspace;
+    BuiltEbo built;
+    std::string path;
+    Model model;
+};
+
+TEST_F(SharedBlockSave, TheLoaderRingsTheSegmentsOnOneBlock) {
+    const SegmentRef none;
+    EXPECT_EQ(segments()[0].nextSharer[kPositionBlock], (SegmentRef{0, 1}));
+    EXPECT_EQ(segments()[1].nextSharer[kPositionBlock], (SegmentRef{0, 0}));
+    EXPECT_EQ(segments()[2].nextSharer[kPositionBlock], none);
+    EXPECT_EQ(segments()[0].nextSharer[kUvBlock], (SegmentRef{0, 2}));
+    EXPECT_EQ(segments()[2].nextSharer[kUvBlock], (SegmentRef{0, 0}));
+    EXPECT_EQ(segments()[1].nextSharer[kUvBlock], none);
+    EXPECT_EQ(segments()[1].verts[4].x, segments()[0].verts[4].x);
+    EXPECT_NE(segments()[2].verts[4].x, segments()[0].verts[4].x);
+}
+
+// Sharers that agree save into the one block, and only it changes.
+TEST_F(SharedBlockSave, AnEditMadeOnEverySharerIsSavedIntoTheOneBlock) {
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    EXPECT_EQ(readBytes(path), built.model);
+
+    for (size_t s : {0, 1})
+        segments()[s].verts[2].x = 9.5f;
+    for (size_t s : {0, 2})
+        segments()[s].verts[5].v = -0.75f;
+    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    const std::vector<uint8_t> saved = readBytes(path);
+    const BlockPositions& at = built.positions[0][0];
+    EXPECT_EQ(f32In(saved, at.posBlockAt - 1 + ebo::kPositionSize * 2), 9.5f);
+    EXPECT_EQ(f32In(saved, at.uvBlockAt - 1 + ebo::kUvSize * 5 + 4), -0.75f);
+    for (size_t i = 0; i < saved.size(); ++i) {
+        const bool inShared = (i >= size_t(at.posBlockAt - 1) && i < size_t(at.posBlockAt + 71)) ||
+                              (i >= size_t(at.uvBlockAt - 1) && i < size_t(at.uvBlockAt + 47));
+        if (!inShared)
+            ASSERT_EQ(saved[i], built.model[i]) << "byte " << i + 1;
+    }
+    Model reloaded;
+    ASSERT_EQ(loadModel(reloaded, path, workspace.folders), 6);
+    EXPECT_EQ(reloaded.Parts[0].segments[1].verts[2].x, 9.5f);
+    EXPECT_EQ(reloaded.Parts[0].segments[2].verts[5].v, -0.75f);
+}
+
+struct Conflict {
+    const char* name;
+    size_t seg;
+    void (*edit)(std::vector<Vertex>&);
+    const char* reason;
+};
+
+class SharedBlockConflict : public SharedBlockSave, public testing::WithParamInterface<Conflict> {};
+
+// A save that would give sharers different values is refused before anything is written.
+TEST_P(SharedBlockConflict, IsRefusedNamingTheSegments) {
+    GetParam().edit(segments()[GetParam().seg].verts);
+    EXPECT_EQ(saveModel(model, path, workspace.folders), GetParam().reason);
+    EXPECT_EQ(readBytes(path), built.model);
+    EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
+    std::vector<uint8_t> bytes = built.model;
+    EXPECT_EQ(saveModelBytes(model, bytes), GetParam().reason);
+    EXPECT_EQ(bytes, built.model);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Blocks, SharedBlockConflict,
+    testing::Values(
+        Conflict{"Position", 1, [](std::vector<Vertex>& v) { v[3].y -= 1.0f; },
+                 "segments 0/0 and 0/1 share one position block: give them the same values"},
+        Conflict{"ZeroMadeMinusZero", 0, [](std::vector<Vertex>& v) { v[0].z = -0.0f; },
+                 "segments 0/0 and 0/1 share one position block: give them the same values"},
+        Conflict{"Texture", 2, [](std::vector<Vertex>& v) { v[5].u += 0.5f; },
+                 "segments 0/0 and 0/2 share one texture block: give them the same values"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

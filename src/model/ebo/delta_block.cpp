@@ -1,15 +1,12 @@
 #include "model/ebo/delta_block.h"
 
+#include "model/ebo/byte_writer.h"
+#include "model/ebo/ebo_format.h"
+
 #include <algorithm>
 #include <bit>
 
 namespace vw {
-
-void putF32(uint8_t* p, float value) {
-    const uint32_t bits = std::bit_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
 
 float negated(float value) {
     return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ 0x80000000u);
@@ -58,9 +55,10 @@ std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t
         if (deltas[i] != 0)
             return unsavableVertex(part, lastVertexInSlot(base, i / 3));
     }
-    bytes.resize(4 * length);
+    bytes.resize(ebo::kDeltaSize * length);
+    ByteWriter out(bytes);
     for (size_t i = 0; i < length; ++i)
-        putF32(&bytes[4 * i], deltas[i]);
+        out.writeF32(deltas[i]);
     return {};
 }
 

@@ -17,9 +17,6 @@ namespace vw {
 std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
                             std::vector<uint8_t>& bytes);
 
-// Puts a float's bits at p, little-endian.
-void putF32(uint8_t* p, float value);
-
 // The bits of y as the file holds it: the sign flipped, every other bit kept as loaded.
 float negated(float value);
 

@@ -1,8 +1,11 @@
 #include "model/ebo/ebo_saver.h"
 
+#include "model/block_sharing.h"
+#include "model/ebo/byte_writer.h"
 #include "model/ebo/delta_block.h"
-#include "model/files/file_io.h"
+#include "model/ebo/ebo_format.h"
 #include "model/ebo/save_check.h"
+#include "model/files/file_io.h"
 
 #include <algorithm>
 #include <bit>
@@ -44,35 +47,45 @@ std::string buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks
 struct Block {
     int32_t position;
     size_t size;
-    std::function<void(uint8_t*)> fill;
+    std::function<void(ByteWriter&)> fill;
+
+    // Puts the block's bytes at out, which has room for them.
+    void fillAt(uint8_t* out) const {
+        ByteWriter writer({out, size});
+        fill(writer);
+    }
 };
 
-void addVertexBlocks(const Segment& segment, std::vector<Block>& blocks) {
+// A segment's position, UV and colour blocks; a block it shares with segments before it is
+// theirs to write, with the same values.
+void addVertexBlocks(const Model& model, SegmentRef ref, std::vector<Block>& blocks) {
+    const Segment& segment = model.Parts[size_t(ref.part)].segments[size_t(ref.seg)];
     const std::vector<Vertex>& verts = segment.verts;
-    blocks.push_back({segment.posBlockAt, 12 * verts.size(), [&verts](uint8_t* out) {
-                          for (const Vertex& v : verts) {
-                              putF32(out, v.x);
-                              putF32(out + 4, negated(v.y));
-                              putF32(out + 8, v.z);
-                              out += 12;
-                          }
-                      }});
-    blocks.push_back({segment.uvBlockAt, 8 * verts.size(), [&verts](uint8_t* out) {
-                          for (const Vertex& v : verts) {
-                              putF32(out, v.u);
-                              putF32(out + 4, v.v);
-                              out += 8;
-                          }
-                      }});
-    if (segment.colorBlockAt == 0)
+    const size_t count = verts.size();
+    if (leadsBlock(model, ref, kPositionBlock))
+        blocks.push_back(
+            {segment.posBlockAt, ebo::kPositionSize * count, [&verts](ByteWriter& out) {
+                 for (const Vertex& v : verts) {
+                     out.writeF32(v.x);
+                     out.writeF32(negated(v.y));
+                     out.writeF32(v.z);
+                 }
+             }});
+    if (leadsBlock(model, ref, kUvBlock))
+        blocks.push_back({segment.uvBlockAt, ebo::kUvSize * count, [&verts](ByteWriter& out) {
+                              for (const Vertex& v : verts) {
+                                  out.writeF32(v.u);
+                                  out.writeF32(v.v);
+                              }
+                          }});
+    if (segment.colorBlockAt == 0 || !leadsBlock(model, ref, kColourBlock))
         return;
-    blocks.push_back({segment.colorBlockAt, 4 * verts.size(), [&verts](uint8_t* out) {
+    blocks.push_back({segment.colorBlockAt, ebo::kColourSize * count, [&verts](ByteWriter& out) {
                           for (const Vertex& v : verts) {
-                              out[0] = v.blue;
-                              out[1] = v.green;
-                              out[2] = v.red;
-                              out[3] = v.alpha;
-                              out += 4;
+                              out.writeU8(v.blue);
+                              out.writeU8(v.green);
+                              out.writeU8(v.red);
+                              out.writeU8(v.alpha);
                           }
                       }});
 }
@@ -82,14 +95,13 @@ void addVertexBlocks(const Segment& segment, std::vector<Block>& blocks) {
 std::vector<Block> blocksToWrite(const Model& model, const std::vector<DeltaBlock>& deltaBlocks) {
     std::vector<Block> blocks;
     for (const DeltaBlock& delta : deltaBlocks) {
-        blocks.push_back({delta.position, delta.bytes.size(), [&delta](uint8_t* out) {
-                              std::memcpy(out, delta.bytes.data(), delta.bytes.size());
-                          }});
+        blocks.push_back({delta.position, delta.bytes.size(),
+                          [&delta](ByteWriter& out) { out.writeBytes(delta.bytes); }});
     }
     if (model.layout != ModelLayout::Delta && model.layout != ModelLayout::None) {
-        for (const Part& part : model.Parts) {
-            for (const Segment& segment : part.segments)
-                addVertexBlocks(segment, blocks);
+        for (size_t p = 0; p < model.Parts.size(); ++p) {
+            for (size_t s = 0; s < model.Parts[p].segments.size(); ++s)
+                addVertexBlocks(model, {int32_t(p), int32_t(s)}, blocks);
         }
     }
     std::erase_if(blocks,
@@ -145,7 +157,7 @@ std::vector<size_t> findChangedBlocks(std::span<const uint8_t> workingCopy,
     for (size_t i = 0; i < blocks.size(); ++i) {
         const Block& block = blocks[i];
         if (!overlapping) {
-            block.fill(buffer.bytes.get());
+            block.fillAt(buffer.bytes.get());
             const uint8_t* onFile = workingCopy.data() + block.position - 1;
             if (std::memcmp(buffer.bytes.get(), onFile, block.size) == 0)
                 continue;
@@ -159,14 +171,14 @@ std::vector<size_t> findChangedBlocks(std::span<const uint8_t> workingCopy,
 void patchChangedBlocks(std::span<uint8_t> bytes, const std::vector<Block>& blocks,
                         const std::vector<size_t>& changed) {
     for (size_t i : changed)
-        blocks[i].fill(bytes.data() + blocks[i].position - 1);
+        blocks[i].fillAt(bytes.data() + blocks[i].position - 1);
 }
 
 std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks,
                                const std::vector<size_t>& changed, BlockBuffer& buffer) {
     for (size_t i : changed) {
         const Block& block = blocks[i];
-        block.fill(buffer.bytes.get());
+        block.fillAt(buffer.bytes.get());
         std::string reason = writeAt(file, block.position, {buffer.bytes.get(), block.size});
         if (!reason.empty())
             return reason;
@@ -210,6 +222,8 @@ namespace {
 // stored, found before anything is written.
 std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
                           std::vector<Block>& blocks) {
+    if (const Result shared = checkSharedBlocks(model); !shared)
+        return shared.reason();
     if (model.layout == ModelLayout::Delta) {
         if (std::string reason = buildDeltaBlocks(model, deltaBlocks); !reason.empty())
             return reason;
