@@ -3,7 +3,6 @@
 // Plain structs of vectors, so assignment is a deep copy.
 
 #include <array>
-#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,7 +43,11 @@ struct SegmentRef {
     int32_t seg = -1;
 
     explicit operator bool() const { return part >= 0; }
-    auto operator<=>(const SegmentRef&) const = default;
+    bool operator==(const SegmentRef&) const = default;
+    // Model order: by part, then by segment.
+    bool operator<(const SegmentRef& other) const {
+        return part != other.part ? part < other.part : seg < other.seg;
+    }
 };
 
 // The vertex blocks that segments can share: one block of a file, read by each of them.

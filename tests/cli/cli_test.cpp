@@ -2,6 +2,7 @@
 #include "model/ebo/ebo_format.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
+#include "support/model_plans.h"
 #include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/test_names.h"
@@ -26,36 +27,6 @@ namespace vw::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-SegmentPlan threeVertexSegment() {
-    SegmentPlan segment;
-    segment.verts = {{1.5f, 2.0f, -3.0f, 0.0f, 1.0f, 30, 20, 10, 40},
-                     {0.0f, 0.0f, 0.1f, -0.5f, 1e-3f, 1, 2, 3, 4},
-                     {1e20f, -1.0f, 1.0f, 1.0f, 1.0f, 5, 6, 7, 8}};
-    segment.strip = {0, 1, 2};
-    return segment;
-}
-
-EboPlan plainPlan() {
-    EboPlan plan;
-    plan.parts = {PartPlan{{threeVertexSegment()}},
-                  PartPlan{{gridSegment(3, 2), gridSegment(2, 2, 5)}}};
-    return plan;
-}
-
-EboPlan version6Plan() {
-    EboPlan plan = plainPlan();
-    plan.fileVersion = 6;
-    return plan;
-}
-
-EboPlan deltaPlan() {
-    EboPlan plan;
-    plan.modelFormat = 0;
-    for (int p = 0; p < 4; ++p)
-        plan.deltaParts[p] = simpleDeltaPart(3 + p, float(p));
-    return plan;
-}
 
 // OBJ text with every v line's x one more.
 std::string movedRight(const std::string& obj) {

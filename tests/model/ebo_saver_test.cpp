@@ -2,6 +2,7 @@
 #include "model/ebo/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
+#include "support/model_plans.h"
 #include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
@@ -19,36 +20,6 @@ using namespace vw;
 using namespace vw::test;
 
 namespace {
-
-EboPlan plainPlan(int16_t format) {
-    EboPlan plan;
-    plan.modelFormat = format;
-    SegmentPlan zeroY = gridSegment(3, 3);
-    zeroY.verts[4].y = 0.0f;
-    zeroY.verts[5].y = -0.0f;
-    plan.parts = {{{gridSegment(4, 3), zeroY}}, {{gridSegment(2, 2, 3.0f)}}};
-    return plan;
-}
-
-EboPlan version6Plan(int16_t format) {
-    EboPlan plan = plainPlan(format);
-    plan.fileVersion = 6;
-    SegmentPlan skipped = gridSegment(2, 2);
-    skipped.tag = 3;
-    plan.parts[0].segments.insert(plan.parts[0].segments.begin() + 1, skipped);
-    return plan;
-}
-
-EboPlan deltaPlan() {
-    EboPlan plan;
-    plan.modelFormat = 0;
-    for (int p = 0; p < 4; ++p)
-        plan.deltaParts[p] = simpleDeltaPart(4 + p, 4.0f * p);
-    plan.deltaParts[1].deltaSlot = {3, 0, 3, 1, 0}; // slot 2 unused, 0 and 3 shared
-    plan.deltaParts[1].deltas.resize(12);
-    plan.deltaParts[2].deltaSlot[5] = 7; // the file holds 18 deltas, fewer than 3 * 8
-    return plan;
-}
 
 struct SaveCase {
     const char* name;
@@ -226,7 +197,8 @@ TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
 
 TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
     Workspace workspace;
-    const EboPlan plan = deltaPlan();
+    EboPlan plan = deltaPlan();
+    std::fill_n(plan.deltaParts[1].deltas.begin() + 6, 3, 0.5f); // unused slot 2
     const std::string path = workspace.put(buildEbo(plan), "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
@@ -254,7 +226,9 @@ TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
 
 TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
     Workspace workspace;
-    const BuiltEbo built = buildEbo(deltaPlan());
+    EboPlan plan = deltaPlan();
+    plan.deltaParts[2].deltas[15] = 0.5f; // unused slot 5, the block's last: a save writes 0
+    const BuiltEbo built = buildEbo(plan);
     const std::string path = workspace.put(built, "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
