@@ -35,7 +35,7 @@ TEST(SaveBlocks, AWorkingCopyTooShortForOneBlockGetsNoneOfThem) {
     const std::vector<uint8_t> shortCopy(built.model.begin(), built.model.begin() + cut);
     writeBytes(workspace.folders.workingCopy, shortCopy);
 
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_NE(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), shortCopy);
     EXPECT_EQ(readBytes(path), built.model);
 }
@@ -205,14 +205,14 @@ protected:
 };
 
 TEST_P(OverlapSave, IsRefusedAndChangesNothing) {
-    expectRefused(saveModel(model, path, workspace.folders));
+    expectRefused(saveModel(model, path, workspace.folders).reason());
     EXPECT_EQ(readBytes(path), overlap.built.model);
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), overlap.built.model);
 }
 
 TEST_P(OverlapSave, IsRefusedInMemoryToo) {
     std::vector<uint8_t> bytes = overlap.built.model;
-    expectRefused(saveModelBytes(model, bytes));
+    expectRefused(saveModelBytes(model, bytes).reason());
     EXPECT_EQ(bytes, overlap.built.model);
 }
 
@@ -228,13 +228,13 @@ TEST(OverlapSave, AnEditThatLeavesTheOverlapAloneIsSaved) {
     const std::string path = workspace.put(overlap.built, overlap.fileName);
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 6);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), overlap.built.model);
     for (Segment& segment : model.Parts[0].segments) {
         for (Vertex& v : segment.verts)
             v.z -= 0.5f;
     }
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     Model reloaded;
     ASSERT_EQ(loadModel(reloaded, path, workspace.folders), 6);
     EXPECT_EQ(reloaded.Parts[0].segments[1].verts[3].z, model.Parts[0].segments[1].verts[3].z);
@@ -285,14 +285,14 @@ TEST_F(SharedBlockSave, TheLoaderRingsTheSegmentsOnOneBlock) {
 
 // Sharers that agree save into the one block, and only it changes.
 TEST_F(SharedBlockSave, AnEditMadeOnEverySharerIsSavedIntoTheOneBlock) {
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), built.model);
 
     for (size_t s : {0, 1})
         segments()[s].verts[2].x = 9.5f;
     for (size_t s : {0, 2})
         segments()[s].verts[5].v = -0.75f;
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> saved = readBytes(path);
     const BlockPositions& at = built.positions[0][0];
     EXPECT_EQ(f32In(saved, at.posBlockAt - 1 + ebo::kPositionSize * 2), 9.5f);
@@ -300,8 +300,9 @@ TEST_F(SharedBlockSave, AnEditMadeOnEverySharerIsSavedIntoTheOneBlock) {
     for (size_t i = 0; i < saved.size(); ++i) {
         const bool inShared = (i >= size_t(at.posBlockAt - 1) && i < size_t(at.posBlockAt + 71)) ||
                               (i >= size_t(at.uvBlockAt - 1) && i < size_t(at.uvBlockAt + 47));
-        if (!inShared)
+        if (!inShared) {
             ASSERT_EQ(saved[i], built.model[i]) << "byte " << i + 1;
+        }
     }
     Model reloaded;
     ASSERT_EQ(loadModel(reloaded, path, workspace.folders), 6);
@@ -321,11 +322,11 @@ class SharedBlockConflict : public SharedBlockSave, public testing::WithParamInt
 // A save that would give sharers different values is refused before anything is written.
 TEST_P(SharedBlockConflict, IsRefusedNamingTheSegments) {
     GetParam().edit(segments()[GetParam().seg].verts);
-    EXPECT_EQ(saveModel(model, path, workspace.folders), GetParam().reason);
+    EXPECT_EQ(saveModel(model, path, workspace.folders).reason(), GetParam().reason);
     EXPECT_EQ(readBytes(path), built.model);
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
     std::vector<uint8_t> bytes = built.model;
-    EXPECT_EQ(saveModelBytes(model, bytes), GetParam().reason);
+    EXPECT_EQ(saveModelBytes(model, bytes).reason(), GetParam().reason);
     EXPECT_EQ(bytes, built.model);
 }
 

@@ -14,9 +14,9 @@ float negated(float value) {
 
 namespace {
 
-std::string unsavableVertex(size_t part, size_t vertex) {
-    return "vertex " + std::to_string(vertex) + " of part " + std::to_string(part) +
-           " has moved, but the file has no room for its position";
+Result unsavableVertex(size_t part, size_t vertex) {
+    return Result::failure("vertex " + std::to_string(vertex) + " of part " + std::to_string(part) +
+                           " has moved, but the file has no room for its position");
 }
 
 size_t lastVertexInSlot(const BaseMesh& base, size_t slot) {
@@ -29,8 +29,8 @@ size_t lastVertexInSlot(const BaseMesh& base, size_t slot) {
 
 } // namespace
 
-std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
-                            std::vector<uint8_t>& bytes) {
+Result deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
+                       std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (base.deltaSlot.empty())
         return {};

@@ -29,13 +29,13 @@ struct DeltaBlock {
 
 // Builds every delta block before anything is written, so an edit that cannot be stored fails
 // the save with the working copy untouched.
-std::string buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks) {
+Result buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks) {
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
             DeltaBlock block{segment.posBlockAt, {}};
-            std::string reason = deltaBlockBytes(segment, model.baseMeshes[p], p, block.bytes);
-            if (!reason.empty())
-                return reason;
+            if (Result built = deltaBlockBytes(segment, model.baseMeshes[p], p, block.bytes);
+                !built)
+                return built;
             blocks.push_back(std::move(block));
         }
     }
@@ -186,6 +186,11 @@ std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks
     return std::fflush(file) == 0 ? "" : lastErrorText();
 }
 
+// The file layer's answer, a reason or empty on success, as a result.
+Result resultOf(std::string reason) {
+    return reason.empty() ? Result() : Result::failure(std::move(reason));
+}
+
 std::string closeFile(FilePtr& file) {
     return std::fclose(file.release()) == 0 ? "" : lastErrorText();
 }
@@ -220,13 +225,13 @@ namespace {
 
 // The blocks a save of model writes, which refer to deltaBlocks; or why its edits cannot be
 // stored, found before anything is written.
-std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
-                          std::vector<Block>& blocks) {
-    if (const Result shared = checkSharedBlocks(model); !shared)
-        return shared.reason();
+Result plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
+                     std::vector<Block>& blocks) {
+    if (Result shared = checkSharedBlocks(model); !shared)
+        return shared;
     if (model.layout == ModelLayout::Delta) {
-        if (std::string reason = buildDeltaBlocks(model, deltaBlocks); !reason.empty())
-            return reason;
+        if (Result built = buildDeltaBlocks(model, deltaBlocks); !built)
+            return built;
     }
     blocks = blocksToWrite(model, deltaBlocks);
     return {};
@@ -234,20 +239,20 @@ std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBloc
 
 } // namespace
 
-std::string saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
+Result saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
     std::vector<DeltaBlock> deltaBlocks;
     std::vector<Block> blocks;
-    if (std::string reason = plannedBlocks(model, deltaBlocks, blocks); !reason.empty())
-        return reason;
+    if (Result planned = plannedBlocks(model, deltaBlocks, blocks); !planned)
+        return planned;
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
     if (copyPath.empty())
-        return "the model was loaded without a working copy";
+        return Result::failure("the model was loaded without a working copy");
     FilePtr workingCopy(platform::openFile(copyPath, "r+b"));
     if (!workingCopy)
-        return failure + lastErrorText();
+        return Result::failure(failure + lastErrorText());
     if (std::string reason = checkWorkingCopy(workingCopy.get(), model, copyPath); !reason.empty())
-        return reason;
+        return Result::failure(reason);
     // Two private views of the working copy: as it is, and with the changed blocks patched in.
     FileBytes original, patched;
     std::string reason = mapPrivately(workingCopy.get(), copyPath, original);
@@ -256,13 +261,14 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
     if (reason.empty())
         reason = checkBlocksFit(blocks, original.size);
     if (!reason.empty())
-        return failure + reason;
+        return Result::failure(failure + reason);
 
     BlockBuffer buffer(blocks);
-    return replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
+    return resultOf(replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
         // The working copy is copied beside the model file while the blocks that changed are
         // found and the bytes they make are checked; only then do both files get those blocks.
-        std::string copied, refused;
+        std::string copied;
+        Result checked;
         std::vector<size_t> changed;
         runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
                       [&] {
@@ -270,10 +276,10 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
                           if (changed.empty())
                               return;
                           patchChangedBlocks(patched.writable(), blocks, changed);
-                          refused = checkSavedBytes(model, original.bytes(), patched.bytes());
+                          checked = checkSavedBytes(model, original.bytes(), patched.bytes());
                       });
-        if (!refused.empty())
-            return refused;
+        if (!checked)
+            return checked.reason();
         if (!copied.empty())
             return copied;
         std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
@@ -290,27 +296,26 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
         if (reason.empty())
             reason = closeFile(saved);
         return reason.empty() ? reason : "cannot write \"" + temporary.string() + "\": " + reason;
-    });
+    }));
 }
 
-std::string saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
+Result saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
     std::vector<DeltaBlock> deltaBlocks;
     std::vector<Block> blocks;
-    std::string reason = plannedBlocks(model, deltaBlocks, blocks);
-    if (reason.empty())
-        reason = checkBlocksFit(blocks, bytes.size());
-    if (!reason.empty())
-        return reason;
+    if (Result planned = plannedBlocks(model, deltaBlocks, blocks); !planned)
+        return planned;
+    if (std::string reason = checkBlocksFit(blocks, bytes.size()); !reason.empty())
+        return Result::failure(reason);
     BlockBuffer buffer(blocks);
     const std::vector<size_t> changed = findChangedBlocks(bytes, blocks, buffer);
     if (changed.empty())
         return {};
     std::vector<uint8_t> saved = bytes;
     patchChangedBlocks(saved, blocks, changed);
-    reason = checkSavedBytes(model, bytes, saved);
-    if (reason.empty())
+    Result checked = checkSavedBytes(model, bytes, saved);
+    if (checked)
         bytes = std::move(saved);
-    return reason;
+    return checked;
 }
 
 } // namespace vw

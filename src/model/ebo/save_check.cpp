@@ -142,7 +142,7 @@ uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> saved) {
     std::vector<uint8_t> written;
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
-            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, written).empty())
+            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, written))
                 continue;
             const size_t at = static_cast<size_t>(segment.posBlockAt) - 1;
             for (size_t j = 0; j < written.size(); ++j) {
@@ -311,14 +311,15 @@ std::string overwrites(const Model& model, uint64_t byte) {
 
 } // namespace
 
-std::string checkSavedBytes(const Model& model, std::span<const uint8_t> original,
-                            std::span<const uint8_t> saved) {
+Result checkSavedBytes(const Model& model, std::span<const uint8_t> original,
+                       std::span<const uint8_t> saved) {
     const Companions companions = rebuiltCompanions(model);
     Model reread;
     if (!loadsAsLayoutOf(model, saved, companions, reread))
-        return overwrites(model, structureByte(model, original, saved, companions));
+        return Result::failure(
+            overwrites(model, structureByte(model, original, saved, companions)));
     const uint64_t wrong = firstWrongValue(model, reread, saved);
-    return wrong == kNoByte ? "" : overwrites(model, wrong);
+    return wrong == kNoByte ? Result() : Result::failure(overwrites(model, wrong));
 }
 
 } // namespace vw
