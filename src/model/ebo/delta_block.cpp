@@ -49,8 +49,8 @@ Result deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part
         deltas[3 * k + 1] = negated(vertex.y) - base.basePos[3 * v + 1];
         deltas[3 * k + 2] = vertex.z - base.basePos[3 * v + 2];
     }
-    const size_t length =
-        std::min(deltas.size(), static_cast<size_t>(std::max(segment.posBlockBytes, 0)) / 4);
+    const size_t length = std::min(
+        deltas.size(), static_cast<size_t>(std::max(segment.posBlockBytes, 0)) / ebo::kDeltaSize);
     for (size_t i = length; i < deltas.size(); ++i) {
         if (deltas[i] != 0)
             return unsavableVertex(part, lastVertexInSlot(base, i / 3));
