@@ -81,10 +81,8 @@ struct Overlap {
     std::string fileName;
     int part;
     size_t firstByte, endByte;
-    std::string says;
+    const char* says;
 };
-
-const std::string kOverStructure = " would overwrite the file's own structure";
 
 std::vector<uint8_t> withBitFlipped(const std::string& sample, size_t position, uint8_t mask) {
     std::vector<uint8_t> bytes = readBytes(kSamples / sample);
@@ -110,13 +108,9 @@ Overlap uvBlockOverItsHeader() {
     BuiltEbo built = buildEbo(version6TwoSegments());
     const size_t header = version6HeaderAt(built.model, 0);
     putI32(built.model, header + 32, static_cast<int32_t>(header - ebo::kVersion6UvsBias));
-    return {"UvBlockOverItsHeader",
-            built,
-            "v6.ebo",
-            -1,
-            header,
-            header + 48,
-            "the texture block of segment 0/0" + kOverStructure};
+    Overlap overlap{"UvBlockOverItsHeader", built, "v6.ebo", -1, header, header + 48, ""};
+    overlap.says = "the texture block of segment 0/0 would overwrite the file's own structure";
+    return overlap;
 }
 
 // The second segment's position block moved onto the first one's UV block (48 bytes each).
@@ -125,13 +119,10 @@ Overlap positionsOverAnotherUvBlock() {
     const size_t uv = static_cast<size_t>(built.positions[0][0].uvBlockAt) - 1;
     putI32(built.model, version6HeaderAt(built.model, 1) + 20,
            static_cast<int32_t>(uv - ebo::kVersion6PositionsBias));
-    return {"PositionsOverAnotherUvBlock",
-            built,
-            "v6.ebo",
-            -1,
-            uv,
-            uv + 48,
-            "the position block of segment 0/1 would overwrite the texture block of segment 0/0"};
+    Overlap overlap{"PositionsOverAnotherUvBlock", built, "v6.ebo", -1, uv, uv + 48, ""};
+    overlap.says =
+        "the position block of segment 0/1 would overwrite the texture block of segment 0/0";
+    return overlap;
 }
 
 // Part 1's delta block started 12 bytes early, on its own offset word: the block holds one
@@ -146,13 +137,9 @@ Overlap deltaBlockOverItsOffset() {
     const size_t block = static_cast<size_t>(built.positions[1][0].posBlockAt) - 1;
     putI32(built.model, block - 12, static_cast<int32_t>(block) - 12);
     putI32(built.model, block - 16, i32In(built.model, block - 16) + 12);
-    return {"DeltaBlockOverItsOffset",
-            built,
-            "head2.ebo",
-            1,
-            block - 12,
-            block - 8,
-            "the delta block of segment 1/0" + kOverStructure};
+    Overlap overlap{"DeltaBlockOverItsOffset", built, "head2.ebo", 1, block - 12, block - 8, ""};
+    overlap.says = "the delta block of segment 1/0 would overwrite the file's own structure";
+    return overlap;
 }
 
 // The two single-bit variants of the samples: byte 642 moves fish6's first UV block from 2593
@@ -161,13 +148,9 @@ Overlap deltaBlockOverItsOffset() {
 Overlap version6Sample() {
     BuiltEbo built;
     built.model = withBitFlipped("fish6.ebo", 642, 0x08);
-    return {"Version6Sample",
-            built,
-            "fish6.ebo",
-            -1,
-            0,
-            ~size_t{0},
-            "the texture block of segment 0/0" + kOverStructure};
+    Overlap overlap{"Version6Sample", built, "fish6.ebo", -1, 0, ~size_t{0}, ""};
+    overlap.says = "the texture block of segment 0/0 would overwrite the file's own structure";
+    return overlap;
 }
 
 Overlap deltaSample() {
@@ -175,13 +158,9 @@ Overlap deltaSample() {
                    readBytes(kSamples / "lod" / "base_lod2.ebo"),
                    readBytes(kSamples / "misc2.dat"),
                    {}};
-    return {"DeltaSample",
-            built,
-            "head2.ebo",
-            2,
-            0,
-            ~size_t{0},
-            "the delta block of segment 2/0" + kOverStructure};
+    Overlap overlap{"DeltaSample", built, "head2.ebo", 2, 0, ~size_t{0}, ""};
+    overlap.says = "the delta block of segment 2/0 would overwrite the file's own structure";
+    return overlap;
 }
 
 class OverlapSave : public testing::TestWithParam<Overlap (*)()> {
