@@ -120,9 +120,9 @@ void load(benchmark::State& state, Model& model, const std::string& path) {
 }
 
 void save(benchmark::State& state, Model& model) {
-    const std::string reason = saveModel(model, model.modelPath, files().folders);
-    if (!reason.empty())
-        state.SkipWithError(reason.c_str());
+    const Result saved = saveModel(model, model.modelPath, files().folders);
+    if (!saved)
+        state.SkipWithError(saved.reason().c_str());
 }
 
 // Each load goes into a fresh model; dropping the model loaded before is left out of the time.
@@ -192,7 +192,8 @@ double savedBytesCheckSeconds(const Model& model) {
     if (!readFileBytes(files().folders.workingCopy, original).empty())
         return 0;
     std::vector<uint8_t> patched(original.bytes().begin(), original.bytes().end());
-    saveModelBytes(model, patched);
+    if (!saveModelBytes(model, patched))
+        return 0;
     const auto start = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(checkSavedBytes(model, original.bytes(), patched));
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

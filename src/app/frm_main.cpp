@@ -265,14 +265,14 @@ void frmMain::mnuFileOpen_Click() {
 }
 
 bool frmMain::mnuFileSave_Click() {
-    const std::string reason = vw::saveModel(m_model, m_model.modelPath, m_folders);
-    if (reason.empty()) {
+    const vw::Result saved = vw::saveModel(m_model, m_model.modelPath, m_folders);
+    if (saved) {
         m_document.markClean();
         showNotice(QStringLiteral("Saved %1").arg(QFileInfo(modelPathText()).fileName()));
         return true;
     }
     m_prompts.message(QStringLiteral("Unable to save %1: %2")
-                          .arg(modelPathText(), QString::fromStdString(reason)),
+                          .arg(modelPathText(), QString::fromStdString(saved.reason())),
                       QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
     return false;
 }

@@ -135,11 +135,11 @@ bool frmMain::mnuFileSaveAs_Click() {
                 return false;
         }
     }
-    const std::string reason = vw::saveModel(m_model, target, m_folders);
-    if (!reason.empty()) {
-        m_prompts.message(
-            QStringLiteral("Unable to save %1: %2").arg(path, QString::fromStdString(reason)),
-            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+    const vw::Result saved = vw::saveModel(m_model, target, m_folders);
+    if (!saved) {
+        m_prompts.message(QStringLiteral("Unable to save %1: %2")
+                              .arg(path, QString::fromStdString(saved.reason())),
+                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
         return false;
     }
     m_model.modelPath = target;
@@ -159,11 +159,11 @@ void frmMain::mnuFileExportObj_Click() {
                                             QDir(modelFolder()).filePath(suggested));
     if (path.isEmpty())
         return;
-    const std::string reason = vw::exportObjFile(m_model, workingSelection(m_model), toPath(path));
-    if (!reason.empty())
-        m_prompts.message(
-            QStringLiteral("Unable to export %1: %2").arg(path, QString::fromStdString(reason)),
-            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+    const vw::Result exported = vw::exportObjFile(m_model, workingSelection(m_model), toPath(path));
+    if (!exported)
+        m_prompts.message(QStringLiteral("Unable to export %1: %2")
+                              .arg(path, QString::fromStdString(exported.reason())),
+                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
 }
 
 // Read into a copy first, so a file that does not fit changes nothing; then the new positions
@@ -176,7 +176,8 @@ void frmMain::mnuFileImportObj_Click() {
     if (path.isEmpty())
         return;
     vw::Model imported = m_model;
-    std::string reason = vw::importObjFile(imported, workingSelection(m_model), toPath(path));
+    std::string reason =
+        vw::importObjFile(imported, workingSelection(m_model), toPath(path)).reason();
     if (reason.empty()) {
         const bool keepsTexture = (vw::storableFields(m_model) & vw::kTextureFields) != 0;
         // What each working segment takes from the file, or none where it has no place.

@@ -39,9 +39,9 @@ bool savesAModel(const std::string& command) {
 int runCheck(Session& session, std::ostream& out, std::ostream& err) {
     std::filesystem::path copy = session.scratch->path() / "check.ebo";
     std::filesystem::copy_file(session.file(), copy);
-    std::string reason = saveModel(session.model, copy.string(), session.folders);
-    if (!reason.empty())
-        return fail(err, kExitFileError, "cannot save a scratch copy: " + reason);
+    const Result saved = saveModel(session.model, copy.string(), session.folders);
+    if (!saved)
+        return fail(err, kExitFileError, "cannot save a scratch copy: " + saved.reason());
     FileComparison comparison = compareFiles(session.file(), copy);
     if (!comparison.error.empty())
         return fail(err, kExitFileError, comparison.error);
@@ -62,16 +62,16 @@ int runExport(Session& session, std::ostream& out, std::ostream& err) {
     std::error_code error;
     if (std::filesystem::equivalent(session.file(), *session.args.output, error))
         return fail(err, kExitUsage, "-o names the model file itself");
-    std::string reason = exportObjFile(session.model, session.args.selection, *session.args.output);
-    return reason.empty() ? kExitOk : fail(err, kExitFileError, reason);
+    const Result exported =
+        exportObjFile(session.model, session.args.selection, *session.args.output);
+    return exported ? kExitOk : fail(err, kExitFileError, exported.reason());
 }
 
 int runImport(Session& session, std::ostream& err) {
-    std::string reason =
-        importObjFile(session.model, session.args.selection, session.args.files[1]);
-    if (reason.empty())
-        reason = saveModel(session.model, session.file(), session.folders);
-    return reason.empty() ? kExitOk : fail(err, kExitFileError, reason);
+    Result done = importObjFile(session.model, session.args.selection, session.args.files[1]);
+    if (done)
+        done = saveModel(session.model, session.file(), session.folders);
+    return done ? kExitOk : fail(err, kExitFileError, done.reason());
 }
 
 int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
@@ -105,8 +105,8 @@ int runCommand(const CliArgs& args, const std::filesystem::path& programDir, std
             return fail(err, kExitFileError,
                         "cannot load " + session.file() + ": " + loaded.reason);
         session.result = loaded.result;
-        if (std::string reason = checkSelection(session.model, args.selection); !reason.empty())
-            return fail(err, kExitUsage, reason);
+        if (const Result selected = checkSelection(session.model, args.selection); !selected)
+            return fail(err, kExitUsage, selected.reason());
         return runLoaded(session, out, err);
     } catch (const std::exception& error) {
         return fail(err, kExitFileError, error.what());

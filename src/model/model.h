@@ -3,6 +3,7 @@
 // Plain structs of vectors, so assignment is a deep copy.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,6 +37,23 @@ struct Vertex {
     bool operator==(const Vertex&) const = default;
 };
 
+// A segment of Parts by number; part -1 names none.
+struct SegmentRef {
+    int32_t part = -1;
+    int32_t seg = -1;
+
+    explicit operator bool() const { return part >= 0; }
+    bool operator==(const SegmentRef&) const = default;
+    // Model order: by part, then by segment.
+    bool operator<(const SegmentRef& other) const {
+        return part != other.part ? part < other.part : seg < other.seg;
+    }
+};
+
+// The vertex blocks that segments can share: one block of a file, read by each of them.
+enum BlockKind : uint8_t { kPositionBlock, kUvBlock, kColourBlock };
+constexpr size_t kBlockKindCount = 3;
+
 struct Segment {
     std::vector<Vertex> verts;
     int32_t posBlockAt = 0;   // 1-based file position; 0 = not recorded
@@ -46,6 +64,9 @@ struct Segment {
     int32_t nodeIndex = 0; // the segment's node in the parts tree, 1-based
     // Delta layout: how many bytes the delta block had in the file, so a save never writes past it.
     int32_t posBlockBytes = 0;
+    // Per block kind, the next segment whose block of that kind starts at the same file position
+    // with as many vertices, in a ring through all of them; none when the block is its own.
+    std::array<SegmentRef, kBlockKindCount> nextSharer{};
 
     bool operator==(const Segment&) const = default;
 };

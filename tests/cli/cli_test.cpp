@@ -2,6 +2,7 @@
 #include "model/ebo/ebo_format.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
+#include "support/model_plans.h"
 #include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/test_names.h"
@@ -27,34 +28,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-SegmentPlan threeVertexSegment() {
-    SegmentPlan segment;
-    segment.verts = {{1.5f, 2.0f, -3.0f, 0.0f, 1.0f, 30, 20, 10, 40},
-                     {0.0f, 0.0f, 0.1f, -0.5f, 1e-3f, 1, 2, 3, 4},
-                     {1e20f, -1.0f, 1.0f, 1.0f, 1.0f, 5, 6, 7, 8}};
-    segment.strip = {0, 1, 2};
-    return segment;
-}
-
-EboPlan plainPlan() {
-    EboPlan plan;
-    plan.parts = {PartPlan{{threeVertexSegment()}},
-                  PartPlan{{gridSegment(3, 2), gridSegment(2, 2, 5)}}};
-    return plan;
-}
-
-EboPlan version6Plan() {
-    EboPlan plan = plainPlan();
-    plan.fileVersion = 6;
-    return plan;
-}
-
-EboPlan deltaPlan() {
-    EboPlan plan;
-    plan.modelFormat = 0;
-    for (int p = 0; p < 4; ++p)
-        plan.deltaParts[p] = simpleDeltaPart(3 + p, float(p));
-    return plan;
+// OBJ text whose v lines get a 1 in front, the x they had becoming y and so on: every vertex
+// moves, and vertices that were alike stay alike.
+std::string movedVertices(const std::string& obj) {
+    std::istringstream in(obj);
+    std::string moved;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("v ", 0) == 0)
+            line = "v 1" + line.substr(1);
+        moved += line + "\n";
+    }
+    return moved;
 }
 
 size_t lineCount(const std::string& text) {
@@ -110,18 +94,18 @@ TEST_P(CliInfo, PrintsAndSucceeds) {
     EXPECT_EQ(result.out.rfind(GetParam().opening, 0), 0u) << result.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CliInfo,
-    testing::Values(InfoCase{{"--help"}, "usage: vertwright-cli"},
-                    InfoCase{{"-h"}, "usage: vertwright-cli"},
-                    InfoCase{{"--version"}, "vertwright-cli " VW_VERSION "\n"},
-                    InfoCase{{"info", "missing.ebo", "--version"}, "vertwright-cli " VW_VERSION}),
-    [](const testing::TestParamInfo<InfoCase>& info) {
-        std::string name;
-        for (const std::string& arg : info.param.args)
-            name += nameOf(arg);
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Cases, CliInfo,
+                         testing::Values(InfoCase{{"--help"}, "usage: vertwright-cli"},
+                                         InfoCase{{"-h"}, "usage: vertwright-cli"},
+                                         InfoCase{{"--version"}, "vertwright-cli " VW_VERSION "\n"},
+                                         InfoCase{{"info", "missing.ebo", "--version"},
+                                                  "vertwright-cli " VW_VERSION}),
+                         [](const testing::TestParamInfo<InfoCase>& info) {
+                             std::string name;
+                             for (const std::string& arg : info.param.args)
+                                 name += nameOf(arg);
+                             return name;
+                         });
 
 class CliUsage : public Cli, public testing::WithParamInterface<std::vector<std::string>> {};
 
@@ -420,6 +404,33 @@ TEST_F(Cli, ImportOfTheWrongVertexCountLeavesTheFile) {
     EXPECT_EQ(readBytes(file), before);
 }
 
+// Segments 1/0 and 1/1 of a version-6 file read one position block: an import that moves one
+// of them alone is refused, one that moves both alike is saved.
+TEST_F(Cli, ImportKeepsSegmentsOnOneBlockAlike) {
+    EboPlan plan = version6Plan();
+    plan.parts[1].segments[1] = gridSegment(3, 2, 5);
+    plan.parts[1].segments[1].positionsOf = 0;
+    fs::path file = writeModel(plan);
+    const std::vector<uint8_t> before = readBytes(file);
+    for (const char* seg : {"0", "1"}) {
+        CliRun exported =
+            run({"export-obj", file.string(), "-o", "-", "--part", "1", "--seg", seg});
+        ASSERT_EQ(exported.code, 0) << exported.err;
+        fs::path obj = writeText("moved.obj", movedVertices(exported.out));
+        CliRun one = run({"import-obj", file.string(), obj.string(), "--part", "1", "--seg", seg});
+        EXPECT_EQ(one.code, 1);
+        EXPECT_EQ(one.err, "vertwright-cli: segments 1/0 and 1/1 share one position block: give "
+                           "them the same values\n");
+        EXPECT_EQ(readBytes(file), before);
+    }
+    CliRun exported = run({"export-obj", file.string(), "-o", "-", "--part", "1"});
+    fs::path obj = writeText("both.obj", movedVertices(exported.out));
+    CliRun both = run({"import-obj", file.string(), obj.string(), "--part", "1"});
+    ASSERT_EQ(both.code, 0) << both.err;
+    const size_t x = size_t(m_built.positions[1][0].posBlockAt) - 1;
+    EXPECT_EQ(f32In(readBytes(file), x), 1.0f);
+}
+
 TEST_F(Cli, ExportThatCannotWriteExitsOne) {
     fs::path file = writeModel(plainPlan());
     fs::create_directories(m_dir / "a-folder");
@@ -591,13 +602,15 @@ TEST_F(Cli, RemovesTheScratchFoldersOfRunsThatAreGone) {
 }
 
 // The two single-bit variants of the samples load, but an import that moves their vertices
-// would overwrite the file's own structure: it is refused and the file stays as it was.
+// would overwrite the file's own structure or another block: it is refused, saying which, and
+// the file stays as it was.
 struct FlippedSample {
     const char* name;
     const char* file;
     size_t position; // 1-based
     uint8_t mask;
     const char* part;
+    const char* says;
 };
 
 class CliFlippedSample : public Cli, public testing::WithParamInterface<FlippedSample> {};
@@ -613,33 +626,28 @@ TEST_P(CliFlippedSample, ImportIsRefused) {
     bytes.at(GetParam().position - 1) ^= GetParam().mask;
     const fs::path file = m_dir / GetParam().file;
     writeBytes(file, bytes);
-    const fs::path obj = m_dir / "moved.obj";
     CliRun exported = run({"export-obj", file.string(), "-o", "-", "--part", GetParam().part});
     ASSERT_EQ(exported.code, 0) << exported.err;
-    std::istringstream in(exported.out);
-    std::string moved;
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("v ", 0) == 0)
-            line = "v 1" + line.substr(1);
-        moved += line + "\n";
-    }
-    writeBytes(obj, std::vector<uint8_t>(moved.begin(), moved.end()));
+    const fs::path obj = writeText("moved.obj", movedVertices(exported.out));
     CliRun imported = run({"import-obj", file.string(), obj.string(), "--part", GetParam().part});
     EXPECT_EQ(imported.code, 1);
-    EXPECT_EQ(imported.err.rfind("vertwright-cli: the edit would overwrite the file's own "
-                                 "structure at byte ",
-                                 0),
-              0u)
+    EXPECT_EQ(
+        imported.err.rfind("vertwright-cli: " + std::string(GetParam().says) + " at byte ", 0), 0u)
         << imported.err;
     EXPECT_EQ(readBytes(file), bytes);
 }
 
 // fish6: byte 642 moves the first UV block from 2593 to 545; head2: byte 2117 moves part 2's
 // delta block onto its own part record.
-INSTANTIATE_TEST_SUITE_P(Samples, CliFlippedSample,
-                         testing::Values(FlippedSample{"Version6", "fish6.ebo", 642, 0x08, "0"},
-                                         FlippedSample{"Delta", "head2.ebo", 2117, 0x40, "2"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Samples, CliFlippedSample,
+    testing::Values(
+        FlippedSample{
+            "Version6", "fish6.ebo", 642, 0x08, "0",
+            "the texture block of segment 0/0 would overwrite the position block of segment 0/0"},
+        FlippedSample{"Delta", "head2.ebo", 2117, 0x40, "2",
+                      "the delta block of segment 2/0 would overwrite the file's own structure"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vw::test

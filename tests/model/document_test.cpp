@@ -1,14 +1,17 @@
 // The document: every edit as one undoable step holding only what changed, the saved state, and
-// what listeners are told.
+// what listeners are told; and segments that share a block kept identical in it.
 
+#include "model/block_sharing.h"
 #include "model/editing/document.h"
 #include "model/editing/edit_limits.h"
 #include "model/editing/exact_transform.h"
+#include "model/editing/shared_blocks.h"
 #include "model/editing/working_data.h"
 #include "model/vertex_fields.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -203,6 +206,77 @@ TEST(EditLimits, FieldsAndDeltaVerticesTheFileCannotHold) {
     delta.curData[0].verts[1].selected = 0;
     delta.curData[0].verts[2].selected = -1; // no base position
     EXPECT_NE(editRefusal(delta, kFieldY).find("no base position"), std::string::npos);
+}
+
+// Segments 0/0 and 0/1 read one position block and one colour block, 0/0 and 1/0 one texture
+// block; 1/1 starts on the position block too but is shorter, so it reads a block of its own.
+// The working data is segment 0/1 alone.
+Model sharingModel() {
+    Model model;
+    model.layout = ModelLayout::Plain2;
+    model.Parts.resize(2);
+    model.Parts[0].segments.resize(2);
+    model.Parts[1].segments.resize(2);
+    const int32_t blocks[4][3] = {
+        {101, 201, 301}, {101, 401, 301}, {501, 201, 601}, {101, 701, 801}};
+    for (size_t i = 0; i < 4; ++i) {
+        Segment& segment = model.Parts[i / 2].segments[i % 2];
+        segment.verts = {at(0, 0), at(1, 0), at(2, 0)};
+        segment.posBlockAt = blocks[i][0];
+        segment.uvBlockAt = blocks[i][1];
+        segment.colorBlockAt = blocks[i][2];
+    }
+    model.Parts[1].segments[1].verts.pop_back();
+    linkSharedBlocks(model);
+    model.curSeg = 2;
+    loadCurData(model);
+    return model;
+}
+
+void expectRanges(const std::vector<VertexRange>& ranges,
+                  const std::vector<std::array<int32_t, 4>>& expected) {
+    ASSERT_EQ(ranges.size(), expected.size());
+    for (size_t i = 0; i < ranges.size(); ++i) {
+        const VertexRange& r = ranges[i];
+        EXPECT_EQ((std::array<int32_t, 4>{r.part, r.seg, int32_t(r.first), int32_t(r.end)}),
+                  expected[i]);
+    }
+}
+
+TEST(SharedBlocks, AChangeOfEitherSharerReachesTheOtherInPartsAndTheWorkingData) {
+    Model model = sharingModel();
+
+    Vertex& edited = model.Parts[0].segments[0].verts[1];
+    edited.x = 7;
+    edited.u = 0.5f;
+    edited.alpha = 9;
+    edited.selected = -1;
+    const VertexRange first[] = {{0, 0, 1, 2}};
+    expectRanges(syncSharedBlocks(model, first), {{0, 1, 1, 2}, {1, 0, 1, 2}});
+    const Vertex& samePositions = model.Parts[0].segments[1].verts[1];
+    EXPECT_EQ(samePositions.x, 7.0f);
+    EXPECT_EQ(samePositions.alpha, 9);
+    EXPECT_EQ(samePositions.u, 0.0f);
+    EXPECT_EQ(samePositions.selected, 0);
+    EXPECT_EQ(model.curData[0].verts[1], samePositions);
+    EXPECT_EQ(model.Parts[1].segments[0].verts[1].u, 0.5f);
+    EXPECT_EQ(model.Parts[1].segments[0].verts[1].x, 1.0f);
+    EXPECT_EQ(model.Parts[1].segments[1].verts[1].x, 1.0f);
+
+    // Back the other way, the whole part as working data, bit for bit.
+    model.curSeg = 0;
+    loadCurData(model);
+    model.Parts[0].segments[1].verts[2].y = -0.0f;
+    const VertexRange second[] = {{0, 1, 0, 3}};
+    expectRanges(syncSharedBlocks(model, second), {{0, 0, 0, 3}});
+    EXPECT_EQ(bits(model.Parts[0].segments[0].verts[2].y), bits(-0.0f));
+    EXPECT_EQ(bits(model.curData[0].verts[2].y), bits(-0.0f));
+    EXPECT_TRUE(syncSharedBlocks(model, second).empty());
+
+    EXPECT_TRUE(checkSharedBlocks(model));
+    model.Parts[0].segments[1].verts[0].blue = 1;
+    EXPECT_EQ(checkSharedBlocks(model).reason(),
+              "segments 0/0 and 0/1 share one colour block: give them the same values");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "model/ebo/ebo_loader.h"
 #include "support/ebo_builder.h"
+#include "support/model_plans.h"
 #include "support/temp_dir.h"
 #include "support/workspace.h"
 
@@ -69,13 +70,6 @@ SegmentPlan markedSegment() {
                      {-7.0f, 0.0f, 1e-3f, -2.0f, 3.5f, 255, 1, 128, 0}};
     segment.strip = {0, 1, 1}; // 6 bytes: the strip ends off a multiple of 4
     return segment;
-}
-
-EboPlan plainPlan(int16_t format) {
-    EboPlan plan;
-    plan.modelFormat = format;
-    plan.parts = {{{markedSegment(), gridSegment(4, 3)}}, {{gridSegment(2, 2, 5.0f)}}};
-    return plan;
 }
 
 uint8_t parse(Model& model, const BuiltEbo& built) {
@@ -212,12 +206,13 @@ DeltaPartPlan deltaPart(int vertexCount, float offset) {
     return part;
 }
 
-EboPlan deltaPlan() {
-    EboPlan plan;
-    plan.modelFormat = 0;
+// The delta plan with texture data after every part but part 1, a header that counts one part,
+// and marker searches over 0 to 9 words.
+EboPlan textureDataPlan() {
+    EboPlan plan = deltaPlan();
     plan.partCount = 1;
-    plan.deltaParts = {deltaPart(4, 0), deltaPart(3, 10), deltaPart(6, 20), deltaPart(2, 30)};
-    plan.deltaParts[1].textureWord = 0x00050000;
+    for (size_t p : {0, 2, 3})
+        plan.deltaParts[p].textureWord = 2;
     plan.deltaParts[2].wordsBeforeMarker = 0;
     plan.deltaParts[3].wordsBeforeMarker = 9;
     return plan;
@@ -266,7 +261,7 @@ void expectDeltaModel(const Model& model, const EboPlan& plan, const BuiltEbo& b
 }
 
 TEST(DeltaLayout, AddsDeltasToTheBaseMeshOfTheCompanionFiles) {
-    const EboPlan plan = deltaPlan();
+    const EboPlan plan = textureDataPlan();
     const BuiltEbo built = buildEbo(plan);
     Workspace workspace;
     const std::string path = workspace.put(built, "head2.ebo");
@@ -279,8 +274,8 @@ TEST(DeltaLayout, AddsDeltasToTheBaseMeshOfTheCompanionFiles) {
 
 TEST(DeltaLayout, TheFifthCharacterFromTheEndPicksTheCompanions) {
     Workspace workspace;
-    EboPlan two = deltaPlan();
-    EboPlan seven = deltaPlan();
+    EboPlan two = textureDataPlan();
+    EboPlan seven = textureDataPlan();
     seven.deltaParts[0] = deltaPart(5, 40);
     const std::string twoPath = workspace.put(buildEbo(two), "head2.ebo");
     const std::string sevenPath = workspace.put(buildEbo(seven), "x7.ebo");
@@ -314,7 +309,7 @@ class DeltaPart : public testing::TestWithParam<DeltaCase> {};
 // Whenever the delta count differs from the slots' need, a count-and-skip record follows the
 // block; reading it wrongly shows in the next part.
 TEST_P(DeltaPart, AddsEachVertexsSlotAndSkipsThePaddingRecord) {
-    EboPlan plan = deltaPlan();
+    EboPlan plan = textureDataPlan();
     DeltaPartPlan& part = plan.deltaParts[0];
     part.deltaSlot = GetParam().slots;
     const auto vertices = [&](int32_t count) {
@@ -349,7 +344,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DeltaLayout, TextureWordDecidesWhetherTextureDataFollows) {
     for (int32_t word : {0x00050000, 0, 1, 7}) {
-        EboPlan plan = deltaPlan();
+        EboPlan plan = textureDataPlan();
         for (DeltaPartPlan& part : plan.deltaParts)
             part.textureWord = word;
         const BuiltEbo built = buildEbo(plan);

@@ -2,6 +2,7 @@
 #include "model/ebo/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
+#include "support/model_plans.h"
 #include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
@@ -19,36 +20,6 @@ using namespace vw;
 using namespace vw::test;
 
 namespace {
-
-EboPlan plainPlan(int16_t format) {
-    EboPlan plan;
-    plan.modelFormat = format;
-    SegmentPlan zeroY = gridSegment(3, 3);
-    zeroY.verts[4].y = 0.0f;
-    zeroY.verts[5].y = -0.0f;
-    plan.parts = {{{gridSegment(4, 3), zeroY}}, {{gridSegment(2, 2, 3.0f)}}};
-    return plan;
-}
-
-EboPlan version6Plan(int16_t format) {
-    EboPlan plan = plainPlan(format);
-    plan.fileVersion = 6;
-    SegmentPlan skipped = gridSegment(2, 2);
-    skipped.tag = 3;
-    plan.parts[0].segments.insert(plan.parts[0].segments.begin() + 1, skipped);
-    return plan;
-}
-
-EboPlan deltaPlan() {
-    EboPlan plan;
-    plan.modelFormat = 0;
-    for (int p = 0; p < 4; ++p)
-        plan.deltaParts[p] = simpleDeltaPart(4 + p, 4.0f * p);
-    plan.deltaParts[1].deltaSlot = {3, 0, 3, 1, 0}; // slot 2 unused, 0 and 3 shared
-    plan.deltaParts[1].deltas.resize(12);
-    plan.deltaParts[2].deltaSlot[5] = 7; // the file holds 18 deltas, fewer than 3 * 8
-    return plan;
-}
 
 struct SaveCase {
     const char* name;
@@ -89,7 +60,7 @@ protected:
 class RoundTrip : public Saving {};
 
 TEST_P(RoundTrip, AnUneditedSaveLeavesTheFileByteForByte) {
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(saved(), built.model);
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
 }
@@ -146,7 +117,7 @@ std::vector<bool> writableBytes(const Model& model, size_t size) {
 
 TEST_P(Saving, EditsReachOnlyTheirBlocksAndLoadBack) {
     editEverything(model);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> after = saved();
     ASSERT_EQ(after.size(), built.model.size());
     const std::vector<bool> writable = writableBytes(model, after.size());
@@ -185,9 +156,9 @@ TEST_P(Saving, EditsReachOnlyTheirBlocksAndLoadBack) {
 
 TEST_P(Saving, TwoSavesInARowGiveTheSameFile) {
     editEverything(model);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> first = saved();
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(saved(), first);
 }
 
@@ -202,7 +173,7 @@ TEST(PlainSave, AZeroYIsWrittenAsMinusZero) {
     Segment& segment = model.Parts[0].segments[0];
     segment.verts[1].y = 0.0f;
     segment.verts[2].y = -0.0f;
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> bytes = readBytes(path);
     const size_t at = static_cast<size_t>(segment.posBlockAt - 1);
     EXPECT_EQ(u32In(bytes, at + ebo::kPositionSize + 4), 0x80000000u);
@@ -217,7 +188,7 @@ TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
     editEverything(model);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     Model reloaded;
     ASSERT_EQ(loadModel(reloaded, path, workspace.folders), 2);
     model.Parts[0].segments[0].verts.back().selected = 0;
@@ -226,7 +197,8 @@ TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
 
 TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
     Workspace workspace;
-    const EboPlan plan = deltaPlan();
+    EboPlan plan = deltaPlan();
+    std::fill_n(plan.deltaParts[1].deltas.begin() + 6, 3, 0.5f); // unused slot 2
     const std::string path = workspace.put(buildEbo(plan), "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
@@ -237,7 +209,7 @@ TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
         segment.verts[k].y = -(base.basePos[3 * k + 1] + 2.0f);
         segment.verts[k].z = base.basePos[3 * k + 2] - 0.5f;
     }
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> bytes = readBytes(path);
     const size_t at = static_cast<size_t>(segment.posBlockAt - 1);
     // Slots {3, 0, 3, 1, 0}: slot 0 from vertex 4, slot 1 from vertex 3, slot 2 unused, slot 3
@@ -254,7 +226,9 @@ TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
 
 TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
     Workspace workspace;
-    const BuiltEbo built = buildEbo(deltaPlan());
+    EboPlan plan = deltaPlan();
+    plan.deltaParts[2].deltas[15] = 0.5f; // unused slot 5, the block's last: a save writes 0
+    const BuiltEbo built = buildEbo(plan);
     const std::string path = workspace.put(built, "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
@@ -262,7 +236,7 @@ TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
     ASSERT_EQ(segment.posBlockBytes, 18 * 4);
     for (size_t v = 0; v < 5; ++v) // vertex 5 has slot 7, past the block
         segment.verts[v].x += 8.0f;
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> bytes = readBytes(path);
     const size_t end = static_cast<size_t>(segment.posBlockAt - 1 + segment.posBlockBytes);
     EXPECT_NE(f32In(bytes, end - ebo::kPositionSize), f32In(built.model, end - ebo::kPositionSize));
@@ -280,15 +254,15 @@ TEST(DeltaSave, AMoveTheFileHasNoRoomForFailsTheSave) {
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
     const std::vector<uint8_t> loadedCopy = readBytes(workspace.folders.workingCopy);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "") << "unmoved vertices save";
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "") << "unmoved vertices save";
 
     Model pastBlock = model;
     pastBlock.Parts[2].segments[0].verts[5].z = 1.0f;
-    EXPECT_EQ(saveModel(pastBlock, path, workspace.folders),
+    EXPECT_EQ(saveModel(pastBlock, path, workspace.folders).reason(),
               "vertex 5 of part 2 has moved, but the file has no room for its position");
     Model withoutBase = model;
     withoutBase.Parts[0].segments[0].verts[3].x = 99.0f;
-    EXPECT_EQ(saveModel(withoutBase, path, workspace.folders),
+    EXPECT_EQ(saveModel(withoutBase, path, workspace.folders).reason(),
               "vertex 3 of part 0 has moved, but the file has no room for its position");
     EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
     EXPECT_EQ(readBytes(workspace.folders.workingCopy).size(), loadedCopy.size());
@@ -324,29 +298,30 @@ protected:
 TEST_F(SaveFailure, AFolderInPlaceOfTheModelFile) {
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_NE(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_TRUE(std::filesystem::is_directory(path));
     EXPECT_TRUE(strayFiles().empty());
 }
 
 TEST_F(SaveFailure, TheModelFolderIsGone) {
     std::filesystem::remove_all(workspace.dir / "models");
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_NE(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_FALSE(std::filesystem::exists(workspace.dir / "models"));
 }
 
 TEST_F(SaveFailure, AFileInPlaceOfTheModelFolder) {
     std::filesystem::remove_all(workspace.dir / "models");
     writeBytes(workspace.dir / "models", {9});
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_NE(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(workspace.dir / "models"), std::vector<uint8_t>{9});
 }
 
 TEST_F(SaveFailure, AReadOnlyModelFile) {
     namespace fs = std::filesystem;
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_TRUE(asUnprivilegedUser(
-        workspace.dir.path(), [&] { return !saveModel(model, path, workspace.folders).empty(); }));
+    EXPECT_TRUE(asUnprivilegedUser(workspace.dir.path(), [&] {
+        return !saveModel(model, path, workspace.folders).reason().empty();
+    }));
     EXPECT_EQ(readBytes(path), built.model);
     EXPECT_TRUE(strayFiles().empty());
 }
@@ -356,19 +331,20 @@ TEST_F(SaveFailure, AReadOnlyFolder) {
     fs::permissions(workspace.dir / "models",
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    EXPECT_TRUE(asUnprivilegedUser(
-        workspace.dir.path(), [&] { return !saveModel(model, path, workspace.folders).empty(); }));
+    EXPECT_TRUE(asUnprivilegedUser(workspace.dir.path(), [&] {
+        return !saveModel(model, path, workspace.folders).reason().empty();
+    }));
     EXPECT_EQ(readBytes(path), built.model);
 }
 
 TEST_F(SaveFailure, TheWorkingCopyIsGoneOrShort) {
     std::filesystem::remove(workspace.folders.workingCopy);
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_NE(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), built.model);
 
     writeBytes(workspace.folders.workingCopy,
                std::vector<uint8_t>(built.model.begin(), built.model.begin() + 400));
-    EXPECT_NE(saveModel(model, path, workspace.folders), "");
+    EXPECT_NE(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), built.model);
     EXPECT_EQ(readBytes(workspace.folders.workingCopy).size(), 400u);
 }
@@ -385,25 +361,25 @@ TEST_F(SaveFailure, AWorkingCopyChangedByAnotherProgram) {
     const auto loadedAt = fs::last_write_time(workspace.folders.workingCopy);
     writeBytes(workspace.folders.workingCopy, rewritten);
     fs::last_write_time(workspace.folders.workingCopy, loadedAt + std::chrono::milliseconds(1));
-    EXPECT_EQ(saveModel(model, path, workspace.folders), changed);
+    EXPECT_EQ(saveModel(model, path, workspace.folders).reason(), changed);
     EXPECT_EQ(readBytes(path), built.model);
 
     Model other;
     const BuiltEbo otherBuilt = buildEbo(version6Plan(2));
     const std::string otherPath = workspace.put(otherBuilt, "other.ebo");
     ASSERT_EQ(loadModel(other, otherPath, workspace.folders), 6);
-    EXPECT_EQ(saveModel(model, path, workspace.folders), changed);
+    EXPECT_EQ(saveModel(model, path, workspace.folders).reason(), changed);
     EXPECT_EQ(readBytes(path), built.model);
-    EXPECT_EQ(saveModel(other, otherPath, workspace.folders), "");
+    EXPECT_EQ(saveModel(other, otherPath, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(otherPath), otherBuilt.model);
 }
 
 TEST_F(SaveFailure, ASaveSucceedsOnceTheObstacleIsGone) {
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
-    ASSERT_NE(saveModel(model, path, workspace.folders), "");
+    ASSERT_NE(saveModel(model, path, workspace.folders).reason(), "");
     std::filesystem::remove(path);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
     EXPECT_NE(readBytes(path), built.model);
 }
@@ -417,7 +393,7 @@ TEST(AtomicSave, ALinkKeepsPointingAtTheSavedFile) {
     Model model;
     ASSERT_EQ(loadModel(model, link.string(), workspace.folders), 3);
     editEverything(model);
-    ASSERT_EQ(saveModel(model, link.string(), workspace.folders), "");
+    ASSERT_EQ(saveModel(model, link.string(), workspace.folders).reason(), "");
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(readBytes(real), readBytes(workspace.folders.workingCopy));
 }
@@ -430,7 +406,7 @@ TEST(AtomicSave, TheFileKeepsItsPermissions) {
     fs::permissions(path, chosen);
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(fs::status(path).permissions(), chosen);
     EXPECT_EQ(
         std::distance(fs::directory_iterator(workspace.dir / "models"), fs::directory_iterator()),
@@ -468,7 +444,7 @@ TEST(AtomicSave, RemovesTheTemporaryFilesOfKilledProcesses) {
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
     EXPECT_FALSE(fs::exists(program / (".vw" + gone + "-12345678.tmp")));
     editEverything(model);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_FALSE(fs::exists(models / (".vw" + gone + "-0badf00d.tmp")));
     EXPECT_TRUE(fs::exists(models / (".vw" + running + "-0badf00d.tmp")));
     EXPECT_TRUE(fs::exists(models / (".vw" + gone + "-0badf00d.bak")));
@@ -484,7 +460,7 @@ TEST(AtomicSave, AModelWithA250ByteNameIsSaved) {
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
     editEverything(model);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
     EXPECT_NE(readBytes(path), built.model);
 }
@@ -501,7 +477,7 @@ TEST(AtomicSave, TheFileKeepsItsOwnerAndGroup) {
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
     editEverything(model);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     struct stat status;
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, kNobody);
@@ -521,7 +497,7 @@ TEST(AtomicSave, AHardLinkedModelIsWrittenInPlace) {
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 3);
     editEverything(model);
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> saved = readBytes(workspace.folders.workingCopy);
     EXPECT_NE(saved, built.model);
     EXPECT_EQ(readBytes(path), saved);

@@ -67,12 +67,12 @@ TEST_F(LargeModel, EverySegmentGetsItsOwnVerticesAndStrip) {
 }
 
 TEST_F(LargeModel, SavesChangeExactlyTheEditedBytes) {
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), built.model);
 
     Segment& edited = model.Parts[1].segments[2];
     edited.verts[7].z = 1234.5f;
-    ASSERT_EQ(saveModel(model, path, workspace.folders), "");
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     std::vector<uint8_t> expected = built.model;
     const size_t at = static_cast<size_t>(edited.posBlockAt) - 1 + 12 * 7 + 8;
     const uint32_t bits = std::bit_cast<uint32_t>(1234.5f);

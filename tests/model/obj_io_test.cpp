@@ -155,7 +155,7 @@ TEST(ObjImport, ExportReadsBackBitForBit) {
         }
     }
     std::istringstream in(objOf(original, {}));
-    ASSERT_EQ(readObj(in, target, {}), "");
+    ASSERT_EQ(readObj(in, target, {}).reason(), "");
     expectSameFloats(target, original);
 }
 
@@ -163,7 +163,7 @@ TEST(ObjImport, OneSegmentOnlyChangesThatSegment) {
     Model model = twoPartModel();
     std::istringstream in("v 1 2 3\nv 4 5 6\r\nv 7 8 9 0.5 0.5 0.5\nv +1 -1e3 nan\n"
                           "vt 0.1\nvt 0.2 0.3\nvt 0 0\nvt 1 1 0\n# comment\nf 1 2 3\n");
-    ASSERT_EQ(readObj(in, model, {1, 1}), "");
+    ASSERT_EQ(readObj(in, model, {1, 1}).reason(), "");
     Model expected = twoPartModel();
     expected.Parts[1].segments[1].verts = {{1, -2, 3, 0.1f, 0},
                                            {4, -5, 6, 0.2f, 0.3f},
@@ -175,7 +175,7 @@ TEST(ObjImport, OneSegmentOnlyChangesThatSegment) {
 TEST(ObjImport, UvsKeptWhenTheirCountDiffers) {
     Model model = twoPartModel();
     std::istringstream in("v 1 1 1\nv 2 2 2\nv 3 3 3\nvt 0 0\n");
-    ASSERT_EQ(readObj(in, model, {0, 0}), "");
+    ASSERT_EQ(readObj(in, model, {0, 0}).reason(), "");
     const auto& verts = model.Parts[0].segments[0].verts;
     EXPECT_EQ(verts[2].x, 3);
     EXPECT_EQ(verts[2].y, -3);
@@ -194,7 +194,7 @@ class ObjImportRejects : public testing::TestWithParam<BadObj> {};
 TEST_P(ObjImportRejects, LeavesTheModelAlone) {
     Model model = twoPartModel();
     std::istringstream in(GetParam().text);
-    std::string reason = readObj(in, model, {});
+    std::string reason = readObj(in, model, {}).reason();
     EXPECT_NE(reason.find(GetParam().reason), std::string::npos) << reason;
     expectSameFloats(model, twoPartModel());
 }
@@ -226,7 +226,7 @@ struct SelectionCase {
 class Selections : public testing::TestWithParam<SelectionCase> {};
 
 TEST_P(Selections, AreChecked) {
-    EXPECT_EQ(checkSelection(twoPartModel(), GetParam().selection), GetParam().reason);
+    EXPECT_EQ(checkSelection(twoPartModel(), GetParam().selection).reason(), GetParam().reason);
 }
 
 INSTANTIATE_TEST_SUITE_P(

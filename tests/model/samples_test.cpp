@@ -30,7 +30,7 @@ TEST_P(Samples, LoadAndSaveUnchanged) {
     Model model;
     ASSERT_EQ(loadModel(model, path, folders), GetParam().result);
     EXPECT_EQ(model.Parts.size(), GetParam().parts);
-    ASSERT_EQ(saveModel(model, path, folders), "");
+    ASSERT_EQ(saveModel(model, path, folders).reason(), "");
     EXPECT_EQ(readBytes(path), readBytes(kSamples / GetParam().file));
 }
 

@@ -145,6 +145,26 @@ void writeVersion6Header(Writer& out, const SegmentPlan& segment, size_t fieldsA
     out.i32(static_cast<int32_t>(segment.strip.size() - kVersion6StripCountBias));
 }
 
+// Writes a segment's position block; returns its 1-based position.
+int32_t writePositions(Writer& out, const SegmentPlan& segment) {
+    const int32_t at = out.position();
+    for (const FileVertex& v : segment.verts) {
+        out.f32(v.x);
+        out.f32(v.y);
+        out.f32(v.z);
+    }
+    return at;
+}
+
+int32_t writeUvs(Writer& out, const SegmentPlan& segment) {
+    const int32_t at = out.position();
+    for (const FileVertex& v : segment.verts) {
+        out.f32(v.u);
+        out.f32(v.v);
+    }
+    return at;
+}
+
 // Gaps of 6 and 10 bytes put blocks at offsets both on and off multiples of 4.
 void writeVersion6Part(Writer& out, const PartPlan& part, bool isLast,
                        std::vector<BlockPositions>& positions) {
@@ -164,26 +184,22 @@ void writeVersion6Part(Writer& out, const PartPlan& part, bool isLast,
         writeVersion6Header(out, part.segments[s], fieldsAt[s].data());
     }
     bool anyRead = false;
+    const size_t first = positions.size();
     for (size_t s = 0; s < n; ++s) {
         const SegmentPlan& segment = part.segments[s];
         BlockPositions at;
         if (segment.tag == kVersion6ReadTag) {
             anyRead = true;
             out.noise(6);
-            out.i32At(fieldsAt[s][0], static_cast<int32_t>(out.size() - kVersion6PositionsBias));
-            at.posBlockAt = out.position();
-            for (const FileVertex& v : segment.verts) {
-                out.f32(v.x);
-                out.f32(v.y);
-                out.f32(v.z);
-            }
+            at.posBlockAt = segment.positionsOf >= 0
+                                ? positions.at(first + segment.positionsOf).posBlockAt
+                                : writePositions(out, segment);
+            out.i32At(fieldsAt[s][0],
+                      at.posBlockAt - 1 - static_cast<int32_t>(kVersion6PositionsBias));
             out.noise(10);
-            out.i32At(fieldsAt[s][1], static_cast<int32_t>(out.size() - kVersion6UvsBias));
-            at.uvBlockAt = out.position();
-            for (const FileVertex& v : segment.verts) {
-                out.f32(v.u);
-                out.f32(v.v);
-            }
+            at.uvBlockAt = segment.uvsOf >= 0 ? positions.at(first + segment.uvsOf).uvBlockAt
+                                              : writeUvs(out, segment);
+            out.i32At(fieldsAt[s][1], at.uvBlockAt - 1 - static_cast<int32_t>(kVersion6UvsBias));
             out.noise(6);
             out.i32At(fieldsAt[s][2], static_cast<int32_t>(out.size() - kVersion6StripBias));
             at.stripBlockAt = out.position();

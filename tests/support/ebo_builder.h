@@ -34,6 +34,11 @@ struct SegmentPlan {
     int32_t tag = 5;
     std::vector<int32_t> headerSkips = {7, -3};
     int32_t headerStop = 1;
+    // Version 6: the segment reads the position (UV) block of the earlier segment of this number
+    // in its part instead of a block of its own; -1 writes its own. The values loaded are then
+    // that segment's, over this segment's vertex count.
+    int32_t positionsOf = -1;
+    int32_t uvsOf = -1;
 };
 
 struct PartPlan {

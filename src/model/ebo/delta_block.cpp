@@ -1,15 +1,12 @@
 #include "model/ebo/delta_block.h"
 
+#include "model/ebo/byte_writer.h"
+#include "model/ebo/ebo_format.h"
+
 #include <algorithm>
 #include <bit>
 
 namespace vw {
-
-void putF32(uint8_t* p, float value) {
-    const uint32_t bits = std::bit_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
 
 float negated(float value) {
     return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ 0x80000000u);
@@ -17,9 +14,9 @@ float negated(float value) {
 
 namespace {
 
-std::string unsavableVertex(size_t part, size_t vertex) {
-    return "vertex " + std::to_string(vertex) + " of part " + std::to_string(part) +
-           " has moved, but the file has no room for its position";
+Result unsavableVertex(size_t part, size_t vertex) {
+    return Result::failure("vertex " + std::to_string(vertex) + " of part " + std::to_string(part) +
+                           " has moved, but the file has no room for its position");
 }
 
 size_t lastVertexInSlot(const BaseMesh& base, size_t slot) {
@@ -32,8 +29,8 @@ size_t lastVertexInSlot(const BaseMesh& base, size_t slot) {
 
 } // namespace
 
-std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
-                            std::vector<uint8_t>& bytes) {
+Result deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
+                       std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (base.deltaSlot.empty())
         return {};
@@ -52,15 +49,16 @@ std::string deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t
         deltas[3 * k + 1] = negated(vertex.y) - base.basePos[3 * v + 1];
         deltas[3 * k + 2] = vertex.z - base.basePos[3 * v + 2];
     }
-    const size_t length =
-        std::min(deltas.size(), static_cast<size_t>(std::max(segment.posBlockBytes, 0)) / 4);
+    const size_t length = std::min(
+        deltas.size(), static_cast<size_t>(std::max(segment.posBlockBytes, 0)) / ebo::kDeltaSize);
     for (size_t i = length; i < deltas.size(); ++i) {
         if (deltas[i] != 0)
             return unsavableVertex(part, lastVertexInSlot(base, i / 3));
     }
-    bytes.resize(4 * length);
+    bytes.resize(ebo::kDeltaSize * length);
+    ByteWriter out(bytes);
     for (size_t i = 0; i < length; ++i)
-        putF32(&bytes[4 * i], deltas[i]);
+        out.writeF32(deltas[i]);
     return {};
 }
 

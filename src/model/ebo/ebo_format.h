@@ -58,10 +58,12 @@ constexpr int64_t kVersion6UvsBias = 28;
 constexpr int64_t kVersion6StripBias = 24;
 constexpr int64_t kVersion6StripCountBias = 2;
 
-// The delta layout. Each part's record follows a marker word: a skipped word, the delta block's
-// size in bytes and its offset. A padding record (a count, that many bytes, then up to a
-// multiple of 4) follows the block when its size does not match the slots; then a texture word,
-// kNoTextureData or a float count with kTextureGap bytes before the floats.
+// The delta layout, chosen by the format word kDeltaModelFormat. Each part's record follows a
+// marker word: a skipped word, the delta block's size in bytes and its offset. A padding record (a
+// count, that many bytes, then up to a multiple of 4) follows the block when its size does not
+// match the slots; then a texture word, kNoTextureData or a float count with kTextureGap bytes
+// before the floats.
+constexpr int16_t kDeltaModelFormat = 0;
 constexpr int32_t kDeltaMarker = 0x00666666;
 constexpr int64_t kDeltaGapAfterMarker = 4;
 constexpr int32_t kNoTextureData = 0x00050000;

@@ -1,5 +1,6 @@
 #include "model/ebo/ebo_loader.h"
 
+#include "model/block_sharing.h"
 #include "model/ebo/ebo_layouts.h"
 #include "model/files/file_io.h"
 
@@ -26,8 +27,14 @@ Header readHeader(ByteReader& in) {
     return header;
 }
 
+// Whether a header word holds the number of a layout.
+bool selects(int16_t word, ModelLayout layout) {
+    return word == static_cast<int16_t>(layout);
+}
+
 bool isDelta(const Header& header) {
-    return header.fileVersion != 6 && header.modelFormat == 0;
+    return !selects(header.fileVersion, ModelLayout::Version6) &&
+           header.modelFormat == ebo::kDeltaModelFormat;
 }
 
 // Reads the layout the header selects into staging; returns the result code.
@@ -40,13 +47,15 @@ uint8_t readLayout(const ModelBytes& bytes, Model& staging) {
         readDeltaLayout(in, {bytes.baseMesh, bytes.offsets}, staging);
         return kLoadedDelta;
     }
-    const bool isPlain = header.modelFormat == 2 || header.modelFormat == 3;
-    if (header.fileVersion != 6 && !isPlain)
+    const bool isVersion6 = selects(header.fileVersion, ModelLayout::Version6);
+    const bool isPlain = selects(header.modelFormat, ModelLayout::Plain2) ||
+                         selects(header.modelFormat, ModelLayout::Plain3);
+    if (!isVersion6 && !isPlain)
         return kLoadFailed;
     if (header.partCount < 1)
         throw MalformedFile("model without parts");
     staging.Parts.resize(static_cast<size_t>(header.partCount));
-    if (header.fileVersion == 6) {
+    if (isVersion6) {
         readVersion6Layout(in, header.partCount, staging);
         return kLoadedVersion6;
     }
@@ -90,8 +99,10 @@ uint8_t parseModel(Model& model, const ModelBytes& bytes) {
         return kLoadFailed;
     }
     staging.layout = static_cast<ModelLayout>(result);
-    if (result != kLoadFailed)
-        adoptLoaded(model, std::move(staging));
+    if (result == kLoadFailed)
+        return result;
+    linkSharedBlocks(staging);
+    adoptLoaded(model, std::move(staging));
     return result;
 }
 

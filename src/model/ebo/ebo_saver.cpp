@@ -1,8 +1,11 @@
 #include "model/ebo/ebo_saver.h"
 
+#include "model/block_sharing.h"
+#include "model/ebo/byte_writer.h"
 #include "model/ebo/delta_block.h"
-#include "model/files/file_io.h"
+#include "model/ebo/ebo_format.h"
 #include "model/ebo/save_check.h"
+#include "model/files/file_io.h"
 
 #include <algorithm>
 #include <bit>
@@ -26,13 +29,13 @@ struct DeltaBlock {
 
 // Builds every delta block before anything is written, so an edit that cannot be stored fails
 // the save with the working copy untouched.
-std::string buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks) {
+Result buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks) {
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
             DeltaBlock block{segment.posBlockAt, {}};
-            std::string reason = deltaBlockBytes(segment, model.baseMeshes[p], p, block.bytes);
-            if (!reason.empty())
-                return reason;
+            if (Result built = deltaBlockBytes(segment, model.baseMeshes[p], p, block.bytes);
+                !built)
+                return built;
             blocks.push_back(std::move(block));
         }
     }
@@ -44,35 +47,45 @@ std::string buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks
 struct Block {
     int32_t position;
     size_t size;
-    std::function<void(uint8_t*)> fill;
+    std::function<void(ByteWriter&)> fill;
+
+    // Puts the block's bytes at out, which has room for them.
+    void fillAt(uint8_t* out) const {
+        ByteWriter writer({out, size});
+        fill(writer);
+    }
 };
 
-void addVertexBlocks(const Segment& segment, std::vector<Block>& blocks) {
+// A segment's position, UV and colour blocks; a block it shares with segments before it is
+// theirs to write, with the same values.
+void addVertexBlocks(const Model& model, SegmentRef ref, std::vector<Block>& blocks) {
+    const Segment& segment = model.Parts[size_t(ref.part)].segments[size_t(ref.seg)];
     const std::vector<Vertex>& verts = segment.verts;
-    blocks.push_back({segment.posBlockAt, 12 * verts.size(), [&verts](uint8_t* out) {
-                          for (const Vertex& v : verts) {
-                              putF32(out, v.x);
-                              putF32(out + 4, negated(v.y));
-                              putF32(out + 8, v.z);
-                              out += 12;
-                          }
-                      }});
-    blocks.push_back({segment.uvBlockAt, 8 * verts.size(), [&verts](uint8_t* out) {
-                          for (const Vertex& v : verts) {
-                              putF32(out, v.u);
-                              putF32(out + 4, v.v);
-                              out += 8;
-                          }
-                      }});
-    if (segment.colorBlockAt == 0)
+    const size_t count = verts.size();
+    if (leadsBlock(model, ref, kPositionBlock))
+        blocks.push_back(
+            {segment.posBlockAt, ebo::kPositionSize * count, [&verts](ByteWriter& out) {
+                 for (const Vertex& v : verts) {
+                     out.writeF32(v.x);
+                     out.writeF32(negated(v.y));
+                     out.writeF32(v.z);
+                 }
+             }});
+    if (leadsBlock(model, ref, kUvBlock))
+        blocks.push_back({segment.uvBlockAt, ebo::kUvSize * count, [&verts](ByteWriter& out) {
+                              for (const Vertex& v : verts) {
+                                  out.writeF32(v.u);
+                                  out.writeF32(v.v);
+                              }
+                          }});
+    if (segment.colorBlockAt == 0 || !leadsBlock(model, ref, kColourBlock))
         return;
-    blocks.push_back({segment.colorBlockAt, 4 * verts.size(), [&verts](uint8_t* out) {
+    blocks.push_back({segment.colorBlockAt, ebo::kColourSize * count, [&verts](ByteWriter& out) {
                           for (const Vertex& v : verts) {
-                              out[0] = v.blue;
-                              out[1] = v.green;
-                              out[2] = v.red;
-                              out[3] = v.alpha;
-                              out += 4;
+                              out.writeU8(v.blue);
+                              out.writeU8(v.green);
+                              out.writeU8(v.red);
+                              out.writeU8(v.alpha);
                           }
                       }});
 }
@@ -82,14 +95,13 @@ void addVertexBlocks(const Segment& segment, std::vector<Block>& blocks) {
 std::vector<Block> blocksToWrite(const Model& model, const std::vector<DeltaBlock>& deltaBlocks) {
     std::vector<Block> blocks;
     for (const DeltaBlock& delta : deltaBlocks) {
-        blocks.push_back({delta.position, delta.bytes.size(), [&delta](uint8_t* out) {
-                              std::memcpy(out, delta.bytes.data(), delta.bytes.size());
-                          }});
+        blocks.push_back({delta.position, delta.bytes.size(),
+                          [&delta](ByteWriter& out) { out.writeBytes(delta.bytes); }});
     }
     if (model.layout != ModelLayout::Delta && model.layout != ModelLayout::None) {
-        for (const Part& part : model.Parts) {
-            for (const Segment& segment : part.segments)
-                addVertexBlocks(segment, blocks);
+        for (size_t p = 0; p < model.Parts.size(); ++p) {
+            for (size_t s = 0; s < model.Parts[p].segments.size(); ++s)
+                addVertexBlocks(model, {int32_t(p), int32_t(s)}, blocks);
         }
     }
     std::erase_if(blocks,
@@ -145,7 +157,7 @@ std::vector<size_t> findChangedBlocks(std::span<const uint8_t> workingCopy,
     for (size_t i = 0; i < blocks.size(); ++i) {
         const Block& block = blocks[i];
         if (!overlapping) {
-            block.fill(buffer.bytes.get());
+            block.fillAt(buffer.bytes.get());
             const uint8_t* onFile = workingCopy.data() + block.position - 1;
             if (std::memcmp(buffer.bytes.get(), onFile, block.size) == 0)
                 continue;
@@ -159,19 +171,24 @@ std::vector<size_t> findChangedBlocks(std::span<const uint8_t> workingCopy,
 void patchChangedBlocks(std::span<uint8_t> bytes, const std::vector<Block>& blocks,
                         const std::vector<size_t>& changed) {
     for (size_t i : changed)
-        blocks[i].fill(bytes.data() + blocks[i].position - 1);
+        blocks[i].fillAt(bytes.data() + blocks[i].position - 1);
 }
 
 std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks,
                                const std::vector<size_t>& changed, BlockBuffer& buffer) {
     for (size_t i : changed) {
         const Block& block = blocks[i];
-        block.fill(buffer.bytes.get());
+        block.fillAt(buffer.bytes.get());
         std::string reason = writeAt(file, block.position, {buffer.bytes.get(), block.size});
         if (!reason.empty())
             return reason;
     }
     return std::fflush(file) == 0 ? "" : lastErrorText();
+}
+
+// The file layer's answer, a reason or empty on success, as a result.
+Result resultOf(std::string reason) {
+    return reason.empty() ? Result() : Result::failure(std::move(reason));
 }
 
 std::string closeFile(FilePtr& file) {
@@ -208,11 +225,13 @@ namespace {
 
 // The blocks a save of model writes, which refer to deltaBlocks; or why its edits cannot be
 // stored, found before anything is written.
-std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
-                          std::vector<Block>& blocks) {
+Result plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
+                     std::vector<Block>& blocks) {
+    if (Result shared = checkSharedBlocks(model); !shared)
+        return shared;
     if (model.layout == ModelLayout::Delta) {
-        if (std::string reason = buildDeltaBlocks(model, deltaBlocks); !reason.empty())
-            return reason;
+        if (Result built = buildDeltaBlocks(model, deltaBlocks); !built)
+            return built;
     }
     blocks = blocksToWrite(model, deltaBlocks);
     return {};
@@ -220,20 +239,20 @@ std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBloc
 
 } // namespace
 
-std::string saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
+Result saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
     std::vector<DeltaBlock> deltaBlocks;
     std::vector<Block> blocks;
-    if (std::string reason = plannedBlocks(model, deltaBlocks, blocks); !reason.empty())
-        return reason;
+    if (Result planned = plannedBlocks(model, deltaBlocks, blocks); !planned)
+        return planned;
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
     if (copyPath.empty())
-        return "the model was loaded without a working copy";
+        return Result::failure("the model was loaded without a working copy");
     FilePtr workingCopy(platform::openFile(copyPath, "r+b"));
     if (!workingCopy)
-        return failure + lastErrorText();
+        return Result::failure(failure + lastErrorText());
     if (std::string reason = checkWorkingCopy(workingCopy.get(), model, copyPath); !reason.empty())
-        return reason;
+        return Result::failure(reason);
     // Two private views of the working copy: as it is, and with the changed blocks patched in.
     FileBytes original, patched;
     std::string reason = mapPrivately(workingCopy.get(), copyPath, original);
@@ -242,13 +261,14 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
     if (reason.empty())
         reason = checkBlocksFit(blocks, original.size);
     if (!reason.empty())
-        return failure + reason;
+        return Result::failure(failure + reason);
 
     BlockBuffer buffer(blocks);
-    return replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
+    return resultOf(replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
         // The working copy is copied beside the model file while the blocks that changed are
         // found and the bytes they make are checked; only then do both files get those blocks.
-        std::string copied, refused;
+        std::string copied;
+        Result checked;
         std::vector<size_t> changed;
         runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
                       [&] {
@@ -256,10 +276,10 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
                           if (changed.empty())
                               return;
                           patchChangedBlocks(patched.writable(), blocks, changed);
-                          refused = checkSavedBytes(model, original.bytes(), patched.bytes());
+                          checked = checkSavedBytes(model, original.bytes(), patched.bytes());
                       });
-        if (!refused.empty())
-            return refused;
+        if (!checked)
+            return checked.reason();
         if (!copied.empty())
             return copied;
         std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
@@ -276,27 +296,26 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
         if (reason.empty())
             reason = closeFile(saved);
         return reason.empty() ? reason : "cannot write \"" + temporary.string() + "\": " + reason;
-    });
+    }));
 }
 
-std::string saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
+Result saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
     std::vector<DeltaBlock> deltaBlocks;
     std::vector<Block> blocks;
-    std::string reason = plannedBlocks(model, deltaBlocks, blocks);
-    if (reason.empty())
-        reason = checkBlocksFit(blocks, bytes.size());
-    if (!reason.empty())
-        return reason;
+    if (Result planned = plannedBlocks(model, deltaBlocks, blocks); !planned)
+        return planned;
+    if (std::string reason = checkBlocksFit(blocks, bytes.size()); !reason.empty())
+        return Result::failure(reason);
     BlockBuffer buffer(blocks);
     const std::vector<size_t> changed = findChangedBlocks(bytes, blocks, buffer);
     if (changed.empty())
         return {};
     std::vector<uint8_t> saved = bytes;
     patchChangedBlocks(saved, blocks, changed);
-    reason = checkSavedBytes(model, bytes, saved);
-    if (reason.empty())
+    Result checked = checkSavedBytes(model, bytes, saved);
+    if (checked)
         bytes = std::move(saved);
-    return reason;
+    return checked;
 }
 
 } // namespace vw

@@ -1,6 +1,8 @@
 #include "model/ebo/save_check.h"
 
+#include "model/ebo/byte_writer.h"
 #include "model/ebo/delta_block.h"
+#include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_loader.h"
 
 #include <algorithm>
@@ -20,11 +22,6 @@ bool isDeltaModel(const Model& model) {
     return model.layout == ModelLayout::Delta;
 }
 
-void putI32(std::vector<uint8_t>& out, int64_t value) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(static_cast<uint64_t>(value) >> (8 * i)));
-}
-
 // The delta layout's companion files, rebuilt from the base meshes the model holds: how the
 // model file reads depends on them (the largest delta slot decides whether a part record holds
 // a count-and-skip record), and the files themselves may have changed since the load. Texture
@@ -34,24 +31,31 @@ struct Companions {
     std::vector<uint8_t> offsets;
 };
 
+// Each mesh's offsets record: four (position, count) pairs.
+constexpr size_t kOffsetsRecordSize = 8 * 4;
+
 Companions rebuiltCompanions(const Model& model) {
     Companions files;
     if (!isDeltaModel(model))
         return files;
+    size_t baseMeshSize = 0;
+    for (const BaseMesh& mesh : model.baseMeshes)
+        baseMeshSize +=
+            sizeof(float) * mesh.basePos.size() + ebo::kStripEntrySize * mesh.deltaSlot.size();
+    files.baseMesh.resize(baseMeshSize);
+    files.offsets.resize(kOffsetsRecordSize * model.baseMeshes.size());
+    ByteWriter base(files.baseMesh);
+    ByteWriter offsets(files.offsets);
     for (const BaseMesh& mesh : model.baseMeshes) {
-        const int64_t positionsAt = static_cast<int64_t>(files.baseMesh.size()) + 1;
-        files.baseMesh.resize(files.baseMesh.size() + 4 * mesh.basePos.size());
-        std::memcpy(files.baseMesh.data() + positionsAt - 1, mesh.basePos.data(),
-                    4 * mesh.basePos.size());
-        const int64_t slotsAt = static_cast<int64_t>(files.baseMesh.size()) + 1;
-        for (int16_t slot : mesh.deltaSlot) {
-            files.baseMesh.push_back(static_cast<uint8_t>(slot));
-            files.baseMesh.push_back(static_cast<uint8_t>(static_cast<uint16_t>(slot) >> 8));
-        }
-        for (int64_t word : {positionsAt, static_cast<int64_t>(mesh.basePos.size() / 3), slotsAt,
-                             static_cast<int64_t>(mesh.deltaSlot.size()), int64_t{1}, int64_t{0},
-                             int64_t{1}, int64_t{0}})
-            putI32(files.offsets, word);
+        const auto positionsAt = static_cast<int32_t>(base.offset() + 1);
+        for (float value : mesh.basePos)
+            base.writeF32(value);
+        const auto slotsAt = static_cast<int32_t>(base.offset() + 1);
+        for (int16_t slot : mesh.deltaSlot)
+            base.writeI16(slot);
+        for (int32_t word : {positionsAt, static_cast<int32_t>(mesh.basePos.size() / 3), slotsAt,
+                             static_cast<int32_t>(mesh.deltaSlot.size()), 1, 0, 1, 0})
+            offsets.writeI32(word);
     }
     return files;
 }
@@ -138,7 +142,7 @@ uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> saved) {
     std::vector<uint8_t> written;
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
-            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, written).empty())
+            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, written))
                 continue;
             const size_t at = static_cast<size_t>(segment.posBlockAt) - 1;
             for (size_t j = 0; j < written.size(); ++j) {
@@ -236,20 +240,86 @@ uint64_t structureByte(const Model& model, std::span<const uint8_t> original,
     return changed.offsetOf(bad - 1) + 1;
 }
 
-std::string overwrites(uint64_t byte) {
-    return "the edit would overwrite the file's own structure at byte " + std::to_string(byte);
+// A block of the file as the model recorded it: which segment's, where (1-based, end
+// exclusive), and whether a save writes it.
+struct RecordedBlock {
+    const char* name;
+    SegmentRef segment;
+    uint64_t first = 0, end = 0;
+    bool written = false;
+
+    bool holds(uint64_t byte) const { return first <= byte && byte < end; }
+    bool sameBlock(const RecordedBlock& other) const {
+        return name == other.name && first == other.first && end == other.end;
+    }
+};
+
+// Every recorded block of the model; the written ones in the order a save writes them.
+std::vector<RecordedBlock> recordedBlocks(const Model& model) {
+    std::vector<RecordedBlock> blocks;
+    const bool writesVertices = model.layout != ModelLayout::None;
+    const auto add = [&blocks](const char* name, SegmentRef ref, int32_t at, size_t size,
+                               bool written) {
+        if (at > 0 && size > 0)
+            blocks.push_back({name, ref, uint64_t(at), uint64_t(at) + size, written});
+    };
+    for (size_t p = 0; p < model.Parts.size(); ++p) {
+        for (size_t s = 0; s < model.Parts[p].segments.size(); ++s) {
+            const Segment& segment = model.Parts[p].segments[s];
+            const SegmentRef ref{int32_t(p), int32_t(s)};
+            const size_t n = segment.verts.size();
+            if (isDeltaModel(model)) {
+                add("delta block", ref, segment.posBlockAt,
+                    size_t(std::max(segment.posBlockBytes, 0)), true);
+            } else {
+                add("position block", ref, segment.posBlockAt, ebo::kPositionSize * n,
+                    writesVertices);
+                add("texture block", ref, segment.uvBlockAt, ebo::kUvSize * n, writesVertices);
+                add("colour block", ref, segment.colorBlockAt, ebo::kColourSize * n,
+                    writesVertices);
+            }
+            add("strip block", ref, segment.stripBlockAt,
+                ebo::kStripEntrySize * segment.strip.size(), false);
+        }
+    }
+    return blocks;
+}
+
+std::string named(const RecordedBlock& block) {
+    return "the " + std::string(block.name) + " of segment " + std::to_string(block.segment.part) +
+           "/" + std::to_string(block.segment.seg);
+}
+
+// Says what overwrites what at a byte the loader reads other than the save meant: the block
+// written last over it, and the other recorded block there or else the file's own structure.
+std::string overwrites(const Model& model, uint64_t byte) {
+    const std::vector<RecordedBlock> blocks = recordedBlocks(model);
+    const auto writer =
+        std::find_if(blocks.rbegin(), blocks.rend(),
+                     [byte](const RecordedBlock& b) { return b.written && b.holds(byte); });
+    const std::string at = " at byte " + std::to_string(byte);
+    if (writer == blocks.rend())
+        return "the edit would overwrite the file's own structure" + at;
+    const auto overwritten =
+        std::find_if(blocks.begin(), blocks.end(), [&](const RecordedBlock& b) {
+            return b.holds(byte) && !b.sameBlock(*writer);
+        });
+    const std::string what =
+        overwritten == blocks.end() ? "the file's own structure" : named(*overwritten);
+    return named(*writer) + " would overwrite " + what + at;
 }
 
 } // namespace
 
-std::string checkSavedBytes(const Model& model, std::span<const uint8_t> original,
-                            std::span<const uint8_t> saved) {
+Result checkSavedBytes(const Model& model, std::span<const uint8_t> original,
+                       std::span<const uint8_t> saved) {
     const Companions companions = rebuiltCompanions(model);
     Model reread;
     if (!loadsAsLayoutOf(model, saved, companions, reread))
-        return overwrites(structureByte(model, original, saved, companions));
+        return Result::failure(
+            overwrites(model, structureByte(model, original, saved, companions)));
     const uint64_t wrong = firstWrongValue(model, reread, saved);
-    return wrong == kNoByte ? "" : overwrites(wrong);
+    return wrong == kNoByte ? Result() : Result::failure(overwrites(model, wrong));
 }
 
 } // namespace vw

@@ -7,6 +7,7 @@
 // object of the caller's (tests and tools make their own).
 
 #include "model/editing/edit_step.h"
+#include "model/editing/vertex_range.h"
 #include "model/model.h"
 #include "model/result.h"
 #include "model/signal.h"
@@ -20,14 +21,6 @@
 #include <vector>
 
 namespace vw {
-
-// Vertices [first, end) of segment seg of part part in Parts.
-struct VertexRange {
-    int32_t part = 0;
-    int32_t seg = 0;
-    uint32_t first = 0;
-    uint32_t end = 0;
-};
 
 // What one operation of the document changed; listeners get one per operation.
 struct DocumentChange {

@@ -155,18 +155,20 @@ void writeSegmentObj(std::ostream& out, const Segment& segment, size_t firstInde
 
 } // namespace
 
-std::string checkSelection(const Model& model, const ObjSelection& selection) {
+Result checkSelection(const Model& model, const ObjSelection& selection) {
     if (!selection.part)
-        return selection.seg ? "a segment needs its part" : "";
+        return selection.seg ? Result::failure("a segment needs its part") : Result();
     int part = *selection.part;
     if (part < 0 || size_t(part) >= model.Parts.size())
-        return "part " + std::to_string(part) + " is not in the model (part count " +
-               std::to_string(model.Parts.size()) + ")";
+        return Result::failure("part " + std::to_string(part) +
+                               " is not in the model (part count " +
+                               std::to_string(model.Parts.size()) + ")");
     size_t segments = model.Parts[part].segments.size();
     if (selection.seg && (*selection.seg < 0 || size_t(*selection.seg) >= segments))
-        return "segment " + std::to_string(*selection.seg) + " is not in part " +
-               std::to_string(part) + " (segment count " + std::to_string(segments) + ")";
-    return "";
+        return Result::failure("segment " + std::to_string(*selection.seg) + " is not in part " +
+                               std::to_string(part) + " (segment count " +
+                               std::to_string(segments) + ")");
+    return {};
 }
 
 std::vector<std::pair<int, int>> selectedSegments(const Model& model,
@@ -210,14 +212,14 @@ void writeObj(std::ostream& out, const Model& model, const ObjSelection& selecti
     }
 }
 
-std::string readObj(std::istream& in, Model& model, const ObjSelection& selection) {
+Result readObj(std::istream& in, Model& model, const ObjSelection& selection) {
     const size_t expected = selectedVertexCount(model, selection);
     ObjCoords coords;
     if (std::string reason = parseObj(in, expected, coords); !reason.empty())
-        return reason;
+        return Result::failure(reason);
     if (coords.positions.size() != expected)
-        return "its vertex count " + std::to_string(coords.positions.size()) +
-               " differs from the selection's " + std::to_string(expected);
+        return Result::failure("its vertex count " + std::to_string(coords.positions.size()) +
+                               " differs from the selection's " + std::to_string(expected));
     const bool withUvs = coords.uvCount == expected;
     size_t next = 0;
     for (auto [p, s] : selectedSegments(model, selection)) {
@@ -233,11 +235,11 @@ std::string readObj(std::istream& in, Model& model, const ObjSelection& selectio
             ++next;
         }
     }
-    return "";
+    return {};
 }
 
-std::string exportObjFile(const Model& model, const ObjSelection& selection,
-                          const std::filesystem::path& path) {
+Result exportObjFile(const Model& model, const ObjSelection& selection,
+                     const std::filesystem::path& path) {
     const auto writeTo = [&](const std::filesystem::path& file) -> std::string {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
         if (!out)
@@ -250,23 +252,25 @@ std::string exportObjFile(const Model& model, const ObjSelection& selection,
     // its place.
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return writeTo(path);
-    return replaceFile(path, writeTo);
+    const std::string reason =
+        std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)
+            ? writeTo(path)
+            : replaceFile(path, writeTo);
+    return reason.empty() ? Result() : Result::failure(reason);
 }
 
-std::string importObjFile(Model& model, const ObjSelection& selection,
-                          const std::filesystem::path& path) {
+Result importObjFile(Model& model, const ObjSelection& selection,
+                     const std::filesystem::path& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
         !std::filesystem::is_fifo(status))
-        return "cannot read " + path.string() + ": not a regular file or a FIFO";
+        return Result::failure("cannot read " + path.string() + ": not a regular file or a FIFO");
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return "cannot read " + path.string() + ": " + lastErrorText();
-    std::string reason = readObj(in, model, selection);
-    return reason.empty() ? "" : path.string() + ": " + reason;
+        return Result::failure("cannot read " + path.string() + ": " + lastErrorText());
+    const Result read = readObj(in, model, selection);
+    return read ? read : Result::failure(path.string() + ": " + read.reason());
 }
 
 } // namespace vw

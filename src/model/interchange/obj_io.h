@@ -2,6 +2,7 @@
 // Wavefront OBJ export and import of the model's vertices, in the file's orientation.
 
 #include "model/model.h"
+#include "model/result.h"
 
 #include <array>
 #include <filesystem>
@@ -20,8 +21,8 @@ struct ObjSelection {
     std::optional<int> seg; // 0-based index into the part's segments; needs part
 };
 
-// Empty when the model has the selected part and segment, else a one-line reason.
-std::string checkSelection(const Model& model, const ObjSelection& selection);
+// Fails with a one-line reason unless the model has the selected part and segment.
+Result checkSelection(const Model& model, const ObjSelection& selection);
 
 // The (part, segment) numbers a valid selection covers, in model order.
 std::vector<std::pair<int, int>> selectedSegments(const Model& model,
@@ -38,15 +39,15 @@ std::vector<std::array<int, 3>> stripTriangles(const std::vector<int16_t>& strip
 void writeObj(std::ostream& out, const Model& model, const ObjSelection& selection);
 
 // Reads the v lines (and the vt lines when there are as many) into the selected vertices in
-// order. Returns empty on success, else a one-line reason with the model unchanged.
-std::string readObj(std::istream& in, Model& model, const ObjSelection& selection);
+// order. Fails with a one-line reason, the model unchanged.
+Result readObj(std::istream& in, Model& model, const ObjSelection& selection);
 
-// writeObj into a file, replaced atomically; empty or a one-line reason, the file unchanged.
-std::string exportObjFile(const Model& model, const ObjSelection& selection,
-                          const std::filesystem::path& path);
+// writeObj into a file, replaced atomically; fails with a one-line reason, the file unchanged.
+Result exportObjFile(const Model& model, const ObjSelection& selection,
+                     const std::filesystem::path& path);
 
-// readObj from a file; empty or a one-line reason, the model unchanged.
-std::string importObjFile(Model& model, const ObjSelection& selection,
-                          const std::filesystem::path& path);
+// readObj from a file; fails with a one-line reason, the model unchanged.
+Result importObjFile(Model& model, const ObjSelection& selection,
+                     const std::filesystem::path& path);
 
 } // namespace vw
