@@ -5,6 +5,7 @@
 #include "model/ebo/save_check.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -24,13 +25,22 @@ struct DeltaBlock {
     std::vector<uint8_t> bytes;
 };
 
-// Builds every delta block before anything is written, so an edit that cannot be stored fails
-// the save with the working copy untouched.
-std::string buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks) {
+// Builds every delta block from the working copy's before anything is written, so an edit that
+// cannot be stored fails the save with the working copy untouched. A block past the working
+// copy's end is left at its length for checkBlocksFit to refuse.
+std::string buildDeltaBlocks(const Model& model, std::span<const uint8_t> workingCopy,
+                             std::vector<DeltaBlock>& blocks) {
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
             DeltaBlock block{segment.posBlockAt, {}};
-            std::string reason = deltaBlockBytes(segment, model.baseMeshes[p], p, block.bytes);
+            const auto onFile = deltaBlockOnFile(segment, workingCopy);
+            if (onFile.empty() && segment.posBlockBytes > 0) {
+                block.bytes.resize(static_cast<size_t>(segment.posBlockBytes));
+                blocks.push_back(std::move(block));
+                continue;
+            }
+            std::string reason =
+                deltaBlockBytes(segment, model.baseMeshes[p], p, onFile, block.bytes);
             if (!reason.empty())
                 return reason;
             blocks.push_back(std::move(block));
@@ -194,24 +204,31 @@ void runSideBySide(const std::function<void()>& first, const std::function<void(
 std::string checkWorkingCopy(std::FILE* workingCopy, const Model& model,
                              const std::filesystem::path& copyPath) {
     const std::string named = "the working copy \"" + copyPath.string() + "\"";
-    if (model.workingCopyStamp == WorkingCopyStamp{})
+    if (model.workingCopyStamp == FileStamp{})
         return named + " was not made by loading this model";
-    WorkingCopyStamp now;
-    if (std::string reason = stampOf(workingCopy, copyPath, now); !reason.empty())
-        return "cannot read " + named + ": " + reason;
+    FileStamp now;
+    if (const Result looked = stampOf(workingCopy, copyPath, now); !looked)
+        return "cannot read " + named + ": " + looked.reason();
     return now == model.workingCopyStamp ? "" : named + " was changed by another program";
 }
 
-} // namespace
-
-namespace {
+// Whether path names the file the model was loaded from (or last saved as).
+bool isModelFile(const Model& model, const std::filesystem::path& path) {
+    if (model.modelPath.empty())
+        return false;
+    std::error_code error;
+    const auto a = std::filesystem::absolute(path, error).lexically_normal();
+    const auto b = std::filesystem::absolute(model.modelPath, error).lexically_normal();
+    return !error && a == b;
+}
 
 // The blocks a save of model writes, which refer to deltaBlocks; or why its edits cannot be
 // stored, found before anything is written.
-std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
-                          std::vector<Block>& blocks) {
+std::string plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
+                          std::vector<DeltaBlock>& deltaBlocks, std::vector<Block>& blocks) {
     if (model.layout == ModelLayout::Delta) {
-        if (std::string reason = buildDeltaBlocks(model, deltaBlocks); !reason.empty())
+        if (std::string reason = buildDeltaBlocks(model, workingCopy, deltaBlocks);
+            !reason.empty())
             return reason;
     }
     blocks = blocksToWrite(model, deltaBlocks);
@@ -221,10 +238,6 @@ std::string plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBloc
 } // namespace
 
 std::string saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
-    std::vector<DeltaBlock> deltaBlocks;
-    std::vector<Block> blocks;
-    if (std::string reason = plannedBlocks(model, deltaBlocks, blocks); !reason.empty())
-        return reason;
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
     if (copyPath.empty())
@@ -236,53 +249,89 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
         return reason;
     // Two private views of the working copy: as it is, and with the changed blocks patched in.
     FileBytes original, patched;
-    std::string reason = mapPrivately(workingCopy.get(), copyPath, original);
-    if (reason.empty())
-        reason = mapPrivately(workingCopy.get(), copyPath, patched);
-    if (reason.empty())
-        reason = checkBlocksFit(blocks, original.size);
-    if (!reason.empty())
+    Result mapped = mapPrivately(workingCopy.get(), copyPath, original);
+    if (mapped)
+        mapped = mapPrivately(workingCopy.get(), copyPath, patched);
+    if (!mapped)
+        return failure + mapped.reason();
+    std::vector<DeltaBlock> deltaBlocks;
+    std::vector<Block> blocks;
+    if (std::string reason = plannedBlocks(model, original.bytes(), deltaBlocks, blocks);
+        !reason.empty())
+        return reason;
+    if (std::string reason = checkBlocksFit(blocks, original.size); !reason.empty())
         return failure + reason;
 
     BlockBuffer buffer(blocks);
-    return replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
-        // The working copy is copied beside the model file while the blocks that changed are
-        // found and the bytes they make are checked; only then do both files get those blocks.
-        std::string copied, refused;
-        std::vector<size_t> changed;
-        runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
-                      [&] {
-                          changed = findChangedBlocks(original.bytes(), blocks, buffer);
-                          if (changed.empty())
-                              return;
-                          patchChangedBlocks(patched.writable(), blocks, changed);
-                          refused = checkSavedBytes(model, original.bytes(), patched.bytes());
-                      });
-        if (!refused.empty())
-            return refused;
-        if (!copied.empty())
-            return copied;
-        std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
-        if (reason.empty())
-            reason = stampOf(workingCopy.get(), copyPath, model.workingCopyStamp);
-        if (reason.empty())
-            reason = closeFile(workingCopy);
-        if (!reason.empty())
-            return failure + reason;
-        if (changed.empty())
-            return reason;
-        FilePtr saved(platform::openFile(temporary, "r+b"));
-        reason = saved ? writeChangedBlocks(saved.get(), blocks, changed, buffer) : lastErrorText();
-        if (reason.empty())
-            reason = closeFile(saved);
-        return reason.empty() ? reason : "cannot write \"" + temporary.string() + "\": " + reason;
-    });
+    TargetStamps stamps;
+    if (isModelFile(model, path))
+        stamps.expected = model.modelFileStamp;
+    const Result replaced = replaceFile(
+        path,
+        [&](const std::filesystem::path& temporary) -> Result {
+            // The working copy is copied beside the model file while the blocks that changed
+            // are found and the bytes they make are checked; only then do both files get those
+            // blocks.
+            Result copied;
+            std::string refused;
+            std::vector<size_t> changed;
+            runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
+                          [&] {
+                              changed = findChangedBlocks(original.bytes(), blocks, buffer);
+                              if (changed.empty())
+                                  return;
+                              patchChangedBlocks(patched.writable(), blocks, changed);
+                              refused = checkSavedBytes(model, original.bytes(), patched.bytes());
+                          });
+            if (!refused.empty())
+                return Result::failure(refused);
+            if (!copied)
+                return copied;
+            std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
+            if (reason.empty())
+                reason = stampOf(workingCopy.get(), copyPath, model.workingCopyStamp).reason();
+            if (reason.empty())
+                reason = closeFile(workingCopy);
+            if (!reason.empty())
+                return Result::failure(failure + reason);
+            if (changed.empty())
+                return {};
+            FilePtr saved(platform::openFile(temporary, "r+b"));
+            reason =
+                saved ? writeChangedBlocks(saved.get(), blocks, changed, buffer) : lastErrorText();
+            if (reason.empty())
+                reason = closeFile(saved);
+            if (reason.empty())
+                return {};
+            return Result::failure("cannot write " + quotedPath(temporary) + ": " +
+                                   spaceAwareText(temporary.parent_path(), errno == ENOSPC, reason));
+        },
+        ReplaceMode::kKeepAcrossCrash, &stamps);
+    if (!replaced)
+        return replaced.reason();
+    model.modelFileStamp = stamps.written;
+    return {};
+}
+
+bool modelFileChanged(const Model& model) {
+    if (!model.modelFileStamp)
+        return false;
+    FileStamp now;
+    return !currentStamp(model.modelPath, now) || now != *model.modelFileStamp;
+}
+
+void overwriteModelFileAsIs(Model& model) {
+    FileStamp now;
+    if (currentStamp(model.modelPath, now))
+        model.modelFileStamp = now;
+    else
+        model.modelFileStamp.reset();
 }
 
 std::string saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
     std::vector<DeltaBlock> deltaBlocks;
     std::vector<Block> blocks;
-    std::string reason = plannedBlocks(model, deltaBlocks, blocks);
+    std::string reason = plannedBlocks(model, bytes, deltaBlocks, blocks);
     if (reason.empty())
         reason = checkBlocksFit(blocks, bytes.size());
     if (!reason.empty())

@@ -134,11 +134,13 @@ uint64_t firstWrongValueInSegment(const Segment& written, const Segment& reread)
 }
 
 // The delta blocks as written against the bytes the loader reads them from.
-uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> saved) {
+uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> original,
+                         std::span<const uint8_t> saved) {
     std::vector<uint8_t> written;
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
-            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, written).empty())
+            const auto onFile = deltaBlockOnFile(segment, original);
+            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, onFile, written).empty())
                 continue;
             const size_t at = static_cast<size_t>(segment.posBlockAt) - 1;
             for (size_t j = 0; j < written.size(); ++j) {
@@ -151,9 +153,10 @@ uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> saved) {
 }
 
 // The 1-based position of the first value that reads back other than written; kNoByte if none.
-uint64_t firstWrongValue(const Model& model, const Model& reread, std::span<const uint8_t> saved) {
+uint64_t firstWrongValue(const Model& model, const Model& reread, std::span<const uint8_t> original,
+                         std::span<const uint8_t> saved) {
     if (isDeltaModel(model))
-        return firstWrongDelta(model, saved);
+        return firstWrongDelta(model, original, saved);
     uint64_t first = kNoByte;
     for (size_t p = 0; p < model.Parts.size(); ++p) {
         for (size_t s = 0; s < model.Parts[p].segments.size(); ++s) {
@@ -248,7 +251,7 @@ std::string checkSavedBytes(const Model& model, std::span<const uint8_t> origina
     Model reread;
     if (!loadsAsLayoutOf(model, saved, companions, reread))
         return overwrites(structureByte(model, original, saved, companions));
-    const uint64_t wrong = firstWrongValue(model, reread, saved);
+    const uint64_t wrong = firstWrongValue(model, reread, original, saved);
     return wrong == kNoByte ? "" : overwrites(wrong);
 }
 
