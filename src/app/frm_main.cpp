@@ -59,6 +59,8 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
 
     createDocks();
     createMenus();
+    m_fileWatch = new vw::ModelFileWatch(this);
+    connect(m_fileWatch, &vw::ModelFileWatch::touched, this, &frmMain::checkModelFileOnDisk);
     m_listener = m_document.addListener(
         [this](const vw::DocumentChange& change) { documentChanged(change); });
     resize(kClientWidth,
@@ -223,6 +225,11 @@ QString frmMain::modelPathText() const {
 
 void frmMain::frmPanes_Unload() {
     setModelCommandsEnabled(false);
+    // The model's bytes stay nowhere they were not before it was opened.
+    std::error_code ignored;
+    std::filesystem::remove(m_folders.workingCopy, ignored);
+    m_model.workingCopyStamp = {};
+    m_fileWatch->watch({});
     // Nothing of the closed model can be saved any more, so nothing of it is unsaved either.
     m_document.modelReplaced();
     m_parts->setPane(nullptr);
@@ -253,7 +260,19 @@ void frmMain::mnuFileOpen_Click() {
 }
 
 bool frmMain::mnuFileSave_Click() {
-    const std::string reason = vw::saveModel(m_model, m_model.modelPath, m_folders);
+    if (vw::modelFileChanged(m_model)) {
+        const vw::PromptAnswer answer = m_prompts.message(
+            QStringLiteral("%1 was changed on disk since it was opened.").arg(modelPathText()),
+            QStringLiteral("Vertwright"), vw::PromptIcon::Warning,
+            vw::PromptButtons::OverwriteSaveAsCancel,
+            QStringLiteral("Overwrite replaces what the other program wrote with this model."));
+        if (answer == vw::PromptAnswer::SaveAs)
+            return mnuFileSaveAs_Click();
+        if (answer != vw::PromptAnswer::Overwrite)
+            return false;
+        vw::overwriteModelFileAsIs(m_model);
+    }
+    const std::string reason = saveGuarded(m_model.modelPath);
     if (reason.empty()) {
         m_document.markClean();
         statusBar()->showMessage(
@@ -261,9 +280,7 @@ bool frmMain::mnuFileSave_Click() {
             kNoticeMilliseconds);
         return true;
     }
-    m_prompts.message(QStringLiteral("Unable to save %1: %2")
-                          .arg(modelPathText(), QString::fromStdString(reason)),
-                      QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+    reportSaveFailure(modelPathText(), reason);
     return false;
 }
 

@@ -3,15 +3,19 @@
 // menus and the status bar.
 
 #include "app/frm_panes.h"
+#include "app/model_file_watch.h"
 #include "app/settings.h"
 #include "dialogs/prompts.h"
-#include "model/editing/document.h"
 #include "model/ebo/ebo_loader.h"
+#include "model/editing/document.h"
 #include "model/model.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QPointer>
+
+#include <optional>
+#include <string>
 
 class QAction;
 class QDragEnterEvent;
@@ -82,7 +86,8 @@ public:
 
     // Asks about unsaved changes first, then opens the chosen model.
     void mnuFileOpen_Click();
-    // Saves the model; returns whether it was saved. A failure is reported.
+    // Saves the model; returns whether it was saved. A failure is reported. When the model's file
+    // changed on disk since it was opened, asks first: Overwrite, Save As... or Cancel.
     bool mnuFileSave_Click();
     // Ends the program, asking about unsaved changes first.
     void mnuFileExit_Click();
@@ -100,6 +105,12 @@ public:
     void mnuOptionsImageMap_Click();
     // The model opened: it heads the recent files.
     void addRecentFile(const QString& path);
+    // Watches the model's file from now on, for changes by other programs.
+    void watchModelFile();
+    // Looks whether another program changed the model's file, as the watch calls it: without
+    // unsaved edits offers to reload it, with them says so in the status bar. Each change is
+    // told once.
+    void checkModelFileOnDisk();
     void mnuAbout_Click();
 
 protected:
@@ -132,12 +143,16 @@ private:
     void createPanes();
     QString modelPathText() const;
     void frmPanes_Unload();
+    std::string saveGuarded(const std::string& path);
+    void reportSaveFailure(const QString& path, const std::string& reason);
 
     vw::Model& m_model;
     vw::Document m_document{m_model};
     int m_listener = 0;
     vw::ModelFolders m_folders;
     vw::Prompts& m_prompts;
+    vw::ModelFileWatch* m_fileWatch = nullptr;
+    std::optional<vw::FileStamp> m_toldChange; // the file's change last told to the user
 
     vw::Settings* m_settings = nullptr;
     QMdiArea* m_mdiArea = nullptr;

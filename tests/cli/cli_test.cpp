@@ -110,18 +110,18 @@ TEST_P(CliInfo, PrintsAndSucceeds) {
     EXPECT_EQ(result.out.rfind(GetParam().opening, 0), 0u) << result.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CliInfo,
-    testing::Values(InfoCase{{"--help"}, "usage: vertwright-cli"},
-                    InfoCase{{"-h"}, "usage: vertwright-cli"},
-                    InfoCase{{"--version"}, "vertwright-cli " VW_VERSION "\n"},
-                    InfoCase{{"info", "missing.ebo", "--version"}, "vertwright-cli " VW_VERSION}),
-    [](const testing::TestParamInfo<InfoCase>& info) {
-        std::string name;
-        for (const std::string& arg : info.param.args)
-            name += nameOf(arg);
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Cases, CliInfo,
+                         testing::Values(InfoCase{{"--help"}, "usage: vertwright-cli"},
+                                         InfoCase{{"-h"}, "usage: vertwright-cli"},
+                                         InfoCase{{"--version"}, "vertwright-cli " VW_VERSION "\n"},
+                                         InfoCase{{"info", "missing.ebo", "--version"},
+                                                  "vertwright-cli " VW_VERSION}),
+                         [](const testing::TestParamInfo<InfoCase>& info) {
+                             std::string name;
+                             for (const std::string& arg : info.param.args)
+                                 name += nameOf(arg);
+                             return name;
+                         });
 
 class CliUsage : public Cli, public testing::WithParamInterface<std::vector<std::string>> {};
 
@@ -343,21 +343,20 @@ TEST_F(Cli, InfoCountsPartsSegmentsVerticesAndStrips) {
                               "  segment 1: 4 vertices, 4 strip entries\n");
 }
 
-TEST_F(Cli, CheckReportsTheBytesASaveWouldChange) {
-    // Far from zero a float cannot hold base + delta exactly, so the delta saved back differs.
-    EboPlan plan = deltaPlan();
-    plan.deltaParts[0].basePos[0] = 1e8f;
-    plan.deltaParts[0].deltas[0] = 1.0f;
-    fs::path file = writeModel(plan);
-    std::vector<uint8_t> before = readBytes(file);
-    CliRun result = run({"check", file.string()});
-    EXPECT_EQ(result.code, 3) << result.err;
-    // 1.0f is 00 00 80 3f; 0.0f differs in its last two bytes.
-    size_t offset = size_t(m_built.positions[0][0].posBlockAt) - 1 + 2;
-    EXPECT_EQ(result.out, file.string() + ": a save without edits would change these bytes:\n" +
-                              "offsets " + std::to_string(offset) + " to " +
-                              std::to_string(offset + 1) + " (2 bytes)\n");
-    EXPECT_EQ(readBytes(file), before);
+// Deltas the subtraction of a save could not give back: one below the rounding of a position far
+// from zero, and -0.0. A save that moved no vertex keeps them.
+TEST_F(Cli, CheckFindsDeltasNoSubtractionGivesBackUnchanged) {
+    for (const auto& [base, delta] : {std::pair{1e8f, 1.0f}, std::pair{3.0f, -0.0f}}) {
+        EboPlan plan = deltaPlan();
+        plan.deltaParts[0].basePos[0] = base;
+        plan.deltaParts[0].deltas[0] = delta;
+        fs::path file = writeModel(plan);
+        std::vector<uint8_t> before = readBytes(file);
+        CliRun result = run({"check", file.string()});
+        EXPECT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(result.out, file.string() + ": a save without edits gives the same bytes\n");
+        EXPECT_EQ(readBytes(file), before);
+    }
 }
 
 TEST_F(Cli, ExportWritesFileOrientation) {
@@ -569,7 +568,11 @@ TEST_F(Cli, ReadingCommandsNeedNoTemporaryFolder) {
         CliRun result = run(args, noTemporaryFolder);
         EXPECT_EQ(result.code, 0) << args[0] << ": " << result.err;
     }
-    EXPECT_EQ(run({"check", file.string()}, noTemporaryFolder).code, 1);
+    const CliRun check = run({"check", file.string()}, noTemporaryFolder);
+    EXPECT_EQ(check.code, 1);
+    EXPECT_EQ(check.err, "vertwright-cli: the temporary folder \"" +
+                             (m_dir / "no-such-folder").string() +
+                             "\" named by TMPDIR: no such folder\n");
 }
 
 // A killed run leaves its scratch folder; the next run removes it, and only such folders.
@@ -580,14 +583,27 @@ TEST_F(Cli, RemovesTheScratchFoldersOfRunsThatAreGone) {
     fs::path stale = tmp / ("vertwright-cli-" + std::to_string(goneProcess()) + "-Ab12Cd");
     fs::path running = tmp / ("vertwright-cli-" + std::to_string(getpid()) + "-Ab12Cd");
     fs::path unrelated = tmp / "vertwright-cli-notes";
-    for (const fs::path& folder : {stale, running, unrelated})
+    // Look-alikes of a gone run's folder: the user's data in one of the same shape, a longer
+    // suffix, and a folder inside.
+    const std::string gone = "vertwright-cli-" + std::to_string(goneProcess());
+    fs::path mine = tmp / (gone + "-mydata");
+    fs::path longer = tmp / (gone + "-Ab12Cd7");
+    fs::path nested = tmp / (gone + "-Zz99Yy");
+    for (const fs::path& folder : {stale, running, unrelated, mine, longer, nested / "inner"})
         fs::create_directories(folder);
     writeBytes(stale / "current.tmp", std::vector<uint8_t>(4096, 7));
+    writeBytes(stale / (".vw" + std::to_string(goneProcess()) + "-0badf00d.tmp"), {7});
+    writeBytes(mine / "notes.txt", {1});
+    writeBytes(nested / "check.ebo", {1});
     fs::path file = writeModel(plainPlan());
     EXPECT_EQ(run({"info", file.string()}, {tmp}).code, 0);
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(running));
     EXPECT_TRUE(fs::exists(unrelated));
+    EXPECT_TRUE(fs::exists(mine / "notes.txt"));
+    EXPECT_TRUE(fs::exists(longer));
+    EXPECT_TRUE(fs::exists(nested / "inner"));
+    EXPECT_TRUE(fs::exists(nested / "check.ebo"));
 }
 
 // The two single-bit variants of the samples load, but an import that moves their vertices
