@@ -388,27 +388,6 @@ TEST_P(ChangedOnDisk, TheSaveRefusesUntilTheUserAgreesToOverwrite) {
 INSTANTIATE_TEST_SUITE_P(Ways, ChangedOnDisk, testing::ValuesIn(kDiskChanges),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Two programs on one file, each with a working copy of its own: whichever saves second is
-// refused, so the first one's edit stays.
-TEST(ChangedOnDisk, TheSecondOfTwoSavesOfOneLoadIsRefused) {
-    for (const bool firstSavesFirst : {true, false}) {
-        Workspace first, second;
-        const std::string path = first.put(buildEbo(plainPlan(3)));
-        Model a, b;
-        ASSERT_EQ(loadModel(a, path, first.folders), 3);
-        ASSERT_EQ(loadModel(b, path, second.folders), 3);
-        a.Parts[0].segments[0].verts[0].x += 1.0f;
-        b.Parts[0].segments[0].verts[0].y += 1.0f;
-        Model& earlier = firstSavesFirst ? a : b;
-        Model& later = firstSavesFirst ? b : a;
-        const Workspace& earlierFolders = firstSavesFirst ? first : second;
-        const Workspace& laterFolders = firstSavesFirst ? second : first;
-        ASSERT_EQ(saveModel(earlier, path, earlierFolders.folders), "");
-        EXPECT_EQ(saveModel(later, path, laterFolders.folders), changedOnDiskText(path));
-        EXPECT_EQ(readBytes(path), readBytes(earlierFolders.folders.workingCopy));
-    }
-}
-
 // A save that cannot complete reports why and leaves the model file as it was.
 class SaveFailure : public testing::Test {
 protected:
