@@ -225,7 +225,7 @@ QString frmMain::modelPathText() const {
 
 void frmMain::frmPanes_Unload() {
     setModelCommandsEnabled(false);
-    // The model's bytes stay nowhere they were not before it was opened.
+    // The working copy holds the model's bytes: it goes with the model.
     std::error_code ignored;
     std::filesystem::remove(m_folders.workingCopy, ignored);
     m_model.workingCopyStamp = {};
