@@ -4,8 +4,8 @@
 
 #include "model/ebo/ebo_loader.h"
 #include "model/ebo/ebo_saver.h"
-#include "model/files/file_io.h"
 #include "model/ebo/save_check.h"
+#include "model/files/file_io.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 

@@ -324,8 +324,9 @@ TEST(DeltaSave, KeepsTheDeltaBytesOfVerticesThatDidNotMove) {
     const size_t slot2 =
         static_cast<size_t>(model.Parts[0].segments[0].posBlockAt - 1) + 2 * ebo::kPositionSize;
     for (size_t i = 0; i < after.size(); ++i) {
-        if (after[i] != built.model[i])
+        if (after[i] != built.model[i]) {
             EXPECT_TRUE(i >= slot2 && i < slot2 + 4) << "byte " << i;
+        }
     }
     EXPECT_NE(after, built.model);
 }
@@ -375,8 +376,9 @@ TEST_P(ChangedOnDisk, TheSaveRefusesUntilTheUserAgreesToOverwrite) {
     EXPECT_TRUE(modelFileChanged(model));
     EXPECT_EQ(saveModel(model, path, workspace.folders), changedOnDiskText(path));
     EXPECT_EQ(std::filesystem::exists(path), exists);
-    if (exists)
+    if (exists) {
         EXPECT_EQ(readBytes(path), theirs);
+    }
 
     overwriteModelFileAsIs(model);
     EXPECT_FALSE(modelFileChanged(model));

@@ -66,8 +66,8 @@ TEST_P(ReplaceFile, WritesBesideTheTargetAndPutsItInItsPlace) {
 TEST_P(ReplaceFile, AFailedPermissionCopyIsReportedAndLeavesTheTarget) {
     TempDir dir;
     writeBytes(dir / "model.ebo", {1, 2, 3});
-    const Result replaced =
-        replaceFile(dir / "model.ebo", [](const auto&) { return Result(); }, GetParam());
+    const Result replaced = replaceFile(
+        dir / "model.ebo", [](const auto&) { return Result(); }, GetParam());
     const bool takesPermissions = GetParam() == ReplaceMode::kKeepAcrossCrash;
     EXPECT_FALSE(replaced);
     EXPECT_EQ(replaced.reason().find("permissions") != std::string::npos, takesPermissions)

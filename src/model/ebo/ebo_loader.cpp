@@ -174,11 +174,11 @@ LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders
             const CopyFailure copy = copyFileTo(path, temporary, &modelFile);
             if (!copy.reason.empty()) {
                 const std::filesystem::path& workingCopy = folders.workingCopy;
-                return failed(copy.inSource ? copy.reason
-                                            : "cannot make the working copy " +
-                                                  quotedPath(workingCopy) + ": " +
-                                                  spaceAwareText(workingCopy.parent_path(),
-                                                                 copy.noSpace, copy.reason));
+                return failed(
+                    copy.inSource
+                        ? copy.reason
+                        : "cannot make the working copy " + quotedPath(workingCopy) + ": " +
+                              spaceAwareText(workingCopy.parent_path(), copy.noSpace, copy.reason));
             }
             staging.modelFileStamp = modelFile;
             FileBytes file;

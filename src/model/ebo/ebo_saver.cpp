@@ -1,12 +1,12 @@
 #include "model/ebo/ebo_saver.h"
 
 #include "model/ebo/delta_block.h"
-#include "model/files/file_io.h"
 #include "model/ebo/save_check.h"
+#include "model/files/file_io.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <bit>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -227,8 +227,7 @@ bool isModelFile(const Model& model, const std::filesystem::path& path) {
 std::string plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
                           std::vector<DeltaBlock>& deltaBlocks, std::vector<Block>& blocks) {
     if (model.layout == ModelLayout::Delta) {
-        if (std::string reason = buildDeltaBlocks(model, workingCopy, deltaBlocks);
-            !reason.empty())
+        if (std::string reason = buildDeltaBlocks(model, workingCopy, deltaBlocks); !reason.empty())
             return reason;
     }
     blocks = blocksToWrite(model, deltaBlocks);
@@ -303,8 +302,9 @@ std::string saveModel(Model& model, const std::string& path, const ModelFolders&
                 reason = closeFile(saved);
             if (reason.empty())
                 return {};
-            return Result::failure("cannot write " + quotedPath(temporary) + ": " +
-                                   spaceAwareText(temporary.parent_path(), errno == ENOSPC, reason));
+            return Result::failure(
+                "cannot write " + quotedPath(temporary) + ": " +
+                spaceAwareText(temporary.parent_path(), errno == ENOSPC, reason));
         },
         ReplaceMode::kKeepAcrossCrash, &stamps);
     if (!replaced)

@@ -162,8 +162,7 @@ Result replaceInPlace(const std::filesystem::path& target, const std::filesystem
                       const std::filesystem::path& temporary, TargetStamps* stamps) {
     FileStamp before;
     Result result = stampOf(real, before);
-    const std::filesystem::path backup =
-        nameBeside(real, kBackupSuffix, inodeDigits(before.inode));
+    const std::filesystem::path backup = nameBeside(real, kBackupSuffix, inodeDigits(before.inode));
     if (result)
         result = makeBackup(real, backup);
     if (!result)

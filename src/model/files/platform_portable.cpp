@@ -60,8 +60,7 @@ constexpr std::filesystem::perms ownerOnly =
 
 FileStamp stampFrom(const FileVersion& version) {
     return {0, 0, static_cast<int64_t>(version.size),
-            std::chrono::duration_cast<std::chrono::nanoseconds>(
-                version.written.time_since_epoch())
+            std::chrono::duration_cast<std::chrono::nanoseconds>(version.written.time_since_epoch())
                 .count()};
 }
 
@@ -88,14 +87,14 @@ CopyFailure copyStream(std::FILE* in, std::FILE* out) {
     for (;;) {
         const size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
         if (got < buffer.size() && std::ferror(in))
-            return {true, lastErrorText()};
+            return {true, false, lastErrorText()};
         if (got > 0 && std::fwrite(buffer.data(), 1, got, out) != got)
-            return {false, lastErrorText()};
+            return {false, errno == ENOSPC, lastErrorText()};
         if (got < buffer.size())
             break;
     }
     if (std::fflush(out) != 0)
-        return {false, lastErrorText()};
+        return {false, errno == ENOSPC, lastErrorText()};
     return {};
 }
 
@@ -178,8 +177,8 @@ CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesyste
         return {false, errno == ENOSPC, lastErrorText()};
     // As private as the standard library can make it, before a byte of the model is in it.
     std::filesystem::permissions(file, ownerOnly, error);
-    CopyFailure failure = error ? CopyFailure{false, false, error.message()}
-                                : copyStream(in.get(), out.get());
+    CopyFailure failure =
+        error ? CopyFailure{false, false, error.message()} : copyStream(in.get(), out.get());
     // A file written while it was copied may have given a mix of old and new bytes.
     FileVersion after;
     if (failure.reason.empty() && (!versionOf(source, after).empty() || after != before))
@@ -228,12 +227,15 @@ Result temporaryFolder(std::filesystem::path& folder) {
     folder = std::filesystem::temp_directory_path(error);
     if (!error)
         return {};
+    const std::string reason = error == std::errc::no_such_file_or_directory ? "no such folder"
+                               : error == std::errc::not_a_directory         ? "not a folder"
+                                                                             : error.message();
     for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
         if (!environment(name).empty())
             return Result::failure("the temporary folder " + quotedPath(environment(name)) +
-                                   " named by " + name + ": " + failureText(error));
+                                   " named by " + name + ": " + reason);
     }
-    return Result::failure("no temporary folder: " + failureText(error));
+    return Result::failure("no temporary folder: " + reason);
 }
 
 Result makePrivateFolder(const std::string& prefix, std::filesystem::path& folder) {
@@ -256,9 +258,9 @@ Result makePrivateFolder(const std::string& prefix, std::filesystem::path& folde
         if (error)
             break;
     }
-    return Result::failure("cannot make a folder in " + quotedPath(temporary) + ": " +
-                           spaceAwareText(temporary, error == std::errc::no_space_on_device,
-                                          error.message()));
+    return Result::failure(
+        "cannot make a folder in " + quotedPath(temporary) + ": " +
+        spaceAwareText(temporary, error == std::errc::no_space_on_device, error.message()));
 }
 
 long processId() {

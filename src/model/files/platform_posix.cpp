@@ -214,7 +214,8 @@ Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
         return {};
     }
     std::string reason = readWhole(in.fd(), size, out);
-    return reason.empty() ? Result() : Result::failure("cannot read " + quotedPath(file) + ": " + reason);
+    return reason.empty() ? Result()
+                          : Result::failure("cannot read " + quotedPath(file) + ": " + reason);
 }
 
 Result mapPrivately(std::FILE* open, const std::filesystem::path&, FileBytes& out) {
@@ -307,9 +308,9 @@ Result temporaryFolder(std::filesystem::path& folder) {
     const bool found = ::stat(folder.c_str(), &status) == 0;
     if (found && S_ISDIR(status.st_mode))
         return {};
-    const std::string reason = found                                   ? "not a folder"
+    const std::string reason = found                                 ? "not a folder"
                                : errno == ENOENT || errno == ENOTDIR ? "no such folder"
-                                                                       : lastErrorText();
+                                                                     : lastErrorText();
     return Result::failure("the temporary folder " + quotedPath(folder) +
                            (fromEnvironment ? " named by TMPDIR: " : ": ") + reason);
 }
@@ -322,9 +323,8 @@ Result makePrivateFolder(const std::string& prefix, std::filesystem::path& folde
     std::string pattern =
         (temporary / (prefix + std::string(kPrivateFolderSuffixLength, 'X'))).string();
     if (!::mkdtemp(pattern.data()))
-        return Result::failure(
-            "cannot make a folder in " + quotedPath(temporary) + ": " +
-            spaceAwareText(temporary, isNoSpace(), lastErrorText()));
+        return Result::failure("cannot make a folder in " + quotedPath(temporary) + ": " +
+                               spaceAwareText(temporary, isNoSpace(), lastErrorText()));
     folder = pattern;
     return {};
 }

@@ -252,10 +252,12 @@ std::string exportObjFile(const Model& model, const ObjSelection& selection,
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
         return writeTo(path);
-    return replaceFile(path, [&](const std::filesystem::path& file) {
-               const std::string reason = writeTo(file);
-               return reason.empty() ? Result() : Result::failure(reason);
-           }).reason();
+    return replaceFile(path,
+                       [&](const std::filesystem::path& file) {
+                           const std::string reason = writeTo(file);
+                           return reason.empty() ? Result() : Result::failure(reason);
+                       })
+        .reason();
 }
 
 std::string importObjFile(Model& model, const ObjSelection& selection,
