@@ -5,14 +5,17 @@
 // of it spent on the events the save leaves behind.
 
 #include "app/frm_main.h"
+#include "app/frm_panes.h"
 #include "app/open_model.h"
 #include "bench_application.h"
 #include "model/ebo/ebo_saver.h"
 #include "support/ebo_builder.h"
 #include "support/temp_dir.h"
 #include "ui/fake_prompts.h"
+#include "views/pane.h"
 
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
@@ -93,8 +96,10 @@ double editorSaveSeconds(EditorBench& bench, benchmark::State& state, double& ev
 
 // edited: each save follows an edit through the document of every vertex of the pane's part
 // (a tenth of the model), as a Move of everything selected makes one.
-void editorSaveAgainstCheck(benchmark::State& state, bool edited) {
+void editorSaveAgainstCheck(benchmark::State& state, bool edited, int tab = vw::kTabXY) {
     EditorBench bench;
+    bench.main.panes()->tabAxes->setCurrentIndex(tab);
+    QTest::qWait(50);
     double editor = 0, check = 0, library = 0, events = 0;
     float step = 1.0f;
     for (auto _ : state) {
@@ -130,11 +135,20 @@ void BM_EditorSaveEditedAgainstCheck(benchmark::State& state) {
     editorSaveAgainstCheck(state, true);
 }
 
+// The same with the Preview shown, which draws the whole model in one frame.
+void BM_EditorSaveEditedOnPreviewAgainstCheck(benchmark::State& state) {
+    editorSaveAgainstCheck(state, true, vw::kTabPreview);
+}
+
 BENCHMARK(BM_EditorSaveUneditedAgainstCheck)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK(BM_EditorSaveEditedAgainstCheck)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_EditorSaveEditedOnPreviewAgainstCheck)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);

@@ -26,7 +26,7 @@ long ownerOf(std::string_view name) {
     name.remove_prefix(kPrefix.size());
     long pid = 0;
     const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-    if (error != std::errc{} || end == name.data() || name.front() == '-' ||
+    if (error != std::errc{} || end == name.data() || name.front() == '0' || pid <= 0 ||
         end == name.data() + name.size() || *end != '-')
         return 0;
     const std::string_view suffix(end + 1, name.data() + name.size());

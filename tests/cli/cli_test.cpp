@@ -5,6 +5,7 @@
 #include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/test_names.h"
+#include "support/watched_child.h"
 
 #include <gtest/gtest.h>
 
@@ -406,6 +407,35 @@ TEST_F(Cli, ImportPatchesOnlyTheSelectedSegment) {
             ASSERT_EQ(after[i], before[i]) << "offset " << i;
         }
     }
+}
+
+// Another program puts a new model file in place while import-obj saves: the tool is stopped as
+// its temporary file appears beside the model, the other program renames its file over the model,
+// and the tool's last look before its own rename refuses.
+TEST_F(Cli, ImportRefusesAModelFileReplacedWhileItSaves) {
+    fs::path file = writeModel(plainPlan());
+    fs::path obj = m_dir / "all.obj";
+    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    const std::vector<uint8_t> theirs = buildEbo(version6Plan()).model;
+    writeBytes(m_dir / "theirs.ebo", theirs);
+    bool replaced = false;
+    const auto tool = [&] {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, 1);
+        ::dup2(quiet, 2);
+        ::execl(VW_CLI_PATH, VW_CLI_PATH, "import-obj", file.c_str(), obj.c_str(), "--program-dir",
+                programDir().c_str(), nullptr);
+    };
+    const bool succeeded =
+        runWatchingFolder(m_dir.path(), tool, [&](const std::string& name, pid_t) {
+            if (!replaced && name.starts_with(".vw"))
+                fs::rename(m_dir / "theirs.ebo", file);
+            replaced = replaced || name.starts_with(".vw");
+            return true;
+        });
+    ASSERT_TRUE(replaced);
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(readBytes(file), theirs);
 }
 
 TEST_F(Cli, ImportOfTheWrongVertexCountLeavesTheFile) {

@@ -57,7 +57,7 @@ std::optional<BesideName> parseBesideName(std::string_view name, std::string_vie
     name.remove_suffix(suffix.size());
     BesideName parsed;
     const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), parsed.pid);
-    if (error != std::errc{} || end == name.data() || name.front() == '-' || parsed.pid <= 0 ||
+    if (error != std::errc{} || end == name.data() || name.front() == '0' || parsed.pid <= 0 ||
         end == name.data() + name.size() || *end != '-')
         return std::nullopt;
     name.remove_prefix(static_cast<size_t>(end - name.data()) + 1);
