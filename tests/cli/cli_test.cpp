@@ -248,6 +248,26 @@ TEST_F(Cli, AFullDiskBlamesTheWorkingCopyNotTheModel) {
     EXPECT_EQ(readBytes(file), before);
 }
 
+// A temporary folder with room for the working copy but not for check's copy as well: the
+// reason says so and names the folder. Needs a small file system of its own, which root can
+// mount.
+TEST_F(Cli, AFullTemporaryFolderIsNamed) {
+    const fs::path tmp = m_dir / "small";
+    fs::create_directories(tmp);
+    const std::string mount =
+        "mount -t tmpfs -o size=256k tmpfs '" + tmp.string() + "' 2>/dev/null";
+    if (::geteuid() != 0 || std::system(mount.c_str()) != 0)
+        GTEST_SKIP() << "no small file system can be mounted here";
+    EboPlan plan;
+    plan.parts = {PartPlan{{gridSegment(100, 60)}}};
+    fs::path file = writeModel(plan);
+    CliRun result = run({"check", file.string()}, {tmp});
+    std::system(("umount '" + tmp.string() + "'").c_str());
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("no space left in \"" + tmp.string()), std::string::npos)
+        << result.err;
+}
+
 TEST_F(Cli, DumpWritesTheSchemaWithShortestFloats) {
     EboPlan plan;
     plan.parts = {PartPlan{{threeVertexSegment()}}};
