@@ -637,7 +637,7 @@ TEST(AtomicSave, ABackupLeftByAKilledInPlaceSaveIsFound) {
     namespace fs = std::filesystem;
     Workspace workspace;
     EboPlan plan;
-    plan.parts = {{{gridSegment(180, 180)}}};
+    plan.parts = {{{gridSegment(180, 180), gridSegment(180, 180), gridSegment(180, 180)}}};
     const BuiltEbo built = buildEbo(plan);
     const std::string path = workspace.put(built);
     fs::create_hard_link(path, workspace.dir / "models" / "other.ebo");
