@@ -66,6 +66,8 @@ frmMain::frmMain(vw::Model& model, vw::ModelFolders folders, vw::Prompts& prompt
 
     createDocks();
     createMenus();
+    m_fileWatch = new vw::ModelFileWatch(this);
+    connect(m_fileWatch, &vw::ModelFileWatch::touched, this, &frmMain::checkModelFileOnDisk);
     m_subscription =
         m_document.subscribe([this](const vw::DocumentChange& change) { documentChanged(change); });
     resize(kClientWidth,
@@ -232,6 +234,10 @@ void frmMain::frmPanes_Unload() {
     m_panes->tools().abandonDrag();
     setModelCommandsEnabled(false);
     m_tools->detach();
+    // The working copy holds the model's bytes: it goes with the model.
+    std::error_code ignored;
+    std::filesystem::remove(m_folders.workingCopy, ignored);
+    m_fileWatch->watch({});
     m_parts->setPane(nullptr);
     m_vertices->setPane(nullptr);
     m_panes = nullptr;
@@ -265,15 +271,25 @@ void frmMain::mnuFileOpen_Click() {
 }
 
 bool frmMain::mnuFileSave_Click() {
-    const vw::Result saved = vw::saveModel(m_model, m_model.modelPath, m_folders);
+    if (vw::modelFileChanged(m_model)) {
+        const vw::PromptAnswer answer = m_prompts.message(
+            QStringLiteral("%1 was changed on disk since it was opened.").arg(modelPathText()),
+            QStringLiteral("Vertwright"), vw::PromptIcon::Warning,
+            vw::PromptButtons::OverwriteSaveAsCancel,
+            QStringLiteral("Overwrite replaces what the other program wrote with this model."));
+        if (answer == vw::PromptAnswer::SaveAs)
+            return mnuFileSaveAs_Click();
+        if (answer != vw::PromptAnswer::Overwrite)
+            return false;
+        vw::overwriteModelFileAsIs(m_model);
+    }
+    const vw::Result saved = saveGuarded(m_model.modelPath);
     if (saved) {
         m_document.markClean();
         showNotice(QStringLiteral("Saved %1").arg(QFileInfo(modelPathText()).fileName()));
         return true;
     }
-    m_prompts.message(QStringLiteral("Unable to save %1: %2")
-                          .arg(modelPathText(), QString::fromStdString(saved.reason())),
-                      QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+    reportSaveFailure(modelPathText(), saved.reason());
     return false;
 }
 

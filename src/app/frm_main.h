@@ -3,6 +3,7 @@
 // menus and the status bar.
 
 #include "app/frm_panes.h"
+#include "app/model_file_watch.h"
 #include "app/settings.h"
 #include "dialogs/prompts.h"
 #include "model/ebo/ebo_loader.h"
@@ -13,6 +14,9 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTimer>
+
+#include <optional>
+#include <string>
 
 class QAction;
 class QDragEnterEvent;
@@ -88,7 +92,8 @@ public:
 
     // Asks about unsaved changes first, then opens the chosen model.
     void mnuFileOpen_Click();
-    // Saves the model; returns whether it was saved. A failure is reported.
+    // Saves the model; returns whether it was saved. A failure is reported. When the model's file
+    // changed on disk since it was opened, asks first: Overwrite, Save As... or Cancel.
     bool mnuFileSave_Click();
     // Ends the program, asking about unsaved changes first.
     void mnuFileExit_Click();
@@ -106,6 +111,12 @@ public:
     void mnuOptionsImageMap_Click();
     // The model opened: it heads the recent files, by its absolute path.
     void addRecentFile(const QString& path);
+    // Watches the model's file from now on, for changes by other programs.
+    void watchModelFile();
+    // Looks whether another program changed the model's file, as the watch calls it: without
+    // unsaved edits offers to reload it, with them says so in the status bar. Each change is
+    // told once.
+    void checkModelFileOnDisk();
     void mnuAbout_Click();
 
 protected:
@@ -140,12 +151,16 @@ private:
     void createPanes();
     QString modelPathText() const;
     void frmPanes_Unload();
+    vw::Result saveGuarded(const std::string& path);
+    void reportSaveFailure(const QString& path, const std::string& reason);
 
     vw::Model& m_model;
     vw::Document m_document{m_model};
     vw::Subscription m_subscription;
     vw::ModelFolders m_folders;
     vw::Prompts& m_prompts;
+    vw::ModelFileWatch* m_fileWatch = nullptr;
+    std::optional<vw::FileStamp> m_toldChange; // the file's change last told to the user
 
     vw::Settings* m_settings = nullptr;
     QMdiArea* m_mdiArea = nullptr;

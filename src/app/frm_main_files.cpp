@@ -1,5 +1,6 @@
 // The main window's file commands beyond Open and Save: Save As, the recent files, OBJ export
-// and import of the working data, and models dropped on the window.
+// and import of the working data, models dropped on the window, and the watch over the model's
+// file for other programs' changes.
 
 #include "app/frm_main.h"
 
@@ -8,6 +9,7 @@
 #include "model/ebo/ebo_saver.h"
 #include "model/editing/edit_limits.h"
 #include "model/editing/working_data.h"
+#include "model/files/file_io.h"
 #include "model/interchange/obj_io.h"
 #include "model/vertex_fields.h"
 
@@ -29,6 +31,7 @@ constexpr int kRecentCount = 8;
 const QString kRecentKey = QStringLiteral("recentFiles");
 const QString kEboFilter = QStringLiteral("EBO Files (*.ebo)");
 const QString kObjFilter = QStringLiteral("Wavefront OBJ (*.obj)");
+constexpr int kNoticeMilliseconds = 5000;
 
 std::filesystem::path toPath(const QString& text) {
     return std::filesystem::path(QFile::encodeName(text).toStdString());
@@ -135,19 +138,66 @@ bool frmMain::mnuFileSaveAs_Click() {
                 return false;
         }
     }
-    const vw::Result saved = vw::saveModel(m_model, target, m_folders);
+    // The file dialog asked before naming an existing file, the model's own included.
+    if (QFileInfo(path) == QFileInfo(modelPathText()))
+        vw::overwriteModelFileAsIs(m_model);
+    const vw::Result saved = saveGuarded(target);
     if (!saved) {
-        m_prompts.message(QStringLiteral("Unable to save %1: %2")
-                              .arg(path, QString::fromStdString(saved.reason())),
-                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        reportSaveFailure(path, saved.reason());
         return false;
     }
     m_model.modelPath = target;
     m_document.markClean();
     showPanes();
     addRecentFile(path);
+    watchModelFile();
     showNotice(QStringLiteral("Saved %1").arg(QFileInfo(path).fileName()));
     return true;
+}
+
+// Anything the saver throws (no memory, a file system error) fails the save, as a refusal does;
+// the model stays as it was.
+vw::Result frmMain::saveGuarded(const std::string& path) {
+    try {
+        return vw::saveModel(m_model, path, m_folders);
+    } catch (const std::exception& error) {
+        return vw::Result::failure(error.what());
+    }
+}
+
+void frmMain::reportSaveFailure(const QString& path, const std::string& reason) {
+    m_prompts.message(
+        QStringLiteral("Unable to save %1: %2").arg(path, QString::fromStdString(reason)),
+        QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+}
+
+void frmMain::watchModelFile() {
+    m_toldChange.reset();
+    m_fileWatch->watch(modelPathText());
+}
+
+void frmMain::checkModelFileOnDisk() {
+    if (!m_panes || !vw::modelFileChanged(m_model))
+        return;
+    vw::FileStamp now;
+    if (!vw::currentStamp(m_model.modelPath, now) || now == m_toldChange)
+        return;
+    m_toldChange = now;
+    const QString name = QFileInfo(modelPathText()).fileName();
+    const bool gone = now == vw::FileStamp{};
+    if (m_document.isClean() && !gone) {
+        const vw::PromptAnswer answer = m_prompts.message(
+            QStringLiteral("%1 was changed on disk by another program.").arg(name),
+            QStringLiteral("Vertwright"), vw::PromptIcon::Question, vw::PromptButtons::YesNo,
+            QStringLiteral("Reload it?"));
+        if (answer == vw::PromptAnswer::Yes)
+            vw::openModel(*this, modelPathText());
+        return;
+    }
+    showNotice((gone ? QStringLiteral("%1 was deleted by another program")
+                                   : QStringLiteral("%1 was changed on disk by another program"))
+                                     .arg(name) +
+                                 QStringLiteral("; saving will ask before overwriting it"));
 }
 
 void frmMain::mnuFileExportObj_Click() {

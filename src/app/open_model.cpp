@@ -5,10 +5,12 @@
 #include "app/frm_main.h"
 #include "app/frm_panes.h"
 #include "model/ebo/ebo_loader.h"
+#include "model/files/file_io.h"
 #include "panels/frm_parts.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 
 namespace vw {
@@ -23,14 +25,57 @@ QString stripQuotes(const QString& text) {
     return rest;
 }
 
+namespace {
+
+std::string toNative(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString fromNative(const std::filesystem::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+// A save killed while it wrote the file in place left the file's earlier content in a backup:
+// the user decides whether the file gets it back before it is read.
+void offerInterruptedSaveBackup(frmMain& main, const QString& path) {
+    const std::vector<std::filesystem::path> backups = interruptedSaveBackups(toNative(path));
+    if (backups.empty())
+        return;
+    const std::filesystem::path& backup = backups.front();
+    const PromptAnswer answer = main.prompts().message(
+        QStringLiteral("A save of %1 was interrupted, so it may be incomplete.")
+            .arg(QFileInfo(path).fileName()),
+        QStringLiteral("Vertwright"), PromptIcon::Warning, PromptButtons::YesNo,
+        QStringLiteral("Its earlier content is in %1. Put it back in place of the file?")
+            .arg(fromNative(backup)));
+    if (answer != PromptAnswer::Yes)
+        return;
+    if (const Result restored = restoreBackup(toNative(path), backup); !restored)
+        main.prompts().message(QStringLiteral("Unable to restore %1").arg(path),
+                               QStringLiteral("Error"), PromptIcon::Error, PromptButtons::Ok,
+                               QString::fromStdString(restored.reason()));
+}
+
+// Anything the loader throws (no memory, a file system error) fails the load, as a bad file
+// does; the open model stays as it was.
+LoadOutcome guardedLoad(frmMain& main, const QString& path) {
+    try {
+        return loadModel(main.model(), toNative(path), main.folders());
+    } catch (const std::exception& error) {
+        return {kLoadFailed, error.what()};
+    }
+}
+
+} // namespace
+
 void openModel(frmMain& main, const QString& path) {
+    offerInterruptedSaveBackup(main, path);
     frmLoading loading(&main);
     loading.show();
     // Painted now, so the message is on screen while the load runs.
     loading.repaint();
 
-    const LoadOutcome outcome =
-        loadModel(main.model(), QFile::encodeName(path).toStdString(), main.folders());
+    const LoadOutcome outcome = guardedLoad(main, path);
     if (outcome.result != kLoadFailed) {
         main.document().modelReplaced();
         main.statusPanel()->clear();
@@ -38,6 +83,7 @@ void openModel(frmMain& main, const QString& path) {
         main.showPanes()->Init_Ebo();
         main.setModelCommandsEnabled(true);
         main.addRecentFile(path);
+        main.watchModelFile();
     } else {
         loading.hide();
         QString details = QString::fromStdString(outcome.reason);

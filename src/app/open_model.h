@@ -12,8 +12,9 @@ namespace vw {
 QString stripQuotes(const QString& text);
 
 // Loads the model at path while the loading window shows. On success the parts tree is
-// rebuilt, the pane shown, titled and reset, and saving enabled; on failure the user is told
-// "Unable to open file" and nothing else changes.
+// rebuilt, the pane shown, titled and reset, saving enabled and the file watched; on failure
+// (an exception of the loader included) the user is told "Unable to open file" and nothing else
+// changes. A backup that an interrupted save of the file left is offered first.
 void openModel(frmMain& main, const QString& path);
 
 } // namespace vw

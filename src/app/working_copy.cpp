@@ -76,8 +76,9 @@ WorkingCopyClaim::WorkingCopyClaim(const QString& folder) {
     m_lock = lockCopy(m_path);
 }
 
+// The model's bytes do not outlive the editor that opened it.
 WorkingCopyClaim::~WorkingCopyClaim() {
-    if (m_ownName)
+    if (m_lock)
         QFile::remove(m_path);
 }
 

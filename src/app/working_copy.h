@@ -17,8 +17,8 @@ QString workingCopyFolder(const QString& programDir, const QString& fallbackDir)
 
 // The working copy one running editor may use in a folder. The first editor takes
 // "current.tmp", locked for as long as it runs; an editor started while another holds it takes
-// "current-<process id>.tmp" beside it, removed when it ends. Copies of that kind left by
-// editors that crashed are removed, and a lock left by one is taken over.
+// "current-<process id>.tmp" beside it. Either is removed when the editor ends. Copies of that kind
+// left by editors that crashed are removed, and a lock left by one is taken over.
 class WorkingCopyClaim {
 public:
     explicit WorkingCopyClaim(const QString& folder);

@@ -1,10 +1,11 @@
 #include "commands.h"
 
+#include "cli/file_compare.h"
+#include "cli/model_summary.h"
 #include "model/ebo/ebo_loader.h"
 #include "model/ebo/ebo_saver.h"
-#include "cli/file_compare.h"
+#include "model/files/file_io.h"
 #include "model/interchange/json_dump.h"
-#include "cli/model_summary.h"
 #include "model/interchange/obj_io.h"
 #include "scratch_dir.h"
 
@@ -37,8 +38,9 @@ bool savesAModel(const std::string& command) {
 }
 
 int runCheck(Session& session, std::ostream& out, std::ostream& err) {
-    std::filesystem::path copy = session.scratch->path() / "check.ebo";
-    std::filesystem::copy_file(session.file(), copy);
+    const std::filesystem::path copy = session.scratch->path() / ScratchDir::kCheckCopyName;
+    if (const Result copied = copyToNewFile(session.file(), copy); !copied)
+        return fail(err, kExitFileError, copied.reason());
     const Result saved = saveModel(session.model, copy.string(), session.folders);
     if (!saved)
         return fail(err, kExitFileError, "cannot save a scratch copy: " + saved.reason());
@@ -89,6 +91,14 @@ int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+// A backup that an interrupted in-place save left: the model file may be half-written.
+void warnOfInterruptedSaves(const std::string& file, std::ostream& err) {
+    for (const std::filesystem::path& backup : interruptedSaveBackups(file))
+        err << "vertwright-cli: warning: a save of " << file
+            << " was interrupted, so it may be incomplete; its earlier content is in "
+            << backup.string() << '\n';
+}
+
 } // namespace
 
 int runCommand(const CliArgs& args, const std::filesystem::path& programDir, std::ostream& out,
@@ -98,8 +108,9 @@ int runCommand(const CliArgs& args, const std::filesystem::path& programDir, std
         Session session{args, {}, {programDir, {}}, {}, kLoadFailed};
         if (savesAModel(args.command)) {
             session.scratch.emplace();
-            session.folders.workingCopy = session.scratch->path() / "current.tmp";
+            session.folders.workingCopy = session.scratch->path() / ScratchDir::kWorkingCopyName;
         }
+        warnOfInterruptedSaves(session.file(), err);
         const LoadOutcome loaded = loadModel(session.model, session.file(), session.folders);
         if (loaded.result == kLoadFailed)
             return fail(err, kExitFileError,

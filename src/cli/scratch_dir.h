@@ -8,7 +8,11 @@ namespace vw {
 
 class ScratchDir {
 public:
-    // Throws std::filesystem::filesystem_error when no folder can be made.
+    // The names of the files a run puts in its folder.
+    static constexpr const char* kWorkingCopyName = "current.tmp";
+    static constexpr const char* kCheckCopyName = "check.ebo";
+
+    // Throws std::runtime_error, its text the reason, when no folder can be made.
     ScratchDir();
     ~ScratchDir();
     ScratchDir(const ScratchDir&) = delete;
@@ -16,7 +20,8 @@ public:
 
     const std::filesystem::path& path() const { return m_path; }
 
-    // Removes the scratch folders of runs that were killed: those whose process is gone.
+    // Removes the scratch folders of runs that were killed: those whose process is gone and that
+    // hold nothing but what a run puts there.
     static void removeStale();
 
 private:

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vw {
 
@@ -32,6 +33,8 @@ QMessageBox::StandardButtons boxButtons(PromptButtons buttons) {
         return QMessageBox::Yes | QMessageBox::No;
     case PromptButtons::SaveDiscardCancel:
         return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    case PromptButtons::OverwriteSaveAsCancel:
+        return QMessageBox::Cancel; // the other two are buttons of their own
     case PromptButtons::Ok:
         break;
     }
@@ -55,6 +58,18 @@ PromptAnswer answerOf(int chosen) {
     }
 }
 
+// Overwrite, Save As... or Cancel; closing the box cancels. Save As is the default: it loses
+// nothing.
+PromptAnswer askOverwrite(QMessageBox& box) {
+    QPushButton* overwrite = box.addButton(QStringLiteral("&Overwrite"), QMessageBox::AcceptRole);
+    QPushButton* saveAs = box.addButton(QStringLiteral("Save &As..."), QMessageBox::ActionRole);
+    box.setDefaultButton(saveAs);
+    box.exec();
+    if (box.clickedButton() == overwrite)
+        return PromptAnswer::Overwrite;
+    return box.clickedButton() == saveAs ? PromptAnswer::SaveAs : PromptAnswer::Cancel;
+}
+
 } // namespace
 
 // While a model opens no window may be active (the loading window just went), so the main
@@ -67,6 +82,8 @@ PromptAnswer QtPrompts::message(const QString& text, const QString& title, Promp
                                 PromptButtons buttons, const QString& details) {
     QMessageBox box(boxIcon(icon), title, text, boxButtons(buttons), parentWindow());
     box.setInformativeText(details);
+    if (buttons == PromptButtons::OverwriteSaveAsCancel)
+        return askOverwrite(box);
     if (buttons == PromptButtons::SaveDiscardCancel)
         box.setDefaultButton(QMessageBox::Save);
     const int chosen = box.exec();

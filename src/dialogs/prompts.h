@@ -13,8 +13,8 @@
 namespace vw {
 
 enum class PromptIcon { None, Information, Warning, Error, Question };
-enum class PromptButtons { Ok, YesNo, SaveDiscardCancel };
-enum class PromptAnswer { Ok, Yes, No, Save, Discard, Cancel };
+enum class PromptButtons { Ok, YesNo, SaveDiscardCancel, OverwriteSaveAsCancel };
+enum class PromptAnswer { Ok, Yes, No, Save, Discard, Cancel, Overwrite, SaveAs };
 
 class Prompts {
 public:

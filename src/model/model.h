@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,16 +89,16 @@ struct BaseMesh {
 // it; the saver and every other reader go by it instead of the header words.
 enum class ModelLayout : uint8_t { None = 0, Plain2 = 2, Plain3 = 3, Version6 = 6, Delta = 10 };
 
-// The working copy as this model last loaded or saved it: file identity, size and modification
-// time. Every write to a file changes its modification time, and a file put in its place has
-// another identity, so a save can tell that another program changed the working copy since.
-struct WorkingCopyStamp {
+// A file as a program last saw it: its identity, size and modification time. Every write to a
+// file changes its modification time, and a file put in its place has another identity, so a
+// later look can tell that another program changed it since. FileStamp{} stands for no file.
+struct FileStamp {
     uint64_t device = 0;
     uint64_t inode = 0;
     int64_t size = 0;
     int64_t modifiedNs = 0;
 
-    bool operator==(const WorkingCopyStamp&) const = default;
+    bool operator==(const FileStamp&) const = default;
 };
 
 struct Model {
@@ -110,7 +111,10 @@ struct Model {
     int32_t curSeg = 0; // 0 = the whole current part; k = segment k - 1
     std::vector<Segment> curData;
     std::array<BaseMesh, 4> baseMeshes;
-    WorkingCopyStamp workingCopyStamp; // zero when the model has no working copy
+    FileStamp workingCopyStamp; // zero when the model has no working copy
+    // The model file as it was loaded or last saved, or as the user agreed to overwrite it;
+    // none when the model did not come from a file.
+    std::optional<FileStamp> modelFileStamp;
 
     bool operator==(const Model&) const = default;
 };

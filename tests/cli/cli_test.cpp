@@ -6,6 +6,7 @@
 #include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/test_names.h"
+#include "support/watched_child.h"
 
 #include <gtest/gtest.h>
 
@@ -231,6 +232,26 @@ TEST_F(Cli, AFullDiskBlamesTheWorkingCopyNotTheModel) {
     EXPECT_EQ(readBytes(file), before);
 }
 
+// A temporary folder with room for the working copy but not for check's copy as well: the
+// reason says so and names the folder. Needs a small file system of its own, which root can
+// mount.
+TEST_F(Cli, AFullTemporaryFolderIsNamed) {
+    const fs::path tmp = m_dir / "small";
+    fs::create_directories(tmp);
+    const std::string mount =
+        "mount -t tmpfs -o size=256k tmpfs '" + tmp.string() + "' 2>/dev/null";
+    if (::geteuid() != 0 || std::system(mount.c_str()) != 0)
+        GTEST_SKIP() << "no small file system can be mounted here";
+    EboPlan plan;
+    plan.parts = {PartPlan{{gridSegment(100, 60)}}};
+    fs::path file = writeModel(plan);
+    CliRun result = run({"check", file.string()}, {tmp});
+    std::system(("umount '" + tmp.string() + "'").c_str());
+    EXPECT_EQ(result.code, 1);
+    EXPECT_NE(result.err.find("no space left in \"" + tmp.string()), std::string::npos)
+        << result.err;
+}
+
 TEST_F(Cli, DumpWritesTheSchemaWithShortestFloats) {
     EboPlan plan;
     plan.parts = {PartPlan{{threeVertexSegment()}}};
@@ -327,21 +348,20 @@ TEST_F(Cli, InfoCountsPartsSegmentsVerticesAndStrips) {
                               "  segment 1: 4 vertices, 4 strip entries\n");
 }
 
-TEST_F(Cli, CheckReportsTheBytesASaveWouldChange) {
-    // Far from zero a float cannot hold base + delta exactly, so the delta saved back differs.
-    EboPlan plan = deltaPlan();
-    plan.deltaParts[0].basePos[0] = 1e8f;
-    plan.deltaParts[0].deltas[0] = 1.0f;
-    fs::path file = writeModel(plan);
-    std::vector<uint8_t> before = readBytes(file);
-    CliRun result = run({"check", file.string()});
-    EXPECT_EQ(result.code, 3) << result.err;
-    // 1.0f is 00 00 80 3f; 0.0f differs in its last two bytes.
-    size_t offset = size_t(m_built.positions[0][0].posBlockAt) - 1 + 2;
-    EXPECT_EQ(result.out, file.string() + ": a save without edits would change these bytes:\n" +
-                              "offsets " + std::to_string(offset) + " to " +
-                              std::to_string(offset + 1) + " (2 bytes)\n");
-    EXPECT_EQ(readBytes(file), before);
+// Deltas the subtraction of a save could not give back: one below the rounding of a position far
+// from zero, and -0.0. A save that moved no vertex keeps them.
+TEST_F(Cli, CheckFindsDeltasNoSubtractionGivesBackUnchanged) {
+    for (const auto& [base, delta] : {std::pair{1e8f, 1.0f}, std::pair{3.0f, -0.0f}}) {
+        EboPlan plan = deltaPlan();
+        plan.deltaParts[0].basePos[0] = base;
+        plan.deltaParts[0].deltas[0] = delta;
+        fs::path file = writeModel(plan);
+        std::vector<uint8_t> before = readBytes(file);
+        CliRun result = run({"check", file.string()});
+        EXPECT_EQ(result.code, 0) << result.err;
+        EXPECT_EQ(result.out, file.string() + ": a save without edits gives the same bytes\n");
+        EXPECT_EQ(readBytes(file), before);
+    }
 }
 
 TEST_F(Cli, ExportWritesFileOrientation) {
@@ -391,6 +411,35 @@ TEST_F(Cli, ImportPatchesOnlyTheSelectedSegment) {
             ASSERT_EQ(after[i], before[i]) << "offset " << i;
         }
     }
+}
+
+// Another program puts a new model file in place while import-obj saves: the tool is stopped as
+// its temporary file appears beside the model, the other program renames its file over the model,
+// and the tool's last look before its own rename refuses.
+TEST_F(Cli, ImportRefusesAModelFileReplacedWhileItSaves) {
+    fs::path file = writeModel(plainPlan());
+    fs::path obj = m_dir / "all.obj";
+    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    const std::vector<uint8_t> theirs = buildEbo(version6Plan()).model;
+    writeBytes(m_dir / "theirs.ebo", theirs);
+    bool replaced = false;
+    const auto tool = [&] {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, 1);
+        ::dup2(quiet, 2);
+        ::execl(VW_CLI_PATH, VW_CLI_PATH, "import-obj", file.c_str(), obj.c_str(), "--program-dir",
+                programDir().c_str(), nullptr);
+    };
+    const bool succeeded =
+        runWatchingFolder(m_dir.path(), tool, [&](const std::string& name, pid_t) {
+            if (!replaced && name.starts_with(".vw"))
+                fs::rename(m_dir / "theirs.ebo", file);
+            replaced = replaced || name.starts_with(".vw");
+            return true;
+        });
+    ASSERT_TRUE(replaced);
+    EXPECT_FALSE(succeeded);
+    EXPECT_EQ(readBytes(file), theirs);
 }
 
 TEST_F(Cli, ImportOfTheWrongVertexCountLeavesTheFile) {
@@ -580,7 +629,11 @@ TEST_F(Cli, ReadingCommandsNeedNoTemporaryFolder) {
         CliRun result = run(args, noTemporaryFolder);
         EXPECT_EQ(result.code, 0) << args[0] << ": " << result.err;
     }
-    EXPECT_EQ(run({"check", file.string()}, noTemporaryFolder).code, 1);
+    const CliRun check = run({"check", file.string()}, noTemporaryFolder);
+    EXPECT_EQ(check.code, 1);
+    EXPECT_EQ(check.err, "vertwright-cli: the temporary folder \"" +
+                             (m_dir / "no-such-folder").string() +
+                             "\" named by TMPDIR: no such folder\n");
 }
 
 // A killed run leaves its scratch folder; the next run removes it, and only such folders.
@@ -591,14 +644,27 @@ TEST_F(Cli, RemovesTheScratchFoldersOfRunsThatAreGone) {
     fs::path stale = tmp / ("vertwright-cli-" + std::to_string(goneProcess()) + "-Ab12Cd");
     fs::path running = tmp / ("vertwright-cli-" + std::to_string(getpid()) + "-Ab12Cd");
     fs::path unrelated = tmp / "vertwright-cli-notes";
-    for (const fs::path& folder : {stale, running, unrelated})
+    // Look-alikes of a gone run's folder: the user's data in one of the same shape, a longer
+    // suffix, and a folder inside.
+    const std::string gone = "vertwright-cli-" + std::to_string(goneProcess());
+    fs::path mine = tmp / (gone + "-mydata");
+    fs::path longer = tmp / (gone + "-Ab12Cd7");
+    fs::path nested = tmp / (gone + "-Zz99Yy");
+    for (const fs::path& folder : {stale, running, unrelated, mine, longer, nested / "inner"})
         fs::create_directories(folder);
     writeBytes(stale / "current.tmp", std::vector<uint8_t>(4096, 7));
+    writeBytes(stale / (".vw" + std::to_string(goneProcess()) + "-0badf00d.tmp"), {7});
+    writeBytes(mine / "notes.txt", {1});
+    writeBytes(nested / "check.ebo", {1});
     fs::path file = writeModel(plainPlan());
     EXPECT_EQ(run({"info", file.string()}, {tmp}).code, 0);
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_TRUE(fs::exists(running));
     EXPECT_TRUE(fs::exists(unrelated));
+    EXPECT_TRUE(fs::exists(mine / "notes.txt"));
+    EXPECT_TRUE(fs::exists(longer));
+    EXPECT_TRUE(fs::exists(nested / "inner"));
+    EXPECT_TRUE(fs::exists(nested / "check.ebo"));
 }
 
 // The two single-bit variants of the samples load, but an import that moves their vertices

@@ -1,16 +1,20 @@
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_saver.h"
+#include "model/files/file_io.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
 #include "support/model_plans.h"
 #include "support/portable_io.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
+#include "support/watched_child.h"
 #include "support/workspace.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
+#include <tuple>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -65,8 +69,7 @@ TEST_P(RoundTrip, AnUneditedSaveLeavesTheFileByteForByte) {
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
 }
 
-// Delta sums are rounded, so only the layouts that store positions as they are round-trip.
-INSTANTIATE_TEST_SUITE_P(PlainBlocks, RoundTrip, testing::ValuesIn(kCases, kCases + 4),
+INSTANTIATE_TEST_SUITE_P(Layouts, RoundTrip, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Moves every vertex by exactly representable steps and changes every other value; in the delta
@@ -195,11 +198,12 @@ TEST(PlainSave, SegmentsBeyondSixteenBitElementCountsAreWritten) {
     EXPECT_EQ(reloaded.Parts[0].segments[0].verts.back(), model.Parts[0].segments[0].verts.back());
 }
 
-TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
+TEST(DeltaSave, WritesDifferencesBySlotAndKeepsUnusedSlots) {
     Workspace workspace;
     EboPlan plan = deltaPlan();
     std::fill_n(plan.deltaParts[1].deltas.begin() + 6, 3, 0.5f); // unused slot 2
-    const std::string path = workspace.put(buildEbo(plan), "head2.ebo");
+    const BuiltEbo built = buildEbo(plan);
+    const std::string path = workspace.put(built, "head2.ebo");
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
     Segment& segment = model.Parts[1].segments[0];
@@ -214,13 +218,16 @@ TEST(DeltaSave, WritesDifferencesBySlotWithZerosForUnusedSlots) {
     const size_t at = static_cast<size_t>(segment.posBlockAt - 1);
     // Slots {3, 0, 3, 1, 0}: slot 0 from vertex 4, slot 1 from vertex 3, slot 2 unused, slot 3
     // from vertex 2.
+    // The unused slot keeps the file's bytes.
     const float expectedX[] = {5.0f, 4.0f, 0.0f, 3.0f};
+    const std::vector<uint8_t>& before = built.model;
     for (size_t slot = 0; slot < 4; ++slot) {
         SCOPED_TRACE("slot " + std::to_string(slot));
+        const size_t x = at + ebo::kPositionSize * slot;
         const bool used = slot != 2;
-        EXPECT_EQ(f32In(bytes, at + ebo::kPositionSize * slot), expectedX[slot]);
-        EXPECT_EQ(f32In(bytes, at + ebo::kPositionSize * slot + 4), used ? 2.0f : 0.0f);
-        EXPECT_EQ(f32In(bytes, at + ebo::kPositionSize * slot + 8), used ? -0.5f : 0.0f);
+        EXPECT_EQ(f32In(bytes, x), used ? expectedX[slot] : f32In(before, x));
+        EXPECT_EQ(f32In(bytes, x + 4), used ? 2.0f : f32In(before, x + 4));
+        EXPECT_EQ(f32In(bytes, x + 8), used ? -0.5f : f32In(before, x + 8));
     }
 }
 
@@ -238,8 +245,11 @@ TEST(DeltaSave, APaddedBlockIsWrittenOnlyAsFarAsTheFileHeldIt) {
         segment.verts[v].x += 8.0f;
     ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     const std::vector<uint8_t> bytes = readBytes(path);
-    const size_t end = static_cast<size_t>(segment.posBlockAt - 1 + segment.posBlockBytes);
-    EXPECT_NE(f32In(bytes, end - ebo::kPositionSize), f32In(built.model, end - ebo::kPositionSize));
+    const size_t start = static_cast<size_t>(segment.posBlockAt - 1);
+    const size_t end = start + static_cast<size_t>(segment.posBlockBytes);
+    EXPECT_NE(f32In(bytes, start), f32In(built.model, start));
+    // Slot 5, the block's last, is no vertex's now.
+    EXPECT_EQ(f32In(bytes, end - ebo::kPositionSize), f32In(built.model, end - ebo::kPositionSize));
     EXPECT_TRUE(std::equal(bytes.begin() + static_cast<long>(end), bytes.end(),
                            built.model.begin() + static_cast<long>(end)));
 }
@@ -267,6 +277,93 @@ TEST(DeltaSave, AMoveTheFileHasNoRoomForFailsTheSave) {
     EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
     EXPECT_EQ(readBytes(workspace.folders.workingCopy).size(), loadedCopy.size());
 }
+
+// Deltas no subtraction gives back: -0.0, and one below the rounding of a position far from zero.
+// A save keeps them while their vertex stays, and a moved vertex changes its own slot only.
+TEST(DeltaSave, KeepsTheDeltaBytesOfVerticesThatDidNotMove) {
+    EboPlan plan = deltaPlan();
+    plan.deltaParts[0].deltas[0] = -0.0f;
+    plan.deltaParts[0].basePos[3] = 1e8f;
+    plan.deltaParts[0].deltas[3] = 1.0f;
+    Workspace workspace;
+    const BuiltEbo built = buildEbo(plan);
+    const std::string path = workspace.put(built, "head2.ebo");
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 10);
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
+    EXPECT_EQ(readBytes(path), built.model);
+
+    model.Parts[0].segments[0].verts[2].x += 1.0f;
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
+    const std::vector<uint8_t> after = readBytes(path);
+    const size_t slot2 =
+        static_cast<size_t>(model.Parts[0].segments[0].posBlockAt - 1) + 2 * ebo::kPositionSize;
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (after[i] != built.model[i]) {
+            EXPECT_TRUE(i >= slot2 && i < slot2 + 4) << "byte " << i;
+        }
+    }
+    EXPECT_NE(after, built.model);
+}
+
+// Another program's change to the model file since the load, each way one can come: the save
+// refuses and leaves what the other program wrote, until the user agrees to overwrite it.
+struct DiskChange {
+    const char* name;
+    void (*apply)(const std::filesystem::path& file);
+};
+
+void moveModificationTime(const std::filesystem::path& file) {
+    namespace fs = std::filesystem;
+    fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(2));
+}
+
+const DiskChange kDiskChanges[] = {
+    {"ReplacedByRename",
+     [](const std::filesystem::path& file) {
+         writeBytes(file.string() + ".new", readBytes(file));
+         std::filesystem::rename(file.string() + ".new", file);
+     }},
+    {"RewrittenInPlace",
+     [](const std::filesystem::path& file) {
+         std::vector<uint8_t> bytes = readBytes(file);
+         bytes[40] ^= 1;
+         writeBytes(file, bytes);
+         moveModificationTime(file);
+     }},
+    {"Truncated",
+     [](const std::filesystem::path& file) { std::filesystem::resize_file(file, 10); }},
+    {"Deleted", [](const std::filesystem::path& file) { std::filesystem::remove(file); }},
+    {"Touched", moveModificationTime},
+};
+
+class ChangedOnDisk : public testing::TestWithParam<DiskChange> {};
+
+TEST_P(ChangedOnDisk, TheSaveRefusesUntilTheUserAgreesToOverwrite) {
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    editEverything(model);
+    GetParam().apply(path);
+    const bool exists = std::filesystem::exists(path);
+    const std::vector<uint8_t> theirs = exists ? readBytes(path) : std::vector<uint8_t>{};
+    EXPECT_TRUE(modelFileChanged(model));
+    EXPECT_EQ(saveModel(model, path, workspace.folders).reason(), changedOnDiskText(path));
+    EXPECT_EQ(std::filesystem::exists(path), exists);
+    if (exists) {
+        EXPECT_EQ(readBytes(path), theirs);
+    }
+
+    overwriteModelFileAsIs(model);
+    EXPECT_FALSE(modelFileChanged(model));
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
+    EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
+    EXPECT_FALSE(modelFileChanged(model)) << "a save records the file it wrote";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ChangedOnDisk, testing::ValuesIn(kDiskChanges),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A save that cannot complete reports why and leaves the model file as it was.
 class SaveFailure : public testing::Test {
@@ -379,6 +476,9 @@ TEST_F(SaveFailure, ASaveSucceedsOnceTheObstacleIsGone) {
     std::filesystem::create_directory(path);
     ASSERT_NE(saveModel(model, path, workspace.folders).reason(), "");
     std::filesystem::remove(path);
+    // The file is gone since the load: a save puts it back only once that was agreed to.
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), changedOnDiskText(path));
+    overwriteModelFileAsIs(model);
     ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
     EXPECT_NE(readBytes(path), built.model);
@@ -438,7 +538,8 @@ TEST(AtomicSave, RemovesTheTemporaryFilesOfKilledProcesses) {
     for (const fs::path& file :
          {models / (".vw" + gone + "-0badf00d.tmp"), models / (".vw" + running + "-0badf00d.tmp"),
           models / (".vw" + gone + "-0badf00d.bak"), models / ".vwnotes.tmp",
-          program / (".vw" + gone + "-12345678.tmp")})
+          models / (".vw" + gone + "-mynotes.tmp"), models / (".vw" + gone + "-0badf00d1.tmp"),
+          models / (".vw" + gone + "-0BADF00D.tmp"), program / (".vw" + gone + "-12345678.tmp")})
         writeBytes(file, std::vector<uint8_t>(4096, 5));
     Model model;
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
@@ -449,6 +550,94 @@ TEST(AtomicSave, RemovesTheTemporaryFilesOfKilledProcesses) {
     EXPECT_TRUE(fs::exists(models / (".vw" + running + "-0badf00d.tmp")));
     EXPECT_TRUE(fs::exists(models / (".vw" + gone + "-0badf00d.bak")));
     EXPECT_TRUE(fs::exists(models / ".vwnotes.tmp"));
+    for (const char* lookAlike : {"-mynotes.tmp", "-0badf00d1.tmp", "-0BADF00D.tmp"})
+        EXPECT_TRUE(fs::exists(models / (".vw" + gone + lookAlike))) << lookAlike;
+}
+
+// Every file a save makes from a model is its owner's alone from the moment it exists: the
+// temporary file beside the model, and for a hard-linked model the backup and its partial copy.
+// The saved file then has the model's own mode and owner, and the working copy stays private.
+TEST(AtomicSave, FilesMadeFromAPrivateModelArePrivateFromTheStart) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access makes files through streams";
+    namespace fs = std::filesystem;
+    Workspace workspace;
+    EboPlan plan;
+    plan.parts = {{{gridSegment(180, 180)}}};
+    const std::string path = workspace.put(buildEbo(plan));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    constexpr uid_t kNobody = 65534;
+    const uid_t owner = ::geteuid() == 0 ? kNobody : ::geteuid();
+    ASSERT_EQ(::chown(path.c_str(), owner, owner), 0);
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "hard-linked" : "single name");
+        if (linked)
+            fs::create_hard_link(path, workspace.dir / "models" / "other.ebo");
+        // The kinds of file seen (".tmp", ".bak"); a fast save may be past one before the test
+        // looks, so saves run until each was seen.
+        std::set<std::string> seen;
+        const std::set<std::string> expected =
+            linked ? std::set<std::string>{".tmp", ".bak"} : std::set<std::string>{".tmp"};
+        for (int attempt = 0; attempt < 50 && seen != expected; ++attempt) {
+            Model model;
+            ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+            EXPECT_EQ(fs::status(workspace.folders.workingCopy).permissions(),
+                      fs::perms::owner_read | fs::perms::owner_write);
+            editEverything(model);
+            const auto save = [&] { std::ignore = saveModel(model, path, workspace.folders); };
+            ASSERT_TRUE(runWatchingFolder(workspace.dir / "models", save,
+                                          [&](const std::string& name, pid_t) {
+                                              struct stat status;
+                                              const auto file = workspace.dir / "models" / name;
+                                              if (::stat(file.c_str(), &status) == 0) {
+                                                  EXPECT_EQ(status.st_mode & 077, 0u) << name;
+                                                  if (name.starts_with(".vw"))
+                                                      seen.insert(fs::path(name).extension());
+                                              }
+                                              return true;
+                                          }));
+        }
+        EXPECT_EQ(seen, expected);
+        struct stat saved;
+        ASSERT_EQ(::stat(path.c_str(), &saved), 0);
+        EXPECT_EQ(saved.st_mode & 0777, 0600u);
+        EXPECT_EQ(saved.st_uid, owner);
+        EXPECT_EQ(saved.st_nlink, linked ? 2u : 1u);
+    }
+}
+
+// A save killed while it writes a hard-linked model in place leaves a whole backup of the earlier
+// content; the next open finds it, and putting it back restores the model.
+TEST(AtomicSave, ABackupLeftByAKilledInPlaceSaveIsFound) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access takes every process for running";
+    namespace fs = std::filesystem;
+    Workspace workspace;
+    EboPlan plan;
+    plan.parts = {{{gridSegment(180, 180), gridSegment(180, 180), gridSegment(180, 180)}}};
+    const BuiltEbo built = buildEbo(plan);
+    const std::string path = workspace.put(built);
+    fs::create_hard_link(path, workspace.dir / "models" / "other.ebo");
+    EXPECT_TRUE(interruptedSaveBackups(path).empty());
+    for (int attempt = 0; attempt < 20 && interruptedSaveBackups(path).empty(); ++attempt) {
+        Model model;
+        ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+        editEverything(model);
+        runWatchingFolder(
+            workspace.dir / "models",
+            [&] { std::ignore = saveModel(model, path, workspace.folders); },
+            [](const std::string& name, pid_t) { return !name.ends_with(".bak"); });
+        if (readBytes(path) != built.model)
+            writeBytes(path, built.model); // killed too late: the next attempt starts afresh
+    }
+    const std::vector<fs::path> backups = interruptedSaveBackups(path);
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(readBytes(backups[0]), built.model);
+    EXPECT_EQ(fs::status(backups[0]).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    writeBytes(path, std::vector<uint8_t>(100, 0)); // as if the write had got that far
+    ASSERT_TRUE(restoreBackup(path, backups[0]));
+    EXPECT_EQ(readBytes(workspace.dir / "models" / "other.ebo"), built.model);
+    EXPECT_TRUE(interruptedSaveBackups(path).empty());
 }
 
 // The temporary file has a short name of its own, so any name that can be opened can be saved.

@@ -21,14 +21,14 @@ class ReplaceFile : public testing::TestWithParam<ReplaceMode> {};
 TEST_P(ReplaceFile, AFailedFillLeavesTheTargetAndNoTemporaryFile) {
     TempDir dir;
     writeBytes(dir / "model.ebo", {1, 2, 3});
-    const std::string reason = replaceFile(
+    const Result replaced = replaceFile(
         dir / "model.ebo",
         [](const auto& temporary) {
             writeBytes(temporary, {7, 7}); // half-written, then the disk fills up
-            return std::string("No space left on device");
+            return Result::failure("No space left on device");
         },
         GetParam());
-    EXPECT_EQ(reason, "No space left on device");
+    EXPECT_EQ(replaced.reason(), "No space left on device");
     EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(filesIn(dir.path()), 1u);
 }
@@ -39,44 +39,53 @@ TEST_P(ReplaceFile, WritesBesideTheTargetAndPutsItInItsPlace) {
     std::filesystem::permissions(dir / "model.ebo", std::filesystem::perms::owner_read |
                                                         std::filesystem::perms::owner_write);
     std::filesystem::path used;
-    const std::string reason = replaceFile(
+    std::filesystem::perms made{};
+    const Result replaced = replaceFile(
         dir / "model.ebo",
         [&](const auto& temporary) {
             used = temporary;
             writeBytes(temporary, {4, 5});
-            return std::string();
+            made = std::filesystem::status(temporary).permissions();
+            return Result();
         },
         GetParam());
-    EXPECT_EQ(reason, "");
+    EXPECT_TRUE(replaced) << replaced.reason();
     EXPECT_EQ(used.parent_path(), dir.path());
     EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{4, 5}));
+    // A scratch file keeps the permissions it was made with.
     EXPECT_EQ(std::filesystem::status(dir / "model.ebo").permissions(),
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+              GetParam() == ReplaceMode::kScratch
+                  ? made
+                  : std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
 // A temporary file whose permissions cannot be set (here: the fill left none) fails the
 // replacement and says so, instead of putting a file of other permissions in the target's place.
+// A scratch file takes no permissions over; its replacement fails for want of the file.
 TEST_P(ReplaceFile, AFailedPermissionCopyIsReportedAndLeavesTheTarget) {
     TempDir dir;
     writeBytes(dir / "model.ebo", {1, 2, 3});
-    const std::string reason = replaceFile(
-        dir / "model.ebo", [](const auto&) { return std::string(); }, GetParam());
-    EXPECT_NE(reason.find("permissions"), std::string::npos) << reason;
+    const Result replaced = replaceFile(
+        dir / "model.ebo", [](const auto&) { return Result(); }, GetParam());
+    const bool takesPermissions = GetParam() == ReplaceMode::kKeepAcrossCrash;
+    EXPECT_FALSE(replaced);
+    EXPECT_EQ(replaced.reason().find("permissions") != std::string::npos, takesPermissions)
+        << replaced.reason();
     EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(filesIn(dir.path()), 1u);
 }
 
 TEST_P(ReplaceFile, CreatesAMissingTarget) {
     TempDir dir;
-    const std::string reason = replaceFile(
+    const Result replaced = replaceFile(
         dir / "new.tmp",
         [](const auto& temporary) {
             writeBytes(temporary, {8});
-            return std::string();
+            return Result();
         },
         GetParam());
-    EXPECT_EQ(reason, "");
+    EXPECT_TRUE(replaced) << replaced.reason();
     EXPECT_EQ(readBytes(dir / "new.tmp"), std::vector<uint8_t>{8});
 }
 
@@ -98,7 +107,7 @@ std::vector<uint8_t> patterned(size_t size) {
 // Empty, one byte, one short of a page, and past the one-mebibyte steps of a buffered copy.
 const size_t kSizes[] = {0, 1, 4095, (size_t{3} << 20) + 7};
 
-using TakeWholeFile = std::string (*)(const std::filesystem::path&, FileBytes&);
+using TakeWholeFile = Result (*)(const std::filesystem::path&, FileBytes&);
 
 class TakingWholeFiles : public testing::TestWithParam<TakeWholeFile> {};
 
@@ -108,7 +117,7 @@ TEST_P(TakingWholeFiles, GiveExactlyTheFilesBytes) {
         const std::vector<uint8_t> bytes = patterned(size);
         writeBytes(dir / "data", bytes);
         FileBytes taken;
-        ASSERT_EQ(GetParam()(dir / "data", taken), "") << size;
+        ASSERT_TRUE(GetParam()(dir / "data", taken)) << size;
         EXPECT_EQ(std::vector<uint8_t>(taken.bytes().begin(), taken.bytes().end()), bytes);
     }
 }
@@ -119,7 +128,7 @@ TEST_P(TakingWholeFiles, ExplainWhatIsNotARegularFile) {
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     for (const char* name : {"missing", "pipe", "."}) {
         FileBytes taken;
-        const std::string reason = GetParam()(dir / name, taken);
+        const std::string reason = GetParam()(dir / name, taken).reason();
         EXPECT_NE(reason, "") << name;
         EXPECT_NE(reason.find(name), std::string::npos) << reason;
     }
@@ -137,7 +146,7 @@ TEST(CopyToNewFile, CopiesEveryByte) {
         const std::vector<uint8_t> bytes = patterned(size);
         writeBytes(dir / "source", bytes);
         std::filesystem::remove(dir / "copy");
-        ASSERT_EQ(copyToNewFile(dir / "source", dir / "copy"), "") << size;
+        ASSERT_TRUE(copyToNewFile(dir / "source", dir / "copy")) << size;
         EXPECT_EQ(readBytes(dir / "copy"), bytes);
     }
 }
@@ -153,9 +162,9 @@ TEST(CopyToNewFile, CopiesBetweenFileSystems) {
     const std::filesystem::path source = elsewhere / dir.path().filename();
     const std::vector<uint8_t> bytes = patterned(kSizes[3]);
     writeBytes(source, bytes);
-    const std::string reason = copyToNewFile(source, dir / "copy");
+    const Result copied = copyToNewFile(source, dir / "copy");
     std::filesystem::remove(source);
-    ASSERT_EQ(reason, "");
+    ASSERT_TRUE(copied) << copied.reason();
     EXPECT_EQ(readBytes(dir / "copy"), bytes);
 }
 
@@ -163,14 +172,14 @@ TEST(CopyToNewFile, NeverOverwrites) {
     TempDir dir;
     writeBytes(dir / "source", {1, 2});
     writeBytes(dir / "taken", {9});
-    EXPECT_NE(copyToNewFile(dir / "source", dir / "taken"), "");
+    EXPECT_FALSE(copyToNewFile(dir / "source", dir / "taken"));
     EXPECT_EQ(readBytes(dir / "taken"), std::vector<uint8_t>{9});
 }
 
 TEST(CopyToNewFile, AnUnreadableSourceLeavesNoCopy) {
     TempDir dir;
     for (const char* name : {"missing", "."}) {
-        EXPECT_NE(copyToNewFile(dir / name, dir / "copy"), "") << name;
+        EXPECT_FALSE(copyToNewFile(dir / name, dir / "copy")) << name;
         EXPECT_FALSE(std::filesystem::exists(dir / "copy")) << name;
     }
 }

@@ -36,6 +36,8 @@ public:
             return yesNoAnswer;
         case PromptButtons::SaveDiscardCancel:
             return saveAnswer;
+        case PromptButtons::OverwriteSaveAsCancel:
+            return changedAnswer;
         case PromptButtons::Ok:
             break;
         }
@@ -53,9 +55,10 @@ public:
     std::optional<ExactTransform> askTransform() override { return transformAnswer; }
 
     PromptAnswer yesNoAnswer = PromptAnswer::Yes;
-    PromptAnswer saveAnswer = PromptAnswer::Cancel; // "Save changes to ...?"
-    QString fileAnswer;              // empty: the dialog is cancelled
-    QString saveFileAnswer;          // empty: the dialog is cancelled
+    PromptAnswer saveAnswer = PromptAnswer::Cancel;    // "Save changes to ...?"
+    PromptAnswer changedAnswer = PromptAnswer::Cancel; // "... was changed on disk ..."
+    QString fileAnswer;                                // empty: the dialog is cancelled
+    QString saveFileAnswer;                            // empty: the dialog is cancelled
     std::optional<ExactTransform> transformAnswer;
     std::function<void()> onMessage; // runs while the message would be on screen
     std::vector<AskedMessage> messages;

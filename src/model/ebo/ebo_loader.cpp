@@ -139,12 +139,12 @@ std::string readCompanions(const std::string& path, const std::filesystem::path&
         return "no companion files for this name";
     for (const auto& [file, bytes] :
          {std::pair{&companions->baseMesh, &baseMesh}, std::pair{&companions->offsets, &offsets}}) {
-        std::string reason = readFileBytes(*file, *bytes);
+        const Result read = readFileBytes(*file, *bytes);
         std::error_code error;
-        if (!reason.empty() && !std::filesystem::exists(*file, error) && !error)
+        if (!read && !std::filesystem::exists(*file, error) && !error)
             return "missing companion file " + file->string();
-        if (!reason.empty())
-            return reason;
+        if (!read)
+            return read.reason();
     }
     return {};
 }
@@ -164,8 +164,8 @@ LoadOutcome parseFiles(const std::string& path, const std::filesystem::path& pro
 LoadOutcome loadWithoutCopy(const std::string& path, const std::filesystem::path& programDir,
                             Model& staging) {
     FileBytes file;
-    if (std::string reason = readBytesOf(path, file); !reason.empty())
-        return {kLoadFailed, reason};
+    if (const Result read = readBytesOf(path, file); !read)
+        return {kLoadFailed, read.reason()};
     return parseFiles(path, programDir, file.bytes(), staging);
 }
 
@@ -174,32 +174,37 @@ LoadOutcome loadWithoutCopy(const std::string& path, const std::filesystem::path
 // only when the parse succeeds.
 LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders, Model& staging) {
     LoadOutcome outcome;
-    const std::string failure = replaceFile(
+    const auto failed = [&outcome](std::string reason) {
+        outcome.reason = std::move(reason);
+        return Result::failure(outcome.reason);
+    };
+    const Result made = replaceFile(
         folders.workingCopy,
         [&](const auto& temporary) {
-            const CopyFailure copy = copyFileTo(path, temporary);
+            FileStamp modelFile;
+            const CopyFailure copy = copyFileTo(path, temporary, &modelFile);
             if (!copy.reason.empty()) {
-                outcome.reason = copy.inSource
-                                     ? copy.reason
-                                     : "cannot make the working copy \"" +
-                                           folders.workingCopy.string() + "\": " + copy.reason;
-                return outcome.reason;
+                const std::filesystem::path& workingCopy = folders.workingCopy;
+                return failed(
+                    copy.inSource
+                        ? copy.reason
+                        : "cannot make the working copy " + quotedPath(workingCopy) + ": " +
+                              spaceAwareText(workingCopy.parent_path(), copy.noSpace, copy.reason));
             }
+            staging.modelFileStamp = modelFile;
             FileBytes file;
-            std::string reason = mapFileBytes(temporary, file);
-            if (reason.empty())
-                reason = stampOf(temporary, staging.workingCopyStamp);
-            if (!reason.empty()) {
-                outcome.reason = "cannot read the working copy: " + reason;
-                return outcome.reason;
-            }
+            Result read = mapFileBytes(temporary, file);
+            if (read)
+                read = stampOf(temporary, staging.workingCopyStamp);
+            if (!read)
+                return failed("cannot read the working copy: " + read.reason());
             outcome = parseFiles(path, folders.programDir, file.bytes(), staging);
-            return outcome.reason;
+            return outcome.reason.empty() ? Result() : Result::failure(outcome.reason);
         },
         ReplaceMode::kScratch);
-    if (!failure.empty() && outcome.reason.empty())
-        outcome.reason = "cannot make the working copy: " + failure;
-    if (!failure.empty())
+    if (!made && outcome.reason.empty())
+        outcome.reason = "cannot make the working copy: " + made.reason();
+    if (!made)
         outcome.result = kLoadFailed;
     return outcome;
 }
@@ -215,6 +220,7 @@ LoadOutcome loadModel(Model& model, const std::string& path, const ModelFolders&
         return outcome;
     adoptLoaded(model, std::move(staging));
     model.workingCopyStamp = staging.workingCopyStamp;
+    model.modelFileStamp = staging.modelFileStamp;
     model.modelPath = path;
     return outcome;
 }

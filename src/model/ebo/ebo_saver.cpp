@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -27,13 +28,22 @@ struct DeltaBlock {
     std::vector<uint8_t> bytes;
 };
 
-// Builds every delta block before anything is written, so an edit that cannot be stored fails
-// the save with the working copy untouched.
-Result buildDeltaBlocks(const Model& model, std::vector<DeltaBlock>& blocks) {
+// Builds every delta block from the working copy's before anything is written, so an edit that
+// cannot be stored fails the save with the working copy untouched. A block past the working
+// copy's end is left at its length for checkBlocksFit to refuse.
+Result buildDeltaBlocks(const Model& model, std::span<const uint8_t> workingCopy,
+                        std::vector<DeltaBlock>& blocks) {
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
             DeltaBlock block{segment.posBlockAt, {}};
-            if (Result built = deltaBlockBytes(segment, model.baseMeshes[p], p, block.bytes);
+            const auto onFile = deltaBlockOnFile(segment, workingCopy);
+            if (onFile.empty() && segment.posBlockBytes > 0) {
+                block.bytes.resize(static_cast<size_t>(segment.posBlockBytes));
+                blocks.push_back(std::move(block));
+                continue;
+            }
+            if (Result built =
+                    deltaBlockBytes(segment, model.baseMeshes[p], p, onFile, block.bytes);
                 !built)
                 return built;
             blocks.push_back(std::move(block));
@@ -186,11 +196,6 @@ std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks
     return std::fflush(file) == 0 ? "" : lastErrorText();
 }
 
-// The file layer's answer, a reason or empty on success, as a result.
-Result resultOf(std::string reason) {
-    return reason.empty() ? Result() : Result::failure(std::move(reason));
-}
-
 std::string closeFile(FilePtr& file) {
     return std::fclose(file.release()) == 0 ? "" : lastErrorText();
 }
@@ -211,26 +216,32 @@ void runSideBySide(const std::function<void()>& first, const std::function<void(
 std::string checkWorkingCopy(std::FILE* workingCopy, const Model& model,
                              const std::filesystem::path& copyPath) {
     const std::string named = "the working copy \"" + copyPath.string() + "\"";
-    if (model.workingCopyStamp == WorkingCopyStamp{})
+    if (model.workingCopyStamp == FileStamp{})
         return named + " was not made by loading this model";
-    WorkingCopyStamp now;
-    if (std::string reason = stampOf(workingCopy, copyPath, now); !reason.empty())
-        return "cannot read " + named + ": " + reason;
+    FileStamp now;
+    if (const Result looked = stampOf(workingCopy, copyPath, now); !looked)
+        return "cannot read " + named + ": " + looked.reason();
     return now == model.workingCopyStamp ? "" : named + " was changed by another program";
 }
 
-} // namespace
-
-namespace {
+// Whether path names the file the model was loaded from (or last saved as).
+bool isModelFile(const Model& model, const std::filesystem::path& path) {
+    if (model.modelPath.empty())
+        return false;
+    std::error_code error;
+    const auto a = std::filesystem::absolute(path, error).lexically_normal();
+    const auto b = std::filesystem::absolute(model.modelPath, error).lexically_normal();
+    return !error && a == b;
+}
 
 // The blocks a save of model writes, which refer to deltaBlocks; or why its edits cannot be
 // stored, found before anything is written.
-Result plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
-                     std::vector<Block>& blocks) {
+Result plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
+                     std::vector<DeltaBlock>& deltaBlocks, std::vector<Block>& blocks) {
     if (Result shared = checkSharedBlocks(model); !shared)
         return shared;
     if (model.layout == ModelLayout::Delta) {
-        if (Result built = buildDeltaBlocks(model, deltaBlocks); !built)
+        if (Result built = buildDeltaBlocks(model, workingCopy, deltaBlocks); !built)
             return built;
     }
     blocks = blocksToWrite(model, deltaBlocks);
@@ -240,10 +251,6 @@ Result plannedBlocks(const Model& model, std::vector<DeltaBlock>& deltaBlocks,
 } // namespace
 
 Result saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
-    std::vector<DeltaBlock> deltaBlocks;
-    std::vector<Block> blocks;
-    if (Result planned = plannedBlocks(model, deltaBlocks, blocks); !planned)
-        return planned;
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
     if (copyPath.empty())
@@ -255,54 +262,89 @@ Result saveModel(Model& model, const std::string& path, const ModelFolders& fold
         return Result::failure(reason);
     // Two private views of the working copy: as it is, and with the changed blocks patched in.
     FileBytes original, patched;
-    std::string reason = mapPrivately(workingCopy.get(), copyPath, original);
-    if (reason.empty())
-        reason = mapPrivately(workingCopy.get(), copyPath, patched);
-    if (reason.empty())
-        reason = checkBlocksFit(blocks, original.size);
-    if (!reason.empty())
+    Result mapped = mapPrivately(workingCopy.get(), copyPath, original);
+    if (mapped)
+        mapped = mapPrivately(workingCopy.get(), copyPath, patched);
+    if (!mapped)
+        return Result::failure(failure + mapped.reason());
+    std::vector<DeltaBlock> deltaBlocks;
+    std::vector<Block> blocks;
+    if (Result planned = plannedBlocks(model, original.bytes(), deltaBlocks, blocks); !planned)
+        return planned;
+    if (std::string reason = checkBlocksFit(blocks, original.size); !reason.empty())
         return Result::failure(failure + reason);
 
     BlockBuffer buffer(blocks);
-    return resultOf(replaceFile(path, [&](const std::filesystem::path& temporary) -> std::string {
-        // The working copy is copied beside the model file while the blocks that changed are
-        // found and the bytes they make are checked; only then do both files get those blocks.
-        std::string copied;
-        Result checked;
-        std::vector<size_t> changed;
-        runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
-                      [&] {
-                          changed = findChangedBlocks(original.bytes(), blocks, buffer);
-                          if (changed.empty())
-                              return;
-                          patchChangedBlocks(patched.writable(), blocks, changed);
-                          checked = checkSavedBytes(model, original.bytes(), patched.bytes());
-                      });
-        if (!checked)
-            return checked.reason();
-        if (!copied.empty())
-            return copied;
-        std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
-        if (reason.empty())
-            reason = stampOf(workingCopy.get(), copyPath, model.workingCopyStamp);
-        if (reason.empty())
-            reason = closeFile(workingCopy);
-        if (!reason.empty())
-            return failure + reason;
-        if (changed.empty())
-            return reason;
-        FilePtr saved(platform::openFile(temporary, "r+b"));
-        reason = saved ? writeChangedBlocks(saved.get(), blocks, changed, buffer) : lastErrorText();
-        if (reason.empty())
-            reason = closeFile(saved);
-        return reason.empty() ? reason : "cannot write \"" + temporary.string() + "\": " + reason;
-    }));
+    TargetStamps stamps;
+    if (isModelFile(model, path))
+        stamps.expected = model.modelFileStamp;
+    const Result replaced = replaceFile(
+        path,
+        [&](const std::filesystem::path& temporary) -> Result {
+            // The working copy is copied beside the model file while the blocks that changed
+            // are found and the bytes they make are checked; only then do both files get those
+            // blocks.
+            Result copied;
+            Result checked;
+            std::vector<size_t> changed;
+            runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
+                          [&] {
+                              changed = findChangedBlocks(original.bytes(), blocks, buffer);
+                              if (changed.empty())
+                                  return;
+                              patchChangedBlocks(patched.writable(), blocks, changed);
+                              checked = checkSavedBytes(model, original.bytes(), patched.bytes());
+                          });
+            if (!checked)
+                return checked;
+            if (!copied)
+                return copied;
+            std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
+            if (reason.empty())
+                reason = stampOf(workingCopy.get(), copyPath, model.workingCopyStamp).reason();
+            if (reason.empty())
+                reason = closeFile(workingCopy);
+            if (!reason.empty())
+                return Result::failure(failure + reason);
+            if (changed.empty())
+                return {};
+            FilePtr saved(platform::openFile(temporary, "r+b"));
+            reason =
+                saved ? writeChangedBlocks(saved.get(), blocks, changed, buffer) : lastErrorText();
+            if (reason.empty())
+                reason = closeFile(saved);
+            if (reason.empty())
+                return {};
+            return Result::failure(
+                "cannot write " + quotedPath(temporary) + ": " +
+                spaceAwareText(temporary.parent_path(), errno == ENOSPC, reason));
+        },
+        ReplaceMode::kKeepAcrossCrash, &stamps);
+    if (!replaced)
+        return replaced;
+    model.modelFileStamp = stamps.written;
+    return {};
+}
+
+bool modelFileChanged(const Model& model) {
+    if (!model.modelFileStamp)
+        return false;
+    FileStamp now;
+    return !currentStamp(model.modelPath, now) || now != *model.modelFileStamp;
+}
+
+void overwriteModelFileAsIs(Model& model) {
+    FileStamp now;
+    if (currentStamp(model.modelPath, now))
+        model.modelFileStamp = now;
+    else
+        model.modelFileStamp.reset();
 }
 
 Result saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
     std::vector<DeltaBlock> deltaBlocks;
     std::vector<Block> blocks;
-    if (Result planned = plannedBlocks(model, deltaBlocks, blocks); !planned)
+    if (Result planned = plannedBlocks(model, bytes, deltaBlocks, blocks); !planned)
         return planned;
     if (std::string reason = checkBlocksFit(blocks, bytes.size()); !reason.empty())
         return Result::failure(reason);

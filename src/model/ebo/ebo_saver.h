@@ -19,8 +19,18 @@ namespace vw {
 // same values"). Before the file is replaced, the patched bytes are read back with the loader: a
 // save whose blocks would overwrite the file's own structure, or each other, is refused, saying
 // what overwrites what ("the texture block of segment 0/0 would overwrite the file's own structure
-// at byte N").
+// at byte N"). A save over the model's own file is refused when that file no longer matches
+// model.modelFileStamp ("<path> was changed on disk since it was opened"), checked last right
+// before the file is replaced; on success the stamp becomes that of the file written.
 Result saveModel(Model& model, const std::string& path, const ModelFolders& folders);
+
+// True when the model's file was replaced, rewritten, cut short, touched or deleted since the
+// model was loaded or last saved.
+bool modelFileChanged(const Model& model);
+
+// The user chose to overwrite the model's file as it is now: the next save takes it for the
+// file the model came from.
+void overwriteModelFileAsIs(Model& model);
 
 // saveModel in memory: patches the model's blocks into bytes, which hold the working copy, with
 // the same refusals (all but the working copy's own check). On a refusal bytes are unchanged.

@@ -138,11 +138,13 @@ uint64_t firstWrongValueInSegment(const Segment& written, const Segment& reread)
 }
 
 // The delta blocks as written against the bytes the loader reads them from.
-uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> saved) {
+uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> original,
+                         std::span<const uint8_t> saved) {
     std::vector<uint8_t> written;
     for (size_t p = 0; p < model.Parts.size() && p < model.baseMeshes.size(); ++p) {
         for (const Segment& segment : model.Parts[p].segments) {
-            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, written))
+            const auto onFile = deltaBlockOnFile(segment, original);
+            if (!deltaBlockBytes(segment, model.baseMeshes[p], p, onFile, written))
                 continue;
             const size_t at = static_cast<size_t>(segment.posBlockAt) - 1;
             for (size_t j = 0; j < written.size(); ++j) {
@@ -155,9 +157,10 @@ uint64_t firstWrongDelta(const Model& model, std::span<const uint8_t> saved) {
 }
 
 // The 1-based position of the first value that reads back other than written; kNoByte if none.
-uint64_t firstWrongValue(const Model& model, const Model& reread, std::span<const uint8_t> saved) {
+uint64_t firstWrongValue(const Model& model, const Model& reread, std::span<const uint8_t> original,
+                         std::span<const uint8_t> saved) {
     if (isDeltaModel(model))
-        return firstWrongDelta(model, saved);
+        return firstWrongDelta(model, original, saved);
     uint64_t first = kNoByte;
     for (size_t p = 0; p < model.Parts.size(); ++p) {
         for (size_t s = 0; s < model.Parts[p].segments.size(); ++s) {
@@ -318,7 +321,7 @@ Result checkSavedBytes(const Model& model, std::span<const uint8_t> original,
     if (!loadsAsLayoutOf(model, saved, companions, reread))
         return Result::failure(
             overwrites(model, structureByte(model, original, saved, companions)));
-    const uint64_t wrong = firstWrongValue(model, reread, saved);
+    const uint64_t wrong = firstWrongValue(model, reread, original, saved);
     return wrong == kNoByte ? Result() : Result::failure(overwrites(model, wrong));
 }
 

@@ -1,6 +1,5 @@
 #include "model/files/file_io.h"
 
-
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -12,31 +11,71 @@ namespace vw {
 
 namespace {
 
-// Temporary files beside a target are named ".vw<pid>-<tag>.tmp": short, so that any file name
+// Files beside a target are named ".vw<pid>-<8 hex digits>.tmp": short, so that any file name
 // that can be opened can be saved, and naming the process that made them, so that a later run can
-// tell which ones a killed process left behind. A backup made before writing a file in place ends
-// in ".bak" instead, and is never removed as stale: after a crash it may be the only whole copy.
+// tell which ones a killed process left behind. A backup made before writing a file in place
+// also names the file's inode, ".vw<pid>-<8 hex>-<16 hex>.bak", so that the next open of that
+// file finds it; it is never removed as stale: after a crash it may be the only whole copy.
 constexpr std::string_view kTemporaryPrefix = ".vw";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::string_view kBackupSuffix = ".bak";
+constexpr size_t kRandomDigits = 8;
+constexpr size_t kInodeDigits = 16;
 
-std::filesystem::path nameBeside(const std::filesystem::path& target, std::string_view suffix) {
+std::string inodeDigits(uint64_t inode) {
+    char digits[kInodeDigits + 1];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(inode));
+    return digits;
+}
+
+std::filesystem::path nameBeside(const std::filesystem::path& target, std::string_view suffix,
+                                 std::string_view inode = {}) {
     std::random_device entropy;
     char name[48];
-    std::snprintf(name, sizeof name, "%.*s%ld-%08x%.*s", int(kTemporaryPrefix.size()),
-                  kTemporaryPrefix.data(), platform::processId(), entropy(), int(suffix.size()),
+    std::snprintf(name, sizeof name, "%.*s%ld-%08x%s%.*s%.*s", int(kTemporaryPrefix.size()),
+                  kTemporaryPrefix.data(), platform::processId(), entropy(),
+                  inode.empty() ? "" : "-", int(inode.size()), inode.data(), int(suffix.size()),
                   suffix.data());
     return target.parent_path() / name;
 }
 
-// The process id in a name made by nameBeside with the given suffix; 0 when it is not one.
-long ownerOfTemporary(std::string_view name, std::string_view suffix) {
-    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(suffix))
-        return 0;
-    name.remove_prefix(kTemporaryPrefix.size());
+bool isHexDigits(std::string_view text, size_t count) {
+    return text.size() == count && text.find_first_not_of("0123456789abcdef") == text.npos;
+}
+
+// What a name made by nameBeside tells: the process id and the inode digits (empty for a
+// temporary file); no value when the name is not exactly one of those nameBeside makes.
+struct BesideName {
     long pid = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-    return error == std::errc{} && end != name.data() && *end == '-' ? pid : 0;
+    std::string_view inode;
+};
+
+std::optional<BesideName> parseBesideName(std::string_view name, std::string_view suffix) {
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(suffix))
+        return std::nullopt;
+    name.remove_prefix(kTemporaryPrefix.size());
+    name.remove_suffix(suffix.size());
+    BesideName parsed;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), parsed.pid);
+    if (error != std::errc{} || end == name.data() || name.front() == '0' || parsed.pid <= 0 ||
+        end == name.data() + name.size() || *end != '-')
+        return std::nullopt;
+    name.remove_prefix(static_cast<size_t>(end - name.data()) + 1);
+    const bool withInode = suffix == kBackupSuffix;
+    const size_t expected = kRandomDigits + (withInode ? 1 + kInodeDigits : 0);
+    if (name.size() != expected || !isHexDigits(name.substr(0, kRandomDigits), kRandomDigits))
+        return std::nullopt;
+    if (withInode) {
+        parsed.inode = name.substr(kRandomDigits + 1);
+        if (name[kRandomDigits] != '-' || !isHexDigits(parsed.inode, kInodeDigits))
+            return std::nullopt;
+    }
+    return parsed;
+}
+
+bool isPlainFile(const std::filesystem::directory_entry& entry) {
+    std::error_code error;
+    return entry.is_regular_file(error) && !entry.is_symlink(error);
 }
 
 // Removes the temporary files in folder whose process is gone.
@@ -44,9 +83,9 @@ void removeStaleTemporaries(const std::filesystem::path& folder) {
     std::error_code error;
     for (auto it = std::filesystem::directory_iterator(folder, error);
          !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const long pid = ownerOfTemporary(it->path().filename().string(), kTemporarySuffix);
+        const auto parsed = parseBesideName(it->path().filename().string(), kTemporarySuffix);
         std::error_code ignored;
-        if (pid > 0 && !platform::isProcessRunning(pid) && it->is_regular_file(ignored))
+        if (parsed && !platform::isProcessRunning(parsed->pid) && isPlainFile(*it))
             std::filesystem::remove(it->path(), ignored);
     }
 }
@@ -55,42 +94,94 @@ void removeStaleTemporaries(const std::filesystem::path& folder) {
 // only as far as this process may (only root can give a file away); the permissions must take,
 // or the file could end up readable by people it was kept from. A change of owner clears set-id
 // bits, so the permissions come last.
-std::string takeOverAttributes(const std::filesystem::path& target,
-                               const std::filesystem::path& temporary,
-                               const std::filesystem::path& original,
-                               std::filesystem::perms permissions) {
+Result takeOverAttributes(const std::filesystem::path& target,
+                          const std::filesystem::path& temporary,
+                          const std::filesystem::path& original,
+                          std::filesystem::perms permissions) {
     platform::keepOwner(original, temporary);
     std::error_code error;
     std::filesystem::permissions(temporary, permissions, error);
     if (!error)
         return {};
-    return "cannot give the new " + quotedPath(target) +
-           " the permissions of the old one: " + error.message();
+    return Result::failure("cannot give the new " + quotedPath(target) +
+                           " the permissions of the old one: " + error.message());
+}
+
+// The permissions the new content takes on: a scratch file stays its owner's alone, a new file
+// gets what new files get, a replacement those of the file it replaces.
+Result settleAttributes(const std::filesystem::path& target, const std::filesystem::path& real,
+                        const std::filesystem::path& temporary, ReplaceMode mode,
+                        const std::filesystem::file_status& original, bool exists) {
+    if (mode == ReplaceMode::kScratch)
+        return {};
+    if (exists)
+        return takeOverAttributes(target, temporary, real, original.permissions());
+    std::error_code error;
+    std::filesystem::permissions(temporary, platform::newFilePermissions(), error);
+    if (error)
+        return Result::failure("cannot write " + quotedPath(target) + ": " + error.message());
+    return {};
+}
+
+// Fails when real no longer matches the stamp its replacement expects.
+Result checkUnchanged(const std::filesystem::path& target, const std::filesystem::path& real,
+                      const TargetStamps* stamps) {
+    if (!stamps || !stamps->expected)
+        return {};
+    FileStamp now;
+    if (Result looked = currentStamp(real, now); !looked)
+        return Result::failure("cannot read " + quotedPath(target) + ": " + looked.reason());
+    return now == *stamps->expected ? Result() : Result::failure(changedOnDiskText(target));
+}
+
+// The backup is copied under a temporary name and renamed once whole and on the disk, so a
+// backup found later is always a complete copy.
+Result makeBackup(const std::filesystem::path& real, const std::filesystem::path& backup) {
+    const std::filesystem::path partial = nameBeside(real, kTemporarySuffix);
+    Result made = copyToNewFile(real, partial);
+    if (made) {
+        made = platform::flushToDisk(partial);
+        if (!made)
+            made = Result::failure("cannot write " + quotedPath(partial) + ": " + made.reason());
+    }
+    std::error_code error;
+    if (made) {
+        std::filesystem::rename(partial, backup, error);
+        if (error)
+            made = Result::failure("cannot write " + quotedPath(backup) + ": " + error.message());
+    }
+    if (!made)
+        std::filesystem::remove(partial, error);
+    return made;
 }
 
 // A file with further hard links is written in place, so that every link sees the new content.
 // A full copy of the old content is made beside it first and kept should the write fail: an
 // in-place write is not atomic, and the backup is what a failure or a crash leaves to recover.
-std::string replaceInPlace(const std::filesystem::path& target, const std::filesystem::path& real,
-                           const std::filesystem::path& temporary) {
-    const std::filesystem::path backup = nameBeside(real, kBackupSuffix);
-    std::string reason = copyToNewFile(real, backup);
-    if (reason.empty()) {
-        reason = platform::flushToDisk(backup);
-        if (!reason.empty())
-            reason = "cannot write " + quotedPath(backup) + ": " + reason;
-    }
+Result replaceInPlace(const std::filesystem::path& target, const std::filesystem::path& real,
+                      const std::filesystem::path& temporary, TargetStamps* stamps) {
+    FileStamp before;
+    Result result = stampOf(real, before);
+    const std::filesystem::path backup = nameBeside(real, kBackupSuffix, inodeDigits(before.inode));
+    if (result)
+        result = makeBackup(real, backup);
+    if (!result)
+        return Result::failure("cannot back up " + quotedPath(target) + ": " + result.reason());
     std::error_code ignored;
-    if (!reason.empty()) {
+    if (result = checkUnchanged(target, real, stamps); !result) {
         std::filesystem::remove(backup, ignored);
-        return "cannot back up " + quotedPath(target) + ": " + reason;
+        return result;
     }
-    reason = platform::overwriteFile(real, temporary);
-    if (!reason.empty() && !platform::overwriteFile(real, backup).empty())
-        return "cannot write " + quotedPath(target) + ": " + reason +
-               "; its earlier content is in " + quotedPath(backup);
+    if (result = platform::overwriteFile(real, temporary); !result) {
+        if (!platform::overwriteFile(real, backup))
+            return Result::failure("cannot write " + quotedPath(target) + ": " + result.reason() +
+                                   "; its earlier content is in " + quotedPath(backup));
+        result = Result::failure("cannot write " + quotedPath(target) + ": " + result.reason());
+    }
     std::filesystem::remove(backup, ignored);
-    return reason.empty() ? reason : "cannot write " + quotedPath(target) + ": " + reason;
+    if (result && stamps)
+        result = stampOf(real, stamps->written);
+    return result;
 }
 
 // A symbolic link is kept: the file it points to is what gets replaced.
@@ -102,6 +193,31 @@ std::filesystem::path resolvedTarget(const std::filesystem::path& target) {
     return error ? target : real;
 }
 
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : ".";
+}
+
+// Puts temporary in real's place, checking the target's stamp one last time right before.
+Result putInPlace(const std::filesystem::path& target, const std::filesystem::path& real,
+                  const std::filesystem::path& temporary, ReplaceMode mode, bool exists,
+                  TargetStamps* stamps) {
+    Result result = stamps ? stampOf(temporary, stamps->written) : Result();
+    if (result)
+        result = checkUnchanged(target, real, stamps);
+    if (!result)
+        return result;
+    std::error_code error;
+    if (exists && mode == ReplaceMode::kScratch && platform::exchangeFiles(temporary, real)) {
+        // The two files swapped names; the earlier one now goes.
+        std::filesystem::remove(temporary, error);
+        return {};
+    }
+    std::filesystem::rename(temporary, real, error);
+    if (error)
+        return Result::failure("cannot replace " + quotedPath(target) + ": " + error.message());
+    return {};
+}
+
 } // namespace
 
 std::string quotedPath(const std::filesystem::path& path) {
@@ -111,60 +227,102 @@ std::string quotedPath(const std::filesystem::path& path) {
     return text;
 }
 
-std::string readFileBytes(const std::filesystem::path& file, FileBytes& out) {
-    const std::string reason = readBytesOf(file, out);
-    return reason.empty() ? reason : "cannot read " + quotedPath(file) + ": " + reason;
+std::string spaceAwareText(const std::filesystem::path& folder, bool noSpace,
+                           const std::string& text) {
+    return noSpace ? "no space left in " + quotedPath(folder) : text;
 }
 
-std::string copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file) {
+std::string changedOnDiskText(const std::filesystem::path& target) {
+    return quotedPath(target) + " was changed on disk since it was opened";
+}
+
+bool isTemporaryName(std::string_view name) {
+    return parseBesideName(name, kTemporarySuffix).has_value();
+}
+
+Result readFileBytes(const std::filesystem::path& file, FileBytes& out) {
+    const Result read = readBytesOf(file, out);
+    return read ? read : Result::failure("cannot read " + quotedPath(file) + ": " + read.reason());
+}
+
+Result copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file) {
     const CopyFailure failure = copyFileTo(source, file);
     if (failure.reason.empty())
         return {};
     if (failure.inSource)
-        return "cannot read " + quotedPath(source) + ": " + failure.reason;
-    return "cannot copy " + quotedPath(source) + " to " + quotedPath(file) + ": " + failure.reason;
+        return Result::failure("cannot read " + quotedPath(source) + ": " + failure.reason);
+    return Result::failure("cannot copy " + quotedPath(source) + " to " + quotedPath(file) + ": " +
+                           spaceAwareText(folderOf(file), failure.noSpace, failure.reason));
 }
 
-std::string replaceFile(const std::filesystem::path& target,
-                        const std::function<std::string(const std::filesystem::path&)>& fill,
-                        ReplaceMode mode) {
+Result currentStamp(const std::filesystem::path& file, FileStamp& stamp) {
+    std::error_code error;
+    const bool exists = std::filesystem::exists(file, error);
+    if (error)
+        return Result::failure(error.message());
+    stamp = {};
+    return exists ? stampOf(file, stamp) : Result();
+}
+
+std::vector<std::filesystem::path> interruptedSaveBackups(const std::filesystem::path& file) {
+    std::vector<std::filesystem::path> backups;
+    const std::filesystem::path real = resolvedTarget(file);
+    FileStamp stamp;
+    if (!stampOf(real, stamp) || stamp.inode == 0)
+        return backups;
+    const std::string inode = inodeDigits(stamp.inode);
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(folderOf(real), error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const auto parsed = parseBesideName(it->path().filename().string(), kBackupSuffix);
+        if (parsed && parsed->inode == inode && !platform::isProcessRunning(parsed->pid) &&
+            isPlainFile(*it))
+            backups.push_back(it->path());
+    }
+    return backups;
+}
+
+Result restoreBackup(const std::filesystem::path& file, const std::filesystem::path& backup) {
+    if (Result restored = platform::overwriteFile(resolvedTarget(file), backup); !restored)
+        return Result::failure("cannot write " + quotedPath(file) + ": " + restored.reason());
+    std::error_code error;
+    std::filesystem::remove(backup, error);
+    return {};
+}
+
+Result replaceFile(const std::filesystem::path& target,
+                   const std::function<Result(const std::filesystem::path&)>& fill,
+                   ReplaceMode mode, TargetStamps* stamps) {
     const std::filesystem::path real = resolvedTarget(target);
     std::error_code error;
     const std::filesystem::file_status original = std::filesystem::status(real, error);
     const bool exists = !error && std::filesystem::exists(original);
     if (exists && !std::filesystem::is_regular_file(original))
-        return "cannot write " + quotedPath(target) + ": not a file";
+        return Result::failure("cannot write " + quotedPath(target) + ": not a file");
+    if (Result unchanged = checkUnchanged(target, real, stamps); !unchanged)
+        return unchanged;
     // Renaming would replace a file the user may not write to; honour that instead.
     if (exists) {
         FilePtr probe(platform::openFile(real, "r+b"));
         if (!probe)
-            return "cannot write " + quotedPath(target) + ": " + lastErrorText();
+            return Result::failure("cannot write " + quotedPath(target) + ": " + lastErrorText());
     }
-    removeStaleTemporaries(real.has_parent_path() ? real.parent_path() : ".");
+    removeStaleTemporaries(folderOf(real));
     const std::filesystem::path temporary = nameBeside(real, kTemporarySuffix);
-    std::string reason = fill(temporary);
-    if (reason.empty() && exists)
-        reason = takeOverAttributes(target, temporary, real, original.permissions());
-    if (reason.empty() && exists && mode == ReplaceMode::kKeepAcrossCrash &&
+    Result result = fill(temporary);
+    if (result)
+        result = settleAttributes(target, real, temporary, mode, original, exists);
+    if (result && exists && mode == ReplaceMode::kKeepAcrossCrash &&
         std::filesystem::hard_link_count(real, error) > 1 && !error) {
-        reason = replaceInPlace(target, real, temporary);
+        result = replaceInPlace(target, real, temporary, stamps);
         std::filesystem::remove(temporary, error);
-        return reason;
+        return result;
     }
-    if (reason.empty() && exists && mode == ReplaceMode::kScratch &&
-        platform::exchangeFiles(temporary, real)) {
-        // The two files swapped names; the earlier one now goes.
+    if (result)
+        result = putInPlace(target, real, temporary, mode, exists, stamps);
+    if (!result)
         std::filesystem::remove(temporary, error);
-        return reason;
-    }
-    if (reason.empty()) {
-        std::filesystem::rename(temporary, real, error);
-        if (error)
-            reason = "cannot replace " + quotedPath(target) + ": " + error.message();
-    }
-    if (!reason.empty())
-        std::filesystem::remove(temporary, error);
-    return reason;
+    return result;
 }
 
 } // namespace vw

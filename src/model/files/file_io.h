@@ -5,14 +5,18 @@
 // replacement is common.
 
 #include "model/model.h"
+#include "model/result.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vw {
 
@@ -39,66 +43,101 @@ struct FileBytes {
 };
 
 // Reads the whole regular file into memory of its own, so the bytes stay as read whatever
-// happens to the file later; returns an empty string or the reason it failed.
-std::string readFileBytes(const std::filesystem::path& file, FileBytes& out);
+// happens to the file later.
+Result readFileBytes(const std::filesystem::path& file, FileBytes& out);
 
 // readFileBytes with a reason that leaves naming the file to the caller, in a user's words where
 // it can ("no such file", "permission denied", "not a file").
-std::string readBytesOf(const std::filesystem::path& file, FileBytes& out);
+Result readBytesOf(const std::filesystem::path& file, FileBytes& out);
 
 // Maps the whole regular file read-only, or reads it where it cannot be mapped. Only for a file
 // no other program writes, such as a fresh working copy: a mapping shows later changes to the
 // file, and a file cut short under it ends the process that reads past its new end.
-std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out);
+Result mapFileBytes(const std::filesystem::path& file, FileBytes& out);
 
 // Why a copy failed: reading its source (the reason then in a user's words, such as "no such
 // file" or "permission denied") or making the copy (such as "No space left on device").
 struct CopyFailure {
     bool inSource = false;
-    std::string reason; // empty when the copy succeeded
+    bool noSpace = false; // the copy's file system is full
+    std::string reason;   // empty when the copy succeeded
 };
 
 // Maps the whole regular file open as open, named file, privately, or reads it where it cannot
 // be mapped: its bytes may then be changed in memory, where the file and no one else sees the
 // change. As with mapFileBytes, only for a file no other program writes.
-std::string mapPrivately(std::FILE* open, const std::filesystem::path& file, FileBytes& out);
+Result mapPrivately(std::FILE* open, const std::filesystem::path& file, FileBytes& out);
 
-// Creates file, which must not exist yet, holding the bytes of source, copied by the kernel
-// where it can. Fails when source changes while it is copied. On failure file is removed.
-CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file);
+// Creates file, which must not exist yet, readable and writable by its owner only, holding the
+// bytes of source, copied by the kernel where it can. Fails when source changes while it is
+// copied. On failure file is removed. sourceStamp, when given, gets the stamp of the source as
+// copied.
+CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file,
+                       FileStamp* sourceStamp = nullptr);
 
-// copyFileTo, its failure told in one line naming the file at fault; empty on success.
-std::string copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file);
+// copyFileTo, its failure told in one line naming the file at fault ("no space left in" the
+// copy's folder when that is full).
+Result copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file);
 
 // What a replacement promises should the system stop right after it. ext4 makes a rename over
 // an existing file write the new file's blocks first, so that a crash cannot leave it empty;
 // that costs about as much as copying the file again. A working copy, remade on every load,
-// does without.
+// does without, and stays private to its owner.
 enum class ReplaceMode { kKeepAcrossCrash, kScratch };
 
+// What a replacement checks of its target and tells about it afterwards.
+struct TargetStamps {
+    // The target must still be as stamped (FileStamp{}: there is no file) when it is replaced.
+    std::optional<FileStamp> expected;
+    // The target once replaced.
+    FileStamp written;
+};
+
 // Replaces target atomically: fill creates the new content in a fresh temporary file beside
-// target (returning an empty string or a reason), which then takes target's place with target's
+// target, readable by its owner only, which then takes target's place with target's
 // permissions (else the replacement fails) and its owner and group where this process may set
-// them. Returns an empty string or a reason; on failure target is unchanged and the temporary
-// file removed. A target that is not a
-// regular file is refused. A target with further hard links is instead written in place after a
-// full backup copy beside it, removed after success (see replaceInPlace). Temporary files that
-// killed processes left beside target are removed on the way.
-std::string replaceFile(const std::filesystem::path& target,
-                        const std::function<std::string(const std::filesystem::path&)>& fill,
-                        ReplaceMode mode = ReplaceMode::kKeepAcrossCrash);
+// them; a new target gets the permissions new files get, a scratch one stays private. On
+// failure target is unchanged and the temporary file removed. A target that is not a regular
+// file is refused, and so is one that no longer matches stamps->expected, checked before the
+// fill and again right before the replacement. A target with further hard links is instead
+// written in place after a full backup copy beside it, removed after success (see
+// replaceInPlace). Temporary files that killed processes left beside target are removed on
+// the way.
+Result replaceFile(const std::filesystem::path& target,
+                   const std::function<Result(const std::filesystem::path&)>& fill,
+                   ReplaceMode mode = ReplaceMode::kKeepAcrossCrash,
+                   TargetStamps* stamps = nullptr);
+
+// The refusal of a replacement whose target changed since it was stamped.
+std::string changedOnDiskText(const std::filesystem::path& target);
 
 // The identity, size and modification time of a file, by its path, or of the file open as open
-// and named file; returns an empty string or the reason. Where the system tells no identity,
-// device and inode stay 0.
-std::string stampOf(const std::filesystem::path& file, WorkingCopyStamp& stamp);
-std::string stampOf(std::FILE* open, const std::filesystem::path& file, WorkingCopyStamp& stamp);
+// and named file. Where the system tells no identity, device and inode stay 0.
+Result stampOf(const std::filesystem::path& file, FileStamp& stamp);
+Result stampOf(std::FILE* open, const std::filesystem::path& file, FileStamp& stamp);
+
+// The stamp of the file at path as it is now; FileStamp{} when there is none.
+Result currentStamp(const std::filesystem::path& file, FileStamp& stamp);
+
+// Backups that an in-place save of file left when its process was killed: whole copies of
+// file's earlier content, made before file was overwritten, so file itself may be incomplete.
+std::vector<std::filesystem::path> interruptedSaveBackups(const std::filesystem::path& file);
+
+// Writes backup's content back into file in place (keeping its other names) and removes backup.
+Result restoreBackup(const std::filesystem::path& file, const std::filesystem::path& backup);
+
+// True for the exact name of a temporary file that replaceFile makes.
+bool isTemporaryName(std::string_view name);
 
 // The system's text for the last error of a C library call.
 std::string lastErrorText();
 
 // A path in double quotes, as failure messages name files.
 std::string quotedPath(const std::filesystem::path& path);
+
+// "no space left in <folder>" for a full file system, else text.
+std::string spaceAwareText(const std::filesystem::path& folder, bool noSpace,
+                           const std::string& text);
 
 } // namespace vw
 
@@ -119,9 +158,15 @@ std::FILE* openFile(const std::filesystem::path& file, const char* mode);
 // nothing better.
 std::filesystem::path executableFolder(const char* argv0);
 
+// The length of the fresh suffix of a folder that makePrivateFolder makes: letters and digits.
+constexpr size_t kPrivateFolderSuffixLength = 6;
+
+// The system's temporary folder; a reason naming TMPDIR when it names no folder.
+Result temporaryFolder(std::filesystem::path& folder);
+
 // Makes a new folder that only its owner may use, named prefix and a fresh suffix, in the
-// system's temporary folder; throws std::filesystem::filesystem_error when it cannot.
-std::filesystem::path makePrivateFolder(const std::string& prefix);
+// system's temporary folder.
+Result makePrivateFolder(const std::string& prefix, std::filesystem::path& folder);
 
 // The id of this process, as names of temporary files and folders carry it.
 long processId();
@@ -133,12 +178,14 @@ bool isProcessRunning(long pid);
 // system keeps no such owner.
 void keepOwner(const std::filesystem::path& original, const std::filesystem::path& copy);
 
-// Writes the bytes of file through to the disk; returns an empty string or the reason.
-std::string flushToDisk(const std::filesystem::path& file);
+// The permissions a program's new file gets: all but what the user's file-creation mask takes.
+std::filesystem::perms newFilePermissions();
+
+// Writes the bytes of file through to the disk.
+Result flushToDisk(const std::filesystem::path& file);
 
 // Overwrites file in place with the contents of replacement, cuts it to their length and writes
-// it through to the disk; returns an empty string or the reason.
-std::string overwriteFile(const std::filesystem::path& file,
-                          const std::filesystem::path& replacement);
+// it through to the disk.
+Result overwriteFile(const std::filesystem::path& file, const std::filesystem::path& replacement);
 
 } // namespace vw::platform

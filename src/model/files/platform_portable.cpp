@@ -55,6 +55,15 @@ std::string versionOf(const std::filesystem::path& file, FileVersion& version) {
     return error ? error.message() : std::string();
 }
 
+constexpr std::filesystem::perms ownerOnly =
+    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+
+FileStamp stampFrom(const FileVersion& version) {
+    return {0, 0, static_cast<int64_t>(version.size),
+            std::chrono::duration_cast<std::chrono::nanoseconds>(version.written.time_since_epoch())
+                .count()};
+}
+
 // Reads exactly size bytes of file into memory of their own and checks that the file ends
 // there; returns an empty string or the reason.
 std::string readWhole(const std::filesystem::path& file, size_t size, FileBytes& out) {
@@ -78,14 +87,14 @@ CopyFailure copyStream(std::FILE* in, std::FILE* out) {
     for (;;) {
         const size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
         if (got < buffer.size() && std::ferror(in))
-            return {true, lastErrorText()};
+            return {true, false, lastErrorText()};
         if (got > 0 && std::fwrite(buffer.data(), 1, got, out) != got)
-            return {false, lastErrorText()};
+            return {false, errno == ENOSPC, lastErrorText()};
         if (got < buffer.size())
             break;
     }
     if (std::fflush(out) != 0)
-        return {false, lastErrorText()};
+        return {false, errno == ENOSPC, lastErrorText()};
     return {};
 }
 
@@ -130,7 +139,7 @@ std::string lastErrorText() {
     return std::generic_category().message(errno);
 }
 
-std::string readBytesOf(const std::filesystem::path& file, FileBytes& out) {
+Result readBytesOf(const std::filesystem::path& file, FileBytes& out) {
     std::string reason = regularFileStatus(file);
     std::error_code error;
     const uintmax_t size = reason.empty() ? std::filesystem::file_size(file, error) : 0;
@@ -138,57 +147,60 @@ std::string readBytesOf(const std::filesystem::path& file, FileBytes& out) {
         reason = failureText(error);
     if (reason.empty())
         reason = readWhole(file, static_cast<size_t>(size), out);
-    return reason;
+    return reason.empty() ? Result() : Result::failure(reason);
 }
 
-std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
+Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     return readFileBytes(file, out);
 }
 
-std::string mapPrivately(std::FILE*, const std::filesystem::path& file, FileBytes& out) {
+Result mapPrivately(std::FILE*, const std::filesystem::path& file, FileBytes& out) {
     return readBytesOf(file, out);
 }
 
-CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file) {
+CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file,
+                       FileStamp* sourceStamp) {
     FileVersion before;
     std::string reason = regularFileStatus(source);
     if (reason.empty())
         reason = versionOf(source, before);
     if (!reason.empty())
-        return {true, reason};
+        return {true, false, reason};
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
-        return {false, std::make_error_code(std::errc::file_exists).message()};
+        return {false, false, std::make_error_code(std::errc::file_exists).message()};
     FilePtr in(platform::openFile(source, "rb"));
     if (!in)
-        return {true, failureText(std::error_code(errno, std::generic_category()))};
+        return {true, false, failureText(std::error_code(errno, std::generic_category()))};
     FilePtr out(platform::openFile(file, "wb"));
     if (!out)
-        return {false, lastErrorText()};
-    CopyFailure failure = copyStream(in.get(), out.get());
+        return {false, errno == ENOSPC, lastErrorText()};
+    // As private as the standard library can make it, before a byte of the model is in it.
+    std::filesystem::permissions(file, ownerOnly, error);
+    CopyFailure failure =
+        error ? CopyFailure{false, false, error.message()} : copyStream(in.get(), out.get());
     // A file written while it was copied may have given a mix of old and new bytes.
     FileVersion after;
     if (failure.reason.empty() && (!versionOf(source, after).empty() || after != before))
-        failure = {true, "it changed while being read"};
+        failure = {true, false, "it changed while being read"};
     if (std::fclose(out.release()) != 0 && failure.reason.empty())
-        failure = {false, lastErrorText()};
+        failure = {false, errno == ENOSPC, lastErrorText()};
     if (!failure.reason.empty())
         std::filesystem::remove(file, error);
+    else if (sourceStamp)
+        *sourceStamp = stampFrom(before);
     return failure;
 }
 
-std::string stampOf(const std::filesystem::path& file, WorkingCopyStamp& stamp) {
+Result stampOf(const std::filesystem::path& file, FileStamp& stamp) {
     FileVersion version;
     if (std::string reason = versionOf(file, version); !reason.empty())
-        return reason;
-    stamp = {
-        0, 0, static_cast<int64_t>(version.size),
-        std::chrono::duration_cast<std::chrono::nanoseconds>(version.written.time_since_epoch())
-            .count()};
+        return Result::failure(reason);
+    stamp = stampFrom(version);
     return {};
 }
 
-std::string stampOf(std::FILE*, const std::filesystem::path& file, WorkingCopyStamp& stamp) {
+Result stampOf(std::FILE*, const std::filesystem::path& file, FileStamp& stamp) {
     return stampOf(file, stamp);
 }
 
@@ -210,23 +222,45 @@ std::filesystem::path executableFolder(const char* argv0) {
     return foundOnPath(started).parent_path();
 }
 
-std::filesystem::path makePrivateFolder(const std::string& prefix) {
-    const std::filesystem::path temporary = std::filesystem::temp_directory_path();
+Result temporaryFolder(std::filesystem::path& folder) {
+    std::error_code error;
+    folder = std::filesystem::temp_directory_path(error);
+    if (!error)
+        return {};
+    const std::string reason = error == std::errc::no_such_file_or_directory ? "no such folder"
+                               : error == std::errc::not_a_directory         ? "not a folder"
+                                                                             : error.message();
+    for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
+        if (!environment(name).empty())
+            return Result::failure("the temporary folder " + quotedPath(environment(name)) +
+                                   " named by " + name + ": " + reason);
+    }
+    return Result::failure("no temporary folder: " + reason);
+}
+
+Result makePrivateFolder(const std::string& prefix, std::filesystem::path& folder) {
+    std::filesystem::path temporary;
+    if (Result found = temporaryFolder(temporary); !found)
+        return found;
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device entropy;
     std::error_code error;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const uint64_t tag = (uint64_t{entropy()} << 32) ^ entropy();
-        char suffix[17];
-        std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(tag));
-        const std::filesystem::path folder = temporary / (prefix + suffix);
+        std::string suffix;
+        for (size_t i = 0; i < kPrivateFolderSuffixLength; ++i)
+            suffix += kLetters[entropy() % (sizeof kLetters - 1)];
+        folder = temporary / (prefix + suffix);
         if (std::filesystem::create_directory(folder, error)) {
             std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
-            return folder;
+            return {};
         }
         if (error)
             break;
     }
-    throw std::filesystem::filesystem_error("cannot make a temporary folder", temporary, error);
+    return Result::failure(
+        "cannot make a folder in " + quotedPath(temporary) + ": " +
+        spaceAwareText(temporary, error == std::errc::no_space_on_device, error.message()));
 }
 
 long processId() {
@@ -244,29 +278,34 @@ bool isProcessRunning(long) {
 
 void keepOwner(const std::filesystem::path&, const std::filesystem::path&) {}
 
-std::string flushToDisk(const std::filesystem::path&) {
+std::filesystem::perms newFilePermissions() {
+    // No file-creation mask without the system: what most systems' default one leaves.
+    using std::filesystem::perms;
+    return perms::owner_read | perms::owner_write | perms::group_read | perms::others_read;
+}
+
+Result flushToDisk(const std::filesystem::path&) {
     return {};
 }
 
-std::string overwriteFile(const std::filesystem::path& file,
-                          const std::filesystem::path& replacement) {
+Result overwriteFile(const std::filesystem::path& file, const std::filesystem::path& replacement) {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(replacement, error);
     if (error)
-        return error.message();
+        return Result::failure(error.message());
     std::ifstream in(replacement, std::ios::binary);
     std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
     if (!in || !out)
-        return lastErrorText();
+        return Result::failure(lastErrorText());
     // Streaming an empty buffer counts as a failure; there is nothing to copy then.
     if (size > 0)
         out << in.rdbuf();
     out.flush();
     if (!out)
-        return lastErrorText();
+        return Result::failure(lastErrorText());
     out.close();
     std::filesystem::resize_file(file, size, error);
-    return error ? error.message() : std::string();
+    return error ? Result::failure(error.message()) : Result();
 }
 
 } // namespace platform

@@ -102,6 +102,11 @@ bool isSameVersion(const struct stat& a, const struct stat& b) {
            a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
+// True when errno says that the file system is full.
+bool isNoSpace() {
+    return errno == ENOSPC || errno == EDQUOT;
+}
+
 // True when errno says that a way of copying does not work between these two files.
 bool isUnsupportedCopy() {
     return errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP;
@@ -165,7 +170,7 @@ std::string copyContents(int from, int to, size_t size, bool& inSource) {
     return {};
 }
 
-WorkingCopyStamp stampFrom(const struct stat& status) {
+FileStamp stampFrom(const struct stat& status) {
     return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
             static_cast<int64_t>(status.st_size),
             int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec};
@@ -184,20 +189,20 @@ std::string lastErrorText() {
     return std::system_category().message(errno);
 }
 
-std::string readBytesOf(const std::filesystem::path& file, FileBytes& out) {
+Result readBytesOf(const std::filesystem::path& file, FileBytes& out) {
     const FileDescriptor in(openForReading(file));
     struct stat status;
     std::string reason = regularFileStatus(in.fd(), status);
     if (reason.empty())
         reason = readWhole(in.fd(), static_cast<size_t>(status.st_size), out);
-    return reason;
+    return reason.empty() ? Result() : Result::failure(reason);
 }
 
-std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
+Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     const FileDescriptor in(openForReading(file));
     struct stat status;
     if (std::string reason = regularFileStatus(in.fd(), status); !reason.empty())
-        return "cannot read " + quotedPath(file) + ": " + reason;
+        return Result::failure("cannot read " + quotedPath(file) + ": " + reason);
     const size_t size = static_cast<size_t>(status.st_size);
     // Not populated up front: faulting pages in as they are read shares that work among the
     // threads that read them, which measured faster.
@@ -209,14 +214,15 @@ std::string mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
         return {};
     }
     std::string reason = readWhole(in.fd(), size, out);
-    return reason.empty() ? reason : "cannot read " + quotedPath(file) + ": " + reason;
+    return reason.empty() ? Result()
+                          : Result::failure("cannot read " + quotedPath(file) + ": " + reason);
 }
 
-std::string mapPrivately(std::FILE* open, const std::filesystem::path&, FileBytes& out) {
+Result mapPrivately(std::FILE* open, const std::filesystem::path&, FileBytes& out) {
     const int fd = ::fileno(open);
     struct stat status;
     if (std::string reason = regularFileStatus(fd, status); !reason.empty())
-        return reason;
+        return Result::failure(reason);
     const size_t size = static_cast<size_t>(status.st_size);
     void* mapped =
         size == 0 ? MAP_FAILED : ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
@@ -226,27 +232,33 @@ std::string mapPrivately(std::FILE* open, const std::filesystem::path&, FileByte
         return {};
     }
     if (::lseek(fd, 0, SEEK_SET) != 0)
-        return lastErrorText();
-    return readWhole(fd, size, out);
+        return Result::failure(lastErrorText());
+    const std::string reason = readWhole(fd, size, out);
+    return reason.empty() ? Result() : Result::failure(reason);
 }
 
-CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file) {
+CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file,
+                       FileStamp* sourceStamp) {
     const FileDescriptor in(openForReading(source));
     struct stat before;
     if (std::string reason = regularFileStatus(in.fd(), before); !reason.empty())
-        return {true, reason};
-    FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        return {true, false, reason};
+    // Private from the start: what a model holds is nobody else's until it takes its place.
+    FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.fd() < 0)
-        return {false, lastErrorText()};
+        return {false, isNoSpace(), lastErrorText()};
     CopyFailure failure;
     failure.reason =
         copyContents(in.fd(), out.fd(), static_cast<size_t>(before.st_size), failure.inSource);
+    failure.noSpace = !failure.reason.empty() && isNoSpace();
     // A file written while it was copied may have given a mix of old and new bytes.
     struct stat after;
     if (failure.reason.empty() && (::fstat(in.fd(), &after) != 0 || !isSameVersion(before, after)))
-        failure = {true, "it changed while being read"};
+        failure = {true, false, "it changed while being read"};
     if (!out.close() && failure.reason.empty())
-        failure = {false, lastErrorText()};
+        failure = {false, isNoSpace(), lastErrorText()};
+    if (failure.reason.empty() && sourceStamp)
+        *sourceStamp = stampFrom(before);
     if (!failure.reason.empty()) {
         std::error_code ignored;
         std::filesystem::remove(file, ignored);
@@ -254,18 +266,18 @@ CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesyste
     return failure;
 }
 
-std::string stampOf(const std::filesystem::path& file, WorkingCopyStamp& stamp) {
+Result stampOf(const std::filesystem::path& file, FileStamp& stamp) {
     struct stat status;
     if (::stat(file.c_str(), &status) != 0)
-        return lastErrorText();
+        return Result::failure(lastErrorText());
     stamp = stampFrom(status);
     return {};
 }
 
-std::string stampOf(std::FILE* open, const std::filesystem::path&, WorkingCopyStamp& stamp) {
+Result stampOf(std::FILE* open, const std::filesystem::path&, FileStamp& stamp) {
     struct stat status;
     if (::fstat(::fileno(open), &status) != 0)
-        return lastErrorText();
+        return Result::failure(lastErrorText());
     stamp = stampFrom(status);
     return {};
 }
@@ -288,13 +300,33 @@ std::filesystem::path executableFolder(const char* argv0) {
     return exe.parent_path();
 }
 
-std::filesystem::path makePrivateFolder(const std::string& prefix) {
+Result temporaryFolder(std::filesystem::path& folder) {
+    const char* named = std::getenv("TMPDIR");
+    const bool fromEnvironment = named && *named;
+    folder = fromEnvironment ? named : "/tmp";
+    struct stat status;
+    const bool found = ::stat(folder.c_str(), &status) == 0;
+    if (found && S_ISDIR(status.st_mode))
+        return {};
+    const std::string reason = found                                 ? "not a folder"
+                               : errno == ENOENT || errno == ENOTDIR ? "no such folder"
+                                                                     : lastErrorText();
+    return Result::failure("the temporary folder " + quotedPath(folder) +
+                           (fromEnvironment ? " named by TMPDIR: " : ": ") + reason);
+}
+
+Result makePrivateFolder(const std::string& prefix, std::filesystem::path& folder) {
+    std::filesystem::path temporary;
+    if (Result found = temporaryFolder(temporary); !found)
+        return found;
     // mkdtemp makes the folder with a fresh name, readable by its owner only.
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+    std::string pattern =
+        (temporary / (prefix + std::string(kPrivateFolderSuffixLength, 'X'))).string();
     if (!::mkdtemp(pattern.data()))
-        throw std::filesystem::filesystem_error("cannot make a temporary folder", pattern,
-                                                std::error_code(errno, std::generic_category()));
-    return pattern;
+        return Result::failure("cannot make a folder in " + quotedPath(temporary) + ": " +
+                               spaceAwareText(temporary, isNoSpace(), lastErrorText()));
+    folder = pattern;
+    return {};
 }
 
 long processId() {
@@ -314,15 +346,27 @@ void keepOwner(const std::filesystem::path& original, const std::filesystem::pat
         std::ignore = ::chown(copy.c_str(), static_cast<uid_t>(-1), status.st_gid);
 }
 
-std::string flushToDisk(const std::filesystem::path& file) {
+std::filesystem::perms newFilePermissions() {
+    // umask() can only be read by setting it, which would race with files other threads
+    // create; the kernel shows it here instead.
+    FilePtr status(std::fopen("/proc/self/status", "re"));
+    char line[256];
+    unsigned mask = 022;
+    while (status && std::fgets(line, sizeof line, status.get())) {
+        if (std::sscanf(line, "Umask: %o", &mask) == 1)
+            break;
+    }
+    return static_cast<std::filesystem::perms>(0666 & ~mask);
+}
+
+Result flushToDisk(const std::filesystem::path& file) {
     const FileDescriptor written(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
     if (written.fd() < 0 || ::fsync(written.fd()) != 0)
-        return lastErrorText();
+        return Result::failure(lastErrorText());
     return {};
 }
 
-std::string overwriteFile(const std::filesystem::path& file,
-                          const std::filesystem::path& replacement) {
+Result overwriteFile(const std::filesystem::path& file, const std::filesystem::path& replacement) {
     const FileDescriptor in(openForReading(replacement));
     struct stat status;
     std::string reason = regularFileStatus(in.fd(), status);
@@ -338,7 +382,7 @@ std::string overwriteFile(const std::filesystem::path& file,
         reason = lastErrorText();
     if (!out.close() && reason.empty())
         reason = lastErrorText();
-    return reason;
+    return reason.empty() ? Result() : Result::failure(reason);
 }
 
 } // namespace platform

@@ -252,11 +252,14 @@ Result exportObjFile(const Model& model, const ObjSelection& selection,
     // its place.
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
-    const std::string reason =
-        std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)
-            ? writeTo(path)
-            : replaceFile(path, writeTo);
-    return reason.empty() ? Result() : Result::failure(reason);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        const std::string reason = writeTo(path);
+        return reason.empty() ? Result() : Result::failure(reason);
+    }
+    return replaceFile(path, [&](const std::filesystem::path& file) {
+        const std::string reason = writeTo(file);
+        return reason.empty() ? Result() : Result::failure(reason);
+    });
 }
 
 Result importObjFile(Model& model, const ObjSelection& selection,
