@@ -49,6 +49,8 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
     setFormat(vw::previewSurfaceFormat());
     setFocusPolicy(Qt::StrongFocus);
     m_subscription = m_document.subscribe([this](const vw::DocumentChange& change) {
+        if (!change.drawsDifferently())
+            return;
         m_scene.documentChanged(change);
         if (change.model)
             m_edgesBuilt = m_coarseBuilt = false;

@@ -24,10 +24,11 @@ void Pane::start() {
 Pane::~Pane() = default;
 
 void Pane::documentChanged(const DocumentChange& change) {
+    // The history, the saved state and notices change nothing drawn.
+    if (!change.drawsDifferently())
+        return;
     contentChanged();
     if (m_acting || change.model)
-        return;
-    if (change.vertices.empty() && !change.workingData && !change.selection)
         return;
     if (change.workingData)
         SelCount = change.selection ? change.selCount : 0;

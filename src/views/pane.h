@@ -217,6 +217,8 @@ private:
     void documentChanged(const DocumentChange& change);
     int viewIndex() const { return (m_tab >= kTabXY && m_tab <= kTabUV ? m_tab : kTabXY) - 1; }
     void drawBackground();
+    // composeView without announcing the frame, for callers that draw more on it first.
+    void composeFrame();
     BackKey backKey() const;
     void contentChanged();
     QImage& image(Canvas canvas);

@@ -90,7 +90,7 @@ void Pane::RefreshEbo() {
         return;
     }
     drawBackground();
-    composeView();
+    composeFrame();
     frameShown(fullKey());
 }
 
@@ -131,6 +131,13 @@ void Pane::drawImageMapTiles() {
 void Pane::composeView() {
     if (m_tab == kTabPreview)
         return;
+    composeFrame();
+    FrameKey composed;
+    composed.kind = FrameKey::Composed;
+    frameShown(composed);
+}
+
+void Pane::composeFrame() {
     // Clearing picBuff first would be invisible: the background covers all of it.
     copyCanvas(picBack, picBuff);
     for (const Segment& segment : m_model.curData)
@@ -139,9 +146,6 @@ void Pane::composeView() {
         drawVertexMarks(segment.verts, Canvas::Buff, m_tab);
     ++m_bufferVersion;
     copyCanvas(picBuff, picMain);
-    FrameKey composed;
-    composed.kind = FrameKey::Composed;
-    frameShown(composed);
 }
 
 void Pane::drawSegmentEdges(const Segment& segment, Canvas canvas, int tab) {

@@ -24,7 +24,7 @@ void Pane::tmeRefresher_Timer() {
         const FrameKey key = overlayKey();
         if (key == m_shown)
             return;
-        composeView();
+        composeFrame();
         if (toolMode == kToolScale)
             drawScaleBox();
         else if (toolMode == kToolRotate)

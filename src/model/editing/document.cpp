@@ -1,6 +1,7 @@
 #include "model/editing/document.h"
 
 #include "model/editing/edit_limits.h"
+#include "model/editing/shared_blocks.h"
 #include "model/editing/working_data.h"
 #include "model/vertex_fields.h"
 
@@ -239,8 +240,12 @@ void Document::commitCurData() {
             }
         }
     }
-    if (!change.vertices.empty())
-        notify(change);
+    if (change.vertices.empty())
+        return;
+    // Segments reading one block of the file change together.
+    const std::vector<VertexRange> sharers = syncSharedBlocks(m_model, change.vertices);
+    change.vertices.insert(change.vertices.end(), sharers.begin(), sharers.end());
+    notify(change);
 }
 
 bool Document::matchesOpenEdit() const {
@@ -380,6 +385,10 @@ void Document::step(bool redo) {
     for (const SegmentEdit& edit : step.edits)
         change.vertices.push_back(
             {edit.part, edit.seg, edit.indexes.front(), edit.indexes.back() + 1});
+    // A step holds the segments edited through the working data; those sharing their blocks
+    // outside it follow.
+    const std::vector<VertexRange> sharers = syncSharedBlocks(m_model, change.vertices);
+    change.vertices.insert(change.vertices.end(), sharers.begin(), sharers.end());
     restoreWorkingData(step, change);
     change.history = true;
     notify(change);

@@ -31,6 +31,9 @@ struct DocumentChange {
     bool model = false;   // a model was opened or closed: everything is new
     bool history = false; // what can be undone or redone, or the saved state, changed
     std::string notice;   // an edit that was refused, and why
+
+    // Whether anything a view draws may differ after it.
+    bool drawsDifferently() const { return !vertices.empty() || workingData || selection || model; }
 };
 
 class Document {
