@@ -246,6 +246,7 @@ void PreviewView::setCameraUniforms(QOpenGLShaderProgram& program) {
 }
 
 void PreviewView::paintGL() {
+    ++m_framesDrawn;
     const QColor ground = QColor::fromRgb(vw::kBackGround);
     glClearColor(ground.redF(), ground.greenF(), ground.blueF(), 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -40,6 +40,8 @@ public:
     // Bytes of vertex data sent to the GPU since the view was made, and the bytes its buffers
     // hold now.
     size_t bytesSent() const { return m_bytesSent; }
+    // Frames drawn since the view was made.
+    size_t framesDrawn() const { return m_framesDrawn; }
     size_t bufferBytes() const;
 
     // Where the shaders' sources come from, set before the view is first shown; tests break them.
@@ -85,6 +87,7 @@ private:
     QTimer m_wheelSettling;
     bool m_needsUpload = true;
     size_t m_bytesSent = 0;
+    size_t m_framesDrawn = 0;
     std::vector<float> m_points, m_pointsSent;
 
     ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;

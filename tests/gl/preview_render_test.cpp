@@ -5,10 +5,12 @@
 #include "app/frm_panes.h"
 #include "model/editing/document.h"
 #include "model/editing/working_data.h"
+#include "panels/frm_parts.h"
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
 #include "support/fine_grid.h"
+#include "ui/open_model_support.h"
 #include "views/pane_colours.h"
 
 #include <QApplication>
@@ -295,6 +297,24 @@ TEST(PreviewInPane, KeysFitTheViewAndToolLettersStillChooseTools) {
     EXPECT_NEAR(camera.target.x, 0, 1e-6);
     window.fitSelection();
     EXPECT_NEAR(camera.target.x, 1, 1e-6);
+}
+
+// A check box of the parts tree redraws the Preview at once, not at the next edit.
+TEST(PreviewInPane, TheTreesCheckBoxesRedrawThePreviewAtOnce) {
+    if (!vw::canDrawPreview())
+        GTEST_SKIP() << "no OpenGL 3.3 here";
+    vw::test::Editor editor;
+    editor.open(editor.put(vw::test::twoPartModel(), "shown.ebo"));
+    frmPanes* panes = editor.main->panes();
+    ASSERT_NE(panes, nullptr);
+    panes->tabAxes->setCurrentIndex(vw::kTabPreview - 1);
+    PreviewView* view = panes->preview->view();
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view));
+    QTest::qWait(100);
+    const size_t before = view->framesDrawn();
+    editor.main->parts()->node(1)->setCheckState(0, Qt::Unchecked);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->framesDrawn() > before; }, 2000));
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "model/block_sharing.h"
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_saver.h"
+#include "model/editing/document.h"
+#include "model/vertex_fields.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
 #include "support/temp_dir.h"
@@ -272,6 +274,37 @@ TEST_F(SharedBlockSave, TheLoaderRecordsTheSharersAndAnEditOfAllIsSavedIntoTheOn
     putFloats(expected, at.posBlockAt - 1 + 2 * ebo::kPositionSize, {9.5f});
     putFloats(expected, at.uvBlockAt - 1 + 5 * ebo::kUvSize + 4, {-0.75f});
     EXPECT_EQ(readBytes(path), expected);
+}
+
+// An edit through one sharer, made as the editor makes it, is an edit of all: in the model, in
+// the working data the views show, in the saved block, and in its undo.
+TEST_F(SharedBlockSave, AnEditThroughOneSharerIsAnEditOfAllAndUndoesTogether) {
+    Document document(model);
+    const float x = segments()[0].verts[2].x;
+    model.curSeg = 0; // the whole part: both sharers are in the working data
+    document.loadWorkingData();
+    model.curData[1].verts[2].selected = -1;
+    ASSERT_TRUE(document.edit("Set X of %n", kFieldX, 1,
+                              [](std::vector<Segment>& data) { data[1].verts[2].x = 9.5f; }));
+    EXPECT_EQ(model.curData[0].verts[2].x, 9.5f) << "the views show it in both";
+    EXPECT_EQ(segments()[0].verts[2].x, 9.5f);
+
+    model.curSeg = 1; // the first segment alone: its sharer lies outside the working data
+    document.loadWorkingData();
+    model.curData[0].verts[2].selected = -1;
+    ASSERT_TRUE(document.edit("Set X of %n", kFieldX, 1,
+                              [](std::vector<Segment>& data) { data[0].verts[2].x = -4.25f; }));
+    EXPECT_EQ(segments()[1].verts[2].x, -4.25f);
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
+    std::vector<uint8_t> expected = built.model;
+    putFloats(expected, built.positions[0][0].posBlockAt - 1 + 2 * ebo::kPositionSize, {-4.25f});
+    EXPECT_EQ(readBytes(path), expected);
+
+    document.undo();
+    EXPECT_EQ(segments()[1].verts[2].x, 9.5f);
+    document.undo();
+    for (size_t s : {0, 1})
+        EXPECT_EQ(segments()[s].verts[2].x, x) << "segment " << s;
 }
 
 struct Conflict {

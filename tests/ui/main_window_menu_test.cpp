@@ -4,8 +4,10 @@
 #include "fake_settings.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
+#include "panels/frm_vertices.h"
 #include "parts_tree_support.h"
 #include "tools/frm_tools.h"
+#include "tools/selection.h"
 
 #include <QDockWidget>
 #include <QLabel>
@@ -276,12 +278,32 @@ TEST(MainWindow, OpeningAfterAnInterruptedSaveOffersTheBackup) {
 }
 
 // The working copy holds the model's bytes: it goes with the model.
-TEST(MainWindow, ClosingTheModelRemovesTheWorkingCopy) {
+TEST(MainWindow, ClosingThePaneClosesTheModel) {
     Editor editor;
+    frmMain& main = *editor.main;
     editor.open(editor.put(twoPartModel(), "closed2.ebo"));
     ASSERT_TRUE(std::filesystem::exists(editor.workspace.folders.workingCopy));
-    editor.main->paneWindow()->close();
+    vw::selectAll(main.panes()->pane());
+    main.vertices()->applySheetChange("X", 3.5f);
+    ASSERT_FALSE(main.document().isClean());
+    editor.prompts.saveAnswer = vw::PromptAnswer::Discard;
+    main.paneWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
     EXPECT_FALSE(std::filesystem::exists(editor.workspace.folders.workingCopy));
+    EXPECT_EQ(main.parts()->nodeCount(), 0);
+    EXPECT_TRUE(main.selectionPanel()->text().isEmpty());
+    EXPECT_FALSE(main.vertices()->propSheet->isEnabled());
+    for (int button = 1; button <= frmTools::buttonCount; ++button)
+        EXPECT_FALSE(main.tools()->button(button)->isEnabled()) << "palette button " << button;
+    for (const char* command : {"Save &As...", "&Export OBJ...", "&Transform...", "Select &All"})
+        EXPECT_FALSE(main.action(command)->isEnabled()) << command;
+    // Nothing is left to edit, so nothing is unsaved and no way out asks.
+    main.vertices()->applySheetChange("X", 7.0f);
+    EXPECT_TRUE(editor.model.Parts.empty());
+    const size_t asked = editor.prompts.messages.size();
+    EXPECT_TRUE(main.maySetModelAside());
+    EXPECT_EQ(editor.prompts.messages.size(), asked);
 }
 
 } // namespace

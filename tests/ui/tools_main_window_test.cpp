@@ -84,11 +84,16 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     EXPECT_TRUE(palette.button(2)->isChecked());
     sendMouse(panes->picMain, QEvent::MouseMove, QPointF(5, 5), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(panes->picMain->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_FALSE(main.positionPanel()->text().isEmpty());
+    panes->tabAxes->setCurrentIndex(kTabPreview - 1);
+    EXPECT_TRUE(main.positionPanel()->text().isEmpty()) << "the Preview has no plane position";
+    panes->tabAxes->setCurrentIndex(kTabXY - 1);
 
     // A new pane after the old one closed drives the palette in its turn.
     editor.prompts.saveAnswer = PromptAnswer::Discard;
     main.paneWindow()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(enabledButtons(palette), std::vector<bool>(6, false)) << "no model, no tool";
     editor.open(editor.put(twoPartModel(1), "other.ebo"));
     ASSERT_NE(main.panes(), nullptr);
     EXPECT_TRUE(palette.button(1)->isChecked());
