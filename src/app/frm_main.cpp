@@ -215,7 +215,8 @@ void frmMain::createPanes() {
     m_parts->setPane(&panes->pane());
     m_vertices->setPane(&panes->pane());
     m_tools->attach(panes->pane(), panes->tools(), panes);
-    panes->tools().feedback.onStatus = [this](const QString& text) { showRotateStatus(text); };
+    connect(&panes->tools().feedback, &vw::ToolFeedback::statusShown, this,
+            &frmMain::showRotateStatus);
     // Shown at once: a check box that changes nothing on screen looks broken.
     connect(m_parts, &frmParts::shownChanged, panes, &frmPanes::shownSegmentsChanged);
     connect(&panes->pane(), &vw::Pane::viewChanged, this, &frmMain::showViewState);

@@ -61,9 +61,8 @@ void frmPanes::setUp() {
     picMain->raise();
     connect(&m_pane, &vw::Pane::surfaceChanged, picMain, qOverload<>(&QWidget::update));
     m_pane.setInput(&m_tools);
-    m_tools.feedback.onPointer = [this](vw::PointerShape shape) {
-        picMain->setCursor(vw::cursorFor(shape));
-    };
+    connect(&m_tools.feedback, &vw::ToolFeedback::pointerChanged, picMain,
+            [this](vw::PointerShape shape) { picMain->setCursor(vw::cursorFor(shape)); });
 
     preview = new PreviewPanel(m_pane.document(), vw::canDrawPreview(), this);
     preview->setImageMap(m_pane.picMap);
@@ -137,16 +136,16 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
     const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
     switch (event->key()) {
     case Qt::Key_Left:
-        vw::nudgeSelection(m_pane, m_tools.feedback, -step, 0);
+        vw::nudgeSelection(m_pane, -step, 0);
         return;
     case Qt::Key_Right:
-        vw::nudgeSelection(m_pane, m_tools.feedback, step, 0);
+        vw::nudgeSelection(m_pane, step, 0);
         return;
     case Qt::Key_Up:
-        vw::nudgeSelection(m_pane, m_tools.feedback, 0, -step);
+        vw::nudgeSelection(m_pane, 0, -step);
         return;
     case Qt::Key_Down:
-        vw::nudgeSelection(m_pane, m_tools.feedback, 0, step);
+        vw::nudgeSelection(m_pane, 0, step);
         return;
     default:
         break;

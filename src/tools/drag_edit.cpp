@@ -1,6 +1,5 @@
 #include "tools/drag_edit.h"
 
-#include "tools/tool_feedback.h"
 #include "views/pane.h"
 
 namespace vw {
@@ -16,14 +15,11 @@ bool anySelected(const std::vector<Segment>& data) {
 
 } // namespace
 
-bool beginDragEdit(Pane& pane, ToolFeedback& feedback, const char* label) {
+bool beginDragEdit(Pane& pane, const char* label) {
     if (!anySelected(pane.model().curData))
         return true;
-    const Result opened =
-        pane.document().beginDrag(label, viewFields(pane.currentView()), pane.SelCount);
-    if (!opened)
-        feedback.showStatus(QString::fromStdString(opened.reason()));
-    return opened.ok();
+    // A refusal reaches the status bar as the document's notice.
+    return pane.document().beginDrag(label, viewFields(pane.currentView()), pane.SelCount).ok();
 }
 
 } // namespace vw

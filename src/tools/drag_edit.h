@@ -8,7 +8,6 @@
 namespace vw {
 
 class Pane;
-class ToolFeedback;
 
 // The vertex fields a tool writes on this view: its two axes.
 inline uint16_t viewFields(const ViewParams& view) {
@@ -17,7 +16,8 @@ inline uint16_t viewFields(const ViewParams& view) {
 
 // Opens the document's edit for a drag of the selection on the current view, labelled as given
 // ("Move %n"). Nothing is opened while no working vertex is selected. Returns false when the
-// file could not keep the edit: the status text then says why, and the drag must change nothing.
-bool beginDragEdit(Pane& pane, ToolFeedback& feedback, const char* label);
+// file could not keep the edit: the document's notice then says why, and the drag must change
+// nothing.
+bool beginDragEdit(Pane& pane, const char* label);
 
 } // namespace vw

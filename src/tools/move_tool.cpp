@@ -12,7 +12,7 @@
 namespace vw {
 
 void MoveTool::press(const PointerInput&) {
-    m_refused = !beginDragEdit(m_pane, m_feedback, "Move %n");
+    m_refused = !beginDragEdit(m_pane, "Move %n");
 }
 
 void MoveTool::move(const PointerInput& input) {
@@ -49,20 +49,18 @@ void MoveTool::abandon() {
     release({});
 }
 
-void nudgeSelection(Pane& pane, ToolFeedback& feedback, int dx, int dy) {
+void nudgeSelection(Pane& pane, int dx, int dy) {
     if (pane.selectedTab() > kTabUV || pane.SelCount <= 0)
         return;
     const ViewParams& view = pane.currentView();
     const double step = kTwipsPerPixel / double(view.zoom);
-    const Result nudged =
-        pane.document().edit("Move %n", viewFields(view), pane.SelCount, [&](auto& data) {
-            changeSelectedCoords(data, view, [&](float& h, float& v) {
-                h = static_cast<float>(dx * step + h);
-                v = static_cast<float>(dy * step + v);
-            });
+    // A refusal reaches the status bar as the document's notice.
+    (void)pane.document().edit("Move %n", viewFields(view), pane.SelCount, [&](auto& data) {
+        changeSelectedCoords(data, view, [&](float& h, float& v) {
+            h = static_cast<float>(dx * step + h);
+            v = static_cast<float>(dy * step + v);
         });
-    if (!nudged)
-        feedback.showStatus(QString::fromStdString(nudged.reason()));
+    });
     pane.markChanged();
 }
 

@@ -28,7 +28,7 @@ private:
 
 // An arrow key: moves the selected working vertices by (dx, dy) pixels' worth of model units
 // along the view's two axes, as one undoable edit. An edit the file could not keep is refused,
-// the status text saying why.
-void nudgeSelection(Pane& pane, ToolFeedback& feedback, int dx, int dy);
+// the document's notice saying why.
+void nudgeSelection(Pane& pane, int dx, int dy);
 
 } // namespace vw

@@ -43,7 +43,7 @@ void RotateTool::choose() {
 
 void RotateTool::press(const PointerInput&) {
     // Opened on any press, so the release writes the working data back as it always has.
-    m_refused = !beginDragEdit(m_pane, m_feedback, "Rotate %n");
+    m_refused = !beginDragEdit(m_pane, "Rotate %n");
     if (m_refused || !isRotateHandle(m_pane.colourAt(m_pane.downX, m_pane.downY)))
         return;
     m_pane.isOnRotater = true;

@@ -45,7 +45,7 @@ void ScaleTool::choose() {
 
 void ScaleTool::press(const PointerInput&) {
     m_boxAtPress = {m_pane.selLeft, m_pane.selTop, m_pane.selRight, m_pane.selBottom};
-    m_refused = !beginDragEdit(m_pane, m_feedback, "Scale %n");
+    m_refused = !beginDragEdit(m_pane, "Scale %n");
     if (m_refused)
         return;
     const ScaleGrab grab = scaleGrabFor(m_pane.colourAt(m_pane.downX, m_pane.downY));

@@ -428,7 +428,7 @@ TEST(Layouts, DragsOnADeltaModelsUvTabMoveNothingAndSayWhy) {
                         Qt::NoButton);
     EXPECT_EQ(editor.model.Parts, before.Parts);
     EXPECT_EQ(editor.model.curData, before.curData);
-    EXPECT_NE(editor.main->statusPanel()->text().indexOf("base mesh"), -1);
+    EXPECT_NE(editor.main->noticePanel()->text().indexOf("base mesh"), -1);
     EXPECT_FALSE(editor.main->document().canUndo());
 }
 

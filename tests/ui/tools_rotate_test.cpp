@@ -28,7 +28,8 @@ class RotateTool : public ToolsTest {
 protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        frame().feedback.onStatus = [this](const QString& text) { texts.push_back(text); };
+        QObject::connect(&frame().feedback, &ToolFeedback::statusShown,
+                         [this](const QString& text) { texts.push_back(text); });
         loadModel(kModel);
         drag(pixelAt(-1.5f, -1.5f), pixelAt(1.5f, 1.5f));
         ASSERT_EQ(pane().SelCount, 5);
