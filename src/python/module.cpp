@@ -120,13 +120,14 @@ py::dict sharedWith(const SegmentView& view) {
 std::shared_ptr<ScriptModel> openModel(const std::filesystem::path& path,
                                        const std::optional<std::filesystem::path>& companions) {
     const std::string file = path.string();
-    for (const std::filesystem::path& backup : interruptedSaveBackups(path))
-        PyErr_WarnEx(PyExc_RuntimeWarning,
-                     ("a save of " + file +
-                      " was interrupted, so it may be incomplete; its earlier content is in " +
-                      backup.string())
-                         .c_str(),
-                     1);
+    for (const std::filesystem::path& backup : interruptedSaveBackups(path)) {
+        const std::string warning =
+            "a save of " + file +
+            " was interrupted, so it may be incomplete; its earlier content is in " +
+            backup.string();
+        if (PyErr_WarnEx(PyExc_RuntimeWarning, warning.c_str(), 1) < 0)
+            throw py::error_already_set();
+    }
     try {
         return std::make_shared<ScriptModel>(file, companions);
     } catch (const LoadFailure& failure) {
