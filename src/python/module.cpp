@@ -274,7 +274,7 @@ PYBIND11_MODULE(vertwright, m) {
               "    m = vertwright.open('hull.ebo')\n"
               "    for part in m.parts:\n"
               "        for seg in part.segments:\n"
-              "            seg.positions[:] *= 1.1\n"
+              "            numpy.round(seg.positions, 3, out=seg.positions)\n"
               "    m.save()";
     m.attr("__version__") = VW_VERSION;
     addErrors(m);
