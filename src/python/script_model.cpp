@@ -16,9 +16,11 @@ namespace vw::script {
 
 namespace {
 
-std::filesystem::path folderOf(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
+// Absolute, so that a script that changes its folder still saves where it opened.
+std::filesystem::path absolutePath(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full;
 }
 
 Result failed(const std::exception& error) {
@@ -29,11 +31,12 @@ Result failed(const std::exception& error) {
 
 ScriptModel::ScriptModel(const std::string& path,
                          const std::optional<std::filesystem::path>& companions)
-    : m_companions(companions ? *companions : folderOf(path)) {
+    : m_companions(absolutePath(companions ? *companions : absolutePath(path).parent_path())) {
+    const std::string file = absolutePath(path).string();
     // Stamped before it is read: a save copies the file again and refuses if it changed since.
     FileStamp before;
-    const bool stamped = currentStamp(path, before).ok();
-    const LoadOutcome loaded = loadModel(m_model, path, {m_companions, {}});
+    const bool stamped = currentStamp(file, before).ok();
+    const LoadOutcome loaded = loadModel(m_model, file, {m_companions, {}});
     if (loaded.result == kLoadFailed)
         throw LoadFailure{path, loaded.reason};
     m_loaded = loaded.result;
@@ -53,17 +56,19 @@ Result ScriptModel::save() {
 }
 
 Result ScriptModel::saveAs(const std::string& path, bool otherCompanions) {
+    const std::string file = absolutePath(path).string();
     if (m_model.layout == ModelLayout::Delta && !otherCompanions) {
         const auto now = companionFiles(m_model.modelPath, m_companions);
-        const auto then = companionFiles(path, m_companions);
-        if (!then || !now || now->baseMesh != then->baseMesh)
-            return Result::failure(
-                "the new file would look for other companion files" +
-                (then ? ": " + then->baseMesh.string() + " and " + then->offsets.string() : ""));
+        const auto then = companionFiles(file, m_companions);
+        if (!then)
+            return Result::failure("the new file's name is too short to name companion files");
+        if (!now || now->baseMesh != then->baseMesh)
+            return Result::failure("the new file would look for other companion files: " +
+                                   then->baseMesh.string() + " and " + then->offsets.string());
     }
-    const Result saved = saveTo(path);
+    const Result saved = saveTo(file);
     if (saved)
-        m_model.modelPath = path;
+        m_model.modelPath = file;
     return saved;
 }
 

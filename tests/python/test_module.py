@@ -172,8 +172,10 @@ def test_refusals_change_no_file(models, name, act, error, reason):
         assert model.dump() == dumped
 
 
-def test_export_then_import_round_trips_and_save_as_moves_the_model(models, twin):
-    model = vertwright.open(models / "plain.ebo")
+def test_export_then_import_round_trips_and_save_as_moves_the_model(models, twin, monkeypatch):
+    monkeypatch.chdir(models)
+    model = vertwright.open("plain.ebo")
+    monkeypatch.chdir(twin)
     model.export_obj(models / "all.obj")
     assert (models / "all.obj").read_text() == cli(
         "export-obj", twin / "plain.ebo", "-o", "-").stdout
@@ -181,6 +183,8 @@ def test_export_then_import_round_trips_and_save_as_moves_the_model(models, twin
         model.export_obj(models / "plain.ebo")
     model.parts[1].segments[0].positions[:] = 0
     model.import_obj(models / "all.obj")
+    model.save()
+    assert model.path == str(models / "plain.ebo")
     model.save_as(models / "copy.ebo")
     assert model.path == str(models / "copy.ebo")
     assert (models / "copy.ebo").read_bytes() == (twin / "plain.ebo").read_bytes()
