@@ -71,6 +71,8 @@ def test_fields_the_file_cannot_keep_are_read_only(models, name, writable):
         if not expected:
             with pytest.raises(ValueError, match="read-only"):
                 array[0] = 0
+            with pytest.raises(ValueError, match="WRITEABLE"):
+                array.setflags(write=True)
 
 
 def obj_lines(model, part=None):
