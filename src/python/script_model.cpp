@@ -124,12 +124,11 @@ Result ScriptModel::importObj(const ObjSelection& selection, const std::filesyst
         std::set<SegmentRef> chosen;
         for (const auto& [p, s] : selectedSegments(m_model, selection))
             chosen.insert({p, s});
-        const bool keepsTexture = (storableFields(m_model) & kTextureFields) == kTextureFields;
-        for (SegmentRef ref : chosen) {
-            Segment& into = staged.Parts[size_t(ref.part)].segments[size_t(ref.seg)];
-            if (!keepsTexture)
-                copyBlockFields(m_model.Parts[size_t(ref.part)].segments[size_t(ref.seg)], into,
-                                kUvBlock);
+        // Where the file keeps no texture coordinates, the OBJ file's are not taken either.
+        if ((storableFields(m_model) & kTextureFields) != kTextureFields) {
+            for (SegmentRef ref : chosen)
+                copyBlockFields(m_model.Parts[size_t(ref.part)].segments[size_t(ref.seg)],
+                                staged.Parts[size_t(ref.part)].segments[size_t(ref.seg)], kUvBlock);
         }
         m_rings.spreadFrom(staged, chosen);
         if (Result shared = checkSharedBlocks(staged); !shared)

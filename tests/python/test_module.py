@@ -206,3 +206,14 @@ def test_failures_name_their_reason(models, path, companions, error, reason):
 
 def test_version_is_the_tools():
     assert cli("--version").stdout.split() == ["vertwright-cli", vertwright.__version__]
+
+
+def test_import_into_a_delta_model_takes_the_positions_alone(models):
+    model = vertwright.open(models / "head2.ebo")
+    segment = model.parts[0].segments[0]
+    uvs = segment.uvs.copy()
+    obj = models / "part0.obj"
+    obj.write_text("".join(f"v {i} {-i} 0.5\nvt 0.5 0.5\n" for i in range(len(segment))))
+    model.import_obj(obj, part=0)
+    assert segment.positions.tolist() == [[i, i, 0.5] for i in range(len(segment))]
+    assert np.array_equal(segment.uvs, uvs)
