@@ -2,7 +2,8 @@
 # model library includes Qt. The model's folders, lowest first: the records (model/), file
 # access, the EBO format, then editing (on the records alone) and interchange. The editor's
 # layers above them, lowest first: dialogs, views, preview, tools, panels, app. The command-line
-# tool stands beside the editor on the model alone. Run with -DSRC=<the src folder>.
+# tool stands beside the editor on the model alone, and the Python module on the model and the
+# tool's scratch folder. Run with -DSRC=<the src folder>.
 cmake_minimum_required(VERSION 3.25)
 get_filename_component(SRC "${SRC}" ABSOLUTE)
 set(model_layers model model/files model/ebo model/editing model/interchange)
@@ -12,6 +13,7 @@ set(allowed_model/ebo model model/files model/ebo)
 set(allowed_model/editing model model/editing)
 set(allowed_model/interchange model model/files model/ebo model/interchange)
 set(allowed_cli ${model_layers} cli)
+set(allowed_python ${model_layers} cli python)
 set(ui_layers dialogs views preview tools panels app)
 set(below ${model_layers})
 foreach(layer IN LISTS ui_layers)
@@ -32,7 +34,7 @@ function(layer_of header out)
 endfunction()
 
 set(faults "")
-foreach(folder IN LISTS model_layers ui_layers ITEMS cli)
+foreach(folder IN LISTS model_layers ui_layers ITEMS cli python)
     file(GLOB sources ${SRC}/${folder}/*.h ${SRC}/${folder}/*.cpp)
     foreach(source IN LISTS sources)
         file(STRINGS ${source} includes REGEX "^#include \"[^\"]+\"")

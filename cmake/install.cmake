@@ -15,6 +15,17 @@ if(TARGET vertwright)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 endif()
 
+# The Python module and its type stubs, where Debian's python3 looks under the prefix: both
+# /usr/lib/python3.X/dist-packages (the package) and /usr/local/lib/python3.X/dist-packages are
+# on its path.
+if(TARGET vertwright_python)
+    set(VW_PYTHON_INSTALL_DIR lib/python${VW_PYTHON_VERSION}/dist-packages
+        CACHE STRING "Where the Python module goes, under the install prefix")
+    install(TARGETS vertwright_python LIBRARY DESTINATION ${VW_PYTHON_INSTALL_DIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/src/python/vertwright.pyi
+        DESTINATION ${VW_PYTHON_INSTALL_DIR})
+endif()
+
 # Man pages go compressed, as Debian keeps them.
 find_program(VW_GZIP gzip REQUIRED)
 set(vw_man_pages vertwright-cli.1)
@@ -43,11 +54,17 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for the vertices of EBO 3D model f
 set(CPACK_PACKAGE_DESCRIPTION
     "Vertwright opens EBO 3D models (version 6, plain mesh and delta layouts), shows them in\
  plane and UV views and edits vertex positions, texture coordinates and colours, saving\
- back only the vertex blocks. vertwright-cli inspects, checks and converts the same files.")
+ back only the vertex blocks. vertwright-cli inspects, checks and converts the same files, and\
+ the Python module vertwright gives scripts their vertices as NumPy arrays.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils, hicolor-icon-theme")
+if(TARGET vertwright_python)
+    # The module is for the python3 it was built with; its arrays need NumPy.
+    string(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS
+        ", python3 (>= ${VW_PYTHON_VERSION}), python3 (<< ${VW_PYTHON_NEXT_VERSION}), python3-numpy")
+endif()
 include(CPack)

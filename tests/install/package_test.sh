@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Makes the Debian package from a built tree, unpacks it into a scratch root and runs what it
 # installed: the command-line tool on the samples, the editor's --version, and the checks of
-# the desktop entry, the MIME type and the man pages.
+# the desktop entry, the MIME type and the man pages; given a python3, the Python module on a
+# sample.
 #
-#   package_test.sh BUILD_DIR SAMPLES_DIR VERSION
+#   package_test.sh BUILD_DIR SAMPLES_DIR VERSION [PYTHON3]
 set -euo pipefail
 build=$1
 samples=$2
 version=$3
+python=${4:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME=$work XDG_RUNTIME_DIR=$work
@@ -50,6 +52,15 @@ done
 code=0
 "$cli" info "$samples/head2.ebo" >/dev/null 2>&1 || code=$?
 [ "$code" -eq 1 ] || fail "head2.ebo without its companion files exited $code, not 1"
+
+if [ -n "$python" ]; then
+    modules=("$root"/usr/lib/python3*/dist-packages)
+    [ -f "${modules[0]}/vertwright.pyi" ] || fail "the package lacks the module's type stubs"
+    layout=$(PYTHONPATH=${modules[0]} "$python" -c \
+        'import sys, vertwright; print(vertwright.open(sys.argv[1]).layout)' "$samples/fish6.ebo") ||
+        fail "the packaged Python module did not open fish6.ebo"
+    [ "$layout" = version6 ] || fail "the packaged Python module read fish6.ebo as '$layout'"
+fi
 
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/vertwright" --version) ||
     fail "the installed editor's --version exited $?"

@@ -1,0 +1,156 @@
+#include "script_model.h"
+
+#include "cli/scratch_dir.h"
+#include "model/block_sharing.h"
+#include "model/ebo/ebo_saver.h"
+#include "model/editing/edit_limits.h"
+#include "model/files/file_io.h"
+#include "model/interchange/json_dump.h"
+#include "model/vertex_fields.h"
+
+#include <algorithm>
+#include <set>
+#include <sstream>
+
+namespace vw::script {
+
+namespace {
+
+// Absolute, so that a script that changes its folder still saves where it opened.
+std::filesystem::path absolutePath(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(path, error);
+    return error ? path : full;
+}
+
+Result failed(const std::exception& error) {
+    return Result::failure(error.what());
+}
+
+} // namespace
+
+ScriptModel::ScriptModel(const std::string& path,
+                         const std::optional<std::filesystem::path>& companions)
+    : m_companions(absolutePath(companions ? *companions : absolutePath(path).parent_path())) {
+    const std::string file = absolutePath(path).string();
+    // Stamped before it is read: a save copies the file again and refuses if it changed since.
+    FileStamp before;
+    const bool stamped = currentStamp(file, before).ok();
+    const LoadOutcome loaded = loadModel(m_model, file, {m_companions, {}});
+    if (loaded.result == kLoadFailed)
+        throw LoadFailure{path, loaded.reason};
+    m_loaded = loaded.result;
+    if (stamped)
+        m_model.modelFileStamp = before;
+    m_rings = SharedRings(m_model);
+}
+
+bool ScriptModel::storable(SegmentRef segment, BlockKind kind) const {
+    const Segment& held = m_model.Parts[size_t(segment.part)].segments[size_t(segment.seg)];
+    const uint16_t fields = fieldsOfBlock(kind);
+    return blockAt(held, kind) != 0 && (storableFields(m_model) & fields) == fields;
+}
+
+Result ScriptModel::save() {
+    return saveTo(m_model.modelPath);
+}
+
+Result ScriptModel::saveAs(const std::string& path, bool otherCompanions) {
+    const std::string file = absolutePath(path).string();
+    if (m_model.layout == ModelLayout::Delta && !otherCompanions) {
+        const auto now = companionFiles(m_model.modelPath, m_companions);
+        const auto then = companionFiles(file, m_companions);
+        if (!then)
+            return Result::failure("the new file's name is too short to name companion files");
+        if (!now || now->baseMesh != then->baseMesh)
+            return Result::failure("the new file would look for other companion files: " +
+                                   then->baseMesh.string() + " and " + then->offsets.string());
+    }
+    const Result saved = saveTo(file);
+    if (saved)
+        m_model.modelPath = file;
+    return saved;
+}
+
+// The scratch folder goes with the save, as the command-line tool's goes with its run.
+Result ScriptModel::saveTo(const std::string& path) {
+    m_rings.copyToSharers(m_model);
+    try {
+        ScratchDir::removeStale();
+        ScratchDir scratch;
+        const ModelFolders folders{m_companions, scratch.path() / ScratchDir::kWorkingCopyName};
+        if (Result made = makeWorkingCopy(folders.workingCopy); !made)
+            return made;
+        return saveModel(m_model, path, folders);
+    } catch (const std::exception& error) {
+        return failed(error);
+    }
+}
+
+// The working copy must hold the bytes the model was read from (or last saved as), or the
+// block positions the loader recorded would patch another file.
+Result ScriptModel::makeWorkingCopy(const std::filesystem::path& copy) {
+    FileStamp source;
+    const CopyFailure copied = copyFileTo(m_model.modelPath, copy, &source);
+    if (!copied.reason.empty() && copied.inSource)
+        return Result::failure("cannot read " + quotedPath(m_model.modelPath) + ": " +
+                               copied.reason);
+    if (!copied.reason.empty())
+        return Result::failure("cannot make the working copy " + quotedPath(copy) + ": " +
+                               spaceAwareText(copy.parent_path(), copied.noSpace, copied.reason));
+    if (!m_model.modelFileStamp || source != *m_model.modelFileStamp)
+        return Result::failure(changedOnDiskText(m_model.modelPath));
+    return stampOf(copy, m_model.workingCopyStamp);
+}
+
+Result ScriptModel::exportObj(const ObjSelection& selection, const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::equivalent(m_model.modelPath, path, error))
+        return Result::failure("the OBJ file would replace the model file itself");
+    m_rings.copyToSharers(m_model);
+    try {
+        return exportObjFile(m_model, selection, path);
+    } catch (const std::exception& error) {
+        return failed(error);
+    }
+}
+
+Result ScriptModel::importObj(const ObjSelection& selection, const std::filesystem::path& path) {
+    m_rings.copyToSharers(m_model);
+    try {
+        Model staged = m_model;
+        if (Result read = importObjFile(staged, selection, path); !read)
+            return read;
+        std::set<SegmentRef> chosen;
+        for (const auto& [p, s] : selectedSegments(m_model, selection))
+            chosen.insert({p, s});
+        // Where the file keeps no texture coordinates, the OBJ file's are not taken either.
+        if ((storableFields(m_model) & kTextureFields) != kTextureFields) {
+            for (SegmentRef ref : chosen)
+                copyBlockFields(m_model.Parts[size_t(ref.part)].segments[size_t(ref.seg)],
+                                staged.Parts[size_t(ref.part)].segments[size_t(ref.seg)], kUvBlock);
+        }
+        m_rings.spreadFrom(staged, chosen);
+        if (Result shared = checkSharedBlocks(staged); !shared)
+            return shared;
+        // Copied value by value: arrays over the model's vertices must keep their memory.
+        for (size_t p = 0; p < staged.Parts.size(); ++p) {
+            for (size_t s = 0; s < staged.Parts[p].segments.size(); ++s) {
+                const std::vector<Vertex>& from = staged.Parts[p].segments[s].verts;
+                std::copy(from.begin(), from.end(), m_model.Parts[p].segments[s].verts.begin());
+            }
+        }
+        return {};
+    } catch (const std::exception& error) {
+        return failed(error);
+    }
+}
+
+std::string ScriptModel::json() {
+    m_rings.copyToSharers(m_model);
+    std::ostringstream out;
+    writeModelJson(out, m_model, m_loaded);
+    return out.str();
+}
+
+} // namespace vw::script
