@@ -14,7 +14,7 @@
 #include "ui/fake_prompts.h"
 #include "views/pane.h"
 
-#include <QStatusBar>
+#include <QLabel>
 #include <QTabBar>
 #include <QTest>
 
@@ -87,7 +87,7 @@ double editorSaveSeconds(EditorBench& bench, benchmark::State& state, double& ev
     const auto saved = Clock::now();
     QApplication::processEvents();
     events += secondsSince(saved);
-    if (!bench.main.statusBar()->currentMessage().startsWith(QStringLiteral("Saved")))
+    if (!bench.main.noticePanel()->text().startsWith(QStringLiteral("Saved")))
         state.SkipWithError("the save failed");
     return secondsSince(start);
 }
