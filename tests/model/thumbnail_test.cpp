@@ -108,14 +108,5 @@ TEST(Thumbnail, SlantedFaceIsShadedByItsSlope) {
     EXPECT_EQ(pixelAt(frontThumbnail(model, 20), 10, 10), Rgba({159, 159, 159, 255}));
 }
 
-TEST(Thumbnail, NothingDrawableGivesAnEmptyPicture) {
-    Model model;
-    Segment segment = rectangle(0, 0, 1, 1, 0, {200, 200, 200, 255});
-    segment.strip = {0, 1, 1, 2};
-    model.Parts = {Part{{segment}}};
-    const RgbaPicture picture = frontThumbnail(model, 16);
-    EXPECT_EQ(picture.pixels, std::vector<uint8_t>(16 * 16 * 4, 0));
-}
-
 } // namespace
 } // namespace vw

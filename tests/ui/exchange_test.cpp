@@ -5,6 +5,7 @@
 #include "model/interchange/gltf_export.h"
 #include "open_model_support.h"
 #include "preview/strip_triangles.h"
+#include "support/temp_dir.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -168,11 +169,6 @@ TEST(GltfExport, BuffersBoundsAndTrianglesAsReadersCheckThem) {
     }
 }
 
-std::vector<uint8_t> fileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(GltfExport, MenuWritesTheWholeModelWithTheImageMap) {
     Editor editor;
     editor.open(editor.put(twoPartModel(), "gltf2.ebo"));
@@ -182,7 +178,7 @@ TEST(GltfExport, MenuWritesTheWholeModelWithTheImageMap) {
     ASSERT_TRUE(fs::exists(glb));
     EXPECT_EQ(editor.prompts.files.back().start.toStdString(),
               (fs::path(editor.model.modelPath).parent_path() / "gltf2.glb").string());
-    const Glb read(fileBytes(glb));
+    const Glb read(vw::test::readBytes(glb));
     EXPECT_EQ(read.json["nodes"].toArray().size(), 2);
     EXPECT_EQ(read.item("images", 0)["mimeType"].toString(), "image/png");
     const QJsonObject view = read.item("bufferViews", read.item("images", 0)["bufferView"].toInt());
