@@ -32,15 +32,19 @@ float finiteOrZero(float value) {
 
 std::string floatList(const float* values, size_t count) {
     std::string text = "[";
-    for (size_t i = 0; i < count; ++i)
-        text += (i ? "," : "") + shortestFloat(values[i]);
+    for (size_t i = 0; i < count; ++i) {
+        text += i ? "," : "";
+        text += shortestFloat(values[i]);
+    }
     return text + "]";
 }
 
 std::string joined(const std::vector<std::string>& items) {
     std::string text;
-    for (const std::string& item : items)
-        text += (text.empty() ? "" : ",") + item;
+    for (const std::string& item : items) {
+        text += text.empty() ? "" : ",";
+        text += item;
+    }
     return text;
 }
 
@@ -216,8 +220,10 @@ std::string modelJson(GlbBuilder& glb, const Model& model, const ObjSelection& s
         "{\"asset\":{\"version\":\"2.0\",\"generator\":\"Vertwright " VW_VERSION "\"}";
     if (!nodes.empty()) {
         std::string roots;
-        for (size_t i = 0; i < nodes.size(); ++i)
-            roots += (i ? "," : "") + std::to_string(i);
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            roots += i ? "," : "";
+            roots += std::to_string(i);
+        }
         json += ",\"scene\":0,\"scenes\":[{\"nodes\":[" + roots + "]}],\"nodes\":[" +
                 joined(nodes) + "]";
     }

@@ -18,13 +18,23 @@ constexpr double kLeastCover = 0.2;
 // A pixel of room on each side, so edges are not cut by the picture's border.
 constexpr double kMargin = 1;
 
+// A vertex on the picture: pixels, y down; z towards the viewer, in model units.
 struct ScreenVertex {
-    double x = 0, y = 0, z = 0; // pixels, y down; z towards the viewer, in model units
-    double fileY = 0;
-    double modelX = 0;
-    double red = 0, green = 0, blue = 0, cover = 1;
+    double x = 0, y = 0, z = 0;
     bool drawable = false;
 };
+
+// What a vertex gives a pixel: its colour, and how much of it shows.
+struct Shade {
+    double red = kUncolouredGrey, green = kUncolouredGrey, blue = kUncolouredGrey, cover = 1;
+};
+
+Shade shadeOf(const Vertex& vertex, bool hasColours) {
+    if (!hasColours)
+        return {};
+    return {double(vertex.red), double(vertex.green), double(vertex.blue),
+            kLeastCover + (1 - kLeastCover) * vertex.alpha / 255.0};
+}
 
 // How model positions (x, the file's y) map onto the picture.
 struct FrontFit {
@@ -58,29 +68,19 @@ FrontFit fitFront(const Model& model, int size) {
     return fit;
 }
 
-ScreenVertex toScreen(const Vertex& vertex, const FrontFit& fit, bool hasColours) {
+ScreenVertex toScreen(const Vertex& vertex, const FrontFit& fit) {
     ScreenVertex out;
-    out.modelX = vertex.x;
-    out.fileY = -double(vertex.y);
     out.z = vertex.z;
-    out.drawable = std::isfinite(out.modelX) && std::isfinite(out.fileY) && std::isfinite(out.z);
-    out.x = fit.half + (out.modelX - fit.centreX) * fit.scale;
-    out.y = fit.half - (out.fileY - fit.centreY) * fit.scale;
-    if (!hasColours) {
-        out.red = out.green = out.blue = kUncolouredGrey;
-        return out;
-    }
-    out.red = vertex.red;
-    out.green = vertex.green;
-    out.blue = vertex.blue;
-    out.cover = kLeastCover + (1 - kLeastCover) * vertex.alpha / 255.0;
+    out.drawable = std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(out.z);
+    out.x = fit.half + (vertex.x - fit.centreX) * fit.scale;
+    out.y = fit.half + (vertex.y + fit.centreY) * fit.scale; // the model's y is the file's negated
     return out;
 }
 
 // The share of a face's colour its slope lets through: full when it faces the viewer.
-double faceLight(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-    const double e1[3] = {b.modelX - a.modelX, b.fileY - a.fileY, b.z - a.z};
-    const double e2[3] = {c.modelX - a.modelX, c.fileY - a.fileY, c.z - a.z};
+double faceLight(const Vertex& a, const Vertex& b, const Vertex& c) {
+    const double e1[3] = {double(b.x) - a.x, double(a.y) - b.y, double(b.z) - a.z};
+    const double e2[3] = {double(c.x) - a.x, double(a.y) - c.y, double(c.z) - a.z};
     const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
                          e1[0] * e2[1] - e1[1] * e2[0]};
     const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
@@ -102,24 +102,46 @@ public:
         : m_picture(size, size),
           m_depth(size_t(size) * size_t(size), -std::numeric_limits<double>::infinity()) {}
 
-    void triangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-        const double area = edge(a, b, c.x, c.y);
-        if (!a.drawable || !b.drawable || !c.drawable || !(std::abs(area) > 0))
+    // Most triangles of a large model cover no pixel centre at thumbnail size: they are let go
+    // before anything else is worked out.
+    // The triangle of vertices i0, i1 and i2 of a segment, with their places on the picture.
+    void triangle(const Segment& segment, const std::vector<ScreenVertex>& screen, int32_t i0,
+                  int32_t i1, int32_t i2) {
+        const ScreenVertex &a = screen[size_t(i0)], &b = screen[size_t(i1)],
+                           &c = screen[size_t(i2)];
+        if (!a.drawable || !b.drawable || !c.drawable)
             return;
-        const double light = faceLight(a, b, c);
-        const int last = m_picture.width - 1;
-        const int x0 = std::max(0, int(std::floor(std::min({a.x, b.x, c.x}))));
-        const int x1 = std::min(last, int(std::ceil(std::max({a.x, b.x, c.x}))));
-        const int y0 = std::max(0, int(std::floor(std::min({a.y, b.y, c.y}))));
-        const int y1 = std::min(last, int(std::ceil(std::max({a.y, b.y, c.y}))));
+        // The pixels whose centres lie within the triangle's box, clamped to the picture.
+        const double last = m_picture.width - 1;
+        const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c.x}) - 0.5));
+        const double right = std::min(last, std::floor(std::max({a.x, b.x, c.x}) - 0.5));
+        const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c.y}) - 0.5));
+        const double bottom = std::min(last, std::floor(std::max({a.y, b.y, c.y}) - 0.5));
+        if (left > right || top > bottom)
+            return;
+        const int x0 = int(left), x1 = int(right), y0 = int(top), y1 = int(bottom);
+        const double area = edge(a, b, c.x, c.y);
+        if (!(std::abs(area) > 0))
+            return;
+        const double inverse = 1 / area;
+        double light = -1; // worked out at the first pixel drawn, with the shades
+        Shade shades[3];
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x) {
-                const double wa = edge(b, c, x + 0.5, y + 0.5) / area;
-                const double wb = edge(c, a, x + 0.5, y + 0.5) / area;
+                const double wa = edge(b, c, x + 0.5, y + 0.5) * inverse;
+                const double wb = edge(c, a, x + 0.5, y + 0.5) * inverse;
                 const double wc = 1 - wa - wb;
                 if (wa < 0 || wb < 0 || wc < 0)
                     continue;
-                plot(x, y, wa * a.z + wb * b.z + wc * c.z, light, {wa, wb, wc}, a, b, c);
+                if (light < 0) {
+                    const Vertex* verts[3] = {&segment.verts[size_t(i0)],
+                                              &segment.verts[size_t(i1)],
+                                              &segment.verts[size_t(i2)]};
+                    light = faceLight(*verts[0], *verts[1], *verts[2]);
+                    for (int k = 0; k < 3; ++k)
+                        shades[k] = shadeOf(*verts[k], segment.colorBlockAt != 0);
+                }
+                plot(x, y, wa * a.z + wb * b.z + wc * c.z, light, {wa, wb, wc}, shades);
             }
     }
 
@@ -130,20 +152,19 @@ private:
         double a, b, c;
     };
 
-    void plot(int x, int y, double z, double light, Weights w, const ScreenVertex& a,
-              const ScreenVertex& b, const ScreenVertex& c) {
+    void plot(int x, int y, double z, double light, Weights w, const Shade (&shades)[3]) {
         double& depth = m_depth[size_t(y) * size_t(m_picture.width) + size_t(x)];
         if (z <= depth)
             return;
         depth = z;
-        const auto mix = [&](double ScreenVertex::*member) {
-            return w.a * a.*member + w.b * b.*member + w.c * c.*member;
+        const auto mix = [&](double Shade::*member) {
+            return w.a * shades[0].*member + w.b * shades[1].*member + w.c * shades[2].*member;
         };
         uint8_t* pixel = m_picture.at(x, y);
-        pixel[0] = toByte(mix(&ScreenVertex::red) * light);
-        pixel[1] = toByte(mix(&ScreenVertex::green) * light);
-        pixel[2] = toByte(mix(&ScreenVertex::blue) * light);
-        pixel[3] = toByte(mix(&ScreenVertex::cover) * 255);
+        pixel[0] = toByte(mix(&Shade::red) * light);
+        pixel[1] = toByte(mix(&Shade::green) * light);
+        pixel[2] = toByte(mix(&Shade::blue) * light);
+        pixel[3] = toByte(mix(&Shade::cover) * 255);
     }
 
     RgbaPicture m_picture;
@@ -160,10 +181,10 @@ RgbaPicture frontThumbnail(const Model& model, int size) {
         for (const Segment& segment : part.segments) {
             screen.clear();
             for (const Vertex& vertex : segment.verts)
-                screen.push_back(toScreen(vertex, fit, segment.colorBlockAt != 0));
+                screen.push_back(toScreen(vertex, fit));
             forEachStripTriangle(segment.strip, screen.size(),
                                  [&](size_t, int32_t i0, int32_t i1, int32_t i2, bool) {
-                                     raster.triangle(screen[i0], screen[i1], screen[i2]);
+                                     raster.triangle(segment, screen, i0, i1, i2);
                                  });
         }
     return raster.take();
