@@ -18,10 +18,13 @@ constexpr double kLeastCover = 0.2;
 // A pixel of room on each side, so edges are not cut by the picture's border.
 constexpr double kMargin = 1;
 
-// A vertex on the picture: pixels, y down; z towards the viewer, in model units.
+// A vertex on the picture: pixels, y down; z towards the viewer, in model units. The first and
+// last pixel centre at or after and at or before it on each axis, worked out once per vertex so
+// a triangle's box of pixels costs a few integer comparisons.
 struct ScreenVertex {
-    double x = 0, y = 0, z = 0;
+    float x = 0, y = 0, z = 0;
     bool drawable = false;
+    int16_t columnFrom = 0, columnTo = 0, rowFrom = 0, rowTo = 0;
 };
 
 // What a vertex gives a pixel: its colour, and how much of it shows.
@@ -68,12 +71,37 @@ FrontFit fitFront(const Model& model, int size) {
     return fit;
 }
 
+// floor and ceil of a value well within int's range, without a call into the maths library:
+// they run for every vertex of the model.
+int floorOf(double value) {
+    const int truncated = int(value);
+    return truncated - (value < truncated);
+}
+
+int ceilOf(double value) {
+    const int truncated = int(value);
+    return truncated + (value > truncated);
+}
+
 ScreenVertex toScreen(const Vertex& vertex, const FrontFit& fit) {
     ScreenVertex out;
     out.z = vertex.z;
     out.drawable = std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(out.z);
-    out.x = fit.half + (vertex.x - fit.centreX) * fit.scale;
-    out.y = fit.half + (vertex.y + fit.centreY) * fit.scale; // the model's y is the file's negated
+    // The model's y is the file's negated.
+    const double x = fit.half + (vertex.x - fit.centreX) * fit.scale;
+    const double y = fit.half + (vertex.y + fit.centreY) * fit.scale;
+    out.x = float(x);
+    out.y = float(y);
+    if (!out.drawable)
+        return out;
+    // Clamped a little beyond the picture, which leaves every box's pixels within it alike.
+    const double reach = 2 * fit.half + 2;
+    const double column = std::clamp(x, -2.0, reach) - 0.5;
+    const double row = std::clamp(y, -2.0, reach) - 0.5;
+    out.columnFrom = int16_t(ceilOf(column));
+    out.columnTo = int16_t(floorOf(column));
+    out.rowFrom = int16_t(ceilOf(row));
+    out.rowTo = int16_t(floorOf(row));
     return out;
 }
 
@@ -88,7 +116,7 @@ double faceLight(const Vertex& a, const Vertex& b, const Vertex& c) {
 }
 
 double edge(const ScreenVertex& u, const ScreenVertex& v, double px, double py) {
-    return (v.x - u.x) * (py - u.y) - (v.y - u.y) * (px - u.x);
+    return (double(v.x) - u.x) * (py - u.y) - (double(v.y) - u.y) * (px - u.x);
 }
 
 uint8_t toByte(double value) {
@@ -112,14 +140,13 @@ public:
         if (!a.drawable || !b.drawable || !c.drawable)
             return;
         // The pixels whose centres lie within the triangle's box, clamped to the picture.
-        const double last = m_picture.width - 1;
-        const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c.x}) - 0.5));
-        const double right = std::min(last, std::floor(std::max({a.x, b.x, c.x}) - 0.5));
-        const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c.y}) - 0.5));
-        const double bottom = std::min(last, std::floor(std::max({a.y, b.y, c.y}) - 0.5));
-        if (left > right || top > bottom)
+        const int last = m_picture.width - 1;
+        const int x0 = std::max<int>(0, std::min({a.columnFrom, b.columnFrom, c.columnFrom}));
+        const int x1 = std::min<int>(last, std::max({a.columnTo, b.columnTo, c.columnTo}));
+        const int y0 = std::max<int>(0, std::min({a.rowFrom, b.rowFrom, c.rowFrom}));
+        const int y1 = std::min<int>(last, std::max({a.rowTo, b.rowTo, c.rowTo}));
+        if (x0 > x1 || y0 > y1)
             return;
-        const int x0 = int(left), x1 = int(right), y0 = int(top), y1 = int(bottom);
         const double area = edge(a, b, c.x, c.y);
         if (!(std::abs(area) > 0))
             return;
