@@ -158,7 +158,7 @@ public:
                 const double wa = edge(b, c, x + 0.5, y + 0.5) * inverse;
                 const double wb = edge(c, a, x + 0.5, y + 0.5) * inverse;
                 const double wc = 1 - wa - wb;
-                if (wa < 0 || wb < 0 || wc < 0)
+                if (!(wa >= 0 && wb >= 0 && wc >= 0))
                     continue;
                 if (light < 0) {
                     const Vertex* verts[3] = {&segment.verts[size_t(i0)],
