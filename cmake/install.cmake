@@ -13,6 +13,8 @@ if(TARGET vertwright)
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
     install(FILES ${vw_data}/vertwright-mime.xml RENAME vertwright.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+    # File managers draw .ebo icons with vertwright-cli thumbnail, for the MIME type above.
+    install(FILES ${vw_data}/vertwright.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 endif()
 
 # The Python module and its type stubs, where Debian's python3 looks under the prefix: both

@@ -27,6 +27,9 @@ class QMdiArea;
 class frmParts;
 class frmTools;
 class frmVertices;
+namespace vw {
+class ObjLink;
+}
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -104,6 +107,9 @@ public:
     // The working data as OBJ, and back as one undoable edit.
     void mnuFileExportObj_Click();
     void mnuFileImportObj_Click();
+    // Links the working data to a chosen OBJ file, whose later saves come back as edits.
+    void mnuFileLinkObj_Click();
+    vw::ObjLink* objLink() const { return m_objLink; }
     // Edit > Transform...: the typed transform of the selection as one undoable edit.
     void mnuEditTransform_Click();
     // Replaces the pane's image map with a chosen picture, kept for later runs; one that cannot
@@ -160,6 +166,7 @@ private:
     vw::ModelFolders m_folders;
     vw::Prompts& m_prompts;
     vw::ModelFileWatch* m_fileWatch = nullptr;
+    vw::ObjLink* m_objLink = nullptr;
     std::optional<vw::FileStamp> m_toldChange; // the file's change last told to the user
 
     vw::Settings* m_settings = nullptr;

@@ -4,6 +4,8 @@
 
 #include "app/frm_main.h"
 
+#include "app/gltf_command.h"
+#include "app/obj_link.h"
 #include "app/open_model.h"
 #include "model/ebo/ebo_loader.h"
 #include "model/ebo/ebo_saver.h"
@@ -46,15 +48,6 @@ QString droppedModel(const QMimeData* data) {
     return {};
 }
 
-// What the working data is in the model: its part, and its one segment when curSeg names one.
-vw::ObjSelection workingSelection(const vw::Model& model) {
-    vw::ObjSelection selection;
-    selection.part = model.curPart;
-    if (model.curSeg > 0)
-        selection.seg = model.curSeg - 1;
-    return selection;
-}
-
 } // namespace
 
 void frmMain::setSettings(vw::Settings* settings) {
@@ -72,7 +65,18 @@ void frmMain::createFileCommands(QMenu* mnuFile) {
     connect(exportObj, &QAction::triggered, this, &frmMain::mnuFileExportObj_Click);
     QAction* importObj = mnuFile->addAction(QStringLiteral("&Import OBJ..."));
     connect(importObj, &QAction::triggered, this, &frmMain::mnuFileImportObj_Click);
-    m_paneCommands.append({saveAs, exportObj, importObj});
+    QAction* exportGltf = mnuFile->addAction(QStringLiteral("Export &glTF..."));
+    connect(exportGltf, &QAction::triggered, this, [this] { vw::exportGltfCommand(*this); });
+    QAction* linkObj = mnuFile->addAction(QStringLiteral("&Link OBJ..."));
+    connect(linkObj, &QAction::triggered, this, &frmMain::mnuFileLinkObj_Click);
+    QAction* unlinkObj = mnuFile->addAction(QStringLiteral("&Unlink OBJ"));
+    m_objLink = new vw::ObjLink(
+        m_document, [this](const QString& text) { showNotice(text); },
+        [this] { return m_panes ? m_panes->pane().SelCount : 0; }, this);
+    connect(unlinkObj, &QAction::triggered, m_objLink, &vw::ObjLink::unlink);
+    connect(m_objLink, &vw::ObjLink::linkChanged, unlinkObj, &QAction::setEnabled);
+    unlinkObj->setEnabled(false);
+    m_paneCommands.append({saveAs, exportObj, importObj, exportGltf, linkObj});
     mnuFile->addSeparator();
     m_recentFiles = mnuFile->addMenu(QStringLiteral("Recent &Files"));
     showRecentFiles();
@@ -195,9 +199,9 @@ void frmMain::checkModelFileOnDisk() {
         return;
     }
     showNotice((gone ? QStringLiteral("%1 was deleted by another program")
-                                   : QStringLiteral("%1 was changed on disk by another program"))
-                                     .arg(name) +
-                                 QStringLiteral("; saving will ask before overwriting it"));
+                     : QStringLiteral("%1 was changed on disk by another program"))
+                   .arg(name) +
+               QStringLiteral("; saving will ask before overwriting it"));
 }
 
 void frmMain::mnuFileExportObj_Click() {
@@ -209,15 +213,15 @@ void frmMain::mnuFileExportObj_Click() {
                                             QDir(modelFolder()).filePath(suggested));
     if (path.isEmpty())
         return;
-    const vw::Result exported = vw::exportObjFile(m_model, workingSelection(m_model), toPath(path));
+    const vw::Result exported =
+        vw::exportObjFile(m_model, vw::workingSelection(m_model), toPath(path));
     if (!exported)
         m_prompts.message(QStringLiteral("Unable to export %1: %2")
                               .arg(path, QString::fromStdString(exported.reason())),
                           QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
 }
 
-// Read into a copy first, so a file that does not fit changes nothing; then the new positions
-// (and texture coordinates, where the file can keep them) go in as one edit.
+// Read into a copy first, so a file that does not fit changes nothing.
 void frmMain::mnuFileImportObj_Click() {
     if (!m_panes)
         return;
@@ -227,44 +231,39 @@ void frmMain::mnuFileImportObj_Click() {
         return;
     vw::Model imported = m_model;
     std::string reason =
-        vw::importObjFile(imported, workingSelection(m_model), toPath(path)).reason();
+        vw::importObjFile(imported, vw::workingSelection(m_model), toPath(path)).reason();
     if (reason.empty()) {
-        const bool keepsTexture = (vw::storableFields(m_model) & vw::kTextureFields) != 0;
-        // What each working segment takes from the file, or none where it has no place.
-        const auto source = [&](size_t i) -> const std::vector<vw::Vertex>* {
-            const std::optional<size_t> seg = vw::partSegmentOf(m_model, i);
-            return seg ? &imported.Parts[size_t(m_model.curPart)].segments[*seg].verts : nullptr;
-        };
         size_t importedCount = 0;
         for (size_t i = 0; i < m_model.curData.size(); ++i)
-            if (const auto* from = source(i))
-                importedCount += std::min(m_model.curData[i].verts.size(), from->size());
-        const auto take = [&](std::vector<vw::Segment>& working) {
-            for (size_t i = 0; i < working.size(); ++i) {
-                const auto* from = source(i);
-                auto& to = working[i].verts;
-                for (size_t j = 0; from && j < to.size() && j < from->size(); ++j) {
-                    to[j].x = (*from)[j].x;
-                    to[j].y = (*from)[j].y;
-                    to[j].z = (*from)[j].z;
-                    if (keepsTexture) {
-                        to[j].u = (*from)[j].u;
-                        to[j].v = (*from)[j].v;
-                    }
-                }
-            }
-        };
+            if (const std::optional<size_t> seg = vw::partSegmentOf(m_model, i))
+                importedCount +=
+                    std::min(m_model.curData[i].verts.size(),
+                             imported.Parts[size_t(m_model.curPart)].segments[*seg].verts.size());
         // The label names what was imported; vertices the file cannot move are refused by the
         // edit, which then changes nothing.
-        const std::string label =
-            "Import OBJ to " + std::to_string(importedCount) +
-            (importedCount == 1 ? " Vertex" : " Vertices");
-        reason = m_document.edit(label, 0, m_panes->pane().SelCount, take).reason();
+        const std::string label = "Import OBJ to " + std::to_string(importedCount) +
+                                  (importedCount == 1 ? " Vertex" : " Vertices");
+        reason = vw::takeObjValues(m_document, imported, label, m_panes->pane().SelCount).reason();
     }
     if (!reason.empty())
         m_prompts.message(
             QStringLiteral("Unable to import %1: %2").arg(path, QString::fromStdString(reason)),
             QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+}
+
+void frmMain::mnuFileLinkObj_Click() {
+    if (!m_panes)
+        return;
+    const QString suggested =
+        QFileInfo(modelPathText()).completeBaseName() + QStringLiteral(".obj");
+    const QString path = m_prompts.saveFile(QStringLiteral("Link OBJ"), kObjFilter,
+                                            QDir(modelFolder()).filePath(suggested));
+    if (path.isEmpty())
+        return;
+    if (const vw::Result linked = m_objLink->link(path); !linked)
+        m_prompts.message(QStringLiteral("Unable to link %1: %2")
+                              .arg(path, QString::fromStdString(linked.reason())),
+                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -13,8 +13,12 @@ struct CommandShape {
 
 constexpr CommandShape kCommands[] = {
     {"info", 1, false},      {"dump", 1, false},      {"check", 1, false},
-    {"export-obj", 1, true}, {"import-obj", 2, true},
+    {"export-obj", 1, true}, {"import-obj", 2, true}, {"export-gltf", 1, true},
+    {"thumbnail", 2, false},
 };
+
+// File managers ask for 128 to 1024 pixels; more would only fill their caches.
+constexpr int kLargestThumbnail = 4096;
 
 const CommandShape* findCommand(const std::string& name) {
     for (const CommandShape& shape : kCommands) {
@@ -41,7 +45,13 @@ std::string parseOption(const std::vector<std::string>& argv, size_t& i, CliArgs
     const std::string& value = argv[++i];
     if (option == "--program-dir")
         args.programDir = value;
-    else if (option == "-o")
+    else if (option == "--image")
+        args.image = value;
+    else if (option == "--size") {
+        if (!parseIndex(value, args.size) || *args.size < 1 || *args.size > kLargestThumbnail)
+            return "--size needs a number from 1 to " + std::to_string(kLargestThumbnail) +
+                   ", not '" + value + "'";
+    } else if (option == "-o")
         args.output = value;
     else if (option == "--part" || option == "--seg") {
         auto& index = option == "--part" ? args.selection.part : args.selection.seg;
@@ -63,10 +73,16 @@ std::string checkShape(const CliArgs& args) {
         return args.command + " takes no --part or --seg";
     if (args.selection.seg && !args.selection.part)
         return "--seg needs --part";
-    if (args.command == "export-obj" && !args.output)
-        return "export-obj needs -o OUT.obj";
-    if (args.output && args.command != "export-obj")
+    const bool exports = args.command == "export-obj" || args.command == "export-gltf";
+    if (exports && !args.output)
+        return args.command +
+               (args.command == "export-obj" ? " needs -o OUT.obj" : " needs -o OUT.glb");
+    if (args.output && !exports)
         return args.command + " takes no -o";
+    if (args.image && args.command != "export-gltf")
+        return args.command + " takes no --image";
+    if (args.size && args.command != "thumbnail")
+        return args.command + " takes no --size";
     return "";
 }
 
@@ -78,6 +94,9 @@ const char* const kUsage = R"(usage: vertwright-cli COMMAND FILE [options]
   check FILE                     exit 0 when an unedited save gives the same bytes, 3 if not
   export-obj FILE -o OUT.obj [--part P] [--seg S]   (-o - writes to standard output)
   import-obj FILE IN.obj [--part P] [--seg S]
+  export-gltf FILE -o OUT.glb [--part P] [--seg S] [--image PICTURE]
+                                 binary glTF; PICTURE (PNG or JPEG) as the base colour texture
+  thumbnail FILE OUT.png [--size N]   the model from the front, N by N pixels (default 256)
 options:
   --program-dir DIR              where a delta model's companion files lie (lod/base_lod<c>.ebo,
                                  misc<c>.dat); default: the folder of this tool

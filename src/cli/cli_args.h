@@ -15,6 +15,8 @@ struct CliArgs {
     std::optional<std::string> output;
     std::optional<std::string> programDir;
     ObjSelection selection;
+    std::optional<std::string> image; // export-gltf: the base colour texture
+    std::optional<int> size;          // thumbnail: width and height in pixels
     bool help = false;
     bool version = false;
 };

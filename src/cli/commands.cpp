@@ -5,8 +5,10 @@
 #include "model/ebo/ebo_loader.h"
 #include "model/ebo/ebo_saver.h"
 #include "model/files/file_io.h"
+#include "model/interchange/gltf_export.h"
 #include "model/interchange/json_dump.h"
 #include "model/interchange/obj_io.h"
+#include "model/interchange/thumbnail.h"
 #include "scratch_dir.h"
 
 #include <optional>
@@ -27,6 +29,7 @@ struct Session {
 };
 
 constexpr size_t kRangesShown = 50;
+constexpr int kDefaultThumbnailSize = 256;
 
 int fail(std::ostream& err, int code, const std::string& reason) {
     err << "vertwright-cli: " << reason << '\n';
@@ -56,17 +59,56 @@ int runCheck(Session& session, std::ostream& out, std::ostream& err) {
     return kExitDiffers;
 }
 
+bool namesTheModel(const Session& session, const std::string& output) {
+    std::error_code error;
+    return std::filesystem::equivalent(session.file(), output, error);
+}
+
 int runExport(Session& session, std::ostream& out, std::ostream& err) {
     if (*session.args.output == "-") {
         writeObj(out, session.model, session.args.selection);
         return kExitOk;
     }
-    std::error_code error;
-    if (std::filesystem::equivalent(session.file(), *session.args.output, error))
+    if (namesTheModel(session, *session.args.output))
         return fail(err, kExitUsage, "-o names the model file itself");
     const Result exported =
         exportObjFile(session.model, session.args.selection, *session.args.output);
     return exported ? kExitOk : fail(err, kExitFileError, exported.reason());
+}
+
+int runExportGltf(Session& session, std::ostream& err) {
+    const std::string& output = *session.args.output;
+    if (namesTheModel(session, output))
+        return fail(err, kExitUsage, "-o names the model file itself");
+    GltfPicture picture;
+    if (session.args.image)
+        if (const Result read = readGltfPicture(*session.args.image, picture); !read)
+            return fail(err, kExitFileError, read.reason());
+    const Result exported = exportGltfFile(session.model, session.args.selection,
+                                           session.args.image ? &picture : nullptr, output);
+    return exported ? kExitOk : fail(err, kExitFileError, exported.reason());
+}
+
+int writeThumbnail(const CliArgs& args, const RgbaPicture& picture, std::ostream& err) {
+    const Result written = writePngFile(picture, args.files[1]);
+    return written ? kExitOk : fail(err, kExitFileError, written.reason());
+}
+
+int runThumbnail(Session& session, std::ostream& err) {
+    if (namesTheModel(session, session.args.files[1]))
+        return fail(err, kExitUsage, "OUT.png names the model file itself");
+    return writeThumbnail(
+        session.args,
+        frontThumbnail(session.model, session.args.size.value_or(kDefaultThumbnailSize)), err);
+}
+
+// A file manager shows a broken icon for a thumbnailer that fails: a delta model whose
+// companion files are not at hand gets a plain picture instead.
+bool wantsPlaceholder(const CliArgs& args) {
+    if (args.command != "thumbnail")
+        return false;
+    FileBytes bytes;
+    return readBytesOf(args.files[0], bytes) && usesCompanionFiles(bytes.bytes());
 }
 
 int runImport(Session& session, std::ostream& err) {
@@ -88,6 +130,10 @@ int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
         return runExport(session, out, err);
     else if (command == "import-obj")
         return runImport(session, err);
+    else if (command == "export-gltf")
+        return runExportGltf(session, err);
+    else if (command == "thumbnail")
+        return runThumbnail(session, err);
     return kExitOk;
 }
 
@@ -112,6 +158,9 @@ int runCommand(const CliArgs& args, const std::filesystem::path& programDir, std
         }
         warnOfInterruptedSaves(session.file(), err);
         const LoadOutcome loaded = loadModel(session.model, session.file(), session.folders);
+        if (loaded.result == kLoadFailed && wantsPlaceholder(args))
+            return writeThumbnail(
+                args, placeholderThumbnail(args.size.value_or(kDefaultThumbnailSize)), err);
         if (loaded.result == kLoadFailed)
             return fail(err, kExitFileError,
                         "cannot load " + session.file() + ": " + loaded.reason);

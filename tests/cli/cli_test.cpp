@@ -136,7 +136,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Args{"export-obj", "FILE", "-o", "x", "--part", "1x"},
                     Args{"export-obj", "FILE", "-o", "x", "--part", "2"},
                     Args{"export-obj", "FILE", "-o", "x", "--part", "0", "--seg", "1"},
-                    Args{"export-obj", "FILE", "-o", "FILE"}, Args{"import-obj", "FILE"}),
+                    Args{"export-obj", "FILE", "-o", "FILE"}, Args{"import-obj", "FILE"},
+                    Args{"export-gltf", "FILE"}, Args{"export-gltf", "FILE", "-o", "FILE"},
+                    Args{"export-obj", "FILE", "-o", "x", "--image", "y.png"},
+                    Args{"thumbnail", "FILE"}, Args{"thumbnail", "FILE", "FILE"},
+                    Args{"thumbnail", "FILE", "x.png", "--size", "0"},
+                    Args{"thumbnail", "FILE", "x.png", "--part", "0"},
+                    Args{"info", "FILE", "--size", "64"}),
     [](const testing::TestParamInfo<Args>& info) {
         std::string name = info.param.empty() ? "NoArguments" : "";
         for (const std::string& arg : info.param) {
@@ -191,7 +197,7 @@ TEST_P(CliLoadFailure, EveryCommandExitsOneAndLeavesTheFile) {
     fs::path obj = writeText("in.obj", "v 0 0 0\n");
     fs::path out = m_dir / "out.obj";
     for (Args args : {Args{"info"}, Args{"dump"}, Args{"check"}, Args{"export-obj", "-o", out},
-                      Args{"import-obj", obj}}) {
+                      Args{"import-obj", obj}, Args{"export-gltf", "-o", out}}) {
         args.insert(args.begin() + 1, file.string());
         CliRun result = run(args);
         EXPECT_EQ(result.code, 1) << args[0];

@@ -35,7 +35,7 @@ for file in usr/bin/vertwright usr/bin/vertwright-cli \
     usr/share/applications/vertwright.desktop \
     usr/share/icons/hicolor/scalable/apps/vertwright.svg \
     usr/share/icons/hicolor/256x256/apps/vertwright.png \
-    usr/share/mime/packages/vertwright.xml \
+    usr/share/mime/packages/vertwright.xml usr/share/thumbnailers/vertwright.thumbnailer \
     usr/share/man/man1/vertwright.1.gz usr/share/man/man1/vertwright-cli.1.gz; do
     [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
@@ -65,6 +65,19 @@ fi
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/vertwright" --version) ||
     fail "the installed editor's --version exited $?"
 [ "$out" = "vertwright $version" ] || fail "the installed editor's --version printed '$out'"
+
+# The thumbnailer's Exec line as a file manager runs it: %i the model, %o the picture, %s the size.
+thumbnailer=$root/usr/share/thumbnailers/vertwright.thumbnailer
+grep -qx 'MimeType=model/x-ebo;' "$thumbnailer" || fail "the thumbnailer names no model/x-ebo"
+exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
+for model in house head2; do
+    command=${exec_line//%i/$samples/$model.ebo}
+    command=${command//%o/$work/$model.png}
+    command=${command//%s/128}
+    PATH=$root/usr/bin:$PATH $command || fail "the thumbnailer's '$command' exited $?"
+    [ "$(head -c 8 "$work/$model.png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] ||
+        fail "the thumbnailer wrote no PNG for $model.ebo"
+done
 
 desktop-file-validate "$root/usr/share/applications/vertwright.desktop" ||
     fail "desktop-file-validate"

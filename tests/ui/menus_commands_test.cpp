@@ -28,7 +28,8 @@ struct MenuEntry {
     QString menu;
     QString caption; // empty for a separator
     QKeySequence shortcut;
-    // AfterAnEdit: Undo and Redo, and the recent files before any was opened.
+    // AfterAnEdit: Undo and Redo, the recent files before any was opened, and Unlink OBJ
+    // before a link.
     enum Enabled { Always, WithModel, AfterAnEdit } enabled;
 };
 
@@ -39,6 +40,9 @@ const MenuEntry kMenuBar[] = {
     {"&File", "", QKeySequence(), MenuEntry::Always},
     {"&File", "&Export OBJ...", QKeySequence(), MenuEntry::WithModel},
     {"&File", "&Import OBJ...", QKeySequence(), MenuEntry::WithModel},
+    {"&File", "Export &glTF...", QKeySequence(), MenuEntry::WithModel},
+    {"&File", "&Link OBJ...", QKeySequence(), MenuEntry::WithModel},
+    {"&File", "&Unlink OBJ", QKeySequence(), MenuEntry::AfterAnEdit},
     {"&File", "", QKeySequence(), MenuEntry::Always},
     {"&File", "Recent &Files", QKeySequence(), MenuEntry::AfterAnEdit},
     {"&File", "", QKeySequence(), MenuEntry::Always},

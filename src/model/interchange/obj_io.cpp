@@ -110,7 +110,16 @@ std::string parseObj(std::istream& in, size_t maxPositions, ObjCoords& coords) {
         if (in.fail() && got == 0)
             break;
         const size_t length = static_cast<size_t>(in.eof() ? got : got - 1);
-        std::vector<std::string_view> words = splitWords({buffer.data(), length});
+        // Only v and vt lines are read; faces, the bulk of a modeller's file, are passed over
+        // without being split into words.
+        const std::string_view line(buffer.data(), length);
+        const size_t first = line.find_first_not_of(" \t\r\f\v");
+        if (first == std::string_view::npos || line[first] != 'v') {
+            if (in.eof())
+                break;
+            continue;
+        }
+        std::vector<std::string_view> words = splitWords(line);
         if (!words.empty() && words[0] == "v") {
             std::array<float, 3> position{};
             if (words.size() < 4 || !parseFloat(words[1], position[0]) ||
