@@ -80,6 +80,8 @@ public:
     QLabel* positionPanel() const { return m_positionPanel; }
     QLabel* selectionPanel() const { return m_selectionPanel; }
     QLabel* zoomPanel() const { return m_zoomPanel; }
+    // The OBJ file the model is linked to, while it is.
+    QLabel* linkPanel() const { return m_linkPanel; }
 
     // Shows the pane window titled with modelPath, creating it when there is none.
     frmPanes* showPanes();
@@ -178,6 +180,7 @@ private:
     QLabel* m_positionPanel = nullptr;
     QLabel* m_selectionPanel = nullptr;
     QLabel* m_zoomPanel = nullptr;
+    QLabel* m_linkPanel = nullptr;
     QMenu* m_recentFiles = nullptr;
     QList<QAction*> m_paneCommands; // enabled while a pane shows a model
     frmVertices* m_vertices = nullptr;

@@ -21,6 +21,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 
@@ -75,6 +76,11 @@ void frmMain::createFileCommands(QMenu* mnuFile) {
         [this] { return m_panes ? m_panes->pane().SelCount : 0; }, this);
     connect(unlinkObj, &QAction::triggered, m_objLink, &vw::ObjLink::unlink);
     connect(m_objLink, &vw::ObjLink::linkChanged, unlinkObj, &QAction::setEnabled);
+    connect(m_objLink, &vw::ObjLink::linkChanged, this, [this](bool linked) {
+        m_linkPanel->setText(
+            linked ? QStringLiteral("Linked: %1").arg(QFileInfo(m_objLink->path()).fileName())
+                   : QString());
+    });
     unlinkObj->setEnabled(false);
     m_paneCommands.append({saveAs, exportObj, importObj, exportGltf, linkObj});
     mnuFile->addSeparator();
@@ -260,7 +266,12 @@ void frmMain::mnuFileLinkObj_Click() {
                                             QDir(modelFolder()).filePath(suggested));
     if (path.isEmpty())
         return;
-    if (const vw::Result linked = m_objLink->link(path); !linked)
+    const bool wholeModel =
+        m_prompts.message(QStringLiteral("Link the whole model?"), QStringLiteral("Link OBJ"),
+                          vw::PromptIcon::Question, vw::PromptButtons::YesNo,
+                          QStringLiteral("Yes writes and follows every part; No only the part "
+                                         "or segment being edited.")) == vw::PromptAnswer::Yes;
+    if (const vw::Result linked = m_objLink->link(path, wholeModel); !linked)
         m_prompts.message(QStringLiteral("Unable to link %1: %2")
                               .arg(path, QString::fromStdString(linked.reason())),
                           QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);

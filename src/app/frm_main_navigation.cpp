@@ -69,7 +69,8 @@ void frmMain::createNavigationMenus() {
 }
 
 void frmMain::createStatusPanels() {
-    for (QLabel** panel : {&m_degreesPanel, &m_positionPanel, &m_selectionPanel, &m_zoomPanel}) {
+    for (QLabel** panel :
+         {&m_degreesPanel, &m_positionPanel, &m_selectionPanel, &m_zoomPanel, &m_linkPanel}) {
         *panel = new QLabel(this);
         statusBar()->addPermanentWidget(*panel);
     }

@@ -25,6 +25,34 @@ FileStamp stampNow(const QString& path) {
     return currentStamp(toPath(path), stamp) ? stamp : FileStamp{};
 }
 
+// The positions, and the texture coordinates where the file keeps them, of from into to.
+void takeValues(const std::vector<Vertex>& from, std::vector<Vertex>& to, bool keepsTexture) {
+    for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
+        to[j].x = from[j].x;
+        to[j].y = from[j].y;
+        to[j].z = from[j].z;
+        if (keepsTexture) {
+            to[j].u = from[j].u;
+            to[j].v = from[j].v;
+        }
+    }
+}
+
+bool keepsTexture(const Model& model) {
+    return (storableFields(model) & kTextureFields) != 0;
+}
+
+// What read holds for every part, put into the model as one edit.
+Result takeWholeModel(Document& document, const Model& read, std::string label, int32_t selCount) {
+    const bool texture = keepsTexture(document.model());
+    return document.editModel(std::move(label), selCount, [&](std::vector<Part>& parts) {
+        for (size_t p = 0; p < parts.size() && p < read.Parts.size(); ++p)
+            for (size_t s = 0; s < parts[p].segments.size() && s < read.Parts[p].segments.size();
+                 ++s)
+                takeValues(read.Parts[p].segments[s].verts, parts[p].segments[s].verts, texture);
+    });
+}
+
 } // namespace
 
 ObjSelection workingSelection(const Model& model) {
@@ -37,23 +65,12 @@ ObjSelection workingSelection(const Model& model) {
 
 Result takeObjValues(Document& document, const Model& read, std::string label, int32_t selCount) {
     const Model& model = document.model();
-    const bool keepsTexture = (storableFields(model) & kTextureFields) != 0;
+    const bool texture = keepsTexture(model);
     const auto take = [&](std::vector<Segment>& working) {
         for (size_t i = 0; i < working.size(); ++i) {
-            const std::optional<size_t> seg = partSegmentOf(model, i);
-            if (!seg)
-                continue;
-            const auto& from = read.Parts[size_t(model.curPart)].segments[*seg].verts;
-            auto& to = working[i].verts;
-            for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
-                to[j].x = from[j].x;
-                to[j].y = from[j].y;
-                to[j].z = from[j].z;
-                if (keepsTexture) {
-                    to[j].u = from[j].u;
-                    to[j].v = from[j].v;
-                }
-            }
+            if (const std::optional<size_t> seg = partSegmentOf(model, i))
+                takeValues(read.Parts[size_t(model.curPart)].segments[*seg].verts, working[i].verts,
+                           texture);
         }
     };
     return document.edit(std::move(label), 0, selCount, take);
@@ -72,9 +89,10 @@ ObjLink::ObjLink(Document& document, Notify notify, SelectionCount selectionCoun
     });
 }
 
-Result ObjLink::link(const QString& path) {
+Result ObjLink::link(const QString& path, bool wholeModel) {
     unlink();
-    const ObjSelection selection = workingSelection(m_document.model());
+    const ObjSelection selection =
+        wholeModel ? ObjSelection{} : workingSelection(m_document.model());
     if (const Result written = exportObjFile(m_document.model(), selection, toPath(path)); !written)
         return written;
     m_path = QFileInfo(path).absoluteFilePath();
@@ -124,6 +142,8 @@ void ObjLink::settled() {
 
 // The linked part or segment is made the working data again when the user moved elsewhere.
 bool ObjLink::showLinkedData() {
+    if (!m_selection.part)
+        return false;
     Model& model = m_document.model();
     const int32_t seg = m_selection.seg ? *m_selection.seg + 1 : 0;
     if (model.curPart == *m_selection.part && model.curSeg == seg)
@@ -140,9 +160,10 @@ void ObjLink::applyFile() {
     std::string reason = importObjFile(read, m_selection, toPath(m_path)).reason();
     if (reason.empty()) {
         const int32_t selCount = showLinkedData() ? 0 : m_selectionCount();
-        reason =
-            takeObjValues(m_document, read, "Update from " + fileName().toStdString(), selCount)
-                .reason();
+        const std::string label = "Update from " + fileName().toStdString();
+        reason = (m_selection.part ? takeObjValues(m_document, read, label, selCount)
+                                   : takeWholeModel(m_document, read, label, selCount))
+                     .reason();
     }
     if (reason.empty())
         m_notify(QStringLiteral("Updated from %1").arg(fileName()));

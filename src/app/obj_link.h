@@ -37,9 +37,9 @@ public:
     ObjLink(Document& document, Notify notify, SelectionCount selectionCount,
             QObject* parent = nullptr);
 
-    // Writes the working data to path as the OBJ export does and follows that file from now
-    // on, ending any earlier link. On failure nothing is linked.
-    Result link(const QString& path);
+    // Writes the working data (or the whole model) to path as the OBJ export does and follows
+    // that file from now on, ending any earlier link. On failure nothing is linked.
+    Result link(const QString& path, bool wholeModel = false);
     // Ends the link; opening or closing a model ends it too.
     void unlink();
     bool isLinked() const { return !m_path.isEmpty(); }

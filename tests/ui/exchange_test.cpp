@@ -257,6 +257,7 @@ TEST(ObjLink, ModelFollowsOnlyGoodSavesEachAsOneStep) {
     link.setSettleMilliseconds(300);
     const fs::path obj = fs::path(editor.model.modelPath).parent_path() / "link.obj";
     editor.prompts.saveFileAnswer = QString::fromStdString(obj.string());
+    editor.prompts.yesNoAnswer = vw::PromptAnswer::No; // the working data alone
     main.action("&Link OBJ...")->trigger();
     ASSERT_TRUE(link.isLinked());
     EXPECT_TRUE(main.action("&Unlink OBJ")->isEnabled());
@@ -294,8 +295,10 @@ TEST(ObjLink, ModelFollowsOnlyGoodSavesEachAsOneStep) {
     main.document().undo();
     EXPECT_EQ(firstX(), x0 + 2);
 
+    EXPECT_EQ(main.linkPanel()->text(), "Linked: link.obj");
     main.action("&Unlink OBJ")->trigger();
     EXPECT_FALSE(link.isLinked());
+    EXPECT_TRUE(main.linkPanel()->text().isEmpty());
     EXPECT_FALSE(main.action("&Unlink OBJ")->isEnabled());
     ASSERT_EQ(std::system(saveCommand(obj, movedObj(exported, 4), Write::kWhole).c_str()), 0);
     QTest::qWait(400);
@@ -306,6 +309,32 @@ TEST(ObjLink, ModelFollowsOnlyGoodSavesEachAsOneStep) {
     editor.prompts.saveAnswer = vw::PromptAnswer::Discard;
     main.paneWindow()->close();
     EXPECT_FALSE(link.isLinked()) << "closing the model ends the link";
+}
+
+// Linked whole, every part follows a save, as one step that one undo takes back.
+TEST(ObjLink, AWholeModelLinkMovesEveryPartAsOneStep) {
+    Editor editor;
+    editor.open(editor.put(twoPartModel(), "whole2.ebo"));
+    frmMain& main = *editor.main;
+    main.objLink()->setSettleMilliseconds(300);
+    const fs::path obj = fs::path(editor.model.modelPath).parent_path() / "link.obj";
+    editor.prompts.saveFileAnswer = QString::fromStdString(obj.string());
+    editor.prompts.yesNoAnswer = vw::PromptAnswer::Yes;
+    main.action("&Link OBJ...")->trigger();
+    ASSERT_TRUE(main.objLink()->isLinked());
+    std::ifstream in(obj);
+    const std::string exported{std::istreambuf_iterator<char>(in), {}};
+    const std::vector<vw::Part> before = editor.model.Parts;
+    ASSERT_EQ(std::system(saveCommand(obj, movedObj(exported, 1), Write::kWhole).c_str()), 0);
+    ASSERT_TRUE(noticeSays(main, "Updated from"));
+    EXPECT_EQ(main.document().stepCount(), 1u);
+    for (size_t p = 0; p < before.size(); ++p)
+        EXPECT_EQ(editor.model.Parts[p].segments[0].verts[0].x,
+                  before[p].segments[0].verts[0].x + 1)
+            << "part " << p;
+    main.document().undo();
+    for (size_t p = 0; p < before.size(); ++p)
+        EXPECT_EQ(editor.model.Parts[p].segments[0].verts[0].x, before[p].segments[0].verts[0].x);
 }
 
 } // namespace

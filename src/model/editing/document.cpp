@@ -189,6 +189,67 @@ Result Document::beginDrag(std::string label, uint16_t fields, int32_t selCount)
     return {};
 }
 
+Result Document::editModel(std::string label, int32_t selCount, const PartsChange& change) {
+    if (m_open)
+        endDrag();
+    if (!hasModel())
+        return Result::failure("No model is open.");
+    std::vector<std::vector<std::vector<Vertex>>> before(m_model.Parts.size());
+    for (size_t p = 0; p < m_model.Parts.size(); ++p)
+        for (const Segment& segment : m_model.Parts[p].segments)
+            before[p].push_back(segment.verts);
+    change(m_model.Parts);
+    EditStep step;
+    step.curPart = m_model.curPart;
+    step.curSeg = m_model.curSeg;
+    step.selCount = selCount;
+    size_t changed = 0;
+    for (size_t p = 0; p < before.size(); ++p)
+        for (size_t s = 0; s < before[p].size(); ++s) {
+            SegmentEdit edit = diffSegment(before[p][s], m_model.Parts[p].segments[s].verts,
+                                           int32_t(p), int32_t(s));
+            changed += edit.indexes.size();
+            if (!edit.indexes.empty())
+                step.edits.push_back(std::move(edit));
+        }
+    if (changed == 0)
+        return {};
+    if (const std::string reason = keepRefusal(step); !reason.empty()) {
+        for (size_t p = 0; p < before.size(); ++p)
+            for (size_t s = 0; s < before[p].size(); ++s)
+                m_model.Parts[p].segments[s].verts = std::move(before[p][s]);
+        return refusal(reason);
+    }
+    DocumentChange news;
+    for (const SegmentEdit& edit : step.edits)
+        news.vertices.push_back(
+            {edit.part, edit.seg, edit.indexes.front(), edit.indexes.back() + 1});
+    const std::vector<VertexRange> sharers = syncSharedBlocks(m_model, news.vertices);
+    news.vertices.insert(news.vertices.end(), sharers.begin(), sharers.end());
+    showPartsInWorkingData();
+    step.label = labelFor(std::move(label), changed);
+    step.selection = selectionBits(m_model.curData);
+    notify(news);
+    push(std::move(step));
+    return {};
+}
+
+// The working data takes the stored values of Parts, keeping its own selection.
+void Document::showPartsInWorkingData() {
+    for (size_t i = 0; i < m_model.curData.size(); ++i) {
+        const std::optional<size_t> seg = partSegmentOf(m_model, i);
+        if (!seg)
+            return;
+        const auto& from = m_model.Parts[size_t(m_model.curPart)].segments[*seg].verts;
+        auto& to = m_model.curData[i].verts;
+        for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
+            const int16_t selected = to[j].selected;
+            to[j] = from[j];
+            to[j].selected = selected;
+        }
+    }
+}
+
 void Document::dragStep(const Change& change, bool commitNow) {
     if (!m_open)
         return;
@@ -258,25 +319,23 @@ bool Document::matchesOpenEdit() const {
     return true;
 }
 
-// Why the file could not keep what the edit changed; empty when it can.
-std::string Document::keepRefusal(const OpenEdit& open, const EditStep& step) const {
+// Why the file could not keep what the step changed; empty when it can.
+std::string Document::keepRefusal(const EditStep& step) const {
     uint16_t fields = 0;
     for (const SegmentEdit& edit : step.edits)
         fields |= edit.fields;
     if (std::string reason = unstorableFieldsReason(m_model, fields); !reason.empty())
         return reason;
-    if (!(fields & kPositionFields))
-        return {};
-    for (size_t i = 0, e = 0; i < open.before.size() && e < step.edits.size(); ++i) {
-        const SegmentEdit& edit = step.edits[e];
-        if (partSegmentOf(m_model, i) != size_t(edit.seg))
-            continue;
-        ++e;
-        for (const uint32_t j : edit.indexes) {
-            if (!(changedFields(open.before[i][j], m_model.curData[i].verts[j]) & kPositionFields))
+    for (const SegmentEdit& edit : step.edits) {
+        // The position fields come first in each vertex's run of values.
+        const int moved = std::popcount(uint16_t(edit.fields & kPositionFields));
+        const size_t count = size_t(std::popcount(edit.fields));
+        for (size_t k = 0; moved > 0 && k < edit.indexes.size(); ++k) {
+            const auto before = edit.before.begin() + std::ptrdiff_t(k * count);
+            if (std::equal(before, before + moved, edit.after.begin() + std::ptrdiff_t(k * count)))
                 continue;
-            if (std::string reason =
-                    fixedPositionReason(m_model, size_t(edit.part), size_t(edit.seg), j);
+            if (std::string reason = fixedPositionReason(m_model, size_t(edit.part),
+                                                         size_t(edit.seg), edit.indexes[k]);
                 !reason.empty())
                 return reason;
         }
@@ -311,7 +370,7 @@ Result Document::closeEdit() {
     }
     if (changed == 0)
         return {};
-    if (const std::string reason = keepRefusal(open, step); !reason.empty()) {
+    if (const std::string reason = keepRefusal(step); !reason.empty()) {
         putBack(open);
         return refusal(reason);
     }

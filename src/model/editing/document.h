@@ -74,6 +74,13 @@ public:
     // step.
     Result edit(std::string label, uint16_t fields, int32_t selCount, const Change& change);
 
+    // Changes the vertex values of any parts, not only the working data's, as one undoable step
+    // labelled as given; the working data shows the new values. A change that leaves values the
+    // file could not keep is undone and refused, as edit() does. The change must keep every
+    // segment's vertex count.
+    using PartsChange = std::function<void(std::vector<Part>& parts)>;
+    Result editModel(std::string label, int32_t selCount, const PartsChange& change);
+
     // A pointer drag as one edit: beginDrag checks as edit does and opens it, each dragStep runs
     // a change (written back into Parts at once when commitNow), endDrag writes back and closes
     // the step, cancelDrag puts back every value as it was at beginDrag and leaves no step.
@@ -120,7 +127,8 @@ private:
     // Closes the open edit and keeps it as a step; one that left values the file could not
     // keep is put back as it opened, and refused.
     Result closeEdit();
-    std::string keepRefusal(const OpenEdit& open, const EditStep& step) const;
+    std::string keepRefusal(const EditStep& step) const;
+    void showPartsInWorkingData();
     void putBack(const OpenEdit& open);
     void emptyHistory();
     void push(EditStep step);
