@@ -66,6 +66,13 @@ void frmMain::createNavigationMenus() {
                vw::invertSelection);
     addCommand(select, QStringLiteral("Select &Coincident"), QKeySequence(Qt::CTRL | Qt::Key_L),
                [](vw::Pane& pane) { vw::selectCoincident(pane); });
+    select->addSeparator();
+    addCommand(select, QStringLiteral("Select &Linked"),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), vw::selectLinkedVertices);
+    addCommand(select, QStringLiteral("&Grow Selection"), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+               vw::growSelectedVertices);
+    addCommand(select, QStringLiteral("&Shrink Selection"), QKeySequence(Qt::CTRL | Qt::Key_Minus),
+               vw::shrinkSelectedVertices);
 }
 
 void frmMain::createStatusPanels() {

@@ -1,5 +1,6 @@
 #include "tools/selection.h"
 
+#include "model/editing/mesh_selection.h"
 #include "views/pane.h"
 
 #include <array>
@@ -155,6 +156,21 @@ void selectNone(Pane& pane) {
     clearSelection(pane);
     pane.markChanged();
     announceSelection(pane);
+}
+
+void selectLinkedVertices(Pane& pane) {
+    selectLinked(pane.model().curData);
+    showSelectionCount(pane);
+}
+
+void growSelectedVertices(Pane& pane) {
+    growSelection(pane.model().curData);
+    showSelectionCount(pane);
+}
+
+void shrinkSelectedVertices(Pane& pane) {
+    shrinkSelection(pane.model().curData);
+    showSelectionCount(pane);
 }
 
 void announceSelection(Pane& pane) {

@@ -48,6 +48,12 @@ void invertSelection(Pane& pane);
 constexpr float kCoincidentTolerance = 1e-4f;
 void selectCoincident(Pane& pane, float tolerance = kCoincidentTolerance);
 
+// The mesh's helpers over the working data (mesh_selection.h), each shown and announced as the
+// Select menu's commands are.
+void selectLinkedVertices(Pane& pane);
+void growSelectedVertices(Pane& pane);
+void shrinkSelectedVertices(Pane& pane);
+
 // Tells the document, and through it everything that shows the selection, that the working
 // data's selection changed; SelCount goes with it.
 void announceSelection(Pane& pane);

@@ -5,6 +5,7 @@
 #include "model/editing/document.h"
 #include "model/editing/edit_limits.h"
 #include "model/editing/exact_transform.h"
+#include "model/editing/mesh_selection.h"
 #include "model/editing/shared_blocks.h"
 #include "model/editing/working_data.h"
 #include "model/vertex_fields.h"
@@ -299,6 +300,40 @@ Model selectedSquare() {
 
 // Typed transforms of the selection: amounts in the values the model holds, as the sheet shows
 // them; turns in the file's orientation (y up).
+struct MeshSelectionCase {
+    const char* name;
+    void (*run)(std::vector<Segment>&);
+    std::vector<int> before, after;
+};
+
+// One segment of two pieces, a run of four triangles over vertices 0 to 5 and one of two over 6
+// to 9, joined by degenerate triangles that connect nothing; vertex 10 is in no triangle.
+TEST(MeshSelection, FollowsTheTrianglesAndNotTheJoints) {
+    const MeshSelectionCase cases[] = {
+        {"linked", selectLinked, {1}, {0, 1, 2, 3, 4, 5}},
+        {"linked from both pieces", selectLinked, {3, 9}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {"linked alone", selectLinked, {10}, {10}},
+        {"grow", growSelection, {0}, {0, 1, 2}},
+        {"grow twice in one", growSelection, {0, 1, 2}, {0, 1, 2, 3, 4}},
+        {"shrink", shrinkSelection, {0, 1, 2, 3, 4, 5, 7, 10}, {0, 1, 2, 3, 4, 5, 10}},
+        {"shrink an edge ring", shrinkSelection, {0, 1, 2, 3, 4}, {0, 1, 2}},
+    };
+    for (const MeshSelectionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Segment> data(1);
+        data[0].verts.resize(11);
+        data[0].strip = {0, 1, 2, 3, 4, 5, 5, 6, 6, 7, 8, 9};
+        for (int i : c.before)
+            data[0].verts[size_t(i)].selected = -1;
+        c.run(data);
+        std::vector<int> selected;
+        for (size_t i = 0; i < data[0].verts.size(); ++i)
+            if (data[0].verts[i].selected != 0)
+                selected.push_back(int(i));
+        EXPECT_EQ(selected, c.after);
+    }
+}
+
 TEST(ExactTransforms, MoveScaleAndRotateTheSelectionAboutItsCentreOrTheOrigin) {
     using Kind = ExactTransform::Kind;
     Model model = selectedSquare();
