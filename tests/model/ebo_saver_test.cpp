@@ -165,6 +165,20 @@ TEST_P(Saving, TwoSavesInARowGiveTheSameFile) {
     EXPECT_EQ(saved(), first);
 }
 
+// A save writes into both files only the blocks that changed, while it copies: the file it
+// gives must be the bytes an in-memory save makes of the file as loaded.
+TEST_P(Saving, AnEditOfOneValueGivesTheBytesOfAnInMemorySave) {
+    for (auto [part, seg] :
+         {std::pair{size_t{0}, size_t{0}}, std::pair{model.Parts.size() - 1, size_t{0}}}) {
+        model.Parts[part].segments[seg].verts[0].x += 1.0f;
+        std::vector<uint8_t> expected = readBytes(workspace.folders.workingCopy);
+        ASSERT_EQ(saveModelBytes(model, expected).reason(), "");
+        ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
+        EXPECT_EQ(saved(), expected) << part;
+        EXPECT_EQ(readBytes(workspace.folders.workingCopy), expected) << part;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Layouts, Saving, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
