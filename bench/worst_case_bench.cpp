@@ -10,6 +10,8 @@
 #include "views/pane.h"
 #include "views/twips.h"
 
+#include <QApplication>
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
