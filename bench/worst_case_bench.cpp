@@ -34,8 +34,9 @@ vw::test::EboPlan randomModel() {
             vw::test::SegmentPlan& segment = part.segments.emplace_back();
             segment.verts.resize(32768);
             for (vw::test::FileVertex& v : segment.verts) {
-                v = {across(random), down(random), across(random), unit(random), unit(random),
-                     uint8_t(byte(random)), uint8_t(byte(random)), uint8_t(byte(random)), 255};
+                v = {across(random),        down(random),          across(random),
+                     unit(random),          unit(random),          uint8_t(byte(random)),
+                     uint8_t(byte(random)), uint8_t(byte(random)), 255};
             }
             segment.strip.resize(32768);
             for (int16_t& index : segment.strip)
@@ -50,7 +51,10 @@ struct WorstCase {
     vw::ModelFolders folders{dir / "program", dir / "program" / "current.tmp"};
     std::filesystem::path file = dir / "random.ebo";
 
-    WorstCase() { vw::test::writeEbo(vw::test::buildEbo(randomModel()), file, folders.programDir); }
+    WorstCase() {
+        std::filesystem::create_directories(folders.programDir);
+        vw::test::writeEbo(vw::test::buildEbo(randomModel()), file, folders.programDir);
+    }
 };
 
 void BM_FirstFrameOfRandomModel(benchmark::State& state) {
