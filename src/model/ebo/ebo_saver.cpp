@@ -201,6 +201,9 @@ std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks
     return std::fflush(file) == 0 ? "" : lastErrorText();
 }
 
+// How far the writes run ahead before the copy behind them is woken.
+constexpr uint64_t kCopyStep = uint64_t{8} << 20;
+
 // Everything before offset is final in the working copy.
 void publish(WriteProgress& progress, uint64_t offset) {
     progress.ready.store(offset, std::memory_order_release);
@@ -229,9 +232,12 @@ Result streamChangedBlocks(Model& model, std::FILE* workingCopy,
     runSideBySide(
         [&] { copied = copyAsWritten(copyPath, temporary, original.size(), progress); },
         [&] {
+            uint64_t published = 0;
             for (const Block* block : order) {
                 const uint64_t at = static_cast<uint64_t>(block->position) - 1;
-                publish(progress, at);
+                // Few large copies cost less than many small ones.
+                if (at >= published + kCopyStep)
+                    publish(progress, published = at);
                 block->fillAt(buffer.bytes.get());
                 if (std::memcmp(buffer.bytes.get(), original.data() + at, block->size) == 0)
                     continue;
