@@ -4,10 +4,8 @@
 #include "model/block_sharing.h"
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_saver.h"
-#include "model/ebo/save_check.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
-#include "support/model_plans.h"
 #include "support/temp_dir.h"
 #include "support/workspace.h"
 
@@ -42,65 +40,6 @@ TEST(SaveBlocks, AWorkingCopyTooShortForOneBlockGetsNoneOfThem) {
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), shortCopy);
     EXPECT_EQ(readBytes(path), built.model);
 }
-
-// A plain-mesh working copy that reads as its model needs no reading back after a save: its
-// blocks cannot reach its structure. Any other layout, or a working copy that no longer reads as
-// the model, is read back in full.
-struct StructureCase {
-    const char* name;
-    EboPlan plan;
-    void (*change)(std::vector<uint8_t>& workingCopy, const Model& model);
-    bool leftAlone;
-};
-
-void unchanged(std::vector<uint8_t>&, const Model&) {}
-
-void PrintTo(const StructureCase& c, std::ostream* out) {
-    *out << c.name;
-}
-
-EboPlan oddStripPlan() {
-    EboPlan plan = plainPlan(3);
-    plan.parts[1].segments[1].stripBytes = 7;
-    return plan;
-}
-
-const StructureCase kStructureCases[] = {
-    {"Plain2", plainPlan(2), unchanged, true},
-    {"Plain3OddStripSize", oddStripPlan(), unchanged, true},
-    {"Version6", version6Plan(2), unchanged, false},
-    {"Delta", deltaPlan(), unchanged, false},
-    {"AStripEntryChanged", plainPlan(2),
-     [](std::vector<uint8_t>& bytes, const Model& model) {
-         bytes.at(size_t(model.Parts[1].segments[0].stripBlockAt) - 1) ^= 1;
-     },
-     false},
-    {"AVertexCountChanged", plainPlan(2),
-     [](std::vector<uint8_t>& bytes, const Model&) {
-         putI32(bytes, ebo::kFirstPartBlock + ebo::plainCountTableAt(1), 2);
-     },
-     false},
-    {"CutShort", plainPlan(2),
-     [](std::vector<uint8_t>& bytes, const Model& model) {
-         bytes.resize(size_t(model.Parts[1].segments[1].stripBlockAt));
-     },
-     false},
-};
-
-class StructureLeftAlone : public testing::TestWithParam<StructureCase> {};
-
-TEST_P(StructureLeftAlone, OnlyForAPlainMeshThatStillReadsAsTheModel) {
-    Workspace workspace;
-    const BuiltEbo built = buildEbo(GetParam().plan);
-    Model model;
-    ASSERT_NE(loadModel(model, workspace.put(built), workspace.folders), 0);
-    std::vector<uint8_t> workingCopy = built.model;
-    GetParam().change(workingCopy, model);
-    EXPECT_EQ(blocksLeaveStructureAlone(model, workingCopy), GetParam().leftAlone);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, StructureLeftAlone, testing::ValuesIn(kStructureCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Verify before replace: a save whose blocks would overwrite the file's own structure, or one
 // another, is refused, saying what overwrites what, and neither the model file nor the working
