@@ -198,6 +198,8 @@ struct GuardedMapping {
 constexpr size_t kGuardedMappings = 16;
 GuardedMapping guardedMappings[kGuardedMappings];
 struct sigaction earlierBusHandler;
+// Known before the handler can run, which may not ask the system.
+const uintptr_t pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
 
 GuardedMapping* guardOf(uintptr_t address) {
     for (GuardedMapping& guard : guardedMappings) {
@@ -220,7 +222,7 @@ void onBusError(int signal, siginfo_t* info, void* context) {
         ::sigaction(SIGBUS, &earlierBusHandler, nullptr);
         return;
     }
-    const uintptr_t page = address & ~(static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE)) - 1);
+    const uintptr_t page = address & ~(pageSize - 1);
     const uintptr_t end = guard->begin.load() + guard->length.load();
     ::mmap(reinterpret_cast<void*>(page), end - page, PROT_READ,
            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
