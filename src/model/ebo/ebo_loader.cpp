@@ -112,6 +112,8 @@ namespace {
 
 constexpr const char* kNotLoadable = "not a loadable EBO model";
 constexpr const char* kChangedWhileRead = "it changed while being read";
+// Below this size, starting a thread for the copy costs more than it saves.
+constexpr uintmax_t kBytesWorthAThread = uintmax_t{4} << 20;
 
 // Reads the companion files a delta model's bytes call for; returns an empty string or why not.
 std::string readCompanions(const std::string& path, const std::filesystem::path& programDir,
@@ -173,13 +175,19 @@ LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders
             CopyFailure copy;
             FileBytes file;
             Result mapped;
-            runSideBySide([&] { copy = copyFileTo(path, temporary, &copied); },
-                          [&] {
-                              mapped = mapSharedFile(path, file, &parsed);
-                              if (mapped)
-                                  outcome =
-                                      parseFiles(path, folders.programDir, file.bytes(), staging);
-                          });
+            const auto makeCopy = [&] { copy = copyFileTo(path, temporary, &copied); };
+            const auto parse = [&] {
+                mapped = mapSharedFile(path, file, &parsed);
+                if (mapped)
+                    outcome = parseFiles(path, folders.programDir, file.bytes(), staging);
+            };
+            std::error_code error;
+            if (std::filesystem::file_size(path, error) >= kBytesWorthAThread) {
+                runSideBySide(makeCopy, parse);
+            } else {
+                makeCopy();
+                parse();
+            }
             if (!copy.reason.empty()) {
                 const std::filesystem::path& workingCopy = folders.workingCopy;
                 return failed(
