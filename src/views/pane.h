@@ -30,6 +30,8 @@
 
 namespace vw {
 
+class Raster;
+
 // Tool codes held in toolMode; any other value means no tool.
 enum ToolCode : uint8_t {
     kToolSelect = 1,
@@ -132,8 +134,9 @@ public:
     void RefreshEbo();
     // One frame of the working data over the background, copied to picMain.
     void composeView();
-    // The segment's triangles as lines in the canvas's pen colour; strip joints are skipped.
-    void drawSegmentEdges(const Segment& segment, Canvas canvas, int tab);
+    // The segment's triangles as lines in pen; strip joints are skipped. One raster serves every
+    // segment of a canvas, so that what it learns of the canvas carries over.
+    void drawSegmentEdges(const Segment& segment, Raster& raster, QRgb pen, int tab);
     // Unselected marks first, then selected ones over them.
     void drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab);
     // The 10-millisecond refresh: rubber band, tool overlays, or a full redraw while isChanged.

@@ -99,10 +99,12 @@ void Pane::drawBackground() {
     if (m_tab == kTabUV) {
         drawImageMapTiles();
     } else {
+        Raster raster(picBack);
+        raster.passOverFullTiles(kBackPen);
         for (const Part& part : m_model.Parts) {
             for (const Segment& segment : part.segments) {
                 if (isInBackground(segment.nodeIndex))
-                    drawSegmentEdges(segment, Canvas::Back, m_tab);
+                    drawSegmentEdges(segment, raster, kBackPen, m_tab);
             }
         }
     }
@@ -140,23 +142,21 @@ void Pane::composeView() {
 void Pane::composeFrame() {
     // Clearing picBuff first would be invisible: the background covers all of it.
     copyCanvas(picBack, picBuff);
+    Raster edges(picBuff);
+    edges.passOverFullTiles(kBuffPen);
     for (const Segment& segment : m_model.curData)
-        drawSegmentEdges(segment, Canvas::Buff, m_tab);
+        drawSegmentEdges(segment, edges, kBuffPen, m_tab);
     for (const Segment& segment : m_model.curData)
         drawVertexMarks(segment.verts, Canvas::Buff, m_tab);
     ++m_bufferVersion;
     copyCanvas(picBuff, picMain);
 }
 
-void Pane::drawSegmentEdges(const Segment& segment, Canvas canvas, int tab) {
+void Pane::drawSegmentEdges(const Segment& segment, Raster& raster, QRgb pen, int tab) {
     const std::vector<int16_t>& strip = segment.strip;
     if (strip.size() < 3 || tab < kTabXY || tab > kTabUV)
         return;
     placeVertices(segment.verts, views[tab - 1]);
-    const QRgb pen = canvas == Canvas::Back   ? kBackPen
-                     : canvas == Canvas::Buff ? kBuffPen
-                                              : kMainPen;
-    Raster raster(image(canvas));
     forEachStripTriangle(strip, m_placed.size(),
                          [&](size_t, int32_t i0, int32_t i1, int32_t i2, bool afterDrawn) {
                              const QPoint p0 = m_pixels[i0], p1 = m_pixels[i1], p2 = m_pixels[i2];

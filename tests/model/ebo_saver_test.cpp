@@ -1,5 +1,6 @@
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_saver.h"
+#include "model/ebo/save_check.h"
 #include "model/files/file_io.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
@@ -70,6 +71,65 @@ TEST_P(RoundTrip, AnUneditedSaveLeavesTheFileByteForByte) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, RoundTrip, testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A plain-mesh working copy that reads as its model needs no reading back after a save: its
+// blocks cannot reach its structure. Any other layout, or a working copy that no longer reads as
+// the model, is read back in full.
+struct StructureCase {
+    const char* name;
+    EboPlan plan;
+    void (*change)(std::vector<uint8_t>& workingCopy, const Model& model);
+    bool leftAlone;
+};
+
+void unchanged(std::vector<uint8_t>&, const Model&) {}
+
+void PrintTo(const StructureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+EboPlan oddStripPlan() {
+    EboPlan plan = plainPlan(3);
+    plan.parts[1].segments[1].stripBytes = 7;
+    return plan;
+}
+
+const StructureCase kStructureCases[] = {
+    {"Plain2", plainPlan(2), unchanged, true},
+    {"Plain3OddStripSize", oddStripPlan(), unchanged, true},
+    {"Version6", version6Plan(2), unchanged, false},
+    {"Delta", deltaPlan(), unchanged, false},
+    {"AStripEntryChanged", plainPlan(2),
+     [](std::vector<uint8_t>& bytes, const Model& model) {
+         bytes.at(size_t(model.Parts[1].segments[0].stripBlockAt) - 1) ^= 1;
+     },
+     false},
+    {"AVertexCountChanged", plainPlan(2),
+     [](std::vector<uint8_t>& bytes, const Model&) {
+         putI32(bytes, ebo::kFirstPartBlock + ebo::plainCountTableAt(1), 2);
+     },
+     false},
+    {"CutShort", plainPlan(2),
+     [](std::vector<uint8_t>& bytes, const Model& model) {
+         bytes.resize(size_t(model.Parts[1].segments[1].stripBlockAt));
+     },
+     false},
+};
+
+class StructureLeftAlone : public testing::TestWithParam<StructureCase> {};
+
+TEST_P(StructureLeftAlone, OnlyForAPlainMeshThatStillReadsAsTheModel) {
+    Workspace workspace;
+    const BuiltEbo built = buildEbo(GetParam().plan);
+    Model model;
+    ASSERT_NE(loadModel(model, workspace.put(built), workspace.folders), 0);
+    std::vector<uint8_t> workingCopy = built.model;
+    GetParam().change(workingCopy, model);
+    EXPECT_EQ(blocksLeaveStructureAlone(model, workingCopy), GetParam().leftAlone);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StructureLeftAlone, testing::ValuesIn(kStructureCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Moves every vertex by exactly representable steps and changes every other value; in the delta
@@ -163,6 +223,20 @@ TEST_P(Saving, TwoSavesInARowGiveTheSameFile) {
     const std::vector<uint8_t> first = saved();
     ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(saved(), first);
+}
+
+// A save writes into both files only the blocks that changed, while it copies: the file it
+// gives must be the bytes an in-memory save makes of the file as loaded.
+TEST_P(Saving, AnEditOfOneValueGivesTheBytesOfAnInMemorySave) {
+    for (auto [part, seg] :
+         {std::pair{size_t{0}, size_t{0}}, std::pair{model.Parts.size() - 1, size_t{0}}}) {
+        model.Parts[part].segments[seg].verts[0].x += 1.0f;
+        std::vector<uint8_t> expected = readBytes(workspace.folders.workingCopy);
+        ASSERT_EQ(saveModelBytes(model, expected).reason(), "");
+        ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
+        EXPECT_EQ(saved(), expected) << part;
+        EXPECT_EQ(readBytes(workspace.folders.workingCopy), expected) << part;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, Saving, testing::ValuesIn(kCases),

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <sys/stat.h>
 
 using namespace vw;
@@ -139,6 +141,61 @@ INSTANTIATE_TEST_SUITE_P(ReadOrMapped, TakingWholeFiles,
                          [](const testing::TestParamInfo<TakeWholeFile>& info) {
                              return info.param == &readFileBytes ? "Read" : "Mapped";
                          });
+
+// A file another program cuts short under the mapping: the pages past its new end read as
+// zeros and the cut is told, where a plain mapping would end the process.
+TEST(MapSharedFile, GivesTheFilesBytesAndSurvivesACut) {
+    TempDir dir;
+    for (size_t size : kSizes) {
+        const std::vector<uint8_t> bytes = patterned(size);
+        writeBytes(dir / "data", bytes);
+        FileBytes mapped;
+        ASSERT_TRUE(mapSharedFile(dir / "data", mapped)) << size;
+        EXPECT_EQ(std::vector<uint8_t>(mapped.bytes().begin(), mapped.bytes().end()), bytes);
+        EXPECT_FALSE(wasCutShort(mapped));
+    }
+#ifdef VW_PORTABLE_IO
+    GTEST_SKIP() << "the portable file access reads instead of mapping";
+#endif
+    FileBytes mapped;
+    ASSERT_TRUE(mapSharedFile(dir / "data", mapped));
+    std::filesystem::resize_file(dir / "data", 4096);
+    uint64_t sumPastTheCut = 0;
+    for (size_t i = 8192; i < mapped.size; ++i)
+        sumPastTheCut += mapped.bytes()[i];
+    EXPECT_EQ(sumPastTheCut, 0u);
+    EXPECT_EQ(mapped.bytes()[100], patterned(101)[100]);
+    EXPECT_TRUE(wasCutShort(mapped));
+}
+
+// The copy follows a writer: each range is copied once the writer says it is final, and a
+// stopped copy leaves no file.
+TEST(CopyAsWritten, TakesEachRangeAsFinallyWrittenOrStops) {
+    TempDir dir;
+    const size_t size = kSizes[3];
+    writeBytes(dir / "source", std::vector<uint8_t>(size, 0));
+    const std::vector<uint8_t> final = patterned(size);
+    for (bool stop : {false, true}) {
+        std::filesystem::remove(dir / "copy");
+        WriteProgress progress;
+        CopyFailure copied;
+        std::thread copier(
+            [&] { copied = copyAsWritten(dir / "source", dir / "copy", size, progress); });
+        FilePtr source(platform::openFile(dir / "source", "r+b"));
+        for (size_t at = 0; at < size; at += 1 << 20) {
+            const size_t end = std::min(size, at + (size_t{1} << 20));
+            ASSERT_TRUE(writeBytesAt(source.get(), at, {final.data() + at, end - at}));
+            progress.ready.store(stop && end > size / 2 ? WriteProgress::kStopped : end);
+            progress.ready.notify_all();
+        }
+        copier.join();
+        EXPECT_EQ(copied.reason.empty(), !stop) << copied.reason;
+        if (stop)
+            EXPECT_FALSE(std::filesystem::exists(dir / "copy"));
+        else
+            EXPECT_EQ(readBytes(dir / "copy"), final);
+    }
+}
 
 TEST(CopyToNewFile, CopiesEveryByte) {
     TempDir dir;

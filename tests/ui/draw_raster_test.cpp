@@ -60,6 +60,31 @@ TEST(DrawRaster, LinesMatchQPainterPixelForPixel) {
     }
 }
 
+// Lines that pass over tiles already wholly their colour draw the same picture as lines that
+// step over every pixel, however many cross one another, with ends on and off the image, dots,
+// and a line of another colour among them.
+TEST(DrawRaster, PassingOverFullTilesChangesNoPixel) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> near(-3, 202), far(-900, 900);
+    QImage plain = blank(200, 150), passing = blank(200, 150);
+    vw::Raster stepping(plain), passingOver(passing);
+    passingOver.passOverFullTiles(kInk);
+    for (int trial = 0; trial < 6000; ++trial) {
+        auto pick = [&] {
+            return trial % 5 == 4 ? QPoint(far(random), far(random))
+                                  : QPoint(near(random), near(random) * 3 / 4);
+        };
+        const QPoint from = pick();
+        const QPoint to = trial % 97 == 0 ? from : pick();
+        const QRgb ink = trial == 5000 ? qRgb(1, 2, 3) : kInk;
+        stepping.line(from, to, ink);
+        passingOver.line(from, to, ink);
+        if (trial == 5000)
+            passingOver.passOverFullTiles(kInk);
+    }
+    EXPECT_EQ(pane_test::pixelDifferences(passing, plain), "");
+}
+
 // The pane draws an edge shared by two triangles once when both its ends are on the canvas.
 TEST(DrawRaster, LinesOnTheCanvasAreTheSameInBothDirections) {
     std::mt19937 random(11);

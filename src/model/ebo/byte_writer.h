@@ -12,6 +12,17 @@
 
 namespace vw {
 
+// Stores value little-endian at at, which has room for it; compilers make it one store.
+inline void storeU32(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+    at[2] = static_cast<uint8_t>(value >> 16);
+    at[3] = static_cast<uint8_t>(value >> 24);
+}
+inline void storeF32(uint8_t* at, float value) {
+    storeU32(at, std::bit_cast<uint32_t>(value));
+}
+
 class ByteWriter {
 public:
     explicit ByteWriter(std::span<uint8_t> bytes) : m_bytes(bytes) {}
@@ -26,7 +37,8 @@ public:
         std::memcpy(claim(bytes.size()), bytes.data(), bytes.size());
     }
 
-private:
+    // Moves past length bytes and returns where they start, for a run of records written with
+    // storeU32: the bounds are checked once for the whole run.
     uint8_t* claim(size_t length) {
         if (length > m_bytes.size() - m_offset)
             throw std::out_of_range("a write runs past the end of its buffer");
@@ -35,6 +47,7 @@ private:
         return at;
     }
 
+private:
     void put(uint32_t value, size_t width) {
         uint8_t* at = claim(width);
         for (size_t i = 0; i < width; ++i)

@@ -8,10 +8,6 @@
 
 namespace vw {
 
-float negated(float value) {
-    return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ 0x80000000u);
-}
-
 namespace {
 
 Result unsavableVertex(size_t part, size_t vertex) {
@@ -49,7 +45,7 @@ std::span<const uint8_t> deltaBlockOnFile(const Segment& segment, std::span<cons
 }
 
 Result deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
-                            std::span<const uint8_t> onFile, std::vector<uint8_t>& bytes) {
+                       std::span<const uint8_t> onFile, std::vector<uint8_t>& bytes) {
     bytes.assign(onFile.begin(), onFile.end());
     const size_t withBase = std::min(base.deltaSlot.size(), base.basePos.size() / 3);
     for (size_t v = 0; v < segment.verts.size(); ++v) {

@@ -4,6 +4,7 @@
 #include "model/model.h"
 #include "model/result.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -20,13 +21,14 @@ namespace vw {
 // why an edit cannot be stored: a moved vertex without a base position, or one whose
 // slot lies past the block.
 Result deltaBlockBytes(const Segment& segment, const BaseMesh& base, size_t part,
-                            std::span<const uint8_t> onFile, std::vector<uint8_t>& bytes);
+                       std::span<const uint8_t> onFile, std::vector<uint8_t>& bytes);
 
 // The bytes of segment's delta block within a file's bytes; empty when they do not fit.
 std::span<const uint8_t> deltaBlockOnFile(const Segment& segment, std::span<const uint8_t> file);
 
-
 // The bits of y as the file holds it: the sign flipped, every other bit kept as loaded.
-float negated(float value);
+inline float negated(float value) {
+    return std::bit_cast<float>(std::bit_cast<uint32_t>(value) ^ 0x80000000u);
+}
 
 } // namespace vw

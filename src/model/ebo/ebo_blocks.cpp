@@ -4,6 +4,17 @@
 
 namespace vw {
 
+EboHeader readHeader(ByteReader& in) {
+    EboHeader header;
+    in.seek(ebo::kFileVersionAt);
+    header.fileVersion = in.readI16();
+    in.seek(ebo::kModelFormatAt);
+    header.modelFormat = in.readI16();
+    in.seek(ebo::kPartCountAt);
+    header.partCount = in.readI16();
+    return header;
+}
+
 int64_t roundHalfEven(int64_t value, int64_t divisor) {
     int64_t quotient = value / divisor;
     const int64_t twiceRest = 2 * (value % divisor);

@@ -11,6 +11,14 @@
 
 namespace vw {
 
+// The header words every layout starts with.
+struct EboHeader {
+    int16_t fileVersion = 0;
+    int16_t modelFormat = 0;
+    int16_t partCount = 0;
+};
+EboHeader readHeader(ByteReader& in);
+
 // value / divisor rounded to the nearest integer, halves to even; value must not be negative.
 int64_t roundHalfEven(int64_t value, int64_t divisor);
 
@@ -32,6 +40,15 @@ std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const u
 std::vector<int16_t> readInt16s(std::span<const uint8_t> run);
 
 void readPlainLayout(ByteReader& in, int32_t partCount, Model& model);
+
+// The plain-mesh layout's first pass alone: model's parts get their segments with block
+// positions but no vertices or strips; each segment's vertex count and strip bytes come back in
+// model order.
+struct PlainSegmentRuns {
+    size_t vertexCount = 0;
+    std::span<const uint8_t> strip;
+};
+std::vector<PlainSegmentRuns> walkPlainLayout(ByteReader& in, int32_t partCount, Model& model);
 void readVersion6Layout(ByteReader& in, int32_t partCount, Model& model);
 
 struct CompanionBytes {

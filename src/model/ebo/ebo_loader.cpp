@@ -2,6 +2,7 @@
 
 #include "model/block_sharing.h"
 #include "model/ebo/ebo_layouts.h"
+#include "model/ebo/side_by_side.h"
 #include "model/files/file_io.h"
 
 #include <new>
@@ -10,29 +11,12 @@ namespace vw {
 
 namespace {
 
-struct Header {
-    int16_t fileVersion;
-    int16_t modelFormat;
-    int16_t partCount;
-};
-
-Header readHeader(ByteReader& in) {
-    Header header;
-    in.seek(ebo::kFileVersionAt);
-    header.fileVersion = in.readI16();
-    in.seek(ebo::kModelFormatAt);
-    header.modelFormat = in.readI16();
-    in.seek(ebo::kPartCountAt);
-    header.partCount = in.readI16();
-    return header;
-}
-
 // Whether a header word holds the number of a layout.
 bool selects(int16_t word, ModelLayout layout) {
     return word == static_cast<int16_t>(layout);
 }
 
-bool isDelta(const Header& header) {
+bool isDelta(const EboHeader& header) {
     return !selects(header.fileVersion, ModelLayout::Version6) &&
            header.modelFormat == ebo::kDeltaModelFormat;
 }
@@ -40,7 +24,7 @@ bool isDelta(const Header& header) {
 // Reads the layout the header selects into staging; returns the result code.
 uint8_t readLayout(const ModelBytes& bytes, Model& staging) {
     ByteReader in(bytes.model);
-    const Header header = readHeader(in);
+    const EboHeader header = readHeader(in);
     staging.fileVersion = header.fileVersion;
     staging.modelFormat = header.modelFormat;
     if (isDelta(header)) {
@@ -127,6 +111,9 @@ std::optional<CompanionFiles> companionFiles(const std::string& modelPath,
 namespace {
 
 constexpr const char* kNotLoadable = "not a loadable EBO model";
+constexpr const char* kChangedWhileRead = "it changed while being read";
+// Below this size, starting a thread for the copy costs more than it saves.
+constexpr uintmax_t kBytesWorthAThread = uintmax_t{4} << 20;
 
 // Reads the companion files a delta model's bytes call for; returns an empty string or why not.
 std::string readCompanions(const std::string& path, const std::filesystem::path& programDir,
@@ -160,18 +147,21 @@ LoadOutcome parseFiles(const std::string& path, const std::filesystem::path& pro
     return {result, result == kLoadFailed ? kNotLoadable : ""};
 }
 
-// A load without a working copy: the model file's bytes are read into memory of their own.
+// A load without a working copy reads the model file through a mapping.
 LoadOutcome loadWithoutCopy(const std::string& path, const std::filesystem::path& programDir,
                             Model& staging) {
     FileBytes file;
-    if (const Result read = readBytesOf(path, file); !read)
-        return {kLoadFailed, read.reason()};
-    return parseFiles(path, programDir, file.bytes(), staging);
+    if (const Result mapped = mapSharedFile(path, file); !mapped)
+        return {kLoadFailed, mapped.reason()};
+    LoadOutcome outcome = parseFiles(path, programDir, file.bytes(), staging);
+    if (wasCutShort(file))
+        outcome = {kLoadFailed, kChangedWhileRead};
+    return outcome;
 }
 
-// The saver patches the working copy at the positions read here, so the model is read from the
-// working copy itself: it holds exactly the bytes parsed. It replaces the earlier working copy
-// only when the parse succeeds.
+// The saver patches the working copy at the positions read here, so the bytes parsed must be
+// the bytes copied: the model file is parsed while it is copied, and the load fails when the
+// file changed in the meantime. It replaces the earlier working copy only when both succeed.
 LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders, Model& staging) {
     LoadOutcome outcome;
     const auto failed = [&outcome](std::string reason) {
@@ -181,8 +171,23 @@ LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders
     const Result made = replaceFile(
         folders.workingCopy,
         [&](const auto& temporary) {
-            FileStamp modelFile;
-            const CopyFailure copy = copyFileTo(path, temporary, &modelFile);
+            FileStamp copied, parsed;
+            CopyFailure copy;
+            FileBytes file;
+            Result mapped;
+            const auto makeCopy = [&] { copy = copyFileTo(path, temporary, &copied); };
+            const auto parse = [&] {
+                mapped = mapSharedFile(path, file, &parsed);
+                if (mapped)
+                    outcome = parseFiles(path, folders.programDir, file.bytes(), staging);
+            };
+            std::error_code error;
+            if (std::filesystem::file_size(path, error) >= kBytesWorthAThread) {
+                runSideBySide(makeCopy, parse);
+            } else {
+                makeCopy();
+                parse();
+            }
             if (!copy.reason.empty()) {
                 const std::filesystem::path& workingCopy = folders.workingCopy;
                 return failed(
@@ -191,14 +196,14 @@ LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders
                         : "cannot make the working copy " + quotedPath(workingCopy) + ": " +
                               spaceAwareText(workingCopy.parent_path(), copy.noSpace, copy.reason));
             }
-            staging.modelFileStamp = modelFile;
-            FileBytes file;
-            Result read = mapFileBytes(temporary, file);
-            if (read)
-                read = stampOf(temporary, staging.workingCopyStamp);
-            if (!read)
-                return failed("cannot read the working copy: " + read.reason());
-            outcome = parseFiles(path, folders.programDir, file.bytes(), staging);
+            if (!mapped)
+                return failed(mapped.reason());
+            FileStamp now;
+            if (wasCutShort(file) || parsed != copied || !stampOf(path, now) || now != copied)
+                return failed(kChangedWhileRead);
+            if (const Result stamped = stampOf(temporary, staging.workingCopyStamp); !stamped)
+                return failed("cannot read the working copy: " + stamped.reason());
+            staging.modelFileStamp = copied;
             return outcome.reason.empty() ? Result() : Result::failure(outcome.reason);
         },
         ReplaceMode::kScratch);

@@ -5,6 +5,7 @@
 #include "model/ebo/delta_block.h"
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/save_check.h"
+#include "model/ebo/side_by_side.h"
 #include "model/files/file_io.h"
 
 #include <algorithm>
@@ -75,27 +76,31 @@ void addVertexBlocks(const Model& model, SegmentRef ref, std::vector<Block>& blo
     if (leadsBlock(model, ref, kPositionBlock))
         blocks.push_back(
             {segment.posBlockAt, ebo::kPositionSize * count, [&verts](ByteWriter& out) {
+                 uint8_t* at = out.claim(ebo::kPositionSize * verts.size());
                  for (const Vertex& v : verts) {
-                     out.writeF32(v.x);
-                     out.writeF32(negated(v.y));
-                     out.writeF32(v.z);
+                     storeF32(at, v.x);
+                     storeF32(at + 4, negated(v.y));
+                     storeF32(at + 8, v.z);
+                     at += ebo::kPositionSize;
                  }
              }});
     if (leadsBlock(model, ref, kUvBlock))
         blocks.push_back({segment.uvBlockAt, ebo::kUvSize * count, [&verts](ByteWriter& out) {
+                              uint8_t* at = out.claim(ebo::kUvSize * verts.size());
                               for (const Vertex& v : verts) {
-                                  out.writeF32(v.u);
-                                  out.writeF32(v.v);
+                                  storeF32(at, v.u);
+                                  storeF32(at + 4, v.v);
+                                  at += ebo::kUvSize;
                               }
                           }});
     if (segment.colorBlockAt == 0 || !leadsBlock(model, ref, kColourBlock))
         return;
     blocks.push_back({segment.colorBlockAt, ebo::kColourSize * count, [&verts](ByteWriter& out) {
+                          uint8_t* at = out.claim(ebo::kColourSize * verts.size());
                           for (const Vertex& v : verts) {
-                              out.writeU8(v.blue);
-                              out.writeU8(v.green);
-                              out.writeU8(v.red);
-                              out.writeU8(v.alpha);
+                              storeU32(at, uint32_t(v.blue) | uint32_t(v.green) << 8 |
+                                               uint32_t(v.red) << 16 | uint32_t(v.alpha) << 24);
+                              at += ebo::kColourSize;
                           }
                       }});
 }
@@ -196,19 +201,61 @@ std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks
     return std::fflush(file) == 0 ? "" : lastErrorText();
 }
 
-std::string closeFile(FilePtr& file) {
-    return std::fclose(file.release()) == 0 ? "" : lastErrorText();
+// How far the writes run ahead before the copy behind them is woken.
+constexpr uint64_t kCopyStep = uint64_t{8} << 20;
+
+// Everything before offset is final in the working copy.
+void publish(WriteProgress& progress, uint64_t offset) {
+    progress.ready.store(offset, std::memory_order_release);
+    progress.ready.notify_all();
 }
 
-// Runs first on a second thread while second runs here; both here when no thread can start.
-void runSideBySide(const std::function<void()>& first, const std::function<void()>& second) {
-    std::jthread side;
-    try {
-        side = std::jthread(first);
-    } catch (const std::system_error&) {
-        first();
-    }
-    second();
+// Writes the blocks that changed into the working copy in file order, while the working copy is
+// copied to temporary right behind the writes, so that the copy holds them all: one pass over
+// the file where patching both files after a copy would take three. Only for blocks that lie
+// apart from each other and from the file's structure, so that no write can be refused. The
+// working copy's stamp follows its writes even when the copy fails, so that a later save still
+// knows it.
+Result streamChangedBlocks(Model& model, std::FILE* workingCopy,
+                           const std::filesystem::path& copyPath,
+                           const std::filesystem::path& temporary,
+                           std::span<const uint8_t> original, const std::vector<Block>& blocks,
+                           BlockBuffer& buffer, const std::string& failure) {
+    std::vector<const Block*> order;
+    for (const Block& block : blocks)
+        order.push_back(&block);
+    std::sort(order.begin(), order.end(),
+              [](const Block* a, const Block* b) { return a->position < b->position; });
+    WriteProgress progress;
+    CopyFailure copied;
+    Result written;
+    runSideBySide(
+        [&] { copied = copyAsWritten(copyPath, temporary, original.size(), progress); },
+        [&] {
+            uint64_t published = 0;
+            for (const Block* block : order) {
+                const uint64_t at = static_cast<uint64_t>(block->position) - 1;
+                // Few large copies cost less than many small ones.
+                if (at >= published + kCopyStep)
+                    publish(progress, published = at);
+                block->fillAt(buffer.bytes.get());
+                if (std::memcmp(buffer.bytes.get(), original.data() + at, block->size) == 0)
+                    continue;
+                written = writeBytesAt(workingCopy, at, {buffer.bytes.get(), block->size});
+                if (!written)
+                    break;
+            }
+            publish(progress, written ? original.size() : WriteProgress::kStopped);
+        });
+    if (written)
+        written = stampOf(workingCopy, copyPath, model.workingCopyStamp);
+    if (!written)
+        return Result::failure(failure + written.reason());
+    return copyOutcome(copyPath, temporary, copied);
+}
+
+std::string closeFile(FilePtr& file) {
+    return std::fclose(file.release()) == 0 ? "" : lastErrorText();
 }
 
 // Refuses a working copy that is not what this model last loaded or saved: another program
@@ -275,12 +322,21 @@ Result saveModel(Model& model, const std::string& path, const ModelFolders& fold
         return Result::failure(failure + reason);
 
     BlockBuffer buffer(blocks);
+    const bool streamed = blocksLeaveStructureAlone(model, original.bytes());
     TargetStamps stamps;
     if (isModelFile(model, path))
         stamps.expected = model.modelFileStamp;
     const Result replaced = replaceFile(
         path,
         [&](const std::filesystem::path& temporary) -> Result {
+            if (streamed) {
+                if (Result done = streamChangedBlocks(model, workingCopy.get(), copyPath, temporary,
+                                                      original.bytes(), blocks, buffer, failure);
+                    !done)
+                    return done;
+                const std::string closed = closeFile(workingCopy);
+                return closed.empty() ? Result() : Result::failure(failure + closed);
+            }
             // The working copy is copied beside the model file while the blocks that changed
             // are found and the bytes they make are checked; only then do both files get those
             // blocks.

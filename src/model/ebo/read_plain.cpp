@@ -93,9 +93,8 @@ void buildSegments(const std::vector<SegmentRuns>& segments) {
     }
 }
 
-} // namespace
-
-void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
+// The first pass: records every segment's block positions in model and finds its runs.
+std::vector<SegmentRuns> walkSegments(ByteReader& in, int32_t partCount, Model& model) {
     std::vector<SegmentRuns> segments;
     int64_t blockStart = ebo::kFirstPartBlock;
     for (int32_t p = 0; p < partCount; ++p) {
@@ -115,7 +114,20 @@ void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
         }
         blockStart = offset;
     }
-    buildSegments(segments);
+    return segments;
+}
+
+} // namespace
+
+void readPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
+    buildSegments(walkSegments(in, partCount, model));
+}
+
+std::vector<PlainSegmentRuns> walkPlainLayout(ByteReader& in, int32_t partCount, Model& model) {
+    std::vector<PlainSegmentRuns> walked;
+    for (const SegmentRuns& runs : walkSegments(in, partCount, model))
+        walked.push_back({runs.vertexCount, runs.strip});
+    return walked;
 }
 
 } // namespace vw

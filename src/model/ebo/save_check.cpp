@@ -316,6 +316,8 @@ std::string overwrites(const Model& model, uint64_t byte) {
 
 Result checkSavedBytes(const Model& model, std::span<const uint8_t> original,
                        std::span<const uint8_t> saved) {
+    if (blocksLeaveStructureAlone(model, original))
+        return {};
     const Companions companions = rebuiltCompanions(model);
     Model reread;
     if (!loadsAsLayoutOf(model, saved, companions, reread))

@@ -17,6 +17,12 @@ namespace vw {
 // edit changes and that the loader reads as something else: "the position block of segment 0/1
 // would overwrite the strip block of segment 0/0 at byte N", or "... would overwrite the file's
 // own structure at byte N".
+// True when the model is a plain mesh and workingCopy reads as it (header, block positions,
+// vertex counts, strips): its vertex blocks then lie apart from each other and from every byte
+// the loader reads as structure, any values written into them load back as written, and
+// checkSavedBytes passes without reading the saved bytes back.
+bool blocksLeaveStructureAlone(const Model& model, std::span<const uint8_t> workingCopy);
+
 Result checkSavedBytes(const Model& model, std::span<const uint8_t> original,
                        std::span<const uint8_t> saved);
 

@@ -246,7 +246,11 @@ Result readFileBytes(const std::filesystem::path& file, FileBytes& out) {
 }
 
 Result copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file) {
-    const CopyFailure failure = copyFileTo(source, file);
+    return copyOutcome(source, file, copyFileTo(source, file));
+}
+
+Result copyOutcome(const std::filesystem::path& source, const std::filesystem::path& file,
+                   const CopyFailure& failure) {
     if (failure.reason.empty())
         return {};
     if (failure.inSource)

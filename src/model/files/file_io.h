@@ -7,6 +7,7 @@
 #include "model/model.h"
 #include "model/result.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -28,9 +29,10 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Frees memory that holds a file's bytes: unmaps mappedLength bytes, or deletes an array when
-// mappedLength is 0.
+// mappedLength is 0. A guarded mapping (mapSharedFile) also stops being watched.
 struct ReleaseBytes {
     size_t mappedLength = 0;
+    bool guarded = false;
     void operator()(uint8_t* bytes) const;
 };
 
@@ -55,6 +57,15 @@ Result readBytesOf(const std::filesystem::path& file, FileBytes& out);
 // file, and a file cut short under it ends the process that reads past its new end.
 Result mapFileBytes(const std::filesystem::path& file, FileBytes& out);
 
+// Maps the whole regular file read-only, or reads it where it cannot be mapped, for a file that
+// other programs may write meanwhile: where it is cut short under the mapping, the pages past
+// its new end read as zeros instead of ending the process, and wasCutShort tells so afterwards.
+// Reasons as readBytesOf gives them; stamp, when given, gets the stamp of the file as opened.
+Result mapSharedFile(const std::filesystem::path& file, FileBytes& out, FileStamp* stamp = nullptr);
+
+// True when the file that mapSharedFile mapped into bytes was cut short while mapped.
+bool wasCutShort(const FileBytes& bytes);
+
 // Why a copy failed: reading its source (the reason then in a user's words, such as "no such
 // file" or "permission denied") or making the copy (such as "No space left on device").
 struct CopyFailure {
@@ -75,9 +86,30 @@ Result mapPrivately(std::FILE* open, const std::filesystem::path& file, FileByte
 CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file,
                        FileStamp* sourceStamp = nullptr);
 
+// How much of a file that this program is still writing is final, for a copy made meanwhile:
+// every byte before ready. kStopped ends the copy early, as failed. The writer stores a larger
+// value (or kStopped) and wakes the copy with ready.notify_all().
+struct WriteProgress {
+    static constexpr uint64_t kStopped = UINT64_MAX;
+    std::atomic<uint64_t> ready{0};
+};
+
+// copyFileTo for a source that this program writes while it is copied: file gets the first size
+// bytes of source, each range copied as soon as progress says it is final. The source is not
+// checked for other changes.
+CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesystem::path& file,
+                          uint64_t size, const WriteProgress& progress);
+
+// Writes bytes at a 0-based offset of a file open for writing, through to the system at once.
+Result writeBytesAt(std::FILE* open, uint64_t offset, std::span<const uint8_t> bytes);
+
 // copyFileTo, its failure told in one line naming the file at fault ("no space left in" the
 // copy's folder when that is full).
 Result copyToNewFile(const std::filesystem::path& source, const std::filesystem::path& file);
+
+// A copy's failure told as copyToNewFile tells it; success when it did not fail.
+Result copyOutcome(const std::filesystem::path& source, const std::filesystem::path& file,
+                   const CopyFailure& failure);
 
 // What a replacement promises should the system stop right after it. ext4 makes a rename over
 // an existing file write the new file's blocks first, so that a crash cannot leave it empty;

@@ -154,6 +154,20 @@ Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     return readFileBytes(file, out);
 }
 
+Result mapSharedFile(const std::filesystem::path& file, FileBytes& out, FileStamp* stamp) {
+    Result read = readBytesOf(file, out);
+    FileVersion version;
+    if (read && stamp && !versionOf(file, version).empty())
+        read = Result::failure("it changed while being read");
+    else if (read && stamp)
+        *stamp = stampFrom(version);
+    return read;
+}
+
+bool wasCutShort(const FileBytes&) {
+    return false;
+}
+
 Result mapPrivately(std::FILE*, const std::filesystem::path& file, FileBytes& out) {
     return readBytesOf(file, out);
 }
@@ -190,6 +204,54 @@ CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesyste
     else if (sourceStamp)
         *sourceStamp = stampFrom(before);
     return failure;
+}
+
+CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesystem::path& file,
+                          uint64_t size, const WriteProgress& progress) {
+    if (std::string reason = regularFileStatus(source); !reason.empty())
+        return {true, false, reason};
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
+        return {false, false, std::make_error_code(std::errc::file_exists).message()};
+    FilePtr in(platform::openFile(source, "rb"));
+    if (!in)
+        return {true, false, failureText(std::error_code(errno, std::generic_category()))};
+    FilePtr out(platform::openFile(file, "wb"));
+    if (!out)
+        return {false, errno == ENOSPC, lastErrorText()};
+    std::filesystem::permissions(file, ownerOnly, error);
+    CopyFailure failure = error ? CopyFailure{false, false, error.message()} : CopyFailure{};
+    std::vector<char> buffer(size_t{1} << 20);
+    for (uint64_t done = 0; done < size && failure.reason.empty();) {
+        const uint64_t ready = progress.ready.load(std::memory_order_acquire);
+        if (ready == WriteProgress::kStopped) {
+            failure.reason = "the copy was stopped";
+        } else if (ready <= done) {
+            progress.ready.wait(ready, std::memory_order_acquire);
+        } else {
+            const size_t count = static_cast<size_t>(
+                std::min<uint64_t>(std::min(ready, size) - done, buffer.size()));
+            // Reading again after a write of the same file needs the position set anew.
+            if (std::fseek(in.get(), static_cast<long>(done), SEEK_SET) != 0 ||
+                std::fread(buffer.data(), 1, count, in.get()) != count)
+                failure = {true, false, lastErrorText()};
+            else if (std::fwrite(buffer.data(), 1, count, out.get()) != count)
+                failure = {false, errno == ENOSPC, lastErrorText()};
+            done += count;
+        }
+    }
+    if (std::fclose(out.release()) != 0 && failure.reason.empty())
+        failure = {false, errno == ENOSPC, lastErrorText()};
+    if (!failure.reason.empty())
+        std::filesystem::remove(file, error);
+    return failure;
+}
+
+Result writeBytesAt(std::FILE* open, uint64_t offset, std::span<const uint8_t> bytes) {
+    if (std::fseek(open, static_cast<long>(offset), SEEK_SET) != 0 ||
+        std::fwrite(bytes.data(), 1, bytes.size(), open) != bytes.size() || std::fflush(open) != 0)
+        return Result::failure(lastErrorText());
+    return {};
 }
 
 Result stampOf(const std::filesystem::path& file, FileStamp& stamp) {

@@ -5,6 +5,7 @@
 #include "model/files/file_io.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -125,24 +126,27 @@ bool writeAll(int fd, const uint8_t* data, size_t size) {
     return true;
 }
 
-// Copies the first size bytes of from into the empty file to: by copy_file_range, which lets
-// the file system share blocks where it can, else by sendfile, else through a buffer. Returns an
-// empty string or the reason; inSource tells a failure to read from apart from one to write to.
-// The kernel's copies do not say which side failed: an input error is then blamed on the copy.
-std::string copyContents(int from, int to, size_t size, bool& inSource) {
+// The ways of copying, tried in this order until one works between the two files.
+enum class CopyWay { kRange, kSend, kBuffer };
+
+// Copies bytes begin to end of from to the same place in to, which holds the bytes before begin
+// and nothing more: by copy_file_range, which lets the file system share blocks where it can,
+// else by sendfile, else through a buffer. Returns an empty string or the reason; inSource tells
+// a failure to read from apart from one to write to. The kernel's copies do not say which side
+// failed: an input error is then blamed on the copy.
+std::string copyContents(int from, int to, size_t begin, size_t end, CopyWay& way, bool& inSource) {
     inSource = false;
-    enum Way { kRange, kSend, kBuffer } way = kRange;
     std::unique_ptr<uint8_t[]> buffer;
     constexpr size_t kBufferSize = size_t{1} << 20;
-    size_t done = 0;
-    while (done < size) {
-        const size_t count = std::min(size - done, size_t{1} << 30);
+    size_t done = begin;
+    while (done < end) {
+        const size_t count = std::min(end - done, size_t{1} << 30);
         off_t at = static_cast<off_t>(done);
         ssize_t got;
-        if (way == kRange) {
+        if (way == CopyWay::kRange) {
             off_t writeAt = at;
             got = ::copy_file_range(from, &at, to, &writeAt, count, 0);
-        } else if (way == kSend) {
+        } else if (way == CopyWay::kSend) {
             got = ::sendfile(to, from, &at, count);
         } else {
             if (!buffer)
@@ -155,8 +159,8 @@ std::string copyContents(int from, int to, size_t size, bool& inSource) {
         if (got < 0 && errno == EINTR)
             continue;
         // Switching ways is safe only before anything is written: sendfile and write append.
-        if (got < 0 && done == 0 && way != kBuffer && isUnsupportedCopy()) {
-            way = static_cast<Way>(way + 1);
+        if (got < 0 && done == 0 && way != CopyWay::kBuffer && isUnsupportedCopy()) {
+            way = static_cast<CopyWay>(static_cast<int>(way) + 1);
             continue;
         }
         if (got < 0)
@@ -170,6 +174,87 @@ std::string copyContents(int from, int to, size_t size, bool& inSource) {
     return {};
 }
 
+std::string copyContents(int from, int to, size_t size, bool& inSource) {
+    CopyWay way = CopyWay::kRange;
+    return copyContents(from, to, 0, size, way, inSource);
+}
+
+// A new file, private from the start: what a model holds is nobody else's until it takes its
+// place.
+int createPrivately(const std::filesystem::path& file) {
+    return ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+}
+
+// Mappings of files that other programs may cut short. Reading a page past a file's new end
+// raises SIGBUS; for an address in one of these, the handler puts zeroed memory in place of the
+// rest of the mapping and marks it, and the read goes on. Slots are claimed and read with atomics
+// only, as a signal handler may.
+struct GuardedMapping {
+    std::atomic<bool> taken{false};
+    std::atomic<uintptr_t> begin{0};
+    std::atomic<size_t> length{0};
+    std::atomic<bool> cutShort{false};
+};
+constexpr size_t kGuardedMappings = 16;
+GuardedMapping guardedMappings[kGuardedMappings];
+struct sigaction earlierBusHandler;
+// Known before the handler can run, which may not ask the system.
+const uintptr_t pageSize = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+
+GuardedMapping* guardOf(uintptr_t address) {
+    for (GuardedMapping& guard : guardedMappings) {
+        const uintptr_t begin = guard.begin.load();
+        if (begin != 0 && address >= begin && address - begin < guard.length.load())
+            return &guard;
+    }
+    return nullptr;
+}
+
+void onBusError(int signal, siginfo_t* info, void* context) {
+    const auto address = reinterpret_cast<uintptr_t>(info->si_addr);
+    GuardedMapping* guard = guardOf(address);
+    if (!guard) {
+        // Not ours: what the process did before, or the default, which ends it.
+        if (earlierBusHandler.sa_flags & SA_SIGINFO) {
+            earlierBusHandler.sa_sigaction(signal, info, context);
+            return;
+        }
+        ::sigaction(SIGBUS, &earlierBusHandler, nullptr);
+        return;
+    }
+    const uintptr_t page = address & ~(pageSize - 1);
+    const uintptr_t end = guard->begin.load() + guard->length.load();
+    ::mmap(reinterpret_cast<void*>(page), end - page, PROT_READ,
+           MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
+    guard->cutShort.store(true);
+}
+
+void installBusHandler() {
+    static const bool installed = [] {
+        struct sigaction action {};
+        action.sa_sigaction = onBusError;
+        action.sa_flags = SA_SIGINFO;
+        sigemptyset(&action.sa_mask);
+        return ::sigaction(SIGBUS, &action, &earlierBusHandler) == 0;
+    }();
+    (void)installed;
+}
+
+// Watches a mapping; false when every slot is taken.
+bool guardMapping(const void* begin, size_t length) {
+    installBusHandler();
+    for (GuardedMapping& guard : guardedMappings) {
+        bool taken = false;
+        if (guard.taken.compare_exchange_strong(taken, true)) {
+            guard.cutShort.store(false);
+            guard.length.store(length);
+            guard.begin.store(reinterpret_cast<uintptr_t>(begin));
+            return true;
+        }
+    }
+    return false;
+}
+
 FileStamp stampFrom(const struct stat& status) {
     return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
             static_cast<int64_t>(status.st_size),
@@ -179,6 +264,12 @@ FileStamp stampFrom(const struct stat& status) {
 } // namespace
 
 void ReleaseBytes::operator()(uint8_t* bytes) const {
+    if (guarded) {
+        if (GuardedMapping* guard = guardOf(reinterpret_cast<uintptr_t>(bytes))) {
+            guard->begin.store(0);
+            guard->taken.store(false);
+        }
+    }
     if (mappedLength != 0)
         ::munmap(bytes, mappedLength);
     else
@@ -218,6 +309,34 @@ Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
                           : Result::failure("cannot read " + quotedPath(file) + ": " + reason);
 }
 
+Result mapSharedFile(const std::filesystem::path& file, FileBytes& out, FileStamp* stamp) {
+    const FileDescriptor in(openForReading(file));
+    struct stat status;
+    if (std::string reason = regularFileStatus(in.fd(), status); !reason.empty())
+        return Result::failure(reason);
+    if (stamp)
+        *stamp = stampFrom(status);
+    const size_t size = static_cast<size_t>(status.st_size);
+    void* mapped =
+        size == 0 ? MAP_FAILED : ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, in.fd(), 0);
+    if (mapped != MAP_FAILED && guardMapping(mapped, size)) {
+        out.data = {static_cast<uint8_t*>(mapped), ReleaseBytes{size, true}};
+        out.size = size;
+        return {};
+    }
+    if (mapped != MAP_FAILED)
+        ::munmap(mapped, size);
+    std::string reason = readWhole(in.fd(), size, out);
+    return reason.empty() ? Result() : Result::failure(reason);
+}
+
+bool wasCutShort(const FileBytes& bytes) {
+    if (!bytes.data.get_deleter().guarded)
+        return false;
+    const GuardedMapping* guard = guardOf(reinterpret_cast<uintptr_t>(bytes.data.get()));
+    return guard && guard->cutShort.load();
+}
+
 Result mapPrivately(std::FILE* open, const std::filesystem::path&, FileBytes& out) {
     const int fd = ::fileno(open);
     struct stat status;
@@ -243,8 +362,7 @@ CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesyste
     struct stat before;
     if (std::string reason = regularFileStatus(in.fd(), before); !reason.empty())
         return {true, false, reason};
-    // Private from the start: what a model holds is nobody else's until it takes its place.
-    FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    FileDescriptor out(createPrivately(file));
     if (out.fd() < 0)
         return {false, isNoSpace(), lastErrorText()};
     CopyFailure failure;
@@ -264,6 +382,55 @@ CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesyste
         std::filesystem::remove(file, ignored);
     }
     return failure;
+}
+
+CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesystem::path& file,
+                          uint64_t size, const WriteProgress& progress) {
+    const FileDescriptor in(openForReading(source));
+    struct stat status;
+    if (std::string reason = regularFileStatus(in.fd(), status); !reason.empty())
+        return {true, false, reason};
+    FileDescriptor out(createPrivately(file));
+    if (out.fd() < 0)
+        return {false, isNoSpace(), lastErrorText()};
+    CopyFailure failure;
+    CopyWay way = CopyWay::kRange;
+    for (uint64_t done = 0; done < size && failure.reason.empty();) {
+        const uint64_t ready = progress.ready.load(std::memory_order_acquire);
+        if (ready == WriteProgress::kStopped) {
+            failure.reason = "the copy was stopped";
+        } else if (ready <= done) {
+            progress.ready.wait(ready, std::memory_order_acquire);
+        } else {
+            const uint64_t end = std::min(ready, size);
+            failure.reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(done),
+                                          static_cast<size_t>(end), way, failure.inSource);
+            done = end;
+        }
+    }
+    failure.noSpace = !failure.reason.empty() && isNoSpace();
+    if (!out.close() && failure.reason.empty())
+        failure = {false, isNoSpace(), lastErrorText()};
+    if (!failure.reason.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+    return failure;
+}
+
+Result writeBytesAt(std::FILE* open, uint64_t offset, std::span<const uint8_t> bytes) {
+    const int fd = ::fileno(open);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
+                                     static_cast<off_t>(offset + done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return Result::failure(lastErrorText());
+        done += static_cast<size_t>(put);
+    }
+    return {};
 }
 
 Result stampOf(const std::filesystem::path& file, FileStamp& stamp) {
