@@ -15,6 +15,9 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <numbers>
 
 namespace {
@@ -102,12 +105,38 @@ void frmMain::showSelectionCount() {
         return;
     }
     qsizetype selected = 0, total = 0;
+    std::array<const vw::Vertex*, 2> firstTwo{};
+    std::array<double, 3> low{}, high{};
     for (const vw::Segment& segment : m_model.curData) {
         total += qsizetype(segment.verts.size());
-        for (const vw::Vertex& vertex : segment.verts)
-            selected += vertex.selected != 0;
+        for (const vw::Vertex& vertex : segment.verts) {
+            if (vertex.selected == 0)
+                continue;
+            const std::array<double, 3> at{vertex.x, vertex.y, vertex.z};
+            for (size_t axis = 0; axis < 3; ++axis) {
+                low[axis] = selected == 0 ? at[axis] : std::min(low[axis], at[axis]);
+                high[axis] = selected == 0 ? at[axis] : std::max(high[axis], at[axis]);
+            }
+            if (selected < 2)
+                firstTwo[size_t(selected)] = &vertex;
+            ++selected;
+        }
     }
-    m_selectionPanel->setText(QStringLiteral("%1 of %2 selected").arg(selected).arg(total));
+    QString text = QStringLiteral("%1 of %2 selected").arg(selected).arg(total);
+    // Two vertices are measured apart, more by the box around them, in the sheet's units.
+    if (selected == 2) {
+        const double dx = double(firstTwo[1]->x) - firstTwo[0]->x;
+        const double dy = double(firstTwo[1]->y) - firstTwo[0]->y;
+        const double dz = double(firstTwo[1]->z) - firstTwo[0]->z;
+        text += QStringLiteral("  distance %1 (dx %2, dy %3, dz %4)")
+                    .arg(number(std::sqrt(dx * dx + dy * dy + dz * dz)), number(dx), number(dy),
+                         number(dz));
+    } else if (selected > 2) {
+        text +=
+            QStringLiteral("  box %1 x %2 x %3")
+                .arg(number(high[0] - low[0]), number(high[1] - low[1]), number(high[2] - low[2]));
+    }
+    m_selectionPanel->setText(text);
 }
 
 void frmMain::showViewState() {

@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -235,7 +237,21 @@ TEST(EditMenu, TransformAndObjImportAreOneStepEachAndTheStatusBarCountsTheSelect
     frmMain& main = *editor.main;
     const size_t count = editor.model.curData[0].verts.size();
     main.action("Select &All")->trigger();
-    EXPECT_EQ(main.selectionPanel()->text(), QStringLiteral("%1 of %1 selected").arg(count));
+    EXPECT_TRUE(main.selectionPanel()->text().startsWith(
+        QStringLiteral("%1 of %1 selected  box ").arg(count)));
+    // Two vertices are measured apart.
+    vw::Pane& pane = main.panes()->pane();
+    vw::selectNone(pane);
+    std::vector<vw::Vertex>& verts = editor.model.curData[0].verts;
+    verts[0].selected = verts[4].selected = -1;
+    vw::announceSelection(pane);
+    const double dx = double(verts[4].x) - verts[0].x, dy = double(verts[4].y) - verts[0].y;
+    EXPECT_EQ(main.selectionPanel()->text(),
+              QStringLiteral("2 of %1 selected  distance %2 (dx %3, dy %4, dz 0)")
+                  .arg(count)
+                  .arg(QLocale().toString(std::sqrt(dx * dx + dy * dy), 'g', 6),
+                       QLocale().toString(dx, 'g', 6), QLocale().toString(dy, 'g', 6)));
+    main.action("Select &All")->trigger();
     const float x0 = editor.model.curData[0].verts[0].x;
 
     const std::string obj =

@@ -164,8 +164,9 @@ TEST(GltfExport, BuffersBoundsAndTrianglesAsReadersCheckThem) {
         std::vector<uint16_t> preview;
         vw::appendStripTriangles(segment.strip, segment.verts.size(), preview);
         EXPECT_EQ(primitive["mode"].toInt(), preview.empty() ? 0 : 4);
-        if (!preview.empty())
+        if (!preview.empty()) {
             EXPECT_EQ(glb.accessorValues<uint16_t>(primitive["indices"].toInt()), preview);
+        }
     }
 }
 
