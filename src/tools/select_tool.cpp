@@ -8,6 +8,7 @@
 #include "views/view_transform.h"
 
 #include <cmath>
+#include <utility>
 
 namespace vw {
 namespace {
@@ -19,6 +20,18 @@ constexpr float kClickThreshold = 0.05f;
 
 float modelAlong(int64_t pane, int32_t origin, float zoom) {
     return static_cast<float>(double(pane - origin) / zoom);
+}
+
+// The square searched around the press, in model units of the view's two axes.
+struct PickSquare {
+    float x1, y1, x2, y2;
+};
+PickSquare pickSquareAtPress(const Pane& pane) {
+    const ViewParams& view = pane.currentView();
+    return {modelAlong(int64_t(pane.downX) - kPickReach, view.originX, view.zoom),
+            modelAlong(int64_t(pane.downY) - kPickReach, view.originY, view.zoom),
+            modelAlong(int64_t(pane.downX) + kPickReach, view.originX, view.zoom),
+            modelAlong(int64_t(pane.downY) + kPickReach, view.originY, view.zoom)};
 }
 
 } // namespace
@@ -37,16 +50,14 @@ void SelectTool::begin() {
 }
 
 void SelectTool::press(const PointerInput& input) {
+    m_ctrlOnSelected = input.modifiers == kCtrlMask &&
+                       m_pane.colourAt(m_pane.downX, m_pane.downY) == kMarkSelected;
     const bool keepSelection = isShiftOrCtrlAlone(input.modifiers);
     if (isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY))) {
         if (!keepSelection)
             clearSelection(m_pane);
-        const ViewParams& view = m_pane.currentView();
-        const float x1 = modelAlong(int64_t(m_pane.downX) - kPickReach, view.originX, view.zoom);
-        const float y1 = modelAlong(int64_t(m_pane.downY) - kPickReach, view.originY, view.zoom);
-        const float x2 = modelAlong(int64_t(m_pane.downX) + kPickReach, view.originX, view.zoom);
-        const float y2 = modelAlong(int64_t(m_pane.downY) + kPickReach, view.originY, view.zoom);
-        pickVertexInBox(m_pane, x1, y1, x2, y2);
+        const PickSquare square = pickSquareAtPress(m_pane);
+        pickVertexInBox(m_pane, square.x1, square.y1, square.x2, square.y2);
         m_pane.isChanged = true;
         announceSelection(m_pane);
     } else if (!keepSelection) {
@@ -70,12 +81,35 @@ void SelectTool::release(const PointerInput&) {
     const float y2 = modelAlong(m_pane.lastY, view.originY, view.zoom);
     const float width = std::fabs(x1 - x2);
     const float height = std::fabs(y1 - y2);
-    if (width <= kClickThreshold && height <= kClickThreshold)
+    const bool isClick = width <= kClickThreshold && height <= kClickThreshold;
+    if (isClick && std::exchange(m_ctrlOnSelected, false))
+        deselectAtPress();
+    else if (isClick)
         pickVertexInBox(m_pane, x1, y1, x2, y2);
     else
         selectVertsInBox(m_pane, x1, y1, x2, y2);
     m_pane.isChanged = true;
     announceSelection(m_pane);
+}
+
+void SelectTool::deselectAtPress() {
+    const ViewParams& view = m_pane.currentView();
+    const PickSquare square = pickSquareAtPress(m_pane);
+    int32_t count = 0;
+    bool taken = false;
+    for (Segment& segment : m_pane.model().curData)
+        for (Vertex& vertex : segment.verts) {
+            if (vertex.selected != 0 && !taken &&
+                isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), square.x1, square.y1,
+                         square.x2, square.y2)) {
+                vertex.selected = 0;
+                taken = true;
+            }
+            count += vertex.selected != 0;
+        }
+    m_pane.SelCount = count;
+    for (int tool : {kToolMove, kToolScale, kToolRotate})
+        m_pane.setToolEnabled(tool, count > 0);
 }
 
 void SelectTool::cancel() {

@@ -24,6 +24,11 @@ public:
     void cancel() override;
 
 private:
+    // Takes the first selected vertex in the pick square around the press out of the selection.
+    void deselectAtPress();
+
+    // The press was a Ctrl click on a selected mark: its click takes that vertex out.
+    bool m_ctrlOnSelected = false;
     std::vector<std::vector<int16_t>> m_flagsAtPress;
     int32_t m_selCountAtPress = 0;
     std::array<bool, 6> m_paletteAtPress{};

@@ -53,6 +53,28 @@ TEST_F(SelectTool, AClickOnAMarkSelectsItDrawsItRedAndEnablesTheEditingTools) {
     EXPECT_EQ(colourOfVertex(1, 1), kUnselectedFill);
 }
 
+// Ctrl alone on a selected mark takes that one vertex out; Shift keeps it, and Ctrl on an
+// unselected mark still adds as designed.
+TEST_F(SelectTool, ACtrlClickOnASelectedMarkTakesThatVertexOut) {
+    click(pixelAt(2, 1)); // C
+    tick();
+    click(pixelAt(0, 0), Qt::LeftButton, Qt::ShiftModifier); // A
+    tick();
+    click(pixelAt(2, 1), Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(selected(), (Picks{{0, 0}, {0, 2}}));
+    tick();
+    click(pixelAt(2, 1), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(selected(), (Picks{{0, 0}}));
+    EXPECT_EQ(pane().SelCount, 1);
+    tick();
+    click(pixelAt(0, 0), Qt::LeftButton, Qt::ControlModifier); // A before B in the square
+    EXPECT_EQ(selected(), Picks{});
+    EXPECT_EQ(enabledButtons(), onlyViewTools);
+    tick();
+    click(pixelAt(2, 1), Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(selected(), (Picks{{0, 2}}));
+}
+
 struct ModifierCase {
     const char* name;
     Qt::KeyboardModifiers modifiers;
