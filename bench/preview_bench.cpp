@@ -122,8 +122,7 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-template <typename Frame>
-void againstRefresh(benchmark::State& state, int segments, Frame frame) {
+template <typename Frame> void againstRefresh(benchmark::State& state, int segments, Frame frame) {
     ensureApplication();
     if (!vw::canDrawPreview()) {
         state.SkipWithError("no OpenGL here; run under tests/gl/under_xvfb.sh");

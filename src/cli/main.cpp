@@ -24,9 +24,8 @@ int main(int argc, char** argv) {
         std::cerr << "vertwright-cli: " << usageError << "\ntry 'vertwright-cli --help'\n";
         return vw::kExitUsage;
     }
-    std::filesystem::path programDir =
-        args.programDir ? std::filesystem::path(*args.programDir)
-                        : vw::platform::executableFolder(argv[0]);
+    std::filesystem::path programDir = args.programDir ? std::filesystem::path(*args.programDir)
+                                                       : vw::platform::executableFolder(argv[0]);
     int code = vw::runCommand(args, programDir, std::cout, std::cerr);
     if (!std::cout.flush()) {
         std::cerr << "vertwright-cli: cannot write standard output\n";

@@ -1,6 +1,6 @@
 // Each bundled sample in the Preview from the front, the right side and above: the model fills a
-// fair share of the frame, in more than one shade. The frames are kept as preview-<sample>-<side>.png
-// in the test's working folder for a person to look at.
+// fair share of the frame, in more than one shade. The frames are kept as
+// preview-<sample>-<side>.png in the test's working folder for a person to look at.
 
 #include "model/ebo/ebo_loader.h"
 #include "model/model.h"
@@ -71,8 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Shot{"head2.ebo", "front", 0, 0}, Shot{"head2.ebo", "right", 1.45, 0.1},
                     Shot{"head2.ebo", "above", 0.3, 1.4}),
     [](const testing::TestParamInfo<Shot>& info) {
-        return QString(info.param.sample).section('.', 0, 0).toStdString() + "_" +
-               info.param.side;
+        return QString(info.param.sample).section('.', 0, 0).toStdString() + "_" + info.param.side;
     });
 
 } // namespace

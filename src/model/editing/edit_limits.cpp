@@ -1,7 +1,7 @@
 #include "model/editing/edit_limits.h"
 
-#include "model/vertex_fields.h"
 #include "model/editing/working_data.h"
+#include "model/vertex_fields.h"
 
 #include <algorithm>
 
