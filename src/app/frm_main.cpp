@@ -88,6 +88,9 @@ void frmMain::documentChanged(const vw::DocumentChange& change) {
         showHistory();
     if (change.model || change.workingData || change.selection)
         showSelectionCount();
+    // Whether the working data is in view depends on it as much as on the view.
+    if (change.model || change.workingData || !change.vertices.empty())
+        showViewState();
     if (!change.notice.empty())
         showNotice(QString::fromStdString(change.notice));
 }

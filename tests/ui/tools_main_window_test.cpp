@@ -59,6 +59,14 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     Pane& pane = panes->pane();
     EXPECT_TRUE(palette.button(1)->isChecked());
     EXPECT_EQ(enabledButtons(palette), (std::vector<bool>{true, false, true, true, false, false}));
+    // The hint to fit the model shows exactly while the working data is out of view.
+    EXPECT_EQ(main.zoomPanel()->text(), "Zoom 100%");
+    ViewParams away = pane.currentView();
+    away.originX += 1000000;
+    pane.setCurrentView(away);
+    EXPECT_EQ(main.zoomPanel()->text(), "Zoom 100%  Home: fit model");
+    main.action("Fit Model")->trigger();
+    EXPECT_FALSE(main.zoomPanel()->text().contains("Home"));
 
     const QSize size = panes->picMain->size();
     drag(panes->picMain, QPointF(1, 1), QPointF(size.width() - 2, size.height() - 2));
