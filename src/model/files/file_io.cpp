@@ -329,4 +329,15 @@ Result replaceFile(const std::filesystem::path& target,
     return result;
 }
 
+Result replaceFileWith(const std::filesystem::path& target, std::span<const uint8_t> bytes) {
+    return replaceFile(target, [&](const std::filesystem::path& file) {
+        FilePtr out(platform::openFile(file, "wb"));
+        const bool written =
+            out && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();
+        if (written && std::fclose(out.release()) == 0)
+            return Result();
+        return Result::failure("cannot write " + quotedPath(target) + ": " + lastErrorText());
+    });
+}
+
 } // namespace vw

@@ -140,6 +140,9 @@ Result replaceFile(const std::filesystem::path& target,
                    ReplaceMode mode = ReplaceMode::kKeepAcrossCrash,
                    TargetStamps* stamps = nullptr);
 
+// replaceFile with the given bytes as the new content.
+Result replaceFileWith(const std::filesystem::path& target, std::span<const uint8_t> bytes);
+
 // The refusal of a replacement whose target changed since it was stamped.
 std::string changedOnDiskText(const std::filesystem::path& target);
 

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <limits>
 
 namespace vw {
@@ -289,13 +288,7 @@ std::vector<uint8_t> gltfBytes(const Model& model, const ObjSelection& selection
 Result exportGltfFile(const Model& model, const ObjSelection& selection, const GltfPicture* picture,
                       const std::filesystem::path& path) {
     const std::vector<uint8_t> bytes = gltfBytes(model, selection, picture);
-    return replaceFile(path, [&](const std::filesystem::path& file) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        out.close();
-        return out ? Result()
-                   : Result::failure("cannot write " + path.string() + ": " + lastErrorText());
-    });
+    return replaceFileWith(path, bytes);
 }
 
 } // namespace vw

@@ -3,7 +3,6 @@
 #include "model/files/file_io.h"
 
 #include <array>
-#include <fstream>
 #include <string_view>
 
 namespace vw {
@@ -193,13 +192,7 @@ std::vector<uint8_t> pngBytes(const RgbaPicture& picture) {
 
 Result writePngFile(const RgbaPicture& picture, const std::filesystem::path& path) {
     const std::vector<uint8_t> bytes = pngBytes(picture);
-    return replaceFile(path, [&](const std::filesystem::path& file) {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        out.close();
-        return out ? Result()
-                   : Result::failure("cannot write " + path.string() + ": " + lastErrorText());
-    });
+    return replaceFileWith(path, bytes);
 }
 
 } // namespace vw
