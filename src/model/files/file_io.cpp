@@ -1,5 +1,6 @@
 #include "model/files/file_io.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -338,6 +339,22 @@ Result replaceFileWith(const std::filesystem::path& target, std::span<const uint
             return Result();
         return Result::failure("cannot write " + quotedPath(target) + ": " + lastErrorText());
     });
+}
+
+void copyAsReady(const WriteProgress& progress, uint64_t size, CopyFailure& failure,
+                 const std::function<void(uint64_t from, uint64_t to)>& copy) {
+    for (uint64_t done = 0; done < size && failure.reason.empty();) {
+        const uint64_t ready = progress.ready.load(std::memory_order_acquire);
+        if (ready == WriteProgress::kStopped) {
+            failure.reason = "the copy was stopped";
+        } else if (ready <= done) {
+            progress.ready.wait(ready, std::memory_order_acquire);
+        } else {
+            const uint64_t end = std::min(ready, size);
+            copy(done, end);
+            done = end;
+        }
+    }
 }
 
 } // namespace vw

@@ -94,6 +94,11 @@ struct WriteProgress {
     std::atomic<uint64_t> ready{0};
 };
 
+// Hands the bytes [0, size) to copy(from, to) range by range as progress marks them final,
+// waiting in between; stops once failure holds a reason, copy's or "the copy was stopped".
+void copyAsReady(const WriteProgress& progress, uint64_t size, CopyFailure& failure,
+                 const std::function<void(uint64_t from, uint64_t to)>& copy);
+
 // copyFileTo for a source that this program writes while it is copied: file gets the first size
 // bytes of source, each range copied as soon as progress says it is final. The source is not
 // checked for other changes.

@@ -222,24 +222,18 @@ CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesy
     std::filesystem::permissions(file, ownerOnly, error);
     CopyFailure failure = error ? CopyFailure{false, false, error.message()} : CopyFailure{};
     std::vector<char> buffer(size_t{1} << 20);
-    for (uint64_t done = 0; done < size && failure.reason.empty();) {
-        const uint64_t ready = progress.ready.load(std::memory_order_acquire);
-        if (ready == WriteProgress::kStopped) {
-            failure.reason = "the copy was stopped";
-        } else if (ready <= done) {
-            progress.ready.wait(ready, std::memory_order_acquire);
-        } else {
-            const size_t count = static_cast<size_t>(
-                std::min<uint64_t>(std::min(ready, size) - done, buffer.size()));
+    copyAsReady(progress, size, failure, [&](uint64_t from, uint64_t to) {
+        for (uint64_t at = from; at < to && failure.reason.empty();) {
+            const size_t count = static_cast<size_t>(std::min<uint64_t>(to - at, buffer.size()));
             // Reading again after a write of the same file needs the position set anew.
-            if (std::fseek(in.get(), static_cast<long>(done), SEEK_SET) != 0 ||
+            if (std::fseek(in.get(), static_cast<long>(at), SEEK_SET) != 0 ||
                 std::fread(buffer.data(), 1, count, in.get()) != count)
                 failure = {true, false, lastErrorText()};
             else if (std::fwrite(buffer.data(), 1, count, out.get()) != count)
                 failure = {false, errno == ENOSPC, lastErrorText()};
-            done += count;
+            at += count;
         }
-    }
+    });
     if (std::fclose(out.release()) != 0 && failure.reason.empty())
         failure = {false, errno == ENOSPC, lastErrorText()};
     if (!failure.reason.empty())

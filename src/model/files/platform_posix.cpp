@@ -395,19 +395,10 @@ CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesy
         return {false, isNoSpace(), lastErrorText()};
     CopyFailure failure;
     CopyWay way = CopyWay::kRange;
-    for (uint64_t done = 0; done < size && failure.reason.empty();) {
-        const uint64_t ready = progress.ready.load(std::memory_order_acquire);
-        if (ready == WriteProgress::kStopped) {
-            failure.reason = "the copy was stopped";
-        } else if (ready <= done) {
-            progress.ready.wait(ready, std::memory_order_acquire);
-        } else {
-            const uint64_t end = std::min(ready, size);
-            failure.reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(done),
-                                          static_cast<size_t>(end), way, failure.inSource);
-            done = end;
-        }
-    }
+    copyAsReady(progress, size, failure, [&](uint64_t from, uint64_t to) {
+        failure.reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(from),
+                                      static_cast<size_t>(to), way, failure.inSource);
+    });
     failure.noSpace = !failure.reason.empty() && isNoSpace();
     if (!out.close() && failure.reason.empty())
         failure = {false, isNoSpace(), lastErrorText()};
