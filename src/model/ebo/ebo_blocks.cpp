@@ -1,4 +1,5 @@
 #include "model/ebo/ebo_layouts.h"
+#include "model/files/file_io.h"
 
 #include <limits>
 
@@ -48,6 +49,7 @@ std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const u
                                  const uint8_t* colours) {
     std::vector<Vertex> verts;
     verts.reserve(count);
+    platform::preferLargePages(verts.data(), count * sizeof(Vertex));
     for (size_t i = 0; i < count; ++i) {
         Vertex& v = verts.emplace_back();
         v.x = f32At(positions);

@@ -228,4 +228,8 @@ Result flushToDisk(const std::filesystem::path& file);
 // it through to the disk.
 Result overwriteFile(const std::filesystem::path& file, const std::filesystem::path& replacement);
 
+// Asks the system to back this range of fresh memory with large pages where it can, so that
+// filling a big array costs a few faults instead of one per small page; nothing where it cannot.
+void preferLargePages(void* memory, size_t bytes);
+
 } // namespace vw::platform

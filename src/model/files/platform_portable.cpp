@@ -364,6 +364,8 @@ Result overwriteFile(const std::filesystem::path& file, const std::filesystem::p
     return error ? Result::failure(error.message()) : Result();
 }
 
+void preferLargePages(void*, size_t) {}
+
 } // namespace platform
 
 } // namespace vw

@@ -543,6 +543,17 @@ Result overwriteFile(const std::filesystem::path& file, const std::filesystem::p
     return reason.empty() ? Result() : Result::failure(reason);
 }
 
+// Only whole large pages inside the range: advice on a page the range shares with other
+// memory would reach beyond it.
+void preferLargePages(void* memory, size_t bytes) {
+    constexpr uintptr_t kLargePage = uintptr_t(2) << 20;
+    const auto start = reinterpret_cast<uintptr_t>(memory);
+    const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const uintptr_t end = (start + bytes) & ~(kLargePage - 1);
+    if (end > first)
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
 } // namespace platform
 
 } // namespace vw
