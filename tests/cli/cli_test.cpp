@@ -424,8 +424,9 @@ TEST_F(Cli, ImportPatchesOnlyTheSelectedSegment) {
 // and the tool's last look before its own rename refuses.
 TEST_F(Cli, ImportRefusesAModelFileReplacedWhileItSaves) {
     fs::path file = writeModel(plainPlan());
-    fs::path obj = m_dir / "all.obj";
-    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    const CliRun exported = run({"export-obj", file.string(), "-o", "-"});
+    ASSERT_EQ(exported.code, 0);
+    const fs::path obj = writeText("moved.obj", movedVertices(exported.out));
     const std::vector<uint8_t> theirs = buildEbo(version6Plan()).model;
     writeBytes(m_dir / "theirs.ebo", theirs);
     bool replaced = false;
@@ -504,8 +505,9 @@ TEST_F(Cli, ImportIntoAReadOnlyFolderLeavesTheFile) {
     EboPlan plan = plainPlan();
     fs::path file = writeModel(plan, "read-only/modelq.ebo");
     std::vector<uint8_t> before = readBytes(file);
-    fs::path obj = m_dir / "all.obj";
-    ASSERT_EQ(run({"export-obj", file.string(), "-o", obj.string()}).code, 0);
+    const CliRun exported = run({"export-obj", file.string(), "-o", "-"});
+    ASSERT_EQ(exported.code, 0);
+    const fs::path obj = writeText("moved.obj", movedVertices(exported.out));
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                 fs::perms::group_exec | fs::perms::others_read |
                                 fs::perms::others_exec);
