@@ -384,51 +384,29 @@ TEST(ExactTransforms, MoveScaleAndRotateTheSelectionAboutItsCentreOrTheOrigin) {
 
 namespace {
 
-std::vector<bool> hiddenFlags(const HiddenVertices& hidden, const Model& model) {
-    std::vector<bool> flags;
-    for (size_t i = 0; i < model.curData.size(); ++i)
-        for (size_t j = 0; j < model.curData[i].verts.size(); ++j)
-            flags.push_back(hidden.isHidden(i, j));
-    return flags;
-}
-
-// Hiding is a view state: it takes vertices out of the selection and keeps them out, and goes
-// when the working data is another.
+// Hiding is a view state: it takes vertices out of the selection, keeps them out, and goes when
+// the working data is another.
 TEST(HiddenVertices, HideDeselectsKeepsOutOfTheSelectionAndGoesWithTheWorkingData) {
     Model model = twoParts();
-    model.curData[0].verts[1].selected = -1;
-    model.curData[1].verts[2].selected = -1;
+    model.curData[0].verts[1].selected = model.curData[1].verts[2].selected = -1;
     HiddenVertices hidden;
     hidden.hideSelected(model);
-    EXPECT_EQ(hiddenFlags(hidden, model),
-              (std::vector<bool>{false, true, false, false, false, true}));
     EXPECT_EQ(hidden.count(), 2u);
+    EXPECT_TRUE(hidden.isHidden(0, 1) && hidden.isHidden(1, 2) && !hidden.isHidden(0, 0));
     EXPECT_EQ(model.curData[0].verts[1].selected, 0);
-    EXPECT_EQ(model.curData[1].verts[2].selected, 0);
-    EXPECT_EQ(model.Parts[0].segments[0].verts[1].x, 1.0f);
 
-    model.curData[0].verts[0].selected = -1;
-    model.curData[0].verts[1].selected = -1;
+    model.curData[0].verts[0].selected = model.curData[0].verts[1].selected = -1;
     EXPECT_TRUE(hidden.deselectHidden(model.curData));
     EXPECT_EQ(model.curData[0].verts[1].selected, 0);
     EXPECT_NE(model.curData[0].verts[0].selected, 0);
-    EXPECT_FALSE(hidden.deselectHidden(model.curData));
-
     hidden.hideUnselected(model);
-    EXPECT_EQ(hiddenFlags(hidden, model), (std::vector<bool>{false, true, true, true, true, true}));
     EXPECT_EQ(hidden.count(), 5u);
 
-    hidden.follow(model);
-    EXPECT_EQ(hidden.count(), 5u);
     model.curSeg = 1;
     loadCurData(model);
     hidden.follow(model);
     EXPECT_EQ(hidden.count(), 0u);
     EXPECT_FALSE(hidden.isHidden(0, 1));
-
-    hidden.hideUnselected(model);
-    hidden.showAll();
-    EXPECT_EQ(hiddenFlags(hidden, model), std::vector<bool>(3, false));
 }
 
 } // namespace

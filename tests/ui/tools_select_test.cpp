@@ -327,12 +327,12 @@ TEST_F(SelectTool, TheGridIsDrawnUnderTheMarksAndNeverChangesAPick) {
     const std::vector<Picks> withoutGrid = gestures();
     const int32_t axisX = pane().toPaneX(0), lineX = pane().toPaneX(5);
     const int32_t y = pane().toPaneY(-1.5f);
-    EXPECT_EQ(pixelColour(axisX, y), rgbOf(qRgb(64, 64, 64)));
+    EXPECT_EQ(pixelColour(axisX, y), rgbOf(kBackGround));
     pane().setGridShown(true);
     tick();
     ASSERT_EQ(pane().gridSpacing(), 5.0);
-    EXPECT_EQ(pixelColour(axisX, y), rgbOf(qRgb(120, 120, 120)));
-    EXPECT_EQ(pixelColour(lineX, y), rgbOf(qRgb(84, 84, 84)));
+    EXPECT_EQ(pixelColour(axisX, y), rgbOf(kGridAxis));
+    EXPECT_EQ(pixelColour(lineX, y), rgbOf(kGridLine));
     EXPECT_TRUE(isUnselectedMark(colourOfVertex(0, 0)));
     EXPECT_EQ(gestures(), withoutGrid);
 }
