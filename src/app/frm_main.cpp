@@ -218,6 +218,7 @@ void frmMain::createPanes() {
     m_parts->setPane(&panes->pane());
     m_vertices->setPane(&panes->pane());
     m_tools->attach(panes->pane(), panes->tools(), panes);
+    applyModellingAids();
     connect(&panes->tools().feedback, &vw::ToolFeedback::statusShown, this,
             &frmMain::showRotateStatus);
     // Shown at once: a check box that changes nothing on screen looks broken.

@@ -145,6 +145,11 @@ private:
     void createNavigationMenus();
     void createFileCommands(QMenu* mnuFile);
     void createStatusPanels();
+    // View > Grid, Snap and Snap to Vertex, and the hiding commands; the toggles are applied to
+    // every new pane, and the grid's is kept in the settings.
+    void createModellingAids(QMenu* view);
+    void applyModellingAids();
+    void restoreModellingAids();
     void showRecentFiles();
     void keepWindowLayout();
     void restoreWindowLayout();
@@ -196,4 +201,7 @@ private:
     QAction* m_mnuOptionsImageMap = nullptr;
     QAction* m_mnuOptionsCompanions = nullptr;
     QAction* m_mnuAbout = nullptr;
+    QAction* m_mnuViewGrid = nullptr;
+    QAction* m_mnuViewSnap = nullptr;
+    QAction* m_mnuViewSnapToVertex = nullptr;
 };

@@ -59,6 +59,7 @@ void frmMain::createNavigationMenus() {
     addCommand(view, QStringLiteral("Fit Selection"), QKeySequence(Qt::Key_F),
                [this](vw::Pane&) { m_panes->fitSelection(); });
     addCommand(view, QStringLiteral("Reset View"), QKeySequence(), vw::resetCurrentView);
+    createModellingAids(view);
 
     QMenu* select = menuBar()->addMenu(QStringLiteral("&Select"));
     addCommand(select, QStringLiteral("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A),
@@ -72,6 +73,8 @@ void frmMain::createNavigationMenus() {
     select->addSeparator();
     addCommand(select, QStringLiteral("Select &Linked"),
                QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), vw::selectLinkedVertices);
+    addCommand(select, QStringLiteral("Select Linked Under &Pointer"), QKeySequence(Qt::Key_L),
+               vw::selectLinkedAtPointer);
     addCommand(select, QStringLiteral("&Grow Selection"), QKeySequence(Qt::CTRL | Qt::Key_Plus),
                vw::growSelectedVertices);
     addCommand(select, QStringLiteral("&Shrink Selection"), QKeySequence(Qt::CTRL | Qt::Key_Minus),
@@ -123,6 +126,8 @@ void frmMain::showSelectionCount() {
         }
     }
     QString text = QStringLiteral("%1 of %2 selected").arg(selected).arg(total);
+    if (const size_t hidden = m_panes->pane().hidden.count(); hidden > 0)
+        text += QStringLiteral(", %1 hidden").arg(hidden);
     // Two vertices are measured apart, more by the box around them, in the sheet's units.
     if (selected == 2) {
         const double dx = double(firstTwo[1]->x) - firstTwo[0]->x;
@@ -151,6 +156,8 @@ void frmMain::showViewState() {
     // thirds of the height on the UV tab.
     const double start = pane.selectedTab() == vw::kTabUV ? pane.surfaceHeight() * 2.0 / 3 : 100.0;
     QString text = QStringLiteral("Zoom %1%").arg(qRound64(pane.currentView().zoom / start * 100));
+    if (pane.gridShown())
+        text += QStringLiteral("  Grid %1").arg(number(pane.gridSpacing()));
     if (!vw::workingDataInView(pane))
         text += QStringLiteral("  Home: fit model");
     m_zoomPanel->setText(text);

@@ -168,6 +168,8 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
 }
 
 bool frmPanes::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == picMain && event->type() == QEvent::Leave)
+        m_pane.pointerLeft();
     if (watched == picMain && event->type() == QEvent::MouseMove &&
         m_pane.selectedTab() <= vw::kTabUV) {
         const QPointF at = static_cast<QMouseEvent*>(event)->position() * vw::kTwipsPerPixel;

@@ -11,8 +11,9 @@
 
 namespace vw {
 
-void MoveTool::press(const PointerInput&) {
+void MoveTool::press(const PointerInput& input) {
     m_refused = !beginDragEdit(m_pane, "Move %n");
+    m_snap.press(m_pane, input);
 }
 
 void MoveTool::move(const PointerInput& input) {
@@ -23,12 +24,23 @@ void MoveTool::move(const PointerInput& input) {
         return;
     const ViewParams& view = m_pane.currentView();
     m_pane.invZoom = 1 / view.zoom;
-    m_pane.document().dragStep([&](std::vector<Segment>& data) {
-        changeSelectedCoords(data, view, [&](float& h, float& v) {
-            h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
-            v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
+    if (const std::optional<MoveOffset> snapped = m_snap.step(m_pane, input)) {
+        m_pane.document().dragStep([&](std::vector<Segment>& data) {
+            changeSelectedCoords(data, view, [&](float& h, float& v) {
+                h = static_cast<float>(h + snapped->h);
+                v = static_cast<float>(v + snapped->v);
+            });
         });
-    });
+    } else {
+        m_pane.document().dragStep([&](std::vector<Segment>& data) {
+            changeSelectedCoords(data, view, [&](float& h, float& v) {
+                h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
+                v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
+            });
+        });
+        m_snap.moved({(double(input.x) - m_pane.downX) * m_pane.invZoom,
+                      (double(input.y) - m_pane.downY) * m_pane.invZoom});
+    }
     m_pane.downX = roundToInt32(input.x);
     m_pane.downY = roundToInt32(input.y);
     m_pane.isChanged = true;
@@ -53,7 +65,7 @@ void nudgeSelection(Pane& pane, int dx, int dy) {
     if (pane.selectedTab() > kTabUV || pane.SelCount <= 0)
         return;
     const ViewParams& view = pane.currentView();
-    const double step = kTwipsPerPixel / double(view.zoom);
+    const double step = pane.snapToGrid ? pane.gridSpacing() : kTwipsPerPixel / double(view.zoom);
     // A refusal reaches the status bar as the document's notice.
     (void)pane.document().edit("Move %n", viewFields(view), pane.SelCount, [&](auto& data) {
         changeSelectedCoords(data, view, [&](float& h, float& v) {

@@ -2,6 +2,7 @@
 // The Move tool: a left drag moves the selected vertices with the pointer along the view's two
 // axes, as one undoable edit; and the arrow keys' nudge.
 
+#include "tools/move_snap.h"
 #include "tools/tool.h"
 
 #include <string>
@@ -24,11 +25,12 @@ public:
 
 private:
     bool m_refused = false;
+    MoveSnap m_snap;
 };
 
 // An arrow key: moves the selected working vertices by (dx, dy) pixels' worth of model units
-// along the view's two axes, as one undoable edit. An edit the file could not keep is refused,
-// the document's notice saying why.
+// (grid spacings while Snap is on) along the view's two axes, as one undoable edit. An edit the
+// file could not keep is refused, the document's notice saying why.
 void nudgeSelection(Pane& pane, int dx, int dy);
 
 } // namespace vw

@@ -13,8 +13,6 @@
 namespace vw {
 namespace {
 
-// Half the side of the square searched around a press on a vertex mark, in pane units.
-constexpr int64_t kPickReach = 50;
 // A release this close to its press, in model units along both axes, is a click.
 constexpr float kClickThreshold = 0.05f;
 
@@ -28,10 +26,10 @@ struct PickSquare {
 };
 PickSquare pickSquareAtPress(const Pane& pane) {
     const ViewParams& view = pane.currentView();
-    return {modelAlong(int64_t(pane.downX) - kPickReach, view.originX, view.zoom),
-            modelAlong(int64_t(pane.downY) - kPickReach, view.originY, view.zoom),
-            modelAlong(int64_t(pane.downX) + kPickReach, view.originX, view.zoom),
-            modelAlong(int64_t(pane.downY) + kPickReach, view.originY, view.zoom)};
+    return {modelAlong(int64_t(pane.downX) - int64_t(kPickReach), view.originX, view.zoom),
+            modelAlong(int64_t(pane.downY) - int64_t(kPickReach), view.originY, view.zoom),
+            modelAlong(int64_t(pane.downX) + int64_t(kPickReach), view.originX, view.zoom),
+            modelAlong(int64_t(pane.downY) + int64_t(kPickReach), view.originY, view.zoom)};
 }
 
 } // namespace

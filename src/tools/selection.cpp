@@ -21,9 +21,11 @@ void enableEditingTools(Pane& pane) {
 
 Vertex* firstUnselectedInBox(Pane& pane, float x1, float y1, float x2, float y2) {
     const ViewParams& view = pane.currentView();
-    for (Segment& segment : pane.model().curData) {
-        for (Vertex& vertex : segment.verts) {
-            if (vertex.selected == 0 &&
+    std::vector<Segment>& data = pane.model().curData;
+    for (size_t i = 0; i < data.size(); ++i) {
+        for (size_t j = 0; j < data[i].verts.size(); ++j) {
+            Vertex& vertex = data[i].verts[j];
+            if (vertex.selected == 0 && !pane.hidden.isHidden(i, j) &&
                 isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), x1, y1, x2, y2))
                 return &vertex;
         }
@@ -40,6 +42,7 @@ int32_t countSelected(const std::vector<Segment>& data) {
 }
 
 void showSelectionCount(Pane& pane) {
+    pane.hidden.deselectHidden(pane.model().curData);
     pane.SelCount = countSelected(pane.model().curData);
     for (int tool : {kToolMove, kToolScale, kToolRotate})
         pane.setToolEnabled(tool, pane.SelCount > 0);
@@ -173,6 +176,61 @@ void shrinkSelectedVertices(Pane& pane) {
     showSelectionCount(pane);
 }
 
+void selectLinkedAtPointer(Pane& pane) {
+    const std::optional<QPointF> pointer = pane.pointerAt();
+    if (!pointer)
+        return;
+    const std::optional<VertexIndex> under =
+        vertexNear(pane, float(pointer->x()), float(pointer->y()), Among::All, kPickReach);
+    if (!under)
+        return;
+    selectLinkedFrom(pane.model().curData[under->segment], under->vertex);
+    showSelectionCount(pane);
+}
+
+std::optional<VertexIndex> vertexNear(const Pane& pane, float x, float y, Among among,
+                                      double reach) {
+    if (pane.selectedTab() > kTabUV)
+        return std::nullopt;
+    const ViewParams& view = pane.currentView();
+    const std::vector<Segment>& data = pane.model().curData;
+    std::optional<VertexIndex> nearest;
+    double nearestDistance = 0;
+    for (size_t i = 0; i < data.size(); ++i) {
+        for (size_t j = 0; j < data[i].verts.size(); ++j) {
+            const Vertex& vertex = data[i].verts[j];
+            if ((among == Among::Selected && vertex.selected == 0) ||
+                (among == Among::Unselected && vertex.selected != 0) || pane.hidden.isHidden(i, j))
+                continue;
+            const double dx = double(vertex.coord(view.axisH)) * view.zoom + view.originX - x;
+            const double dy = double(vertex.coord(view.axisV)) * view.zoom + view.originY - y;
+            if (!(std::fabs(dx) <= reach && std::fabs(dy) <= reach))
+                continue;
+            const double distance = dx * dx + dy * dy;
+            if (!nearest || distance < nearestDistance) {
+                nearest = VertexIndex{i, j};
+                nearestDistance = distance;
+            }
+        }
+    }
+    return nearest;
+}
+
+void hideSelected(Pane& pane) {
+    pane.hidden.hideSelected(pane.model());
+    showSelectionCount(pane);
+}
+
+void hideUnselected(Pane& pane) {
+    pane.hidden.hideUnselected(pane.model());
+    showSelectionCount(pane);
+}
+
+void showHidden(Pane& pane) {
+    pane.hidden.showAll();
+    showSelectionCount(pane);
+}
+
 void announceSelection(Pane& pane) {
     pane.document().selectionChanged(pane.SelCount);
 }
@@ -219,9 +277,11 @@ void clearSelection(Pane& pane) {
 
 void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2) {
     const ViewParams& view = pane.currentView();
-    for (Segment& segment : pane.model().curData) {
-        for (Vertex& vertex : segment.verts) {
-            if (vertex.selected != 0)
+    std::vector<Segment>& data = pane.model().curData;
+    for (size_t i = 0; i < data.size(); ++i) {
+        for (size_t j = 0; j < data[i].verts.size(); ++j) {
+            Vertex& vertex = data[i].verts[j];
+            if (vertex.selected != 0 || pane.hidden.isHidden(i, j))
                 continue;
             if (isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), x1, y1, x2, y2)) {
                 vertex.selected = kSelected;
@@ -245,7 +305,8 @@ void SelectVertAt(Pane& pane, int32_t i, int32_t j, bool isPinili) {
     if (i < 0 || size_t(i) >= curData.size())
         return;
     std::vector<Vertex>& verts = curData[size_t(i)].verts;
-    if (j < 0 || size_t(j) >= verts.size())
+    if (j < 0 || size_t(j) >= verts.size() ||
+        (isPinili && pane.hidden.isHidden(size_t(i), size_t(j))))
         return;
     verts[size_t(j)].selected = isPinili ? kSelected : 0;
     if (isPinili)

@@ -6,7 +6,9 @@
 #include "model/model.h"
 #include "views/view_params.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vw {
@@ -53,6 +55,31 @@ void selectCoincident(Pane& pane, float tolerance = kCoincidentTolerance);
 void selectLinkedVertices(Pane& pane);
 void growSelectedVertices(Pane& pane);
 void shrinkSelectedVertices(Pane& pane);
+
+// "L" over a vertex: adds everything linked to the visible working vertex nearest the pointer,
+// within reach of it.
+void selectLinkedAtPointer(Pane& pane);
+
+// Half the side of the square searched around a pane position for the vertex under it, in
+// pane units.
+constexpr double kPickReach = 50;
+
+// A working vertex: its segment in curData and its index there.
+struct VertexIndex {
+    size_t segment = 0;
+    size_t vertex = 0;
+};
+enum class Among { All, Selected, Unselected };
+// The visible working vertex of those named nearest pane position (x, y) on the surface, within
+// reach pane units of it along both axes.
+std::optional<VertexIndex> vertexNear(const Pane& pane, float x, float y, Among among,
+                                      double reach);
+
+// Hiding: hidden vertices leave the selection, and no selection takes them in until they are
+// shown again. Not an edit: nothing is marked changed or kept in the history.
+void hideSelected(Pane& pane);
+void hideUnselected(Pane& pane);
+void showHidden(Pane& pane);
 
 // Tells the document, and through it everything that shows the selection, that the working
 // data's selection changed; SelCount goes with it.

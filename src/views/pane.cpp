@@ -1,10 +1,23 @@
 #include "views/pane.h"
 
+#include "views/grid.h"
 #include "views/image_map.h"
 #include "views/twips.h"
 #include "views/view_transform.h"
 
 namespace vw {
+namespace {
+
+int32_t countSelected(const std::vector<Segment>& data) {
+    int32_t count = 0;
+    for (const Segment& segment : data)
+        for (const Vertex& vertex : segment.verts)
+            count += vertex.selected != 0;
+    return count;
+}
+
+} // namespace
+
 Pane::Pane(Model& model) : m_document(model), m_model(model) {
     start();
 }
@@ -27,6 +40,7 @@ void Pane::documentChanged(const DocumentChange& change) {
     // The history, the saved state and notices change nothing drawn.
     if (!change.drawsDifferently())
         return;
+    const bool hiddenDeselected = (change.model || change.workingData) && followWorkingData(change);
     contentChanged();
     if (m_acting || change.model)
         return;
@@ -34,6 +48,8 @@ void Pane::documentChanged(const DocumentChange& change) {
         SelCount = change.selection ? change.selCount : 0;
     else if (change.selection)
         SelCount = change.selCount;
+    if (hiddenDeselected)
+        SelCount = countSelected(m_model.curData);
     // Undo and redo give back a selection the palette has not seen.
     if (change.workingData && change.selection) {
         for (int tool : {kToolMove, kToolScale, kToolRotate})
@@ -41,6 +57,20 @@ void Pane::documentChanged(const DocumentChange& change) {
     }
     isChanged = true;
     RefreshEbo();
+    // Everything else was told of the selection the step gave back, hidden vertices included.
+    if (hiddenDeselected)
+        document().selectionChanged(SelCount);
+}
+
+bool Pane::followWorkingData(const DocumentChange& change) {
+    // Undo and redo give back the working data they were made on, keeping the hiding; a reload
+    // or another model shows every vertex again.
+    if (change.model || !change.selection) {
+        hidden.showAll();
+        return false;
+    }
+    hidden.follow(m_model);
+    return hidden.deselectHidden(m_model.curData);
 }
 
 void Pane::selectTab(int tab) {
@@ -212,6 +242,18 @@ void Pane::invalidateBackground() {
     ++m_backgroundGeneration;
 }
 
+void Pane::setGridShown(bool shown) {
+    if (shown == m_gridShown)
+        return;
+    m_gridShown = shown;
+    invalidateBackground();
+    markChanged();
+}
+
+double Pane::gridSpacing() const {
+    return m_tab == kTabPreview ? 0 : vw::gridSpacing(currentView().zoom);
+}
+
 void Pane::setImageMap(const QImage& picture) {
     picMap = picture;
 }
@@ -224,6 +266,7 @@ void Pane::picMain_MouseDown(const PointerInput& input) {
 }
 
 void Pane::picMain_MouseMove(const PointerInput& input) {
+    m_pointerAt = QPointF(input.x, input.y);
     // A drag may move, scale, rotate or select; a bare hover changes nothing drawn but the band.
     const bool dragging = input.buttons != 0 || isLeftButton || isOnRotater;
     const Acting acting(*this);

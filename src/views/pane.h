@@ -15,17 +15,21 @@
 // state changed, viewChanged when the tab, its view or the surface's size changed.
 
 #include "model/editing/document.h"
+#include "model/editing/hidden_vertices.h"
 #include "model/model.h"
 #include "views/pane_input.h"
 #include "views/view_params.h"
 
 #include <QImage>
 #include <QObject>
+#include <QPointF>
 #include <QRect>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace vw {
@@ -89,6 +93,13 @@ public:
     float rotAngle = 0;
     std::vector<Segment> rotSnapshot;
 
+    // Working vertices hidden from view; reloading the working data shows them again.
+    HiddenVertices hidden;
+    // Move drags step in whole grid spacings and the arrow keys nudge by one; a Move drag that
+    // grabs a vertex lands it on the nearest other one.
+    bool snapToGrid = false;
+    bool snapToVertex = false;
+
     // The canvases, all Format_RGB32 and of the surface's pixel size; picMap holds the image map.
     QImage picBack, picBuff, picMain, picMap;
 
@@ -137,8 +148,15 @@ public:
     // The segment's triangles as lines in pen; strip joints are skipped. One raster serves every
     // segment of a canvas, so that what it learns of the canvas carries over.
     void drawSegmentEdges(const Segment& segment, Raster& raster, QRgb pen, int tab);
-    // Unselected marks first, then selected ones over them.
-    void drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab);
+    // Unselected marks first, then selected ones over them; a vertex flagged in hiddenFlags has
+    // none.
+    void drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab,
+                         std::span<const uint8_t> hiddenFlags = {});
+    // The grid under everything else on the plane and UV tabs, while shown; off at first.
+    bool gridShown() const { return m_gridShown; }
+    void setGridShown(bool shown);
+    // The grid's spacing in model units on the selected tab; 0 on tab 5.
+    double gridSpacing() const;
     // The 10-millisecond refresh: rubber band, tool overlays, or a full redraw while isChanged.
     void tmeRefresher_Timer();
 
@@ -165,6 +183,9 @@ public:
     // Wheel notches over the surface (positive away from the user).
     void picMain_Wheel(const PointerInput& input, int notches);
     void Form_KeyPress(uint16_t keyAscii);
+    // Where the pointer last moved over the surface, in twips; none once it left.
+    std::optional<QPointF> pointerAt() const { return m_pointerAt; }
+    void pointerLeft() { m_pointerAt.reset(); }
 
     // The tool palette's state: buttons 1 to 6 by tool code, enabled or not, and the one shown
     // pressed.
@@ -228,6 +249,11 @@ private:
     void clear(Canvas canvas);
     void placeVertices(const std::vector<Vertex>& verts, const ViewParams& view);
     void drawImageMapTiles();
+    void drawImageMapFrame();
+    void drawGrid();
+    // The working data was reloaded or given back by undo: hiding follows it.
+    // Returns whether hidden vertices had to be taken out of the selection it gave back.
+    bool followWorkingData(const DocumentChange& change);
     void drawScaleBox();
     void drawRotateHandle();
     void drawRubberBand();
@@ -246,6 +272,8 @@ private:
     int32_t m_surfaceHeight = 0;
     std::array<bool, 6> m_toolEnabled{};
     int m_pressedTool = 0;
+    bool m_gridShown = false;
+    std::optional<QPointF> m_pointerAt;
     std::function<bool(int32_t)> m_backgroundFilter;
     uint64_t m_contentGeneration = 1;
     uint64_t m_backgroundGeneration = 1;

@@ -17,6 +17,10 @@ constexpr QRgb kBuffPen = qRgb(255, 255, 255);
 constexpr QRgb kMainGround = qRgb(64, 64, 64);
 constexpr QRgb kMainPen = qRgb(230, 230, 230);
 
+// The grid, under everything else and in no colour a press reads back; its axes stronger.
+constexpr QRgb kGridLine = qRgb(84, 84, 84);
+constexpr QRgb kGridAxis = qRgb(120, 120, 120);
+
 constexpr QRgb kMarkFill = qRgb(240, 240, 240);   // unselected vertex
 constexpr QRgb kMarkOutline = qRgb(240, 0, 0);    // unselected vertex
 constexpr QRgb kMarkSelected = qRgb(250, 0, 0);   // selected vertex: not a pick colour

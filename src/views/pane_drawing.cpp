@@ -3,6 +3,7 @@
 #include "views/pane.h"
 
 #include "model/strip_walk.h"
+#include "views/grid.h"
 #include "views/pane_colours.h"
 #include "views/raster.h"
 #include "views/twips.h"
@@ -98,7 +99,10 @@ void Pane::drawBackground() {
     clear(Canvas::Back);
     if (m_tab == kTabUV) {
         drawImageMapTiles();
+        drawGrid();
+        drawImageMapFrame();
     } else {
+        drawGrid();
         Raster raster(picBack);
         raster.passOverFullTiles(kBackPen);
         for (const Part& part : m_model.Parts) {
@@ -124,10 +128,36 @@ void Pane::drawImageMapTiles() {
             }
         }
     }
+}
+
+void Pane::drawImageMapFrame() {
+    const ViewParams& view = views[kTabUV - 1];
     const double left = view.originX;
     const double top = view.originY;
     Raster(picBack).outlineBox(pixelBox(left, top, left + view.zoom, top + view.zoom),
                                kImageMapFrame);
+}
+
+void Pane::drawGrid() {
+    if (!m_gridShown || picBack.isNull())
+        return;
+    const ViewParams& view = currentView();
+    const double spacing = gridSpacing();
+    const std::vector<GridLine> columns =
+        gridLines(spacing, view.zoom, view.originX, picBack.width() * kTwipsPerPixel);
+    const std::vector<GridLine> rows =
+        gridLines(spacing, view.zoom, view.originY, picBack.height() * kTwipsPerPixel);
+    Raster raster(picBack);
+    // The axes go last, so no other line crosses them.
+    for (const bool axes : {false, true}) {
+        const QRgb colour = axes ? kGridAxis : kGridLine;
+        for (const GridLine& line : columns)
+            if (line.axis == axes)
+                raster.fillBox(QRect(twipToPixel(line.at), 0, 1, picBack.height()), colour);
+        for (const GridLine& line : rows)
+            if (line.axis == axes)
+                raster.fillBox(QRect(0, twipToPixel(line.at), picBack.width(), 1), colour);
+    }
 }
 
 void Pane::composeView() {
@@ -146,8 +176,8 @@ void Pane::composeFrame() {
     edges.passOverFullTiles(kBuffPen);
     for (const Segment& segment : m_model.curData)
         drawSegmentEdges(segment, edges, kBuffPen, m_tab);
-    for (const Segment& segment : m_model.curData)
-        drawVertexMarks(segment.verts, Canvas::Buff, m_tab);
+    for (size_t i = 0; i < m_model.curData.size(); ++i)
+        drawVertexMarks(m_model.curData[i].verts, Canvas::Buff, m_tab, hidden.flagsOf(i));
     ++m_bufferVersion;
     copyCanvas(picBuff, picMain);
 }
@@ -170,13 +200,14 @@ void Pane::drawSegmentEdges(const Segment& segment, Raster& raster, QRgb pen, in
                          });
 }
 
-void Pane::drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab) {
+void Pane::drawVertexMarks(const std::vector<Vertex>& verts, Canvas canvas, int tab,
+                           std::span<const uint8_t> hiddenFlags) {
     if (tab < kTabXY || tab > kTabUV)
         return;
     placeVertices(verts, views[tab - 1]);
     Raster raster(image(canvas));
     for (size_t i = 0; i < verts.size(); ++i) {
-        if (verts[i].selected != 0)
+        if (verts[i].selected != 0 || (i < hiddenFlags.size() && hiddenFlags[i] != 0))
             continue;
         raster.framedBox(markAround(m_placed[i]), kMarkFill, kMarkOutline);
     }

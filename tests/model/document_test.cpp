@@ -5,6 +5,7 @@
 #include "model/editing/document.h"
 #include "model/editing/edit_limits.h"
 #include "model/editing/exact_transform.h"
+#include "model/editing/hidden_vertices.h"
 #include "model/editing/mesh_selection.h"
 #include "model/editing/shared_blocks.h"
 #include "model/editing/working_data.h"
@@ -313,6 +314,10 @@ TEST(MeshSelection, FollowsTheTrianglesAndNotTheJoints) {
         {"linked", selectLinked, {1}, {0, 1, 2, 3, 4, 5}},
         {"linked from both pieces", selectLinked, {3, 9}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
         {"linked alone", selectLinked, {10}, {10}},
+        {"linked from one vertex, added",
+         [](std::vector<Segment>& data) { selectLinkedFrom(data[0], 7); },
+         {1},
+         {1, 6, 7, 8, 9}},
         {"grow", growSelection, {0}, {0, 1, 2}},
         {"grow twice in one", growSelection, {0, 1, 2}, {0, 1, 2, 3, 4}},
         {"shrink", shrinkSelection, {0, 1, 2, 3, 4, 5, 7, 10}, {0, 1, 2, 3, 4, 5, 10}},
@@ -373,6 +378,35 @@ TEST(ExactTransforms, MoveScaleAndRotateTheSelectionAboutItsCentreOrTheOrigin) {
     for (Vertex& vertex : none.curData[0].verts)
         vertex.selected = 0;
     EXPECT_EQ(transformSelected(none.curData, {Kind::Translate, {1, 1, 1}}), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// Hiding is a view state: it takes vertices out of the selection, keeps them out, and goes when
+// the working data is another.
+TEST(HiddenVertices, HideDeselectsKeepsOutOfTheSelectionAndGoesWithTheWorkingData) {
+    Model model = twoParts();
+    model.curData[0].verts[1].selected = model.curData[1].verts[2].selected = -1;
+    HiddenVertices hidden;
+    hidden.hideSelected(model);
+    EXPECT_EQ(hidden.count(), 2u);
+    EXPECT_TRUE(hidden.isHidden(0, 1) && hidden.isHidden(1, 2) && !hidden.isHidden(0, 0));
+    EXPECT_EQ(model.curData[0].verts[1].selected, 0);
+
+    model.curData[0].verts[0].selected = model.curData[0].verts[1].selected = -1;
+    EXPECT_TRUE(hidden.deselectHidden(model.curData));
+    EXPECT_EQ(model.curData[0].verts[1].selected, 0);
+    EXPECT_NE(model.curData[0].verts[0].selected, 0);
+    hidden.hideUnselected(model);
+    EXPECT_EQ(hidden.count(), 5u);
+
+    model.curSeg = 1;
+    loadCurData(model);
+    hidden.follow(model);
+    EXPECT_EQ(hidden.count(), 0u);
+    EXPECT_FALSE(hidden.isHidden(0, 1));
 }
 
 } // namespace

@@ -286,6 +286,44 @@ TEST(EditMenu, TransformAndObjImportAreOneStepEachAndTheStatusBarCountsTheSelect
               QStringLiteral("Import OBJ to %1 Vertices").arg(count).toStdString());
 }
 
+// Hiding is counted beside the selection and is no edit; the grid is kept in the settings and
+// shows its spacing beside the zoom.
+TEST(EditMenu, HidingIsCountedAndIsNoEditAndTheGridIsKeptBetweenRuns) {
+    vw::test::MemorySettings settings;
+    Editor editor;
+    editor.main->setSettings(&settings);
+    editor.open(editor.put(twoPartModel(), "aids.ebo"));
+    editor.activate();
+    frmMain& main = *editor.main;
+    vw::Pane& pane = main.panes()->pane();
+    const size_t count = editor.model.curData[0].verts.size();
+    editor.model.curData[0].verts[0].selected = -1;
+    vw::announceSelection(pane);
+    QWidget* surface = main.panes()->picMain;
+    surface->setFocus();
+    QTest::keyClick(surface, Qt::Key_H);
+    EXPECT_EQ(main.selectionPanel()->text(),
+              QStringLiteral("0 of %1 selected, 1 hidden").arg(count));
+    EXPECT_TRUE(main.document().isClean());
+
+    main.action("Select &All")->trigger();
+    EXPECT_TRUE(main.selectionPanel()->text().startsWith(
+        QStringLiteral("%1 of %2 selected, 1 hidden  box").arg(count - 1).arg(count)));
+    QTest::keyClick(surface, Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(main.selectionPanel()->text().startsWith(
+        QStringLiteral("%1 of %2 selected  box").arg(count - 1).arg(count)));
+
+    main.action("&Grid")->trigger();
+    EXPECT_TRUE(pane.gridShown());
+    EXPECT_EQ(settings.values.value(QStringLiteral("viewGrid")), QStringLiteral("1"));
+    EXPECT_TRUE(main.zoomPanel()->text().contains(
+        QStringLiteral("Grid %1").arg(QLocale().toString(pane.gridSpacing(), 'g', 6))));
+    Editor again;
+    again.main->setSettings(&settings);
+    again.open(again.put(twoPartModel(), "aids2.ebo"));
+    EXPECT_TRUE(again.main->panes()->pane().gridShown());
+}
+
 // Each Transform opens as the last one chosen in the run left it.
 TEST(EditMenu, TransformOpensWithTheLastModeAndValuesChosen) {
     vw::QtPrompts prompts;

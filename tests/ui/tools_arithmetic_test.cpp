@@ -3,6 +3,7 @@
 #include "tools/angle_text.h"
 #include "tools/transform.h"
 #include "tools/zoom_tool.h"
+#include "views/grid.h"
 #include "views/view_transform.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,35 @@ TEST(MovedCoord, AddsTheUnroundedStepFromTheAnchorInModelUnits) {
     for (const Case& c : cases)
         EXPECT_FLOAT_EQ(movedCoord(c.value, c.pointer, c.anchor, c.invZoom), c.expected)
             << c.value << " " << c.pointer;
+}
+
+TEST(GridSpacing, OneTwoOrFiveTimesAPowerOfTenWithLinesTwentyToEightyPixelsApart) {
+    struct Case {
+        float zoom;
+        double spacing;
+    };
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    const Case cases[] = {
+        {100, 5},   {1500, 0.2},
+        {400, 1},   {15, 20},
+        {7.5f, 50}, {1e6f, 5e-4},
+        {0, 0},     {-100, 0},
+        {inf, 0},   {std::numeric_limits<float>::quiet_NaN(), 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(gridSpacing(c.zoom), c.spacing) << c.zoom;
+    for (double zoom = 1e-3; zoom < 1e7; zoom *= 1.07) {
+        const double pixels = gridSpacing(float(zoom)) * float(zoom) / 15;
+        EXPECT_GE(pixels, 20 - 1e-9) << zoom;
+        EXPECT_LE(pixels, 80) << zoom;
+    }
+    // Spacing 5 at zoom 100 over 5,880 twips with the origin in the middle: eleven lines.
+    const std::vector<GridLine> lines = gridLines(5, 100, 2940, 5880);
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines.front().at, 440);
+    EXPECT_EQ(lines.back().at, 5440);
+    EXPECT_TRUE(lines[5].axis);
+    EXPECT_EQ(lines[5].at, 2940);
 }
 
 struct ScaleCase {

@@ -163,6 +163,61 @@ TEST_F(MoveTool, WithOneSegmentCurrentOnlyThatSegmentOfThePartChanges) {
     EXPECT_EQ(modelVert(1, 0, 0).x, 4.0f);
 }
 
+// A drag of 26 pixels right and 10 up is 3.9 and -1.5 model units at zoom 100; snapped, it
+// moves by whole spacings of 5.
+TEST_F(MoveTool, SnapStepsInWholeGridSpacingsFromTheMenuOrWithCtrlOverAShownGrid) {
+    struct Case {
+        const char* name;
+        bool snap, grid;
+        Qt::KeyboardModifiers modifiers;
+        float dx, dy;
+    };
+    const Case cases[] = {
+        {"snap", true, false, Qt::NoModifier, 5, 0},
+        {"ctrl over the grid", false, true, Qt::ControlModifier, 5, 0},
+        {"ctrl without the grid", false, false, Qt::ControlModifier, 3.9f, -1.5f},
+        {"the grid alone", false, true, Qt::NoModifier, 3.9f, -1.5f},
+    };
+    click(pixelAt(1, 1));
+    typeKey('v');
+    ASSERT_EQ(pane().gridSpacing(), 5.0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        pane().snapToGrid = c.snap;
+        pane().setGridShown(c.grid);
+        const QPointF start = pixelAt(1, 1);
+        drag(start, start + QPointF(26, -10), c.modifiers, 5);
+        EXPECT_NEAR(modelVert(0, 0, 2).x, 1 + c.dx, 1e-5);
+        EXPECT_NEAR(modelVert(0, 0, 2).y, 1 + c.dy, 1e-5);
+        EXPECT_EQ(modelVert(0, 0, 2).z, 3.0f);
+        pane().document().undo();
+    }
+    pane().snapToGrid = true;
+    QTest::keyClick(surface(), Qt::Key_Right);
+    QTest::keyClick(surface(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(modelVert(0, 0, 2).x, 6.0f);
+    EXPECT_EQ(modelVert(0, 0, 2).y, -49.0f);
+}
+
+// The vertex under the press lands bit for bit on the nearest unselected one within reach, the
+// rest of the selection going along; out of reach the drag moves freely.
+TEST_F(MoveTool, SnapToVertexLandsTheGrabbedVertexExactlyOnTheNearestOther) {
+    pane().snapToVertex = true;
+    click(pixelAt(1, 1));
+    click(pixelAt(-1, -1), Qt::LeftButton, Qt::ShiftModifier);
+    typeKey('v');
+    drag(pixelAt(1, 1), pixelAt(0, 0) + QPointF(3, -2));
+    EXPECT_EQ(vert(0, 2).x, 0.0f);
+    EXPECT_EQ(vert(0, 2).y, 0.0f);
+    EXPECT_EQ(vert(0, 2).z, 3.0f);
+    EXPECT_EQ(vert(1, 1).x, -2.0f);
+    EXPECT_EQ(vert(1, 1).y, -2.0f);
+    EXPECT_EQ(pane().document().stepCount(), 1u);
+    drag(pixelAt(0, 0), pixelAt(2.5f, -2.5f));
+    EXPECT_NEAR(vert(0, 2).x, 2.5f, 1e-5);
+    EXPECT_NEAR(vert(0, 2).y, -2.5f, 1e-5);
+}
+
 TEST(CommitCurData, CopiesDeeplyToWhereTheDataCameFromAndIgnoresMissingPlaces) {
     Model model;
     model.Parts.resize(2);

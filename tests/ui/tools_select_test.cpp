@@ -3,6 +3,9 @@
 #include "tools/selection.h"
 #include "tools_fixture.h"
 #include "views/pane.h"
+#include "views/pane_colours.h"
+
+#include <QTest>
 
 namespace vw::test {
 namespace {
@@ -244,6 +247,94 @@ TEST_F(SelectTool, SelectCoincidentAddsTheSamePositionInEverySegmentAndNothingEl
     EXPECT_EQ(selected(), (Picks{{0, 1}, {1, 0}, {1, 2}, {2, 0}}));
     EXPECT_EQ(pane().SelCount, 4);
     EXPECT_EQ(enabledButtons(), allTools);
+}
+
+// C hidden: no mark, no pick, no box and no move reaches it, and hiding is no edit.
+TEST_F(SelectTool, HiddenVerticesAreNotDrawnPickedBoxedOrMovedAndHidingIsNoEdit) {
+    click(pixelAt(2, 1));
+    ASSERT_EQ(selected(), (Picks{{0, 2}}));
+    hideSelected(pane());
+    EXPECT_TRUE(selected().empty());
+    EXPECT_EQ(pane().SelCount, 0);
+    EXPECT_EQ(enabledButtons(), onlyViewTools);
+    EXPECT_TRUE(pane().document().isClean());
+    EXPECT_EQ(pane().document().stepCount(), 0u);
+    tick();
+    EXPECT_NE(colourOfVertex(0, 2), kUnselectedFill);
+
+    click(pixelAt(2, 1));
+    EXPECT_TRUE(selected().empty());
+    drag(pixelAt(-3, -2), pixelAt(3, 2));
+    const Picks allButC = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
+    EXPECT_EQ(selected(), allButC);
+    invertSelection(pane());
+    selectAll(pane());
+    SelectVertAt(pane(), 0, 2, true);
+    EXPECT_EQ(selected(), allButC);
+    typeKey('v');
+    drag(pixelAt(0, 0), pixelAt(0, 0) + QPointF(10, 0));
+    QTest::keyClick(surface(), Qt::Key_Down);
+    EXPECT_EQ(modelVert(0, 0, 2).x, 2.0f);
+    EXPECT_EQ(modelVert(0, 0, 2).y, 1.0f);
+    EXPECT_FLOAT_EQ(modelVert(0, 0, 0).x, 1.5f);
+    EXPECT_EQ(pane().document().stepCount(), 2u);
+
+    // A step made on a selection with C gives it back without C while C is hidden.
+    showHidden(pane());
+    typeKey('s');
+    click(pixelAt(2, 1));
+    QTest::keyClick(surface(), Qt::Key_Right);
+    hideSelected(pane());
+    pane().document().undo();
+    EXPECT_EQ(modelVert(0, 0, 2).x, 2.0f);
+    EXPECT_TRUE(selected().empty());
+    EXPECT_EQ(pane().SelCount, 0);
+    EXPECT_EQ(pane().hidden.count(), 1u);
+
+    panes().setCurData();
+    EXPECT_EQ(pane().hidden.count(), 0u);
+    tick();
+    EXPECT_TRUE(isUnselectedMark(colourOfVertex(0, 2)) || colourOfVertex(0, 2) == kSelectedFill);
+}
+
+// B is linked to A and C by their triangle; D lies in no triangle.
+TEST_F(SelectTool, LOverAVertexAddsTheLinkedPartUnderThePointer) {
+    click(pixelAt(-2, -1));
+    moveTo(pixelAt(0.3f, 0), Qt::NoButton);
+    selectLinkedAtPointer(pane());
+    EXPECT_EQ(selected(), (Picks{{0, 0}, {0, 1}, {0, 2}, {1, 1}}));
+    moveTo(pixelAt(2.4f, 1), Qt::NoButton);
+    selectLinkedAtPointer(pane());
+    EXPECT_EQ(selected().size(), 5u);
+    EXPECT_EQ(pane().SelCount, 5);
+}
+
+// The grid lies under the marks in colours no press reads, so the same gestures pick the same.
+TEST_F(SelectTool, TheGridIsDrawnUnderTheMarksAndNeverChangesAPick) {
+    const auto gestures = [this] {
+        std::vector<Picks> seen;
+        click(pixelAt(0, 0)); // where the axes cross
+        seen.push_back(selected());
+        click(pixelAt(0.3f, 0), Qt::LeftButton, Qt::ShiftModifier);
+        seen.push_back(selected());
+        click(pixelAt(0, -1.5f)); // on the vertical axis only
+        seen.push_back(selected());
+        drag(pixelAt(-0.5f, -0.5f), pixelAt(2.2f, 1.2f));
+        seen.push_back(selected());
+        click(QPointF(1, 1));
+        return seen;
+    };
+    const std::vector<Picks> withoutGrid = gestures();
+    const int32_t axisX = pane().toPaneX(0), lineX = pane().toPaneX(5);
+    const int32_t y = pane().toPaneY(-1.5f);
+    EXPECT_EQ(pixelColour(axisX, y), rgbOf(kBackGround));
+    pane().setGridShown(true);
+    tick();
+    ASSERT_EQ(pane().gridSpacing(), 5.0);
+    EXPECT_EQ(pixelColour(axisX, y), rgbOf(kGridAxis));
+    EXPECT_EQ(pixelColour(lineX, y), rgbOf(kGridLine));
+    EXPECT_TRUE(isUnselectedMark(colourOfVertex(0, 0)));
+    EXPECT_EQ(gestures(), withoutGrid);
 }
 
 class ClickThreshold : public ToolsTest {

@@ -75,6 +75,16 @@ void selectLinked(std::vector<Segment>& data) {
     }
 }
 
+void selectLinkedFrom(Segment& segment, size_t vertex) {
+    if (vertex >= segment.verts.size())
+        return;
+    Components components(segment);
+    const uint32_t root = components.root(uint32_t(vertex));
+    for (uint32_t i = 0; i < segment.verts.size(); ++i)
+        if (components.root(i) == root)
+            segment.verts[i].selected = kSelected;
+}
+
 void growSelection(std::vector<Segment>& data) {
     for (Segment& segment : data)
         spreadOverTriangles(segment, true);

@@ -4,12 +4,17 @@
 
 #include "model/model.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace vw {
 
 // Selects every vertex connected to a selected one through triangles.
 void selectLinked(std::vector<Segment>& data);
+
+// Adds to the selection every vertex of the segment connected to the given one, that one
+// included; an index outside the segment selects nothing.
+void selectLinkedFrom(Segment& segment, size_t vertex);
 
 // Selects every vertex of a triangle that has a selected vertex: one ring of neighbours more.
 void growSelection(std::vector<Segment>& data);
