@@ -115,9 +115,6 @@ struct Model {
     // The model file as it was loaded or last saved, or as the user agreed to overwrite it;
     // none when the model did not come from a file.
     std::optional<FileStamp> modelFileStamp;
-    // Whether the model file holds the working copy's bytes (as loaded or last saved); not once
-    // the user agreed to overwrite a file that changed on disk.
-    bool modelFileIsWorkingCopy = false;
 
     bool operator==(const Model&) const = default;
 };

@@ -100,7 +100,6 @@ Result ScriptModel::makeWorkingCopy(const std::filesystem::path& copy) {
                                spaceAwareText(copy.parent_path(), copied.noSpace, copied.reason));
     if (!m_model.modelFileStamp || source != *m_model.modelFileStamp)
         return Result::failure(changedOnDiskText(m_model.modelPath));
-    m_model.modelFileIsWorkingCopy = true;
     return stampOf(copy, m_model.workingCopyStamp);
 }
 

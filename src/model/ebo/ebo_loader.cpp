@@ -204,7 +204,6 @@ LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders
             if (const Result stamped = stampOf(temporary, staging.workingCopyStamp); !stamped)
                 return failed("cannot read the working copy: " + stamped.reason());
             staging.modelFileStamp = copied;
-            staging.modelFileIsWorkingCopy = true;
             return outcome.reason.empty() ? Result() : Result::failure(outcome.reason);
         },
         ReplaceMode::kScratch);
@@ -227,7 +226,6 @@ LoadOutcome loadModel(Model& model, const std::string& path, const ModelFolders&
     adoptLoaded(model, std::move(staging));
     model.workingCopyStamp = staging.workingCopyStamp;
     model.modelFileStamp = staging.modelFileStamp;
-    model.modelFileIsWorkingCopy = staging.modelFileIsWorkingCopy;
     model.modelPath = path;
     return outcome;
 }

@@ -43,8 +43,8 @@ struct LoadOutcome {
 // Loads the EBO file at path into model and makes the working copy. Fails (result 0) when the
 // file cannot be read or is malformed or of no loadable layout; the model (modelPath
 // included) and the working copy are then exactly as they were. On success Parts,
-// fileVersion, modelFormat, layout, baseMeshes, modelPath, workingCopyStamp, modelFileStamp and
-// modelFileIsWorkingCopy are replaced; curPart, curSeg and curData are left alone.
+// fileVersion, modelFormat, layout, baseMeshes, modelPath, workingCopyStamp and modelFileStamp
+// are replaced; curPart, curSeg and curData are left alone.
 LoadOutcome loadModel(Model& model, const std::string& path, const ModelFolders& folders);
 
 // The bytes of a model file and, for the delta layout, of its two companion files (the other

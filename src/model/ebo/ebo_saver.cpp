@@ -189,43 +189,6 @@ void patchChangedBlocks(std::span<uint8_t> bytes, const std::vector<Block>& bloc
         blocks[i].fillAt(bytes.data() + blocks[i].position - 1);
 }
 
-// Whether any block's bytes differ from the working copy's; stops at the first that does.
-bool anyBlockChanged(std::span<const uint8_t> workingCopy, const std::vector<Block>& blocks,
-                     BlockBuffer& buffer) {
-    if (anyBlocksOverlap(blocks))
-        return true;
-    for (const Block& block : blocks) {
-        block.fillAt(buffer.bytes.get());
-        if (std::memcmp(buffer.bytes.get(), workingCopy.data() + block.position - 1, block.size))
-            return true;
-    }
-    return false;
-}
-
-// Whether path names the file the model was loaded from (or last saved as).
-bool isModelFile(const Model& model, const std::filesystem::path& path) {
-    if (model.modelPath.empty())
-        return false;
-    std::error_code error;
-    const auto a = std::filesystem::absolute(path, error).lexically_normal();
-    const auto b = std::filesystem::absolute(model.modelPath, error).lexically_normal();
-    return !error && a == b;
-}
-
-// A save over the model's own file that would write the bytes it already holds: the file is
-// left as it is. Not when it changed on disk since (the save asks as always), nor once the user
-// agreed to overwrite such a change: the file then holds someone else's bytes.
-bool alreadySaved(const Model& model, const std::filesystem::path& path,
-                  std::span<const uint8_t> workingCopy, const std::vector<Block>& blocks,
-                  BlockBuffer& buffer) {
-    if (!isModelFile(model, path) || !model.modelFileIsWorkingCopy || !model.modelFileStamp)
-        return false;
-    FileStamp now;
-    if (!currentStamp(path, now) || now != *model.modelFileStamp)
-        return false;
-    return !anyBlockChanged(workingCopy, blocks, buffer);
-}
-
 std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks,
                                const std::vector<size_t>& changed, BlockBuffer& buffer) {
     for (size_t i : changed) {
@@ -308,6 +271,16 @@ std::string checkWorkingCopy(std::FILE* workingCopy, const Model& model,
     return now == model.workingCopyStamp ? "" : named + " was changed by another program";
 }
 
+// Whether path names the file the model was loaded from (or last saved as).
+bool isModelFile(const Model& model, const std::filesystem::path& path) {
+    if (model.modelPath.empty())
+        return false;
+    std::error_code error;
+    const auto a = std::filesystem::absolute(path, error).lexically_normal();
+    const auto b = std::filesystem::absolute(model.modelPath, error).lexically_normal();
+    return !error && a == b;
+}
+
 // The blocks a save of model writes, which refer to deltaBlocks; or why its edits cannot be
 // stored, found before anything is written.
 Result plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
@@ -349,8 +322,6 @@ Result saveModel(Model& model, const std::string& path, const ModelFolders& fold
         return Result::failure(failure + reason);
 
     BlockBuffer buffer(blocks);
-    if (alreadySaved(model, path, original.bytes(), blocks, buffer))
-        return {};
     const bool streamed = blocksLeaveStructureAlone(model, original.bytes());
     TargetStamps stamps;
     if (isModelFile(model, path))
@@ -408,7 +379,6 @@ Result saveModel(Model& model, const std::string& path, const ModelFolders& fold
     if (!replaced)
         return replaced;
     model.modelFileStamp = stamps.written;
-    model.modelFileIsWorkingCopy = true;
     return {};
 }
 
@@ -420,7 +390,6 @@ bool modelFileChanged(const Model& model) {
 }
 
 void overwriteModelFileAsIs(Model& model) {
-    model.modelFileIsWorkingCopy = false;
     FileStamp now;
     if (currentStamp(model.modelPath, now))
         model.modelFileStamp = now;

@@ -21,9 +21,7 @@ namespace vw {
 // what overwrites what ("the texture block of segment 0/0 would overwrite the file's own structure
 // at byte N"). A save over the model's own file is refused when that file no longer matches
 // model.modelFileStamp ("<path> was changed on disk since it was opened"), checked last right
-// before the file is replaced; on success the stamp becomes that of the file written. A save over
-// the model's own file, unchanged on disk, that would write exactly the bytes it holds leaves it
-// as it is (same file, same modification time).
+// before the file is replaced; on success the stamp becomes that of the file written.
 Result saveModel(Model& model, const std::string& path, const ModelFolders& folders);
 
 // True when the model's file was replaced, rewritten, cut short, touched or deleted since the
