@@ -171,6 +171,7 @@ void frmMain::createMenus() {
     connect(transform, &QAction::triggered, this, &frmMain::mnuEditTransform_Click);
     m_paneCommands.append(transform);
     createNavigationMenus();
+    createAidCommands(mnuEdit);
 
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
@@ -218,6 +219,7 @@ void frmMain::createPanes() {
     m_parts->setPane(&panes->pane());
     m_vertices->setPane(&panes->pane());
     m_tools->attach(panes->pane(), panes->tools(), panes);
+    attachAids(panes->pane());
     connect(&panes->tools().feedback, &vw::ToolFeedback::statusShown, this,
             &frmMain::showRotateStatus);
     // Shown at once: a check box that changes nothing on screen looks broken.
@@ -251,6 +253,7 @@ void frmMain::frmPanes_Unload() {
     m_statusPanel->clear();
     for (QLabel* panel : {m_degreesPanel, m_positionPanel, m_selectionPanel, m_zoomPanel})
         panel->clear();
+    m_mirrorPanel->clear();
 }
 
 bool frmMain::maySetModelAside() {

@@ -55,6 +55,7 @@ void frmMain::setSettings(vw::Settings* settings) {
     m_settings = settings;
     restoreWindowLayout();
     showRecentFiles();
+    restoreAidOptions();
 }
 
 void frmMain::createFileCommands(QMenu* mnuFile) {

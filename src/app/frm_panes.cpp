@@ -5,6 +5,7 @@
 #include "tools/cursors.h"
 #include "tools/move_tool.h"
 #include "tools/selection.h"
+#include "tools/soft_radius.h"
 #include "tools/view_navigation.h"
 #include "views/pane_surface.h"
 #include "views/twips.h"
@@ -146,6 +147,12 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Down:
         vw::nudgeSelection(m_pane, 0, step);
+        return;
+    case Qt::Key_PageUp:
+        vw::changeSoftRadius(m_pane, 1);
+        return;
+    case Qt::Key_PageDown:
+        vw::changeSoftRadius(m_pane, -1);
         return;
     default:
         break;

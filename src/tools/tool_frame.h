@@ -33,7 +33,8 @@ public:
     // or Rotate while one of them is current. A drag under way is ended first, keeping what it
     // did, when the tool changes.
     void keyPress(uint16_t keyAscii) override;
-    // The wheel zooms about the pointer, whatever the tool.
+    // The wheel zooms about the pointer, whatever the tool; during a soft drag of Move, Scale or
+    // Rotate it sizes the soft radius.
     void wheel(const PointerInput& input, int notches) override;
 
     // A click on the palette's button for the tool with this code (1 to 6).

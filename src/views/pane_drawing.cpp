@@ -213,6 +213,16 @@ void Pane::drawRotateHandle() {
                             kRotateHandle);
 }
 
+void Pane::drawSoftCircle() {
+    if (picMain.isNull())
+        return;
+    const double pixelRadius = double(softCircleRadius) * currentView().zoom / kTwipsPerPixel;
+    QPainter painter(&picMain);
+    painter.setPen(QColor::fromRgb(kSoftCircle));
+    const QPoint centre(twipToPixel(double(softCircleX)), twipToPixel(double(softCircleY)));
+    painter.drawEllipse(QPointF(centre), pixelRadius, pixelRadius);
+}
+
 void Pane::drawRubberBand() {
     copyCanvas(picBuff, picMain);
     Raster(picMain).outlineBox(pixelBox(downX, downY, lastX, lastY), kRubberBand);
