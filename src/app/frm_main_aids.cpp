@@ -19,8 +19,6 @@
 
 namespace {
 
-const QString kMirrorKey = QStringLiteral("mirrorAxes");
-const QString kSoftKey = QStringLiteral("softSelection");
 const QString kFalloffKey = QStringLiteral("softFalloff");
 const QString kRadiusKey = QStringLiteral("softRadius");
 
@@ -88,24 +86,20 @@ void frmMain::setAidOptions(const vw::AidOptions& options) {
     if (m_panes)
         m_panes->pane().aids().setOptions(options);
     if (m_settings) {
-        m_settings->setText(kMirrorKey, QString::number(options.mirrorAxes));
-        m_settings->setText(kSoftKey, QString::number(int(options.soft)));
         m_settings->setText(kFalloffKey, QString::number(int(options.falloff)));
         m_settings->setText(kRadiusKey, QString::number(options.softRadius, 'g', 17));
     }
     showAidOptions();
 }
 
-// Anything kept that does not read as an option leaves that option as it is.
+// The falloff and the radius are kept; the mirrors and soft selection start off in every run,
+// so no edit reaches vertices the user did not pick without their asking for it in that run.
+// Anything kept that does not read as a value leaves that option as it is.
 void frmMain::restoreAidOptions() {
     if (!m_settings)
         return;
     vw::AidOptions options = m_aidOptions;
     bool ok = false;
-    if (const uint axes = m_settings->text(kMirrorKey).toUInt(&ok); ok && axes < 8)
-        options.mirrorAxes = uint8_t(axes);
-    if (const int soft = m_settings->text(kSoftKey).toInt(&ok); ok)
-        options.soft = soft != 0;
     if (const uint falloff = m_settings->text(kFalloffKey).toUInt(&ok);
         ok && falloff < vw::kFalloffNames.size())
         options.falloff = vw::Falloff(falloff);

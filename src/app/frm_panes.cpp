@@ -5,7 +5,6 @@
 #include "tools/cursors.h"
 #include "tools/move_tool.h"
 #include "tools/selection.h"
-#include "tools/soft_radius.h"
 #include "tools/view_navigation.h"
 #include "views/pane_surface.h"
 #include "views/twips.h"
@@ -149,10 +148,10 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
         vw::nudgeSelection(m_pane, 0, step);
         return;
     case Qt::Key_PageUp:
-        vw::changeSoftRadius(m_pane, 1);
+        m_tools.changeSoftRadius(1);
         return;
     case Qt::Key_PageDown:
-        vw::changeSoftRadius(m_pane, -1);
+        m_tools.changeSoftRadius(-1);
         return;
     default:
         break;

@@ -203,10 +203,16 @@ void ToolFrame::keyPress(uint16_t keyAscii) {
 void ToolFrame::wheel(const PointerInput& input, int notches) {
     // During a soft drag the wheel sizes the radius instead.
     if (isDragging() && !m_drag.panning && dragsSoftly(m_pane)) {
-        changeSoftRadius(m_pane, notches);
+        changeSoftRadius(notches);
         return;
     }
     wheelZoomAt(m_pane, input.x, input.y, notches);
+}
+
+void ToolFrame::changeSoftRadius(int steps) {
+    // The drag under way follows the new radius as one of its own steps.
+    const Raised dispatching(m_dispatching);
+    vw::changeSoftRadius(m_pane, steps);
 }
 
 void ToolFrame::toolButtonClicked(int code) {

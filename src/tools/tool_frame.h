@@ -37,6 +37,10 @@ public:
     // Rotate it sizes the soft radius.
     void wheel(const PointerInput& input, int notches) override;
 
+    // PageUp and PageDown, and the wheel during a soft drag: grows or shrinks the soft radius
+    // (soft_radius.h), keeping the drag under way.
+    void changeSoftRadius(int steps);
+
     // A click on the palette's button for the tool with this code (1 to 6).
     void toolButtonClicked(int code);
 

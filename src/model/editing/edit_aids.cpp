@@ -21,9 +21,10 @@ uint64_t keyOf(VertexAt place) {
     return uint64_t(place.seg) << 32 | place.index;
 }
 
-void setFloats(Vertex& to, const Vertex& from) {
+void setFloats(Vertex& to, const Vertex& from, uint8_t fields) {
     for (int f = 0; f < kFloatFields; ++f)
-        to.coord(f) = from.coord(f);
+        if (fields >> f & 1)
+            to.coord(f) = from.coord(f);
 }
 
 // start moved by change; no change keeps the value as it is, down to the sign of a zero.
@@ -32,13 +33,11 @@ float moved(float start, double change) {
 }
 
 // The soft vertex between where it started and where it would be if selected.
-void blend(Vertex& vertex, const Vertex& start, const Vertex& full, double weight) {
+void blend(Vertex& vertex, const Vertex& start, const Vertex& full, double weight, uint8_t fields) {
     for (int f = 0; f < kFloatFields; ++f)
-        vertex.coord(f) = moved(start.coord(f), weight * (double(full.coord(f)) - start.coord(f)));
-    vertex.red = start.red;
-    vertex.green = start.green;
-    vertex.blue = start.blue;
-    vertex.alpha = start.alpha;
+        if (fields >> f & 1)
+            vertex.coord(f) =
+                moved(start.coord(f), weight * (double(full.coord(f)) - start.coord(f)));
 }
 
 // The partner takes the source's change, with the position axes of mirror negated; a byte the
@@ -100,6 +99,7 @@ Result EditAids::edit(std::string label, uint16_t fields, int32_t selCount,
         return m_document.edit(std::move(label), fields, selCount, change);
     m_run = {};
     m_soft = soft;
+    m_fields = fields;
     m_editing = true;
     Result result = m_document.edit(std::move(label), fields, selCount,
                                     [&](std::vector<Segment>& data) { run(data, change); });
@@ -110,6 +110,7 @@ Result EditAids::edit(std::string label, uint16_t fields, int32_t selCount,
 Result EditAids::beginDrag(std::string label, uint16_t fields, int32_t selCount) {
     m_run = {};
     m_soft = m_options.soft;
+    m_fields = fields;
     Result result = m_document.beginDrag(std::move(label), fields, selCount);
     m_editing = result.ok();
     return result;
@@ -180,6 +181,7 @@ EditAids::Region EditAids::findRegion(const std::vector<Segment>& data, bool sof
 void EditAids::begin(const std::vector<Segment>& data) {
     const Region& region = *m_region;
     m_run.begun = true;
+    m_run.softFields = uint8_t(m_fields == 0 ? (1u << kFloatFields) - 1 : m_fields & 0x1F);
     m_run.drivenStart.clear();
     for (VertexAt place : region.driven)
         m_run.drivenStart.push_back(at(data, place));
@@ -200,15 +202,16 @@ void EditAids::run(std::vector<Segment>& data, const Document::Change& change) {
     // works step by step (Move, Scale).
     for (size_t k = 0; k < m_run.shadows.size(); ++k) {
         Vertex& vertex = at(data, found.driven[first + k]);
-        setFloats(vertex, m_run.shadows[k]);
+        setFloats(vertex, m_run.shadows[k], m_run.softFields);
         vertex.selected = -1;
     }
     change(data);
     for (size_t k = 0; k < m_run.shadows.size(); ++k) {
         Vertex& vertex = at(data, found.driven[first + k]);
-        setFloats(m_run.shadows[k], vertex);
+        setFloats(m_run.shadows[k], vertex, m_run.softFields);
         vertex.selected = 0;
-        blend(vertex, m_run.drivenStart[first + k], m_run.shadows[k], found.weights[k]);
+        blend(vertex, m_run.drivenStart[first + k], m_run.shadows[k], found.weights[k],
+              m_run.softFields);
     }
     spread(data);
 }

@@ -71,6 +71,7 @@ private:
     // were selected.
     struct Run {
         bool begun = false;
+        uint8_t softFields = 0; // the float fields the change writes, as bits by number
         std::vector<Vertex> drivenStart;
         std::vector<Vertex> partnerStart;
         std::vector<Vertex> shadows;
@@ -93,6 +94,7 @@ private:
     Run m_run;
     bool m_editing = false; // an edit or drag of ours was opened
     bool m_soft = false;    // the open edit takes the soft region
+    uint16_t m_fields = 0;  // what the open edit writes; 0 for any field
 };
 
 } // namespace vw
