@@ -217,6 +217,9 @@ void Pane::drawSoftCircle() {
     if (picMain.isNull())
         return;
     const double pixelRadius = double(softCircleRadius) * currentView().zoom / kTwipsPerPixel;
+    // A circle on the pointer's own pixel would change what Scale reads under it.
+    if (pixelRadius < 2)
+        return;
     QPainter painter(&picMain);
     painter.setPen(QColor::fromRgb(kSoftCircle));
     const QPoint centre(twipToPixel(double(softCircleX)), twipToPixel(double(softCircleY)));

@@ -186,14 +186,17 @@ TEST(EditAids, SoftRegionIsMirroredAndFollowsARadiusChangedDuringTheDrag) {
     EXPECT_EQ(v[3].y, 0.5f);
     EXPECT_EQ(v[4].y, 0);
 
-    // Radius 2: the vertex 1.5 away comes in where the selection took it, weighted.
-    aids.setOptions({kMirrorX, true, Falloff::Linear, 2});
-    EXPECT_EQ(v[4].x, 2.5f + 0.5f * 0.25f);
-    EXPECT_EQ(v[4].y, 0.25f);
-    EXPECT_EQ(v[5].y, 0.25f);
-    EXPECT_EQ(v[1].y, 0.75f);
+    // Radius 2.5: the vertex 1.5 away comes in where the selection took it, weighted; the
+    // selection's own partner, 2 away, stays its exact mirror.
+    aids.setOptions({kMirrorX, true, Falloff::Linear, 2.5});
+    EXPECT_FLOAT_EQ(v[4].x, 2.5f + 0.5f * 0.4f);
+    EXPECT_FLOAT_EQ(v[4].y, 0.4f);
+    EXPECT_EQ(v[5].y, v[4].y);
+    EXPECT_FLOAT_EQ(v[1].y, 0.8f);
     aids.dragStep([](auto& data) { moveSelected(data, 0, 1); });
-    EXPECT_EQ(v[4].y, 0.5f);
+    EXPECT_FLOAT_EQ(v[4].y, 0.8f);
+    EXPECT_EQ(bits(v[2].x), bits(-v[0].x));
+    EXPECT_EQ(bits(v[2].y), bits(v[0].y));
     document.endDrag();
     EXPECT_EQ(document.stepCount(), 1u);
     document.undo();

@@ -59,6 +59,60 @@ void mirrorChange(Vertex& partner, const Vertex& partnerStart, const Vertex& sou
     partner.alpha = byte(source.alpha, sourceStart.alpha, partnerStart.alpha);
 }
 
+// Which working vertices an edit already drives, so each is driven by one source only: the
+// first that reaches it.
+class Claims {
+public:
+    explicit Claims(const std::vector<Segment>& data) : m_offsets(data.size() + 1, 0) {
+        for (size_t seg = 0; seg < data.size(); ++seg)
+            m_offsets[seg + 1] = m_offsets[seg] + data[seg].verts.size();
+        m_taken.assign(m_offsets.back(), false);
+    }
+
+    // Whether the vertex was free; it is taken after.
+    bool take(VertexAt place) {
+        const size_t flat = m_offsets[place.seg] + place.index;
+        if (m_taken[flat])
+            return false;
+        m_taken[flat] = true;
+        return true;
+    }
+
+private:
+    std::vector<size_t> m_offsets;
+    std::vector<bool> m_taken;
+};
+
+// Keeps the links to free partners, their sources counted from first in the driven vertices.
+void addLinks(std::vector<MirrorLink>& kept, const std::vector<MirrorLink>& links, uint32_t first,
+              Claims& claims) {
+    for (MirrorLink link : links) {
+        if (!claims.take(link.partner))
+            continue;
+        link.source += first;
+        kept.push_back(link);
+    }
+}
+
+// By vertex: the bits of the mirror axes whose plane it lies on, within the tolerance.
+std::vector<uint8_t> planesUnder(const std::vector<Segment>& data,
+                                 const std::vector<VertexAt>& places, uint8_t axes) {
+    std::vector<uint8_t> planes;
+    if (axes == 0)
+        return planes;
+    planes.reserve(places.size());
+    for (VertexAt place : places) {
+        const Vertex& vertex = at(data, place);
+        uint8_t on = 0;
+        for (int axis = 0; axis < 3; ++axis)
+            if ((axes >> axis & 1) &&
+                std::fabs(vertex.coord(axis) + vertex.coord(axis)) <= kCoincidentTolerance)
+                on |= uint8_t(1u << axis);
+        planes.push_back(on);
+    }
+    return planes;
+}
+
 } // namespace
 
 EditAids::EditAids(Document& document) : m_document(document) {
@@ -136,45 +190,35 @@ EditAids::Region EditAids::findRegion(const std::vector<Segment>& data, bool sof
     found.soft = soft;
     found.driven = selectedVertices(data);
     found.selectedCount = found.driven.size();
+    const uint8_t axes = m_options.mirrorAxes;
+    Claims claims(data);
+    for (VertexAt place : found.driven)
+        claims.take(place);
+    // The selection's own partners come first: a soft weight must not pull them off the exact
+    // mirror of what the user picked.
+    if (axes != 0) {
+        const MirrorPartners partners = findMirrorPartners(data, found.driven, axes);
+        found.unpartnered =
+            size_t(std::count(partners.lacksPartner.begin(), partners.lacksPartner.end(), true));
+        addLinks(found.links, partners.links, 0, claims);
+    }
     if (soft) {
         for (const SoftVertex& vertex :
              softRegion(data, found.driven, m_options.softRadius, m_options.falloff)) {
+            if (!claims.take(vertex.at))
+                continue;
             found.driven.push_back(vertex.at);
             found.weights.push_back(vertex.weight);
             found.nearest.push_back(vertex.nearest);
         }
     }
-    const uint8_t axes = m_options.mirrorAxes;
-    if (axes == 0)
-        return found;
-    found.onPlane.reserve(found.driven.size());
-    for (VertexAt place : found.driven) {
-        const Vertex& vertex = at(data, place);
-        uint8_t planes = 0;
-        for (int axis = 0; axis < 3; ++axis)
-            if ((axes >> axis & 1) &&
-                std::fabs(vertex.coord(axis) + vertex.coord(axis)) <= kCoincidentTolerance)
-                planes |= uint8_t(1u << axis);
-        found.onPlane.push_back(planes);
+    if (axes != 0 && found.driven.size() > found.selectedCount) {
+        const std::vector<VertexAt> region(
+            found.driven.begin() + std::ptrdiff_t(found.selectedCount), found.driven.end());
+        addLinks(found.links, findMirrorPartners(data, region, axes).links,
+                 uint32_t(found.selectedCount), claims);
     }
-    MirrorPartners partners = findMirrorPartners(data, found.driven, axes);
-    found.unpartnered = size_t(
-        std::count(partners.lacksPartner.begin(),
-                   partners.lacksPartner.begin() + std::ptrdiff_t(found.selectedCount), true));
-    // Each vertex is driven by one source only: the first that reaches it.
-    std::vector<size_t> offsets(data.size() + 1, 0);
-    for (size_t seg = 0; seg < data.size(); ++seg)
-        offsets[seg + 1] = offsets[seg] + data[seg].verts.size();
-    std::vector<bool> taken(offsets.back(), false);
-    for (VertexAt place : found.driven)
-        taken[offsets[place.seg] + place.index] = true;
-    for (const MirrorLink& link : partners.links) {
-        const size_t flat = offsets[link.partner.seg] + link.partner.index;
-        if (taken[flat])
-            continue;
-        taken[flat] = true;
-        found.links.push_back(link);
-    }
+    found.onPlane = planesUnder(data, found.driven, axes);
     return found;
 }
 
