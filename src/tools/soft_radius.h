@@ -12,8 +12,8 @@ class Pane;
 // Whether a drag of the current tool uses the soft selection.
 bool dragsSoftly(Pane& pane);
 
-// Grows the radius by a quarter per step (steps > 0) or shrinks it as much (steps < 0); a drag
-// under way follows at once.
+// Multiplies the radius by 1.25 per step (steps > 0) or divides it by as much (steps < 0); a
+// drag under way follows at once.
 void changeSoftRadius(Pane& pane, int steps);
 
 // Shows the radius around the pointer while a soft drag is under way, and hides it otherwise.
