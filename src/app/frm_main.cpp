@@ -171,6 +171,7 @@ void frmMain::createMenus() {
     connect(transform, &QAction::triggered, this, &frmMain::mnuEditTransform_Click);
     m_paneCommands.append(transform);
     createNavigationMenus();
+    createAidCommands(mnuEdit);
 
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
@@ -219,6 +220,7 @@ void frmMain::createPanes() {
     m_vertices->setPane(&panes->pane());
     m_tools->attach(panes->pane(), panes->tools(), panes);
     applyModellingAids();
+    attachAids(panes->pane());
     connect(&panes->tools().feedback, &vw::ToolFeedback::statusShown, this,
             &frmMain::showRotateStatus);
     // Shown at once: a check box that changes nothing on screen looks broken.
@@ -252,6 +254,7 @@ void frmMain::frmPanes_Unload() {
     m_statusPanel->clear();
     for (QLabel* panel : {m_degreesPanel, m_positionPanel, m_selectionPanel, m_zoomPanel})
         panel->clear();
+    m_mirrorPanel->clear();
 }
 
 bool frmMain::maySetModelAside() {

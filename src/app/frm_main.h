@@ -8,6 +8,7 @@
 #include "dialogs/prompts.h"
 #include "model/ebo/ebo_loader.h"
 #include "model/editing/document.h"
+#include "model/editing/edit_aids.h"
 #include "model/model.h"
 
 #include <QMainWindow>
@@ -15,6 +16,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -82,6 +84,12 @@ public:
     QLabel* zoomPanel() const { return m_zoomPanel; }
     // The OBJ file the model is linked to, while it is.
     QLabel* linkPanel() const { return m_linkPanel; }
+    // How many selected vertices have no mirror partner, while a mirror is on.
+    QLabel* mirrorPanel() const { return m_mirrorPanel; }
+    // Symmetry and soft selection as the menus, the palette and the settings hold them; the
+    // pane edits with them.
+    const vw::AidOptions& aidOptions() const { return m_aidOptions; }
+    void setAidOptions(const vw::AidOptions& options);
 
     // Shows the pane window titled with modelPath, creating it when there is none.
     frmPanes* showPanes();
@@ -144,6 +152,11 @@ private:
     void createMenus();
     void createNavigationMenus();
     void createFileCommands(QMenu* mnuFile);
+    void createAidCommands(QMenu* mnuEdit);
+    void restoreAidOptions();
+    void attachAids(vw::Pane& pane);
+    void showAidOptions();
+    void showUnpartnered();
     void createStatusPanels();
     // View > Grid, Snap and Snap to Vertex, and the hiding commands; the toggles are applied to
     // every new pane, and the grid's is kept in the settings.
@@ -186,6 +199,12 @@ private:
     QLabel* m_selectionPanel = nullptr;
     QLabel* m_zoomPanel = nullptr;
     QLabel* m_linkPanel = nullptr;
+    QLabel* m_mirrorPanel = nullptr;
+    vw::AidOptions m_aidOptions;
+    vw::Subscription m_aidSubscription;
+    std::array<QAction*, 3> m_mirrorActions{};
+    QAction* m_softAction = nullptr;
+    QList<QAction*> m_falloffActions;
     QMenu* m_recentFiles = nullptr;
     QList<QAction*> m_paneCommands; // enabled while a pane shows a model
     frmVertices* m_vertices = nullptr;

@@ -56,6 +56,7 @@ void frmMain::setSettings(vw::Settings* settings) {
     restoreWindowLayout();
     showRecentFiles();
     restoreModellingAids();
+    restoreAidOptions();
 }
 
 void frmMain::createFileCommands(QMenu* mnuFile) {

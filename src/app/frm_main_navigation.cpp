@@ -176,7 +176,9 @@ void frmMain::mnuEditTransform_Click() {
     if (!transform)
         return;
     static const char* const labels[] = {"Move %n", "Scale %n", "Rotate %n"};
-    (void)m_document.edit(
-        labels[int(transform->kind)], vw::kPositionFields, m_panes->pane().SelCount,
-        [&](std::vector<vw::Segment>& data) { vw::transformSelected(data, *transform); });
+    vw::Pane& pane = m_panes->pane();
+    (void)pane.aids().edit(
+        labels[int(transform->kind)], vw::kPositionFields, pane.SelCount,
+        [&](std::vector<vw::Segment>& data) { vw::transformSelected(data, *transform); },
+        vw::AidUse::MirrorOnly);
 }

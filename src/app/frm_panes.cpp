@@ -147,6 +147,12 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Down:
         vw::nudgeSelection(m_pane, 0, step);
         return;
+    case Qt::Key_PageUp:
+        m_tools.changeSoftRadius(1);
+        return;
+    case Qt::Key_PageDown:
+        m_tools.changeSoftRadius(-1);
+        return;
     default:
         break;
     }

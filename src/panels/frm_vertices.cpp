@@ -154,9 +154,13 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
             forSelected(working, [&](vw::Vertex& v) { v.alpha = alpha; });
         }
     };
-    // A refusal is announced as a notice by the document.
-    (void)m_document.get().edit(QStringLiteral("Set %1 of %n").arg(item).toStdString(), fields,
-                                selectionCount(), write);
+    // A refusal is announced as a notice by the document. The pane's mirror, when on, also
+    // sets the partners.
+    const std::string label = QStringLiteral("Set %1 of %n").arg(item).toStdString();
+    if (m_pane)
+        (void)m_pane->aids().edit(label, fields, selectionCount(), write, vw::AidUse::MirrorOnly);
+    else
+        (void)m_document.get().edit(label, fields, selectionCount(), write);
     // After a Yes that changed nothing, the typed value must not stand for the model's.
     showSelection();
 }

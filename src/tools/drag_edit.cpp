@@ -19,7 +19,7 @@ bool beginDragEdit(Pane& pane, const char* label) {
     if (!anySelected(pane.model().curData))
         return true;
     // A refusal reaches the status bar as the document's notice.
-    return pane.document().beginDrag(label, viewFields(pane.currentView()), pane.SelCount).ok();
+    return pane.aids().beginDrag(label, viewFields(pane.currentView()), pane.SelCount).ok();
 }
 
 } // namespace vw

@@ -25,14 +25,14 @@ void MoveTool::move(const PointerInput& input) {
     const ViewParams& view = m_pane.currentView();
     m_pane.invZoom = 1 / view.zoom;
     if (const std::optional<MoveOffset> snapped = m_snap.step(m_pane, input)) {
-        m_pane.document().dragStep([&](std::vector<Segment>& data) {
+        m_pane.aids().dragStep([&](std::vector<Segment>& data) {
             changeSelectedCoords(data, view, [&](float& h, float& v) {
                 h = static_cast<float>(h + snapped->h);
                 v = static_cast<float>(v + snapped->v);
             });
         });
     } else {
-        m_pane.document().dragStep([&](std::vector<Segment>& data) {
+        m_pane.aids().dragStep([&](std::vector<Segment>& data) {
             changeSelectedCoords(data, view, [&](float& h, float& v) {
                 h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
                 v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
@@ -67,7 +67,7 @@ void nudgeSelection(Pane& pane, int dx, int dy) {
     const ViewParams& view = pane.currentView();
     const double step = pane.snapToGrid ? pane.gridSpacing() : kTwipsPerPixel / double(view.zoom);
     // A refusal reaches the status bar as the document's notice.
-    (void)pane.document().edit("Move %n", viewFields(view), pane.SelCount, [&](auto& data) {
+    (void)pane.aids().edit("Move %n", viewFields(view), pane.SelCount, [&](auto& data) {
         changeSelectedCoords(data, view, [&](float& h, float& v) {
             h = static_cast<float>(dx * step + h);
             v = static_cast<float>(dy * step + v);

@@ -1,12 +1,11 @@
 #include "tools/selection.h"
 
 #include "model/editing/mesh_selection.h"
+#include "model/editing/mirror_partners.h"
+#include "model/editing/position_cells.h"
 #include "views/pane.h"
 
-#include <array>
-#include <bit>
 #include <cmath>
-#include <optional>
 
 namespace vw {
 namespace {
@@ -56,94 +55,6 @@ template <class Change> void changeEveryFlag(Pane& pane, Change change) {
             vertex.selected = change(vertex.selected) ? kSelected : 0;
     showSelectionCount(pane);
 }
-
-// Selected positions filed by the grid cell they fall in, the cells twice the tolerance wide, so
-// the tolerance box around any point touches at most two cells along each axis. An open-
-// addressing table of cells, each heading a chain of its points: no allocation per point.
-class CellTable {
-public:
-    CellTable(size_t points, float tolerance)
-        : m_cellSize(2.0 * tolerance), m_slots(std::bit_ceil(2 * points + 2), -1) {
-        m_cells.reserve(points);
-        m_heads.reserve(points);
-        m_points.reserve(points);
-        m_next.reserve(points);
-    }
-
-    void add(const Vertex& vertex) {
-        const size_t cell = find(cellOf(vertex.x, vertex.y, vertex.z));
-        m_next.push_back(m_heads[cell]);
-        m_heads[cell] = int32_t(m_points.size());
-        m_points.push_back(&vertex);
-    }
-
-    // Whether a filed point lies within tolerance of vertex on every axis.
-    bool hasNear(const Vertex& vertex, float tolerance) const {
-        const double t = tolerance;
-        const std::array<int64_t, 2> xs = span(vertex.x, t), ys = span(vertex.y, t),
-                                     zs = span(vertex.z, t);
-        for (int64_t x = xs[0]; x <= xs[1]; ++x)
-            for (int64_t y = ys[0]; y <= ys[1]; ++y)
-                for (int64_t z = zs[0]; z <= zs[1]; ++z) {
-                    const std::optional<size_t> cell = lookup({x, y, z});
-                    if (!cell)
-                        continue;
-                    for (int32_t i = m_heads[*cell]; i >= 0; i = m_next[size_t(i)])
-                        if (isNear(vertex, *m_points[size_t(i)], tolerance))
-                            return true;
-                }
-        return false;
-    }
-
-private:
-    struct Cell {
-        int64_t x = 0, y = 0, z = 0;
-        bool operator==(const Cell&) const = default;
-    };
-
-    int64_t cellIndex(double value) const { return int64_t(std::floor(value / m_cellSize)); }
-    Cell cellOf(double x, double y, double z) const {
-        return {cellIndex(x), cellIndex(y), cellIndex(z)};
-    }
-    std::array<int64_t, 2> span(double value, double t) const {
-        return {cellIndex(value - t), cellIndex(value + t)};
-    }
-    size_t hashOf(const Cell& c) const {
-        const uint64_t h = uint64_t(c.x) * 0x9E3779B97F4A7C15ull ^
-                           uint64_t(c.y) * 0xC2B2AE3D27D4EB4Full ^
-                           uint64_t(c.z) * 0x165667B19E3779F9ull;
-        return size_t(h ^ (h >> 29)) & (m_slots.size() - 1);
-    }
-    // The number of cell, filed when it is new.
-    size_t find(const Cell& cell) {
-        size_t slot = hashOf(cell);
-        for (; m_slots[slot] >= 0; slot = (slot + 1) & (m_slots.size() - 1))
-            if (m_cells[size_t(m_slots[slot])] == cell)
-                return size_t(m_slots[slot]);
-        m_slots[slot] = int32_t(m_cells.size());
-        m_cells.push_back(cell);
-        m_heads.push_back(-1);
-        return m_cells.size() - 1;
-    }
-    std::optional<size_t> lookup(const Cell& cell) const {
-        for (size_t slot = hashOf(cell); m_slots[slot] >= 0;
-             slot = (slot + 1) & (m_slots.size() - 1))
-            if (m_cells[size_t(m_slots[slot])] == cell)
-                return size_t(m_slots[slot]);
-        return std::nullopt;
-    }
-    static bool isNear(const Vertex& a, const Vertex& b, float tolerance) {
-        return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
-               std::fabs(a.z - b.z) <= tolerance;
-    }
-
-    double m_cellSize;
-    std::vector<int32_t> m_slots; // a cell's number, or -1 for a free slot
-    std::vector<Cell> m_cells;
-    std::vector<int32_t> m_heads; // per cell, its last point; m_next chains to the others
-    std::vector<int32_t> m_next;
-    std::vector<const Vertex*> m_points;
-};
 
 bool isFinitePosition(const Vertex& vertex) {
     return std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(vertex.z);
@@ -231,6 +142,12 @@ void showHidden(Pane& pane) {
     showSelectionCount(pane);
 }
 
+void selectMirrorVertices(Pane& pane) {
+    const uint8_t axes = pane.aids().options().mirrorAxes;
+    selectMirror(pane.model().curData, axes != 0 ? axes : uint8_t(kMirrorX));
+    showSelectionCount(pane);
+}
+
 void announceSelection(Pane& pane) {
     pane.document().selectionChanged(pane.SelCount);
 }
@@ -245,17 +162,17 @@ void selectCoincident(Pane& pane, float tolerance) {
     for (const Segment& segment : data)
         for (const Vertex& vertex : segment.verts)
             selected += vertex.selected != 0 && isFinitePosition(vertex);
-    CellTable table(selected, tolerance);
+    PositionCells table(selected, tolerance);
     for (const Segment& segment : data)
         for (const Vertex& vertex : segment.verts)
             if (vertex.selected != 0 && isFinitePosition(vertex))
-                table.add(vertex);
+                table.add({vertex.x, vertex.y, vertex.z}, 0);
     // Marked after the scan, so a newly added vertex does not pull in its own neighbours.
     std::vector<Vertex*> added;
     for (Segment& segment : data)
         for (Vertex& vertex : segment.verts)
             if (vertex.selected == 0 && isFinitePosition(vertex) &&
-                table.hasNear(vertex, tolerance))
+                table.hasNear({vertex.x, vertex.y, vertex.z}))
                 added.push_back(&vertex);
     for (Vertex* vertex : added)
         vertex->selected = kSelected;

@@ -3,6 +3,7 @@
 // view's two axes; vertices are visited segment by segment, each from its lowest index, and
 // only unselected ones are tested.
 
+#include "model/editing/position_cells.h"
 #include "model/model.h"
 #include "views/view_params.h"
 
@@ -47,7 +48,6 @@ void selectNone(Pane& pane);
 void invertSelection(Pane& pane);
 // Adds every working vertex whose position lies within tolerance (model units, on each axis) of
 // a selected vertex's, in any segment of the working data.
-constexpr float kCoincidentTolerance = 1e-4f;
 void selectCoincident(Pane& pane, float tolerance = kCoincidentTolerance);
 
 // The mesh's helpers over the working data (mesh_selection.h), each shown and announced as the
@@ -55,6 +55,8 @@ void selectCoincident(Pane& pane, float tolerance = kCoincidentTolerance);
 void selectLinkedVertices(Pane& pane);
 void growSelectedVertices(Pane& pane);
 void shrinkSelectedVertices(Pane& pane);
+// Replaces the selection by its mirror partners across the mirror axes on (X when none is).
+void selectMirrorVertices(Pane& pane);
 
 // "L" over a vertex: adds everything linked to the visible working vertex nearest the pointer,
 // within reach of it.

@@ -7,6 +7,7 @@
 #include "tools/rotate_tool.h"
 #include "tools/scale_tool.h"
 #include "tools/select_tool.h"
+#include "tools/soft_radius.h"
 #include "tools/view_navigation.h"
 #include "tools/zoom_tool.h"
 #include "views/pane.h"
@@ -125,6 +126,7 @@ void ToolFrame::move(const PointerInput& input) {
     }
     const Raised dispatching(m_dispatching);
     tool->move(seen);
+    showSoftCircle(m_pane, input, isDragging() && m_drag.button == kLeftButton);
 }
 
 void ToolFrame::release(const PointerInput& input) {
@@ -143,6 +145,7 @@ void ToolFrame::release(const PointerInput& input) {
             tool->release(input);
     }
     m_pane.isOnRotater = false;
+    showSoftCircle(m_pane, input, false);
 }
 
 void ToolFrame::cancelDrag() {
@@ -168,6 +171,7 @@ void ToolFrame::endDrag(bool keep) {
     }
     m_pane.isLeftButton = false;
     m_pane.isOnRotater = false;
+    m_pane.softCircleRadius = 0;
     m_pane.markChanged();
 }
 
@@ -197,7 +201,18 @@ void ToolFrame::keyPress(uint16_t keyAscii) {
 }
 
 void ToolFrame::wheel(const PointerInput& input, int notches) {
+    // During a soft drag the wheel sizes the radius instead.
+    if (isDragging() && !m_drag.panning && dragsSoftly(m_pane)) {
+        changeSoftRadius(notches);
+        return;
+    }
     wheelZoomAt(m_pane, input.x, input.y, notches);
+}
+
+void ToolFrame::changeSoftRadius(int steps) {
+    // The drag under way follows the new radius as one of its own steps.
+    const Raised dispatching(m_dispatching);
+    vw::changeSoftRadius(m_pane, steps);
 }
 
 void ToolFrame::toolButtonClicked(int code) {

@@ -33,8 +33,13 @@ public:
     // or Rotate while one of them is current. A drag under way is ended first, keeping what it
     // did, when the tool changes.
     void keyPress(uint16_t keyAscii) override;
-    // The wheel zooms about the pointer, whatever the tool.
+    // The wheel zooms about the pointer, whatever the tool; during a soft drag of Move, Scale or
+    // Rotate it sizes the soft radius.
     void wheel(const PointerInput& input, int notches) override;
+
+    // PageUp and PageDown, and the wheel during a soft drag: grows or shrinks the soft radius
+    // (soft_radius.h), keeping the drag under way.
+    void changeSoftRadius(int steps);
 
     // A click on the palette's button for the tool with this code (1 to 6).
     void toolButtonClicked(int code);

@@ -27,6 +27,7 @@ Pane::Pane(Document& document) : m_document(document), m_model(document.model())
 }
 
 void Pane::start() {
+    m_aids.setHidden(&hidden);
     m_subscription =
         document().subscribe([this](const DocumentChange& change) { documentChanged(change); });
     for (QImage* canvas : {&picBack, &picBuff, &picMain})

@@ -16,6 +16,7 @@
 
 #include "model/editing/document.h"
 #include "model/editing/hidden_vertices.h"
+#include "model/editing/edit_aids.h"
 #include "model/model.h"
 #include "views/pane_input.h"
 #include "views/view_params.h"
@@ -74,6 +75,8 @@ public:
     Model& model() { return m_model; }
     const Model& model() const { return m_model; }
     Document& document() { return m_document.get(); }
+    // Symmetry and soft selection: every edit of the selection goes through them.
+    EditAids& aids() { return m_aids; }
 
     // State shared with the tools.
     std::array<ViewParams, 4> views{}; // tabs 1 to 4
@@ -92,6 +95,9 @@ public:
     float invZoom = 0;
     float rotAngle = 0;
     std::vector<Segment> rotSnapshot;
+    // The soft selection's radius, drawn around the pointer (pane units) while a drag uses it;
+    // a radius of 0 draws nothing.
+    float softCircleX = 0, softCircleY = 0, softCircleRadius = 0;
 
     // Working vertices hidden from view; reloading the working data shows them again.
     HiddenVertices hidden;
@@ -213,6 +219,7 @@ private:
         qint64 imageMap = 0;
         uint8_t tool = 0;
         std::array<uint32_t, 8> geometry{}; // band corners or box and handles, bit for bit
+        std::array<uint32_t, 3> softCircle{};
         bool operator==(const FrameKey&) const = default;
     };
     // What picBack was drawn from.
@@ -257,6 +264,7 @@ private:
     void drawScaleBox();
     void drawRotateHandle();
     void drawRubberBand();
+    void drawSoftCircle();
     void frameShown(const FrameKey& key);
     FrameKey fullKey() const;
     FrameKey bandKey() const;
@@ -283,6 +291,7 @@ private:
     FrameKey m_shown;             // what picMain shows
     std::vector<QPoint> m_placed; // pane positions of the vertices being drawn, reused
     std::vector<QPoint> m_pixels; // and the pixels holding them
+    EditAids m_aids{m_document.get()};
 };
 
 } // namespace vw

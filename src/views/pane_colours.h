@@ -29,6 +29,7 @@ constexpr QRgb kImageMapFrame = qRgb(0, 255, 0);  // the unit texture square
 constexpr QRgb kScaleBox = qRgb(0, 0, 255);
 constexpr QRgb kRotateCircle = qRgb(0, 255, 0);
 constexpr QRgb kRotateHandle = qRgb(0, 250, 0);
+constexpr QRgb kSoftCircle = qRgb(255, 160, 0); // the soft selection's radius: not a pick colour
 
 // Scale handles by position: blue 245, 246, 247 along the top, 248 and 249 at mid-height,
 // 250, 251, 252 along the bottom.

@@ -244,6 +244,19 @@ void Pane::drawRotateHandle() {
                             kRotateHandle);
 }
 
+void Pane::drawSoftCircle() {
+    if (picMain.isNull())
+        return;
+    const double pixelRadius = double(softCircleRadius) * currentView().zoom / kTwipsPerPixel;
+    // A circle on the pointer's own pixel would change what Scale reads under it.
+    if (pixelRadius < 2)
+        return;
+    QPainter painter(&picMain);
+    painter.setPen(QColor::fromRgb(kSoftCircle));
+    const QPoint centre(twipToPixel(double(softCircleX)), twipToPixel(double(softCircleY)));
+    painter.drawEllipse(QPointF(centre), pixelRadius, pixelRadius);
+}
+
 void Pane::drawRubberBand() {
     copyCanvas(picBuff, picMain);
     Raster(picMain).outlineBox(pixelBox(downX, downY, lastX, lastY), kRubberBand);

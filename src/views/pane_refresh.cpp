@@ -29,6 +29,8 @@ void Pane::tmeRefresher_Timer() {
             drawScaleBox();
         else if (toolMode == kToolRotate)
             drawRotateHandle();
+        if (softCircleRadius > 0 && m_tab != kTabUV)
+            drawSoftCircle();
         frameShown(key);
     } else if (isChanged && fullKey() != m_shown) {
         RefreshEbo();
@@ -89,6 +91,8 @@ Pane::FrameKey Pane::overlayKey() const {
                                                 rotCenterV, rotHandleH, rotHandleV})
             key.geometry[i++] = std::bit_cast<uint32_t>(value);
     }
+    for (size_t i = 0; const float value : {softCircleX, softCircleY, softCircleRadius})
+        key.softCircle[i++] = std::bit_cast<uint32_t>(value);
     return key;
 }
 

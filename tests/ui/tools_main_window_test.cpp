@@ -1,10 +1,12 @@
 // The palette docked in the main window, following the pane, and the rotate angle in the first
 // panel of the status bar, which a notice leaves in view.
 
+#include "fake_settings.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "panels/frm_vertices.h"
 #include "tools/frm_tools.h"
+#include "tools/selection.h"
 #include "tools_fixture.h"
 #include "views/pane_surface.h"
 
@@ -17,6 +19,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <bit>
 
 namespace vw::test {
 namespace {
@@ -119,6 +123,88 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     QTest::keyClick(main.vertices()->propSheet->lineEdit("X"), 'a');
     EXPECT_EQ(main.panes()->pane().toolMode, kToolRotate);
     QLocale::setDefault(QLocale::system());
+}
+
+// Symmetric across x = 0 but for the last vertex.
+BuiltEbo symmetricModel() {
+    SegmentPlan segment;
+    segment.verts = {{-2, 1, 0.5f}, {-1, 2, -1}, {0, 3, 2}, {1, 2, -1}, {2, 1, 0.5f}, {3, 0, 0}};
+    segment.strip = {0, 1, 2, 3, 4, 5};
+    EboPlan plan;
+    plan.parts = {PartPlan{{segment}}};
+    return buildEbo(plan);
+}
+
+QAction* paletteAction(frmTools& palette, const QString& text) {
+    for (QAction* action : palette.actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+TEST(ToolsInMainWindow, MirrorXReachesTheDragTheNudgeTheSheetAndTransformAndSoftIsKept) {
+    Editor editor;
+    MemorySettings settings;
+    frmMain& main = *editor.main;
+    main.setSettings(&settings);
+    editor.open(editor.put(symmetricModel(), "symmetric.ebo"));
+    Pane& pane = main.panes()->pane();
+    QWidget* surface = main.panes()->picMain;
+    QTest::mouseClick(main.tools()->widgetForAction(paletteAction(*main.tools(), "Mirror X")),
+                      Qt::LeftButton);
+    std::vector<Vertex>& verts = editor.model.curData[0].verts;
+    for (size_t i : {2, 3, 4, 5})
+        verts[i].selected = -1;
+    pane.SelCount = 4;
+    announceSelection(pane);
+    EXPECT_EQ(main.mirrorPanel()->text(), "1 selected vertex has no mirror partner");
+
+    const std::vector<Vertex>& saved = editor.model.Parts[0].segments[0].verts;
+    auto expectMirrored = [&](size_t steps) {
+        for (auto [left, right] : {std::pair{0, 4}, std::pair{1, 3}}) {
+            EXPECT_EQ(std::bit_cast<uint32_t>(saved[left].x),
+                      std::bit_cast<uint32_t>(-saved[right].x));
+            EXPECT_EQ(saved[left].y, saved[right].y);
+            EXPECT_EQ(saved[left].z, saved[right].z);
+        }
+        EXPECT_EQ(saved[2].x, 0.0f);
+        EXPECT_EQ(main.document().stepCount(), steps);
+    };
+    QTest::keyClick(surface, 'v');
+    drag(surface, pixelOf(pane, verts[3].x, verts[3].y), pixelOf(pane, 1.5f, 2.5f));
+    EXPECT_NE(saved[3].x, 1.0f);
+    expectMirrored(1);
+    QTest::keyClick(surface, Qt::Key_Right);
+    expectMirrored(2);
+    main.vertices()->applySheetChange("X", 1.5f);
+    EXPECT_EQ(saved[1].x, -1.5f);
+    expectMirrored(3);
+    ExactTransform turn;
+    turn.kind = ExactTransform::Kind::Rotate;
+    turn.degrees = 30;
+    turn.aboutOrigin = true;
+    editor.prompts.transformAnswer = turn;
+    main.mnuEditTransform_Click();
+    expectMirrored(4);
+
+    // Soft selection: O, the radius sized by the wheel during a drag, kept with the settings.
+    editor.activate();
+    QTest::keyClick(surface, Qt::Key_O);
+    EXPECT_TRUE(main.aidOptions().soft);
+    const QPointF from = pixelOf(pane, verts[3].x, verts[3].y);
+    sendMouse(surface, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(surface, QEvent::MouseMove, from + QPointF(4, 0), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(pane.softCircleRadius, 1.0f);
+    pane.picMain_Wheel({kLeftButton, 0, float(from.x() * 15), float(from.y() * 15)}, 1);
+    EXPECT_EQ(pane.softCircleRadius, 1.25f);
+    EXPECT_TRUE(main.panes()->tools().isDragging());
+    sendMouse(surface, QEvent::MouseButtonRelease, from + QPointF(4, 0), Qt::LeftButton,
+              Qt::NoButton);
+    EXPECT_EQ(pane.softCircleRadius, 0.0f);
+    EXPECT_EQ(settings.text("softRadius"), "1.25");
+    settings.values["softRadius"] = "0.5";
+    main.setSettings(&settings);
+    EXPECT_EQ(pane.aids().options().softRadius, 0.5);
 }
 
 } // namespace
