@@ -80,6 +80,18 @@ void main() {
 
 } // namespace
 
+QByteArray depthColourFragmentShader(bool es) {
+    return header(es) + R"(
+out vec4 fragColour;
+void main() {
+    float depth = gl_FragCoord.z;
+    vec3 bytes = vec3(depth, fract(depth * 255.0), fract(depth * 65025.0));
+    bytes.xy -= bytes.yz / 255.0;
+    fragColour = vec4(bytes, 1.0);
+}
+)";
+}
+
 PreviewShaderSources previewShaderSources(bool es) {
     return {surfaceVertexShader(es), surfaceFragmentShader(es), flatVertexShader(es),
             flatFragmentShader(es)};

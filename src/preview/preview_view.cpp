@@ -71,6 +71,8 @@ void PreviewView::releaseGl() {
     m_texture.reset();
     m_surface.reset();
     m_flat.reset();
+    m_depthColour.reset();
+    m_depthTarget.reset();
     for (QOpenGLBuffer* buffer :
          {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer, &m_overlayBuffer})
         buffer->destroy();

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QOpenGLBuffer>
 #include <QOpenGLExtraFunctions>
+#include <QOpenGLFramebufferObject>
 #include <QOpenGLShaderProgram>
 #include <QOpenGLTexture>
 #include <QOpenGLVertexArrayObject>
@@ -105,6 +106,10 @@ private:
     void setWindowUniforms(QOpenGLShaderProgram& program);
     bool showsEditMesh() const { return m_input && m_input->actsOnPreview(); }
     vw::PreviewPointer pointerOf(const QMouseEvent& event) const;
+    // Reads the depth over device pixels into patch: from the frame's depth buffer, or where
+    // OpenGL ES cannot read that, from the surface drawn again with its depth as colour.
+    void readFrameDepth(vw::DepthPatch& patch, int frameHeight);
+    void readDepthAsColour(vw::DepthPatch& patch, QSize frame);
 
     vw::Document& m_document;
     vw::Subscription m_subscription;
@@ -127,7 +132,8 @@ private:
     std::optional<AxisGuide> m_guide;
 
     ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
-    std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat;
+    std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat, m_depthColour;
+    std::unique_ptr<QOpenGLFramebufferObject> m_depthTarget;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_triangles{QOpenGLBuffer::IndexBuffer};

@@ -3,6 +3,7 @@
 
 #include "preview/gl_convert.h"
 #include "preview/preview_view.h"
+#include "preview/shader_program.h"
 #include "views/pane_colours.h"
 #include "views/pane_input.h"
 
@@ -64,10 +65,13 @@ std::optional<vw::DepthPatch> PreviewView::depthOver(double x1, double y1, doubl
     const int top = std::clamp(int(std::floor(std::min(y1, y2) * scale)) - 2, 0, frameHeight);
     const int bottom = std::clamp(int(std::ceil(std::max(y1, y2) * scale)) + 3, 0, frameHeight);
     patch = {left, top, right - left, bottom - top, scale, {}};
-    patch.depth.resize(size_t(patch.width) * size_t(patch.height));
-    if (!patch.depth.empty())
-        glReadPixels(left, frameHeight - bottom, patch.width, patch.height, GL_DEPTH_COMPONENT,
-                     GL_FLOAT, patch.depth.data());
+    patch.depth.assign(size_t(patch.width) * size_t(patch.height), 1.0f);
+    if (!patch.depth.empty()) {
+        if (context()->isOpenGLES())
+            readDepthAsColour(patch, QSize(frameWidth, frameHeight));
+        else
+            readFrameDepth(patch, frameHeight);
+    }
     doneCurrent();
     // OpenGL counts rows from the bottom.
     for (int row = 0; row < patch.height / 2; ++row)
@@ -75,6 +79,54 @@ std::optional<vw::DepthPatch> PreviewView::depthOver(double x1, double y1, doubl
                          patch.depth.begin() + ptrdiff_t(row + 1) * patch.width,
                          patch.depth.begin() + ptrdiff_t(patch.height - 1 - row) * patch.width);
     return patch;
+}
+
+void PreviewView::readFrameDepth(vw::DepthPatch& patch, int frameHeight) {
+    glReadPixels(patch.left, frameHeight - patch.top - patch.height, patch.width, patch.height,
+                 GL_DEPTH_COMPONENT, GL_FLOAT, patch.depth.data());
+}
+
+void PreviewView::readDepthAsColour(vw::DepthPatch& patch, QSize frame) {
+    if (!m_depthColour) {
+        m_depthColour = std::make_unique<QOpenGLShaderProgram>();
+        const vw::PreviewShaderSources sources = m_makeShaderSources(true);
+        if (!vw::buildShaderProgram(*m_depthColour, QStringLiteral("depth"), sources.flatVertex,
+                                    vw::depthColourFragmentShader(true))
+                 .isEmpty())
+            return;
+    }
+    if (!m_depthColour->isLinked())
+        return;
+    if (!m_depthTarget || m_depthTarget->size() != frame)
+        m_depthTarget =
+            std::make_unique<QOpenGLFramebufferObject>(frame, QOpenGLFramebufferObject::Depth);
+    m_depthTarget->bind();
+    glClearColor(1, 1, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
+    m_depthColour->bind();
+    setCameraUniforms(*m_depthColour);
+    m_vao.bind();
+    m_vertices.bind();
+    m_triangles.bind();
+    glEnableVertexAttribArray(vw::kAttributePosition);
+    for (const vw::SegmentSpan& span : m_scene.mesh().shownSegments(m_scene.shown)) {
+        setPositionAttribute(span.firstVertex);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(span.indexCount), GL_UNSIGNED_SHORT,
+                       reinterpret_cast<const void*>(uintptr_t(span.firstIndex) * 2));
+    }
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    std::vector<uint8_t> colours(patch.depth.size() * 4);
+    glReadPixels(patch.left, frame.height() - patch.top - patch.height, patch.width, patch.height,
+                 GL_RGBA, GL_UNSIGNED_BYTE, colours.data());
+    m_vao.release();
+    m_depthTarget->release();
+    glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+    for (size_t i = 0; i < patch.depth.size(); ++i)
+        patch.depth[i] = std::min(1.0f, colours[4 * i] / 255.0f + colours[4 * i + 1] / 65025.0f +
+                                            colours[4 * i + 2] / 16581375.0f);
 }
 
 void PreviewView::setWindowUniforms(QOpenGLShaderProgram& program) {
