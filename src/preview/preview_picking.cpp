@@ -12,51 +12,87 @@ namespace {
 constexpr double kOnSurfaceShare = 2e-3;
 constexpr double kSlantPixels = 2;
 
+// floor without a call into the maths library, which a pick makes for every vertex.
+int floorOf(double value) {
+    const int truncated = static_cast<int>(value);
+    return value < truncated ? truncated - 1 : truncated;
+}
+
 } // namespace
 
+void DepthPatch::spreadNearest() {
+    // In place: each value reads only values to its right and below, not yet rewritten.
+    for (int row = 0; row < height; ++row) {
+        float* here = depth.data() + size_t(row) * size_t(width);
+        const float* below = row + 1 < height ? here + width : here;
+        for (int column = 0; column < width; ++column) {
+            const int right = column + 1 < width ? column + 1 : column;
+            here[column] = std::min(std::min(here[column], here[right]),
+                                    std::min(below[column], below[right]));
+        }
+    }
+}
+
 float DepthPatch::nearestAround(double x, double y) const {
-    const int cx = static_cast<int>(std::floor(x * scale)) - left;
-    const int cy = static_cast<int>(std::floor(y * scale)) - top;
-    float nearest = 1;
-    // A vertex on a pixel's edge or corner belongs to the pixels around it as much as to its own.
-    for (int py = std::max(cy - 1, 0); py <= std::min(cy + 1, height - 1); ++py)
-        for (int px = std::max(cx - 1, 0); px <= std::min(cx + 1, width - 1); ++px)
-            nearest = std::min(nearest, depth[size_t(py) * size_t(width) + size_t(px)]);
-    return nearest;
+    if (!(std::abs(x) < 1e9 && std::abs(y) < 1e9))
+        return 1;
+    // A vertex between pixel centres belongs to the pixels around it as much as to its own.
+    const int column = std::clamp(floorOf(x * scale - 0.5) - left, 0, width - 1);
+    const int row = std::clamp(floorOf(y * scale - 0.5) - top, 0, height - 1);
+    return width > 0 && height > 0 ? depth[size_t(row) * size_t(width) + size_t(column)] : 1;
 }
 
 WindowProjector::WindowProjector(const OrbitCamera& camera, const DepthPatch* depth)
-    : m_viewProjection(camera.viewProjection()), m_width(camera.width), m_height(camera.height),
-      m_near(camera.nearPlane()), m_far(camera.farPlane()), m_orthographic(camera.orthographic),
+    : m_near(camera.nearPlane()), m_far(camera.farPlane()), m_orthographic(camera.orthographic),
       m_onSurface(kOnSurfaceShare * camera.sceneRadius),
       m_pixelsToUnits(camera.orthographic ? camera.unitsPerPixel()
                                           : 2 * std::tan(camera.fovY / 2) / camera.height),
-      m_depth(depth) {}
-
-Vec3 WindowProjector::operator()(const Vertex& vertex) const {
-    const Vec3 ndc = m_viewProjection.project({vertex.x, -double(vertex.y), vertex.z});
-    return {(ndc.x + 1) / 2 * m_width, (1 - ndc.y) / 2 * m_height, (ndc.z + 1) / 2};
+      m_depth(depth) {
+    const Mat4 m = camera.viewProjection();
+    // Window x = (ndc x + 1) / 2 * width, y = (1 - ndc y) / 2 * height, depth = (ndc z + 1) / 2,
+    // each ndc value being a row over w: folded into the rows, so one division remains.
+    const double scales[3][2] = {{camera.width / 2.0, camera.width / 2.0},
+                                 {-camera.height / 2.0, camera.height / 2.0},
+                                 {0.5, 0.5}};
+    for (int column = 0; column < 4; ++column) {
+        // The model holds y negated.
+        const double sign = column == 1 ? -1 : 1;
+        for (int row = 0; row < 3; ++row)
+            m_rows[size_t(row * 4 + column)] =
+                sign * (m.at(row, column) * scales[row][0] + m.at(3, column) * scales[row][1]);
+        m_rows[size_t(12 + column)] = sign * m.at(3, column);
+    }
 }
 
-bool WindowProjector::inView(const Vertex& vertex) const {
-    const Mat4& m = m_viewProjection;
-    const double w =
-        m.at(3, 0) * vertex.x - m.at(3, 1) * double(vertex.y) + m.at(3, 2) * vertex.z + m.at(3, 3);
-    return w > 0;
+bool WindowProjector::project(const Vertex& vertex, WindowPoint& point) const {
+    const double x = vertex.x, y = vertex.y, z = vertex.z;
+    const auto row = [&](size_t r) {
+        return m_rows[r * 4] * x + m_rows[r * 4 + 1] * y + m_rows[r * 4 + 2] * z +
+               m_rows[r * 4 + 3];
+    };
+    const double w = row(3);
+    if (!(w > 0))
+        return false;
+    const double inverse = 1 / w;
+    point.x = row(0) * inverse;
+    point.y = row(1) * inverse;
+    point.depth = row(2) * inverse;
+    // In perspective w is the distance itself; in orthographic it is 1.
+    point.distance = m_orthographic ? viewDistanceAt(point.depth, m_near, m_far, true) : w;
+    return true;
 }
 
-bool WindowProjector::isVisible(const Vec3& window) const {
-    if (!(window.z >= 0 && window.z <= 1))
+bool WindowProjector::isVisible(const WindowPoint& point) const {
+    if (!(point.depth >= 0 && point.depth <= 1))
         return false;
     if (!m_depth)
         return true;
-    const float surface = m_depth->nearestAround(window.x, window.y);
+    const float surface = m_depth->nearestAround(point.x, point.y);
     if (surface >= 1)
         return true;
-    const double distance = viewDistanceAt(window.z, m_near, m_far, m_orthographic);
-    const double pixel = m_orthographic ? m_pixelsToUnits : m_pixelsToUnits * distance;
-    return distance <= viewDistanceAt(surface, m_near, m_far, m_orthographic) + m_onSurface +
-                           kSlantPixels * pixel;
+    const double pixel = m_orthographic ? m_pixelsToUnits : m_pixelsToUnits * point.distance;
+    return point.distance <= viewDistanceAt(surface, m_near, m_far, m_orthographic) + m_onSurface +
+                                 kSlantPixels * pixel;
 }
 
 WorkingVertex nearestWorkingVertex(const Model& model, const OrbitCamera& camera, double x,
@@ -67,9 +103,9 @@ WorkingVertex nearestWorkingVertex(const Model& model, const OrbitCamera& camera
     for (size_t i = 0; i < model.curData.size(); ++i) {
         const std::vector<Vertex>& verts = model.curData[i].verts;
         for (size_t j = 0; j < verts.size(); ++j) {
-            if (!project.inView(verts[j]))
+            WindowPoint at;
+            if (!project.project(verts[j], at))
                 continue;
-            const Vec3 at = project(verts[j]);
             const double distance = (at.x - x) * (at.x - x) + (at.y - y) * (at.y - y);
             const bool nearer = best.found() ? distance < bestDistance : distance <= bestDistance;
             if (nearer && project.isVisible(at)) {
@@ -87,9 +123,9 @@ BoxPicker::BoxPicker(const OrbitCamera& camera, double x1, double y1, double x2,
       m_right(std::max(x1, x2)), m_bottom(std::max(y1, y2)) {}
 
 bool BoxPicker::operator()(const Vertex& vertex) const {
-    if (!m_project.inView(vertex))
+    WindowPoint at;
+    if (!m_project.project(vertex, at))
         return false;
-    const Vec3 at = m_project(vertex);
     return at.x >= m_left && at.x <= m_right && at.y >= m_top && at.y <= m_bottom &&
            m_project.isVisible(at);
 }

@@ -6,6 +6,7 @@
 #include "model/model.h"
 #include "preview/camera.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -18,8 +19,11 @@ struct DepthPatch {
     double scale = 1;
     std::vector<float> depth;
 
-    // The nearest surface within a device pixel of window point (x, y); 1 (nothing) outside
-    // the patch.
+    // Makes each value the nearest of its two by two square (itself, right, below, below right),
+    // once, so a pick reads one value per vertex.
+    void spreadNearest();
+    // After spreadNearest: the nearest surface in the two by two device pixels whose centres
+    // surround window point (x, y); 1 (nothing) outside the patch.
     float nearestAround(double x, double y) const;
 };
 
@@ -30,21 +34,26 @@ struct WorkingVertex {
     bool found() const { return segment >= 0; }
 };
 
-// Projects vertices (the model's y is the file's negated) to window pixels from the top-left,
-// with their depth-buffer value as z (0 near to 1 far), and judges whether the surface the depth
-// shows hides them; without depth nothing is hidden (X-ray).
+// A vertex as the window shows it: pixels from the top-left, its depth-buffer value (0 near to
+// 1 far), and its distance from the eye along the view.
+struct WindowPoint {
+    double x = 0, y = 0, depth = 0, distance = 0;
+};
+
+// Projects vertices (the model's y is the file's negated) into the window, and judges whether
+// the surface the depth shows hides them; without depth nothing is hidden (X-ray).
 class WindowProjector {
 public:
     WindowProjector(const OrbitCamera& camera, const DepthPatch* depth);
-    Vec3 operator()(const Vertex& vertex) const;
-    // In front of the eye and between the near and far planes.
-    bool inView(const Vertex& vertex) const;
-    // Whether a point at this window position lies in front of, or on, the surface there.
-    bool isVisible(const Vec3& window) const;
+    // False for a vertex behind the eye, which shows nowhere.
+    bool project(const Vertex& vertex, WindowPoint& point) const;
+    // Whether the point lies in front of, or on, the surface drawn there.
+    bool isVisible(const WindowPoint& point) const;
 
 private:
-    Mat4 m_viewProjection;
-    double m_width, m_height;
+    // The rows of the view-projection matrix that give x, y, z and w, scaled so x and y come
+    // out in window pixels.
+    std::array<double, 16> m_rows;
     double m_near, m_far;
     bool m_orthographic;
     double m_onSurface;

@@ -47,7 +47,10 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
         m_scene.documentChanged(change);
         if (change.model)
             m_edgesBuilt = m_coarseBuilt = false;
-        redraw();
+        // The selection shows in points that leave the depth alone.
+        if (change.model || !change.vertices.empty())
+            m_depthStale = true;
+        update();
     });
     m_wheelSettling.setSingleShot(true);
     m_wheelSettling.setInterval(kWheelSettleMs);
@@ -192,6 +195,15 @@ void PreviewView::updateBuffers() {
         updateCoarse();
     if (m_imageMapChanged)
         updateImageMap();
+}
+
+void PreviewView::sendPendingVertices() {
+    if (!context() || !isValid())
+        return;
+    makeCurrent();
+    updateBuffers();
+    glFinish();
+    doneCurrent();
 }
 
 void PreviewView::updateEdges() {

@@ -40,8 +40,11 @@ public:
     void shownChanged();
     void fitAll();
     void fitSelection();
-    // Asks for a new frame; picking reads depth only from a frame drawn since.
+    // Asks for a new frame of a changed surface; picking reads depth only from a frame drawn
+    // since.
     void redraw();
+    // Sends what edits changed to the GPU now, as the next frame would first, and waits for it.
+    void sendPendingVertices();
 
     // The tools' side of the pointer; null leaves every pointer event to the camera.
     void setInput(vw::PreviewInput* input);

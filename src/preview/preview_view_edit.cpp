@@ -29,7 +29,7 @@ void PreviewView::redraw() {
 
 void PreviewView::setInput(vw::PreviewInput* input) {
     m_input = input;
-    redraw();
+    update();
 }
 
 void PreviewView::setXray(bool xray) {
@@ -37,14 +37,15 @@ void PreviewView::setXray(bool xray) {
     redraw();
 }
 
+// The band and the guide are drawn without depth, so the depth stays as it was.
 void PreviewView::setBand(std::optional<QRectF> band) {
     m_band = band;
-    redraw();
+    update();
 }
 
 void PreviewView::setGuide(std::optional<AxisGuide> guide) {
     m_guide = guide;
-    redraw();
+    update();
 }
 
 std::optional<vw::DepthPatch> PreviewView::depthOver(double x1, double y1, double x2, double y2) {
@@ -78,6 +79,7 @@ std::optional<vw::DepthPatch> PreviewView::depthOver(double x1, double y1, doubl
         std::swap_ranges(patch.depth.begin() + ptrdiff_t(row) * patch.width,
                          patch.depth.begin() + ptrdiff_t(row + 1) * patch.width,
                          patch.depth.begin() + ptrdiff_t(patch.height - 1 - row) * patch.width);
+    patch.spreadNearest();
     return patch;
 }
 

@@ -241,15 +241,8 @@ void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2) {
     });
 }
 
-void selectVertsWhere(Pane& pane, const std::function<bool(const Vertex&)>& inside) {
-    for (Segment& segment : pane.model().curData) {
-        for (Vertex& vertex : segment.verts) {
-            if (vertex.selected == 0 && inside(vertex)) {
-                vertex.selected = kSelected;
-                ++pane.SelCount;
-            }
-        }
-    }
+void countBoxSelection(Pane& pane, int32_t added) {
+    pane.SelCount += added;
     enableEditingTools(pane);
 }
 

@@ -4,6 +4,7 @@
 // only unselected ones are tested.
 
 #include "model/model.h"
+#include "views/pane.h"
 #include "views/view_params.h"
 
 #include <array>
@@ -12,8 +13,6 @@
 #include <vector>
 
 namespace vw {
-
-class Pane;
 
 // Replaces the view's two coordinates of every selected vertex, in scan order, with what
 // change(h, v) makes of them: change takes both by reference.
@@ -39,8 +38,19 @@ void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2);
 // SelCount to 1; then enables Move, Scale and Rotate, even when nothing was picked.
 void pickVertexInBox(Pane& pane, float x1, float y1, float x2, float y2);
 
+// Counts vertices a box added in SelCount and enables Move, Scale and Rotate.
+void countBoxSelection(Pane& pane, int32_t added);
 // The box rule for any box: adds every unselected working vertex for which inside holds.
-void selectVertsWhere(Pane& pane, const std::function<bool(const Vertex&)>& inside);
+template <class Inside> void selectVertsWhere(Pane& pane, Inside inside) {
+    int32_t added = 0;
+    for (Segment& segment : pane.model().curData)
+        for (Vertex& vertex : segment.verts)
+            if (vertex.selected == 0 && inside(vertex)) {
+                vertex.selected = -1;
+                ++added;
+            }
+    countBoxSelection(pane, added);
+}
 // The pick rule for a vertex found by other means: selects vertex j of working segment i and
 // sets SelCount to 1; Move, Scale and Rotate are enabled either way. Indexes outside the working
 // data pick nothing.

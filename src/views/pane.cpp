@@ -40,7 +40,9 @@ void Pane::documentChanged(const DocumentChange& change) {
             setToolEnabled(tool, SelCount > 0);
     }
     isChanged = true;
-    RefreshEbo();
+    // The Preview draws itself; the surface is drawn again when its tab is left.
+    if (m_tab != kTabPreview)
+        RefreshEbo();
 }
 
 void Pane::selectTab(int tab) {
