@@ -215,8 +215,9 @@ vw::PreviewPointer PreviewView::pointerOf(const QMouseEvent& event) const {
 void PreviewView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const vw::PreviewPointer pointer = pointerOf(*event);
-    if (m_input && m_input->isDragging()) {
-        if (event->button() == Qt::RightButton)
+    // Other buttons pressed during the tool's drag do nothing but cancel it with the right one.
+    if (m_toolDrag) {
+        if (event->button() == Qt::RightButton && m_input->isDragging())
             m_input->cancel();
         return;
     }

@@ -192,6 +192,23 @@ TEST_F(PreviewEdit, ModifiersKeepOrClearAndThePlaneViewsShowTheSameSelection) {
     EXPECT_FALSE(pane.isToolEnabled(vw::kToolMove));
 }
 
+TEST_F(PreviewEdit, TheEditMeshShowsWithTheSelectingToolsOnly) {
+    const QPoint corner = at(1.1, 1.1, 1.1);
+    const auto shown = [&] {
+        const QImage frame = view->grabFramebuffer();
+        const double scale = frame.devicePixelRatio();
+        return frame.pixel(int(corner.x() * scale), int(corner.y() * scale)) | 0xff000000u;
+    };
+    EXPECT_EQ(shown(), vw::kMarkFill);
+    drag(corner, corner);
+    EXPECT_EQ(shown(), vw::kMarkSelected);
+    QTest::keyClick(view, 'a');
+    drag(corner, corner + QPoint(1, 1)); // Pan: the camera takes the pointer
+    EXPECT_EQ(model.curData[0].verts[1].selected, -1);
+    EXPECT_EQ(window->pane().SelCount, 1);
+    EXPECT_NE(shown(), vw::kMarkFill);
+}
+
 TEST_F(PreviewEdit, AltZTurnsXrayOnAndOff) {
     QTest::keyClick(view, Qt::Key_Z, Qt::AltModifier);
     EXPECT_TRUE(view->xray());
