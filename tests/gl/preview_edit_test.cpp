@@ -290,6 +290,17 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const vw::Vec3& p, double) {
                           return vw::Vec3{p.x, p.y, 0.1 + (p.z - 0.1) * 2};
                       }},
+        // Typed units go along the one axis allowed, in the model's values (its y is held
+        // negated, so the file's y goes down).
+        TransformCase{"MoveTypedAlongY", 'v', QPoint(10, 10), QPoint(40, 30), Qt::Key_Y, "0.5",
+                      [](const vw::Vec3& p, double) {
+                          return vw::Vec3{p.x, p.y - 0.5, p.z};
+                      }},
+        TransformCase{"ScaleTypedFactor", 'c', QPoint(40, 0), QPoint(80, 0), 0, "3",
+                      [](const vw::Vec3& p, double) {
+                          return vw::Vec3{0.1 + (p.x - 0.1) * 3, 0.1 + (p.y - 0.1) * 3,
+                                          0.1 + (p.z - 0.1) * 3};
+                      }},
         // A typed quarter turn about the view axis: counter-clockwise as seen.
         TransformCase{"RotateTyped90", 'r', QPoint(40, 0), QPoint(40, 25), 0, "90",
                       [](const vw::Vec3& p, double) {
