@@ -8,12 +8,11 @@
 #include "model/editing/document.h"
 #include "preview/gl_support.h"
 #include "preview/preview_view.h"
+#include "timed_preview.h"
 #include "views/pane.h"
 #include "views/twips.h"
 
 #include <QApplication>
-#include <QOpenGLContext>
-#include <QOpenGLFunctions>
 
 #include <benchmark/benchmark.h>
 
@@ -79,18 +78,6 @@ vw::Model ringModel(int segments) {
     }
     return model;
 }
-
-// Draws one frame of the view and waits until the GPU has finished it.
-class TimedView : public PreviewView {
-public:
-    using PreviewView::PreviewView;
-    void frame() {
-        makeCurrent();
-        paintGL();
-        context()->functions()->glFinish();
-        doneCurrent();
-    }
-};
 
 struct PreviewBench {
     vw::Model model;

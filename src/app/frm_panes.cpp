@@ -2,6 +2,7 @@
 
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
+#include "preview/preview_view.h"
 #include "tools/cursors.h"
 #include "tools/move_tool.h"
 #include "tools/selection.h"
@@ -67,6 +68,12 @@ void frmPanes::setUp() {
     preview = new PreviewPanel(m_pane.document(), vw::canDrawPreview(), this);
     preview->setImageMap(m_pane.picMap);
     preview->hide();
+    if (PreviewView* view = preview->view()) {
+        m_previewTools = std::make_unique<vw::PreviewTools>(m_pane, m_tools.feedback, *view);
+        view->setInput(m_previewTools.get());
+        // The edit mesh shows with the selecting and transforming tools.
+        connect(&m_pane, &vw::Pane::paletteChanged, view, &PreviewView::redraw);
+    }
 
     tmeRefresher = new QTimer(this);
     tmeRefresher->setInterval(kRefreshMilliseconds);
@@ -202,6 +209,8 @@ void frmPanes::fitSelection() {
 
 void frmPanes::tabAxes_Click(int index) {
     m_tools.abandonDrag();
+    if (m_previewTools)
+        m_previewTools->abandon();
     m_pane.tabAxes_Click(index);
     showSurfaceOrPreview();
 }

@@ -2,6 +2,7 @@
 // The pane window: the tab strip, the drawing surface and the refresh timer around a Pane.
 
 #include "model/model.h"
+#include "tools/preview_tools.h"
 #include "tools/tool_frame.h"
 #include "views/pane.h"
 
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class PaneSurface;
 class PreviewPanel;
@@ -72,5 +74,7 @@ private:
 
     vw::Pane m_pane;
     vw::ToolFrame m_tools{m_pane};
+    // The tools' side of the Preview; none where OpenGL is not available.
+    std::unique_ptr<vw::PreviewTools> m_previewTools;
     QSize m_laidOutSize{-1, -1};
 };

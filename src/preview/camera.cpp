@@ -93,6 +93,26 @@ Vec3 OrbitCamera::onTargetPlane(double x, double y) const {
     return target + right() * ((x - width / 2.0) * upp) + up() * ((height / 2.0 - y) * upp);
 }
 
+double viewDistanceAt(double windowDepth, double nearPlane, double farPlane, bool orthographic) {
+    const double n = nearPlane, f = farPlane;
+    const double ndc = 2 * windowDepth - 1;
+    if (orthographic)
+        return (ndc * (f - n) + f + n) / 2;
+    return 2 * f * n / ((f + n) - ndc * (f - n));
+}
+
+Vec3 OrbitCamera::onPlaneThrough(const Vec3& point, double x, double y) const {
+    const Vec3 onTarget = onTargetPlane(x, y);
+    const Vec3 f = forward();
+    // Parallel rays in orthographic projection; rays from the eye in perspective.
+    const Vec3 from = orthographic ? onTarget - f * distance : eye();
+    const Vec3 direction = orthographic ? f : (onTarget - from).normalized();
+    const double along = direction.dot(f);
+    if (std::abs(along) < 1e-12)
+        return point;
+    return from + direction * ((point - from).dot(f) / along);
+}
+
 void OrbitCamera::orbit(double dx, double dy) {
     yaw = std::remainder(yaw - dx * kRadiansPerPixel, 2 * 3.141592653589793);
     pitch = std::clamp(pitch + dy * kRadiansPerPixel, -kPitchLimit, kPitchLimit);

@@ -7,13 +7,17 @@
 
 namespace vw {
 
+// The distance from the eye, along the view, of a point at this depth-buffer value (0 at the near
+// plane, 1 at the far one) of a projection between those planes.
+double viewDistanceAt(double windowDepth, double nearPlane, double farPlane, bool orthographic);
+
 class OrbitCamera {
 public:
     Vec3 target;
-    double distance = 10;   // eye to target, perspective; also keeps depth range in orthographic
-    double yaw = 0;         // radians about y; positive turns the eye towards +x
-    double pitch = 0;       // radians; positive looks from above
-    double halfHeight = 4;  // orthographic: half the view's height in model units
+    double distance = 10;  // eye to target, perspective; also keeps depth range in orthographic
+    double yaw = 0;        // radians about y; positive turns the eye towards +x
+    double pitch = 0;      // radians; positive looks from above
+    double halfHeight = 4; // orthographic: half the view's height in model units
     double fovY = 0.7853981633974483; // perspective: vertical field of view (45 degrees)
     bool orthographic = false;
     double sceneRadius = 10; // keeps the whole model between the near and far planes
@@ -39,6 +43,8 @@ public:
     Vec3 onTargetPlane(double x, double y) const;
     // Model units per pixel on the target plane.
     double unitsPerPixel() const;
+    // Where the ray through window pixel (x, y) meets the plane through point facing the viewer.
+    Vec3 onPlaneThrough(const Vec3& point, double x, double y) const;
 
     // A drag of (dx, dy) pixels turns the eye about the target; the target stays.
     void orbit(double dx, double dy);
@@ -47,7 +53,6 @@ public:
     // Zooms by factor (< 1 closer) about window pixel (x, y): the point under it stays there.
     void zoomAt(double x, double y, double factor);
 
-private:
     double nearPlane() const;
     double farPlane() const;
 };

@@ -195,4 +195,12 @@ std::vector<SegmentSpan> PreviewMesh::shownSegments(const ShownFilter& shown) co
     return out;
 }
 
+std::vector<SegmentSpan> PreviewMesh::workingSegments(const Model& model) const {
+    std::vector<SegmentSpan> out;
+    for (const SegmentSpan& span : m_segments)
+        if (span.part == model.curPart && (model.curSeg == 0 || span.seg == model.curSeg - 1))
+            out.push_back(span);
+    return out;
+}
+
 } // namespace vw

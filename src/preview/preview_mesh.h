@@ -75,6 +75,8 @@ public:
 
     // The segments the filter shows, in buffer order.
     std::vector<SegmentSpan> shownSegments(const ShownFilter& shown) const;
+    // The working data's segments (curPart's, or its segment curSeg - 1), in buffer order.
+    std::vector<SegmentSpan> workingSegments(const Model& model) const;
 
 private:
     std::vector<uint16_t> segmentTriangles(const Model& model, const SegmentSpan& span) const;

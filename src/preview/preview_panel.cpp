@@ -27,6 +27,12 @@ PreviewPanel::PreviewPanel(vw::Document& document, bool withOpenGL, QWidget* par
     mnuWireframe = option(QStringLiteral("Wireframe"), QStringLiteral("Draw the triangles' edges"));
     mnuOrthographic = option(QStringLiteral("Orthographic"),
                              QStringLiteral("Parallel projection instead of perspective"));
+    mnuXray = option(QStringLiteral("X-ray"),
+                     QStringLiteral("Select through the surface, drawn see-through (Alt+Z)"));
+    mnuXray->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Z));
+    mnuXray->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // Reached from the view, which is the panel's child, not the strip's.
+    addAction(mnuXray);
     viewOptions->addSeparator();
     mnuFitAll = viewOptions->addAction(QStringLiteral("Fit All"));
     mnuFitAll->setToolTip(QStringLiteral("Frame the shown model (Home)"));
@@ -72,6 +78,7 @@ void PreviewPanel::optionsChanged() {
     options.wireframe = mnuWireframe->isChecked();
     m_view->setOptions(options);
     m_view->setOrthographic(mnuOrthographic->isChecked());
+    m_view->setXray(mnuXray->isChecked());
 }
 
 void PreviewPanel::setImageMap(const QImage& picture) {

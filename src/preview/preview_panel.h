@@ -38,6 +38,8 @@ public:
     QAction* mnuImageMap = nullptr;
     QAction* mnuWireframe = nullptr;
     QAction* mnuOrthographic = nullptr;
+    // Picks through the surface and draws it see-through; Alt+Z.
+    QAction* mnuXray = nullptr;
     QAction* mnuFitAll = nullptr;
     QAction* mnuFitSelection = nullptr;
 

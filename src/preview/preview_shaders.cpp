@@ -31,7 +31,8 @@ void main() {
 // The face's normal comes from the screen-space slopes of its position, so the buffers need no
 // normals and an edit moves the shading with the vertices. The light sits at the eye and lights
 // both sides, so no face is ever black. Alpha shades the colour towards the background; a fifth
-// of the colour stays at alpha 0 so such vertices can still be found.
+// of the colour stays at alpha 0 so such vertices can still be found. Opacity below 1 draws the
+// surface see-through (X-ray).
 QByteArray surfaceFragmentShader(bool es) {
     return header(es) + R"(
 in vec3 viewPosition;
@@ -41,6 +42,7 @@ uniform sampler2D imageMap;
 uniform bool useImageMap;
 uniform bool orthographic;
 uniform vec3 background;
+uniform float opacity;
 out vec4 fragColour;
 void main() {
     vec3 normal = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
@@ -48,7 +50,7 @@ void main() {
     float light = 0.3 + 0.7 * abs(dot(normal, toEye));
     vec3 base = useImageMap ? texture(imageMap, mapCoord).rgb : vertexColour.rgb;
     float cover = 0.2 + 0.8 * vertexColour.a;
-    fragColour = vec4(mix(background, base * light, cover), 1.0);
+    fragColour = vec4(mix(background, base * light, cover), opacity);
 }
 )";
 }
@@ -77,6 +79,18 @@ void main() {
 }
 
 } // namespace
+
+QByteArray depthColourFragmentShader(bool es) {
+    return header(es) + R"(
+out vec4 fragColour;
+void main() {
+    float depth = gl_FragCoord.z;
+    vec3 bytes = vec3(depth, fract(depth * 255.0), fract(depth * 65025.0));
+    bytes.xy -= bytes.yz / 255.0;
+    fragColour = vec4(bytes, 1.0);
+}
+)";
+}
 
 PreviewShaderSources previewShaderSources(bool es) {
     return {surfaceVertexShader(es), surfaceFragmentShader(es), flatVertexShader(es),

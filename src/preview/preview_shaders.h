@@ -19,6 +19,10 @@ struct PreviewShaderSources {
     QByteArray flatVertex, flatFragment;
 };
 
+// With the flat vertex shader: each fragment's depth packed into red, green and blue, for an
+// OpenGL ES that cannot read the depth buffer back.
+QByteArray depthColourFragmentShader(bool es);
+
 // The Preview's own shaders, for OpenGL ES 3 when es holds.
 PreviewShaderSources previewShaderSources(bool es);
 

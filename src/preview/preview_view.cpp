@@ -1,5 +1,6 @@
 #include "preview/preview_view.h"
 
+#include "preview/gl_convert.h"
 #include "preview/gl_support.h"
 #include "preview/preview_shaders.h"
 #include "preview/shader_program.h"
@@ -20,6 +21,7 @@ constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels 
 // The wheel counts as still this long after its last step.
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
+constexpr float kXrayOpacity = 0.35f;
 
 // Writes vertex bytes into the bound GL vertex buffer.
 class GlBufferSink : public vw::BufferSink {
@@ -33,15 +35,6 @@ private:
     QOpenGLBuffer& m_buffer;
 };
 
-QVector3D colourOf(QRgb rgb) {
-    return QVector3D(qRed(rgb), qGreen(rgb), qBlue(rgb)) / 255.0f;
-}
-
-QMatrix4x4 toQt(const vw::Mat4& matrix) {
-    const std::array<float, 16> values = matrix.toFloats();
-    return QMatrix4x4(values.data()).transposed();
-}
-
 } // namespace
 
 PreviewView::PreviewView(vw::Document& document, QWidget* parent)
@@ -54,6 +47,9 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
         m_scene.documentChanged(change);
         if (change.model)
             m_edgesBuilt = m_coarseBuilt = false;
+        // The selection shows in points that leave the depth alone.
+        if (change.model || !change.vertices.empty())
+            m_depthStale = true;
         update();
     });
     m_wheelSettling.setSingleShot(true);
@@ -62,7 +58,7 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
         const bool wasCoarse = m_scene.drawsCoarse();
         m_scene.wheelSettled();
         if (wasCoarse)
-            update();
+            redraw();
     });
 }
 
@@ -78,7 +74,10 @@ void PreviewView::releaseGl() {
     m_texture.reset();
     m_surface.reset();
     m_flat.reset();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer})
+    m_depthColour.reset();
+    m_depthTarget.reset();
+    for (QOpenGLBuffer* buffer :
+         {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer, &m_overlayBuffer})
         buffer->destroy();
     m_vao.destroy();
 }
@@ -86,36 +85,36 @@ void PreviewView::releaseGl() {
 void PreviewView::setImageMap(const QImage& picture) {
     m_imageMap = picture;
     m_imageMapChanged = true;
-    update();
+    redraw();
 }
 
 void PreviewView::setOptions(const vw::PreviewOptions& options) {
     m_scene.options = options;
-    update();
+    redraw();
 }
 
 void PreviewView::setOrthographic(bool orthographic) {
     m_scene.setOrthographic(orthographic);
-    update();
+    redraw();
 }
 
 void PreviewView::setShown(vw::ShownFilter shown) {
     m_scene.shown = std::move(shown);
-    update();
+    redraw();
 }
 
 void PreviewView::shownChanged() {
-    update();
+    redraw();
 }
 
 void PreviewView::fitAll() {
     m_scene.fitAll();
-    update();
+    redraw();
 }
 
 void PreviewView::fitSelection() {
     m_scene.fitSelection();
-    update();
+    redraw();
 }
 
 size_t PreviewView::bufferBytes() const {
@@ -133,9 +132,11 @@ void PreviewView::initializeGL() {
     const bool es = context()->isOpenGLES();
     buildPrograms(es);
     m_vao.create();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer})
+    for (QOpenGLBuffer* buffer :
+         {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer, &m_overlayBuffer})
         buffer->create();
     m_pointBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
+    m_overlayBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     m_vertices.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     // A new context holds none of the model: send everything again.
     m_scene.rebuild();
@@ -163,6 +164,7 @@ void PreviewView::buildPrograms(bool es) {
 
 void PreviewView::resizeGL(int width, int height) {
     m_scene.setViewport(width, height);
+    m_depthStale = true;
 }
 
 void PreviewView::updateBuffers() {
@@ -187,12 +189,21 @@ void PreviewView::updateBuffers() {
         GlBufferSink sink(m_vertices);
         m_bytesSent += m_scene.mesh().sendVertices(m_document.model(), sink);
     }
-    if (m_scene.options.wireframe && !m_edgesBuilt)
+    if ((m_scene.options.wireframe || showsEditMesh()) && !m_edgesBuilt)
         updateEdges();
     if (m_scene.drawsCoarse() && !m_coarseBuilt)
         updateCoarse();
     if (m_imageMapChanged)
         updateImageMap();
+}
+
+void PreviewView::sendPendingVertices() {
+    if (!context() || !isValid())
+        return;
+    makeCurrent();
+    updateBuffers();
+    glFinish();
+    doneCurrent();
 }
 
 void PreviewView::updateEdges() {
@@ -241,8 +252,8 @@ void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {
 }
 
 void PreviewView::setCameraUniforms(QOpenGLShaderProgram& program) {
-    program.setUniformValue("view", toQt(m_scene.camera().viewMatrix()));
-    program.setUniformValue("projection", toQt(m_scene.camera().projectionMatrix()));
+    program.setUniformValue("view", vw::glMatrix(m_scene.camera().viewMatrix()));
+    program.setUniformValue("projection", vw::glMatrix(m_scene.camera().projectionMatrix()));
 }
 
 void PreviewView::paintGL() {
@@ -264,10 +275,14 @@ void PreviewView::paintGL() {
     drawSurface(shown, coarse);
     if (m_scene.options.wireframe && !coarse)
         drawEdges(shown);
+    if (showsEditMesh() && !coarse)
+        drawEditMesh();
     drawSelectedPoints();
+    drawOverlays();
     if (!coarse)
         m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
     m_vao.release();
+    m_depthStale = coarse;
 }
 
 void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool coarse) {
@@ -276,13 +291,20 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
     const bool imageMap = m_scene.options.imageMap && m_texture;
     m_surface->setUniformValue("useImageMap", imageMap);
     m_surface->setUniformValue("orthographic", m_scene.camera().orthographic);
-    m_surface->setUniformValue("background", colourOf(vw::kBackGround));
+    m_surface->setUniformValue("background", vw::glColour(vw::kBackGround));
     m_surface->setUniformValue("imageMap", 0);
+    m_surface->setUniformValue("opacity", m_xray ? kXrayOpacity : 1.0f);
     if (imageMap)
         m_texture->bind(0);
     // The wireframe lies on the surface; pushing the surface back keeps its lines whole.
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
+    // See-through: blended over what lies behind, leaving the depth to no face.
+    if (m_xray) {
+        glEnable(GL_BLEND);
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
+        glDepthMask(GL_FALSE);
+    }
     m_vertices.bind();
     (coarse ? m_coarse : m_triangles).bind();
     for (int attribute : {vw::kAttributePosition, vw::kAttributeTexCoord, vw::kAttributeColour})
@@ -297,6 +319,8 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
     for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour})
         glDisableVertexAttribArray(attribute);
     glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
     if (imageMap)
         m_texture->release(0);
 }
@@ -304,7 +328,7 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
 void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {
     m_flat->bind();
     setCameraUniforms(*m_flat);
-    m_flat->setUniformValue("colour", colourOf(kWireColour));
+    m_flat->setUniformValue("colour", vw::glColour(kWireColour));
     m_flat->setUniformValue("pointSize", 1.0f);
     m_vertices.bind();
     m_edges.bind();
@@ -329,7 +353,7 @@ void PreviewView::drawSelectedPoints() {
     glDisable(GL_DEPTH_TEST);
     m_flat->bind();
     setCameraUniforms(*m_flat);
-    m_flat->setUniformValue("colour", colourOf(vw::kMarkSelected));
+    m_flat->setUniformValue("colour", vw::glColour(vw::kMarkSelected));
     m_flat->setUniformValue("pointSize", kPointSize * static_cast<float>(devicePixelRatioF()));
     glEnableVertexAttribArray(vw::kAttributePosition);
     glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float),
@@ -337,36 +361,8 @@ void PreviewView::drawSelectedPoints() {
     glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(m_points.size() / 3));
 }
 
-void PreviewView::mousePressEvent(QMouseEvent* event) {
-    setFocus(Qt::MouseFocusReason);
-    m_scene.press(vw::buttonMask(event->buttons()), vw::modifierMask(event->modifiers()),
-                  event->position().x(), event->position().y());
-}
-
-void PreviewView::mouseMoveEvent(QMouseEvent* event) {
-    m_scene.drag(event->position().x(), event->position().y());
-    if (event->buttons() != Qt::NoButton)
-        update();
-}
-
-void PreviewView::mouseReleaseEvent(QMouseEvent*) {
-    const bool wasCoarse = m_scene.drawsCoarse();
-    m_scene.release();
-    if (wasCoarse)
-        update();
-}
-
 void PreviewView::wheelEvent(QWheelEvent* event) {
     m_scene.wheel(event->position().x(), event->position().y(), event->angleDelta().y() / 120.0);
     m_wheelSettling.start();
-    update();
-}
-
-void PreviewView::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier)
-        fitAll();
-    else if (event->key() == Qt::Key_F && event->text().compare("f", Qt::CaseInsensitive) == 0)
-        fitSelection();
-    else
-        event->ignore();
+    redraw();
 }

@@ -4,12 +4,15 @@
 // Make one only where canDrawPreview() holds.
 
 #include "model/editing/document.h"
+#include "preview/preview_input.h"
+#include "preview/preview_picking.h"
 #include "preview/preview_scene.h"
 #include "preview/preview_shaders.h"
 
 #include <QImage>
 #include <QOpenGLBuffer>
 #include <QOpenGLExtraFunctions>
+#include <QOpenGLFramebufferObject>
 #include <QOpenGLShaderProgram>
 #include <QOpenGLTexture>
 #include <QOpenGLVertexArrayObject>
@@ -18,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class PreviewView : public QOpenGLWidget, protected QOpenGLExtraFunctions {
@@ -36,6 +40,29 @@ public:
     void shownChanged();
     void fitAll();
     void fitSelection();
+    // Asks for a new frame of a changed surface; picking reads depth only from a frame drawn
+    // since.
+    void redraw();
+    // Sends what edits changed to the GPU now, as the next frame would first, and waits for it.
+    void sendPendingVertices();
+
+    // The tools' side of the pointer; null leaves every pointer event to the camera.
+    void setInput(vw::PreviewInput* input);
+    // X-ray: picking reaches every working vertex, and the surface is drawn see-through.
+    void setXray(bool xray);
+    bool xray() const { return m_xray; }
+    // The depth of the frame as now seen over a window rectangle, drawn first when the last
+    // frame is out of date; none in X-ray, where nothing hides a vertex.
+    std::optional<vw::DepthPatch> depthOver(double x1, double y1, double x2, double y2);
+    // A box select's rubber band, in window pixels.
+    void setBand(std::optional<QRectF> band);
+    // The lines a transform is held to: through a point, along the file axes in the mask
+    // (1 x, 2 y, 4 z), each in its axis colour.
+    struct AxisGuide {
+        vw::Vec3 through;
+        int axes = 0;
+    };
+    void setGuide(std::optional<AxisGuide> guide);
 
     // Bytes of vertex data sent to the GPU since the view was made, and the bytes its buffers
     // hold now.
@@ -75,7 +102,17 @@ private:
     void drawSurface(const std::vector<vw::SegmentSpan>& shown, bool coarse);
     void drawEdges(const std::vector<vw::SegmentSpan>& shown);
     void drawSelectedPoints();
+    void drawEditMesh();
+    void drawOverlays();
+    void drawOverlayLines(const std::vector<float>& points, GLenum mode, QRgb colour);
     void setCameraUniforms(QOpenGLShaderProgram& program);
+    void setWindowUniforms(QOpenGLShaderProgram& program);
+    bool showsEditMesh() const { return m_input && m_input->actsOnPreview(); }
+    vw::PreviewPointer pointerOf(const QMouseEvent& event) const;
+    // Reads the depth over device pixels into patch: from the frame's depth buffer, or where
+    // OpenGL ES cannot read that, from the surface drawn again with its depth as colour.
+    void readFrameDepth(vw::DepthPatch& patch, int frameHeight);
+    void readDepthAsColour(vw::DepthPatch& patch, QSize frame);
 
     vw::Document& m_document;
     vw::Subscription m_subscription;
@@ -89,15 +126,24 @@ private:
     size_t m_bytesSent = 0;
     size_t m_framesDrawn = 0;
     std::vector<float> m_points, m_pointsSent;
+    vw::PreviewInput* m_input = nullptr;
+    bool m_xray = false;
+    // The left button belongs to the tool from its press to its release.
+    bool m_toolDrag = false;
+    bool m_depthStale = true;
+    std::optional<QRectF> m_band;
+    std::optional<AxisGuide> m_guide;
 
     ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
-    std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat;
+    std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat, m_depthColour;
+    std::unique_ptr<QOpenGLFramebufferObject> m_depthTarget;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_triangles{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_edges{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_coarse{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_pointBuffer{QOpenGLBuffer::VertexBuffer};
+    QOpenGLBuffer m_overlayBuffer{QOpenGLBuffer::VertexBuffer};
     std::unique_ptr<QOpenGLTexture> m_texture;
     size_t m_triangleBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0;
 };

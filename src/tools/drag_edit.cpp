@@ -16,10 +16,14 @@ bool anySelected(const std::vector<Segment>& data) {
 } // namespace
 
 bool beginDragEdit(Pane& pane, const char* label) {
+    return beginDragEdit(pane, label, viewFields(pane.currentView()));
+}
+
+bool beginDragEdit(Pane& pane, const char* label, uint16_t fields) {
     if (!anySelected(pane.model().curData))
         return true;
     // A refusal reaches the status bar as the document's notice.
-    return pane.aids().beginDrag(label, viewFields(pane.currentView()), pane.SelCount).ok();
+    return pane.aids().beginDrag(label, fields, pane.SelCount).ok();
 }
 
 } // namespace vw

@@ -19,5 +19,7 @@ inline uint16_t viewFields(const ViewParams& view) {
 // file could not keep the edit: the document's notice then says why, and the drag must change
 // nothing.
 bool beginDragEdit(Pane& pane, const char* label);
+// The same for the given vertex fields, where no plane view says which.
+bool beginDragEdit(Pane& pane, const char* label, uint16_t fields);
 
 } // namespace vw

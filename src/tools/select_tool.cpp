@@ -35,34 +35,17 @@ PickSquare pickSquareAtPress(const Pane& pane) {
 } // namespace
 
 void SelectTool::begin() {
-    m_flagsAtPress.clear();
-    for (const Segment& segment : m_pane.model().curData) {
-        std::vector<int16_t>& flags = m_flagsAtPress.emplace_back();
-        flags.reserve(segment.verts.size());
-        for (const Vertex& vertex : segment.verts)
-            flags.push_back(vertex.selected);
-    }
-    m_selCountAtPress = m_pane.SelCount;
-    for (int tool = 1; tool <= 6; ++tool)
-        m_paletteAtPress[size_t(tool - 1)] = m_pane.isToolEnabled(tool);
+    m_atPress.take(m_pane);
 }
 
 void SelectTool::press(const PointerInput& input) {
     m_ctrlOnSelected = input.modifiers == kCtrlMask &&
                        m_pane.colourAt(m_pane.downX, m_pane.downY) == kMarkSelected;
-    const bool keepSelection = isShiftOrCtrlAlone(input.modifiers);
-    if (isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY))) {
-        if (!keepSelection)
-            clearSelection(m_pane);
-        const PickSquare square = pickSquareAtPress(m_pane);
-        pickVertexInBox(m_pane, square.x1, square.y1, square.x2, square.y2);
-        m_pane.isChanged = true;
-        announceSelection(m_pane);
-    } else if (!keepSelection) {
-        clearSelection(m_pane);
-        m_pane.isChanged = true;
-        announceSelection(m_pane);
-    }
+    selectPress(m_pane, input.modifiers,
+                isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY)), [this] {
+                    const PickSquare square = pickSquareAtPress(m_pane);
+                    pickVertexInBox(m_pane, square.x1, square.y1, square.x2, square.y2);
+                });
 }
 
 void SelectTool::move(const PointerInput& input) {
@@ -93,38 +76,21 @@ void SelectTool::release(const PointerInput&) {
 void SelectTool::deselectAtPress() {
     const ViewParams& view = m_pane.currentView();
     const PickSquare square = pickSquareAtPress(m_pane);
-    int32_t count = 0;
-    bool taken = false;
-    for (Segment& segment : m_pane.model().curData)
-        for (Vertex& vertex : segment.verts) {
-            if (vertex.selected != 0 && !taken &&
-                isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), square.x1, square.y1,
-                         square.x2, square.y2)) {
-                vertex.selected = 0;
-                taken = true;
+    const std::vector<Segment>& data = m_pane.model().curData;
+    for (size_t i = 0; i < data.size(); ++i)
+        for (size_t j = 0; j < data[i].verts.size(); ++j) {
+            const Vertex& vertex = data[i].verts[j];
+            if (vertex.selected != 0 && isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV),
+                                                 square.x1, square.y1, square.x2, square.y2)) {
+                deselectVertex(m_pane, int32_t(i), int32_t(j));
+                return;
             }
-            count += vertex.selected != 0;
         }
-    m_pane.SelCount = count;
-    for (int tool : {kToolMove, kToolScale, kToolRotate})
-        m_pane.setToolEnabled(tool, count > 0);
+    deselectVertex(m_pane, -1, -1);
 }
 
 void SelectTool::cancel() {
-    std::vector<Segment>& data = m_pane.model().curData;
-    if (m_flagsAtPress.size() != data.size())
-        return;
-    for (size_t i = 0; i < data.size(); ++i) {
-        if (m_flagsAtPress[i].size() != data[i].verts.size())
-            return;
-        for (size_t j = 0; j < data[i].verts.size(); ++j)
-            data[i].verts[j].selected = m_flagsAtPress[i][j];
-    }
-    m_pane.SelCount = m_selCountAtPress;
-    for (int tool = 1; tool <= 6; ++tool)
-        m_pane.setToolEnabled(tool, m_paletteAtPress[size_t(tool - 1)]);
-    m_pane.markChanged();
-    announceSelection(m_pane);
+    m_atPress.restore(m_pane);
 }
 
 } // namespace vw

@@ -2,11 +2,8 @@
 // The Select tool: picks a vertex mark on a press, drags a rubber band, and selects the box (or
 // the point of a click) on the release.
 
+#include "tools/selection.h"
 #include "tools/tool.h"
-
-#include <array>
-#include <cstdint>
-#include <vector>
 
 namespace vw {
 
@@ -29,9 +26,7 @@ private:
 
     // The press was a Ctrl click on a selected mark: its click takes that vertex out.
     bool m_ctrlOnSelected = false;
-    std::vector<std::vector<int16_t>> m_flagsAtPress;
-    int32_t m_selCountAtPress = 0;
-    std::array<bool, 6> m_paletteAtPress{};
+    SelectionSnapshot m_atPress;
 };
 
 } // namespace vw

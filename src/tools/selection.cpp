@@ -3,6 +3,7 @@
 #include "model/editing/mesh_selection.h"
 #include "model/editing/mirror_partners.h"
 #include "model/editing/position_cells.h"
+#include "tools/input_masks.h"
 #include "views/pane.h"
 
 #include <cmath>
@@ -30,6 +31,22 @@ Vertex* firstUnselectedInBox(Pane& pane, float x1, float y1, float x2, float y2)
         }
     }
     return nullptr;
+}
+
+Vertex* workingVertex(Pane& pane, int32_t i, int32_t j) {
+    std::vector<Segment>& curData = pane.model().curData;
+    if (i < 0 || size_t(i) >= curData.size())
+        return nullptr;
+    std::vector<Vertex>& verts = curData[size_t(i)].verts;
+    return j >= 0 && size_t(j) < verts.size() ? &verts[size_t(j)] : nullptr;
+}
+
+void selectVertex(Pane& pane, Vertex* vertex) {
+    if (vertex) {
+        vertex->selected = kSelected;
+        pane.SelCount = 1;
+    }
+    enableEditingTools(pane);
 }
 
 int32_t countSelected(const std::vector<Segment>& data) {
@@ -194,38 +211,81 @@ void clearSelection(Pane& pane) {
 
 void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2) {
     const ViewParams& view = pane.currentView();
-    std::vector<Segment>& data = pane.model().curData;
-    for (size_t i = 0; i < data.size(); ++i) {
-        for (size_t j = 0; j < data[i].verts.size(); ++j) {
-            Vertex& vertex = data[i].verts[j];
-            if (vertex.selected != 0 || pane.hidden.isHidden(i, j))
-                continue;
-            if (isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), x1, y1, x2, y2)) {
-                vertex.selected = kSelected;
-                ++pane.SelCount;
-            }
-        }
-    }
+    selectVertsWhere(pane, [&](const Vertex& vertex) {
+        return isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), x1, y1, x2, y2);
+    });
+}
+
+void countBoxSelection(Pane& pane, int32_t added) {
+    pane.SelCount += added;
     enableEditingTools(pane);
 }
 
 void pickVertexInBox(Pane& pane, float x1, float y1, float x2, float y2) {
-    if (Vertex* vertex = firstUnselectedInBox(pane, x1, y1, x2, y2)) {
-        vertex->selected = kSelected;
-        pane.SelCount = 1;
+    selectVertex(pane, firstUnselectedInBox(pane, x1, y1, x2, y2));
+}
+
+void pickVertex(Pane& pane, int32_t i, int32_t j) {
+    selectVertex(pane, workingVertex(pane, i, j));
+}
+
+void deselectVertex(Pane& pane, int32_t i, int32_t j) {
+    if (Vertex* vertex = workingVertex(pane, i, j))
+        vertex->selected = 0;
+    pane.SelCount = countSelected(pane.model().curData);
+    for (int tool : {kToolMove, kToolScale, kToolRotate})
+        pane.setToolEnabled(tool, pane.SelCount > 0);
+}
+
+void selectPress(Pane& pane, int modifiers, bool onUnselected, const std::function<void()>& pick) {
+    const bool keepSelection = isShiftOrCtrlAlone(modifiers);
+    if (!onUnselected && keepSelection)
+        return;
+    if (!keepSelection)
+        clearSelection(pane);
+    if (onUnselected)
+        pick();
+    pane.isChanged = true;
+    announceSelection(pane);
+}
+
+void SelectionSnapshot::take(const Pane& pane) {
+    m_flags.clear();
+    for (const Segment& segment : pane.model().curData) {
+        std::vector<int16_t>& flags = m_flags.emplace_back();
+        flags.reserve(segment.verts.size());
+        for (const Vertex& vertex : segment.verts)
+            flags.push_back(vertex.selected);
     }
-    enableEditingTools(pane);
+    m_selCount = pane.SelCount;
+    for (int tool = 1; tool <= 6; ++tool)
+        m_palette[size_t(tool - 1)] = pane.isToolEnabled(tool);
+}
+
+void SelectionSnapshot::restore(Pane& pane) const {
+    std::vector<Segment>& data = pane.model().curData;
+    if (m_flags.size() != data.size())
+        return;
+    for (size_t i = 0; i < data.size(); ++i)
+        if (m_flags[i].size() != data[i].verts.size())
+            return;
+    for (size_t i = 0; i < data.size(); ++i)
+        for (size_t j = 0; j < data[i].verts.size(); ++j)
+            data[i].verts[j].selected = m_flags[i][j];
+    pane.SelCount = m_selCount;
+    for (int tool = 1; tool <= 6; ++tool)
+        pane.setToolEnabled(tool, m_palette[size_t(tool - 1)]);
+    pane.markChanged();
+    announceSelection(pane);
 }
 
 void SelectVertAt(Pane& pane, int32_t i, int32_t j, bool isPinili) {
-    std::vector<Segment>& curData = pane.model().curData;
-    if (i < 0 || size_t(i) >= curData.size())
+    Vertex* vertex = workingVertex(pane, i, j);
+    if (!vertex)
         return;
-    std::vector<Vertex>& verts = curData[size_t(i)].verts;
-    if (j < 0 || size_t(j) >= verts.size() ||
-        (isPinili && pane.hidden.isHidden(size_t(i), size_t(j))))
+    if (isPinili && pane.hidden.isHidden(size_t(i), size_t(j)))
         return;
-    verts[size_t(j)].selected = isPinili ? kSelected : 0;
+    vertex->selected = isPinili ? kSelected : 0;
     if (isPinili)
         ++pane.SelCount;
 }

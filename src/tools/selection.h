@@ -5,16 +5,17 @@
 
 #include "model/editing/position_cells.h"
 #include "model/model.h"
+#include "views/pane.h"
 #include "views/view_params.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
 namespace vw {
-
-class Pane;
 
 // Replaces the view's two coordinates of every selected vertex, in scan order, with what
 // change(h, v) makes of them: change takes both by reference.
@@ -39,6 +40,49 @@ void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2);
 // Selects the first unselected vertex inside the box in scan order (not the nearest) and sets
 // SelCount to 1; then enables Move, Scale and Rotate, even when nothing was picked.
 void pickVertexInBox(Pane& pane, float x1, float y1, float x2, float y2);
+
+// Counts vertices a box added in SelCount and enables Move, Scale and Rotate.
+void countBoxSelection(Pane& pane, int32_t added);
+// The box rule for any box: adds every unselected working vertex for which inside holds.
+// Hidden vertices are left out.
+template <class Inside> void selectVertsWhere(Pane& pane, Inside inside) {
+    int32_t added = 0;
+    std::vector<Segment>& data = pane.model().curData;
+    for (size_t i = 0; i < data.size(); ++i)
+        for (size_t j = 0; j < data[i].verts.size(); ++j) {
+            Vertex& vertex = data[i].verts[j];
+            if (vertex.selected == 0 && !pane.hidden.isHidden(i, j) && inside(vertex)) {
+                vertex.selected = -1;
+                ++added;
+            }
+        }
+    countBoxSelection(pane, added);
+}
+// The pick rule for a vertex found by other means: selects vertex j of working segment i and
+// sets SelCount to 1; Move, Scale and Rotate are enabled either way. Indexes outside the working
+// data pick nothing.
+void pickVertex(Pane& pane, int32_t i, int32_t j);
+// Takes vertex j of working segment i out of the selection: SelCount becomes the number still
+// selected, and Move, Scale and Rotate are enabled exactly when it is not 0.
+void deselectVertex(Pane& pane, int32_t i, int32_t j);
+
+// What a Select press does wherever it lands: unless Shift or Ctrl is held alone the selection
+// is cleared; on an unselected vertex, pick then picks it. Announces any change.
+void selectPress(Pane& pane, int modifiers, bool onUnselected, const std::function<void()>& pick);
+
+// The selection as it stands (the working flags, SelCount, the palette's enabled buttons), so
+// a cancelled drag can put it back.
+class SelectionSnapshot {
+public:
+    void take(const Pane& pane);
+    // Puts it back and announces it, unless the working data changed shape meanwhile.
+    void restore(Pane& pane) const;
+
+private:
+    std::vector<std::vector<int16_t>> m_flags;
+    int32_t m_selCount = 0;
+    std::array<bool, 6> m_palette{};
+};
 
 // The Select menu's commands over the whole working data. Each leaves SelCount equal to the
 // number of selected working vertices and the palette's Move, Scale and Rotate buttons enabled

@@ -57,7 +57,9 @@ void Pane::documentChanged(const DocumentChange& change) {
             setToolEnabled(tool, SelCount > 0);
     }
     isChanged = true;
-    RefreshEbo();
+    // The Preview draws itself; the surface is drawn again when its tab is left.
+    if (m_tab != kTabPreview)
+        RefreshEbo();
     // Everything else was told of the selection the step gave back, hidden vertices included.
     if (hiddenDeselected)
         document().selectionChanged(SelCount);

@@ -1,0 +1,361 @@
+// Selecting and transforming in the Preview through real mouse and key events, drawn by OpenGL:
+// the depth of the drawn surface decides what a click or a box reaches, X-ray reaches through
+// it, and Move, Scale and Rotate drags edit the working data as one undoable step.
+
+#include "app/frm_panes.h"
+#include "preview/gl_support.h"
+#include "preview/preview_panel.h"
+#include "preview/preview_view.h"
+#include "views/pane_colours.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// One face of the box: its four corners in file coordinates (y up), as a two-triangle strip.
+vw::Segment face(std::vector<vw::Vec3> corners, int32_t nodeIndex) {
+    vw::Segment segment;
+    for (const vw::Vec3& c : corners) {
+        vw::Vertex vertex;
+        vertex.x = float(c.x);
+        vertex.y = -float(c.y);
+        vertex.z = float(c.z);
+        vertex.red = vertex.green = vertex.blue = vertex.alpha = 200;
+        segment.verts.push_back(vertex);
+    }
+    segment.strip = {0, 1, 2, 3};
+    segment.colorBlockAt = 1;
+    segment.nodeIndex = nodeIndex;
+    return segment;
+}
+
+// A closed box from -1 to 1 on each axis, one part of six faces, shifted by 0.1 so positions are
+// not round numbers.
+vw::Model boxModel() {
+    const double a = -0.9, b = 1.1;
+    vw::Model model;
+    model.modelPath = "box.ebo";
+    vw::Part part;
+    part.segments = {face({{a, b, b}, {b, b, b}, {a, a, b}, {b, a, b}}, 2),  // front, z = 1.1
+                     face({{a, b, a}, {b, b, a}, {a, a, a}, {b, a, a}}, 3),  // back
+                     face({{a, b, a}, {a, b, b}, {a, a, a}, {a, a, b}}, 4),  // left
+                     face({{b, b, a}, {b, b, b}, {b, a, a}, {b, a, b}}, 5),  // right
+                     face({{a, b, a}, {b, b, a}, {a, b, b}, {b, b, b}}, 6),  // top
+                     face({{a, a, a}, {b, a, a}, {a, a, b}, {b, a, b}}, 7)}; // bottom
+    model.Parts.push_back(part);
+    return model;
+}
+
+std::vector<uint32_t> bitsOf(const std::vector<vw::Segment>& data) {
+    std::vector<uint32_t> bits;
+    for (const vw::Segment& segment : data)
+        for (const vw::Vertex& vertex : segment.verts)
+            for (float value : {vertex.x, vertex.y, vertex.z})
+                bits.push_back(std::bit_cast<uint32_t>(value));
+    return bits;
+}
+
+class PreviewEdit : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!vw::canDrawPreview())
+            GTEST_SKIP() << "no OpenGL 3.3 here";
+        window = std::make_unique<frmPanes>(model);
+        window->resize(408, 428);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QApplication::setActiveWindow(window.get());
+        window->Init_Ebo();
+        window->tabAxes->setCurrentIndex(vw::kTabPreview - 1);
+        view = window->preview->view();
+        ASSERT_NE(view, nullptr);
+        window->preview->mnuOrthographic->setChecked(true);
+        vw::OrbitCamera& camera = view->scene().camera();
+        camera.yaw = 0;
+        camera.pitch = 0;
+        camera.target = {0.1, 0.1, 0};
+        camera.halfHeight = 2.5;
+        view->redraw();
+    }
+
+    // Where a point in file coordinates shows in the view.
+    QPoint at(double x, double fileY, double z) const {
+        const vw::Vec3 w = view->scene().camera().toWindow({x, fileY, z});
+        return QPoint(int(std::lround(w.x)), int(std::lround(w.y)));
+    }
+
+    void mouse(QEvent::Type type, QPoint pixel, Qt::MouseButton button, Qt::MouseButtons held,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QMouseEvent event(type, QPointF(pixel), view->mapToGlobal(QPointF(pixel)), button, held,
+                          modifiers);
+        QApplication::sendEvent(view, &event);
+    }
+    void press(QPoint pixel, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        mouse(QEvent::MouseButtonPress, pixel, Qt::LeftButton, Qt::LeftButton, modifiers);
+    }
+    void dragTo(QPoint pixel) { mouse(QEvent::MouseMove, pixel, Qt::NoButton, Qt::LeftButton); }
+    void release(QPoint pixel) {
+        mouse(QEvent::MouseButtonRelease, pixel, Qt::LeftButton, Qt::NoButton);
+    }
+    void drag(QPoint from, QPoint to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        press(from, modifiers);
+        dragTo(to);
+        release(to);
+    }
+    // Selects everything the box from the front shows, with the Select tool.
+    void selectFront() {
+        drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
+        ASSERT_EQ(window->pane().SelCount, 12);
+    }
+
+    std::vector<const vw::Vertex*> selected() const {
+        std::vector<const vw::Vertex*> out;
+        for (const vw::Segment& segment : model.curData)
+            for (const vw::Vertex& vertex : segment.verts)
+                if (vertex.selected != 0)
+                    out.push_back(&vertex);
+        return out;
+    }
+
+    vw::Model model = boxModel();
+    std::unique_ptr<frmPanes> window;
+    PreviewView* view = nullptr;
+};
+
+struct PickCase {
+    const char* label;
+    bool xray;
+    bool box;          // a box round the corner, else a click on it
+    int front, behind; // selected copies of the front and the back corner
+    bool palette;      // Move, Scale and Rotate enabled after
+};
+
+class PreviewPick : public PreviewEdit, public testing::WithParamInterface<PickCase> {};
+
+// The box's top left front corner hides the back one at the same point of the screen; each
+// corner is held by three faces.
+TEST_P(PreviewPick, TheSurfaceHidesWhatLiesBehindItUnlessXray) {
+    const PickCase& c = GetParam();
+    window->preview->mnuXray->setChecked(c.xray);
+    const QPoint corner = at(-0.9, 1.1, 0);
+    if (c.box)
+        drag(corner - QPoint(8, 8), corner + QPoint(8, 8));
+    else
+        drag(corner, corner);
+    int front = 0, behind = 0;
+    for (const vw::Vertex* vertex : selected())
+        ++(vertex->z > 0 ? front : behind);
+    EXPECT_EQ(front, c.front);
+    EXPECT_EQ(behind, c.behind);
+    EXPECT_EQ(window->pane().SelCount, c.box ? c.front + c.behind : 1);
+    EXPECT_EQ(window->pane().isToolEnabled(vw::kToolMove), c.palette);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corner, PreviewPick,
+                         testing::Values(PickCase{"ClickPicksTheFront", false, false, 1, 0, true},
+                                         PickCase{"BoxTakesTheFrontOnly", false, true, 3, 0, true},
+                                         PickCase{"XrayBoxTakesBoth", true, true, 3, 3, true}),
+                         [](const testing::TestParamInfo<PickCase>& info) {
+                             return info.param.label;
+                         });
+
+TEST_F(PreviewEdit, ModifiersKeepOrClearAndThePlaneViewsShowTheSameSelection) {
+    selectFront();
+    // Shift keeps the selection while adding; a plain press on nothing clears it.
+    const QPoint empty = at(1.8, 1.8, 0);
+    drag(empty, empty, Qt::ShiftModifier);
+    EXPECT_EQ(window->pane().SelCount, 12);
+    // Ctrl click on a selected vertex takes it out.
+    drag(at(1.1, -0.9, 0), at(1.1, -0.9, 0), Qt::ControlModifier);
+    EXPECT_EQ(selected().size(), 11u);
+
+    window->tabAxes->setCurrentIndex(vw::kTabXY - 1);
+    vw::Pane& pane = window->pane();
+    pane.tmeRefresher_Timer();
+    const vw::Vertex& topLeft = model.curData[0].verts[0];
+    EXPECT_EQ(pane.colourAt(pane.toPaneX(topLeft.x), pane.toPaneY(topLeft.y)), vw::kMarkSelected);
+
+    window->tabAxes->setCurrentIndex(vw::kTabPreview - 1);
+    drag(empty, empty);
+    EXPECT_EQ(pane.SelCount, 0);
+    EXPECT_TRUE(selected().empty());
+    EXPECT_FALSE(pane.isToolEnabled(vw::kToolMove));
+}
+
+TEST_F(PreviewEdit, TheEditMeshShowsWithTheSelectingToolsOnly) {
+    const QPoint corner = at(1.1, 1.1, 1.1);
+    const auto shown = [&] {
+        const QImage frame = view->grabFramebuffer();
+        const double scale = frame.devicePixelRatio();
+        return frame.pixel(int(corner.x() * scale), int(corner.y() * scale)) | 0xff000000u;
+    };
+    EXPECT_EQ(shown(), vw::kMarkFill);
+    drag(corner, corner);
+    EXPECT_EQ(shown(), vw::kMarkSelected);
+    QTest::keyClick(view, 'a');
+    drag(corner, corner + QPoint(1, 1)); // Pan: the camera takes the pointer
+    EXPECT_EQ(model.curData[0].verts[1].selected, -1);
+    EXPECT_EQ(window->pane().SelCount, 1);
+    EXPECT_NE(shown(), vw::kMarkFill);
+}
+
+TEST_F(PreviewEdit, AltZTurnsXrayOnAndOff) {
+    QTest::keyClick(view, Qt::Key_Z, Qt::AltModifier);
+    EXPECT_TRUE(view->xray());
+    QTest::keyClick(view, Qt::Key_Z, Qt::AltModifier);
+    EXPECT_FALSE(view->xray());
+    EXPECT_EQ(window->pane().toolMode, vw::kToolSelect);
+}
+
+struct TransformCase {
+    const char* label;
+    char tool;
+    QPoint from, to; // pixels from the box's centre on screen
+    int limitKey;    // pressed during the drag, or 0
+    const char* typed;
+    // What the drag does to a position (file coordinates).
+    vw::Vec3 (*expect)(const vw::Vec3& start, double pixel);
+};
+
+class PreviewTransformDrag : public PreviewEdit,
+                             public testing::WithParamInterface<TransformCase> {};
+
+TEST_P(PreviewTransformDrag, ChangesOnlyWhatTheDragAllowsAsOneStep) {
+    const TransformCase& c = GetParam();
+    window->preview->mnuXray->setChecked(true);
+    drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
+    ASSERT_EQ(selected().size(), 24u);
+    QTest::keyClick(view, c.tool);
+    const std::vector<vw::Segment> before = model.curData;
+    const QPoint centre = at(0.1, 0.1, 0.1);
+    const double pixel = view->scene().camera().unitsPerPixel();
+    press(centre + c.from);
+    dragTo(centre + (c.from + c.to) / 2);
+    if (c.limitKey)
+        QTest::keyClick(view, Qt::Key(c.limitKey));
+    dragTo(centre + c.to);
+    if (*c.typed)
+        QTest::keyClicks(view, c.typed);
+    release(centre + c.to);
+
+    for (size_t i = 0; i < before.size(); ++i)
+        for (size_t j = 0; j < before[i].verts.size(); ++j) {
+            const vw::Vertex& start = before[i].verts[j];
+            const vw::Vertex& now = model.curData[i].verts[j];
+            const vw::Vec3 want = c.expect({start.x, -double(start.y), start.z}, pixel);
+            // Within a fraction of a pixel (the centre on screen lies between pixels), and an
+            // axis the drag may not touch keeps its bits.
+            const float starts[3] = {start.x, start.y, start.z}, nows[3] = {now.x, now.y, now.z};
+            const double wants[3] = {want.x, -want.y, want.z};
+            for (int axis = 0; axis < 3; ++axis) {
+                EXPECT_NEAR(nows[axis], wants[axis], 1e-3) << i << ", " << j << ", " << axis;
+                if (wants[axis] == starts[axis]) {
+                    EXPECT_EQ(std::bit_cast<uint32_t>(nows[axis]),
+                              std::bit_cast<uint32_t>(starts[axis]));
+                }
+            }
+        }
+    // In the model too, and undone by one step.
+    EXPECT_EQ(bitsOf(model.Parts[0].segments), bitsOf(model.curData));
+    vw::Document& document = window->pane().document();
+    EXPECT_EQ(document.stepCount(), 1u);
+    document.undo();
+    EXPECT_EQ(bitsOf(model.curData), bitsOf(before));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, PreviewTransformDrag,
+    testing::Values(
+        // 30 pixels right and 20 down with X: x follows the pointer, y and z stay.
+        TransformCase{"MoveWithX", 'v', QPoint(10, 10), QPoint(40, 30), Qt::Key_X, "",
+                      [](const vw::Vec3& p, double pixel) {
+                          return vw::Vec3{p.x + 30 * pixel, p.y, p.z};
+                      }},
+        TransformCase{"MoveFree", 'v', QPoint(10, 10), QPoint(40, 30), 0, "",
+                      [](const vw::Vec3& p, double pixel) {
+                          return vw::Vec3{p.x + 30 * pixel, p.y - 20 * pixel, p.z};
+                      }},
+        // From 40 pixels off the centre to 80: twice the depth, nothing else.
+        TransformCase{"ScaleWithZ", 'c', QPoint(40, 0), QPoint(80, 0), Qt::Key_Z, "",
+                      [](const vw::Vec3& p, double) {
+                          return vw::Vec3{p.x, p.y, 0.1 + (p.z - 0.1) * 2};
+                      }},
+        // Typed units go along the one axis allowed, in the model's values (its y is held
+        // negated, so the file's y goes down).
+        TransformCase{"MoveTypedAlongY", 'v', QPoint(10, 10), QPoint(40, 30), Qt::Key_Y, "0.5",
+                      [](const vw::Vec3& p, double) {
+                          return vw::Vec3{p.x, p.y - 0.5, p.z};
+                      }},
+        TransformCase{"ScaleTypedFactor", 'c', QPoint(40, 0), QPoint(80, 0), 0, "3",
+                      [](const vw::Vec3& p, double) {
+                          return vw::Vec3{0.1 + (p.x - 0.1) * 3, 0.1 + (p.y - 0.1) * 3,
+                                          0.1 + (p.z - 0.1) * 3};
+                      }},
+        // A typed quarter turn about the view axis: counter-clockwise as seen.
+        TransformCase{"RotateTyped90", 'r', QPoint(40, 0), QPoint(40, 25), 0, "90",
+                      [](const vw::Vec3& p, double) {
+                          return vw::Vec3{0.1 - (p.y - 0.1), 0.1 + (p.x - 0.1), p.z};
+                      }}),
+    [](const testing::TestParamInfo<TransformCase>& info) { return info.param.label; });
+
+// The Preview's drags go through the same aids as the plane views': with a soft region that
+// takes every vertex at full weight, moving one vertex moves the whole box alike.
+TEST_F(PreviewEdit, APreviewDragTakesTheSoftRegionToo) {
+    window->pane().aids().setOptions({0, true, vw::Falloff::Constant, 10});
+    press(at(1.1, 1.1, 1.1));
+    release(at(1.1, 1.1, 1.1));
+    ASSERT_EQ(selected().size(), 1u);
+    QTest::keyClick(view, 'v');
+    const std::vector<vw::Segment> before = model.curData;
+    const QPoint centre = at(1.1, 1.1, 1.1);
+    const double pixel = view->scene().camera().unitsPerPixel();
+    press(centre);
+    dragTo(centre + QPoint(10, 0));
+    QTest::keyClick(view, Qt::Key_X);
+    dragTo(centre + QPoint(30, 0));
+    release(centre + QPoint(30, 0));
+    for (size_t i = 0; i < before.size(); ++i)
+        for (size_t j = 0; j < before[i].verts.size(); ++j)
+            EXPECT_NEAR(model.curData[i].verts[j].x, before[i].verts[j].x + 30 * pixel, 1e-3);
+    EXPECT_EQ(window->pane().document().stepCount(), 1u);
+}
+
+TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
+    window->preview->mnuXray->setChecked(true);
+    drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
+    QTest::keyClick(view, 'r');
+    const std::vector<uint32_t> before = bitsOf(model.curData);
+    const QPoint centre = at(0.1, 0.1, 0);
+    for (const bool byEsc : {true, false}) {
+        press(centre + QPoint(40, 0));
+        dragTo(centre + QPoint(13, 37));
+        EXPECT_TRUE(window->pane().isOnRotater);
+        EXPECT_TRUE(window->tools().feedback.status().contains("1.2"))
+            << window->tools().feedback.status().toStdString();
+        EXPECT_NE(bitsOf(model.curData), before);
+        if (byEsc)
+            QTest::keyClick(view, Qt::Key_Escape);
+        else
+            mouse(QEvent::MouseButtonPress, centre, Qt::RightButton,
+                  Qt::LeftButton | Qt::RightButton);
+        EXPECT_EQ(bitsOf(model.curData), before);
+        EXPECT_EQ(bitsOf(model.Parts[0].segments), before);
+        dragTo(centre + QPoint(-30, 5));
+        release(centre + QPoint(-30, 5));
+        EXPECT_EQ(bitsOf(model.curData), before);
+    }
+    EXPECT_FALSE(window->pane().isOnRotater);
+    EXPECT_EQ(window->pane().document().stepCount(), 0u);
+}
+
+} // namespace
