@@ -71,6 +71,7 @@ void frmPanes::setUp() {
     if (PreviewView* view = preview->view()) {
         m_previewTools = std::make_unique<vw::PreviewTools>(m_pane, m_tools.feedback, *view);
         view->setInput(m_previewTools.get());
+        view->setHidden(&m_pane.hidden);
         // The edit mesh shows with the selecting and transforming tools.
         connect(&m_pane, &vw::Pane::paletteChanged, view, &PreviewView::redraw);
     }

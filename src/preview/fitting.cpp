@@ -11,8 +11,8 @@ constexpr double kMargin = 1.05;
 
 // A single point or a flat nothing still needs a size to look at.
 double usableRadius(const Bounds& box) {
-    const double scale = std::max({1.0, std::abs(box.centre().x), std::abs(box.centre().y),
-                                   std::abs(box.centre().z)});
+    const double scale = std::max(
+        {1.0, std::abs(box.centre().x), std::abs(box.centre().y), std::abs(box.centre().z)});
     return std::max(box.radius(), 1e-3 * scale);
 }
 

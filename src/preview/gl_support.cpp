@@ -36,7 +36,7 @@ bool canDrawPreview() {
         context.doneCurrent();
         const int needed = context.isOpenGLES() ? 3 : 3 * 10 + 3;
         const int version = context.isOpenGLES() ? made.majorVersion()
-                                                  : made.majorVersion() * 10 + made.minorVersion();
+                                                 : made.majorVersion() * 10 + made.minorVersion();
         return version >= needed;
     }();
     return available;

@@ -25,8 +25,8 @@ const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
 } // namespace
 
 PreviewVertex previewVertex(const Vertex& vertex, bool hasColours) {
-    PreviewVertex out{vertex.x, -vertex.y, vertex.z, vertex.u, vertex.v, kUncolouredGrey,
-                      kUncolouredGrey, kUncolouredGrey, 255};
+    PreviewVertex out{vertex.x,        -vertex.y,       vertex.z,        vertex.u, vertex.v,
+                      kUncolouredGrey, kUncolouredGrey, kUncolouredGrey, 255};
     if (hasColours) {
         out.red = vertex.red;
         out.green = vertex.green;
@@ -69,8 +69,8 @@ std::vector<uint16_t> PreviewMesh::buildEdges(const Model& model) {
     for (SegmentSpan& span : m_segments) {
         span.firstEdge = static_cast<uint32_t>(edges.size());
         if (const Segment* segment = segmentOf(model, span))
-            appendStripEdges(segment->strip, std::min<size_t>(segment->verts.size(), span.vertexCount),
-                             edges);
+            appendStripEdges(segment->strip,
+                             std::min<size_t>(segment->verts.size(), span.vertexCount), edges);
         span.edgeCount = static_cast<uint32_t>(edges.size()) - span.firstEdge;
     }
     return edges;
@@ -175,7 +175,8 @@ void PreviewMesh::sendRun(const Model& model, uint32_t begin, uint32_t end, Buff
         [](uint32_t vertex, const SegmentSpan& s) { return vertex < s.firstVertex; });
     for (--span; span != m_segments.end() && span->firstVertex < end; ++span) {
         const uint32_t from = std::max(begin, span->firstVertex) - span->firstVertex;
-        const uint32_t to = std::min(end, span->firstVertex + span->vertexCount) - span->firstVertex;
+        const uint32_t to =
+            std::min(end, span->firstVertex + span->vertexCount) - span->firstVertex;
         const Segment* segment = segmentOf(model, *span);
         // A vertex the model no longer has keeps its place, so later ones land where they belong.
         for (uint32_t i = from; i < to; ++i)

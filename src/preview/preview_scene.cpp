@@ -132,4 +132,14 @@ void PreviewScene::selectedPoints(std::vector<float>& out) const {
                 out.insert(out.end(), {vertex.x, -vertex.y, vertex.z});
 }
 
+void PreviewScene::shownWorkingPoints(const HiddenVertices& hidden, std::vector<float>& out) const {
+    out.clear();
+    for (size_t i = 0; i < m_model.curData.size(); ++i) {
+        const std::vector<Vertex>& verts = m_model.curData[i].verts;
+        for (size_t j = 0; j < verts.size(); ++j)
+            if (!hidden.isHidden(i, j))
+                out.insert(out.end(), {verts[j].x, -verts[j].y, verts[j].z});
+    }
+}
+
 } // namespace vw

@@ -4,6 +4,7 @@
 // wheel and the fit keys do to the camera.
 
 #include "model/editing/document.h"
+#include "model/editing/hidden_vertices.h"
 #include "model/model.h"
 #include "preview/camera.h"
 #include "preview/fitting.h"
@@ -70,6 +71,8 @@ public:
 
     // The selected working vertices, three floats each in file orientation.
     void selectedPoints(std::vector<float>& out) const;
+    // The working vertices not hidden, the same way.
+    void shownWorkingPoints(const HiddenVertices& hidden, std::vector<float>& out) const;
 
 private:
     enum class Drag { None, Orbit, Pan };

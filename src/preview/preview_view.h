@@ -4,6 +4,7 @@
 // Make one only where canDrawPreview() holds.
 
 #include "model/editing/document.h"
+#include "model/editing/hidden_vertices.h"
 #include "preview/preview_input.h"
 #include "preview/preview_picking.h"
 #include "preview/preview_scene.h"
@@ -50,6 +51,9 @@ public:
     void setInput(vw::PreviewInput* input);
     // X-ray: picking reaches every working vertex, and the surface is drawn see-through.
     void setXray(bool xray);
+    // The working vertices hidden from view, which the edit mesh leaves out; they outlive the
+    // view.
+    void setHidden(const vw::HiddenVertices* hidden) { m_hidden = hidden; }
     bool xray() const { return m_xray; }
     // The depth of the frame as now seen over a window rectangle, drawn first when the last
     // frame is out of date; none in X-ray, where nothing hides a vertex.
@@ -128,6 +132,7 @@ private:
     std::vector<float> m_points, m_pointsSent;
     vw::PreviewInput* m_input = nullptr;
     bool m_xray = false;
+    const vw::HiddenVertices* m_hidden = nullptr;
     // The left button belongs to the tool from its press to its release.
     bool m_toolDrag = false;
     bool m_depthStale = true;

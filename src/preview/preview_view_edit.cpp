@@ -158,9 +158,16 @@ void PreviewView::drawEditMesh() {
     }
     m_flat->setUniformValue("colour", vw::glColour(vw::kMarkFill));
     m_flat->setUniformValue("pointSize", kDotSize * static_cast<float>(devicePixelRatioF()));
-    for (const vw::SegmentSpan& span : working) {
-        setPositionAttribute(span.firstVertex);
-        glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(span.vertexCount));
+    if (m_hidden != nullptr && m_hidden->count() > 0) {
+        // Hidden vertices have no dot: the rest go through a buffer of their own.
+        std::vector<float> shown;
+        m_scene.shownWorkingPoints(*m_hidden, shown);
+        drawOverlayLines(shown, GL_POINTS, vw::kMarkFill);
+    } else {
+        for (const vw::SegmentSpan& span : working) {
+            setPositionAttribute(span.firstVertex);
+            glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(span.vertexCount));
+        }
     }
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);

@@ -6,6 +6,7 @@
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
+#include "tools/selection.h"
 #include "views/pane_colours.h"
 
 #include <QAction>
@@ -328,6 +329,21 @@ TEST_F(PreviewEdit, APreviewDragTakesTheSoftRegionToo) {
         for (size_t j = 0; j < before[i].verts.size(); ++j)
             EXPECT_NEAR(model.curData[i].verts[j].x, before[i].verts[j].x + 30 * pixel, 1e-3);
     EXPECT_EQ(window->pane().document().stepCount(), 1u);
+}
+
+TEST_F(PreviewEdit, HiddenVerticesCannotBePickedOrBoxed) {
+    press(at(1.1, 1.1, 1.1));
+    release(at(1.1, 1.1, 1.1));
+    ASSERT_EQ(selected().size(), 1u);
+    const vw::Vertex* hidden = selected().front();
+    vw::hideSelected(window->pane());
+    press(at(1.1, 1.1, 1.1));
+    release(at(1.1, 1.1, 1.1));
+    EXPECT_EQ(hidden->selected, 0) << "the click picks another vertex there, or none";
+    window->preview->mnuXray->setChecked(true);
+    drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
+    EXPECT_EQ(selected().size(), 23u);
+    EXPECT_EQ(hidden->selected, 0);
 }
 
 TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
