@@ -28,6 +28,9 @@ void Pane::documentChanged(const DocumentChange& change) {
     if (!change.drawsDifferently())
         return;
     contentChanged();
+    const bool selectionOnly = !change.model && !change.workingData && change.vertices.empty();
+    if (!selectionOnly)
+        m_backHoldsParts = false;
     if (m_acting || change.model)
         return;
     if (change.workingData)
@@ -40,6 +43,12 @@ void Pane::documentChanged(const DocumentChange& change) {
             setToolEnabled(tool, SelCount > 0);
     }
     isChanged = true;
+    // The background draws no selection: a new one is laid over the background already drawn.
+    if (selectionOnly && m_backHoldsParts && m_tab != kTabPreview && backKey() == m_backDrawn) {
+        composeFrame();
+        frameShown(fullKey());
+        return;
+    }
     RefreshEbo();
 }
 

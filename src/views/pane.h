@@ -251,6 +251,8 @@ private:
     uint64_t m_backgroundGeneration = 1;
     uint64_t m_backVersion = 0; // bumped whenever picBack is redrawn
     BackKey m_backDrawn;
+    // No vertex value changed since picBack was drawn.
+    bool m_backHoldsParts = false;
     uint64_t m_bufferVersion = 0; // bumped whenever picBuff is recomposed
     FrameKey m_shown;             // what picMain shows
     std::vector<QPoint> m_placed; // pane positions of the vertices being drawn, reused

@@ -110,6 +110,7 @@ void Pane::drawBackground() {
     }
     ++m_backVersion;
     m_backDrawn = backKey();
+    m_backHoldsParts = true;
 }
 
 void Pane::drawImageMapTiles() {
