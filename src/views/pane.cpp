@@ -31,6 +31,11 @@ void Pane::documentChanged(const DocumentChange& change) {
     const bool selectionOnly = !change.model && !change.workingData && change.vertices.empty();
     if (!selectionOnly)
         m_backHoldsParts = false;
+    for (const VertexRange& range : change.vertices)
+        if (!isWorkingSegment(range.part, range.seg))
+            m_othersPart = -1;
+    if (change.model)
+        m_othersPart = -1;
     if (m_acting || change.model)
         return;
     if (change.workingData)
@@ -45,6 +50,11 @@ void Pane::documentChanged(const DocumentChange& change) {
     isChanged = true;
     // The background draws no selection: a new one is laid over the background already drawn.
     if (selectionOnly && m_backHoldsParts && m_tab != kTabPreview && backKey() == m_backDrawn) {
+        composeFrame();
+        frameShown(fullKey());
+        return;
+    }
+    if (m_tab != kTabPreview && redrawWorkingBehind()) {
         composeFrame();
         frameShown(fullKey());
         return;
