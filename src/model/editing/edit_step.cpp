@@ -4,7 +4,7 @@
 #include "model/model.h"
 #include "model/vertex_fields.h"
 
-#include <bit>
+#include <cstddef>
 #include <cstring>
 
 namespace vw {
@@ -33,6 +33,29 @@ std::vector<Vertex>* workingCopyOf(Model& model, const SegmentEdit& edit, size_t
     if (!seg || *seg != size_t(edit.seg) || model.curData[index].verts.size() != length)
         return nullptr;
     return &model.curData[index].verts;
+}
+
+constexpr size_t kFieldOffsets[kVertexFieldCount] = {
+    offsetof(Vertex, x),     offsetof(Vertex, y),    offsetof(Vertex, z),
+    offsetof(Vertex, u),     offsetof(Vertex, v),    offsetof(Vertex, red),
+    offsetof(Vertex, green), offsetof(Vertex, blue), offsetof(Vertex, alpha)};
+
+// Exchanges the field's raw bytes in the vertices with those the edit holds, writing the new
+// ones into the working copy as well.
+template <size_t Width>
+void swapValues(FieldEdit& field, std::vector<Vertex>& verts, std::vector<Vertex>* working) {
+    const size_t offset = kFieldOffsets[field.field];
+    uint8_t* held = field.values.data();
+    field.vertices.forEach([&](uint32_t i) {
+        uint8_t* value = reinterpret_cast<uint8_t*>(&verts[i]) + offset;
+        uint8_t old[Width];
+        std::memcpy(old, value, Width);
+        std::memcpy(value, held, Width);
+        if (working)
+            std::memcpy(reinterpret_cast<uint8_t*>(&(*working)[i]) + offset, held, Width);
+        std::memcpy(held, old, Width);
+        held += Width;
+    });
 }
 
 } // namespace
@@ -66,9 +89,13 @@ size_t IndexSet::bytes() const {
 
 void FieldEdit::add(uint32_t index, uint32_t bits) {
     vertices.add(index);
-    const size_t width = widthOf(field);
-    values.resize(values.size() + width);
-    std::memcpy(values.data() + values.size() - width, &bits, width);
+    if (widthOf(field) == 1) {
+        values.push_back(uint8_t(bits));
+        return;
+    }
+    // A float's bytes as the vertex holds them.
+    values.resize(values.size() + sizeof(bits));
+    std::memcpy(values.data() + values.size() - sizeof(bits), &bits, sizeof(bits));
 }
 
 uint16_t SegmentEdit::fieldMask() const {
@@ -98,18 +125,10 @@ bool swapStep(Model& model, EditStep& step) {
         std::vector<Vertex>& verts = segmentOf(model, edit)->verts;
         std::vector<Vertex>* working = workingCopyOf(model, edit, verts.size());
         for (FieldEdit& field : edit.fields) {
-            const size_t width = widthOf(field.field);
-            uint8_t* value = field.values.data();
-            field.vertices.forEach([&](uint32_t i) {
-                uint32_t bits = 0;
-                std::memcpy(&bits, value, width);
-                const uint32_t held = fieldBits(verts[i], field.field);
-                setFieldBits(verts[i], field.field, bits);
-                if (working)
-                    setFieldBits((*working)[i], field.field, bits);
-                std::memcpy(value, &held, width);
-                value += width;
-            });
+            if (widthOf(field.field) == sizeof(float))
+                swapValues<sizeof(float)>(field, verts, working);
+            else
+                swapValues<1>(field, verts, working);
         }
     }
     return true;
