@@ -65,15 +65,20 @@ protected:
 class RoundTrip : public Saving {};
 
 TEST_P(RoundTrip, AnUneditedSaveLeavesTheFileByteForByte) {
-    FileStamp before;
-    ASSERT_TRUE(stampOf(path, before));
     ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(saved(), built.model);
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
-    // The file already held every byte: it is not written again, and it counts as saved.
+}
+
+// The editor's save: nothing to write, so the file is not written again, and it counts as saved.
+TEST_P(RoundTrip, AnUneditedSaveMayLeaveTheFileAlone) {
+    FileStamp before;
+    ASSERT_TRUE(stampOf(path, before));
+    ASSERT_EQ(saveModel(model, path, workspace.folders, SameBytes::kLeaveAlone).reason(), "");
     FileStamp after;
     ASSERT_TRUE(stampOf(path, after));
     EXPECT_EQ(after, before);
+    EXPECT_EQ(saved(), built.model);
     EXPECT_FALSE(modelFileChanged(model));
 }
 
@@ -420,32 +425,43 @@ const DiskChange kDiskChanges[] = {
 
 class ChangedOnDisk : public testing::TestWithParam<DiskChange> {};
 
-// An unedited model too: the file on disk is no longer the one it was loaded from.
 TEST_P(ChangedOnDisk, TheSaveRefusesUntilTheUserAgreesToOverwrite) {
-    for (const bool edited : {true, false}) {
-        SCOPED_TRACE(edited ? "edited" : "unedited");
-        Workspace workspace;
-        const std::string path = workspace.put(buildEbo(plainPlan(2)));
-        Model model;
-        ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
-        if (edited)
-            editEverything(model);
-        GetParam().apply(path);
-        const bool exists = std::filesystem::exists(path);
-        const std::vector<uint8_t> theirs = exists ? readBytes(path) : std::vector<uint8_t>{};
-        EXPECT_TRUE(modelFileChanged(model));
-        EXPECT_EQ(saveModel(model, path, workspace.folders).reason(), changedOnDiskText(path));
-        EXPECT_EQ(std::filesystem::exists(path), exists);
-        if (exists) {
-            EXPECT_EQ(readBytes(path), theirs);
-        }
-
-        overwriteModelFileAsIs(model);
-        EXPECT_FALSE(modelFileChanged(model));
-        ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
-        EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
-        EXPECT_FALSE(modelFileChanged(model)) << "a save records the file it wrote";
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    editEverything(model);
+    GetParam().apply(path);
+    const bool exists = std::filesystem::exists(path);
+    const std::vector<uint8_t> theirs = exists ? readBytes(path) : std::vector<uint8_t>{};
+    EXPECT_TRUE(modelFileChanged(model));
+    EXPECT_EQ(saveModel(model, path, workspace.folders).reason(), changedOnDiskText(path));
+    EXPECT_EQ(std::filesystem::exists(path), exists);
+    if (exists) {
+        EXPECT_EQ(readBytes(path), theirs);
     }
+
+    overwriteModelFileAsIs(model);
+    EXPECT_FALSE(modelFileChanged(model));
+    ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
+    EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
+    EXPECT_FALSE(modelFileChanged(model)) << "a save records the file it wrote";
+}
+
+// Leaving an unchanged file alone, a save still looks whether it changed on disk; once the user
+// agrees to overwrite it, the working copy's bytes are written.
+TEST_P(ChangedOnDisk, AnUneditedSaveLeavingTheFileAloneRefusesToo) {
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    GetParam().apply(path);
+    EXPECT_EQ(saveModel(model, path, workspace.folders, SameBytes::kLeaveAlone).reason(),
+              changedOnDiskText(path));
+    overwriteModelFileAsIs(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders, SameBytes::kLeaveAlone).reason(), "");
+    EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
+    EXPECT_FALSE(modelFileChanged(model));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ChangedOnDisk, testing::ValuesIn(kDiskChanges),

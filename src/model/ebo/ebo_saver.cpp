@@ -353,7 +353,8 @@ Result plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
 
 } // namespace
 
-Result saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
+Result saveModel(Model& model, const std::string& path, const ModelFolders& folders,
+                 SameBytes same) {
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
     if (copyPath.empty())
@@ -378,7 +379,8 @@ Result saveModel(Model& model, const std::string& path, const ModelFolders& fold
         return Result::failure(failure + reason);
 
     BlockBuffer buffer(blocks);
-    if (fileHoldsTheSave(model, path, original.bytes(), blocks, buffer))
+    if (same == SameBytes::kLeaveAlone &&
+        fileHoldsTheSave(model, path, original.bytes(), blocks, buffer))
         return {};
     const bool streamed = blocksLeaveStructureAlone(model, original.bytes());
     TargetStamps stamps;
