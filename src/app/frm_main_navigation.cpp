@@ -15,8 +15,6 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <numbers>
 

@@ -61,14 +61,13 @@ void swapValues(FieldEdit& field, std::vector<Vertex>& verts, std::vector<Vertex
 } // namespace
 
 void IndexSet::add(uint32_t index) {
-    if (m_count == 0)
+    if (m_runs.empty())
         m_first = index;
     if (!m_runs.empty() && m_runs.back() == index)
         ++m_runs.back();
     else
         m_runs.insert(m_runs.end(), {index, index + 1});
     m_end = index + 1;
-    ++m_count;
 }
 
 void IndexSet::finish() {

@@ -20,10 +20,6 @@ public:
     // Chooses the smaller form; no index is added after it.
     void finish();
 
-    bool empty() const { return m_count == 0; }
-    size_t count() const { return m_count; }
-    uint32_t first() const { return m_first; }
-    uint32_t end() const { return m_end; }
     size_t bytes() const;
 
     template <class Visit> void forEach(Visit visit) const {
@@ -43,7 +39,6 @@ private:
     std::vector<uint64_t> m_bits; // bit i - m_first, once chosen
     uint32_t m_first = 0;
     uint32_t m_end = 0;
-    size_t m_count = 0;
 };
 
 // The values of one field in the vertices an edit changed it in, those the model does not hold

@@ -5,8 +5,8 @@
 namespace vw {
 namespace {
 
-// A quick test before the field by field one: most vertices of a big edit differ, most of a
-// small one do not.
+// Most vertices of a small edit keep their values: one quick comparison passes them over before
+// the field by field one.
 bool sameValues(const Vertex& a, const Vertex& b) {
     return std::bit_cast<uint32_t>(a.x) == std::bit_cast<uint32_t>(b.x) &&
            std::bit_cast<uint32_t>(a.y) == std::bit_cast<uint32_t>(b.y) &&
