@@ -2,8 +2,8 @@
 // 655,360 vertices as the working data, every vertex selected: from the key press (or the
 // sheet's entry) until the event queue is empty, listeners and redraws included, against a full
 // plane-view refresh of the same model run side by side in each iteration. x_refresh is the
-// ratio of the two; step_bytes is what the history grew by with the last step (0 for a command
-// that makes none).
+// ratio of the two wall-clock times, x_refresh_cpu that of this thread's processor times;
+// step_bytes is what the history grew by with the last step (0 for a command that makes none).
 
 #include "app/frm_main.h"
 #include "app/frm_panes.h"
