@@ -119,8 +119,8 @@ void load(benchmark::State& state, Model& model, const std::string& path) {
         state.SkipWithError("load failed");
 }
 
-void save(benchmark::State& state, Model& model) {
-    const Result saved = saveModel(model, model.modelPath, files().folders);
+void save(benchmark::State& state, Model& model, SameBytes same = SameBytes::kRewrite) {
+    const Result saved = saveModel(model, model.modelPath, files().folders, same);
     if (!saved)
         state.SkipWithError(saved.reason().c_str());
 }
@@ -175,6 +175,14 @@ void BM_SavePlainUnedited(benchmark::State& state) {
     const double saveSeconds = state.counters["x_copy"] * state.counters["copy_ms"] / 1000;
     state.counters["check_us"] = 1e6 * checkSeconds / static_cast<double>(state.iterations());
     state.counters["x_check"] = state.counters["check_us"] / 1e6 / saveSeconds;
+}
+
+// The editor's save of the same: the model file already holds every byte, so it is left alone.
+void BM_SavePlainUneditedLeftAlone(benchmark::State& state) {
+    Model model;
+    load(state, model, files().plain);
+    againstCopy(state, CopyTarget::kReplaced, {files().plain},
+                [&](auto& s) { save(s, model, SameBytes::kLeaveAlone); });
 }
 
 void moveEveryVertex(Model& model, float step) {
@@ -246,6 +254,7 @@ void configure(benchmark::internal::Benchmark* b, double seconds) {
 BENCHMARK(BM_LoadPlain)->Apply([](auto* b) { configure(b, 2.0); });
 BENCHMARK(BM_LoadPlainOverWorkingCopy)->Apply([](auto* b) { configure(b, 2.0); });
 BENCHMARK(BM_SavePlainUnedited)->Apply([](auto* b) { configure(b, 2.0); });
+BENCHMARK(BM_SavePlainUneditedLeftAlone)->Apply([](auto* b) { configure(b, 2.0); });
 BENCHMARK(BM_SavePlainEdited)->Apply([](auto* b) { configure(b, 2.0); });
 BENCHMARK(BM_LoadDelta)->Apply([](auto* b) { configure(b, 0.5); });
 BENCHMARK(BM_LoadDeltaWithCompanions)->Apply([](auto* b) { configure(b, 0.5); });

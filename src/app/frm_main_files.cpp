@@ -171,7 +171,7 @@ bool frmMain::mnuFileSaveAs_Click() {
 // the model stays as it was.
 vw::Result frmMain::saveGuarded(const std::string& path) {
     try {
-        return vw::saveModel(m_model, path, m_folders);
+        return vw::saveModel(m_model, path, m_folders, vw::SameBytes::kLeaveAlone);
     } catch (const std::exception& error) {
         return vw::Result::failure(error.what());
     }

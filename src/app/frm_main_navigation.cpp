@@ -15,8 +15,6 @@
 #include <QMenuBar>
 #include <QStatusBar>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -107,25 +105,12 @@ void frmMain::showSelectionCount() {
         m_selectionPanel->clear();
         return;
     }
-    qsizetype selected = 0, total = 0;
-    std::array<const vw::Vertex*, 2> firstTwo{};
-    std::array<double, 3> low{}, high{};
-    for (const vw::Segment& segment : m_model.curData) {
-        total += qsizetype(segment.verts.size());
-        for (const vw::Vertex& vertex : segment.verts) {
-            if (vertex.selected == 0)
-                continue;
-            const std::array<double, 3> at{vertex.x, vertex.y, vertex.z};
-            for (size_t axis = 0; axis < 3; ++axis) {
-                low[axis] = selected == 0 ? at[axis] : std::min(low[axis], at[axis]);
-                high[axis] = selected == 0 ? at[axis] : std::max(high[axis], at[axis]);
-            }
-            if (selected < 2)
-                firstTwo[size_t(selected)] = &vertex;
-            ++selected;
-        }
-    }
-    QString text = QStringLiteral("%1 of %2 selected").arg(selected).arg(total);
+    const vw::SelectionSummary& summary = m_document.selectionSummary();
+    const size_t selected = summary.selected;
+    const auto& firstTwo = summary.firstTwo;
+    const auto& low = summary.low;
+    const auto& high = summary.high;
+    QString text = QStringLiteral("%1 of %2 selected").arg(selected).arg(summary.total);
     if (const size_t hidden = m_panes->pane().hidden.count(); hidden > 0)
         text += QStringLiteral(", %1 hidden").arg(hidden);
     // Two vertices are measured apart, more by the box around them, in the sheet's units.

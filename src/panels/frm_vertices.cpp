@@ -154,6 +154,7 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
             forSelected(working, [&](vw::Vertex& v) { v.alpha = alpha; });
         }
     };
+    const uint64_t shownBefore = m_selectionShown;
     // A refusal is announced as a notice by the document. The pane's mirror, when on, also
     // sets the partners.
     const std::string label = QStringLiteral("Set %1 of %n").arg(item).toStdString();
@@ -162,7 +163,8 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
     else
         (void)m_document.get().edit(label, fields, selectionCount(), write);
     // After a Yes that changed nothing, the typed value must not stand for the model's.
-    showSelection();
+    if (m_selectionShown == shownBefore)
+        showSelection();
 }
 
 int32_t frmVertices::selectionCount() const {
@@ -176,28 +178,9 @@ int32_t frmVertices::selectionCount() const {
 }
 
 void frmVertices::showSelection() {
-    // The value of every field shared so far; none once two selected vertices differ.
-    std::array<std::optional<uint32_t>, vw::kVertexFieldCount> shared{};
-    std::array<bool, vw::kVertexFieldCount> differs{};
-    bool any = false;
-    for (const vw::Segment& segment : m_model.curData) {
-        for (const vw::Vertex& vertex : segment.verts) {
-            if (vertex.selected == 0)
-                continue;
-            for (int f = 0; f < vw::kVertexFieldCount; ++f) {
-                const uint32_t bits = vw::fieldBits(vertex, f);
-                if (any && shared[size_t(f)] != bits)
-                    differs[size_t(f)] = true;
-                shared[size_t(f)] = bits;
-            }
-            any = true;
-        }
-    }
-    auto held = [&](int field) -> std::optional<uint32_t> {
-        if (!any)
-            return 0;
-        return differs[size_t(field)] ? std::nullopt : shared[size_t(field)];
-    };
+    ++m_selectionShown;
+    const vw::SelectionSummary& summary = m_document.get().selectionSummary();
+    auto held = [&](int field) { return summary.shared[size_t(field)]; };
     static const char* const coordinates[] = {"X", "Y", "Z", "U", "V"};
     for (int f = 0; f < 5; ++f) {
         const std::optional<uint32_t> bits = held(f);

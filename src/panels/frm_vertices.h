@@ -55,4 +55,5 @@ private:
     vw::Subscription m_subscription;
     vw::Prompts& m_prompts;
     vw::Pane* m_pane = nullptr;
+    uint64_t m_selectionShown = 0; // how often the items took the selection's values
 };

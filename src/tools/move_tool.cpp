@@ -73,7 +73,6 @@ void nudgeSelection(Pane& pane, int dx, int dy) {
             v = static_cast<float>(dy * step + v);
         });
     });
-    pane.markChanged();
 }
 
 } // namespace vw

@@ -43,6 +43,14 @@ void Pane::documentChanged(const DocumentChange& change) {
         return;
     const bool hiddenDeselected = (change.model || change.workingData) && followWorkingData(change);
     contentChanged();
+    const bool selectionOnly = !change.model && !change.workingData && change.vertices.empty();
+    if (!selectionOnly)
+        m_backHoldsParts = false;
+    for (const VertexRange& range : change.vertices)
+        if (!isWorkingSegment(range.part, range.seg))
+            m_othersPart = -1;
+    if (change.model)
+        m_othersPart = -1;
     if (m_acting || change.model)
         return;
     if (change.workingData)
@@ -57,9 +65,17 @@ void Pane::documentChanged(const DocumentChange& change) {
             setToolEnabled(tool, SelCount > 0);
     }
     isChanged = true;
-    // The Preview draws itself; the surface is drawn again when its tab is left.
-    if (m_tab != kTabPreview)
-        RefreshEbo();
+    // The Preview draws itself; the surface is drawn again when its tab is left. The background
+    // draws no selection: a new one is laid over the background already drawn.
+    if (m_tab != kTabPreview) {
+        if ((selectionOnly && m_backHoldsParts && backKey() == m_backDrawn) ||
+            redrawWorkingBehind()) {
+            composeFrame();
+            frameShown(fullKey());
+        } else {
+            RefreshEbo();
+        }
+    }
     // Everything else was told of the selection the step gave back, hidden vertices included.
     if (hiddenDeselected)
         document().selectionChanged(SelCount);

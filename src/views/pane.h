@@ -248,6 +248,12 @@ private:
     void documentChanged(const DocumentChange& change);
     int viewIndex() const { return (m_tab >= kTabXY && m_tab <= kTabUV ? m_tab : kTabXY) - 1; }
     void drawBackground();
+    // The back edges of the working segments of Parts, or of all others.
+    void drawSegmentsBehind(bool working);
+    bool isWorkingSegment(int32_t part, int32_t seg) const;
+    // picBack after an edit of the working segments alone: the others as last drawn, the working
+    // ones anew; false, drawing nothing, when the others are not held for this view.
+    bool redrawWorkingBehind();
     // composeView without announcing the frame, for callers that draw more on it first.
     void composeFrame();
     BackKey backKey() const;
@@ -287,6 +293,14 @@ private:
     uint64_t m_backgroundGeneration = 1;
     uint64_t m_backVersion = 0; // bumped whenever picBack is redrawn
     BackKey m_backDrawn;
+    // No vertex value changed since picBack was drawn.
+    bool m_backHoldsParts = false;
+    // picBack without the working segments of part m_othersPart, segment m_othersSeg (the
+    // working data then); part -1 when it does not hold the other segments as they are.
+    QImage m_othersBack;
+    BackKey m_othersDrawn;
+    int32_t m_othersPart = -1;
+    int32_t m_othersSeg = 0;
     uint64_t m_bufferVersion = 0; // bumped whenever picBuff is recomposed
     FrameKey m_shown;             // what picMain shows
     std::vector<QPoint> m_placed; // pane positions of the vertices being drawn, reused

@@ -97,23 +97,53 @@ void Pane::RefreshEbo() {
 
 void Pane::drawBackground() {
     clear(Canvas::Back);
+    m_othersPart = -1;
     if (m_tab == kTabUV) {
         drawImageMapTiles();
         drawGrid();
         drawImageMapFrame();
     } else {
         drawGrid();
-        Raster raster(picBack);
-        raster.passOverFullTiles(kBackPen);
-        for (const Part& part : m_model.Parts) {
-            for (const Segment& segment : part.segments) {
-                if (isInBackground(segment.nodeIndex))
-                    drawSegmentEdges(segment, raster, kBackPen, m_tab);
-            }
-        }
+        // One colour over the ground: the working segments drawn last give the same pixels.
+        m_othersPart = m_model.curPart;
+        m_othersSeg = m_model.curSeg;
+        drawSegmentsBehind(false);
+        copyCanvas(picBack, m_othersBack);
+        m_othersDrawn = backKey();
+        drawSegmentsBehind(true);
     }
     ++m_backVersion;
     m_backDrawn = backKey();
+    m_backHoldsParts = true;
+}
+
+void Pane::drawSegmentsBehind(bool working) {
+    Raster raster(picBack);
+    raster.passOverFullTiles(kBackPen);
+    for (size_t p = 0; p < m_model.Parts.size(); ++p) {
+        const std::vector<Segment>& segments = m_model.Parts[p].segments;
+        for (size_t s = 0; s < segments.size(); ++s) {
+            if (isInBackground(segments[s].nodeIndex) &&
+                isWorkingSegment(int32_t(p), int32_t(s)) == working)
+                drawSegmentEdges(segments[s], raster, kBackPen, m_tab);
+        }
+    }
+}
+
+bool Pane::isWorkingSegment(int32_t part, int32_t seg) const {
+    return part == m_othersPart && (m_othersSeg == 0 || seg == m_othersSeg - 1);
+}
+
+bool Pane::redrawWorkingBehind() {
+    if (m_othersPart < 0 || m_othersPart != m_model.curPart || m_othersSeg != m_model.curSeg ||
+        m_othersDrawn != backKey())
+        return false;
+    copyCanvas(m_othersBack, picBack);
+    drawSegmentsBehind(true);
+    ++m_backVersion;
+    m_backDrawn = backKey();
+    m_backHoldsParts = true;
+    return true;
 }
 
 void Pane::drawImageMapTiles() {

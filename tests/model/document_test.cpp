@@ -168,6 +168,89 @@ TEST(DocumentHistory, AMoveOf32768VerticesCostsUnderOneMegabyte) {
     EXPECT_EQ(document.undoLabel(), "Move 32768 Vertices");
 }
 
+// Whether every field of every vertex holds the same bits in both.
+bool sameFieldBits(const std::vector<Part>& a, const std::vector<Part>& b) {
+    for (size_t p = 0; p < a.size(); ++p)
+        for (size_t s = 0; s < a[p].segments.size(); ++s)
+            for (size_t i = 0; i < a[p].segments[s].verts.size(); ++i)
+                if (changedFields(a[p].segments[s].verts[i], b[p].segments[s].verts[i]) != 0)
+                    return false;
+    return true;
+}
+
+// The bytes of the field values in which the two differ: 4 a float, 1 a colour byte.
+size_t changedBytes(const std::vector<Part>& a, const std::vector<Part>& b) {
+    size_t bytes = 0;
+    for (size_t p = 0; p < a.size(); ++p)
+        for (size_t s = 0; s < a[p].segments.size(); ++s)
+            for (size_t i = 0; i < a[p].segments[s].verts.size(); ++i) {
+                const uint16_t fields =
+                    changedFields(a[p].segments[s].verts[i], b[p].segments[s].verts[i]);
+                bytes += 4 * size_t(std::popcount(uint16_t(fields & 0x1f))) +
+                         size_t(std::popcount(uint16_t(fields >> 5)));
+            }
+    return bytes;
+}
+
+TEST(DocumentHistory, BigStepsUndoAndRedoToTheExactBitsWithinTwiceTheChangedBytes) {
+    struct BigEdit {
+        const char* name;
+        int every; // every n-th working vertex is selected
+        uint16_t fields;
+        bool drag;
+    };
+    for (const BigEdit& edit : {BigEdit{"all, x", 1, kFieldX, false},
+                                BigEdit{"every other, x and y", 2, kFieldX | kFieldY, false},
+                                BigEdit{"every third, the colour", 3, kColourFields, false},
+                                BigEdit{"all in a drag, z and v", 1, kFieldZ | kFieldV, true}}) {
+        SCOPED_TRACE(edit.name);
+        Model model;
+        model.Parts.resize(2);
+        model.Parts[0].segments.resize(3);
+        for (Segment& segment : model.Parts[0].segments)
+            for (uint32_t i = 0; i < 32768; ++i)
+                segment.verts.push_back(at(float(i) * 0.25f, float(i % 97)));
+        model.Parts[1].segments.push_back(model.Parts[0].segments[0]);
+        loadCurData(model);
+        for (Segment& segment : model.curData)
+            for (size_t i = 0; i < segment.verts.size(); i += size_t(edit.every))
+                segment.verts[i].selected = -1;
+        const std::vector<Part> original = model.Parts;
+        Document document(model);
+        // Signed zeros and NaN payloads among the new values: only their bits tell them apart.
+        const auto write = [&](std::vector<Segment>& data) {
+            for (Segment& segment : data)
+                for (uint32_t i = 0; i < segment.verts.size(); ++i) {
+                    if (segment.verts[i].selected == 0)
+                        continue;
+                    const uint32_t value = i % 5 == 0   ? bits(-0.0f)
+                                           : i % 7 == 0 ? 0x7fc00000u | i
+                                                        : bits(float(i) + 0.5f);
+                    for (int f = 0; f < kVertexFieldCount; ++f)
+                        if (edit.fields >> f & 1u)
+                            setFieldBits(segment.verts[i], f, f < 5 ? value : i * 31 + 1);
+                }
+        };
+        if (edit.drag) {
+            ASSERT_TRUE(document.beginDrag("Drag %n", edit.fields, 0));
+            document.dragStep(write);
+            document.endDrag();
+        } else {
+            ASSERT_TRUE(document.edit("Set %n", edit.fields, 0, write));
+        }
+        const std::vector<Part> edited = model.Parts;
+        ASSERT_TRUE(document.canUndo());
+        EXPECT_LE(document.historyBytes(), 2 * changedBytes(original, edited));
+
+        document.undo();
+        EXPECT_TRUE(sameFieldBits(model.Parts, original));
+        EXPECT_TRUE(sameFieldBits({Part{model.curData}}, {original[0]}));
+        document.redo();
+        EXPECT_TRUE(sameFieldBits(model.Parts, edited));
+        EXPECT_TRUE(sameFieldBits({Part{model.curData}}, {edited[0]}));
+    }
+}
+
 TEST(DocumentListeners, ACommitNamesOnlyTheChangedVertices) {
     Model model = twoParts();
     Document document(model);

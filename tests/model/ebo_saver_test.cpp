@@ -70,6 +70,18 @@ TEST_P(RoundTrip, AnUneditedSaveLeavesTheFileByteForByte) {
     EXPECT_EQ(readBytes(workspace.folders.workingCopy), built.model);
 }
 
+// The editor's save: nothing to write, so the file is not written again, and it counts as saved.
+TEST_P(RoundTrip, AnUneditedSaveMayLeaveTheFileAlone) {
+    FileStamp before;
+    ASSERT_TRUE(stampOf(path, before));
+    ASSERT_EQ(saveModel(model, path, workspace.folders, SameBytes::kLeaveAlone).reason(), "");
+    FileStamp after;
+    ASSERT_TRUE(stampOf(path, after));
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(saved(), built.model);
+    EXPECT_FALSE(modelFileChanged(model));
+}
+
 INSTANTIATE_TEST_SUITE_P(Layouts, RoundTrip, testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -434,6 +446,22 @@ TEST_P(ChangedOnDisk, TheSaveRefusesUntilTheUserAgreesToOverwrite) {
     ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
     EXPECT_FALSE(modelFileChanged(model)) << "a save records the file it wrote";
+}
+
+// Leaving an unchanged file alone, a save still looks whether it changed on disk; once the user
+// agrees to overwrite it, the working copy's bytes are written.
+TEST_P(ChangedOnDisk, AnUneditedSaveLeavingTheFileAloneRefusesToo) {
+    Workspace workspace;
+    const std::string path = workspace.put(buildEbo(plainPlan(2)));
+    Model model;
+    ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
+    GetParam().apply(path);
+    EXPECT_EQ(saveModel(model, path, workspace.folders, SameBytes::kLeaveAlone).reason(),
+              changedOnDiskText(path));
+    overwriteModelFileAsIs(model);
+    ASSERT_EQ(saveModel(model, path, workspace.folders, SameBytes::kLeaveAlone).reason(), "");
+    EXPECT_EQ(readBytes(path), readBytes(workspace.folders.workingCopy));
+    EXPECT_FALSE(modelFileChanged(model));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ChangedOnDisk, testing::ValuesIn(kDiskChanges),

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 namespace {
 
 using pane_test::partOf;
@@ -185,6 +188,42 @@ TEST_F(PaneRefresh, ExplicitRefreshAlwaysDraws) {
     pane.picMain.setPixel(0, 0, kScribble);
     pane.RefreshEbo();
     EXPECT_NE(at(0, 0), kScribble);
+}
+
+// Each kind of document change shows exactly what a full redraw of the same state shows, though
+// it redraws only what it changed.
+TEST_F(PaneRefresh, DocumentChangesShowWhatAFullRedrawShows) {
+    vw::Document& document = pane.document();
+    const auto moveWorking = [&] {
+        model.curData[0].verts[0].selected = -1;
+        (void)document.edit("Move %n", 0, 1,
+                            [](std::vector<vw::Segment>& data) { data[0].verts[0].x += 0.5f; });
+    };
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"a move of the working data", moveWorking},
+        {"a selection",
+         [&] {
+             model.curData[0].verts[1].selected = -1;
+             document.selectionChanged(2);
+         }},
+        {"an undo", [&] { document.undo(); }},
+        {"a redo", [&] { document.redo(); }},
+        {"an edit of another part",
+         [&] {
+             (void)document.editModel("Move", 2, [](std::vector<vw::Part>& parts) {
+                 parts[1].segments[0].verts[0].y += 1;
+             });
+         }},
+        {"a move after it", moveWorking},
+    };
+    for (const auto& [name, step] : steps) {
+        SCOPED_TRACE(name);
+        step();
+        const QImage back = pane.picBack.copy(), shown = pane.picMain.copy();
+        pane.RefreshEbo();
+        EXPECT_EQ(back, pane.picBack);
+        EXPECT_EQ(shown, pane.picMain);
+    }
 }
 
 } // namespace

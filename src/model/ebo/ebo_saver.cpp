@@ -9,6 +9,7 @@
 #include "model/files/file_io.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdio>
@@ -281,6 +282,61 @@ bool isModelFile(const Model& model, const std::filesystem::path& path) {
     return !error && a == b;
 }
 
+// Whether a block's bytes differ from the working copy's, looked for until stop is set. Where
+// blocks overlap, a later block may undo part of an earlier one, so then any block counts.
+bool anyBlockChanged(std::span<const uint8_t> workingCopy, const std::vector<Block>& blocks,
+                     BlockBuffer& buffer, const std::atomic<bool>& stop) {
+    if (anyBlocksOverlap(blocks))
+        return !blocks.empty();
+    for (const Block& block : blocks) {
+        if (stop)
+            return false;
+        block.fillAt(buffer.bytes.get());
+        if (std::memcmp(buffer.bytes.get(), workingCopy.data() + block.position - 1, block.size))
+            return true;
+    }
+    return false;
+}
+
+// How much of a file is compared before looking whether the other side already found a change.
+constexpr size_t kCompareStep = size_t{4} << 20;
+
+// Whether the file holds bytes, looked at until stop is set; its stamp as mapped must be stamp.
+bool fileHolds(const std::string& path, const FileStamp& stamp, std::span<const uint8_t> bytes,
+               const std::atomic<bool>& stop) {
+    FileBytes onDisk;
+    FileStamp mapped;
+    if (!mapSharedFile(path, onDisk, &mapped) || mapped != stamp || onDisk.size != bytes.size())
+        return false;
+    for (size_t at = 0; at < bytes.size(); at += kCompareStep) {
+        const size_t length = std::min(kCompareStep, bytes.size() - at);
+        if (stop || std::memcmp(onDisk.data.get() + at, bytes.data() + at, length) != 0)
+            return false;
+    }
+    return !wasCutShort(onDisk);
+}
+
+// Whether the model's own file already holds every byte a save would write: unchanged since it
+// was loaded or saved (the check a replacement makes), equal to the working copy, and no block
+// differing from that. Such a save leaves the file as it is.
+bool fileHoldsTheSave(const Model& model, const std::string& path,
+                      std::span<const uint8_t> workingCopy, const std::vector<Block>& blocks,
+                      BlockBuffer& buffer) {
+    if (!model.modelFileStamp || !isModelFile(model, path))
+        return false;
+    std::atomic<bool> differs = false;
+    runSideBySide(
+        [&] {
+            if (!fileHolds(path, *model.modelFileStamp, workingCopy, differs))
+                differs = true;
+        },
+        [&] {
+            if (anyBlockChanged(workingCopy, blocks, buffer, differs))
+                differs = true;
+        });
+    return !differs;
+}
+
 // The blocks a save of model writes, which refer to deltaBlocks; or why its edits cannot be
 // stored, found before anything is written.
 Result plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
@@ -297,7 +353,8 @@ Result plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
 
 } // namespace
 
-Result saveModel(Model& model, const std::string& path, const ModelFolders& folders) {
+Result saveModel(Model& model, const std::string& path, const ModelFolders& folders,
+                 SameBytes same) {
     const std::filesystem::path& copyPath = folders.workingCopy;
     const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
     if (copyPath.empty())
@@ -322,6 +379,9 @@ Result saveModel(Model& model, const std::string& path, const ModelFolders& fold
         return Result::failure(failure + reason);
 
     BlockBuffer buffer(blocks);
+    if (same == SameBytes::kLeaveAlone &&
+        fileHoldsTheSave(model, path, original.bytes(), blocks, buffer))
+        return {};
     const bool streamed = blocksLeaveStructureAlone(model, original.bytes());
     TargetStamps stamps;
     if (isModelFile(model, path))

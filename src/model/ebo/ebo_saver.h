@@ -22,7 +22,13 @@ namespace vw {
 // at byte N"). A save over the model's own file is refused when that file no longer matches
 // model.modelFileStamp ("<path> was changed on disk since it was opened"), checked last right
 // before the file is replaced; on success the stamp becomes that of the file written.
-Result saveModel(Model& model, const std::string& path, const ModelFolders& folders);
+//
+// With SameBytes::kLeaveAlone, a save that would write exactly the bytes the model's own file
+// already holds (the working copy's, no block changed) leaves that file as it is, after the
+// same look whether it changed on disk, and counts as done.
+enum class SameBytes { kRewrite, kLeaveAlone };
+Result saveModel(Model& model, const std::string& path, const ModelFolders& folders,
+                 SameBytes same = SameBytes::kRewrite);
 
 // True when the model's file was replaced, rewritten, cut short, touched or deleted since the
 // model was loaded or last saved.

@@ -2,6 +2,7 @@
 
 #include "model/editing/edit_limits.h"
 #include "model/editing/shared_blocks.h"
+#include "model/editing/step_recorder.h"
 #include "model/editing/working_data.h"
 #include "model/vertex_fields.h"
 
@@ -20,6 +21,18 @@ bool sameBits(const Vertex& a, const Vertex& b) {
     return bitsOf(a.x) == bitsOf(b.x) && bitsOf(a.y) == bitsOf(b.y) && bitsOf(a.z) == bitsOf(b.z) &&
            bitsOf(a.u) == bitsOf(b.u) && bitsOf(a.v) == bitsOf(b.v) && a.red == b.red &&
            a.green == b.green && a.blue == b.blue && a.alpha == b.alpha && a.selected == b.selected;
+}
+
+// The segment's strip and file positions, which the working data carries along.
+void copyRecord(const Segment& from, Segment& to) {
+    if (to.strip != from.strip)
+        to.strip = from.strip;
+    to.posBlockAt = from.posBlockAt;
+    to.colorBlockAt = from.colorBlockAt;
+    to.uvBlockAt = from.uvBlockAt;
+    to.stripBlockAt = from.stripBlockAt;
+    to.nodeIndex = from.nodeIndex;
+    to.posBlockBytes = from.posBlockBytes;
 }
 
 // Copies the working segment over its place in Parts, vertex by vertex, and returns the range of
@@ -41,30 +54,16 @@ VertexRange copyBack(const Segment& from, Segment& to, int32_t part, int32_t seg
         range.end = uint32_t(i + 1);
         any = true;
     }
-    if (to.strip != from.strip)
-        to.strip = from.strip;
-    to.posBlockAt = from.posBlockAt;
-    to.colorBlockAt = from.colorBlockAt;
-    to.uvBlockAt = from.uvBlockAt;
-    to.stripBlockAt = from.stripBlockAt;
-    to.nodeIndex = from.nodeIndex;
-    to.posBlockBytes = from.posBlockBytes;
+    copyRecord(from, to);
     return range;
 }
 
 std::vector<uint64_t> selectionBits(const std::vector<Segment>& data) {
-    std::vector<uint64_t> bits;
-    size_t n = 0;
-    for (const Segment& segment : data) {
-        for (const Vertex& vertex : segment.verts) {
-            if (n % 64 == 0)
-                bits.push_back(0);
-            if (vertex.selected != 0)
-                bits.back() |= uint64_t(1) << (n % 64);
-            ++n;
-        }
-    }
-    return bits;
+    BitList bits;
+    for (const Segment& segment : data)
+        for (const Vertex& vertex : segment.verts)
+            bits.push(vertex.selected != 0);
+    return bits.take();
 }
 
 // Sets the working vertices' flags from the bits, and their counterparts' in Parts with them.
@@ -95,30 +94,37 @@ std::string labelFor(std::string label, size_t count) {
     return label;
 }
 
-// The changed vertices of one working segment against its state when the edit opened.
+// The changed vertices of one segment against its state when the edit opened.
 SegmentEdit diffSegment(const std::vector<Vertex>& before, const std::vector<Vertex>& after,
-                        int32_t part, int32_t seg) {
-    SegmentEdit edit{part, seg, 0, {}, {}, {}};
+                        int32_t part, int32_t seg, size_t& changed) {
+    SegmentRecorder recorder(part, seg);
     const size_t n = std::min(before.size(), after.size());
-    for (size_t i = 0; i < n; ++i) {
-        const uint16_t fields = changedFields(before[i], after[i]);
-        if (fields == 0)
+    for (size_t i = 0; i < n; ++i)
+        recorder.record(uint32_t(i), before[i], after[i]);
+    changed += recorder.changed();
+    return recorder.finish();
+}
+
+// Writes the working segment's vertices into their segment of Parts, which holds them as the
+// edit found them, recording what changed and the working selection in the same pass. Returns
+// the range of vertices whose values or flags differed.
+VertexRange commitSegment(const std::vector<Vertex>& working, std::vector<Vertex>& stored,
+                          SegmentRecorder& recorder, BitList& selection, VertexRange range) {
+    bool any = false;
+    for (size_t i = 0; i < working.size(); ++i) {
+        const Vertex& from = working[i];
+        Vertex& to = stored[i];
+        selection.push(from.selected != 0);
+        const bool changed = recorder.record(uint32_t(i), to, from);
+        if (!changed && from.selected == to.selected)
             continue;
-        edit.fields |= fields;
-        edit.indexes.push_back(uint32_t(i));
+        to = from;
+        if (!any)
+            range.first = uint32_t(i);
+        range.end = uint32_t(i + 1);
+        any = true;
     }
-    const int count = std::popcount(edit.fields);
-    edit.before.reserve(edit.indexes.size() * size_t(count));
-    edit.after.reserve(edit.indexes.size() * size_t(count));
-    for (uint32_t i : edit.indexes) {
-        for (int f = 0; f < kVertexFieldCount; ++f) {
-            if (!(edit.fields & (1u << f)))
-                continue;
-            edit.before.push_back(fieldBits(before[i], f));
-            edit.after.push_back(fieldBits(after[i], f));
-        }
-    }
-    return edit;
+    return range;
 }
 
 } // namespace
@@ -181,12 +187,18 @@ Result Document::beginDrag(std::string label, uint16_t fields, int32_t selCount)
         return Result::failure("No model is open.");
     if (const std::string reason = editRefusal(m_model, fields); !reason.empty())
         return refusal(reason);
-    OpenEdit edit{std::move(label), m_model.curPart, m_model.curSeg, selCount, {}};
-    edit.before.reserve(m_model.curData.size());
-    for (const Segment& segment : m_model.curData)
-        edit.before.push_back(segment.verts);
-    m_open = std::move(edit);
+    m_open = OpenEdit{std::move(label), m_model.curPart, m_model.curSeg, selCount, {}, true};
+    // Until the first write-back, Parts hold the values the edit opened on.
+    if (!workingDataMatchesParts(m_model))
+        takeSnapshot();
     return {};
+}
+
+void Document::takeSnapshot() {
+    m_open->before.reserve(m_model.curData.size());
+    for (const Segment& segment : m_model.curData)
+        m_open->before.push_back(segment.verts);
+    m_open->partsHoldBefore = false;
 }
 
 Result Document::editModel(std::string label, int32_t selCount, const PartsChange& change) {
@@ -207,9 +219,8 @@ Result Document::editModel(std::string label, int32_t selCount, const PartsChang
     for (size_t p = 0; p < before.size(); ++p)
         for (size_t s = 0; s < before[p].size(); ++s) {
             SegmentEdit edit = diffSegment(before[p][s], m_model.Parts[p].segments[s].verts,
-                                           int32_t(p), int32_t(s));
-            changed += edit.indexes.size();
-            if (!edit.indexes.empty())
+                                           int32_t(p), int32_t(s), changed);
+            if (!edit.fields.empty())
                 step.edits.push_back(std::move(edit));
         }
     if (changed == 0)
@@ -222,8 +233,7 @@ Result Document::editModel(std::string label, int32_t selCount, const PartsChang
     }
     DocumentChange news;
     for (const SegmentEdit& edit : step.edits)
-        news.vertices.push_back(
-            {edit.part, edit.seg, edit.indexes.front(), edit.indexes.back() + 1});
+        news.vertices.push_back({edit.part, edit.seg, edit.first, edit.end});
     const std::vector<VertexRange> sharers = syncSharedBlocks(m_model, news.vertices);
     news.vertices.insert(news.vertices.end(), sharers.begin(), sharers.end());
     showPartsInWorkingData();
@@ -253,6 +263,8 @@ void Document::showPartsInWorkingData() {
 void Document::dragStep(const Change& change, bool commitNow) {
     if (!m_open)
         return;
+    if (commitNow && m_open->partsHoldBefore)
+        takeSnapshot();
     change(m_model.curData);
     if (commitNow)
         commitCurData();
@@ -269,8 +281,14 @@ void Document::cancelDrag() {
     const bool fits = matchesOpenEdit();
     const OpenEdit open = std::move(*m_open);
     m_open.reset();
-    if (fits)
+    if (!fits)
+        return;
+    if (open.partsHoldBefore) {
+        showPartsInWorkingData();
+        commitCurData();
+    } else {
         putBack(open);
+    }
 }
 
 void Document::putBack(const OpenEdit& open) {
@@ -301,6 +319,10 @@ void Document::commitCurData() {
             }
         }
     }
+    announceVertices(change);
+}
+
+void Document::announceVertices(DocumentChange& change) {
     if (change.vertices.empty())
         return;
     // Segments reading one block of the file change together.
@@ -310,8 +332,11 @@ void Document::commitCurData() {
 }
 
 bool Document::matchesOpenEdit() const {
-    if (m_open->curPart != m_model.curPart || m_open->curSeg != m_model.curSeg ||
-        m_open->before.size() != m_model.curData.size())
+    if (m_open->curPart != m_model.curPart || m_open->curSeg != m_model.curSeg)
+        return false;
+    if (m_open->partsHoldBefore)
+        return workingDataMatchesParts(m_model);
+    if (m_open->before.size() != m_model.curData.size())
         return false;
     for (size_t i = 0; i < m_open->before.size(); ++i)
         if (m_open->before[i].size() != m_model.curData[i].verts.size())
@@ -323,20 +348,19 @@ bool Document::matchesOpenEdit() const {
 std::string Document::keepRefusal(const EditStep& step) const {
     uint16_t fields = 0;
     for (const SegmentEdit& edit : step.edits)
-        fields |= edit.fields;
+        fields |= edit.fieldMask();
     if (std::string reason = unstorableFieldsReason(m_model, fields); !reason.empty())
         return reason;
     for (const SegmentEdit& edit : step.edits) {
-        // The position fields come first in each vertex's run of values.
-        const int moved = std::popcount(uint16_t(edit.fields & kPositionFields));
-        const size_t count = size_t(std::popcount(edit.fields));
-        for (size_t k = 0; moved > 0 && k < edit.indexes.size(); ++k) {
-            const auto before = edit.before.begin() + std::ptrdiff_t(k * count);
-            if (std::equal(before, before + moved, edit.after.begin() + std::ptrdiff_t(k * count)))
+        for (const FieldEdit& field : edit.fields) {
+            if (!((1u << field.field) & kPositionFields))
                 continue;
-            if (std::string reason = fixedPositionReason(m_model, size_t(edit.part),
-                                                         size_t(edit.seg), edit.indexes[k]);
-                !reason.empty())
+            std::string reason;
+            field.vertices.forEach([&](uint32_t i) {
+                if (reason.empty())
+                    reason = fixedPositionReason(m_model, size_t(edit.part), size_t(edit.seg), i);
+            });
+            if (!reason.empty())
                 return reason;
         }
     }
@@ -346,6 +370,8 @@ std::string Document::keepRefusal(const EditStep& step) const {
 Result Document::closeEdit() {
     if (!m_open)
         return {};
+    if (m_open->partsHoldBefore)
+        return closeOverParts();
     commitCurData();
     const bool fits = matchesOpenEdit();
     OpenEdit open = std::move(*m_open);
@@ -353,20 +379,15 @@ Result Document::closeEdit() {
     if (!fits)
         return {};
     EditStep step;
-    step.curPart = open.curPart;
-    step.curSeg = open.curSeg;
-    step.selCount = open.selCount;
     size_t changed = 0;
     for (size_t i = 0; i < open.before.size(); ++i) {
         const std::optional<size_t> seg = partSegmentOf(m_model, i);
         if (!seg)
             return {};
-        SegmentEdit edit =
-            diffSegment(open.before[i], m_model.curData[i].verts, open.curPart, int32_t(*seg));
-        if (edit.indexes.empty())
-            continue;
-        changed += edit.indexes.size();
-        step.edits.push_back(std::move(edit));
+        SegmentEdit edit = diffSegment(open.before[i], m_model.curData[i].verts, open.curPart,
+                                       int32_t(*seg), changed);
+        if (!edit.fields.empty())
+            step.edits.push_back(std::move(edit));
     }
     if (changed == 0)
         return {};
@@ -374,8 +395,56 @@ Result Document::closeEdit() {
         putBack(open);
         return refusal(reason);
     }
-    step.label = labelFor(std::move(open.label), changed);
     step.selection = selectionBits(m_model.curData);
+    return keep(std::move(open), std::move(step), changed);
+}
+
+// Parts still hold the values the edit opened on: one pass over the working data writes it back,
+// finds what changed and notes the selection.
+Result Document::closeOverParts() {
+    const bool fits = matchesOpenEdit();
+    OpenEdit open = std::move(*m_open);
+    m_open.reset();
+    if (!fits) {
+        commitCurData();
+        return {};
+    }
+    std::vector<Segment>& segments = m_model.Parts[size_t(open.curPart)].segments;
+    EditStep step;
+    DocumentChange change;
+    BitList selection;
+    size_t changed = 0;
+    for (size_t i = 0; i < m_model.curData.size(); ++i) {
+        const int32_t seg = int32_t(*partSegmentOf(m_model, i));
+        Segment& stored = segments[size_t(seg)];
+        SegmentRecorder recorder(open.curPart, seg);
+        const VertexRange range = commitSegment(m_model.curData[i].verts, stored.verts, recorder,
+                                                selection, {open.curPart, seg, 0, 0});
+        copyRecord(m_model.curData[i], stored);
+        if (range.end > range.first)
+            change.vertices.push_back(range);
+        changed += recorder.changed();
+        if (SegmentEdit edit = recorder.finish(); !edit.fields.empty())
+            step.edits.push_back(std::move(edit));
+    }
+    if (changed > 0) {
+        if (const std::string reason = keepRefusal(step); !reason.empty()) {
+            swapStep(m_model, step);
+            return refusal(reason);
+        }
+    }
+    announceVertices(change);
+    if (changed == 0)
+        return {};
+    step.selection = selection.take();
+    return keep(std::move(open), std::move(step), changed);
+}
+
+Result Document::keep(OpenEdit open, EditStep step, size_t changed) {
+    step.curPart = open.curPart;
+    step.curSeg = open.curSeg;
+    step.selCount = open.selCount;
+    step.label = labelFor(std::move(open.label), changed);
     push(std::move(step));
     return {};
 }
@@ -436,31 +505,29 @@ void Document::step(bool redo) {
         endDrag();
     if (redo ? !canRedo() : !canUndo())
         return;
-    const EditStep& step = m_steps[redo ? m_index : m_index - 1];
-    if (!applyStep(m_model, step, redo))
+    EditStep& step = m_steps[redo ? m_index : m_index - 1];
+    // The step writes its values into the working data too when that holds what it edited.
+    const bool sameData = m_model.curPart == step.curPart && m_model.curSeg == step.curSeg &&
+                          workingDataMatchesParts(m_model);
+    if (!swapStep(m_model, step))
         return;
     m_index = redo ? m_index + 1 : m_index - 1;
     DocumentChange change;
     for (const SegmentEdit& edit : step.edits)
-        change.vertices.push_back(
-            {edit.part, edit.seg, edit.indexes.front(), edit.indexes.back() + 1});
+        change.vertices.push_back({edit.part, edit.seg, edit.first, edit.end});
     // A step holds the segments edited through the working data; those sharing their blocks
     // outside it follow.
     const std::vector<VertexRange> sharers = syncSharedBlocks(m_model, change.vertices);
     change.vertices.insert(change.vertices.end(), sharers.begin(), sharers.end());
-    restoreWorkingData(step, change);
+    restoreWorkingData(step, sameData, change);
     change.history = true;
     notify(change);
 }
 
-void Document::restoreWorkingData(const EditStep& step, DocumentChange& change) {
-    const bool sameData = m_model.curPart == step.curPart && m_model.curSeg == step.curSeg &&
-                          workingDataMatchesParts(m_model);
+void Document::restoreWorkingData(const EditStep& step, bool sameData, DocumentChange& change) {
     m_model.curPart = step.curPart;
     m_model.curSeg = step.curSeg;
-    if (sameData)
-        refreshCurDataVertices(m_model);
-    else
+    if (!sameData)
         loadCurData(m_model);
     applySelection(m_model, step.selection);
     change.workingData = true;
@@ -473,6 +540,28 @@ void Document::markClean() {
     DocumentChange change;
     change.history = true;
     notify(change);
+}
+
+void Document::notify(const DocumentChange& change) {
+    struct Announcing {
+        Document& document;
+        explicit Announcing(Document& d) : document(d) {
+            ++document.m_announcing;
+            document.m_summary.reset();
+        }
+        // A listener's own announcement may follow a change: the listeners after it look again.
+        ~Announcing() {
+            --document.m_announcing;
+            document.m_summary.reset();
+        }
+    } announcing(*this);
+    m_changed.send(change);
+}
+
+const SelectionSummary& Document::selectionSummary() {
+    if (!m_summary || m_announcing == 0)
+        m_summary = summarizeSelection(m_model.curData);
+    return *m_summary;
 }
 
 void Document::refuse(const std::string& reason) {

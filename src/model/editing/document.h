@@ -7,6 +7,7 @@
 // object of the caller's (tests and tools make their own).
 
 #include "model/editing/edit_step.h"
+#include "model/editing/selection_summary.h"
 #include "model/editing/vertex_range.h"
 #include "model/model.h"
 #include "model/result.h"
@@ -112,6 +113,10 @@ public:
     // Tells listeners that an edit was refused, and why.
     void refuse(const std::string& reason);
 
+    // What the selected working vertices have in common: gathered once per announcement for all
+    // its listeners, afresh on every call outside one.
+    const SelectionSummary& selectionSummary();
+
 private:
     struct OpenEdit {
         std::string label;
@@ -119,14 +124,19 @@ private:
         int32_t curSeg = 0;
         int32_t selCount = 0;
         std::vector<std::vector<Vertex>> before; // the working vertices when it opened
+        bool partsHoldBefore = false;            // none taken: nothing was written back yet
     };
 
-    void notify(const DocumentChange& change) { m_changed.send(change); }
+    void notify(const DocumentChange& change);
     Result refusal(const std::string& reason);
     void commitCurData();
     // Closes the open edit and keeps it as a step; one that left values the file could not
     // keep is put back as it opened, and refused.
     Result closeEdit();
+    Result closeOverParts();
+    Result keep(OpenEdit open, EditStep step, size_t changed);
+    void takeSnapshot();
+    void announceVertices(DocumentChange& change);
     std::string keepRefusal(const EditStep& step) const;
     void showPartsInWorkingData();
     void putBack(const OpenEdit& open);
@@ -134,7 +144,7 @@ private:
     void push(EditStep step);
     void trim();
     void step(bool redo);
-    void restoreWorkingData(const EditStep& step, DocumentChange& change);
+    void restoreWorkingData(const EditStep& step, bool sameData, DocumentChange& change);
     bool matchesOpenEdit() const;
 
     Model& m_model;
@@ -145,6 +155,8 @@ private:
     std::optional<size_t> m_clean = 0; // m_index of the saved state; none once dropped
     size_t m_maxSteps = 200;
     size_t m_maxBytes = size_t(256) << 20;
+    std::optional<SelectionSummary> m_summary;
+    int m_announcing = 0; // notify calls under way
 };
 
 // A window's document: the editor's shared one, or one of its own over a model for a window that

@@ -79,10 +79,14 @@ std::optional<std::array<double, 3>> selectionCentre(const std::vector<Segment>&
 }
 
 size_t transformSelected(std::vector<Segment>& data, const ExactTransform& transform) {
-    const std::optional<std::array<double, 3>> centre = selectionCentre(data);
-    if (!centre)
-        return 0;
-    const std::array<double, 3> about = transform.aboutOrigin ? std::array<double, 3>{} : *centre;
+    std::array<double, 3> about{};
+    // Only a scale or a turn about the selection's centre needs it: a pass over every vertex.
+    if (transform.kind != ExactTransform::Kind::Translate && !transform.aboutOrigin) {
+        const std::optional<std::array<double, 3>> centre = selectionCentre(data);
+        if (!centre)
+            return 0;
+        about = *centre;
+    }
     size_t changed = 0;
     for (Segment& segment : data) {
         for (Vertex& vertex : segment.verts) {

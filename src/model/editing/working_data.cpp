@@ -60,10 +60,4 @@ bool workingDataMatchesParts(const Model& model) {
     return true;
 }
 
-void refreshCurDataVertices(Model& model) {
-    const auto& segments = model.Parts[size_t(model.curPart)].segments;
-    for (size_t i = 0; i < model.curData.size(); ++i)
-        model.curData[i].verts = segments[*partSegmentOf(model, i)].verts;
-}
-
 } // namespace vw

@@ -29,7 +29,4 @@ std::optional<size_t> partSegmentOf(const Model& model, size_t workingSegment);
 // many vertices.
 bool workingDataMatchesParts(const Model& model);
 
-// Copies the current part's vertex values into a curData of the same shape, reusing its storage.
-void refreshCurDataVertices(Model& model);
-
 } // namespace vw
