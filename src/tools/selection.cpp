@@ -49,14 +49,6 @@ void selectVertex(Pane& pane, Vertex* vertex) {
     enableEditingTools(pane);
 }
 
-int32_t countSelected(const std::vector<Segment>& data) {
-    int32_t count = 0;
-    for (const Segment& segment : data)
-        for (const Vertex& vertex : segment.verts)
-            count += vertex.selected != 0;
-    return count;
-}
-
 void showSelectionCount(Pane& pane) {
     pane.hidden.deselectHidden(pane.model().curData);
     pane.SelCount = countSelected(pane.model().curData);

@@ -1,23 +1,12 @@
 #include "views/pane.h"
 
+#include "model/editing/mesh_selection.h"
 #include "views/grid.h"
 #include "views/image_map.h"
 #include "views/twips.h"
 #include "views/view_transform.h"
 
 namespace vw {
-namespace {
-
-int32_t countSelected(const std::vector<Segment>& data) {
-    int32_t count = 0;
-    for (const Segment& segment : data)
-        for (const Vertex& vertex : segment.verts)
-            count += vertex.selected != 0;
-    return count;
-}
-
-} // namespace
-
 Pane::Pane(Model& model) : m_document(model), m_model(model) {
     start();
 }

@@ -62,6 +62,14 @@ void spreadOverTriangles(Segment& segment, bool on) {
 
 } // namespace
 
+int32_t countSelected(const std::vector<Segment>& data) {
+    int32_t count = 0;
+    for (const Segment& segment : data)
+        for (const Vertex& vertex : segment.verts)
+            count += vertex.selected != 0;
+    return count;
+}
+
 void selectLinked(std::vector<Segment>& data) {
     for (Segment& segment : data) {
         Components components(segment);

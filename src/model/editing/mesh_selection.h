@@ -5,9 +5,13 @@
 #include "model/model.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace vw {
+
+// How many vertices are selected.
+int32_t countSelected(const std::vector<Segment>& data);
 
 // Selects every vertex connected to a selected one through triangles.
 void selectLinked(std::vector<Segment>& data);
