@@ -22,6 +22,11 @@ const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
     return static_cast<size_t>(span.seg) < segments.size() ? &segments[span.seg] : nullptr;
 }
 
+// Whether the span is one of the working data's segments: curPart's, or its segment curSeg - 1.
+bool isWorking(const Model& model, const SegmentSpan& span) {
+    return span.part == model.curPart && (model.curSeg == 0 || span.seg == model.curSeg - 1);
+}
+
 } // namespace
 
 PreviewVertex previewVertex(const Vertex& vertex, bool hasColours) {
@@ -64,11 +69,12 @@ void PreviewMesh::rebuild(const Model& model) {
     m_allPending = true;
 }
 
-std::vector<uint16_t> PreviewMesh::buildEdges(const Model& model) {
+std::vector<uint16_t> PreviewMesh::buildEdges(const Model& model, bool workingOnly) {
     std::vector<uint16_t> edges;
     for (SegmentSpan& span : m_segments) {
         span.firstEdge = static_cast<uint32_t>(edges.size());
-        if (const Segment* segment = segmentOf(model, span))
+        if (const Segment* segment = segmentOf(model, span);
+            segment && (!workingOnly || isWorking(model, span)))
             appendStripEdges(segment->strip,
                              std::min<size_t>(segment->verts.size(), span.vertexCount), edges);
         span.edgeCount = static_cast<uint32_t>(edges.size()) - span.firstEdge;
@@ -199,7 +205,7 @@ std::vector<SegmentSpan> PreviewMesh::shownSegments(const ShownFilter& shown) co
 std::vector<SegmentSpan> PreviewMesh::workingSegments(const Model& model) const {
     std::vector<SegmentSpan> out;
     for (const SegmentSpan& span : m_segments)
-        if (span.part == model.curPart && (model.curSeg == 0 || span.seg == model.curSeg - 1))
+        if (isWorking(model, span))
             out.push_back(span);
     return out;
 }

@@ -59,8 +59,9 @@ public:
     size_t triangleCount() const { return m_triangleCount; }
     // The triangle indexes of every segment, one after the other; handed over once to upload.
     std::vector<uint16_t> takeTriangles() { return std::move(m_triangles); }
-    // The edges of every segment, recorded in the spans.
-    std::vector<uint16_t> buildEdges(const Model& model);
+    // The edges of every segment, or of the working data's alone, recorded in the spans (the
+    // others get none).
+    std::vector<uint16_t> buildEdges(const Model& model, bool workingOnly = false);
     // About `budget` coarse triangles in all (see coarse_triangles.h), recorded in the spans.
     std::vector<uint16_t> buildCoarse(const Model& model, size_t budget);
 

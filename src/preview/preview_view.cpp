@@ -189,8 +189,9 @@ void PreviewView::updateBuffers() {
         GlBufferSink sink(m_vertices);
         m_bytesSent += m_scene.mesh().sendVertices(m_document.model(), sink);
     }
-    if ((m_scene.options.wireframe || showsEditMesh()) && !m_edgesBuilt)
-        updateEdges();
+    const bool allEdges = m_scene.options.wireframe;
+    if ((allEdges || showsEditMesh()) && !edgesCover(allEdges))
+        updateEdges(allEdges);
     if (m_scene.drawsCoarse() && !m_coarseBuilt)
         updateCoarse();
     if (m_imageMapChanged)
@@ -206,8 +207,18 @@ void PreviewView::sendPendingVertices() {
     doneCurrent();
 }
 
-void PreviewView::updateEdges() {
-    const std::vector<uint16_t> edges = m_scene.mesh().buildEdges(m_document.model());
+bool PreviewView::edgesCover(bool all) const {
+    const vw::Model& model = m_document.model();
+    return m_edgesBuilt &&
+           (m_edgesOfAll || (!all && m_edgesPart == model.curPart && m_edgesSeg == model.curSeg));
+}
+
+void PreviewView::updateEdges(bool all) {
+    const vw::Model& model = m_document.model();
+    const std::vector<uint16_t> edges = m_scene.mesh().buildEdges(model, !all);
+    m_edgesOfAll = all;
+    m_edgesPart = model.curPart;
+    m_edgesSeg = model.curSeg;
     m_edges.bind();
     m_edgeBytes = edges.size() * sizeof(uint16_t);
     m_edges.allocate(edges.data(), static_cast<int>(m_edgeBytes));

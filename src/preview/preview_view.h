@@ -98,7 +98,10 @@ private:
     void releaseGl();
     void buildPrograms(bool es);
     void updateBuffers();
-    void updateEdges();
+    // The edges every segment needs for the wireframe, or only the working data's for the edit
+    // mesh; built again when what is built no longer covers what is drawn.
+    bool edgesCover(bool all) const;
+    void updateEdges(bool all);
     void updateCoarse();
     void updateImageMap();
     void setPositionAttribute(uint32_t firstVertex);
@@ -124,6 +127,8 @@ private:
     QImage m_imageMap;
     bool m_imageMapChanged = true;
     bool m_edgesBuilt = false;
+    bool m_edgesOfAll = false;
+    int32_t m_edgesPart = 0, m_edgesSeg = 0; // the working data they were built for
     bool m_coarseBuilt = false;
     QTimer m_wheelSettling;
     bool m_needsUpload = true;
