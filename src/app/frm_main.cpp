@@ -86,7 +86,8 @@ frmMain::~frmMain() {
 void frmMain::documentChanged(const vw::DocumentChange& change) {
     if (change.history)
         showHistory();
-    if (change.model || change.workingData || change.selection)
+    // The measure follows the selected vertices' values as well as the selection.
+    if (change.model || change.workingData || change.selection || !change.vertices.empty())
         showSelectionCount();
     // Whether the working data is in view depends on it as much as on the view.
     if (change.model || change.workingData || !change.vertices.empty())

@@ -251,6 +251,17 @@ TEST(EditMenu, TransformAndObjImportAreOneStepEachAndTheStatusBarCountsTheSelect
                   .arg(count)
                   .arg(QLocale().toString(std::sqrt(dx * dx + dy * dy), 'g', 6),
                        QLocale().toString(dx, 'g', 6), QLocale().toString(dy, 'g', 6)));
+    // Moving them apart measures them again.
+    vw::ExactTransform apart;
+    apart.kind = vw::ExactTransform::Kind::Scale;
+    apart.amount = {3, 1, 1};
+    editor.prompts.transformAnswer = apart;
+    main.mnuEditTransform_Click();
+    const double dx3 = double(verts[4].x) - verts[0].x;
+    EXPECT_TRUE(main.selectionPanel()->text().contains(
+        QStringLiteral("(dx %1,").arg(QLocale().toString(dx3, 'g', 6))))
+        << main.selectionPanel()->text().toStdString();
+    main.document().undo();
     main.action("Select &All")->trigger();
     const float x0 = editor.model.curData[0].verts[0].x;
 
