@@ -172,6 +172,28 @@ Result mapPrivately(std::FILE*, const std::filesystem::path& file, FileBytes& ou
     return readBytesOf(file, out);
 }
 
+namespace {
+
+// Opens source to read and file, which must not exist yet, to write, as private as the standard
+// library can make it before a byte of the model is in it. out stays null when nothing was
+// created; a failure with out open leaves the caller to close and remove it.
+CopyFailure openCopy(const std::filesystem::path& source, const std::filesystem::path& file,
+                     FilePtr& in, FilePtr& out) {
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
+        return {false, false, std::make_error_code(std::errc::file_exists).message()};
+    in.reset(platform::openFile(source, "rb"));
+    if (!in)
+        return {true, false, failureText(std::error_code(errno, std::generic_category()))};
+    out.reset(platform::openFile(file, "wb"));
+    if (!out)
+        return {false, errno == ENOSPC, lastErrorText()};
+    std::filesystem::permissions(file, ownerOnly, error);
+    return error ? CopyFailure{false, false, error.message()} : CopyFailure{};
+}
+
+} // namespace
+
 CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file,
                        FileStamp* sourceStamp) {
     FileVersion before;
@@ -180,27 +202,21 @@ CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesyste
         reason = versionOf(source, before);
     if (!reason.empty())
         return {true, false, reason};
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
-        return {false, false, std::make_error_code(std::errc::file_exists).message()};
-    FilePtr in(platform::openFile(source, "rb"));
-    if (!in)
-        return {true, false, failureText(std::error_code(errno, std::generic_category()))};
-    FilePtr out(platform::openFile(file, "wb"));
+    FilePtr in, out;
+    CopyFailure failure = openCopy(source, file, in, out);
     if (!out)
-        return {false, errno == ENOSPC, lastErrorText()};
-    // As private as the standard library can make it, before a byte of the model is in it.
-    std::filesystem::permissions(file, ownerOnly, error);
-    CopyFailure failure =
-        error ? CopyFailure{false, false, error.message()} : copyStream(in.get(), out.get());
+        return failure;
+    if (failure.reason.empty())
+        failure = copyStream(in.get(), out.get());
     // A file written while it was copied may have given a mix of old and new bytes.
     FileVersion after;
     if (failure.reason.empty() && (!versionOf(source, after).empty() || after != before))
         failure = {true, false, "it changed while being read"};
     if (std::fclose(out.release()) != 0 && failure.reason.empty())
         failure = {false, errno == ENOSPC, lastErrorText()};
+    std::error_code ignored;
     if (!failure.reason.empty())
-        std::filesystem::remove(file, error);
+        std::filesystem::remove(file, ignored);
     else if (sourceStamp)
         *sourceStamp = stampFrom(before);
     return failure;
@@ -210,17 +226,10 @@ CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesy
                           uint64_t size, const WriteProgress& progress) {
     if (std::string reason = regularFileStatus(source); !reason.empty())
         return {true, false, reason};
-    std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
-        return {false, false, std::make_error_code(std::errc::file_exists).message()};
-    FilePtr in(platform::openFile(source, "rb"));
-    if (!in)
-        return {true, false, failureText(std::error_code(errno, std::generic_category()))};
-    FilePtr out(platform::openFile(file, "wb"));
+    FilePtr in, out;
+    CopyFailure failure = openCopy(source, file, in, out);
     if (!out)
-        return {false, errno == ENOSPC, lastErrorText()};
-    std::filesystem::permissions(file, ownerOnly, error);
-    CopyFailure failure = error ? CopyFailure{false, false, error.message()} : CopyFailure{};
+        return failure;
     std::vector<char> buffer(size_t{1} << 20);
     copyAsReady(progress, size, failure, [&](uint64_t from, uint64_t to) {
         for (uint64_t at = from; at < to && failure.reason.empty();) {
@@ -236,8 +245,9 @@ CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesy
     });
     if (std::fclose(out.release()) != 0 && failure.reason.empty())
         failure = {false, errno == ENOSPC, lastErrorText()};
+    std::error_code ignored;
     if (!failure.reason.empty())
-        std::filesystem::remove(file, error);
+        std::filesystem::remove(file, ignored);
     return failure;
 }
 
