@@ -2,6 +2,8 @@
 
 #include "model/ebo/ebo_layouts.h"
 
+#include <bit>
+#include <cstring>
 #include <vector>
 
 namespace vw {
@@ -15,6 +17,9 @@ bool isPlainModel(const Model& model) {
 bool sameStrip(const std::vector<int16_t>& strip, std::span<const uint8_t> onFile) {
     if (onFile.size() != ebo::kStripEntrySize * strip.size())
         return false;
+    // The file's order is this machine's: one comparison of the bytes, a save's first step.
+    if constexpr (std::endian::native == std::endian::little)
+        return onFile.empty() || std::memcmp(strip.data(), onFile.data(), onFile.size()) == 0;
     for (size_t i = 0; i < strip.size(); ++i) {
         if (i16At(onFile.data() + ebo::kStripEntrySize * i) != strip[i])
             return false;

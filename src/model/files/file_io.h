@@ -100,8 +100,9 @@ void copyAsReady(const WriteProgress& progress, uint64_t size, CopyFailure& fail
                  const std::function<void(uint64_t from, uint64_t to)>& copy);
 
 // copyFileTo for a source that this program writes while it is copied: file gets the first size
-// bytes of source, each range copied as soon as progress says it is final. The source is not
-// checked for other changes.
+// bytes of source, each range copied as soon as progress says it is final, and each range's
+// writing to the disk started once copied, for a copy that is to replace a file. The source is
+// not checked for other changes.
 CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesystem::path& file,
                           uint64_t size, const WriteProgress& progress);
 

@@ -405,6 +405,11 @@ CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesy
     copyAsReady(progress, size, failure, [&](uint64_t from, uint64_t to) {
         failure.reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(from),
                                       static_cast<size_t>(to), way, failure.inSource);
+        // Started now, the writing to the disk overlaps the rest of the copy; the rename that
+        // puts the copy in place would otherwise start all of it, and wait on much of it.
+        if (failure.reason.empty())
+            ::sync_file_range(out.fd(), static_cast<off_t>(from), static_cast<off_t>(to - from),
+                              SYNC_FILE_RANGE_WRITE);
     });
     failure.noSpace = !failure.reason.empty() && isNoSpace();
     if (!out.close() && failure.reason.empty())
