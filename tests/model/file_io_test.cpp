@@ -241,17 +241,4 @@ TEST(CopyToNewFile, AnUnreadableSourceLeavesNoCopy) {
     }
 }
 
-// Large pages are asked for across arrays that lie close together, which may take in the bytes
-// between them: every byte, inside the arrays or between them, keeps its value.
-TEST(PreferLargePages, KeepsTheContentOfTheRangesAndOfTheBytesBetween) {
-    constexpr size_t kMegabyte = size_t{1} << 20;
-    std::vector<uint8_t> memory(12 * kMegabyte);
-    for (size_t i = 0; i < memory.size(); ++i)
-        memory[i] = static_cast<uint8_t>(i * 7 + i / 4096);
-    const std::vector<uint8_t> before = memory;
-    platform::preferLargePages({{memory.data() + 5 * kMegabyte + 100, 5 * kMegabyte},
-                                {memory.data() + kMegabyte, 4 * kMegabyte}});
-    EXPECT_EQ(memory, before);
-}
-
 } // namespace
