@@ -1,8 +1,6 @@
 #include "model/ebo/ebo_layouts.h"
 #include "model/files/file_io.h"
 
-#include <bit>
-#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -85,16 +83,9 @@ void appendVertices(std::vector<Vertex>& verts, size_t count, const uint8_t* pos
 
 void appendInt16s(std::vector<int16_t>& values, std::span<const uint8_t> run) {
     const size_t count = run.size() / ebo::kStripEntrySize;
-    const size_t first = values.size();
-    values.resize(first + count);
-    // The file's order is this machine's: the entries are copied as they are.
-    if constexpr (std::endian::native == std::endian::little) {
-        if (count > 0)
-            std::memcpy(values.data() + first, run.data(), count * ebo::kStripEntrySize);
-        return;
-    }
+    values.reserve(values.size() + count);
     for (size_t i = 0; i < count; ++i)
-        values[first + i] = i16At(run.data() + ebo::kStripEntrySize * i);
+        values.push_back(i16At(run.data() + ebo::kStripEntrySize * i));
 }
 
 } // namespace vw
