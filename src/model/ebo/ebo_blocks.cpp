@@ -2,8 +2,6 @@
 #include "model/files/file_io.h"
 
 #include <limits>
-#include <utility>
-#include <vector>
 
 namespace vw {
 
@@ -46,22 +44,12 @@ int64_t readSegmentCount(ByteReader& in, int64_t blockStart) {
     return n;
 }
 
-void reserveSegments(std::span<const SegmentRoom> rooms) {
-    std::vector<platform::MemoryRange> ranges;
-    for (const SegmentRoom& room : rooms) {
-        Segment& segment = *room.segment;
-        segment.verts.reserve(room.vertexCount);
-        segment.strip.reserve(room.stripCount);
-        ranges.push_back({segment.verts.data(), segment.verts.capacity() * sizeof(Vertex)});
-        ranges.push_back({segment.strip.data(), segment.strip.capacity() * sizeof(int16_t)});
-    }
-    platform::preferLargePages(std::move(ranges));
-}
-
-// One pass over each run, building each vertex whole.
-void appendVertices(std::vector<Vertex>& verts, size_t count, const uint8_t* positions,
-                    const uint8_t* uvs, const uint8_t* colours) {
-    verts.reserve(verts.size() + count);
+// One pass over each run, building each vertex whole: a load's time goes mostly here.
+std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const uint8_t* uvs,
+                                 const uint8_t* colours) {
+    std::vector<Vertex> verts;
+    verts.reserve(count);
+    platform::preferLargePages(verts.data(), count * sizeof(Vertex));
     for (size_t i = 0; i < count; ++i) {
         Vertex& v = verts.emplace_back();
         v.x = f32At(positions);
@@ -79,13 +67,14 @@ void appendVertices(std::vector<Vertex>& verts, size_t count, const uint8_t* pos
             colours += ebo::kColourSize;
         }
     }
+    return verts;
 }
 
-void appendInt16s(std::vector<int16_t>& values, std::span<const uint8_t> run) {
-    const size_t count = run.size() / ebo::kStripEntrySize;
-    values.reserve(values.size() + count);
-    for (size_t i = 0; i < count; ++i)
-        values.push_back(i16At(run.data() + ebo::kStripEntrySize * i));
+std::vector<int16_t> readInt16s(std::span<const uint8_t> run) {
+    std::vector<int16_t> values(run.size() / ebo::kStripEntrySize);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = i16At(run.data() + ebo::kStripEntrySize * i);
+    return values;
 }
 
 } // namespace vw

@@ -32,23 +32,12 @@ int64_t nextBlockAfter(int64_t offset);
 // malformed.
 int64_t readSegmentCount(ByteReader& in, int64_t blockStart);
 
-// Room for the vertices and strip entries a segment is about to get.
-struct SegmentRoom {
-    Segment* segment = nullptr;
-    size_t vertexCount = 0;
-    size_t stripCount = 0;
-};
-
-// Reserves the room of every segment given, all backed by large pages together where the
-// system can: faulting in fresh memory one small page at a time is most of a large model's load.
-void reserveSegments(std::span<const SegmentRoom> rooms);
-
-// Appends count vertices built from bounds-checked runs of position records (three floats, y
-// negated on the way in), UV records (two floats) and, when colours is not null, colour records
-// (blue, green, red, alpha).
-void appendVertices(std::vector<Vertex>& verts, size_t count, const uint8_t* positions,
-                    const uint8_t* uvs, const uint8_t* colours);
-void appendInt16s(std::vector<int16_t>& values, std::span<const uint8_t> run);
+// Builds count vertices from bounds-checked runs of position records (three floats, y negated
+// on the way in), UV records (two floats) and, when colours is not null, colour records (blue,
+// green, red, alpha).
+std::vector<Vertex> readVertices(size_t count, const uint8_t* positions, const uint8_t* uvs,
+                                 const uint8_t* colours);
+std::vector<int16_t> readInt16s(std::span<const uint8_t> run);
 
 void readPlainLayout(ByteReader& in, int32_t partCount, Model& model);
 

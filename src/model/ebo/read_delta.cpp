@@ -61,7 +61,7 @@ void readDeltaPart(ByteReader& in, ByteReader& offsets, ByteReader& base, Segmen
     std::vector<float> deltas = readDeltaBlock(in, segment);
 
     mesh.basePos = readFloats(readBaseBlock(offsets, base, ebo::kPositionSize));
-    appendInt16s(mesh.deltaSlot, readBaseBlock(offsets, base, ebo::kStripEntrySize));
+    mesh.deltaSlot = readInt16s(readBaseBlock(offsets, base, ebo::kStripEntrySize));
     const size_t baseCount = mesh.basePos.size() / 3;
     if (mesh.deltaSlot.empty() || baseCount > mesh.deltaSlot.size())
         throw MalformedFile("base positions do not match the delta slots");
@@ -90,7 +90,7 @@ void readDeltaPart(ByteReader& in, ByteReader& offsets, ByteReader& base, Segmen
         segment.verts[k].u = f32At(uvs.data() + ebo::kUvSize * k);
         segment.verts[k].v = f32At(uvs.data() + ebo::kUvSize * k + 4);
     }
-    appendInt16s(segment.strip, readBaseBlock(offsets, base, ebo::kStripEntrySize));
+    segment.strip = readInt16s(readBaseBlock(offsets, base, ebo::kStripEntrySize));
 }
 
 } // namespace

@@ -58,20 +58,16 @@ size_t helperCount(const std::vector<SegmentRuns>& segments) {
     return std::min({cores - 1, size_t{3}, segments.size() - 1});
 }
 
-// Builds every segment's vertices and strip into room reserved for all of them at once,
-// sharing the segments with further threads when there are many.
+// Builds every segment's vertices and strip, sharing the segments with further threads when
+// there are many: faulting in fresh memory is most of a large model's load.
 void buildSegments(const std::vector<SegmentRuns>& segments) {
-    std::vector<SegmentRoom> rooms;
-    for (const SegmentRuns& runs : segments)
-        rooms.push_back({runs.segment, runs.vertexCount, runs.strip.size() / ebo::kStripEntrySize});
-    reserveSegments(rooms);
     std::atomic<size_t> next = 0;
     const auto build = [&] {
         for (size_t i = next++; i < segments.size(); i = next++) {
             const SegmentRuns& runs = segments[i];
-            appendVertices(runs.segment->verts, runs.vertexCount, runs.positions, runs.uvs,
-                           runs.colours);
-            appendInt16s(runs.segment->strip, runs.strip);
+            runs.segment->verts =
+                readVertices(runs.vertexCount, runs.positions, runs.uvs, runs.colours);
+            runs.segment->strip = readInt16s(runs.strip);
         }
     };
     std::vector<std::exception_ptr> failures(helperCount(segments));

@@ -39,13 +39,10 @@ int64_t readSegmentBlocks(ByteReader& in, const SegmentHeader& header, Segment& 
     in.seek(header.uvsAt);
     const auto uvs = in.take(header.vertexCount, ebo::kUvSize);
     in.seek(header.stripAt);
-    const auto strip = in.take(header.stripCount, ebo::kStripEntrySize);
+    segment.strip = readInt16s(in.take(header.stripCount, ebo::kStripEntrySize));
 
-    const auto vertexCount = static_cast<size_t>(header.vertexCount);
-    const SegmentRoom room{&segment, vertexCount, strip.size() / ebo::kStripEntrySize};
-    reserveSegments({&room, 1});
-    appendInt16s(segment.strip, strip);
-    appendVertices(segment.verts, vertexCount, positions.data(), uvs.data(), nullptr);
+    segment.verts = readVertices(static_cast<size_t>(header.vertexCount), positions.data(),
+                                 uvs.data(), nullptr);
     segment.posBlockAt = positionOf(header.positionsAt);
     segment.uvBlockAt = positionOf(header.uvsAt);
     segment.stripBlockAt = positionOf(header.stripAt);

@@ -229,15 +229,8 @@ Result flushToDisk(const std::filesystem::path& file);
 // it through to the disk.
 Result overwriteFile(const std::filesystem::path& file, const std::filesystem::path& replacement);
 
-// Some bytes of this program's memory.
-struct MemoryRange {
-    void* start = nullptr;
-    size_t bytes = 0;
-};
-
-// Asks the system to back the large pages that these ranges of fresh memory cover together
-// with large pages where it can, so that filling many arrays costs a few faults instead of one
-// per small page. The memory keeps its content; nothing happens where the system cannot.
-void preferLargePages(std::vector<MemoryRange> ranges);
+// Asks the system to back this range of fresh memory with large pages where it can, so that
+// filling a big array costs a few faults instead of one per small page; nothing where it cannot.
+void preferLargePages(void* memory, size_t bytes);
 
 } // namespace vw::platform

@@ -374,7 +374,7 @@ Result overwriteFile(const std::filesystem::path& file, const std::filesystem::p
     return error ? Result::failure(error.message()) : Result();
 }
 
-void preferLargePages(std::vector<MemoryRange>) {}
+void preferLargePages(void*, size_t) {}
 
 } // namespace platform
 

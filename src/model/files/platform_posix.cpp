@@ -12,8 +12,6 @@
 #include <new>
 #include <system_error>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -23,11 +21,6 @@
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-// Headers older than the kernel may not name it yet.
-#ifndef MADV_COLLAPSE
-#define MADV_COLLAPSE 25
-#endif
 
 namespace vw {
 
@@ -555,48 +548,15 @@ Result overwriteFile(const std::filesystem::path& file, const std::filesystem::p
     return reason.empty() ? Result() : Result::failure(reason);
 }
 
-namespace {
-
-// Arrays allocated one after another lie this close at most: the allocator's own header, or
-// the rest of the small page that ends a mapping of its own.
-constexpr uintptr_t kAdjacentGap = uintptr_t(16) << 10;
-
-// Ranges with at most kAdjacentGap between them, merged, in address order.
-std::vector<std::pair<uintptr_t, uintptr_t>> mergedRanges(std::vector<MemoryRange>& ranges) {
-    std::sort(ranges.begin(), ranges.end(),
-              [](const MemoryRange& a, const MemoryRange& b) { return a.start < b.start; });
-    std::vector<std::pair<uintptr_t, uintptr_t>> merged;
-    for (const MemoryRange& range : ranges) {
-        const auto start = reinterpret_cast<uintptr_t>(range.start);
-        if (range.bytes == 0)
-            continue;
-        if (!merged.empty() && start <= merged.back().second + kAdjacentGap)
-            merged.back().second = std::max(merged.back().second, start + range.bytes);
-        else
-            merged.emplace_back(start, start + range.bytes);
-    }
-    return merged;
-}
-
-} // namespace
-
-// A collapse backs memory with large pages at once, even where the allocator already touched a
-// small page of it (its headers), which advice cannot: a large page only replaces untouched
-// memory. A large page may take in the few bytes between two arrays, which keep their content;
-// only whole large pages inside the merged ranges are asked for, so nothing beyond is backed.
-void preferLargePages(std::vector<MemoryRange> ranges) {
+// Only whole large pages inside the range: advice on a page the range shares with other
+// memory would reach beyond it.
+void preferLargePages(void* memory, size_t bytes) {
     constexpr uintptr_t kLargePage = uintptr_t(2) << 20;
-    for (const auto& [start, end] : mergedRanges(ranges)) {
-        const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-        const uintptr_t last = end & ~(kLargePage - 1);
-        if (last <= first)
-            continue;
-        void* pages = reinterpret_cast<void*>(first);
-        // Kernels before 6.1 know no collapse; their large pages come only from advice given
-        // before the memory is touched.
-        if (::madvise(pages, last - first, MADV_COLLAPSE) != 0 && errno == EINVAL)
-            ::madvise(pages, last - first, MADV_HUGEPAGE);
-    }
+    const auto start = reinterpret_cast<uintptr_t>(memory);
+    const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
+    const uintptr_t end = (start + bytes) & ~(kLargePage - 1);
+    if (end > first)
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 } // namespace platform
