@@ -85,6 +85,7 @@ struct PreviewBench {
     vw::Pane pane{document};
     std::unique_ptr<TimedView> view;
     double dragX = 0;
+    double detailMs = 0;
 
     explicit PreviewBench(int segments) : model(ringModel(segments)) {
         pane.resize(kWidth * vw::kTwipsPerPixel + 2 * vw::Pane::picMainLeft,
@@ -95,6 +96,11 @@ struct PreviewBench {
         view->show();
         QApplication::processEvents();
         view->frame();
+        // Still frames are drawn from the simplified versions once they are built.
+        const auto start = Clock::now();
+        while (!view->detailReady())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        detailMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     double triangles() const { return double(view->scene().mesh().triangleCount()); }
     double coarseTriangles() const {
@@ -133,6 +139,7 @@ template <typename Frame> void againstRefresh(benchmark::State& state, int segme
     state.counters["refresh_ms"] = refreshMs / runs;
     state.counters["x_refresh"] = oursMs / refreshMs;
     state.counters["triangles"] = bench.triangles();
+    state.counters["detail_build_ms"] = bench.detailMs;
     state.counters["coarse_triangles"] = bench.coarseTriangles();
     const double vertices = bench.view->scene().mesh().vertexCount();
     state.counters["bytes_per_vertex"] = static_cast<double>(bench.view->bufferBytes()) / vertices;

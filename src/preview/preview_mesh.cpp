@@ -22,12 +22,11 @@ const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
     return static_cast<size_t>(span.seg) < segments.size() ? &segments[span.seg] : nullptr;
 }
 
-// Whether the span is one of the working data's segments: curPart's, or its segment curSeg - 1.
-bool isWorking(const Model& model, const SegmentSpan& span) {
+} // namespace
+
+bool isWorkingSegment(const Model& model, const SegmentSpan& span) {
     return span.part == model.curPart && (model.curSeg == 0 || span.seg == model.curSeg - 1);
 }
-
-} // namespace
 
 PreviewVertex previewVertex(const Vertex& vertex, bool hasColours) {
     PreviewVertex out{vertex.x,        -vertex.y,       vertex.z,        vertex.u, vertex.v,
@@ -66,6 +65,8 @@ void PreviewMesh::rebuild(const Model& model) {
             m_segments.push_back(span);
         }
     }
+    m_detail.assign(m_segments.size(), {});
+    m_detailUnpacked = false;
     m_allPending = true;
 }
 
@@ -74,7 +75,7 @@ std::vector<uint16_t> PreviewMesh::buildEdges(const Model& model, bool workingOn
     for (SegmentSpan& span : m_segments) {
         span.firstEdge = static_cast<uint32_t>(edges.size());
         if (const Segment* segment = segmentOf(model, span);
-            segment && (!workingOnly || isWorking(model, span)))
+            segment && (!workingOnly || isWorkingSegment(model, span)))
             appendStripEdges(segment->strip,
                              std::min<size_t>(segment->verts.size(), span.vertexCount), edges);
         span.edgeCount = static_cast<uint32_t>(edges.size()) - span.firstEdge;
@@ -121,6 +122,55 @@ void PreviewMesh::appendCoarse(const Model& model, double cellSize, std::vector<
     }
 }
 
+bool PreviewMesh::detailPending() const {
+    return std::any_of(m_detail.begin(), m_detail.end(), [](const Detail& d) { return !d.built; });
+}
+
+bool PreviewMesh::buildNextDetail(const Model& model) {
+    const auto next =
+        std::find_if(m_detail.begin(), m_detail.end(), [](const Detail& d) { return !d.built; });
+    if (next == m_detail.end())
+        return false;
+    const SegmentSpan& span = m_segments[next - m_detail.begin()];
+    if (const Segment* segment = segmentOf(model, span);
+        segment && segment->verts.size() == span.vertexCount)
+        next->versions = buildSegmentDetail(segment->verts, segmentTriangles(model, span));
+    next->built = true;
+    m_detailUnpacked = true;
+    return true;
+}
+
+std::vector<uint16_t> PreviewMesh::packDetail() {
+    std::vector<uint16_t> packed;
+    for (Detail& detail : m_detail) {
+        for (DetailLevel& level : detail.versions.levels) {
+            level.first = static_cast<uint32_t>(packed.size());
+            packed.insert(packed.end(), level.triangles.begin(), level.triangles.end());
+        }
+        detail.packed = detail.built;
+    }
+    m_detailUnpacked = false;
+    return packed;
+}
+
+void PreviewMesh::sendDetailNormals(BufferSink& sink) {
+    for (size_t i = 0; i < m_detail.size(); ++i) {
+        std::vector<uint32_t>& normals = m_detail[i].versions.normals;
+        if (normals.empty())
+            continue;
+        sink.write(size_t(m_segments[i].firstVertex) * sizeof(uint32_t), normals.data(),
+                   normals.size() * sizeof(uint32_t));
+        normals = {};
+    }
+}
+
+const DetailLevel* PreviewMesh::detailFor(const SegmentSpan& span, const OrbitCamera& camera,
+                                          double devicePixelRatio) const {
+    const size_t index = m_firstSegmentOfPart[span.part] + static_cast<size_t>(span.seg);
+    const Detail& detail = m_detail[index];
+    return detail.packed ? levelFor(detail.versions, camera, devicePixelRatio) : nullptr;
+}
+
 const SegmentSpan* PreviewMesh::spanOf(const VertexRange& range) const {
     if (range.part < 0 || static_cast<size_t>(range.part) >= m_firstSegmentOfPart.size() ||
         range.seg < 0)
@@ -150,6 +200,7 @@ void PreviewMesh::verticesChanged(const VertexRange& range) {
     const uint32_t end = std::min(range.end, span.vertexCount);
     if (range.first >= end)
         return;
+    m_detail[found - m_segments.data()] = {};
     m_pending.push_back({span.firstVertex + range.first, span.firstVertex + end});
 }
 
@@ -205,7 +256,7 @@ std::vector<SegmentSpan> PreviewMesh::shownSegments(const ShownFilter& shown) co
 std::vector<SegmentSpan> PreviewMesh::workingSegments(const Model& model) const {
     std::vector<SegmentSpan> out;
     for (const SegmentSpan& span : m_segments)
-        if (isWorking(model, span))
+        if (isWorkingSegment(model, span))
             out.push_back(span);
     return out;
 }

@@ -22,6 +22,10 @@ constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels 
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
 constexpr float kXrayOpacity = 0.35f;
+// Simplified versions are built this long after the last edit, so a drag does not rebuild them
+// at every step, and for at most this long before events are let in.
+constexpr int kDetailSettleMs = 300;
+constexpr int kDetailSliceMs = 12;
 
 // Writes vertex bytes into the bound GL vertex buffer.
 class GlBufferSink : public vw::BufferSink {
@@ -50,8 +54,12 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
         // The selection shows in points that leave the depth alone.
         if (change.model || !change.vertices.empty())
             m_depthStale = true;
+        if (!change.vertices.empty())
+            m_detailBuilding.start(kDetailSettleMs);
         update();
     });
+    m_detailBuilding.setSingleShot(true);
+    connect(&m_detailBuilding, &QTimer::timeout, this, &PreviewView::buildDetail);
     m_wheelSettling.setSingleShot(true);
     m_wheelSettling.setInterval(kWheelSettleMs);
     connect(&m_wheelSettling, &QTimer::timeout, this, [this] {
@@ -76,8 +84,8 @@ void PreviewView::releaseGl() {
     m_flat.reset();
     m_depthColour.reset();
     m_depthTarget.reset();
-    for (QOpenGLBuffer* buffer :
-         {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer, &m_overlayBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_detail,
+                                  &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->destroy();
     m_vao.destroy();
 }
@@ -119,7 +127,8 @@ void PreviewView::fitSelection() {
 
 size_t PreviewView::bufferBytes() const {
     return size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewVertex) + m_triangleBytes +
-           m_edgeBytes + m_coarseBytes + m_pointsSent.size() * sizeof(float);
+           m_edgeBytes + m_coarseBytes + m_detailBytes + m_normalBytes +
+           m_pointsSent.size() * sizeof(float);
 }
 
 void PreviewView::initializeGL() {
@@ -132,8 +141,8 @@ void PreviewView::initializeGL() {
     const bool es = context()->isOpenGLES();
     buildPrograms(es);
     m_vao.create();
-    for (QOpenGLBuffer* buffer :
-         {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer, &m_overlayBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_detail,
+                                  &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->create();
     m_pointBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     m_overlayBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
@@ -183,6 +192,7 @@ void PreviewView::updateBuffers() {
         m_vertices.allocate(
             static_cast<int>(m_scene.mesh().vertexCount() * sizeof(vw::PreviewVertex)));
         m_edgesBuilt = m_coarseBuilt = false;
+        m_normalBytes = 0;
     }
     if (m_scene.mesh().hasPendingVertices()) {
         m_vertices.bind();
@@ -194,6 +204,8 @@ void PreviewView::updateBuffers() {
         updateEdges(allEdges);
     if (m_scene.drawsCoarse() && !m_coarseBuilt)
         updateCoarse();
+    if (m_scene.mesh().detailUnpacked() && !m_scene.mesh().detailPending())
+        updateDetail();
     if (m_imageMapChanged)
         updateImageMap();
 }
@@ -234,6 +246,43 @@ void PreviewView::updateCoarse() {
     m_coarseBuilt = true;
 }
 
+void PreviewView::updateDetail() {
+    if (m_normalBytes == 0) {
+        m_normals.bind();
+        m_normalBytes = size_t(m_scene.mesh().vertexCount()) * sizeof(uint32_t);
+        m_normals.allocate(static_cast<int>(m_normalBytes));
+    }
+    m_normals.bind();
+    GlBufferSink sink(m_normals);
+    m_scene.mesh().sendDetailNormals(sink);
+    const std::vector<uint16_t> packed = m_scene.mesh().packDetail();
+    m_detail.bind();
+    m_detailBytes = packed.size() * sizeof(uint16_t);
+    m_detail.allocate(packed.data(), static_cast<int>(m_detailBytes));
+}
+
+void PreviewView::buildDetail() {
+    QElapsedTimer building;
+    building.start();
+    vw::PreviewMesh& mesh = m_scene.mesh();
+    while (building.elapsed() < kDetailSliceMs && mesh.buildNextDetail(m_document.model())) {
+    }
+    if (mesh.detailPending())
+        m_detailBuilding.start(0);
+    else
+        redraw();
+}
+
+void PreviewView::setSimplifies(bool simplifies) {
+    m_simplifies = simplifies;
+    redraw();
+}
+
+bool PreviewView::detailReady() const {
+    const vw::PreviewMesh& mesh = m_scene.mesh();
+    return !m_scene.needsRebuild() && !mesh.detailPending() && !mesh.detailUnpacked();
+}
+
 void PreviewView::updateImageMap() {
     m_texture.reset();
     if (!m_imageMap.isNull()) {
@@ -260,6 +309,19 @@ void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {
     glVertexAttribPointer(vw::kAttributeColour, 4, GL_UNSIGNED_BYTE, GL_TRUE,
                           sizeof(vw::PreviewVertex),
                           reinterpret_cast<const void*>(offset + offsetof(vw::PreviewVertex, red)));
+}
+
+void PreviewView::setNormals(bool simplified, uint32_t firstVertex) {
+    m_surface->setUniformValue("smoothNormals", simplified);
+    if (!simplified) {
+        glDisableVertexAttribArray(vw::kAttributeNormal);
+        return;
+    }
+    m_normals.bind();
+    glEnableVertexAttribArray(vw::kAttributeNormal);
+    glVertexAttribPointer(vw::kAttributeNormal, 4, GL_BYTE, GL_TRUE, sizeof(uint32_t),
+                          reinterpret_cast<const void*>(uintptr_t(firstVertex) * sizeof(uint32_t)));
+    m_vertices.bind();
 }
 
 void PreviewView::setCameraUniforms(QOpenGLShaderProgram& program) {
@@ -293,6 +355,8 @@ void PreviewView::paintGL() {
     if (!coarse)
         m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
     m_vao.release();
+    if (m_scene.mesh().detailPending() && !m_detailBuilding.isActive())
+        m_detailBuilding.start(0);
     m_depthStale = coarse;
 }
 
@@ -317,23 +381,38 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
         glDepthMask(GL_FALSE);
     }
     m_vertices.bind();
-    (coarse ? m_coarse : m_triangles).bind();
     for (int attribute : {vw::kAttributePosition, vw::kAttributeTexCoord, vw::kAttributeColour})
         glEnableVertexAttribArray(attribute);
     for (const vw::SegmentSpan& span : shown) {
-        const uint32_t first = coarse ? span.firstCoarse : span.firstIndex;
-        const uint32_t count = coarse ? span.coarseCount : span.indexCount;
+        const SurfaceRange range = surfaceRange(span, coarse);
+        range.indexes->bind();
+        setNormals(range.smooth, span.firstVertex);
         setSurfaceAttributes(span.firstVertex);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(uintptr_t(first) * 2));
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_SHORT,
+                       reinterpret_cast<const void*>(uintptr_t(range.first) * 2));
     }
-    for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour})
+    for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour, vw::kAttributeNormal})
         glDisableVertexAttribArray(attribute);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     if (imageMap)
         m_texture->release(0);
+}
+
+PreviewView::SurfaceRange PreviewView::surfaceRange(const vw::SegmentSpan& span, bool coarse) {
+    if (coarse)
+        return {&m_coarse, span.firstCoarse, span.coarseCount, false};
+    // Edges drawn over a surface need the very surface they lie on.
+    const bool edged = m_scene.options.wireframe ||
+                       (showsEditMesh() && vw::isWorkingSegment(m_document.model(), span));
+    const vw::DetailLevel* level =
+        edged ? nullptr : m_scene.mesh().detailFor(span, m_scene.camera(), devicePixelRatioF());
+    // Where a simplified version would do, triangles fall many to a pixel, and the full ones are
+    // shaded as it is: each pixel then shows its surface's normal, not one tiny face's.
+    if (level != nullptr && m_simplifies)
+        return {&m_detail, level->first, static_cast<uint32_t>(level->triangles.size()), true};
+    return {&m_triangles, span.firstIndex, span.indexCount, level != nullptr};
 }
 
 void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {

@@ -68,6 +68,13 @@ public:
     };
     void setGuide(std::optional<AxisGuide> guide);
 
+    // Still frames draw simplified versions of the segments where many triangles fall on one pixel
+    // (built in the background after each model opens and each edit settles); off, they draw
+    // every triangle.
+    void setSimplifies(bool simplifies);
+    // Whether every segment's simplified versions are built and in use.
+    bool detailReady() const;
+
     // Bytes of vertex data sent to the GPU since the view was made, and the bytes its buffers
     // hold now.
     size_t bytesSent() const { return m_bytesSent; }
@@ -103,10 +110,22 @@ private:
     bool edgesCover(bool all) const;
     void updateEdges(bool all);
     void updateCoarse();
+    void updateDetail();
+    // Builds simplified versions for a moment, then lets events in; redraws once all are built.
+    void buildDetail();
     void updateImageMap();
     void setPositionAttribute(uint32_t firstVertex);
     void setSurfaceAttributes(uint32_t firstVertex);
+    // Simplified versions are shaded with the full surface's vertex normals.
+    void setNormals(bool simplified, uint32_t firstVertex);
     void drawSurface(const std::vector<vw::SegmentSpan>& shown, bool coarse);
+    // The triangles a span is drawn from, and whether they take the full surface's normals.
+    struct SurfaceRange {
+        QOpenGLBuffer* indexes;
+        uint32_t first, count;
+        bool smooth;
+    };
+    SurfaceRange surfaceRange(const vw::SegmentSpan& span, bool coarse);
     void drawEdges(const std::vector<vw::SegmentSpan>& shown);
     void drawSelectedPoints();
     void drawEditMesh();
@@ -130,7 +149,9 @@ private:
     bool m_edgesOfAll = false;
     int32_t m_edgesPart = 0, m_edgesSeg = 0; // the working data they were built for
     bool m_coarseBuilt = false;
+    bool m_simplifies = true;
     QTimer m_wheelSettling;
+    QTimer m_detailBuilding;
     bool m_needsUpload = true;
     size_t m_bytesSent = 0;
     size_t m_framesDrawn = 0;
@@ -152,8 +173,11 @@ private:
     QOpenGLBuffer m_triangles{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_edges{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_coarse{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_detail{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_normals{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_pointBuffer{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_overlayBuffer{QOpenGLBuffer::VertexBuffer};
     std::unique_ptr<QOpenGLTexture> m_texture;
-    size_t m_triangleBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0;
+    size_t m_triangleBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0, m_detailBytes = 0,
+           m_normalBytes = 0;
 };

@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,6 +58,8 @@ vw::Segment quad(float left, float bottom, float right, float top, float z, QRgb
     return segment;
 }
 
+// Colours this close count as the same: shading rounds differently on differently cut triangles.
+constexpr int kLevelsAlike = 8;
 constexpr QRgb kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255), kGreen = qRgb(0, 255, 0);
 
 // Asymmetric: a red band over the top half in front, a blue wall behind, a green patch at the
@@ -253,6 +257,53 @@ TEST_F(PreviewRender, WhileASlowViewMovesCoarseTrianglesShowTheSurfaceInPlace) {
     EXPECT_EQ(view->bufferBytes() - fullBytes, span.coarseCount * sizeof(uint16_t));
     QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
     EXPECT_FALSE(view->scene().drawsCoarse());
+}
+
+// Share of pixels whose colour differs by more than a few levels in some channel.
+double shareDiffering(const QImage& a, const QImage& b) {
+    size_t differing = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q))}) > kLevelsAlike)
+                ++differing;
+        }
+    return double(differing) / (double(a.width()) * a.height());
+}
+
+TEST_F(PreviewRender, SimplifiedStillFramesDifferFromFullOnesInAtMostOnePixelInAHundred) {
+    // Four tori of 65,536 triangles, many to a pixel, in a window large enough that their
+    // outline, where half a pixel changes a pixel's colour, is not much of the frame.
+    model.Parts[0].segments = {
+        test_models::fineTorus(128, 256, -1, -1), test_models::fineTorus(128, 256, 1, -1),
+        test_models::fineTorus(128, 256, -1, 1), test_models::fineTorus(128, 256, 1, 1)};
+    document.modelReplaced();
+    view->resize(400, 300);
+    struct Look {
+        const char* name;
+        bool orthographic;
+        double zoom; // of the fitted view
+    };
+    for (const Look& look :
+         {Look{"perspective, fitted", false, 1}, Look{"orthographic, fitted", true, 1},
+          Look{"orthographic, farther", true, 2}}) {
+        SCOPED_TRACE(look.name);
+        view->setOrthographic(look.orthographic);
+        view->fitAll();
+        view->scene().camera().pitch = 0.6;
+        view->scene().camera().halfHeight *= look.zoom;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->detailReady(); }, 20000));
+        const QImage simplified = view->grabFramebuffer();
+        const vw::SegmentSpan& span = view->scene().mesh().segments()[0];
+        EXPECT_NE(
+            view->scene().mesh().detailFor(span, view->scene().camera(), view->devicePixelRatioF()),
+            nullptr);
+        view->setSimplifies(false);
+        const QImage full = view->grabFramebuffer();
+        view->setSimplifies(true);
+        EXPECT_LE(shareDiffering(simplified, full), 0.01);
+    }
 }
 
 } // namespace
