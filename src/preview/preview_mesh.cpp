@@ -14,6 +14,8 @@ constexpr double kCoarseTrianglesPerCellArea = 3.0;
 // A guess that keeps more than this share over the budget is corrected with larger cells.
 constexpr double kCoarseSlack = 1.25;
 constexpr int kCoarseAttempts = 4;
+// Vertices converted and sent at a time.
+constexpr uint32_t kSendPiece = 65536;
 
 const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
     if (static_cast<size_t>(span.part) >= model.Parts.size())
@@ -216,9 +218,12 @@ size_t PreviewMesh::sendVertices(const Model& model, BufferSink& sink) {
         uint32_t begin = m_pending[i].begin, end = m_pending[i].end;
         for (++i; i < m_pending.size() && m_pending[i].begin <= end; ++i)
             end = std::max(end, m_pending[i].end);
-        if (begin < end) {
-            sendRun(model, begin, end, sink);
-            sent += size_t(end - begin) * sizeof(PreviewVertex);
+        // In pieces, so the whole model is never held a second time while it is sent.
+        for (uint32_t piece = begin; piece < end;) {
+            const uint32_t pieceEnd = piece + std::min(end - piece, kSendPiece);
+            sendRun(model, piece, pieceEnd, sink);
+            sent += size_t(pieceEnd - piece) * sizeof(PreviewVertex);
+            piece = pieceEnd;
         }
     }
     m_pending.clear();
