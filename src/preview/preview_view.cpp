@@ -44,6 +44,9 @@ private:
 PreviewView::PreviewView(vw::Document& document, QWidget* parent)
     : QOpenGLWidget(parent), m_document(document), m_scene(document.model()) {
     setFormat(vw::previewSurfaceFormat());
+    // The frame is kept between paints, so one still showing what would be drawn is not drawn
+    // again (see paintGL).
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     setFocusPolicy(Qt::StrongFocus);
     m_subscription = m_document.subscribe([this](const vw::DocumentChange& change) {
         if (!change.drawsDifferently())
@@ -56,7 +59,7 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
             m_depthStale = true;
         if (!change.vertices.empty())
             m_detailBuilding.start(kDetailSettleMs);
-        update();
+        changed();
     });
     m_detailBuilding.setSingleShot(true);
     connect(&m_detailBuilding, &QTimer::timeout, this, &PreviewView::buildDetail);
@@ -153,6 +156,7 @@ void PreviewView::initializeGL() {
     m_imageMapChanged = true;
     m_edgesBuilt = m_coarseBuilt = false;
     m_pointsSent.clear();
+    m_frameCurrent = false;
     if (!es)
         glEnable(kProgramPointSize);
 }
@@ -174,6 +178,7 @@ void PreviewView::buildPrograms(bool es) {
 void PreviewView::resizeGL(int width, int height) {
     m_scene.setViewport(width, height);
     m_depthStale = true;
+    m_frameCurrent = false;
 }
 
 void PreviewView::updateBuffers() {
@@ -329,7 +334,20 @@ void PreviewView::setCameraUniforms(QOpenGLShaderProgram& program) {
     program.setUniformValue("projection", vw::glMatrix(m_scene.camera().projectionMatrix()));
 }
 
+PreviewView::FrameKey PreviewView::frameKey() const {
+    const vw::OrbitCamera& camera = m_scene.camera();
+    return {camera.viewMatrix(), camera.projectionMatrix(), size(),
+            devicePixelRatioF(), m_scene.drawsCoarse(),     m_scene.options};
+}
+
 void PreviewView::paintGL() {
+    // Qt paints a newly shown view twice, for its size and for showing it; a frame still showing
+    // what it would draw is kept instead of drawn again.
+    const FrameKey key = frameKey();
+    if (m_frameCurrent && key == m_frameKey)
+        return;
+    m_frameKey = key;
+    m_frameCurrent = true;
     ++m_framesDrawn;
     const QColor ground = QColor::fromRgb(vw::kBackGround);
     glClearColor(ground.redF(), ground.greenF(), ground.blueF(), 1.0f);

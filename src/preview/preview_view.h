@@ -104,6 +104,19 @@ protected:
 private:
     void releaseGl();
     void buildPrograms(bool es);
+    // Marks the frame out of date and asks for a new one.
+    void changed();
+    // Besides what marks the frame out of date, what it was drawn for: a camera, size or option
+    // changed through the scene shows here.
+    struct FrameKey {
+        vw::Mat4 view, projection;
+        QSize size;
+        qreal devicePixelRatio = 1;
+        bool coarse = false;
+        vw::PreviewOptions options;
+        bool operator==(const FrameKey&) const = default;
+    };
+    FrameKey frameKey() const;
     void updateBuffers();
     // The edges every segment needs for the wireframe, or only the working data's for the edit
     // mesh; built again when what is built no longer covers what is drawn.
@@ -162,6 +175,8 @@ private:
     // The left button belongs to the tool from its press to its release.
     bool m_toolDrag = false;
     bool m_depthStale = true;
+    bool m_frameCurrent = false;
+    FrameKey m_frameKey;
     std::optional<QRectF> m_band;
     std::optional<AxisGuide> m_guide;
 
