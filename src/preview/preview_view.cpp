@@ -22,8 +22,9 @@ constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels 
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
 constexpr float kXrayOpacity = 0.35f;
-// Simplified versions are built this long after the last edit, so a drag does not rebuild them
-// at every step, and for at most this long before events are let in.
+// Simplified versions are built this long after the last edit or a frame that lacked them, so a
+// drag does not rebuild them at every step and a first frame reaches the screen first, and for
+// at most this long before events are let in.
 constexpr int kDetailSettleMs = 300;
 constexpr int kDetailSliceMs = 12;
 
@@ -374,7 +375,7 @@ void PreviewView::paintGL() {
         m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
     m_vao.release();
     if (m_scene.mesh().detailPending() && !m_detailBuilding.isActive())
-        m_detailBuilding.start(0);
+        m_detailBuilding.start(kDetailSettleMs);
     m_depthStale = coarse;
 }
 
