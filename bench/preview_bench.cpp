@@ -8,6 +8,7 @@
 #include "model/editing/document.h"
 #include "preview/gl_support.h"
 #include "preview/preview_view.h"
+#include "support/frame_difference.h"
 #include "timed_preview.h"
 #include "views/pane.h"
 #include "views/twips.h"
@@ -143,6 +144,11 @@ template <typename Frame> void againstRefresh(benchmark::State& state, int segme
     state.counters["coarse_triangles"] = bench.coarseTriangles();
     const double vertices = bench.view->scene().mesh().vertexCount();
     state.counters["bytes_per_vertex"] = static_cast<double>(bench.view->bufferBytes()) / vertices;
+    const QImage simplified = bench.view->grabFramebuffer();
+    bench.view->setSimplifies(false);
+    state.counters["differing_share"] =
+        test_frames::shareDiffering(simplified, bench.view->grabFramebuffer());
+    bench.view->setSimplifies(true);
     vw::PreviewOptions wireframe;
     wireframe.wireframe = true;
     bench.view->setOptions(wireframe);

@@ -10,6 +10,7 @@
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
 #include "support/fine_grid.h"
+#include "support/frame_difference.h"
 #include "ui/open_model_support.h"
 #include "views/pane_colours.h"
 
@@ -22,8 +23,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,8 +57,6 @@ vw::Segment quad(float left, float bottom, float right, float top, float z, QRgb
     return segment;
 }
 
-// Colours this close count as the same: shading rounds differently on differently cut triangles.
-constexpr int kLevelsAlike = 8;
 constexpr QRgb kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255), kGreen = qRgb(0, 255, 0);
 
 // Asymmetric: a red band over the top half in front, a blue wall behind, a green patch at the
@@ -259,19 +256,6 @@ TEST_F(PreviewRender, WhileASlowViewMovesCoarseTrianglesShowTheSurfaceInPlace) {
     EXPECT_FALSE(view->scene().drawsCoarse());
 }
 
-// Share of pixels whose colour differs by more than a few levels in some channel.
-double shareDiffering(const QImage& a, const QImage& b) {
-    size_t differing = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                          std::abs(qBlue(p) - qBlue(q))}) > kLevelsAlike)
-                ++differing;
-        }
-    return double(differing) / (double(a.width()) * a.height());
-}
-
 TEST_F(PreviewRender, SimplifiedStillFramesDifferFromFullOnesInAtMostOnePixelInAHundred) {
     // Four tori of 65,536 triangles, many to a pixel, in a window large enough that their
     // outline, where half a pixel changes a pixel's colour, is not much of the frame.
@@ -302,7 +286,7 @@ TEST_F(PreviewRender, SimplifiedStillFramesDifferFromFullOnesInAtMostOnePixelInA
         view->setSimplifies(false);
         const QImage full = view->grabFramebuffer();
         view->setSimplifies(true);
-        EXPECT_LE(shareDiffering(simplified, full), 0.01);
+        EXPECT_LE(test_frames::shareDiffering(simplified, full), 0.01);
     }
 }
 
