@@ -128,17 +128,38 @@ bool PreviewMesh::detailPending() const {
     return std::any_of(m_detail.begin(), m_detail.end(), [](const Detail& d) { return !d.built; });
 }
 
-bool PreviewMesh::buildNextDetail(const Model& model) {
-    const auto next =
-        std::find_if(m_detail.begin(), m_detail.end(), [](const Detail& d) { return !d.built; });
+std::optional<PreviewMesh::DetailRequest> PreviewMesh::requestDetail(const Model& model) {
+    const auto next = std::find_if(m_detail.begin(), m_detail.end(),
+                                   [](const Detail& d) { return !d.built && d.ticket == 0; });
     if (next == m_detail.end())
-        return false;
+        return std::nullopt;
+    DetailRequest request;
+    request.ticket = next->ticket = ++m_lastTicket;
     const SegmentSpan& span = m_segments[next - m_detail.begin()];
     if (const Segment* segment = segmentOf(model, span);
-        segment && segment->verts.size() == span.vertexCount)
-        next->versions = buildSegmentDetail(segment->verts, segmentTriangles(model, span));
-    next->built = true;
+        segment && segment->verts.size() == span.vertexCount) {
+        request.verts = segment->verts;
+        request.triangles = segmentTriangles(model, span);
+    }
+    return request;
+}
+
+void PreviewMesh::detailBuilt(uint64_t ticket, SegmentDetail versions) {
+    const auto requested = std::find_if(m_detail.begin(), m_detail.end(),
+                                        [ticket](const Detail& d) { return d.ticket == ticket; });
+    if (ticket == 0 || requested == m_detail.end())
+        return;
+    requested->versions = std::move(versions);
+    requested->built = true;
+    requested->ticket = 0;
     m_detailUnpacked = true;
+}
+
+bool PreviewMesh::buildNextDetail(const Model& model) {
+    std::optional<DetailRequest> request = requestDetail(model);
+    if (!request)
+        return false;
+    detailBuilt(request->ticket, buildSegmentDetail(request->verts, request->triangles));
     return true;
 }
 

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vw {
@@ -72,7 +73,17 @@ public:
     // The simplified versions of the segments (detail_levels.h), built one segment at a time and
     // dropped for a segment when an edit changes its vertices.
     bool detailPending() const;
-    // Builds the versions of the next segment that lacks them; false when none does.
+    // What building one segment's versions needs, copied so another thread can build them.
+    struct DetailRequest {
+        uint64_t ticket = 0;
+        std::vector<Vertex> verts;
+        std::vector<uint16_t> triangles;
+    };
+    // The next segment that lacks its versions and is not being built; none when there is none.
+    std::optional<DetailRequest> requestDetail(const Model& model);
+    // The versions built for a request; dropped when the model or the segment changed since.
+    void detailBuilt(uint64_t ticket, SegmentDetail versions);
+    // Builds the versions of the next segment that lacks them here; false when none does.
     bool buildNextDetail(const Model& model);
     // Whether versions were built since they were last packed.
     bool detailUnpacked() const { return m_detailUnpacked; }
@@ -113,11 +124,13 @@ private:
         SegmentDetail versions;
         bool built = false;
         bool packed = false;
+        uint64_t ticket = 0; // of the request being built, 0 when none is
     };
 
     std::vector<SegmentSpan> m_segments;
     std::vector<Detail> m_detail; // one per segment
     bool m_detailUnpacked = false;
+    uint64_t m_lastTicket = 0;
     std::vector<uint32_t> m_firstSegmentOfPart;
     std::vector<uint16_t> m_triangles;
     uint32_t m_vertexCount = 0;

@@ -22,11 +22,11 @@ constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels 
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
 constexpr float kXrayOpacity = 0.35f;
-// Simplified versions are built this long after the last edit or a frame that lacked them, so a
-// drag does not rebuild them at every step and a first frame reaches the screen first, and for
-// at most this long before events are let in.
+// Simplified versions are built, on a thread of their own, from this long after the last edit or
+// a frame that lacked them, so a drag does not rebuild them at every step and a first frame
+// reaches the screen first; whether a segment's are done is looked at this often.
 constexpr int kDetailSettleMs = 300;
-constexpr int kDetailSliceMs = 12;
+constexpr int kDetailPollMs = 5;
 
 // Writes vertex bytes into the bound GL vertex buffer.
 class GlBufferSink : public vw::BufferSink {
@@ -268,15 +268,24 @@ void PreviewView::updateDetail() {
 }
 
 void PreviewView::buildDetail() {
-    QElapsedTimer building;
-    building.start();
     vw::PreviewMesh& mesh = m_scene.mesh();
-    while (building.elapsed() < kDetailSliceMs && mesh.buildNextDetail(m_document.model())) {
+    if (m_detailJob.valid()) {
+        if (m_detailJob.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            m_detailBuilding.start(kDetailPollMs);
+            return;
+        }
+        mesh.detailBuilt(m_detailTicket, m_detailJob.get());
     }
-    if (mesh.detailPending())
-        m_detailBuilding.start(0);
-    else
+    std::optional<vw::PreviewMesh::DetailRequest> request = mesh.requestDetail(m_document.model());
+    if (request) {
+        m_detailTicket = request->ticket;
+        m_detailJob = std::async(std::launch::async, [job = std::move(*request)] {
+            return vw::buildSegmentDetail(job.verts, job.triangles);
+        });
+        m_detailBuilding.start(kDetailPollMs);
+    } else if (!mesh.detailPending()) {
         redraw();
+    }
 }
 
 void PreviewView::setSimplifies(bool simplifies) {

@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -124,7 +125,8 @@ private:
     void updateEdges(bool all);
     void updateCoarse();
     void updateDetail();
-    // Builds simplified versions for a moment, then lets events in; redraws once all are built.
+    // Takes in the simplified versions built on the worker thread and starts the next segment's;
+    // redraws once all are built.
     void buildDetail();
     void updateImageMap();
     void setPositionAttribute(uint32_t firstVertex);
@@ -165,6 +167,8 @@ private:
     bool m_simplifies = true;
     QTimer m_wheelSettling;
     QTimer m_detailBuilding;
+    std::future<vw::SegmentDetail> m_detailJob;
+    uint64_t m_detailTicket = 0;
     bool m_needsUpload = true;
     size_t m_bytesSent = 0;
     size_t m_framesDrawn = 0;
