@@ -22,6 +22,9 @@ constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels 
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
 constexpr float kXrayOpacity = 0.35f;
+// A software renderer keeps every primitive sent until a flush, some hundred bytes each: handing
+// them over this many at a time bounds what it holds while a large model is drawn.
+constexpr size_t kFlushPrimitives = 65536;
 // Simplified versions are built, on a thread of their own, from this long after the last edit or
 // a frame that lacked them, so a drag does not rebuild them at every step and a first frame
 // reaches the screen first; whether a segment's are done is looked at this often.
@@ -326,6 +329,14 @@ void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {
                           reinterpret_cast<const void*>(offset + offsetof(vw::PreviewVertex, red)));
 }
 
+void PreviewView::handOver(size_t primitives) {
+    m_unflushed += primitives;
+    if (m_unflushed < kFlushPrimitives)
+        return;
+    glFlush();
+    m_unflushed = 0;
+}
+
 void PreviewView::setNormals(bool simplified, uint32_t firstVertex) {
     m_surface->setUniformValue("smoothNormals", simplified);
     if (!simplified) {
@@ -418,6 +429,7 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
         setSurfaceAttributes(span.firstVertex);
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(uintptr_t(range.first) * 2));
+        handOver(range.count / 3);
     }
     for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour, vw::kAttributeNormal})
         glDisableVertexAttribArray(attribute);

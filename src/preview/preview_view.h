@@ -146,6 +146,8 @@ private:
     void drawEditMesh();
     void drawOverlays();
     void drawOverlayLines(const std::vector<float>& points, GLenum mode, QRgb colour);
+    // Counts primitives sent since the last flush, and flushes when they are many.
+    void handOver(size_t primitives);
     void setCameraUniforms(QOpenGLShaderProgram& program);
     void setWindowUniforms(QOpenGLShaderProgram& program);
     bool showsEditMesh() const { return m_input && m_input->actsOnPreview(); }
@@ -172,6 +174,7 @@ private:
     bool m_needsUpload = true;
     size_t m_bytesSent = 0;
     size_t m_framesDrawn = 0;
+    size_t m_unflushed = 0;
     std::vector<float> m_points, m_pointsSent;
     vw::PreviewInput* m_input = nullptr;
     bool m_xray = false;

@@ -160,9 +160,7 @@ void PreviewView::drawEditMesh() {
         setPositionAttribute(span.firstVertex);
         glDrawElements(GL_LINES, static_cast<GLsizei>(span.edgeCount), GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(uintptr_t(span.firstEdge) * 2));
-        // A software renderer keeps every primitive sent until a flush: handing the many lines
-        // and dots over a segment at a time bounds what it holds.
-        glFlush();
+        handOver(span.edgeCount / 2);
     }
     m_flat->setUniformValue("colour", vw::glColour(vw::kMarkFill));
     m_flat->setUniformValue("pointSize", kDotSize * static_cast<float>(devicePixelRatioF()));
@@ -175,7 +173,7 @@ void PreviewView::drawEditMesh() {
         for (const vw::SegmentSpan& span : working) {
             setPositionAttribute(span.firstVertex);
             glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(span.vertexCount));
-            glFlush();
+            handOver(span.vertexCount);
         }
     }
     glDepthMask(GL_TRUE);
