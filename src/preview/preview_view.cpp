@@ -468,6 +468,7 @@ void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {
         setPositionAttribute(span.firstVertex);
         glDrawElements(GL_LINES, static_cast<GLsizei>(span.edgeCount), GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(uintptr_t(span.firstEdge) * 2));
+        handOver(span.edgeCount / 2);
     }
 }
 
