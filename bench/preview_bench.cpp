@@ -2,12 +2,15 @@
 // the same size, in the same run: a frame while the camera orbits, a still frame, and the first
 // frame after opening (every buffer made and sent). Needs OpenGL: run it under
 // tests/gl/under_xvfb.sh (Mesa's software renderer); elsewhere it reports that it was skipped.
-// Also the buffer bytes per vertex.
+// Frames are timed once the simplified versions are built (detail_build_ms, in the background
+// while the events run); differing_share is the share of pixels a still frame from them differs
+// in from one drawing every triangle. Also the buffer bytes per vertex.
 
 #include "bench_application.h"
 #include "model/editing/document.h"
 #include "preview/gl_support.h"
 #include "preview/preview_view.h"
+#include "support/frame_difference.h"
 #include "timed_preview.h"
 #include "views/pane.h"
 #include "views/twips.h"
@@ -85,6 +88,7 @@ struct PreviewBench {
     vw::Pane pane{document};
     std::unique_ptr<TimedView> view;
     double dragX = 0;
+    double detailMs = 0;
 
     explicit PreviewBench(int segments) : model(ringModel(segments)) {
         pane.resize(kWidth * vw::kTwipsPerPixel + 2 * vw::Pane::picMainLeft,
@@ -95,6 +99,11 @@ struct PreviewBench {
         view->show();
         QApplication::processEvents();
         view->frame();
+        // Still frames are drawn from the simplified versions once they are built.
+        const auto start = Clock::now();
+        while (!view->detailReady())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        detailMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     }
     double triangles() const { return double(view->scene().mesh().triangleCount()); }
     double coarseTriangles() const {
@@ -133,9 +142,15 @@ template <typename Frame> void againstRefresh(benchmark::State& state, int segme
     state.counters["refresh_ms"] = refreshMs / runs;
     state.counters["x_refresh"] = oursMs / refreshMs;
     state.counters["triangles"] = bench.triangles();
+    state.counters["detail_build_ms"] = bench.detailMs;
     state.counters["coarse_triangles"] = bench.coarseTriangles();
     const double vertices = bench.view->scene().mesh().vertexCount();
     state.counters["bytes_per_vertex"] = static_cast<double>(bench.view->bufferBytes()) / vertices;
+    const QImage simplified = bench.view->grabFramebuffer();
+    bench.view->setSimplifies(false);
+    state.counters["differing_share"] =
+        test_frames::shareDiffering(simplified, bench.view->grabFramebuffer());
+    bench.view->setSimplifies(true);
     vw::PreviewOptions wireframe;
     wireframe.wireframe = true;
     bench.view->setOptions(wireframe);

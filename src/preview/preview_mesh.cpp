@@ -14,6 +14,8 @@ constexpr double kCoarseTrianglesPerCellArea = 3.0;
 // A guess that keeps more than this share over the budget is corrected with larger cells.
 constexpr double kCoarseSlack = 1.25;
 constexpr int kCoarseAttempts = 4;
+// Vertices converted and sent at a time.
+constexpr uint32_t kSendPiece = 65536;
 
 const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
     if (static_cast<size_t>(span.part) >= model.Parts.size())
@@ -22,12 +24,11 @@ const Segment* segmentOf(const Model& model, const SegmentSpan& span) {
     return static_cast<size_t>(span.seg) < segments.size() ? &segments[span.seg] : nullptr;
 }
 
-// Whether the span is one of the working data's segments: curPart's, or its segment curSeg - 1.
-bool isWorking(const Model& model, const SegmentSpan& span) {
+} // namespace
+
+bool isWorkingSegment(const Model& model, const SegmentSpan& span) {
     return span.part == model.curPart && (model.curSeg == 0 || span.seg == model.curSeg - 1);
 }
-
-} // namespace
 
 PreviewVertex previewVertex(const Vertex& vertex, bool hasColours) {
     PreviewVertex out{vertex.x,        -vertex.y,       vertex.z,        vertex.u, vertex.v,
@@ -66,6 +67,8 @@ void PreviewMesh::rebuild(const Model& model) {
             m_segments.push_back(span);
         }
     }
+    m_detail.assign(m_segments.size(), {});
+    m_detailUnpacked = false;
     m_allPending = true;
 }
 
@@ -74,7 +77,7 @@ std::vector<uint16_t> PreviewMesh::buildEdges(const Model& model, bool workingOn
     for (SegmentSpan& span : m_segments) {
         span.firstEdge = static_cast<uint32_t>(edges.size());
         if (const Segment* segment = segmentOf(model, span);
-            segment && (!workingOnly || isWorking(model, span)))
+            segment && (!workingOnly || isWorkingSegment(model, span)))
             appendStripEdges(segment->strip,
                              std::min<size_t>(segment->verts.size(), span.vertexCount), edges);
         span.edgeCount = static_cast<uint32_t>(edges.size()) - span.firstEdge;
@@ -121,6 +124,76 @@ void PreviewMesh::appendCoarse(const Model& model, double cellSize, std::vector<
     }
 }
 
+bool PreviewMesh::detailPending() const {
+    return std::any_of(m_detail.begin(), m_detail.end(), [](const Detail& d) { return !d.built; });
+}
+
+std::optional<PreviewMesh::DetailRequest> PreviewMesh::requestDetail(const Model& model) {
+    const auto next = std::find_if(m_detail.begin(), m_detail.end(),
+                                   [](const Detail& d) { return !d.built && d.ticket == 0; });
+    if (next == m_detail.end())
+        return std::nullopt;
+    DetailRequest request;
+    request.ticket = next->ticket = ++m_lastTicket;
+    const SegmentSpan& span = m_segments[next - m_detail.begin()];
+    if (const Segment* segment = segmentOf(model, span);
+        segment && segment->verts.size() == span.vertexCount) {
+        request.verts = segment->verts;
+        request.triangles = segmentTriangles(model, span);
+    }
+    return request;
+}
+
+void PreviewMesh::detailBuilt(uint64_t ticket, SegmentDetail versions) {
+    const auto requested = std::find_if(m_detail.begin(), m_detail.end(),
+                                        [ticket](const Detail& d) { return d.ticket == ticket; });
+    if (ticket == 0 || requested == m_detail.end())
+        return;
+    requested->versions = std::move(versions);
+    requested->built = true;
+    requested->ticket = 0;
+    m_detailUnpacked = true;
+}
+
+bool PreviewMesh::buildNextDetail(const Model& model) {
+    std::optional<DetailRequest> request = requestDetail(model);
+    if (!request)
+        return false;
+    detailBuilt(request->ticket, buildSegmentDetail(request->verts, request->triangles));
+    return true;
+}
+
+std::vector<uint16_t> PreviewMesh::packDetail() {
+    std::vector<uint16_t> packed;
+    for (Detail& detail : m_detail) {
+        for (DetailLevel& level : detail.versions.levels) {
+            level.first = static_cast<uint32_t>(packed.size());
+            packed.insert(packed.end(), level.triangles.begin(), level.triangles.end());
+        }
+        detail.packed = detail.built;
+    }
+    m_detailUnpacked = false;
+    return packed;
+}
+
+void PreviewMesh::sendDetailNormals(BufferSink& sink) {
+    for (size_t i = 0; i < m_detail.size(); ++i) {
+        std::vector<uint32_t>& normals = m_detail[i].versions.normals;
+        if (normals.empty())
+            continue;
+        sink.write(size_t(m_segments[i].firstVertex) * sizeof(uint32_t), normals.data(),
+                   normals.size() * sizeof(uint32_t));
+        normals = {};
+    }
+}
+
+const DetailLevel* PreviewMesh::detailFor(const SegmentSpan& span, const OrbitCamera& camera,
+                                          double devicePixelRatio) const {
+    const size_t index = m_firstSegmentOfPart[span.part] + static_cast<size_t>(span.seg);
+    const Detail& detail = m_detail[index];
+    return detail.packed ? levelFor(detail.versions, camera, devicePixelRatio) : nullptr;
+}
+
 const SegmentSpan* PreviewMesh::spanOf(const VertexRange& range) const {
     if (range.part < 0 || static_cast<size_t>(range.part) >= m_firstSegmentOfPart.size() ||
         range.seg < 0)
@@ -150,6 +223,7 @@ void PreviewMesh::verticesChanged(const VertexRange& range) {
     const uint32_t end = std::min(range.end, span.vertexCount);
     if (range.first >= end)
         return;
+    m_detail[found - m_segments.data()] = {};
     m_pending.push_back({span.firstVertex + range.first, span.firstVertex + end});
 }
 
@@ -165,9 +239,12 @@ size_t PreviewMesh::sendVertices(const Model& model, BufferSink& sink) {
         uint32_t begin = m_pending[i].begin, end = m_pending[i].end;
         for (++i; i < m_pending.size() && m_pending[i].begin <= end; ++i)
             end = std::max(end, m_pending[i].end);
-        if (begin < end) {
-            sendRun(model, begin, end, sink);
-            sent += size_t(end - begin) * sizeof(PreviewVertex);
+        // In pieces, so the whole model is never held a second time while it is sent.
+        for (uint32_t piece = begin; piece < end;) {
+            const uint32_t pieceEnd = piece + std::min(end - piece, kSendPiece);
+            sendRun(model, piece, pieceEnd, sink);
+            sent += size_t(pieceEnd - piece) * sizeof(PreviewVertex);
+            piece = pieceEnd;
         }
     }
     m_pending.clear();
@@ -205,7 +282,7 @@ std::vector<SegmentSpan> PreviewMesh::shownSegments(const ShownFilter& shown) co
 std::vector<SegmentSpan> PreviewMesh::workingSegments(const Model& model) const {
     std::vector<SegmentSpan> out;
     for (const SegmentSpan& span : m_segments)
-        if (isWorking(model, span))
+        if (isWorkingSegment(model, span))
             out.push_back(span);
     return out;
 }

@@ -7,10 +7,12 @@
 #include "model/editing/document.h"
 #include "model/model.h"
 #include "preview/coarse_triangles.h"
+#include "preview/detail_levels.h"
 #include "preview/fitting.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vw {
@@ -43,6 +45,9 @@ struct SegmentSpan {
     uint32_t coarseCount = 0;
 };
 
+// Whether the span is one of the working data's segments: curPart's, or its segment curSeg - 1.
+bool isWorkingSegment(const Model& model, const SegmentSpan& span);
+
 // Takes bytes for a buffer at a byte offset; the GL vertex buffer, or a recorder in tests.
 class BufferSink {
 public:
@@ -64,6 +69,33 @@ public:
     std::vector<uint16_t> buildEdges(const Model& model, bool workingOnly = false);
     // About `budget` coarse triangles in all (see coarse_triangles.h), recorded in the spans.
     std::vector<uint16_t> buildCoarse(const Model& model, size_t budget);
+
+    // The simplified versions of the segments (detail_levels.h), built one segment at a time and
+    // dropped for a segment when an edit changes its vertices.
+    bool detailPending() const;
+    // What building one segment's versions needs, copied so another thread can build them.
+    struct DetailRequest {
+        uint64_t ticket = 0;
+        std::vector<Vertex> verts;
+        std::vector<uint16_t> triangles;
+    };
+    // The next segment that lacks its versions and is not being built; none when there is none.
+    std::optional<DetailRequest> requestDetail(const Model& model);
+    // The versions built for a request; dropped when the model or the segment changed since.
+    void detailBuilt(uint64_t ticket, SegmentDetail versions);
+    // Builds the versions of the next segment that lacks them here; false when none does.
+    bool buildNextDetail(const Model& model);
+    // Whether versions were built since they were last packed.
+    bool detailUnpacked() const { return m_detailUnpacked; }
+    // Every built version's triangles, one after the other, recording where each lies; from now
+    // on those versions may be drawn from the list.
+    std::vector<uint16_t> packDetail();
+    // Sends the vertex normals of segments whose versions were built since they were last sent,
+    // at four bytes a vertex in buffer order, then lets them go.
+    void sendDetailNormals(BufferSink& sink);
+    // The version of the span's segment to draw for this camera; null for the full triangles.
+    const DetailLevel* detailFor(const SegmentSpan& span, const OrbitCamera& camera,
+                                 double devicePixelRatio) const;
 
     // Whether the range's segment still has the vertex count the buffers were laid out for.
     bool fits(const Model& model, const VertexRange& range) const;
@@ -88,7 +120,17 @@ private:
     };
     void sendRun(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink);
 
+    struct Detail {
+        SegmentDetail versions;
+        bool built = false;
+        bool packed = false;
+        uint64_t ticket = 0; // of the request being built, 0 when none is
+    };
+
     std::vector<SegmentSpan> m_segments;
+    std::vector<Detail> m_detail; // one per segment
+    bool m_detailUnpacked = false;
+    uint64_t m_lastTicket = 0;
     std::vector<uint32_t> m_firstSegmentOfPart;
     std::vector<uint16_t> m_triangles;
     uint32_t m_vertexCount = 0;

@@ -24,6 +24,7 @@ constexpr double kSlowFrameMs = 20;
 struct PreviewOptions {
     bool imageMap = false;  // the surface shows the image map by u, v instead of vertex colours
     bool wireframe = false; // the triangles' edges over the surface
+    bool operator==(const PreviewOptions&) const = default;
 };
 
 class PreviewScene {

@@ -13,14 +13,17 @@ QByteArray surfaceVertexShader(bool es) {
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec2 texCoord;
 layout(location = 2) in vec4 colour;
+layout(location = 3) in vec4 normal;
 uniform mat4 view;
 uniform mat4 projection;
 out vec3 viewPosition;
+out vec3 viewNormal;
 out vec2 mapCoord;
 out vec4 vertexColour;
 void main() {
     vec4 p = view * vec4(position, 1.0);
     viewPosition = p.xyz;
+    viewNormal = mat3(view) * normal.xyz;
     mapCoord = texCoord;
     vertexColour = colour;
     gl_Position = projection * p;
@@ -28,24 +31,29 @@ void main() {
 )";
 }
 
-// The face's normal comes from the screen-space slopes of its position, so the buffers need no
-// normals and an edit moves the shading with the vertices. The light sits at the eye and lights
-// both sides, so no face is ever black. Alpha shades the colour towards the background; a fifth
-// of the colour stays at alpha 0 so such vertices can still be found. Opacity below 1 draws the
-// surface see-through (X-ray).
+// The face's normal comes from the screen-space slopes of its position, so an edit moves the
+// shading with the vertices. A simplified surface stands for one
+// whose triangles are smaller than a pixel, where each pixel shows the surface's own normal: it
+// takes the full surface's vertex normals instead of its coarser faces'. The light sits at the eye
+// and lights both sides, so no face is ever black. Alpha shades the colour towards the background;
+// a fifth of the colour stays at alpha 0 so such vertices can still be found. Opacity below 1 draws
+// the surface see-through (X-ray).
 QByteArray surfaceFragmentShader(bool es) {
     return header(es) + R"(
 in vec3 viewPosition;
+in vec3 viewNormal;
 in vec2 mapCoord;
 in vec4 vertexColour;
 uniform sampler2D imageMap;
+uniform bool smoothNormals;
 uniform bool useImageMap;
 uniform bool orthographic;
 uniform vec3 background;
 uniform float opacity;
 out vec4 fragColour;
 void main() {
-    vec3 normal = normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
+    vec3 normal = smoothNormals ? normalize(viewNormal)
+                                : normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
     vec3 toEye = orthographic ? vec3(0.0, 0.0, 1.0) : normalize(-viewPosition);
     float light = 0.3 + 0.7 * abs(dot(normal, toEye));
     vec3 base = useImageMap ? texture(imageMap, mapCoord).rgb : vertexColour.rgb;

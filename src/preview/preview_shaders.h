@@ -9,7 +9,8 @@ namespace vw {
 enum PreviewAttribute : int {
     kAttributePosition = 0,
     kAttributeTexCoord = 1,
-    kAttributeColour = 2
+    kAttributeColour = 2,
+    kAttributeNormal = 3
 };
 
 struct PreviewShaderSources {

@@ -22,6 +22,14 @@ constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels 
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
 constexpr float kXrayOpacity = 0.35f;
+// A software renderer keeps every primitive sent until a flush, some hundred bytes each: handing
+// them over this many at a time bounds what it holds while a large model is drawn.
+constexpr size_t kFlushPrimitives = 65536;
+// Simplified versions are built, on a thread of their own, from this long after the last edit or
+// a frame that lacked them, so a drag does not rebuild them at every step and a first frame
+// reaches the screen first; whether a segment's are done is looked at this often.
+constexpr int kDetailSettleMs = 300;
+constexpr int kDetailPollMs = 5;
 
 // Writes vertex bytes into the bound GL vertex buffer.
 class GlBufferSink : public vw::BufferSink {
@@ -40,6 +48,9 @@ private:
 PreviewView::PreviewView(vw::Document& document, QWidget* parent)
     : QOpenGLWidget(parent), m_document(document), m_scene(document.model()) {
     setFormat(vw::previewSurfaceFormat());
+    // The frame is kept between paints, so one still showing what would be drawn is not drawn
+    // again (see paintGL).
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     setFocusPolicy(Qt::StrongFocus);
     m_subscription = m_document.subscribe([this](const vw::DocumentChange& change) {
         if (!change.drawsDifferently())
@@ -50,8 +61,12 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
         // The selection shows in points that leave the depth alone.
         if (change.model || !change.vertices.empty())
             m_depthStale = true;
-        update();
+        if (!change.vertices.empty())
+            m_detailBuilding.start(kDetailSettleMs);
+        changed();
     });
+    m_detailBuilding.setSingleShot(true);
+    connect(&m_detailBuilding, &QTimer::timeout, this, &PreviewView::buildDetail);
     m_wheelSettling.setSingleShot(true);
     m_wheelSettling.setInterval(kWheelSettleMs);
     connect(&m_wheelSettling, &QTimer::timeout, this, [this] {
@@ -76,8 +91,8 @@ void PreviewView::releaseGl() {
     m_flat.reset();
     m_depthColour.reset();
     m_depthTarget.reset();
-    for (QOpenGLBuffer* buffer :
-         {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer, &m_overlayBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_detail,
+                                  &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->destroy();
     m_vao.destroy();
 }
@@ -119,7 +134,8 @@ void PreviewView::fitSelection() {
 
 size_t PreviewView::bufferBytes() const {
     return size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewVertex) + m_triangleBytes +
-           m_edgeBytes + m_coarseBytes + m_pointsSent.size() * sizeof(float);
+           m_edgeBytes + m_coarseBytes + m_detailBytes + m_normalBytes +
+           m_pointsSent.size() * sizeof(float);
 }
 
 void PreviewView::initializeGL() {
@@ -132,8 +148,8 @@ void PreviewView::initializeGL() {
     const bool es = context()->isOpenGLES();
     buildPrograms(es);
     m_vao.create();
-    for (QOpenGLBuffer* buffer :
-         {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_pointBuffer, &m_overlayBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_detail,
+                                  &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->create();
     m_pointBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     m_overlayBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
@@ -144,6 +160,7 @@ void PreviewView::initializeGL() {
     m_imageMapChanged = true;
     m_edgesBuilt = m_coarseBuilt = false;
     m_pointsSent.clear();
+    m_frameCurrent = false;
     if (!es)
         glEnable(kProgramPointSize);
 }
@@ -165,6 +182,7 @@ void PreviewView::buildPrograms(bool es) {
 void PreviewView::resizeGL(int width, int height) {
     m_scene.setViewport(width, height);
     m_depthStale = true;
+    m_frameCurrent = false;
 }
 
 void PreviewView::updateBuffers() {
@@ -183,6 +201,7 @@ void PreviewView::updateBuffers() {
         m_vertices.allocate(
             static_cast<int>(m_scene.mesh().vertexCount() * sizeof(vw::PreviewVertex)));
         m_edgesBuilt = m_coarseBuilt = false;
+        m_normalBytes = 0;
     }
     if (m_scene.mesh().hasPendingVertices()) {
         m_vertices.bind();
@@ -194,6 +213,8 @@ void PreviewView::updateBuffers() {
         updateEdges(allEdges);
     if (m_scene.drawsCoarse() && !m_coarseBuilt)
         updateCoarse();
+    if (m_scene.mesh().detailUnpacked() && !m_scene.mesh().detailPending())
+        updateDetail();
     if (m_imageMapChanged)
         updateImageMap();
 }
@@ -234,6 +255,52 @@ void PreviewView::updateCoarse() {
     m_coarseBuilt = true;
 }
 
+void PreviewView::updateDetail() {
+    if (m_normalBytes == 0) {
+        m_normals.bind();
+        m_normalBytes = size_t(m_scene.mesh().vertexCount()) * sizeof(uint32_t);
+        m_normals.allocate(static_cast<int>(m_normalBytes));
+    }
+    m_normals.bind();
+    GlBufferSink sink(m_normals);
+    m_scene.mesh().sendDetailNormals(sink);
+    const std::vector<uint16_t> packed = m_scene.mesh().packDetail();
+    m_detail.bind();
+    m_detailBytes = packed.size() * sizeof(uint16_t);
+    m_detail.allocate(packed.data(), static_cast<int>(m_detailBytes));
+}
+
+void PreviewView::buildDetail() {
+    vw::PreviewMesh& mesh = m_scene.mesh();
+    if (m_detailJob.valid()) {
+        if (m_detailJob.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            m_detailBuilding.start(kDetailPollMs);
+            return;
+        }
+        mesh.detailBuilt(m_detailTicket, m_detailJob.get());
+    }
+    std::optional<vw::PreviewMesh::DetailRequest> request = mesh.requestDetail(m_document.model());
+    if (request) {
+        m_detailTicket = request->ticket;
+        m_detailJob = std::async(std::launch::async, [job = std::move(*request)] {
+            return vw::buildSegmentDetail(job.verts, job.triangles);
+        });
+        m_detailBuilding.start(kDetailPollMs);
+    } else if (!mesh.detailPending()) {
+        redraw();
+    }
+}
+
+void PreviewView::setSimplifies(bool simplifies) {
+    m_simplifies = simplifies;
+    redraw();
+}
+
+bool PreviewView::detailReady() const {
+    const vw::PreviewMesh& mesh = m_scene.mesh();
+    return !m_scene.needsRebuild() && !mesh.detailPending() && !mesh.detailUnpacked();
+}
+
 void PreviewView::updateImageMap() {
     m_texture.reset();
     if (!m_imageMap.isNull()) {
@@ -262,12 +329,46 @@ void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {
                           reinterpret_cast<const void*>(offset + offsetof(vw::PreviewVertex, red)));
 }
 
+void PreviewView::handOver(size_t primitives) {
+    m_unflushed += primitives;
+    if (m_unflushed < kFlushPrimitives)
+        return;
+    glFlush();
+    m_unflushed = 0;
+}
+
+void PreviewView::setNormals(bool simplified, uint32_t firstVertex) {
+    m_surface->setUniformValue("smoothNormals", simplified);
+    if (!simplified) {
+        glDisableVertexAttribArray(vw::kAttributeNormal);
+        return;
+    }
+    m_normals.bind();
+    glEnableVertexAttribArray(vw::kAttributeNormal);
+    glVertexAttribPointer(vw::kAttributeNormal, 4, GL_BYTE, GL_TRUE, sizeof(uint32_t),
+                          reinterpret_cast<const void*>(uintptr_t(firstVertex) * sizeof(uint32_t)));
+    m_vertices.bind();
+}
+
 void PreviewView::setCameraUniforms(QOpenGLShaderProgram& program) {
     program.setUniformValue("view", vw::glMatrix(m_scene.camera().viewMatrix()));
     program.setUniformValue("projection", vw::glMatrix(m_scene.camera().projectionMatrix()));
 }
 
+PreviewView::FrameKey PreviewView::frameKey() const {
+    const vw::OrbitCamera& camera = m_scene.camera();
+    return {camera.viewMatrix(), camera.projectionMatrix(), size(),
+            devicePixelRatioF(), m_scene.drawsCoarse(),     m_scene.options};
+}
+
 void PreviewView::paintGL() {
+    // Qt paints a newly shown view twice, for its size and for showing it; a frame still showing
+    // what it would draw is kept instead of drawn again.
+    const FrameKey key = frameKey();
+    if (m_frameCurrent && key == m_frameKey)
+        return;
+    m_frameKey = key;
+    m_frameCurrent = true;
     ++m_framesDrawn;
     const QColor ground = QColor::fromRgb(vw::kBackGround);
     glClearColor(ground.redF(), ground.greenF(), ground.blueF(), 1.0f);
@@ -293,6 +394,8 @@ void PreviewView::paintGL() {
     if (!coarse)
         m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
     m_vao.release();
+    if (m_scene.mesh().detailPending() && !m_detailBuilding.isActive())
+        m_detailBuilding.start(kDetailSettleMs);
     m_depthStale = coarse;
 }
 
@@ -317,23 +420,39 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
         glDepthMask(GL_FALSE);
     }
     m_vertices.bind();
-    (coarse ? m_coarse : m_triangles).bind();
     for (int attribute : {vw::kAttributePosition, vw::kAttributeTexCoord, vw::kAttributeColour})
         glEnableVertexAttribArray(attribute);
     for (const vw::SegmentSpan& span : shown) {
-        const uint32_t first = coarse ? span.firstCoarse : span.firstIndex;
-        const uint32_t count = coarse ? span.coarseCount : span.indexCount;
+        const SurfaceRange range = surfaceRange(span, coarse);
+        range.indexes->bind();
+        setNormals(range.smooth, span.firstVertex);
         setSurfaceAttributes(span.firstVertex);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(uintptr_t(first) * 2));
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_SHORT,
+                       reinterpret_cast<const void*>(uintptr_t(range.first) * 2));
+        handOver(range.count / 3);
     }
-    for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour})
+    for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour, vw::kAttributeNormal})
         glDisableVertexAttribArray(attribute);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
     if (imageMap)
         m_texture->release(0);
+}
+
+PreviewView::SurfaceRange PreviewView::surfaceRange(const vw::SegmentSpan& span, bool coarse) {
+    if (coarse)
+        return {&m_coarse, span.firstCoarse, span.coarseCount, false};
+    // Edges drawn over a surface need the very surface they lie on.
+    const bool edged = m_scene.options.wireframe ||
+                       (showsEditMesh() && vw::isWorkingSegment(m_document.model(), span));
+    const vw::DetailLevel* level =
+        edged ? nullptr : m_scene.mesh().detailFor(span, m_scene.camera(), devicePixelRatioF());
+    // Where a simplified version would do, triangles fall many to a pixel, and the full ones are
+    // shaded as it is: each pixel then shows its surface's normal, not one tiny face's.
+    if (level != nullptr && m_simplifies)
+        return {&m_detail, level->first, static_cast<uint32_t>(level->triangles.size()), true};
+    return {&m_triangles, span.firstIndex, span.indexCount, level != nullptr};
 }
 
 void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {
@@ -349,6 +468,7 @@ void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {
         setPositionAttribute(span.firstVertex);
         glDrawElements(GL_LINES, static_cast<GLsizei>(span.edgeCount), GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(uintptr_t(span.firstEdge) * 2));
+        handOver(span.edgeCount / 2);
     }
 }
 

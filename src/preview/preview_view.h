@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -68,6 +69,13 @@ public:
     };
     void setGuide(std::optional<AxisGuide> guide);
 
+    // Still frames draw simplified versions of the segments where many triangles fall on one pixel
+    // (built in the background after each model opens and each edit settles); off, they draw
+    // every triangle.
+    void setSimplifies(bool simplifies);
+    // Whether every segment's simplified versions are built and in use.
+    bool detailReady() const;
+
     // Bytes of vertex data sent to the GPU since the view was made, and the bytes its buffers
     // hold now.
     size_t bytesSent() const { return m_bytesSent; }
@@ -97,21 +105,49 @@ protected:
 private:
     void releaseGl();
     void buildPrograms(bool es);
+    // Marks the frame out of date and asks for a new one.
+    void changed();
+    // Besides what marks the frame out of date, what it was drawn for: a camera, size or option
+    // changed through the scene shows here.
+    struct FrameKey {
+        vw::Mat4 view, projection;
+        QSize size;
+        qreal devicePixelRatio = 1;
+        bool coarse = false;
+        vw::PreviewOptions options;
+        bool operator==(const FrameKey&) const = default;
+    };
+    FrameKey frameKey() const;
     void updateBuffers();
     // The edges every segment needs for the wireframe, or only the working data's for the edit
     // mesh; built again when what is built no longer covers what is drawn.
     bool edgesCover(bool all) const;
     void updateEdges(bool all);
     void updateCoarse();
+    void updateDetail();
+    // Takes in the simplified versions built on the worker thread and starts the next segment's;
+    // redraws once all are built.
+    void buildDetail();
     void updateImageMap();
     void setPositionAttribute(uint32_t firstVertex);
     void setSurfaceAttributes(uint32_t firstVertex);
+    // Simplified versions are shaded with the full surface's vertex normals.
+    void setNormals(bool simplified, uint32_t firstVertex);
     void drawSurface(const std::vector<vw::SegmentSpan>& shown, bool coarse);
+    // The triangles a span is drawn from, and whether they take the full surface's normals.
+    struct SurfaceRange {
+        QOpenGLBuffer* indexes;
+        uint32_t first, count;
+        bool smooth;
+    };
+    SurfaceRange surfaceRange(const vw::SegmentSpan& span, bool coarse);
     void drawEdges(const std::vector<vw::SegmentSpan>& shown);
     void drawSelectedPoints();
     void drawEditMesh();
     void drawOverlays();
     void drawOverlayLines(const std::vector<float>& points, GLenum mode, QRgb colour);
+    // Counts primitives sent since the last flush, and flushes when they are many.
+    void handOver(size_t primitives);
     void setCameraUniforms(QOpenGLShaderProgram& program);
     void setWindowUniforms(QOpenGLShaderProgram& program);
     bool showsEditMesh() const { return m_input && m_input->actsOnPreview(); }
@@ -130,10 +166,15 @@ private:
     bool m_edgesOfAll = false;
     int32_t m_edgesPart = 0, m_edgesSeg = 0; // the working data they were built for
     bool m_coarseBuilt = false;
+    bool m_simplifies = true;
     QTimer m_wheelSettling;
+    QTimer m_detailBuilding;
+    std::future<vw::SegmentDetail> m_detailJob;
+    uint64_t m_detailTicket = 0;
     bool m_needsUpload = true;
     size_t m_bytesSent = 0;
     size_t m_framesDrawn = 0;
+    size_t m_unflushed = 0;
     std::vector<float> m_points, m_pointsSent;
     vw::PreviewInput* m_input = nullptr;
     bool m_xray = false;
@@ -141,6 +182,8 @@ private:
     // The left button belongs to the tool from its press to its release.
     bool m_toolDrag = false;
     bool m_depthStale = true;
+    bool m_frameCurrent = false;
+    FrameKey m_frameKey;
     std::optional<QRectF> m_band;
     std::optional<AxisGuide> m_guide;
 
@@ -152,8 +195,11 @@ private:
     QOpenGLBuffer m_triangles{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_edges{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_coarse{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_detail{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_normals{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_pointBuffer{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_overlayBuffer{QOpenGLBuffer::VertexBuffer};
     std::unique_ptr<QOpenGLTexture> m_texture;
-    size_t m_triangleBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0;
+    size_t m_triangleBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0, m_detailBytes = 0,
+           m_normalBytes = 0;
 };

@@ -24,12 +24,17 @@ constexpr QRgb kAxisColours[3] = {qRgb(230, 60, 60), qRgb(90, 200, 60), qRgb(60,
 
 void PreviewView::redraw() {
     m_depthStale = true;
+    changed();
+}
+
+void PreviewView::changed() {
+    m_frameCurrent = false;
     update();
 }
 
 void PreviewView::setInput(vw::PreviewInput* input) {
     m_input = input;
-    update();
+    changed();
 }
 
 void PreviewView::setXray(bool xray) {
@@ -40,12 +45,12 @@ void PreviewView::setXray(bool xray) {
 // The band and the guide are drawn without depth, so the depth stays as it was.
 void PreviewView::setBand(std::optional<QRectF> band) {
     m_band = band;
-    update();
+    changed();
 }
 
 void PreviewView::setGuide(std::optional<AxisGuide> guide) {
     m_guide = guide;
-    update();
+    changed();
 }
 
 std::optional<vw::DepthPatch> PreviewView::depthOver(double x1, double y1, double x2, double y2) {
@@ -155,6 +160,7 @@ void PreviewView::drawEditMesh() {
         setPositionAttribute(span.firstVertex);
         glDrawElements(GL_LINES, static_cast<GLsizei>(span.edgeCount), GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(uintptr_t(span.firstEdge) * 2));
+        handOver(span.edgeCount / 2);
     }
     m_flat->setUniformValue("colour", vw::glColour(vw::kMarkFill));
     m_flat->setUniformValue("pointSize", kDotSize * static_cast<float>(devicePixelRatioF()));
@@ -167,6 +173,7 @@ void PreviewView::drawEditMesh() {
         for (const vw::SegmentSpan& span : working) {
             setPositionAttribute(span.firstVertex);
             glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(span.vertexCount));
+            handOver(span.vertexCount);
         }
     }
     glDepthMask(GL_TRUE);

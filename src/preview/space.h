@@ -28,6 +28,8 @@ struct Vec3 {
 struct Mat4 {
     std::array<double, 16> m{};
 
+    bool operator==(const Mat4&) const = default;
+
     static Mat4 identity() {
         Mat4 r;
         r.m[0] = r.m[5] = r.m[10] = r.m[15] = 1;

@@ -10,6 +10,7 @@
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
 #include "support/fine_grid.h"
+#include "support/frame_difference.h"
 #include "ui/open_model_support.h"
 #include "views/pane_colours.h"
 
@@ -253,6 +254,40 @@ TEST_F(PreviewRender, WhileASlowViewMovesCoarseTrianglesShowTheSurfaceInPlace) {
     EXPECT_EQ(view->bufferBytes() - fullBytes, span.coarseCount * sizeof(uint16_t));
     QTest::mouseRelease(view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
     EXPECT_FALSE(view->scene().drawsCoarse());
+}
+
+TEST_F(PreviewRender, SimplifiedStillFramesDifferFromFullOnesInAtMostOnePixelInAHundred) {
+    // Four tori of 65,536 triangles, many to a pixel, in a window large enough that their
+    // outline, where half a pixel changes a pixel's colour, is not much of the frame.
+    model.Parts[0].segments = {
+        test_models::fineTorus(128, 256, -1, -1), test_models::fineTorus(128, 256, 1, -1),
+        test_models::fineTorus(128, 256, -1, 1), test_models::fineTorus(128, 256, 1, 1)};
+    document.modelReplaced();
+    view->resize(400, 300);
+    struct Look {
+        const char* name;
+        bool orthographic;
+        double zoom; // of the fitted view
+    };
+    for (const Look& look :
+         {Look{"perspective, fitted", false, 1}, Look{"orthographic, fitted", true, 1},
+          Look{"orthographic, farther", true, 2}}) {
+        SCOPED_TRACE(look.name);
+        view->setOrthographic(look.orthographic);
+        view->fitAll();
+        view->scene().camera().pitch = 0.6;
+        view->scene().camera().halfHeight *= look.zoom;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->detailReady(); }, 20000));
+        const QImage simplified = view->grabFramebuffer();
+        const vw::SegmentSpan& span = view->scene().mesh().segments()[0];
+        EXPECT_NE(
+            view->scene().mesh().detailFor(span, view->scene().camera(), view->devicePixelRatioF()),
+            nullptr);
+        view->setSimplifies(false);
+        const QImage full = view->grabFramebuffer();
+        view->setSimplifies(true);
+        EXPECT_LE(test_frames::shareDiffering(simplified, full), 0.01);
+    }
 }
 
 } // namespace

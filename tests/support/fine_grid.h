@@ -1,10 +1,12 @@
 #pragma once
-// A flat square of side x side vertices from file (-1, -1) to (1, 1) at z = 0, one colour, as one
-// strip of rows joined by repeated indexes: enough triangles to need coarse ones while moving.
+// Dense meshes as single strips of rows joined by repeated indexes: a flat square, enough
+// triangles to need coarse ones while moving, and a bumpy torus, enough to be simplified.
 
 #include "model/model.h"
 
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace test_models {
 
@@ -31,6 +33,42 @@ inline vw::Segment fineSquare(int side, uint8_t red, uint8_t green, uint8_t blue
             segment.strip.push_back(static_cast<int16_t>((row + 1) * side + column));
         }
         segment.strip.push_back(static_cast<int16_t>((row + 1) * side + side - 1));
+    }
+    return segment;
+}
+
+// A torus about file y through (x, 0, z) of rings x around vertices, tube radius 0.3 about a
+// circle of radius 0.7, with bumps an eighth of the tube high; coloured by where a vertex lies on
+// it, so its colours jump where the rings and the steps round the tube start again.
+inline vw::Segment fineTorus(int rings, int around, float x = 0, float z = 0) {
+    vw::Segment segment;
+    segment.colorBlockAt = 1;
+    const double turn = 2 * std::numbers::pi;
+    for (int ring = 0; ring < rings; ++ring) {
+        for (int step = 0; step < around; ++step) {
+            const double a = turn * ring / rings, b = turn * step / around;
+            const double tube = 0.3 * (1 + 0.125 * std::sin(7 * a) * std::sin(5 * b));
+            const double radius = 0.7 + tube * std::cos(b);
+            vw::Vertex vertex;
+            vertex.x = x + static_cast<float>(radius * std::cos(a));
+            vertex.y = static_cast<float>(-tube * std::sin(b));
+            vertex.z = z + static_cast<float>(radius * std::sin(a));
+            vertex.red = static_cast<uint8_t>(255 * ring / rings);
+            vertex.green = static_cast<uint8_t>(255 * step / around);
+            vertex.blue = 160;
+            vertex.alpha = 255;
+            segment.verts.push_back(vertex);
+        }
+    }
+    for (int ring = 0; ring < rings; ++ring) {
+        const int next = (ring + 1) % rings;
+        if (ring > 0)
+            segment.strip.insert(segment.strip.end(),
+                                 {segment.strip.back(), static_cast<int16_t>(ring * around)});
+        for (int step = 0; step <= around; ++step) {
+            segment.strip.push_back(static_cast<int16_t>(ring * around + step % around));
+            segment.strip.push_back(static_cast<int16_t>(next * around + step % around));
+        }
     }
     return segment;
 }

@@ -5,10 +5,12 @@
 #include "model/editing/working_data.h"
 #include "pane_test_support.h"
 #include "preview/preview_scene.h"
+#include "preview/strip_triangles.h"
 #include "support/fine_grid.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -330,6 +332,90 @@ TEST(PreviewCoarseTest, OnlyASlowViewWhileMovingDrawsCoarseTriangles) {
     smallScene.rebuild();
     smallScene.fullFrameDrawn(vw::kSlowFrameMs * 2);
     EXPECT_FALSE(coarseWhileDragged(smallScene)); // too few triangles to thin out
+}
+
+// A camera looking at the origin from the front, orthographic, showing 2 * halfHeight units
+// over 1000 pixels.
+vw::OrbitCamera orthographicCamera(double halfHeight) {
+    vw::OrbitCamera camera;
+    camera.setViewport(1000, 1000);
+    camera.orthographic = true;
+    camera.halfHeight = halfHeight;
+    return camera;
+}
+
+TEST(PreviewDetailTest, VersionsGetCoarserAndKeepTheCornersOfSharpColourChanges) {
+    const int rings = 64, around = 128;
+    const vw::Segment torus = test_models::fineTorus(rings, around);
+    std::vector<uint16_t> triangles;
+    vw::appendStripTriangles(torus.strip, torus.verts.size(), triangles);
+    const vw::SegmentDetail detail = vw::buildSegmentDetail(torus.verts, triangles);
+    ASSERT_GE(detail.levels.size(), 3u);
+    EXPECT_EQ(detail.normals.size(), torus.verts.size());
+    size_t previous = triangles.size();
+    double error = 0;
+    for (const vw::DetailLevel& level : detail.levels) {
+        EXPECT_LT(level.triangles.size(), previous);
+        EXPECT_GT(level.error, error);
+        EXPECT_TRUE(std::all_of(level.triangles.begin(), level.triangles.end(),
+                                [&](uint16_t i) { return i < torus.verts.size(); }));
+        previous = level.triangles.size();
+        error = level.error;
+    }
+    // Red starts again at ring 0: the triangles between the last ring and it keep every corner.
+    const std::vector<uint16_t>& coarsest = detail.levels.back().triangles;
+    const std::set<uint16_t> corners(coarsest.begin(), coarsest.end());
+    for (uint16_t i = 0; i < around; ++i)
+        EXPECT_TRUE(corners.count(i)) << i;
+
+    // The farther the view, the coarser the version, and none when triangles are large on screen.
+    const auto chosenFor = [&](double halfHeight, double devicePixelRatio) {
+        const vw::DetailLevel* level =
+            vw::levelFor(detail, orthographicCamera(halfHeight), devicePixelRatio);
+        return level ? level - detail.levels.data() : -1;
+    };
+    EXPECT_EQ(chosenFor(0.2, 1), -1);
+    EXPECT_LE(chosenFor(2, 1), chosenFor(20, 1));
+    EXPECT_EQ(chosenFor(200, 1), ptrdiff_t(detail.levels.size()) - 1);
+    // Twice the device pixels need a version twice as close.
+    EXPECT_LE(chosenFor(20, 2), chosenFor(20, 1));
+    EXPECT_GE(chosenFor(20, 1), 0);
+
+    vw::Segment wild = torus;
+    wild.verts[5].y = std::numeric_limits<float>::infinity();
+    EXPECT_TRUE(vw::buildSegmentDetail(wild.verts, triangles).levels.empty());
+}
+
+TEST_F(PreviewSceneTest, AnEditDropsTheSimplifiedVersionsOfItsSegmentOnly) {
+    model.Parts[0].segments[0] = test_models::fineTorus(64, 128);
+    model.Parts[0].segments[1] = test_models::fineTorus(64, 128, 3, 0);
+    scene.rebuild();
+    vw::PreviewMesh& mesh = scene.mesh();
+    EXPECT_TRUE(mesh.detailPending());
+    while (mesh.buildNextDetail(model)) {
+    }
+    const std::vector<uint16_t> packed = mesh.packDetail();
+    const vw::OrbitCamera far = orthographicCamera(100);
+    const auto drawnFrom = [&](int segment) {
+        return mesh.detailFor(mesh.segments()[segment], far, 1.0);
+    };
+    ASSERT_NE(drawnFrom(0), nullptr);
+    ASSERT_NE(drawnFrom(1), nullptr);
+    EXPECT_LE(drawnFrom(1)->first + drawnFrom(1)->triangles.size(), packed.size());
+    EXPECT_EQ(drawnFrom(2), nullptr); // a quad is drawn whole
+
+    model.curPart = 0;
+    model.curSeg = 2;
+    document.loadWorkingData();
+    (void)document.edit("Move %n", 0, 1,
+                        [&](std::vector<vw::Segment>& data) { data[0].verts[7].x += 0.5f; });
+    EXPECT_NE(drawnFrom(0), nullptr);
+    EXPECT_EQ(drawnFrom(1), nullptr);
+    EXPECT_TRUE(mesh.detailPending());
+    EXPECT_TRUE(mesh.buildNextDetail(model));
+    EXPECT_EQ(drawnFrom(1), nullptr); // until packed again
+    (void)mesh.packDetail();
+    EXPECT_NE(drawnFrom(1), nullptr);
 }
 
 } // namespace
