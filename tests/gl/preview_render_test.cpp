@@ -267,7 +267,7 @@ TEST_F(PreviewRender, SimplifiedStillFramesDifferFromFullOnesInAtMostOnePixelInA
     struct Look {
         const char* name;
         bool orthographic;
-        double zoom; // of the fitted view
+        double away; // times as far as the fitted view, on a screen of one device pixel a pixel
     };
     for (const Look& look :
          {Look{"perspective, fitted", false, 1}, Look{"orthographic, fitted", true, 1},
@@ -275,8 +275,12 @@ TEST_F(PreviewRender, SimplifiedStillFramesDifferFromFullOnesInAtMostOnePixelInA
         SCOPED_TRACE(look.name);
         view->setOrthographic(look.orthographic);
         view->fitAll();
-        view->scene().camera().pitch = 0.6;
-        view->scene().camera().halfHeight *= look.zoom;
+        // A denser screen shows the triangles larger in device pixels: farther keeps them alike.
+        const double away = look.away * view->devicePixelRatioF();
+        vw::OrbitCamera& camera = view->scene().camera();
+        camera.pitch = 0.6;
+        camera.halfHeight *= away;
+        camera.distance *= away;
         ASSERT_TRUE(QTest::qWaitFor([&] { return view->detailReady(); }, 20000));
         const QImage simplified = view->grabFramebuffer();
         const vw::SegmentSpan& span = view->scene().mesh().segments()[0];
