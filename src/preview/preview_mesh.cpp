@@ -45,7 +45,7 @@ PreviewVertex previewVertex(const Vertex& vertex, bool hasColours) {
 void PreviewMesh::rebuild(const Model& model) {
     m_segments.clear();
     m_firstSegmentOfPart.clear();
-    m_triangles.clear();
+    m_strips.clear();
     m_pending.clear();
     m_vertexCount = 0;
     m_triangleCount = 0;
@@ -59,11 +59,13 @@ void PreviewMesh::rebuild(const Model& model) {
             span.nodeIndex = segments[s].nodeIndex;
             span.firstVertex = m_vertexCount;
             span.vertexCount = static_cast<uint32_t>(segments[s].verts.size());
-            span.firstIndex = static_cast<uint32_t>(m_triangles.size());
-            appendStripTriangles(segments[s].strip, segments[s].verts.size(), m_triangles);
-            span.indexCount = static_cast<uint32_t>(m_triangles.size()) - span.firstIndex;
+            span.firstIndex = static_cast<uint32_t>(m_strips.size());
+            const size_t triangles =
+                appendRestartStrip(segments[s].strip, segments[s].verts.size(), m_strips);
+            span.indexCount = triangles > 0 ? uint32_t(m_strips.size()) - span.firstIndex : 0;
+            m_strips.resize(span.firstIndex + span.indexCount);
             m_vertexCount += span.vertexCount;
-            m_triangleCount += span.indexCount / 3;
+            m_triangleCount += triangles;
             m_segments.push_back(span);
         }
     }

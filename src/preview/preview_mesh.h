@@ -1,6 +1,6 @@
 #pragma once
 // The model as the preview's GPU buffers hold it: one vertex buffer of every segment's vertices
-// in Parts order, and per segment its triangles (and, for the wireframe, its edges) as 16-bit
+// in Parts order, and per segment its strip (and, for the wireframe, its edges) as 16-bit
 // indexes into its own vertices. Built once per model; an edit marks the vertex ranges it changed
 // and only those are sent again.
 
@@ -37,7 +37,7 @@ struct SegmentSpan {
     int32_t nodeIndex = 0;
     uint32_t firstVertex = 0;
     uint32_t vertexCount = 0;
-    uint32_t firstIndex = 0;
+    uint32_t firstIndex = 0; // in the strip list (strip_triangles.h); none without triangles
     uint32_t indexCount = 0;
     uint32_t firstEdge = 0; // in the edge list, built only while the wireframe is shown
     uint32_t edgeCount = 0;
@@ -57,13 +57,14 @@ public:
 
 class PreviewMesh {
 public:
-    // Lays out the model's segments and lists their triangles; everything is to be sent.
+    // Lays out the model's segments and lists their strips; everything is to be sent.
     void rebuild(const Model& model);
     const std::vector<SegmentSpan>& segments() const { return m_segments; }
     uint32_t vertexCount() const { return m_vertexCount; }
     size_t triangleCount() const { return m_triangleCount; }
-    // The triangle indexes of every segment, one after the other; handed over once to upload.
-    std::vector<uint16_t> takeTriangles() { return std::move(m_triangles); }
+    // The strips of every segment, one after the other, to be drawn with primitive restart;
+    // handed over once to upload.
+    std::vector<uint16_t> takeStrips() { return std::move(m_strips); }
     // The edges of every segment, or of the working data's alone, recorded in the spans (the
     // others get none).
     std::vector<uint16_t> buildEdges(const Model& model, bool workingOnly = false);
@@ -132,7 +133,7 @@ private:
     bool m_detailUnpacked = false;
     uint64_t m_lastTicket = 0;
     std::vector<uint32_t> m_firstSegmentOfPart;
-    std::vector<uint16_t> m_triangles;
+    std::vector<uint16_t> m_strips;
     uint32_t m_vertexCount = 0;
     size_t m_triangleCount = 0;
     bool m_allPending = false;

@@ -21,6 +21,10 @@ constexpr float kPointSize = 5.0f; // in pixels, so twice as many device pixels 
 // The wheel counts as still this long after its last step.
 constexpr int kWheelSettleMs = 250;
 constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always takes gl_PointSize
+// Restarting strips at an index: desktop OpenGL's switch, whose index is set, and ES's, at the
+// largest index.
+constexpr GLenum kPrimitiveRestart = 0x8F9D;
+constexpr GLenum kPrimitiveRestartFixedIndex = 0x8D69;
 constexpr float kXrayOpacity = 0.35f;
 // A software renderer keeps every primitive sent until a flush, some hundred bytes each: handing
 // them over this many at a time bounds what it holds while a large model is drawn.
@@ -91,7 +95,7 @@ void PreviewView::releaseGl() {
     m_flat.reset();
     m_depthColour.reset();
     m_depthTarget.reset();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_detail,
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_strips, &m_edges, &m_coarse, &m_detail,
                                   &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->destroy();
     m_vao.destroy();
@@ -133,7 +137,7 @@ void PreviewView::fitSelection() {
 }
 
 size_t PreviewView::bufferBytes() const {
-    return size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewVertex) + m_triangleBytes +
+    return size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewVertex) + m_stripBytes +
            m_edgeBytes + m_coarseBytes + m_detailBytes + m_normalBytes +
            m_pointsSent.size() * sizeof(float);
 }
@@ -148,7 +152,7 @@ void PreviewView::initializeGL() {
     const bool es = context()->isOpenGLES();
     buildPrograms(es);
     m_vao.create();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_triangles, &m_edges, &m_coarse, &m_detail,
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_strips, &m_edges, &m_coarse, &m_detail,
                                   &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->create();
     m_pointBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
@@ -163,6 +167,13 @@ void PreviewView::initializeGL() {
     m_frameCurrent = false;
     if (!es)
         glEnable(kProgramPointSize);
+    m_restart = es ? kPrimitiveRestartFixedIndex : kPrimitiveRestart;
+    if (!es) {
+        using SetRestartIndex = void (*)(GLuint);
+        if (const auto set = reinterpret_cast<SetRestartIndex>(
+                context()->getProcAddress("glPrimitiveRestartIndex")))
+            set(vw::kStripRestart);
+    }
 }
 
 void PreviewView::buildPrograms(bool es) {
@@ -193,10 +204,10 @@ void PreviewView::updateBuffers() {
     }
     if (m_needsUpload) {
         m_needsUpload = false;
-        const std::vector<uint16_t> triangles = m_scene.mesh().takeTriangles();
-        m_triangles.bind();
-        m_triangleBytes = triangles.size() * sizeof(uint16_t);
-        m_triangles.allocate(triangles.data(), static_cast<int>(m_triangleBytes));
+        const std::vector<uint16_t> strips = m_scene.mesh().takeStrips();
+        m_strips.bind();
+        m_stripBytes = strips.size() * sizeof(uint16_t);
+        m_strips.allocate(strips.data(), static_cast<int>(m_stripBytes));
         m_vertices.bind();
         m_vertices.allocate(
             static_cast<int>(m_scene.mesh().vertexCount() * sizeof(vw::PreviewVertex)));
@@ -420,6 +431,7 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
         glDepthMask(GL_FALSE);
     }
     m_vertices.bind();
+    glEnable(m_restart);
     for (int attribute : {vw::kAttributePosition, vw::kAttributeTexCoord, vw::kAttributeColour})
         glEnableVertexAttribArray(attribute);
     for (const vw::SegmentSpan& span : shown) {
@@ -427,12 +439,15 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
         range.indexes->bind();
         setNormals(range.smooth, span.firstVertex);
         setSurfaceAttributes(span.firstVertex);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(range.count), GL_UNSIGNED_SHORT,
+        const bool strip = range.indexes == &m_strips;
+        glDrawElements(strip ? GL_TRIANGLE_STRIP : GL_TRIANGLES, static_cast<GLsizei>(range.count),
+                       GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(uintptr_t(range.first) * 2));
-        handOver(range.count / 3);
+        handOver(strip ? range.count : range.count / 3);
     }
     for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour, vw::kAttributeNormal})
         glDisableVertexAttribArray(attribute);
+    glDisable(m_restart);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glDisable(GL_BLEND);
     glDepthMask(GL_TRUE);
@@ -452,7 +467,7 @@ PreviewView::SurfaceRange PreviewView::surfaceRange(const vw::SegmentSpan& span,
     // shaded as it is: each pixel then shows its surface's normal, not one tiny face's.
     if (level != nullptr && m_simplifies)
         return {&m_detail, level->first, static_cast<uint32_t>(level->triangles.size()), true};
-    return {&m_triangles, span.firstIndex, span.indexCount, level != nullptr};
+    return {&m_strips, span.firstIndex, span.indexCount, level != nullptr};
 }
 
 void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {

@@ -9,6 +9,7 @@
 #include "preview/preview_picking.h"
 #include "preview/preview_scene.h"
 #include "preview/preview_shaders.h"
+#include "preview/strip_triangles.h"
 
 #include <QImage>
 #include <QOpenGLBuffer>
@@ -183,6 +184,7 @@ private:
     bool m_toolDrag = false;
     bool m_depthStale = true;
     bool m_frameCurrent = false;
+    GLenum m_restart = 0; // the switch that restarts strips at vw::kStripRestart
     FrameKey m_frameKey;
     std::optional<QRectF> m_band;
     std::optional<AxisGuide> m_guide;
@@ -192,7 +194,7 @@ private:
     std::unique_ptr<QOpenGLFramebufferObject> m_depthTarget;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
-    QOpenGLBuffer m_triangles{QOpenGLBuffer::IndexBuffer};
+    QOpenGLBuffer m_strips{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_edges{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_coarse{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_detail{QOpenGLBuffer::IndexBuffer};
@@ -200,6 +202,6 @@ private:
     QOpenGLBuffer m_pointBuffer{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_overlayBuffer{QOpenGLBuffer::VertexBuffer};
     std::unique_ptr<QOpenGLTexture> m_texture;
-    size_t m_triangleBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0, m_detailBytes = 0,
+    size_t m_stripBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0, m_detailBytes = 0,
            m_normalBytes = 0;
 };

@@ -117,13 +117,15 @@ void PreviewView::readDepthAsColour(vw::DepthPatch& patch, QSize frame) {
     setCameraUniforms(*m_depthColour);
     m_vao.bind();
     m_vertices.bind();
-    m_triangles.bind();
+    m_strips.bind();
+    glEnable(m_restart);
     glEnableVertexAttribArray(vw::kAttributePosition);
     for (const vw::SegmentSpan& span : m_scene.mesh().shownSegments(m_scene.shown)) {
         setPositionAttribute(span.firstVertex);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(span.indexCount), GL_UNSIGNED_SHORT,
+        glDrawElements(GL_TRIANGLE_STRIP, static_cast<GLsizei>(span.indexCount), GL_UNSIGNED_SHORT,
                        reinterpret_cast<const void*>(uintptr_t(span.firstIndex) * 2));
     }
+    glDisable(m_restart);
     glDisable(GL_POLYGON_OFFSET_FILL);
     std::vector<uint8_t> colours(patch.depth.size() * 4);
     glReadPixels(patch.left, frame.height() - patch.top - patch.height, patch.width, patch.height,

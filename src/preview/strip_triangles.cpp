@@ -15,6 +15,18 @@ void appendStripTriangles(const std::vector<int16_t>& strip, size_t vertexCount,
                          });
 }
 
+size_t appendRestartStrip(const std::vector<int16_t>& strip, size_t vertexCount,
+                          std::vector<uint16_t>& out) {
+    for (int16_t entry : strip)
+        out.push_back(entry >= 0 && static_cast<size_t>(entry) < vertexCount
+                          ? static_cast<uint16_t>(entry)
+                          : kStripRestart);
+    size_t triangles = 0;
+    forEachStripTriangle(strip, vertexCount,
+                         [&triangles](size_t, uint16_t, uint16_t, uint16_t, bool) { ++triangles; });
+    return triangles;
+}
+
 void appendStripEdges(const std::vector<int16_t>& strip, size_t vertexCount,
                       std::vector<uint16_t>& out) {
     forEachStripTriangle(strip, vertexCount,

@@ -8,6 +8,16 @@
 
 namespace vw {
 
+// Ends a strip the GPU draws and starts another after it; no vertex has this index.
+constexpr uint16_t kStripRestart = 0xFFFF;
+
+// Appends the strip as the GPU draws it with primitive restart: its entries as they are, each
+// naming a vertex the segment lacks turned into kStripRestart, which leaves out exactly the
+// triangles that name it (the GPU draws nothing for a joint's repeated entries). Returns how many
+// triangles it draws.
+size_t appendRestartStrip(const std::vector<int16_t>& strip, size_t vertexCount,
+                          std::vector<uint16_t>& out);
+
 // Appends each triangle as three indexes; every second triangle of the strip is turned round so
 // all face the way the first does.
 void appendStripTriangles(const std::vector<int16_t>& strip, size_t vertexCount,
