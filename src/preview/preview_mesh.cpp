@@ -30,9 +30,13 @@ bool isWorkingSegment(const Model& model, const SegmentSpan& span) {
     return span.part == model.curPart && (model.curSeg == 0 || span.seg == model.curSeg - 1);
 }
 
+PreviewMapping previewMapping(const Vertex& vertex) {
+    return {vertex.u, vertex.v};
+}
+
 PreviewVertex previewVertex(const Vertex& vertex, bool hasColours) {
-    PreviewVertex out{vertex.x,        -vertex.y,       vertex.z,        vertex.u, vertex.v,
-                      kUncolouredGrey, kUncolouredGrey, kUncolouredGrey, 255};
+    PreviewVertex out{vertex.x,        -vertex.y,       vertex.z, kUncolouredGrey,
+                      kUncolouredGrey, kUncolouredGrey, 255};
     if (hasColours) {
         out.red = vertex.red;
         out.green = vertex.green;
@@ -229,7 +233,34 @@ void PreviewMesh::verticesChanged(const VertexRange& range) {
     m_pending.push_back({span.firstVertex + range.first, span.firstVertex + end});
 }
 
-size_t PreviewMesh::sendVertices(const Model& model, BufferSink& sink) {
+template <typename Out, typename Convert>
+size_t PreviewMesh::sendRange(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink,
+                              Convert convert) {
+    std::vector<Out> piece;
+    // In pieces, so the whole model is never held a second time while it is sent.
+    for (uint32_t from = begin; from < end; from += std::min(end - from, kSendPiece)) {
+        const uint32_t to = from + std::min(end - from, kSendPiece);
+        piece.clear();
+        auto span = std::upper_bound(
+            m_segments.begin(), m_segments.end(), from,
+            [](uint32_t vertex, const SegmentSpan& s) { return vertex < s.firstVertex; });
+        for (--span; span != m_segments.end() && span->firstVertex < to; ++span) {
+            const Segment* segment = segmentOf(model, *span);
+            const uint32_t first = std::max(from, span->firstVertex) - span->firstVertex;
+            const uint32_t last =
+                std::min(to, span->firstVertex + span->vertexCount) - span->firstVertex;
+            // A vertex the model no longer has keeps its place, so later ones land where they
+            // belong.
+            for (uint32_t i = first; i < last; ++i)
+                piece.push_back(segment && i < segment->verts.size() ? convert(*segment, i)
+                                                                     : Out{});
+        }
+        sink.write(size_t(from) * sizeof(Out), piece.data(), piece.size() * sizeof(Out));
+    }
+    return size_t(end - begin) * sizeof(Out);
+}
+
+size_t PreviewMesh::sendVertices(const Model& model, BufferSink& sink, BufferSink* mapping) {
     if (m_allPending) {
         m_pending.assign(1, {0, m_vertexCount});
         m_allPending = false;
@@ -241,36 +272,24 @@ size_t PreviewMesh::sendVertices(const Model& model, BufferSink& sink) {
         uint32_t begin = m_pending[i].begin, end = m_pending[i].end;
         for (++i; i < m_pending.size() && m_pending[i].begin <= end; ++i)
             end = std::max(end, m_pending[i].end);
-        // In pieces, so the whole model is never held a second time while it is sent.
-        for (uint32_t piece = begin; piece < end;) {
-            const uint32_t pieceEnd = piece + std::min(end - piece, kSendPiece);
-            sendRun(model, piece, pieceEnd, sink);
-            sent += size_t(pieceEnd - piece) * sizeof(PreviewVertex);
-            piece = pieceEnd;
-        }
+        if (begin >= end)
+            continue;
+        sent += sendRange<PreviewVertex>(model, begin, end, sink, [](const Segment& s, uint32_t i) {
+            return previewVertex(s.verts[i], s.colorBlockAt != 0);
+        });
+        if (mapping)
+            sent += sendRange<PreviewMapping>(
+                model, begin, end, *mapping,
+                [](const Segment& s, uint32_t i) { return previewMapping(s.verts[i]); });
     }
     m_pending.clear();
     return sent;
 }
 
-void PreviewMesh::sendRun(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink) {
-    m_scratch.clear();
-    auto span = std::upper_bound(
-        m_segments.begin(), m_segments.end(), begin,
-        [](uint32_t vertex, const SegmentSpan& s) { return vertex < s.firstVertex; });
-    for (--span; span != m_segments.end() && span->firstVertex < end; ++span) {
-        const uint32_t from = std::max(begin, span->firstVertex) - span->firstVertex;
-        const uint32_t to =
-            std::min(end, span->firstVertex + span->vertexCount) - span->firstVertex;
-        const Segment* segment = segmentOf(model, *span);
-        // A vertex the model no longer has keeps its place, so later ones land where they belong.
-        for (uint32_t i = from; i < to; ++i)
-            m_scratch.push_back(segment && i < segment->verts.size()
-                                    ? previewVertex(segment->verts[i], segment->colorBlockAt != 0)
-                                    : PreviewVertex{});
-    }
-    sink.write(size_t(begin) * sizeof(PreviewVertex), m_scratch.data(),
-               m_scratch.size() * sizeof(PreviewVertex));
+size_t PreviewMesh::sendMapping(const Model& model, BufferSink& sink) {
+    return sendRange<PreviewMapping>(
+        model, 0, m_vertexCount, sink,
+        [](const Segment& s, uint32_t i) { return previewMapping(s.verts[i]); });
 }
 
 std::vector<SegmentSpan> PreviewMesh::shownSegments(const ShownFilter& shown) const {

@@ -17,18 +17,23 @@
 
 namespace vw {
 
-// One vertex as the buffer holds it: file orientation (y up), texture coordinates, colour.
+// One vertex as the buffer holds it: file orientation (y up) and colour.
 struct PreviewVertex {
     float x, y, z;
-    float u, v;
     uint8_t red, green, blue, alpha;
 };
-static_assert(sizeof(PreviewVertex) == 24);
+static_assert(sizeof(PreviewVertex) == 16);
+
+// A vertex's place on the image map, in a buffer of its own made only once the map is shown.
+struct PreviewMapping {
+    float u, v;
+};
 
 // A segment without a colour block shows in this grey, fully opaque.
 constexpr uint8_t kUncolouredGrey = 190;
 
 PreviewVertex previewVertex(const Vertex& vertex, bool hasColours);
+PreviewMapping previewMapping(const Vertex& vertex);
 
 // Where one segment lies in the buffers, in vertices and in indexes.
 struct SegmentSpan {
@@ -103,9 +108,11 @@ public:
     // An edit changed these vertices of Parts.
     void verticesChanged(const VertexRange& range);
     bool hasPendingVertices() const { return m_allPending || !m_pending.empty(); }
-    // Sends every vertex waiting to be sent, each run of changed vertices as one write.
-    // Returns the bytes sent.
-    size_t sendVertices(const Model& model, BufferSink& sink);
+    // Sends every vertex waiting to be sent, and its place on the image map where a mapping
+    // sink is given. Returns the bytes sent.
+    size_t sendVertices(const Model& model, BufferSink& sink, BufferSink* mapping = nullptr);
+    // Sends every vertex's place on the image map. Returns the bytes sent.
+    size_t sendMapping(const Model& model, BufferSink& sink);
 
     // The segments the filter shows, in buffer order.
     std::vector<SegmentSpan> shownSegments(const ShownFilter& shown) const;
@@ -119,7 +126,10 @@ private:
     struct Pending {
         uint32_t begin, end;
     };
-    void sendRun(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink);
+    // Converts the vertices of buffer places [begin, end) in pieces and writes them to sink.
+    template <typename Out, typename Convert>
+    size_t sendRange(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink,
+                     Convert convert);
 
     struct Detail {
         SegmentDetail versions;
@@ -138,7 +148,6 @@ private:
     size_t m_triangleCount = 0;
     bool m_allPending = false;
     std::vector<Pending> m_pending;
-    std::vector<PreviewVertex> m_scratch;
 };
 
 } // namespace vw

@@ -35,11 +35,12 @@ constexpr size_t kFlushPrimitives = 65536;
 constexpr int kDetailSettleMs = 300;
 constexpr int kDetailPollMs = 5;
 
-// Writes vertex bytes into the bound GL vertex buffer.
+// Writes vertex bytes into a GL vertex buffer.
 class GlBufferSink : public vw::BufferSink {
 public:
     explicit GlBufferSink(QOpenGLBuffer& buffer) : m_buffer(buffer) {}
     void write(size_t offsetBytes, const void* data, size_t bytes) override {
+        m_buffer.bind();
         m_buffer.write(static_cast<int>(offsetBytes), data, static_cast<int>(bytes));
     }
 
@@ -95,8 +96,8 @@ void PreviewView::releaseGl() {
     m_flat.reset();
     m_depthColour.reset();
     m_depthTarget.reset();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_strips, &m_edges, &m_coarse, &m_detail,
-                                  &m_normals, &m_pointBuffer, &m_overlayBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_mapping, &m_strips, &m_edges, &m_coarse,
+                                  &m_detail, &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->destroy();
     m_vao.destroy();
 }
@@ -138,7 +139,7 @@ void PreviewView::fitSelection() {
 
 size_t PreviewView::bufferBytes() const {
     return size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewVertex) + m_stripBytes +
-           m_edgeBytes + m_coarseBytes + m_detailBytes + m_normalBytes +
+           m_mappingBytes + m_edgeBytes + m_coarseBytes + m_detailBytes + m_normalBytes +
            m_pointsSent.size() * sizeof(float);
 }
 
@@ -152,12 +153,13 @@ void PreviewView::initializeGL() {
     const bool es = context()->isOpenGLES();
     buildPrograms(es);
     m_vao.create();
-    for (QOpenGLBuffer* buffer : {&m_vertices, &m_strips, &m_edges, &m_coarse, &m_detail,
-                                  &m_normals, &m_pointBuffer, &m_overlayBuffer})
+    for (QOpenGLBuffer* buffer : {&m_vertices, &m_mapping, &m_strips, &m_edges, &m_coarse,
+                                  &m_detail, &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->create();
     m_pointBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     m_overlayBuffer.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     m_vertices.setUsagePattern(QOpenGLBuffer::DynamicDraw);
+    m_mapping.setUsagePattern(QOpenGLBuffer::DynamicDraw);
     // A new context holds none of the model: send everything again.
     m_scene.rebuild();
     m_needsUpload = true;
@@ -212,13 +214,15 @@ void PreviewView::updateBuffers() {
         m_vertices.allocate(
             static_cast<int>(m_scene.mesh().vertexCount() * sizeof(vw::PreviewVertex)));
         m_edgesBuilt = m_coarseBuilt = false;
-        m_normalBytes = 0;
+        m_normalBytes = m_mappingBytes = 0;
     }
     if (m_scene.mesh().hasPendingVertices()) {
-        m_vertices.bind();
-        GlBufferSink sink(m_vertices);
-        m_bytesSent += m_scene.mesh().sendVertices(m_document.model(), sink);
+        GlBufferSink sink(m_vertices), mapping(m_mapping);
+        m_bytesSent += m_scene.mesh().sendVertices(m_document.model(), sink,
+                                                   m_mappingBytes > 0 ? &mapping : nullptr);
     }
+    if (showsImageMap() && m_mappingBytes == 0)
+        updateMapping();
     const bool allEdges = m_scene.options.wireframe;
     if ((allEdges || showsEditMesh()) && !edgesCover(allEdges))
         updateEdges(allEdges);
@@ -312,6 +316,14 @@ bool PreviewView::detailReady() const {
     return !m_scene.needsRebuild() && !mesh.detailPending() && !mesh.detailUnpacked();
 }
 
+void PreviewView::updateMapping() {
+    m_mapping.bind();
+    m_mappingBytes = size_t(m_scene.mesh().vertexCount()) * sizeof(vw::PreviewMapping);
+    m_mapping.allocate(static_cast<int>(m_mappingBytes));
+    GlBufferSink sink(m_mapping);
+    m_bytesSent += m_scene.mesh().sendMapping(m_document.model(), sink);
+}
+
 void PreviewView::updateImageMap() {
     m_texture.reset();
     if (!m_imageMap.isNull()) {
@@ -333,11 +345,19 @@ void PreviewView::setPositionAttribute(uint32_t firstVertex) {
 void PreviewView::setSurfaceAttributes(uint32_t firstVertex) {
     setPositionAttribute(firstVertex);
     const auto offset = static_cast<uintptr_t>(firstVertex) * sizeof(vw::PreviewVertex);
-    glVertexAttribPointer(vw::kAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(vw::PreviewVertex),
-                          reinterpret_cast<const void*>(offset + offsetof(vw::PreviewVertex, u)));
     glVertexAttribPointer(vw::kAttributeColour, 4, GL_UNSIGNED_BYTE, GL_TRUE,
                           sizeof(vw::PreviewVertex),
                           reinterpret_cast<const void*>(offset + offsetof(vw::PreviewVertex, red)));
+    if (m_mappingBytes == 0) {
+        glDisableVertexAttribArray(vw::kAttributeTexCoord);
+        return;
+    }
+    m_mapping.bind();
+    glEnableVertexAttribArray(vw::kAttributeTexCoord);
+    glVertexAttribPointer(
+        vw::kAttributeTexCoord, 2, GL_FLOAT, GL_FALSE, sizeof(vw::PreviewMapping),
+        reinterpret_cast<const void*>(uintptr_t(firstVertex) * sizeof(vw::PreviewMapping)));
+    m_vertices.bind();
 }
 
 void PreviewView::handOver(size_t primitives) {
@@ -413,7 +433,7 @@ void PreviewView::paintGL() {
 void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool coarse) {
     m_surface->bind();
     setCameraUniforms(*m_surface);
-    const bool imageMap = m_scene.options.imageMap && m_texture;
+    const bool imageMap = showsImageMap() && m_texture;
     m_surface->setUniformValue("useImageMap", imageMap);
     m_surface->setUniformValue("orthographic", m_scene.camera().orthographic);
     m_surface->setUniformValue("background", vw::glColour(vw::kBackGround));
@@ -432,7 +452,7 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
     }
     m_vertices.bind();
     glEnable(m_restart);
-    for (int attribute : {vw::kAttributePosition, vw::kAttributeTexCoord, vw::kAttributeColour})
+    for (int attribute : {vw::kAttributePosition, vw::kAttributeColour})
         glEnableVertexAttribArray(attribute);
     for (const vw::SegmentSpan& span : shown) {
         const SurfaceRange range = surfaceRange(span, coarse);

@@ -125,6 +125,9 @@ private:
     bool edgesCover(bool all) const;
     void updateEdges(bool all);
     void updateCoarse();
+    // Sends every vertex's place on the image map, the first time the map shows.
+    void updateMapping();
+    bool showsImageMap() const { return m_scene.options.imageMap && !m_imageMap.isNull(); }
     void updateDetail();
     // Takes in the simplified versions built on the worker thread and starts the next segment's;
     // redraws once all are built.
@@ -194,6 +197,7 @@ private:
     std::unique_ptr<QOpenGLFramebufferObject> m_depthTarget;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};
+    QOpenGLBuffer m_mapping{QOpenGLBuffer::VertexBuffer};
     QOpenGLBuffer m_strips{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_edges{QOpenGLBuffer::IndexBuffer};
     QOpenGLBuffer m_coarse{QOpenGLBuffer::IndexBuffer};
@@ -203,5 +207,5 @@ private:
     QOpenGLBuffer m_overlayBuffer{QOpenGLBuffer::VertexBuffer};
     std::unique_ptr<QOpenGLTexture> m_texture;
     size_t m_stripBytes = 0, m_edgeBytes = 0, m_coarseBytes = 0, m_detailBytes = 0,
-           m_normalBytes = 0;
+           m_mappingBytes = 0, m_normalBytes = 0;
 };

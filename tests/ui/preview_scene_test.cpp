@@ -21,19 +21,20 @@ namespace {
 
 using pane_test::vertexAt;
 
-// Every write the buffers got, with the vertices written.
-struct RecordingSink : vw::BufferSink {
+// Every write a buffer got, with what was written.
+template <typename Element> struct Recording : vw::BufferSink {
     struct Write {
         size_t offset;
-        std::vector<vw::PreviewVertex> verts;
+        std::vector<Element> verts;
     };
     std::vector<Write> writes;
     void write(size_t offsetBytes, const void* data, size_t bytes) override {
-        Write w{offsetBytes, std::vector<vw::PreviewVertex>(bytes / sizeof(vw::PreviewVertex))};
+        Write w{offsetBytes, std::vector<Element>(bytes / sizeof(Element))};
         std::memcpy(w.verts.data(), data, bytes);
         writes.push_back(std::move(w));
     }
 };
+using RecordingSink = Recording<vw::PreviewVertex>;
 
 vw::Segment quadSegment(float left, int32_t nodeIndex) {
     return pane_test::segmentOf({vertexAt(left, 0, 0), vertexAt(left + 1, 0, 0),
@@ -94,15 +95,20 @@ TEST_F(PreviewSceneTest, AMovedVertexSendsOnlyItsRange) {
     (void)document.edit("Move %n", 0, 1, [&](std::vector<vw::Segment>&) {
         model.curData[0].verts[2].x = 7.5f;
         model.curData[0].verts[2].y = -3.0f;
+        model.curData[0].verts[2].u = 0.5f;
     });
     EXPECT_FALSE(scene.needsRebuild());
-    const size_t sent = scene.mesh().sendVertices(model, sink);
+    Recording<vw::PreviewMapping> mapping; // once the image map shows, its places go too
+    const size_t sent = scene.mesh().sendVertices(model, sink, &mapping);
     ASSERT_EQ(sink.writes.size(), 1u);
     EXPECT_EQ(sink.writes[0].offset, (4 + 2) * sizeof(vw::PreviewVertex));
     ASSERT_EQ(sink.writes[0].verts.size(), 1u);
     EXPECT_EQ(sink.writes[0].verts[0].x, 7.5f);
     EXPECT_EQ(sink.writes[0].verts[0].y, 3.0f); // the file's y
-    EXPECT_EQ(sent, sizeof(vw::PreviewVertex));
+    ASSERT_EQ(mapping.writes.size(), 1u);
+    EXPECT_EQ(mapping.writes[0].offset, (4 + 2) * sizeof(vw::PreviewMapping));
+    EXPECT_EQ(mapping.writes[0].verts.at(0).u, 0.5f);
+    EXPECT_EQ(sent, sizeof(vw::PreviewVertex) + sizeof(vw::PreviewMapping));
 
     sink.writes.clear();
     document.undo();
@@ -161,7 +167,7 @@ TEST(PreviewVertexTest, ColoursComeFromTheVertexOrGreyWithoutAColourBlock) {
     vertex.alpha = 40;
     const vw::PreviewVertex coloured = vw::previewVertex(vertex, true);
     EXPECT_EQ(coloured.y, -2.0f);
-    EXPECT_EQ(coloured.v, 0.75f);
+    EXPECT_EQ(vw::previewMapping(vertex).v, 0.75f);
     EXPECT_EQ(coloured.red, 10);
     EXPECT_EQ(coloured.alpha, 40);
     const vw::PreviewVertex plain = vw::previewVertex(vertex, false);
