@@ -169,13 +169,15 @@ void PreviewView::initializeGL() {
     m_frameCurrent = false;
     if (!es)
         glEnable(kProgramPointSize);
-    m_restart = es ? kPrimitiveRestartFixedIndex : kPrimitiveRestart;
-    if (!es) {
-        using SetRestartIndex = void (*)(GLuint);
-        if (const auto set = reinterpret_cast<SetRestartIndex>(
-                context()->getProcAddress("glPrimitiveRestartIndex")))
-            set(vw::kStripRestart);
-    }
+    // Desktop OpenGL 3.1 and later restart at an index it is given; where that call is missing,
+    // the fixed index of newer versions is the only way left.
+    using SetRestartIndex = void (*)(GLuint);
+    const auto setRestartIndex = es ? nullptr
+                                    : reinterpret_cast<SetRestartIndex>(
+                                          context()->getProcAddress("glPrimitiveRestartIndex"));
+    m_restart = setRestartIndex ? kPrimitiveRestart : kPrimitiveRestartFixedIndex;
+    if (setRestartIndex)
+        setRestartIndex(vw::kStripRestart);
 }
 
 void PreviewView::buildPrograms(bool es) {
