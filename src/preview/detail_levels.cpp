@@ -15,7 +15,7 @@ namespace {
 // one kLevelStep times as far.
 constexpr double kFinestShare = 1.0 / 2048;
 constexpr double kLevelStep = 2;
-constexpr int kLevelCount = 20;
+constexpr int kLevelCount = 10;
 // A version is kept only when it has at most this share of the previous one's triangles, so
 // every kept version is worth its memory.
 constexpr double kMostKept = 0.75;

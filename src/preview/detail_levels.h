@@ -1,8 +1,8 @@
 #pragma once
 // Simplified versions of a segment's triangles for still frames: where many triangles fall on one
-// pixel, a version whose surface stays within half a pixel of the full one looks the same and
-// draws in a fraction of the time. Each version indexes the segment's own vertices, so it shares
-// the full mesh's vertex buffer; an edit of the segment makes its versions stale.
+// pixel, a version whose surface stays within a fraction of a pixel of the full one looks the same
+// and draws in a fraction of the time. Each version indexes the segment's own vertices, so it
+// shares the full mesh's vertex buffer; an edit of the segment makes its versions stale.
 
 #include "model/model.h"
 #include "preview/camera.h"
