@@ -28,7 +28,7 @@ constexpr GLenum kPrimitiveRestartFixedIndex = 0x8D69;
 constexpr float kXrayOpacity = 0.35f;
 // A software renderer keeps every primitive sent until a flush, some hundred bytes each: handing
 // them over this many at a time bounds what it holds while a large model is drawn.
-constexpr size_t kFlushPrimitives = 65536;
+constexpr size_t kFlushPrimitives = 16384;
 // Simplified versions are built, on a thread of their own, from this long after the last edit or
 // a frame that lacked them, so a drag does not rebuild them at every step and a first frame
 // reaches the screen first; whether a segment's are done is looked at this often.
