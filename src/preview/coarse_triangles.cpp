@@ -16,10 +16,6 @@ constexpr double kLastCell = 2147483646.0;
 // No triangle counts for more than this many times the median area.
 constexpr double kAreaCapPerMedian = 100;
 
-Vec3 positionOf(const Vertex& vertex) {
-    return {vertex.x, -static_cast<double>(vertex.y), vertex.z};
-}
-
 struct Cell {
     int32_t x, y, z;
     bool operator==(const Cell&) const = default;
@@ -94,6 +90,10 @@ uint64_t triangleKey(uint16_t a, uint16_t b, uint16_t c) {
 }
 
 } // namespace
+
+Vec3 positionOf(const Vertex& vertex) {
+    return {vertex.x, -static_cast<double>(vertex.y), vertex.z};
+}
 
 void appendCoarseTriangles(const std::vector<Vertex>& verts, const std::vector<uint16_t>& triangles,
                            double cellSize, std::vector<uint16_t>& out) {

@@ -6,11 +6,15 @@
 // mesh's vertex buffer and an edit sent there moves them too.
 
 #include "model/model.h"
+#include "preview/space.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace vw {
+
+// A vertex's position in the preview's orientation (y up).
+Vec3 positionOf(const Vertex& vertex);
 
 // Appends the kept triangles of one segment, given its full triangles (indexes into verts, all
 // in range), for cubic cells `cellSize` model units wide laid from the origin in the preview's

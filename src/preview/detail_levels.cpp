@@ -120,9 +120,7 @@ uint32_t packedNormal(const Vec3& sum) {
 std::vector<uint32_t> vertexNormals(const std::vector<Vertex>& verts,
                                     const std::vector<uint16_t>& triangles) {
     std::vector<Vec3> sums(verts.size());
-    const auto at = [&verts](uint16_t i) {
-        return Vec3{verts[i].x, -static_cast<double>(verts[i].y), verts[i].z};
-    };
+    const auto at = [&verts](uint16_t i) { return positionOf(verts[i]); };
     for (size_t k = 0; k + 2 < triangles.size(); k += 3) {
         const Vec3 a = at(triangles[k]);
         const Vec3 face = (at(triangles[k + 1]) - a).cross(at(triangles[k + 2]) - a);

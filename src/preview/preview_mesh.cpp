@@ -74,7 +74,6 @@ void PreviewMesh::rebuild(const Model& model) {
         }
     }
     m_detail.assign(m_segments.size(), {});
-    m_detailUnpacked = false;
     m_allPending = true;
 }
 
@@ -134,6 +133,11 @@ bool PreviewMesh::detailPending() const {
     return std::any_of(m_detail.begin(), m_detail.end(), [](const Detail& d) { return !d.built; });
 }
 
+bool PreviewMesh::detailUnpacked() const {
+    return std::any_of(m_detail.begin(), m_detail.end(),
+                       [](const Detail& d) { return d.built && !d.packed; });
+}
+
 std::optional<PreviewMesh::DetailRequest> PreviewMesh::requestDetail(const Model& model) {
     const auto next = std::find_if(m_detail.begin(), m_detail.end(),
                                    [](const Detail& d) { return !d.built && d.ticket == 0; });
@@ -158,7 +162,6 @@ void PreviewMesh::detailBuilt(uint64_t ticket, SegmentDetail versions) {
     requested->versions = std::move(versions);
     requested->built = true;
     requested->ticket = 0;
-    m_detailUnpacked = true;
 }
 
 bool PreviewMesh::buildNextDetail(const Model& model) {
@@ -178,7 +181,6 @@ std::vector<uint16_t> PreviewMesh::packDetail() {
         }
         detail.packed = detail.built;
     }
-    m_detailUnpacked = false;
     return packed;
 }
 

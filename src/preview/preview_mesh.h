@@ -92,7 +92,7 @@ public:
     // Builds the versions of the next segment that lacks them here; false when none does.
     bool buildNextDetail(const Model& model);
     // Whether versions were built since they were last packed.
-    bool detailUnpacked() const { return m_detailUnpacked; }
+    bool detailUnpacked() const;
     // Every built version's triangles, one after the other, recording where each lies; from now
     // on those versions may be drawn from the list.
     std::vector<uint16_t> packDetail();
@@ -140,7 +140,6 @@ private:
 
     std::vector<SegmentSpan> m_segments;
     std::vector<Detail> m_detail; // one per segment
-    bool m_detailUnpacked = false;
     uint64_t m_lastTicket = 0;
     std::vector<uint32_t> m_firstSegmentOfPart;
     std::vector<uint16_t> m_strips;
