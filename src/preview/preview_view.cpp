@@ -1,5 +1,6 @@
 #include "preview/preview_view.h"
 
+#include "preview/draw_pieces.h"
 #include "preview/gl_convert.h"
 #include "preview/gl_support.h"
 #include "preview/preview_shaders.h"
@@ -26,9 +27,14 @@ constexpr GLenum kProgramPointSize = 0x8642; // desktop OpenGL only; ES always t
 constexpr GLenum kPrimitiveRestart = 0x8F9D;
 constexpr GLenum kPrimitiveRestartFixedIndex = 0x8D69;
 constexpr float kXrayOpacity = 0.35f;
-// A software renderer keeps every primitive sent until a flush, some hundred bytes each: handing
-// them over this many at a time bounds what it holds while a large model is drawn.
-constexpr size_t kFlushPrimitives = 16384;
+// A software renderer keeps every primitive sent until a flush, some hundred bytes each: draws are
+// split and handed over this many primitives at a time.
+constexpr uint32_t kFlushPrimitives = 16384;
+// It also queues batches faster than it draws them, as many as scheduling allows: each batch
+// handed over waits for the one before it, so the renderer holds at most two while it always has
+// one to work on. A batch not done within a second is no longer waited for.
+constexpr size_t kBatchesAhead = 1;
+constexpr GLuint64 kBatchWaitNs = 1'000'000'000;
 // Simplified versions are built, on a thread of their own, from this long after the last edit or
 // a frame that lacked them, so a drag does not rebuild them at every step and a first frame
 // reaches the screen first; whether a segment's are done is looked at this often.
@@ -368,6 +374,34 @@ void PreviewView::handOver(size_t primitives) {
         return;
     glFlush();
     m_unflushed = 0;
+    m_handedOver.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
+    if (m_handedOver.size() <= kBatchesAhead)
+        return;
+    glClientWaitSync(m_handedOver.front(), 0, kBatchWaitNs);
+    glDeleteSync(m_handedOver.front());
+    m_handedOver.pop_front();
+}
+
+void PreviewView::drawInPieces(GLenum mode, uint32_t first, uint32_t count) {
+    const vw::PieceShape shape = mode == GL_TRIANGLE_STRIP ? vw::kStripPieces
+                                 : mode == GL_TRIANGLES    ? vw::kTrianglePieces
+                                 : mode == GL_LINES        ? vw::kLinePieces
+                                                           : vw::kPointPieces;
+    vw::forEachPiece(shape, count, kFlushPrimitives, [&](uint32_t from, uint32_t n, uint32_t drawn) {
+        if (mode == GL_POINTS) {
+            glDrawArrays(mode, static_cast<GLint>(first + from), static_cast<GLsizei>(n));
+        } else {
+            glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_SHORT,
+                           reinterpret_cast<const void*>(uintptr_t(first + from) * 2));
+        }
+        handOver(drawn);
+    });
+}
+
+void PreviewView::forgetHandedOver() {
+    for (GLsync fence : m_handedOver)
+        glDeleteSync(fence);
+    m_handedOver.clear();
 }
 
 void PreviewView::setNormals(bool simplified, uint32_t firstVertex) {
@@ -424,6 +458,7 @@ void PreviewView::paintGL() {
         drawEditMesh();
     drawSelectedPoints();
     drawOverlays();
+    forgetHandedOver();
     if (!coarse)
         m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
     m_vao.release();
@@ -461,11 +496,8 @@ void PreviewView::drawSurface(const std::vector<vw::SegmentSpan>& shown, bool co
         range.indexes->bind();
         setNormals(range.smooth, span.firstVertex);
         setSurfaceAttributes(span.firstVertex);
-        const bool strip = range.indexes == &m_strips;
-        glDrawElements(strip ? GL_TRIANGLE_STRIP : GL_TRIANGLES, static_cast<GLsizei>(range.count),
-                       GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(uintptr_t(range.first) * 2));
-        handOver(strip ? range.count : range.count / 3);
+        drawInPieces(range.indexes == &m_strips ? GL_TRIANGLE_STRIP : GL_TRIANGLES, range.first,
+                     range.count);
     }
     for (int attribute : {vw::kAttributeTexCoord, vw::kAttributeColour, vw::kAttributeNormal})
         glDisableVertexAttribArray(attribute);
@@ -503,9 +535,7 @@ void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {
         if (span.edgeCount == 0)
             continue;
         setPositionAttribute(span.firstVertex);
-        glDrawElements(GL_LINES, static_cast<GLsizei>(span.edgeCount), GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(uintptr_t(span.firstEdge) * 2));
-        handOver(span.edgeCount / 2);
+        drawInPieces(GL_LINES, span.firstEdge, span.edgeCount);
     }
 }
 

@@ -160,9 +160,7 @@ void PreviewView::drawEditMesh() {
     m_flat->setUniformValue("pointSize", 1.0f);
     for (const vw::SegmentSpan& span : working) {
         setPositionAttribute(span.firstVertex);
-        glDrawElements(GL_LINES, static_cast<GLsizei>(span.edgeCount), GL_UNSIGNED_SHORT,
-                       reinterpret_cast<const void*>(uintptr_t(span.firstEdge) * 2));
-        handOver(span.edgeCount / 2);
+        drawInPieces(GL_LINES, span.firstEdge, span.edgeCount);
     }
     m_flat->setUniformValue("colour", vw::glColour(vw::kMarkFill));
     m_flat->setUniformValue("pointSize", kDotSize * static_cast<float>(devicePixelRatioF()));
@@ -174,8 +172,7 @@ void PreviewView::drawEditMesh() {
     } else {
         for (const vw::SegmentSpan& span : working) {
             setPositionAttribute(span.firstVertex);
-            glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(span.vertexCount));
-            handOver(span.vertexCount);
+            drawInPieces(GL_POINTS, 0, span.vertexCount);
         }
     }
     glDepthMask(GL_TRUE);

@@ -3,6 +3,7 @@
 
 #include "pane_test_support.h"
 #include "preview/camera.h"
+#include "preview/draw_pieces.h"
 #include "preview/fitting.h"
 #include "preview/strip_triangles.h"
 
@@ -52,6 +53,44 @@ TEST_P(StripTrianglesTest, KeepsRealTrianglesWithOneWinding) {
     EXPECT_EQ(vw::appendRestartStrip(GetParam().strip, GetParam().vertexCount, restartStrip),
               triangles.size() / 3);
     EXPECT_EQ(drawn(restartStrip, 1), drawn(triangles, 3));
+}
+
+// Drawn in pieces, every primitive is drawn once, no piece has more than it may, and a strip's
+// pieces start at even entries.
+TEST(DrawPieces, DrawEveryPrimitiveOnce) {
+    std::vector<uint16_t> strip;
+    for (uint16_t i = 0; i < 41; ++i)
+        strip.push_back(i % 13 == 12 ? vw::kStripRestart : i);
+    const std::vector<uint16_t> list(strip.begin(), strip.begin() + 39);
+    for (uint32_t most : {2u, 3u, 5u, 100u}) {
+        SCOPED_TRACE(most);
+        std::multiset<std::array<uint16_t, 3>> fromStrip, fromList;
+        vw::forEachPiece(vw::kStripPieces, uint32_t(strip.size()), most,
+                         [&](uint32_t first, uint32_t count, uint32_t primitives) {
+                             EXPECT_EQ(first % 2, 0u);
+                             EXPECT_LE(primitives, most);
+                             EXPECT_EQ(primitives + 2, count);
+                             fromStrip.merge(drawn({&strip[first], &strip[first] + count}, 1));
+                         });
+        EXPECT_EQ(fromStrip, drawn(strip, 1));
+        vw::forEachPiece(vw::kTrianglePieces, uint32_t(list.size()), most,
+                         [&](uint32_t first, uint32_t count, uint32_t primitives) {
+                             EXPECT_LE(primitives, most);
+                             EXPECT_EQ(primitives * 3, count);
+                             fromList.merge(drawn({&list[first], &list[first] + count}, 3));
+                         });
+        EXPECT_EQ(fromList, drawn(list, 3));
+        uint32_t points = 0;
+        vw::forEachPiece(vw::kPointPieces, 7, most, [&](uint32_t first, uint32_t count, uint32_t) {
+            EXPECT_EQ(first, points);
+            points += count;
+        });
+        EXPECT_EQ(points, 7u);
+    }
+    uint32_t pieces = 0;
+    for (uint32_t tooFew : {0u, 2u})
+        vw::forEachPiece(vw::kStripPieces, tooFew, 4, [&](uint32_t, uint32_t, uint32_t) { ++pieces; });
+    EXPECT_EQ(pieces, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
