@@ -207,6 +207,8 @@ frmPanes* frmMain::showPanes() {
 
 void frmMain::createPanes() {
     auto* panes = new frmPanes(m_document);
+    // The opening model's Init_Ebo draws it; a frame for the window's first size would be lost.
+    panes->pane().holdFramesUntilInit();
     panes->closeGuard = [this] { return maySetModelAside(); };
     panes->setBackgroundFilter(
         [parts = m_parts](int32_t nodeIndex) { return parts->isInBackground(nodeIndex); });

@@ -116,6 +116,7 @@ float Pane::toModelY(float y) const {
 }
 
 void Pane::Init_Ebo() {
+    m_framesHeld = false;
     constexpr uint8_t axes[4][2] = {{0, 1}, {2, 1}, {0, 2}, {3, 4}};
     for (int tab = kTabXY; tab <= kTabUV; ++tab) {
         resetView(tab);

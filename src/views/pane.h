@@ -147,8 +147,11 @@ public:
     int32_t surfaceWidth() const { return m_surfaceWidth; }   // interior of picMain, twips
     int32_t surfaceHeight() const { return m_surfaceHeight; } // interior of picMain, twips
 
-    // Full redraw of the selected tab; always draws.
+    // Full redraw of the selected tab; always draws, unless held.
     void RefreshEbo();
+    // For a pane about to be set up for its model: until Init_Ebo, which draws the model in its
+    // reset views, a redraw only clears the surface to the ground colour.
+    void holdFramesUntilInit() { m_framesHeld = true; }
     // One frame of the working data over the background, copied to picMain.
     void composeView();
     // The segment's triangles as lines in pen; strip joints are skipped. One raster serves every
@@ -280,6 +283,7 @@ private:
     Model& m_model;
     Subscription m_subscription;
     bool m_acting = false;
+    bool m_framesHeld = false;
     PaneInput* m_input = nullptr;
     int m_tab = kTabXY;
     int32_t m_surfaceWidth = 0;

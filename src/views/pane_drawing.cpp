@@ -80,6 +80,10 @@ void Pane::placeVertices(const std::vector<Vertex>& verts, const ViewParams& vie
 }
 
 void Pane::RefreshEbo() {
+    if (m_framesHeld) {
+        clear(Canvas::Main);
+        return;
+    }
     if (m_tab == kTabPreview) {
         clear(Canvas::Main);
         if (!picMain.isNull()) {

@@ -184,6 +184,23 @@ TEST_F(PaneRefresh, RubberBandFollowsThePointerAndLeavesNoTrace) {
     EXPECT_EQ(pane.colourAt(2985, 2000), vw::kBackGround);
 }
 
+// A pane made for a model about to open is drawn by Init_Ebo alone: a resize before it only
+// clears the surface.
+TEST_F(PaneRefresh, APaneHeldUntilInitDrawsOnceThere) {
+    vw::Pane held{model};
+    int heldRepaints = 0;
+    QObject::connect(&held, &vw::Pane::surfaceChanged, [&] { ++heldRepaints; });
+    held.holdFramesUntilInit();
+    held.resize(pane_test::windowWidthFor(6000), pane_test::windowHeightFor(4500));
+    QImage ground(held.picMain.size(), held.picMain.format());
+    ground.fill(vw::kMainGround);
+    EXPECT_EQ(held.picMain, ground);
+    EXPECT_EQ(heldRepaints, 0);
+    held.Init_Ebo();
+    EXPECT_EQ(heldRepaints, 1);
+    EXPECT_EQ(held.picMain, pane.picMain);
+}
+
 TEST_F(PaneRefresh, ExplicitRefreshAlwaysDraws) {
     pane.picMain.setPixel(0, 0, kScribble);
     pane.RefreshEbo();
