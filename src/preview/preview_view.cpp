@@ -377,6 +377,7 @@ void PreviewView::handOver(size_t primitives) {
     m_handedOver.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
     if (m_handedOver.size() <= kBatchesAhead)
         return;
+    // The flush above sent the older fences, so waiting on one needs no flush of its own.
     glClientWaitSync(m_handedOver.front(), 0, kBatchWaitNs);
     glDeleteSync(m_handedOver.front());
     m_handedOver.pop_front();
