@@ -388,15 +388,16 @@ void PreviewView::drawInPieces(GLenum mode, uint32_t first, uint32_t count) {
                                  : mode == GL_TRIANGLES    ? vw::kTrianglePieces
                                  : mode == GL_LINES        ? vw::kLinePieces
                                                            : vw::kPointPieces;
-    vw::forEachPiece(shape, count, kFlushPrimitives, [&](uint32_t from, uint32_t n, uint32_t drawn) {
-        if (mode == GL_POINTS) {
-            glDrawArrays(mode, static_cast<GLint>(first + from), static_cast<GLsizei>(n));
-        } else {
-            glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(uintptr_t(first + from) * 2));
-        }
-        handOver(drawn);
-    });
+    vw::forEachPiece(
+        shape, count, kFlushPrimitives, [&](uint32_t from, uint32_t n, uint32_t drawn) {
+            if (mode == GL_POINTS) {
+                glDrawArrays(mode, static_cast<GLint>(first + from), static_cast<GLsizei>(n));
+            } else {
+                glDrawElements(mode, static_cast<GLsizei>(n), GL_UNSIGNED_SHORT,
+                               reinterpret_cast<const void*>(uintptr_t(first + from) * 2));
+            }
+            handOver(drawn);
+        });
 }
 
 void PreviewView::forgetHandedOver() {

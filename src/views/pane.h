@@ -15,8 +15,8 @@
 // state changed, viewChanged when the tab, its view or the surface's size changed.
 
 #include "model/editing/document.h"
-#include "model/editing/hidden_vertices.h"
 #include "model/editing/edit_aids.h"
+#include "model/editing/hidden_vertices.h"
 #include "model/model.h"
 #include "views/pane_input.h"
 #include "views/view_params.h"

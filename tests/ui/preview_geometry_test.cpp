@@ -89,7 +89,8 @@ TEST(DrawPieces, DrawEveryPrimitiveOnce) {
     }
     uint32_t pieces = 0;
     for (uint32_t tooFew : {0u, 2u})
-        vw::forEachPiece(vw::kStripPieces, tooFew, 4, [&](uint32_t, uint32_t, uint32_t) { ++pieces; });
+        vw::forEachPiece(vw::kStripPieces, tooFew, 4,
+                         [&](uint32_t, uint32_t, uint32_t) { ++pieces; });
     EXPECT_EQ(pieces, 0u);
 }
 
