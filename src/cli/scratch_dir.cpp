@@ -1,5 +1,6 @@
 #include "scratch_dir.h"
 
+#include "model/files/background_removal.h"
 #include "model/files/file_io.h"
 
 #include <algorithm>
@@ -72,6 +73,8 @@ ScratchDir::ScratchDir() {
 }
 
 ScratchDir::~ScratchDir() {
+    // The files this run replaced in the folder may still be on their way out.
+    waitForRemovals();
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
 }

@@ -1,6 +1,7 @@
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_saver.h"
 #include "model/ebo/save_check.h"
+#include "model/files/background_removal.h"
 #include "model/files/file_io.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"
@@ -480,6 +481,7 @@ protected:
     // What is left in the model's folder besides the model: a failed save leaves no
     // temporary file behind.
     std::vector<std::string> strayFiles() const {
+        waitForRemovals();
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(workspace.dir / "models")) {
             if (entry.path() != std::filesystem::path(path))
@@ -610,6 +612,7 @@ TEST(AtomicSave, TheFileKeepsItsPermissions) {
     ASSERT_EQ(loadModel(model, path, workspace.folders), 2);
     ASSERT_EQ(saveModel(model, path, workspace.folders).reason(), "");
     EXPECT_EQ(fs::status(path).permissions(), chosen);
+    waitForRemovals();
     EXPECT_EQ(
         std::distance(fs::directory_iterator(workspace.dir / "models"), fs::directory_iterator()),
         1);

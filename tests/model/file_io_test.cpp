@@ -1,3 +1,4 @@
+#include "model/files/background_removal.h"
 #include "model/files/file_io.h"
 #include "support/temp_dir.h"
 
@@ -12,7 +13,9 @@ using namespace vw::test;
 
 namespace {
 
+// Once the files replaced are gone.
 size_t filesIn(const std::filesystem::path& folder) {
+    waitForRemovals();
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder),
                                              std::filesystem::directory_iterator()));
 }
@@ -33,6 +36,20 @@ TEST_P(ReplaceFile, AFailedFillLeavesTheTargetAndNoTemporaryFile) {
     EXPECT_EQ(replaced.reason(), "No space left on device");
     EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(filesIn(dir.path()), 1u);
+}
+
+// Files handed over for removal are all gone once waitForRemovals returns, in any number and
+// whether or not they still exist.
+TEST(BackgroundRemoval, EveryFileIsGoneOnceRemovalsAreDone) {
+    TempDir dir;
+    for (int i = 0; i < 50; ++i) {
+        writeBytes(dir / std::to_string(i), {1});
+        removeInBackground(dir / std::to_string(i));
+        if (i % 10 == 0)
+            removeInBackground(dir / "never made");
+    }
+    waitForRemovals();
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST_P(ReplaceFile, WritesBesideTheTargetAndPutsItInItsPlace) {

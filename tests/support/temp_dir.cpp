@@ -1,5 +1,7 @@
 #include "support/temp_dir.h"
 
+#include "model/files/background_removal.h"
+
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -21,6 +23,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+    // A replaced file may still be on its way out; removing the folder under it would race.
+    waitForRemovals();
     std::error_code ignored;
     // Tests may leave folders read-only; make them writable again so everything goes.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);

@@ -1,5 +1,7 @@
 #include "model/files/file_io.h"
 
+#include "model/files/background_removal.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -199,6 +201,13 @@ std::filesystem::path folderOf(const std::filesystem::path& file) {
 }
 
 // Puts temporary in real's place, checking the target's stamp one last time right before.
+// A second name for file, beside it, that keeps it alive once a rename replaces it: freeing it
+// (25 ms for 67 MB here) is then left to removeInBackground. Empty where none was made.
+std::filesystem::path secondName(const std::filesystem::path& file) {
+    const std::filesystem::path name = nameBeside(file, kTemporarySuffix);
+    return platform::linkBeside(file, name) ? name : std::filesystem::path();
+}
+
 Result putInPlace(const std::filesystem::path& target, const std::filesystem::path& real,
                   const std::filesystem::path& temporary, ReplaceMode mode, bool exists,
                   TargetStamps* stamps) {
@@ -210,12 +219,19 @@ Result putInPlace(const std::filesystem::path& target, const std::filesystem::pa
     std::error_code error;
     if (exists && mode == ReplaceMode::kScratch && platform::exchangeFiles(temporary, real)) {
         // The two files swapped names; the earlier one now goes.
-        std::filesystem::remove(temporary, error);
+        removeInBackground(temporary);
         return {};
     }
+    const std::filesystem::path aside = exists ? secondName(real) : std::filesystem::path();
     std::filesystem::rename(temporary, real, error);
-    if (error)
+    if (error) {
+        std::error_code ignored;
+        if (!aside.empty())
+            std::filesystem::remove(aside, ignored);
         return Result::failure("cannot replace " + quotedPath(target) + ": " + error.message());
+    }
+    if (!aside.empty())
+        removeInBackground(aside);
     return {};
 }
 

@@ -139,8 +139,9 @@ struct TargetStamps {
 // file is refused, and so is one that no longer matches stamps->expected, checked before the
 // fill and again right before the replacement. A target with further hard links is instead
 // written in place after a full backup copy beside it, removed after success (see
-// replaceInPlace). Temporary files that killed processes left beside target are removed on
-// the way.
+// replaceInPlace). The file replaced is freed on another thread, under a second temporary name
+// beside target until then (see removeInBackground). Temporary files that killed processes left
+// beside target are removed on the way.
 Result replaceFile(const std::filesystem::path& target,
                    const std::function<Result(const std::filesystem::path&)>& fill,
                    ReplaceMode mode = ReplaceMode::kKeepAcrossCrash,
@@ -191,6 +192,11 @@ namespace vw::platform {
 // Swaps the names of two existing files in one step; false where the system cannot, and
 // then nothing changed.
 bool exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Gives file a second name, so that a rename over file leaves it alive for removeInBackground to
+// free; false where the system cannot, or where removing it later may not work (the portable file
+// access makes none), and then nothing changed.
+bool linkBeside(const std::filesystem::path& file, const std::filesystem::path& name);
 
 // std::fopen for a path in the system's own encoding.
 std::FILE* openFile(const std::filesystem::path& file, const char* mode);

@@ -276,6 +276,10 @@ bool exchangeFiles(const std::filesystem::path&, const std::filesystem::path&) {
     return false;
 }
 
+bool linkBeside(const std::filesystem::path&, const std::filesystem::path&) {
+    return false;
+}
+
 std::FILE* openFile(const std::filesystem::path& file, const char* mode) {
     return std::fopen(file.string().c_str(), mode);
 }

@@ -451,6 +451,10 @@ bool exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& 
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
 }
 
+bool linkBeside(const std::filesystem::path& file, const std::filesystem::path& name) {
+    return ::link(file.c_str(), name.c_str()) == 0;
+}
+
 std::FILE* openFile(const std::filesystem::path& file, const char* mode) {
     return std::fopen(file.c_str(), mode);
 }
