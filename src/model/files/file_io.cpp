@@ -200,7 +200,6 @@ std::filesystem::path folderOf(const std::filesystem::path& file) {
     return file.has_parent_path() ? file.parent_path() : ".";
 }
 
-// Puts temporary in real's place, checking the target's stamp one last time right before.
 // A second name for file, beside it, that keeps it alive once a rename replaces it: freeing it
 // (25 ms for 67 MB here) is then left to removeInBackground. Empty where none was made.
 std::filesystem::path secondName(const std::filesystem::path& file) {
@@ -208,6 +207,7 @@ std::filesystem::path secondName(const std::filesystem::path& file) {
     return platform::linkBeside(file, name) ? name : std::filesystem::path();
 }
 
+// Puts temporary in real's place, checking the target's stamp one last time right before.
 Result putInPlace(const std::filesystem::path& target, const std::filesystem::path& real,
                   const std::filesystem::path& temporary, ReplaceMode mode, bool exists,
                   TargetStamps* stamps) {
@@ -218,7 +218,7 @@ Result putInPlace(const std::filesystem::path& target, const std::filesystem::pa
         return result;
     std::error_code error;
     if (exists && mode == ReplaceMode::kScratch && platform::exchangeFiles(temporary, real)) {
-        // The two files swapped names; the earlier one now goes.
+        // The two files swapped names; the earlier one now goes, off this thread.
         removeInBackground(temporary);
         return {};
     }
