@@ -280,18 +280,21 @@ size_t PreviewMesh::sendVertices(const Model& model, BufferSink& sink, BufferSin
             return previewVertex(s.verts[i], s.colorBlockAt != 0);
         });
         if (mapping)
-            sent += sendRange<PreviewMapping>(
-                model, begin, end, *mapping,
-                [](const Segment& s, uint32_t i) { return previewMapping(s.verts[i]); });
+            sent += sendMappingRange(model, begin, end, *mapping);
     }
     m_pending.clear();
     return sent;
 }
 
+size_t PreviewMesh::sendMappingRange(const Model& model, uint32_t begin, uint32_t end,
+                                     BufferSink& sink) {
+    return sendRange<PreviewMapping>(model, begin, end, sink, [](const Segment& s, uint32_t i) {
+        return previewMapping(s.verts[i]);
+    });
+}
+
 size_t PreviewMesh::sendMapping(const Model& model, BufferSink& sink) {
-    return sendRange<PreviewMapping>(
-        model, 0, m_vertexCount, sink,
-        [](const Segment& s, uint32_t i) { return previewMapping(s.verts[i]); });
+    return sendMappingRange(model, 0, m_vertexCount, sink);
 }
 
 std::vector<SegmentSpan> PreviewMesh::shownSegments(const ShownFilter& shown) const {

@@ -130,6 +130,7 @@ private:
     template <typename Out, typename Convert>
     size_t sendRange(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink,
                      Convert convert);
+    size_t sendMappingRange(const Model& model, uint32_t begin, uint32_t end, BufferSink& sink);
 
     struct Detail {
         SegmentDetail versions;

@@ -14,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <cstddef>
+#include <utility>
 
 namespace {
 
@@ -33,7 +34,6 @@ constexpr uint32_t kFlushPrimitives = 16384;
 // It also queues batches faster than it draws them, as many as scheduling allows: each batch
 // handed over waits for the one before it, so the renderer holds at most two while it always has
 // one to work on. A batch not done within a second is no longer waited for.
-constexpr size_t kBatchesAhead = 1;
 constexpr GLuint64 kBatchWaitNs = 1'000'000'000;
 // Simplified versions are built, on a thread of their own, from this long after the last edit or
 // a frame that lacked them, so a drag does not rebuild them at every step and a first frame
@@ -284,7 +284,6 @@ void PreviewView::updateDetail() {
         m_normalBytes = size_t(m_scene.mesh().vertexCount()) * sizeof(uint32_t);
         m_normals.allocate(static_cast<int>(m_normalBytes));
     }
-    m_normals.bind();
     GlBufferSink sink(m_normals);
     m_scene.mesh().sendDetailNormals(sink);
     const std::vector<uint16_t> packed = m_scene.mesh().packDetail();
@@ -374,13 +373,13 @@ void PreviewView::handOver(size_t primitives) {
         return;
     glFlush();
     m_unflushed = 0;
-    m_handedOver.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
-    if (m_handedOver.size() <= kBatchesAhead)
+    const GLsync previous =
+        std::exchange(m_lastBatch, glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
+    if (previous == nullptr)
         return;
-    // The flush above sent the older fences, so waiting on one needs no flush of its own.
-    glClientWaitSync(m_handedOver.front(), 0, kBatchWaitNs);
-    glDeleteSync(m_handedOver.front());
-    m_handedOver.pop_front();
+    // The flush above sent the previous fence, so waiting on it needs no flush of its own.
+    glClientWaitSync(previous, 0, kBatchWaitNs);
+    glDeleteSync(previous);
 }
 
 void PreviewView::drawInPieces(GLenum mode, uint32_t first, uint32_t count) {
@@ -400,10 +399,9 @@ void PreviewView::drawInPieces(GLenum mode, uint32_t first, uint32_t count) {
         });
 }
 
-void PreviewView::forgetHandedOver() {
-    for (GLsync fence : m_handedOver)
-        glDeleteSync(fence);
-    m_handedOver.clear();
+void PreviewView::forgetLastBatch() {
+    if (m_lastBatch != nullptr)
+        glDeleteSync(std::exchange(m_lastBatch, nullptr));
 }
 
 void PreviewView::setNormals(bool simplified, uint32_t firstVertex) {
@@ -460,7 +458,7 @@ void PreviewView::paintGL() {
         drawEditMesh();
     drawSelectedPoints();
     drawOverlays();
-    forgetHandedOver();
+    forgetLastBatch();
     if (!coarse)
         m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
     m_vao.release();

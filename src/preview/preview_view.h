@@ -21,7 +21,6 @@
 #include <QOpenGLWidget>
 #include <QTimer>
 
-#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
@@ -154,11 +153,11 @@ private:
     // Draws count entries of the bound indexes from first (for points, count vertices), in pieces
     // small enough that the renderer never holds a large part of a frame at once.
     void drawInPieces(GLenum mode, uint32_t first, uint32_t count);
-    // Counts primitives sent since the last flush, and flushes when they are many; waits for the
-    // oldest batch the renderer still draws when several are queued.
+    // Counts primitives sent since the last flush, and flushes when they are many; each batch so
+    // handed over waits for the one before it.
     void handOver(size_t primitives);
-    // Drops the fences of a frame's batches, which the next frame no longer waits for.
-    void forgetHandedOver();
+    // Drops the fence of a frame's last batch, which the next frame does not wait for.
+    void forgetLastBatch();
     void setCameraUniforms(QOpenGLShaderProgram& program);
     void setWindowUniforms(QOpenGLShaderProgram& program);
     bool showsEditMesh() const { return m_input && m_input->actsOnPreview(); }
@@ -186,7 +185,7 @@ private:
     size_t m_bytesSent = 0;
     size_t m_framesDrawn = 0;
     size_t m_unflushed = 0;
-    std::deque<GLsync> m_handedOver; // fences after the batches the renderer may still be drawing
+    GLsync m_lastBatch = nullptr; // the fence after the batch last handed over
     std::vector<float> m_points, m_pointsSent;
     vw::PreviewInput* m_input = nullptr;
     bool m_xray = false;
