@@ -7,7 +7,7 @@
 // in from one drawing every triangle. Also the buffer bytes per vertex.
 
 #include "bench_application.h"
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "preview/gl_support.h"
 #include "preview/preview_view.h"
 #include "support/frame_difference.h"

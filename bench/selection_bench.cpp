@@ -6,8 +6,8 @@
 // (target: at most 3).
 
 #include "bench_application.h"
-#include "model/editing/edit_aids.h"
-#include "model/editing/mesh_selection.h"
+#include "model/editing/aids/edit_aids.h"
+#include "model/editing/selection/mesh_selection.h"
 #include "tools/drag_edit.h"
 #include "tools/tool_frame.h"
 #include "tori_model.h"

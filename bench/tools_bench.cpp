@@ -3,7 +3,7 @@
 // Undo and redo of a Move drag of those vertices: target at most 2x the Move step each.
 
 #include "bench_application.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
 #include "model/model.h"
 #include "tools/move_tool.h"
 #include "tools/selection.h"

@@ -35,7 +35,12 @@ endfunction()
 
 set(faults "")
 foreach(folder IN LISTS model_layers ui_layers ITEMS cli python)
-    file(GLOB sources ${SRC}/${folder}/*.h ${SRC}/${folder}/*.cpp)
+    # The records' folder holds the other model folders: only its own files are its layer.
+    if(folder STREQUAL model)
+        file(GLOB sources ${SRC}/${folder}/*.h ${SRC}/${folder}/*.cpp)
+    else()
+        file(GLOB_RECURSE sources ${SRC}/${folder}/*.h ${SRC}/${folder}/*.cpp)
+    endif()
     foreach(source IN LISTS sources)
         file(STRINGS ${source} includes REGEX "^#include \"[^\"]+\"")
         foreach(line IN LISTS includes)

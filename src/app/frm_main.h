@@ -7,8 +7,8 @@
 #include "app/settings.h"
 #include "dialogs/prompts.h"
 #include "model/ebo/ebo_loader.h"
-#include "model/editing/document.h"
-#include "model/editing/edit_aids.h"
+#include "model/editing/aids/edit_aids.h"
+#include "model/editing/history/document.h"
 #include "model/model.h"
 
 #include <QMainWindow>

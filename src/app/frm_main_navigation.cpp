@@ -3,8 +3,8 @@
 
 #include "app/frm_main.h"
 
-#include "model/editing/edit_limits.h"
 #include "model/editing/exact_transform.h"
+#include "model/editing/limits/edit_limits.h"
 #include "model/vertex_fields.h"
 #include "tools/selection.h"
 #include "tools/view_navigation.h"

@@ -1,7 +1,7 @@
 #include "app/obj_link.h"
 
-#include "model/editing/edit_limits.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
+#include "model/editing/limits/edit_limits.h"
 #include "model/files/file_io.h"
 #include "model/vertex_fields.h"
 

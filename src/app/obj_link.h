@@ -3,7 +3,7 @@
 // that file by another program (a modeller keeping it open) comes back as one undoable edit.
 
 #include "app/model_file_watch.h"
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "model/interchange/obj_io.h"
 #include "model/model.h"
 #include "model/result.h"

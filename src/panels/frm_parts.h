@@ -3,7 +3,7 @@
 // drawn behind the working data (except the selected node's); clicking a node makes its part
 // or segment the pane's working data.
 
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "model/model.h"
 #include "panels/check_tree.h"
 

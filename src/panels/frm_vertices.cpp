@@ -1,7 +1,7 @@
 #include "panels/frm_vertices.h"
 
 #include "dialogs/prompts.h"
-#include "model/editing/edit_limits.h"
+#include "model/editing/limits/edit_limits.h"
 #include "model/vertex_fields.h"
 #include "views/pane.h"
 #include "views/twips.h"

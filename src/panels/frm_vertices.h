@@ -2,7 +2,7 @@
 // The vertex sheet: a property grid whose entries, once confirmed, are written into every
 // selected vertex of the working data and from there into the model.
 
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "model/model.h"
 #include "panels/property_grid.h"
 

@@ -4,7 +4,7 @@
 // indexes into its own vertices. Built once per model; an edit marks the vertex ranges it changed
 // and only those are sent again.
 
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "model/model.h"
 #include "preview/coarse_triangles.h"
 #include "preview/detail_levels.h"

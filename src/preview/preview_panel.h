@@ -2,7 +2,7 @@
 // The Preview tab's contents: a strip of View options over the 3D view, or, where OpenGL cannot
 // be had or its shaders cannot be built, one line saying so.
 
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "preview/fitting.h"
 
 #include <QImage>

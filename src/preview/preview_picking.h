@@ -3,7 +3,7 @@
 // through the camera as it is visited (nothing kept per vertex), and whether the surface drawn
 // at its pixel hides it, judged from the depth the last frame left there.
 
-#include "model/editing/hidden_vertices.h"
+#include "model/editing/selection/hidden_vertices.h"
 #include "model/model.h"
 #include "preview/camera.h"
 

@@ -3,8 +3,8 @@
 // camera of each model opened while the program runs, the View options and what a drag, the
 // wheel and the fit keys do to the camera.
 
-#include "model/editing/document.h"
-#include "model/editing/hidden_vertices.h"
+#include "model/editing/history/document.h"
+#include "model/editing/selection/hidden_vertices.h"
 #include "model/model.h"
 #include "preview/camera.h"
 #include "preview/fitting.h"

@@ -3,8 +3,8 @@
 // the image map, the wireframe on request, and the selected working vertices as points on top.
 // Make one only where canDrawPreview() holds.
 
-#include "model/editing/document.h"
-#include "model/editing/hidden_vertices.h"
+#include "model/editing/history/document.h"
+#include "model/editing/selection/hidden_vertices.h"
 #include "preview/preview_input.h"
 #include "preview/preview_picking.h"
 #include "preview/preview_scene.h"

@@ -3,7 +3,7 @@
 #include "cli/scratch_dir.h"
 #include "model/block_sharing.h"
 #include "model/ebo/ebo_saver.h"
-#include "model/editing/edit_limits.h"
+#include "model/editing/limits/edit_limits.h"
 #include "model/files/file_io.h"
 #include "model/interchange/json_dump.h"
 #include "model/vertex_fields.h"

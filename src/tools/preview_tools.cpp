@@ -1,6 +1,6 @@
 #include "tools/preview_tools.h"
 
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "views/pane.h"
 
 #include <utility>

@@ -1,8 +1,8 @@
 #include "tools/selection.h"
 
-#include "model/editing/mesh_selection.h"
-#include "model/editing/mirror_partners.h"
-#include "model/editing/position_cells.h"
+#include "model/editing/aids/mirror_partners.h"
+#include "model/editing/selection/mesh_selection.h"
+#include "model/editing/selection/position_cells.h"
 #include "tools/input_masks.h"
 #include "views/pane.h"
 

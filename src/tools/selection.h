@@ -3,7 +3,7 @@
 // view's two axes; vertices are visited segment by segment, each from its lowest index, and
 // only unselected ones are tested.
 
-#include "model/editing/position_cells.h"
+#include "model/editing/selection/position_cells.h"
 #include "model/model.h"
 #include "views/pane.h"
 #include "views/view_params.h"

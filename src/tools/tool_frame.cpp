@@ -1,6 +1,6 @@
 #include "tools/tool_frame.h"
 
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
 #include "tools/pan_tool.h"

@@ -1,6 +1,6 @@
 #include "views/pane.h"
 
-#include "model/editing/mesh_selection.h"
+#include "model/editing/selection/mesh_selection.h"
 #include "views/grid.h"
 #include "views/image_map.h"
 #include "views/twips.h"

@@ -14,9 +14,9 @@
 // Announcements: surfaceChanged when picMain has new content, paletteChanged when the palette's
 // state changed, viewChanged when the tab, its view or the surface's size changed.
 
-#include "model/editing/document.h"
-#include "model/editing/edit_aids.h"
-#include "model/editing/hidden_vertices.h"
+#include "model/editing/aids/edit_aids.h"
+#include "model/editing/history/document.h"
+#include "model/editing/selection/hidden_vertices.h"
 #include "model/model.h"
 #include "views/pane_input.h"
 #include "views/view_params.h"

@@ -3,8 +3,8 @@
 // the graphics refuse.
 
 #include "app/frm_panes.h"
-#include "model/editing/document.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/document.h"
+#include "model/editing/history/working_data.h"
 #include "panels/frm_parts.h"
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"

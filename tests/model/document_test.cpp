@@ -2,13 +2,13 @@
 // what listeners are told; and segments that share a block kept identical in it.
 
 #include "model/block_sharing.h"
-#include "model/editing/document.h"
-#include "model/editing/edit_limits.h"
 #include "model/editing/exact_transform.h"
-#include "model/editing/hidden_vertices.h"
-#include "model/editing/mesh_selection.h"
-#include "model/editing/shared_blocks.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/document.h"
+#include "model/editing/history/working_data.h"
+#include "model/editing/limits/edit_limits.h"
+#include "model/editing/limits/shared_blocks.h"
+#include "model/editing/selection/hidden_vertices.h"
+#include "model/editing/selection/mesh_selection.h"
 #include "model/vertex_fields.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "model/block_sharing.h"
 #include "model/ebo/ebo_format.h"
 #include "model/ebo/ebo_saver.h"
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "model/vertex_fields.h"
 #include "support/ebo_builder.h"
 #include "support/file_bytes.h"

@@ -1,9 +1,9 @@
 // Symmetry and soft selection around the document's edit call: mirror partners edited exactly,
 // vertices on the plane kept on it, partners missing counted, soft weights by 3D distance.
 
-#include "model/editing/edit_aids.h"
+#include "model/editing/aids/edit_aids.h"
 #include "model/editing/exact_transform.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The Preview tab's panel where OpenGL cannot be had, as on the offscreen platform.
 
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 

@@ -1,8 +1,8 @@
 // What the Preview shows, without a widget: the buffers and their patches after edits, hidden
 // segments, the colours sent, the camera per model and what the pointer does to it.
 
-#include "model/editing/document.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/document.h"
+#include "model/editing/history/working_data.h"
 #include "pane_test_support.h"
 #include "preview/preview_scene.h"
 #include "preview/strip_triangles.h"

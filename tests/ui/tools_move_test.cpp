@@ -1,6 +1,6 @@
 // The Move tool and the write-back of the working data.
 
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
 #include "tools/move_tool.h"
 #include "tools_fixture.h"
 #include "views/pane.h"

@@ -1,4 +1,4 @@
-#include "model/editing/soft_selection.h"
+#include "model/editing/aids/soft_selection.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,9 +6,9 @@
 // data reloads and opening or closing a model are announced through it too. The model stays an
 // object of the caller's (tests and tools make their own).
 
-#include "model/editing/edit_step.h"
-#include "model/editing/selection_summary.h"
-#include "model/editing/vertex_range.h"
+#include "model/editing/history/edit_step.h"
+#include "model/editing/history/vertex_range.h"
+#include "model/editing/selection/selection_summary.h"
 #include "model/model.h"
 #include "model/result.h"
 #include "model/signal.h"

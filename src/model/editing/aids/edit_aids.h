@@ -5,10 +5,10 @@
 // selection and of that region (mirrored), all in the one undoable step. With both aids off the
 // change reaches the document as it is.
 
-#include "model/editing/document.h"
-#include "model/editing/hidden_vertices.h"
-#include "model/editing/mirror_partners.h"
-#include "model/editing/soft_selection.h"
+#include "model/editing/aids/mirror_partners.h"
+#include "model/editing/aids/soft_selection.h"
+#include "model/editing/history/document.h"
+#include "model/editing/selection/hidden_vertices.h"
 #include "model/signal.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "model/editing/selection_summary.h"
+#include "model/editing/selection/selection_summary.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "model/editing/document.h"
+#include "model/editing/history/document.h"
 
-#include "model/editing/edit_limits.h"
-#include "model/editing/shared_blocks.h"
-#include "model/editing/step_recorder.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/step_recorder.h"
+#include "model/editing/history/working_data.h"
+#include "model/editing/limits/edit_limits.h"
+#include "model/editing/limits/shared_blocks.h"
 #include "model/vertex_fields.h"
 
 #include <algorithm>

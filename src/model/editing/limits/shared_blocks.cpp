@@ -1,7 +1,7 @@
-#include "model/editing/shared_blocks.h"
+#include "model/editing/limits/shared_blocks.h"
 
 #include "model/block_sharing.h"
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
 #include "model/vertex_fields.h"
 
 #include <algorithm>

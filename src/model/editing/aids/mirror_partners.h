@@ -3,7 +3,7 @@
 // across the model's planes through the origin (x = 0 for Mirror X), within the tolerance Select
 // Coincident uses.
 
-#include "model/editing/position_cells.h"
+#include "model/editing/selection/position_cells.h"
 #include "model/model.h"
 
 #include <cstdint>

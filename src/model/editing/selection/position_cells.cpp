@@ -1,4 +1,4 @@
-#include "model/editing/position_cells.h"
+#include "model/editing/selection/position_cells.h"
 
 #include <bit>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "model/editing/hidden_vertices.h"
+#include "model/editing/selection/hidden_vertices.h"
 
 namespace vw {
 

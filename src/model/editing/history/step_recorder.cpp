@@ -1,4 +1,4 @@
-#include "model/editing/step_recorder.h"
+#include "model/editing/history/step_recorder.h"
 
 #include <bit>
 

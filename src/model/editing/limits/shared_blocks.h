@@ -2,7 +2,7 @@
 // Keeping the segments that read one vertex block of the file identical in the fields it stores,
 // so that an edit through any of them is an edit of all of them.
 
-#include "model/editing/vertex_range.h"
+#include "model/editing/history/vertex_range.h"
 #include "model/model.h"
 
 #include <span>

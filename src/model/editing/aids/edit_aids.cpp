@@ -1,4 +1,4 @@
-#include "model/editing/edit_aids.h"
+#include "model/editing/aids/edit_aids.h"
 
 #include <algorithm>
 #include <cmath>

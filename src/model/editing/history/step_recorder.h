@@ -2,7 +2,7 @@
 // Building one segment's part of an undoable step, vertex by vertex, from its values before and
 // after an edit.
 
-#include "model/editing/edit_step.h"
+#include "model/editing/history/edit_step.h"
 #include "model/model.h"
 #include "model/vertex_fields.h"
 

@@ -1,6 +1,6 @@
-#include "model/editing/edit_limits.h"
+#include "model/editing/limits/edit_limits.h"
 
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
 #include "model/vertex_fields.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
 
 namespace vw {
 

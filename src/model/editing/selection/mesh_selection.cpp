@@ -1,4 +1,4 @@
-#include "model/editing/mesh_selection.h"
+#include "model/editing/selection/mesh_selection.h"
 
 #include "model/strip_walk.h"
 

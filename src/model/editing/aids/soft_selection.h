@@ -3,7 +3,7 @@
 // falloff of its distance to the nearest selected vertex, measured in 3D in model units, so the
 // result does not depend on the view.
 
-#include "model/editing/mirror_partners.h"
+#include "model/editing/aids/mirror_partners.h"
 #include "model/model.h"
 
 #include <array>

@@ -1,6 +1,6 @@
-#include "model/editing/edit_step.h"
+#include "model/editing/history/edit_step.h"
 
-#include "model/editing/working_data.h"
+#include "model/editing/history/working_data.h"
 #include "model/model.h"
 #include "model/vertex_fields.h"
 

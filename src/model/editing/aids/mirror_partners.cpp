@@ -1,4 +1,4 @@
-#include "model/editing/mirror_partners.h"
+#include "model/editing/aids/mirror_partners.h"
 
 #include <algorithm>
 #include <cmath>
