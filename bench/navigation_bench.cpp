@@ -94,7 +94,7 @@ void coincidentAgainstMove(benchmark::State& state, int selectedEvery) {
         std::vector<vw::Vertex>& verts = bench.model.curData[0].verts;
         for (size_t i = 0; i < verts.size(); ++i)
             verts[i].selected = i % size_t(selectedEvery) == 0 ? -1 : 0;
-        bench.pane.SelCount = 1;
+        bench.pane.session().select([](std::vector<vw::Segment>&, int32_t) { return 1; });
     };
     select();
     bench.pane.toolMode = vw::kToolMove;

@@ -84,8 +84,9 @@ vw::Model ringModel(int segments) {
 
 struct PreviewBench {
     vw::Model model;
-    vw::Document document{model};
-    vw::Pane pane{document};
+    vw::EditSession session{model};
+    vw::Document& document = session.document();
+    vw::Pane pane{session};
     std::unique_ptr<TimedView> view;
     double dragX = 0;
     double detailMs = 0;

@@ -49,8 +49,9 @@ double msSince(double start) {
 // part (curSeg 0) or its first segment (curSeg 1), the Preview framed on the whole model.
 struct EditBench {
     Model model = test::tori().loaded;
-    Document document{model};
-    Pane pane{document};
+    EditSession session{model};
+    Document& document = session.document();
+    Pane pane{session};
     ToolFrame frame{pane};
     std::unique_ptr<TimedView> view;
     std::unique_ptr<PreviewTools> tools;
@@ -147,7 +148,7 @@ void BM_PreviewClickPick(benchmark::State& state) {
         refreshMs += msSince(refresh);
     }
     const double runs = double(state.iterations());
-    state.counters["picked"] = bench.pane.SelCount;
+    state.counters["picked"] = bench.pane.SelCount();
     state.counters["working_vertices"] = bench.workingVertices();
     state.counters["pick_ms"] = pickMs / runs;
     state.counters["refresh_ms"] = refreshMs / runs;
@@ -172,14 +173,14 @@ void BM_PreviewBoxSelect(benchmark::State& state) {
         bench.tools->release({1, 0, kWidth - 1, kHeight - 1});
         boxMs += msSince(start);
         bench.pane.toolMode = kToolMove;
-        (void)bench.document.beginDrag("Move %n", 0, bench.pane.SelCount);
+        (void)bench.document.beginDrag("Move %n", 0, bench.pane.SelCount());
         const auto move = Clock::now();
         bench.planeMoveStep(offset);
         moveMs += msSince(move);
         bench.document.cancelDrag();
     }
     const double runs = double(state.iterations());
-    state.counters["selected"] = bench.pane.SelCount;
+    state.counters["selected"] = bench.pane.SelCount();
     state.counters["box_ms"] = boxMs / runs;
     state.counters["move_ms"] = moveMs / runs;
     state.counters["x_move"] = boxMs / moveMs;
@@ -218,7 +219,7 @@ void BM_PreviewMoveStep(benchmark::State& state) {
     }
     move.release();
     const double runs = double(state.iterations());
-    state.counters["selected"] = bench.pane.SelCount;
+    state.counters["selected"] = bench.pane.SelCount();
     state.counters["preview_step_ms"] = previewMs / runs;
     state.counters["plane_step_ms"] = planeMs / runs;
     state.counters["x_plane"] = previewMs / planeMs;

@@ -123,8 +123,9 @@ constexpr float kGridSpacing = 0.05f;
 // selected, with soft selection on or off.
 struct MoveDragBench {
     Model model;
-    Document document{model};
-    Pane pane{document};
+    EditSession session{model};
+    Document& document = session.document();
+    Pane pane{session};
     ToolFrame frame{pane};
 
     explicit MoveDragBench(bool soft) {
@@ -145,11 +146,12 @@ struct MoveDragBench {
         pane.Init_Ebo();
         for (Vertex& vertex : model.curData[1].verts)
             vertex.selected = -1;
-        pane.SelCount = kGridColumns * kGridRows;
+        pane.session().select(
+            [](std::vector<Segment>&, int32_t) { return int32_t(kGridColumns * kGridRows); });
         // Every vertex of the other two grids lies within 6.4 of the selection.
-        pane.aids().setOptions({0, soft, Falloff::Smooth, 6.5});
+        pane.session().aids().setOptions({0, soft, Falloff::Smooth, 6.5});
         pane.toolMode = kToolMove;
-        (void)pane.aids().beginDrag("Move %n", viewFields(pane.currentView()), pane.SelCount);
+        (void)pane.session().beginDrag("Move %n", viewFields(pane.currentView()));
         pane.downX = 12000;
         pane.downY = 7500;
         step(); // the soft region is found at the first step

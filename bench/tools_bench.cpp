@@ -29,8 +29,9 @@ constexpr int kRows = 128; // 32,768 vertices
 struct ToolBench {
     bool application = ensureApplication();
     vw::Model model;
-    vw::Document document{model};
-    vw::Pane pane{document};
+    vw::EditSession session{model};
+    vw::Document& document = session.document();
+    vw::Pane pane{session};
     vw::ToolFrame frame{pane};
 
     explicit ToolBench(uint8_t tool) {
@@ -50,7 +51,7 @@ struct ToolBench {
         vw::selectVertsInBox(pane, -1000, -1000, 1000, 1000);
         pane.toolMode = tool;
         // The drag a press would open: every step below is one step of it.
-        (void)document.beginDrag("Drag %n", 0, pane.SelCount);
+        (void)document.beginDrag("Drag %n", 0, pane.SelCount());
     }
 
     vw::PointerInput leftAt(float x, float y) const { return {1, 0, x, y}; }
@@ -114,7 +115,7 @@ void undoOrRedo(benchmark::State& state, bool redo, bool redrawn) {
     vw::Model model = bench.model;
     vw::Document alone(model);
     vw::Document& document = redrawn ? bench.document : alone;
-    (void)document.edit("Move %n", 0, bench.pane.SelCount, [&](std::vector<vw::Segment>&) {
+    (void)document.edit("Move %n", 0, bench.pane.SelCount(), [&](std::vector<vw::Segment>&) {
         for (vw::Vertex& vertex : document.model().curData[0].verts) {
             vertex.x += 1.5f;
             vertex.y -= 0.75f;

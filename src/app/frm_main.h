@@ -8,6 +8,7 @@
 #include "dialogs/prompts.h"
 #include "model/ebo/ebo_loader.h"
 #include "model/editing/aids/edit_aids.h"
+#include "model/editing/edit_session.h"
 #include "model/editing/history/document.h"
 #include "model/model.h"
 
@@ -181,7 +182,9 @@ private:
     void reportSaveFailure(const QString& path, const std::string& reason);
 
     vw::Model& m_model;
-    vw::Document m_document{m_model};
+    // The editor's one editing session, which every window views and edits through.
+    vw::EditSession m_session{m_model};
+    vw::Document& m_document = m_session.document();
     vw::Subscription m_subscription;
     vw::ModelFolders m_folders;
     vw::Prompts& m_prompts;

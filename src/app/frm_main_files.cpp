@@ -75,7 +75,7 @@ void frmMain::createFileCommands(QMenu* mnuFile) {
     QAction* unlinkObj = mnuFile->addAction(QStringLiteral("&Unlink OBJ"));
     m_objLink = new vw::ObjLink(
         m_document, [this](const QString& text) { showNotice(text); },
-        [this] { return m_panes ? m_panes->pane().SelCount : 0; }, this);
+        [this] { return m_panes ? m_panes->pane().SelCount() : 0; }, this);
     connect(unlinkObj, &QAction::triggered, m_objLink, &vw::ObjLink::unlink);
     connect(m_objLink, &vw::ObjLink::linkChanged, unlinkObj, &QAction::setEnabled);
     connect(m_objLink, &vw::ObjLink::linkChanged, this, [this](bool linked) {
@@ -251,7 +251,8 @@ void frmMain::mnuFileImportObj_Click() {
         // edit, which then changes nothing.
         const std::string label = "Import OBJ to " + std::to_string(importedCount) +
                                   (importedCount == 1 ? " Vertex" : " Vertices");
-        reason = vw::takeObjValues(m_document, imported, label, m_panes->pane().SelCount).reason();
+        reason =
+            vw::takeObjValues(m_document, imported, label, m_panes->pane().SelCount()).reason();
     }
     if (!reason.empty())
         m_prompts.message(

@@ -84,7 +84,7 @@ void frmMain::setAidOptions(const vw::AidOptions& options) {
         return;
     m_aidOptions = options;
     if (m_panes)
-        m_panes->pane().aids().setOptions(options);
+        m_panes->pane().session().aids().setOptions(options);
     if (m_settings) {
         m_settings->setText(kFalloffKey, QString::number(int(options.falloff)));
         m_settings->setText(kRadiusKey, QString::number(options.softRadius, 'g', 17));
@@ -110,10 +110,10 @@ void frmMain::restoreAidOptions() {
 }
 
 void frmMain::attachAids(vw::Pane& pane) {
-    pane.aids().setOptions(m_aidOptions);
+    pane.session().aids().setOptions(m_aidOptions);
     // The radius changes in the pane too (the wheel, PageUp and PageDown).
-    m_aidSubscription = pane.aids().subscribe([this, &pane] {
-        setAidOptions(pane.aids().options());
+    m_aidSubscription = pane.session().aids().subscribe([this, &pane] {
+        setAidOptions(pane.session().aids().options());
         showUnpartnered();
     });
     showUnpartnered();
@@ -131,7 +131,7 @@ void frmMain::showAidOptions() {
 }
 
 void frmMain::showUnpartnered() {
-    const size_t count = m_panes ? m_panes->pane().aids().unpartneredCount() : 0;
+    const size_t count = m_panes ? m_panes->pane().session().aids().unpartneredCount() : 0;
     m_mirrorPanel->setText(
         count == 0   ? QString()
         : count == 1 ? QStringLiteral("1 selected vertex has no mirror partner")

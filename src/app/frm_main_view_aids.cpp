@@ -52,8 +52,7 @@ void frmMain::applyModellingAids() {
         return;
     vw::Pane& pane = m_panes->pane();
     pane.setGridShown(m_mnuViewGrid->isChecked());
-    pane.snapToGrid = m_mnuViewSnap->isChecked();
-    pane.snapToVertex = m_mnuViewSnapToVertex->isChecked();
+    pane.session().setSnap({m_mnuViewSnap->isChecked(), m_mnuViewSnapToVertex->isChecked()});
     showViewState();
 }
 

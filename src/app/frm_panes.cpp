@@ -32,7 +32,7 @@ frmPanes::frmPanes(vw::Model& model, QWidget* parent) : QWidget(parent), m_pane(
     setUp();
 }
 
-frmPanes::frmPanes(vw::Document& document, QWidget* parent) : QWidget(parent), m_pane(document) {
+frmPanes::frmPanes(vw::EditSession& session, QWidget* parent) : QWidget(parent), m_pane(session) {
     setUp();
 }
 
@@ -71,7 +71,7 @@ void frmPanes::setUp() {
     if (PreviewView* view = preview->view()) {
         m_previewTools = std::make_unique<vw::PreviewTools>(m_pane, m_tools.feedback, *view);
         view->setInput(m_previewTools.get());
-        view->setHidden(&m_pane.hidden);
+        view->setHidden(&m_pane.session().hidden());
         // The edit mesh shows with the selecting and transforming tools.
         connect(&m_pane, &vw::Pane::paletteChanged, view, &PreviewView::redraw);
     }

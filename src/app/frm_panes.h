@@ -21,7 +21,7 @@ class frmPanes : public QWidget {
     Q_OBJECT
 public:
     explicit frmPanes(vw::Model& model, QWidget* parent = nullptr);
-    explicit frmPanes(vw::Document& document, QWidget* parent = nullptr);
+    explicit frmPanes(vw::EditSession& session, QWidget* parent = nullptr);
     ~frmPanes() override;
 
     // Asked before the window closes; false keeps it open (unsaved changes kept).

@@ -159,7 +159,7 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
     // sets the partners.
     const std::string label = QStringLiteral("Set %1 of %n").arg(item).toStdString();
     if (m_pane)
-        (void)m_pane->aids().edit(label, fields, selectionCount(), write, vw::AidUse::MirrorOnly);
+        (void)m_pane->session().edit(label, fields, write, vw::AidUse::MirrorOnly);
     else
         (void)m_document.get().edit(label, fields, selectionCount(), write);
     // After a Yes that changed nothing, the typed value must not stand for the model's.
@@ -169,7 +169,7 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
 
 int32_t frmVertices::selectionCount() const {
     if (m_pane)
-        return m_pane->SelCount;
+        return m_pane->SelCount();
     int32_t count = 0;
     for (const vw::Segment& segment : m_model.curData)
         for (const vw::Vertex& vertex : segment.verts)

@@ -23,7 +23,7 @@ bool beginDragEdit(Pane& pane, const char* label, uint16_t fields) {
     if (!anySelected(pane.model().curData))
         return true;
     // A refusal reaches the status bar as the document's notice.
-    return pane.aids().beginDrag(label, fields, pane.SelCount).ok();
+    return pane.session().beginDrag(label, fields).ok();
 }
 
 } // namespace vw

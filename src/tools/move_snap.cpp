@@ -15,7 +15,7 @@ double modelAlong(double pane, int32_t origin, float zoom) {
 } // namespace
 
 bool snapsToGrid(const Pane& pane, const PointerInput& input) {
-    return pane.snapToGrid || (input.modifiers == kCtrlMask && pane.gridShown());
+    return pane.session().snap().toGrid || (input.modifiers == kCtrlMask && pane.gridShown());
 }
 
 void MoveSnap::press(const Pane& pane, const PointerInput& input) {
@@ -24,7 +24,7 @@ void MoveSnap::press(const Pane& pane, const PointerInput& input) {
     m_pressV = modelAlong(input.y, view.originY, view.zoom);
     m_movedH = m_movedV = 0;
     m_grabbed.reset();
-    if (!pane.snapToVertex)
+    if (!pane.session().snap().toVertex)
         return;
     m_grabbed = vertexNear(pane, input.x, input.y, Among::Selected, kPickReach);
     if (!m_grabbed)

@@ -18,21 +18,21 @@ void MoveTool::press(const PointerInput& input) {
 
 void MoveTool::move(const PointerInput& input) {
     m_feedback.setPointer(PointerShape::Move);
-    if (m_refused || !isLeftAlone(input.buttons) || m_pane.SelCount <= 0)
+    if (m_refused || !isLeftAlone(input.buttons) || m_pane.SelCount() <= 0)
         return;
     if (input.x == float(m_pane.downX) && input.y == float(m_pane.downY))
         return;
     const ViewParams& view = m_pane.currentView();
     m_pane.invZoom = 1 / view.zoom;
     if (const std::optional<MoveOffset> snapped = m_snap.step(m_pane, input)) {
-        m_pane.aids().dragStep([&](std::vector<Segment>& data) {
+        m_pane.session().dragStep([&](std::vector<Segment>& data) {
             changeSelectedCoords(data, view, [&](float& h, float& v) {
                 h = static_cast<float>(h + snapped->h);
                 v = static_cast<float>(v + snapped->v);
             });
         });
     } else {
-        m_pane.aids().dragStep([&](std::vector<Segment>& data) {
+        m_pane.session().dragStep([&](std::vector<Segment>& data) {
             changeSelectedCoords(data, view, [&](float& h, float& v) {
                 h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
                 v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
@@ -62,12 +62,13 @@ void MoveTool::abandon() {
 }
 
 void nudgeSelection(Pane& pane, int dx, int dy) {
-    if (pane.selectedTab() > kTabUV || pane.SelCount <= 0)
+    if (pane.selectedTab() > kTabUV || pane.SelCount() <= 0)
         return;
     const ViewParams& view = pane.currentView();
-    const double step = pane.snapToGrid ? pane.gridSpacing() : kTwipsPerPixel / double(view.zoom);
+    const double step =
+        pane.session().snap().toGrid ? pane.gridSpacing() : kTwipsPerPixel / double(view.zoom);
     // A refusal reaches the status bar as the document's notice.
-    (void)pane.aids().edit("Move %n", viewFields(view), pane.SelCount, [&](auto& data) {
+    (void)pane.session().edit("Move %n", viewFields(view), [&](auto& data) {
         changeSelectedCoords(data, view, [&](float& h, float& v) {
             h = static_cast<float>(dx * step + h);
             v = static_cast<float>(dy * step + v);

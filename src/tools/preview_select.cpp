@@ -31,7 +31,7 @@ void PreviewSelect::press(const PreviewPointer& pointer) {
                          pointer.x + kPreviewPickReach, pointer.y + kPreviewPickReach);
     const WorkingVertex hit =
         nearestWorkingVertex(m_pane.model(), m_view.scene().camera(), pointer.x, pointer.y,
-                             kPreviewPickReach, orNull(depth), &m_pane.hidden);
+                             kPreviewPickReach, orNull(depth), &m_pane.session().hidden());
     const bool onSelected =
         hit.found() &&
         m_pane.model().curData[size_t(hit.segment)].verts[size_t(hit.vertex)].selected != 0;
@@ -41,7 +41,9 @@ void PreviewSelect::press(const PreviewPointer& pointer) {
         m_ctrlVertex = hit.vertex;
     }
     selectPress(m_pane, pointer.modifiers, hit.found() && !onSelected,
-                [&] { pickVertex(m_pane, hit.segment, hit.vertex); });
+                [&](std::vector<Segment>& data) {
+                    return &data[size_t(hit.segment)].verts[size_t(hit.vertex)];
+                });
 }
 
 bool PreviewSelect::isClick(const PreviewPointer& pointer) const {
@@ -76,7 +78,6 @@ void PreviewSelect::release(const PreviewPointer& pointer) {
         selectVertsWhere(m_pane, [&](const Vertex& vertex) { return inBox(vertex); });
     }
     m_pane.isChanged = true;
-    announceSelection(m_pane);
 }
 
 void PreviewSelect::cancel() {

@@ -54,7 +54,7 @@ void PreviewTransform::press(Kind kind, const PreviewPointer& pointer) {
     m_kind = kind;
     m_start.clear();
     const std::optional<std::array<double, 3>> centre = selectionCentre(m_pane.model().curData);
-    if (m_pane.SelCount <= 0 || !centre ||
+    if (m_pane.SelCount() <= 0 || !centre ||
         !beginDragEdit(m_pane, labels[int(kind)], kPositionFields))
         return;
     // Every working vertex, not only the selected ones: soft selection passes unselected
@@ -143,7 +143,7 @@ void PreviewTransform::apply() {
     const double factor = m_kind == Kind::Scale ? scaleFactor() : 1;
     const double angle = m_kind == Kind::Rotate ? turnAngle() : 0;
     const Vec3 axis = turnAxis();
-    m_pane.aids().dragStep([&](std::vector<Segment>& data) {
+    m_pane.session().dragStep([&](std::vector<Segment>& data) {
         if (data.size() != m_start.size())
             return;
         for (size_t i = 0; i < data.size(); ++i) {

@@ -72,7 +72,7 @@ void RotateTool::move(const PointerInput& input) {
         m_drag.polarOf(pane.rotSnapshot, center, view.axisH, view.axisV);
     // Written back at the release, as a rotation has always been.
     const bool commitNow = false;
-    pane.aids().dragStep(
+    pane.session().dragStep(
         [&](std::vector<Segment>& curData) {
             for (size_t i = 0; i < curData.size() && i < polar.size(); ++i) {
                 std::vector<Vertex>& verts = curData[i].verts;

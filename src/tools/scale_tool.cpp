@@ -76,7 +76,7 @@ void ScaleTool::move(const PointerInput& input) {
     pane.selRight = box.right;
     pane.selBottom = box.bottom;
     const ViewParams& view = pane.currentView();
-    pane.aids().dragStep([&](std::vector<Segment>& data) {
+    pane.session().dragStep([&](std::vector<Segment>& data) {
         changeSelectedCoords(data, view, [&](float& h, float& v) {
             h = mapping->mapH(h);
             v = mapping->mapV(v);

@@ -41,11 +41,12 @@ void SelectTool::begin() {
 void SelectTool::press(const PointerInput& input) {
     m_ctrlOnSelected = input.modifiers == kCtrlMask &&
                        m_pane.colourAt(m_pane.downX, m_pane.downY) == kMarkSelected;
-    selectPress(m_pane, input.modifiers,
-                isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY)), [this] {
-                    const PickSquare square = pickSquareAtPress(m_pane);
-                    pickVertexInBox(m_pane, square.x1, square.y1, square.x2, square.y2);
-                });
+    selectPress(
+        m_pane, input.modifiers, isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY)),
+        [this](std::vector<Segment>& data) {
+            const PickSquare square = pickSquareAtPress(m_pane);
+            return firstUnselectedInBox(m_pane, data, square.x1, square.y1, square.x2, square.y2);
+        });
 }
 
 void SelectTool::move(const PointerInput& input) {
@@ -70,7 +71,6 @@ void SelectTool::release(const PointerInput&) {
     else
         selectVertsInBox(m_pane, x1, y1, x2, y2);
     m_pane.isChanged = true;
-    announceSelection(m_pane);
 }
 
 void SelectTool::deselectAtPress() {

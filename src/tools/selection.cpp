@@ -13,60 +13,62 @@ namespace {
 
 constexpr int16_t kSelected = -1;
 
-void enableEditingTools(Pane& pane) {
-    pane.setToolEnabled(kToolMove, true);
-    pane.setToolEnabled(kToolScale, true);
-    pane.setToolEnabled(kToolRotate, true);
+void enableEditingTools(Pane& pane, bool enabled = true) {
+    for (int tool : {kToolMove, kToolScale, kToolRotate})
+        pane.setToolEnabled(tool, enabled);
 }
 
-Vertex* firstUnselectedInBox(Pane& pane, float x1, float y1, float x2, float y2) {
-    const ViewParams& view = pane.currentView();
-    std::vector<Segment>& data = pane.model().curData;
-    for (size_t i = 0; i < data.size(); ++i) {
-        for (size_t j = 0; j < data[i].verts.size(); ++j) {
-            Vertex& vertex = data[i].verts[j];
-            if (vertex.selected == 0 && !pane.hidden.isHidden(i, j) &&
-                isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), x1, y1, x2, y2))
-                return &vertex;
-        }
-    }
-    return nullptr;
-}
-
-Vertex* workingVertex(Pane& pane, int32_t i, int32_t j) {
-    std::vector<Segment>& curData = pane.model().curData;
-    if (i < 0 || size_t(i) >= curData.size())
+Vertex* workingVertex(std::vector<Segment>& data, int32_t i, int32_t j) {
+    if (i < 0 || size_t(i) >= data.size())
         return nullptr;
-    std::vector<Vertex>& verts = curData[size_t(i)].verts;
+    std::vector<Vertex>& verts = data[size_t(i)].verts;
     return j >= 0 && size_t(j) < verts.size() ? &verts[size_t(j)] : nullptr;
 }
 
-void selectVertex(Pane& pane, Vertex* vertex) {
-    if (vertex) {
-        vertex->selected = kSelected;
-        pane.SelCount = 1;
-    }
+// The pick rule: the vertex found is selected and the count becomes 1.
+int32_t pickFound(Vertex* vertex, int32_t selCount) {
+    if (!vertex)
+        return selCount;
+    vertex->selected = kSelected;
+    return 1;
+}
+
+void pickWith(Pane& pane, const VertexFinder& find) {
+    pane.session().select([&](std::vector<Segment>& data, int32_t selCount) {
+        return pickFound(find(data), selCount);
+    });
     enableEditingTools(pane);
 }
 
-void showSelectionCount(Pane& pane) {
-    pane.hidden.deselectHidden(pane.model().curData);
-    pane.SelCount = countSelected(pane.model().curData);
-    for (int tool : {kToolMove, kToolScale, kToolRotate})
-        pane.setToolEnabled(tool, pane.SelCount > 0);
+// A change of the flags whose count is a recount; the palette follows the count.
+void selectCounted(Pane& pane, const std::function<void(std::vector<Segment>&)>& change) {
+    pane.session().selectCounted(change);
+    enableEditingTools(pane, pane.SelCount() > 0);
     pane.markChanged();
-    announceSelection(pane);
 }
 
 template <class Change> void changeEveryFlag(Pane& pane, Change change) {
-    for (Segment& segment : pane.model().curData)
-        for (Vertex& vertex : segment.verts)
-            vertex.selected = change(vertex.selected) ? kSelected : 0;
-    showSelectionCount(pane);
+    selectCounted(pane, [&](std::vector<Segment>& data) {
+        for (Segment& segment : data)
+            for (Vertex& vertex : segment.verts)
+                vertex.selected = change(vertex.selected) ? kSelected : 0;
+    });
 }
 
 bool isFinitePosition(const Vertex& vertex) {
     return std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(vertex.z);
+}
+
+void clearFlags(std::vector<Segment>& data) {
+    for (Segment& segment : data)
+        for (Vertex& vertex : segment.verts)
+            vertex.selected = 0;
+}
+
+void showClearedPalette(Pane& pane) {
+    for (int tool : {kToolSelect, kToolPan, kToolZoom})
+        pane.setToolEnabled(tool, true);
+    enableEditingTools(pane, false);
 }
 
 } // namespace
@@ -78,22 +80,18 @@ void selectAll(Pane& pane) {
 void selectNone(Pane& pane) {
     clearSelection(pane);
     pane.markChanged();
-    announceSelection(pane);
 }
 
 void selectLinkedVertices(Pane& pane) {
-    selectLinked(pane.model().curData);
-    showSelectionCount(pane);
+    selectCounted(pane, [](std::vector<Segment>& data) { selectLinked(data); });
 }
 
 void growSelectedVertices(Pane& pane) {
-    growSelection(pane.model().curData);
-    showSelectionCount(pane);
+    selectCounted(pane, [](std::vector<Segment>& data) { growSelection(data); });
 }
 
 void shrinkSelectedVertices(Pane& pane) {
-    shrinkSelection(pane.model().curData);
-    showSelectionCount(pane);
+    selectCounted(pane, [](std::vector<Segment>& data) { shrinkSelection(data); });
 }
 
 void selectLinkedAtPointer(Pane& pane) {
@@ -104,8 +102,9 @@ void selectLinkedAtPointer(Pane& pane) {
         vertexNear(pane, float(pointer->x()), float(pointer->y()), Among::All, kPickReach);
     if (!under)
         return;
-    selectLinkedFrom(pane.model().curData[under->segment], under->vertex);
-    showSelectionCount(pane);
+    selectCounted(pane, [&](std::vector<Segment>& data) {
+        selectLinkedFrom(data[under->segment], under->vertex);
+    });
 }
 
 std::optional<VertexIndex> vertexNear(const Pane& pane, float x, float y, Among among,
@@ -114,13 +113,14 @@ std::optional<VertexIndex> vertexNear(const Pane& pane, float x, float y, Among 
         return std::nullopt;
     const ViewParams& view = pane.currentView();
     const std::vector<Segment>& data = pane.model().curData;
+    const HiddenVertices& hidden = pane.session().hidden();
     std::optional<VertexIndex> nearest;
     double nearestDistance = 0;
     for (size_t i = 0; i < data.size(); ++i) {
         for (size_t j = 0; j < data[i].verts.size(); ++j) {
             const Vertex& vertex = data[i].verts[j];
             if ((among == Among::Selected && vertex.selected == 0) ||
-                (among == Among::Unselected && vertex.selected != 0) || pane.hidden.isHidden(i, j))
+                (among == Among::Unselected && vertex.selected != 0) || hidden.isHidden(i, j))
                 continue;
             const double dx = double(vertex.coord(view.axisH)) * view.zoom + view.originX - x;
             const double dy = double(vertex.coord(view.axisV)) * view.zoom + view.originY - y;
@@ -137,28 +137,28 @@ std::optional<VertexIndex> vertexNear(const Pane& pane, float x, float y, Among 
 }
 
 void hideSelected(Pane& pane) {
-    pane.hidden.hideSelected(pane.model());
-    showSelectionCount(pane);
+    pane.session().hideSelected();
+    enableEditingTools(pane, pane.SelCount() > 0);
+    pane.markChanged();
 }
 
 void hideUnselected(Pane& pane) {
-    pane.hidden.hideUnselected(pane.model());
-    showSelectionCount(pane);
+    pane.session().hideUnselected();
+    enableEditingTools(pane, pane.SelCount() > 0);
+    pane.markChanged();
 }
 
 void showHidden(Pane& pane) {
-    pane.hidden.showAll();
-    showSelectionCount(pane);
+    pane.session().showHidden();
+    enableEditingTools(pane, pane.SelCount() > 0);
+    pane.markChanged();
 }
 
 void selectMirrorVertices(Pane& pane) {
-    const uint8_t axes = pane.aids().options().mirrorAxes;
-    selectMirror(pane.model().curData, axes != 0 ? axes : uint8_t(kMirrorX));
-    showSelectionCount(pane);
-}
-
-void announceSelection(Pane& pane) {
-    pane.document().selectionChanged(pane.SelCount);
+    const uint8_t axes = pane.session().aids().options().mirrorAxes;
+    selectCounted(pane, [&](std::vector<Segment>& data) {
+        selectMirror(data, axes != 0 ? axes : uint8_t(kMirrorX));
+    });
 }
 
 void invertSelection(Pane& pane) {
@@ -166,39 +166,49 @@ void invertSelection(Pane& pane) {
 }
 
 void selectCoincident(Pane& pane, float tolerance) {
-    std::vector<Segment>& data = pane.model().curData;
-    size_t selected = 0;
-    for (const Segment& segment : data)
-        for (const Vertex& vertex : segment.verts)
-            selected += vertex.selected != 0 && isFinitePosition(vertex);
-    PositionCells table(selected, tolerance);
-    for (const Segment& segment : data)
-        for (const Vertex& vertex : segment.verts)
-            if (vertex.selected != 0 && isFinitePosition(vertex))
-                table.add({vertex.x, vertex.y, vertex.z}, 0);
-    // Marked after the scan, so a newly added vertex does not pull in its own neighbours.
-    std::vector<Vertex*> added;
-    for (Segment& segment : data)
-        for (Vertex& vertex : segment.verts)
-            if (vertex.selected == 0 && isFinitePosition(vertex) &&
-                table.hasNear({vertex.x, vertex.y, vertex.z}))
-                added.push_back(&vertex);
-    for (Vertex* vertex : added)
-        vertex->selected = kSelected;
-    showSelectionCount(pane);
+    selectCounted(pane, [&](std::vector<Segment>& data) {
+        size_t selected = 0;
+        for (const Segment& segment : data)
+            for (const Vertex& vertex : segment.verts)
+                selected += vertex.selected != 0 && isFinitePosition(vertex);
+        PositionCells table(selected, tolerance);
+        for (const Segment& segment : data)
+            for (const Vertex& vertex : segment.verts)
+                if (vertex.selected != 0 && isFinitePosition(vertex))
+                    table.add({vertex.x, vertex.y, vertex.z}, 0);
+        // Marked after the scan, so a newly added vertex does not pull in its own neighbours.
+        std::vector<Vertex*> added;
+        for (Segment& segment : data)
+            for (Vertex& vertex : segment.verts)
+                if (vertex.selected == 0 && isFinitePosition(vertex) &&
+                    table.hasNear({vertex.x, vertex.y, vertex.z}))
+                    added.push_back(&vertex);
+        for (Vertex* vertex : added)
+            vertex->selected = kSelected;
+    });
 }
 
 void clearSelection(Pane& pane) {
-    for (Segment& segment : pane.model().curData)
-        for (Vertex& vertex : segment.verts)
-            vertex.selected = 0;
-    pane.SelCount = 0;
-    pane.setToolEnabled(kToolSelect, true);
-    pane.setToolEnabled(kToolPan, true);
-    pane.setToolEnabled(kToolZoom, true);
-    pane.setToolEnabled(kToolMove, false);
-    pane.setToolEnabled(kToolScale, false);
-    pane.setToolEnabled(kToolRotate, false);
+    pane.session().select([](std::vector<Segment>& data, int32_t) {
+        clearFlags(data);
+        return 0;
+    });
+    showClearedPalette(pane);
+}
+
+Vertex* firstUnselectedInBox(const Pane& pane, std::vector<Segment>& data, float x1, float y1,
+                             float x2, float y2) {
+    const ViewParams& view = pane.currentView();
+    const HiddenVertices& hidden = pane.session().hidden();
+    for (size_t i = 0; i < data.size(); ++i) {
+        for (size_t j = 0; j < data[i].verts.size(); ++j) {
+            Vertex& vertex = data[i].verts[j];
+            if (vertex.selected == 0 && !hidden.isHidden(i, j) &&
+                isInRect(vertex.coord(view.axisH), vertex.coord(view.axisV), x1, y1, x2, y2))
+                return &vertex;
+        }
+    }
+    return nullptr;
 }
 
 void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2) {
@@ -208,37 +218,57 @@ void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2) {
     });
 }
 
-void countBoxSelection(Pane& pane, int32_t added) {
-    pane.SelCount += added;
+void selectVertsWhere(Pane& pane, const std::function<bool(const Vertex&)>& inside) {
+    const HiddenVertices& hidden = pane.session().hidden();
+    pane.session().select([&](std::vector<Segment>& data, int32_t selCount) {
+        for (size_t i = 0; i < data.size(); ++i)
+            for (size_t j = 0; j < data[i].verts.size(); ++j) {
+                Vertex& vertex = data[i].verts[j];
+                if (vertex.selected == 0 && !hidden.isHidden(i, j) && inside(vertex)) {
+                    vertex.selected = kSelected;
+                    ++selCount;
+                }
+            }
+        return selCount;
+    });
     enableEditingTools(pane);
 }
 
 void pickVertexInBox(Pane& pane, float x1, float y1, float x2, float y2) {
-    selectVertex(pane, firstUnselectedInBox(pane, x1, y1, x2, y2));
+    pickWith(pane, [&](std::vector<Segment>& data) {
+        return firstUnselectedInBox(pane, data, x1, y1, x2, y2);
+    });
 }
 
 void pickVertex(Pane& pane, int32_t i, int32_t j) {
-    selectVertex(pane, workingVertex(pane, i, j));
+    pickWith(pane, [&](std::vector<Segment>& data) { return workingVertex(data, i, j); });
 }
 
 void deselectVertex(Pane& pane, int32_t i, int32_t j) {
-    if (Vertex* vertex = workingVertex(pane, i, j))
-        vertex->selected = 0;
-    pane.SelCount = countSelected(pane.model().curData);
-    for (int tool : {kToolMove, kToolScale, kToolRotate})
-        pane.setToolEnabled(tool, pane.SelCount > 0);
+    pane.session().select([&](std::vector<Segment>& data, int32_t) {
+        if (Vertex* vertex = workingVertex(data, i, j))
+            vertex->selected = 0;
+        return countSelected(data);
+    });
+    enableEditingTools(pane, pane.SelCount() > 0);
 }
 
-void selectPress(Pane& pane, int modifiers, bool onUnselected, const std::function<void()>& pick) {
+void selectPress(Pane& pane, int modifiers, bool onUnselected, const VertexFinder& pick) {
     const bool keepSelection = isShiftOrCtrlAlone(modifiers);
     if (!onUnselected && keepSelection)
         return;
+    pane.session().select([&](std::vector<Segment>& data, int32_t selCount) {
+        if (!keepSelection) {
+            clearFlags(data);
+            selCount = 0;
+        }
+        return onUnselected ? pickFound(pick(data), selCount) : selCount;
+    });
     if (!keepSelection)
-        clearSelection(pane);
+        showClearedPalette(pane);
     if (onUnselected)
-        pick();
+        enableEditingTools(pane);
     pane.isChanged = true;
-    announceSelection(pane);
 }
 
 void SelectionSnapshot::take(const Pane& pane) {
@@ -249,37 +279,39 @@ void SelectionSnapshot::take(const Pane& pane) {
         for (const Vertex& vertex : segment.verts)
             flags.push_back(vertex.selected);
     }
-    m_selCount = pane.SelCount;
+    m_selCount = pane.SelCount();
     for (int tool = 1; tool <= 6; ++tool)
         m_palette[size_t(tool - 1)] = pane.isToolEnabled(tool);
 }
 
 void SelectionSnapshot::restore(Pane& pane) const {
-    std::vector<Segment>& data = pane.model().curData;
-    if (m_flags.size() != data.size())
+    const std::vector<Segment>& shape = pane.model().curData;
+    if (m_flags.size() != shape.size())
         return;
-    for (size_t i = 0; i < data.size(); ++i)
-        if (m_flags[i].size() != data[i].verts.size())
+    for (size_t i = 0; i < shape.size(); ++i)
+        if (m_flags[i].size() != shape[i].verts.size())
             return;
-    for (size_t i = 0; i < data.size(); ++i)
-        for (size_t j = 0; j < data[i].verts.size(); ++j)
-            data[i].verts[j].selected = m_flags[i][j];
-    pane.SelCount = m_selCount;
+    pane.session().select([&](std::vector<Segment>& data, int32_t) {
+        for (size_t i = 0; i < data.size(); ++i)
+            for (size_t j = 0; j < data[i].verts.size(); ++j)
+                data[i].verts[j].selected = m_flags[i][j];
+        return m_selCount;
+    });
     for (int tool = 1; tool <= 6; ++tool)
         pane.setToolEnabled(tool, m_palette[size_t(tool - 1)]);
     pane.markChanged();
-    announceSelection(pane);
 }
 
 void SelectVertAt(Pane& pane, int32_t i, int32_t j, bool isPinili) {
-    Vertex* vertex = workingVertex(pane, i, j);
-    if (!vertex)
+    if (isPinili && pane.session().hidden().isHidden(size_t(i), size_t(j)))
         return;
-    if (isPinili && pane.hidden.isHidden(size_t(i), size_t(j)))
-        return;
-    vertex->selected = isPinili ? kSelected : 0;
-    if (isPinili)
-        ++pane.SelCount;
+    pane.session().select([&](std::vector<Segment>& data, int32_t selCount) {
+        Vertex* vertex = workingVertex(data, i, j);
+        if (!vertex)
+            return selCount;
+        vertex->selected = isPinili ? kSelected : 0;
+        return isPinili ? selCount + 1 : selCount;
+    });
 }
 
 } // namespace vw

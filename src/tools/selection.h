@@ -29,9 +29,19 @@ void changeSelectedCoords(std::vector<Segment>& data, const ViewParams& view, Ch
     }
 }
 
+// Every change of the selection here goes through the session's select(), which announces it
+// once; the palette's Move, Scale and Rotate buttons follow as each says.
+
+// Finds the vertex a pick takes in the working data, or none.
+using VertexFinder = std::function<Vertex*(std::vector<Segment>& data)>;
+
 // Deselects every working vertex, zeroes SelCount, and leaves only Select, Pan and Zoom enabled
 // on the palette.
 void clearSelection(Pane& pane);
+
+// The first unselected, unhidden vertex inside the box in scan order, or none.
+Vertex* firstUnselectedInBox(const Pane& pane, std::vector<Segment>& data, float x1, float y1,
+                             float x2, float y2);
 
 // Adds every unselected vertex inside the box (bounds included) to the selection, counting each
 // in SelCount; then enables Move, Scale and Rotate, even when nothing was caught.
@@ -41,23 +51,9 @@ void selectVertsInBox(Pane& pane, float x1, float y1, float x2, float y2);
 // SelCount to 1; then enables Move, Scale and Rotate, even when nothing was picked.
 void pickVertexInBox(Pane& pane, float x1, float y1, float x2, float y2);
 
-// Counts vertices a box added in SelCount and enables Move, Scale and Rotate.
-void countBoxSelection(Pane& pane, int32_t added);
-// The box rule for any box: adds every unselected working vertex for which inside holds.
-// Hidden vertices are left out.
-template <class Inside> void selectVertsWhere(Pane& pane, Inside inside) {
-    int32_t added = 0;
-    std::vector<Segment>& data = pane.model().curData;
-    for (size_t i = 0; i < data.size(); ++i)
-        for (size_t j = 0; j < data[i].verts.size(); ++j) {
-            Vertex& vertex = data[i].verts[j];
-            if (vertex.selected == 0 && !pane.hidden.isHidden(i, j) && inside(vertex)) {
-                vertex.selected = -1;
-                ++added;
-            }
-        }
-    countBoxSelection(pane, added);
-}
+// The box rule for any box: adds every unselected working vertex for which inside holds, counting
+// each in SelCount, and enables Move, Scale and Rotate. Hidden vertices are left out.
+void selectVertsWhere(Pane& pane, const std::function<bool(const Vertex&)>& inside);
 // The pick rule for a vertex found by other means: selects vertex j of working segment i and
 // sets SelCount to 1; Move, Scale and Rotate are enabled either way. Indexes outside the working
 // data pick nothing.
@@ -67,15 +63,16 @@ void pickVertex(Pane& pane, int32_t i, int32_t j);
 void deselectVertex(Pane& pane, int32_t i, int32_t j);
 
 // What a Select press does wherever it lands: unless Shift or Ctrl is held alone the selection
-// is cleared; on an unselected vertex, pick then picks it. Announces any change.
-void selectPress(Pane& pane, int modifiers, bool onUnselected, const std::function<void()>& pick);
+// is cleared; on an unselected vertex, the vertex pick finds is picked. One change of the
+// selection, announced even when it changed nothing.
+void selectPress(Pane& pane, int modifiers, bool onUnselected, const VertexFinder& pick);
 
 // The selection as it stands (the working flags, SelCount, the palette's enabled buttons), so
 // a cancelled drag can put it back.
 class SelectionSnapshot {
 public:
     void take(const Pane& pane);
-    // Puts it back and announces it, unless the working data changed shape meanwhile.
+    // Puts it back, unless the working data changed shape meanwhile.
     void restore(Pane& pane) const;
 
 private:
@@ -127,12 +124,8 @@ void hideSelected(Pane& pane);
 void hideUnselected(Pane& pane);
 void showHidden(Pane& pane);
 
-// Tells the document, and through it everything that shows the selection, that the working
-// data's selection changed; SelCount goes with it.
-void announceSelection(Pane& pane);
-
 // Sets the selected flag of vertex j of working segment i, counting a selection in SelCount.
-// Indexes outside the working data do nothing.
+// Indexes outside the working data, and selecting a hidden vertex, do nothing.
 void SelectVertAt(Pane& pane, int32_t i, int32_t j, bool isPinili);
 
 } // namespace vw

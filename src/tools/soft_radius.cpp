@@ -17,15 +17,15 @@ constexpr double kLargestRadius = 1e9;
 
 bool dragsSoftly(Pane& pane) {
     const uint8_t tool = pane.toolMode;
-    return pane.aids().options().soft &&
+    return pane.session().aids().options().soft &&
            (tool == kToolMove || tool == kToolScale || tool == kToolRotate);
 }
 
 void changeSoftRadius(Pane& pane, int steps) {
-    AidOptions options = pane.aids().options();
+    AidOptions options = pane.session().aids().options();
     options.softRadius = std::clamp(options.softRadius * std::pow(kRadiusStep, steps),
                                     kSmallestRadius, kLargestRadius);
-    pane.aids().setOptions(options);
+    pane.session().aids().setOptions(options);
     if (pane.softCircleRadius > 0)
         pane.softCircleRadius = float(options.softRadius);
 }
@@ -34,7 +34,7 @@ void showSoftCircle(Pane& pane, const PointerInput& pointer, bool dragging) {
     const bool shown = dragging && dragsSoftly(pane) && pane.selectedTab() < kTabUV;
     pane.softCircleX = pointer.x;
     pane.softCircleY = pointer.y;
-    pane.softCircleRadius = shown ? float(pane.aids().options().softRadius) : 0;
+    pane.softCircleRadius = shown ? float(pane.session().aids().options().softRadius) : 0;
 }
 
 } // namespace vw

@@ -1,22 +1,20 @@
 #include "views/pane.h"
 
-#include "model/editing/selection/mesh_selection.h"
 #include "views/grid.h"
 #include "views/image_map.h"
 #include "views/twips.h"
 #include "views/view_transform.h"
 
 namespace vw {
-Pane::Pane(Model& model) : m_document(model), m_model(model) {
+Pane::Pane(Model& model) : m_session(model), m_model(model) {
     start();
 }
 
-Pane::Pane(Document& document) : m_document(document), m_model(document.model()) {
+Pane::Pane(EditSession& session) : m_session(session), m_model(session.model()) {
     start();
 }
 
 void Pane::start() {
-    m_aids.setHidden(&hidden);
     m_subscription =
         document().subscribe([this](const DocumentChange& change) { documentChanged(change); });
     for (QImage* canvas : {&picBack, &picBuff, &picMain})
@@ -30,7 +28,6 @@ void Pane::documentChanged(const DocumentChange& change) {
     // The history, the saved state and notices change nothing drawn.
     if (!change.drawsDifferently())
         return;
-    const bool hiddenDeselected = (change.model || change.workingData) && followWorkingData(change);
     contentChanged();
     const bool selectionOnly = !change.model && !change.workingData && change.vertices.empty();
     if (!selectionOnly)
@@ -42,16 +39,10 @@ void Pane::documentChanged(const DocumentChange& change) {
         m_othersPart = -1;
     if (m_acting || change.model)
         return;
-    if (change.workingData)
-        SelCount = change.selection ? change.selCount : 0;
-    else if (change.selection)
-        SelCount = change.selCount;
-    if (hiddenDeselected)
-        SelCount = countSelected(m_model.curData);
     // Undo and redo give back a selection the palette has not seen.
     if (change.workingData && change.selection) {
         for (int tool : {kToolMove, kToolScale, kToolRotate})
-            setToolEnabled(tool, SelCount > 0);
+            setToolEnabled(tool, SelCount() > 0);
     }
     isChanged = true;
     // The Preview draws itself; the surface is drawn again when its tab is left. The background
@@ -65,20 +56,6 @@ void Pane::documentChanged(const DocumentChange& change) {
             RefreshEbo();
         }
     }
-    // Everything else was told of the selection the step gave back, hidden vertices included.
-    if (hiddenDeselected)
-        document().selectionChanged(SelCount);
-}
-
-bool Pane::followWorkingData(const DocumentChange& change) {
-    // Undo and redo give back the working data they were made on, keeping the hiding; a reload
-    // or another model shows every vertex again.
-    if (change.model || !change.selection) {
-        hidden.showAll();
-        return false;
-    }
-    hidden.follow(m_model);
-    return hidden.deselectHidden(m_model.curData);
 }
 
 void Pane::selectTab(int tab) {
@@ -166,7 +143,6 @@ void Pane::setCurData() {
         const Acting acting(*this);
         document().loadWorkingData();
     }
-    SelCount = 0;
     contentChanged();
     RefreshEbo();
 }

@@ -14,9 +14,8 @@
 // Announcements: surfaceChanged when picMain has new content, paletteChanged when the palette's
 // state changed, viewChanged when the tab, its view or the surface's size changed.
 
-#include "model/editing/aids/edit_aids.h"
+#include "model/editing/edit_session.h"
 #include "model/editing/history/document.h"
-#include "model/editing/selection/hidden_vertices.h"
 #include "model/model.h"
 #include "views/pane_input.h"
 #include "views/view_params.h"
@@ -66,17 +65,18 @@ public:
     static constexpr int32_t picMainLeft = 60;
     static constexpr int32_t picMainTop = 360;
 
-    // A pane over a document of its own, or over the editor's shared one. Edits made elsewhere
-    // (the sheet, undo, redo) redraw the pane at once.
+    // A pane over an editing session of its own, or over the editor's shared one. Edits made
+    // elsewhere (the sheet, undo, redo) redraw the pane at once.
     explicit Pane(Model& model);
-    explicit Pane(Document& document);
+    explicit Pane(EditSession& session);
     ~Pane();
 
     Model& model() { return m_model; }
     const Model& model() const { return m_model; }
-    Document& document() { return m_document.get(); }
-    // Symmetry and soft selection: every edit of the selection goes through them.
-    EditAids& aids() { return m_aids; }
+    // What the pane shows and its tools edit through: the selection, the hiding, the aids.
+    EditSession& session() { return m_session.get(); }
+    const EditSession& session() const { return m_session.get(); }
+    Document& document() { return session().document(); }
 
     // State shared with the tools.
     std::array<ViewParams, 4> views{}; // tabs 1 to 4
@@ -85,7 +85,6 @@ public:
     bool isLeftButton = false;
     bool isOnRotater = false;
     float ZoomInc = 0.25f;
-    int32_t SelCount = 0;
     int32_t downX = 0, downY = 0;
     int32_t lastX = 0, lastY = 0;
     float selLeft = 0, selTop = 0, selRight = 0, selBottom = 0;
@@ -99,12 +98,8 @@ public:
     // a radius of 0 draws nothing.
     float softCircleX = 0, softCircleY = 0, softCircleRadius = 0;
 
-    // Working vertices hidden from view; reloading the working data shows them again.
-    HiddenVertices hidden;
-    // Move drags step in whole grid spacings and the arrow keys nudge by one; a Move drag that
-    // grabs a vertex lands it on the nearest other one.
-    bool snapToGrid = false;
-    bool snapToVertex = false;
+    // The number of selected working vertices, as the session counts them.
+    int32_t SelCount() const { return session().selCount(); }
 
     // The canvases, all Format_RGB32 and of the surface's pixel size; picMap holds the image map.
     QImage picBack, picBuff, picMain, picMap;
@@ -267,9 +262,6 @@ private:
     void drawImageMapTiles();
     void drawImageMapFrame();
     void drawGrid();
-    // The working data was reloaded or given back by undo: hiding follows it.
-    // Returns whether hidden vertices had to be taken out of the selection it gave back.
-    bool followWorkingData(const DocumentChange& change);
     void drawScaleBox();
     void drawRotateHandle();
     void drawRubberBand();
@@ -279,7 +271,7 @@ private:
     FrameKey bandKey() const;
     FrameKey overlayKey() const;
 
-    DocumentRef m_document;
+    SessionRef m_session;
     Model& m_model;
     Subscription m_subscription;
     bool m_acting = false;
@@ -309,7 +301,6 @@ private:
     FrameKey m_shown;             // what picMain shows
     std::vector<QPoint> m_placed; // pane positions of the vertices being drawn, reused
     std::vector<QPoint> m_pixels; // and the pixels holding them
-    EditAids m_aids{m_document.get()};
 };
 
 } // namespace vw

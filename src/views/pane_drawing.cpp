@@ -211,7 +211,8 @@ void Pane::composeFrame() {
     for (const Segment& segment : m_model.curData)
         drawSegmentEdges(segment, edges, kBuffPen, m_tab);
     for (size_t i = 0; i < m_model.curData.size(); ++i)
-        drawVertexMarks(m_model.curData[i].verts, Canvas::Buff, m_tab, hidden.flagsOf(i));
+        drawVertexMarks(m_model.curData[i].verts, Canvas::Buff, m_tab,
+                        session().hidden().flagsOf(i));
     ++m_bufferVersion;
     copyCanvas(picBuff, picMain);
 }

@@ -116,7 +116,7 @@ protected:
     // Selects everything the box from the front shows, with the Select tool.
     void selectFront() {
         drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
-        ASSERT_EQ(window->pane().SelCount, 12);
+        ASSERT_EQ(window->pane().SelCount(), 12);
     }
 
     std::vector<const vw::Vertex*> selected() const {
@@ -158,7 +158,7 @@ TEST_P(PreviewPick, TheSurfaceHidesWhatLiesBehindItUnlessXray) {
         ++(vertex->z > 0 ? front : behind);
     EXPECT_EQ(front, c.front);
     EXPECT_EQ(behind, c.behind);
-    EXPECT_EQ(window->pane().SelCount, c.box ? c.front + c.behind : 1);
+    EXPECT_EQ(window->pane().SelCount(), c.box ? c.front + c.behind : 1);
     EXPECT_EQ(window->pane().isToolEnabled(vw::kToolMove), c.palette);
 }
 
@@ -175,7 +175,7 @@ TEST_F(PreviewEdit, ModifiersKeepOrClearAndThePlaneViewsShowTheSameSelection) {
     // Shift keeps the selection while adding; a plain press on nothing clears it.
     const QPoint empty = at(1.8, 1.8, 0);
     drag(empty, empty, Qt::ShiftModifier);
-    EXPECT_EQ(window->pane().SelCount, 12);
+    EXPECT_EQ(window->pane().SelCount(), 12);
     // Ctrl click on a selected vertex takes it out.
     drag(at(1.1, -0.9, 0), at(1.1, -0.9, 0), Qt::ControlModifier);
     EXPECT_EQ(selected().size(), 11u);
@@ -188,7 +188,7 @@ TEST_F(PreviewEdit, ModifiersKeepOrClearAndThePlaneViewsShowTheSameSelection) {
 
     window->tabAxes->setCurrentIndex(vw::kTabPreview - 1);
     drag(empty, empty);
-    EXPECT_EQ(pane.SelCount, 0);
+    EXPECT_EQ(pane.SelCount(), 0);
     EXPECT_TRUE(selected().empty());
     EXPECT_FALSE(pane.isToolEnabled(vw::kToolMove));
 }
@@ -206,7 +206,7 @@ TEST_F(PreviewEdit, TheEditMeshShowsWithTheSelectingToolsOnly) {
     QTest::keyClick(view, 'a');
     drag(corner, corner + QPoint(1, 1)); // Pan: the camera takes the pointer
     EXPECT_EQ(model.curData[0].verts[1].selected, -1);
-    EXPECT_EQ(window->pane().SelCount, 1);
+    EXPECT_EQ(window->pane().SelCount(), 1);
     EXPECT_NE(shown(), vw::kMarkFill);
 }
 
@@ -312,7 +312,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The Preview's drags go through the same aids as the plane views': with a soft region that
 // takes every vertex at full weight, moving one vertex moves the whole box alike.
 TEST_F(PreviewEdit, APreviewDragTakesTheSoftRegionToo) {
-    window->pane().aids().setOptions({0, true, vw::Falloff::Constant, 10});
+    window->pane().session().aids().setOptions({0, true, vw::Falloff::Constant, 10});
     press(at(1.1, 1.1, 1.1));
     release(at(1.1, 1.1, 1.1));
     ASSERT_EQ(selected().size(), 1u);

@@ -2,6 +2,7 @@
 // what listeners are told; and segments that share a block kept identical in it.
 
 #include "model/block_sharing.h"
+#include "model/editing/edit_session.h"
 #include "model/editing/exact_transform.h"
 #include "model/editing/history/document.h"
 #include "model/editing/history/working_data.h"
@@ -490,6 +491,40 @@ TEST(HiddenVertices, HideDeselectsKeepsOutOfTheSelectionAndGoesWithTheWorkingDat
     hidden.follow(model);
     EXPECT_EQ(hidden.count(), 0u);
     EXPECT_FALSE(hidden.isHidden(0, 1));
+}
+
+// Every change of the selection is one announcement carrying the count; undo gives back its
+// selection without the vertices hidden since, in the one announcement of the undo.
+TEST(EditSession, OneAnnouncementPerSelectionChangeWithTheCountHiddenVerticesLeftOut) {
+    Model model = twoParts();
+    EditSession session(model);
+    std::vector<int32_t> told;
+    const Subscription listening = session.document().subscribe([&](const DocumentChange& change) {
+        if (change.selection)
+            told.push_back(change.selCount);
+    });
+    session.select([](std::vector<Segment>& data, int32_t) {
+        data[0].verts[0].selected = data[0].verts[1].selected = -1;
+        return 1; // a pick's count, not a recount
+    });
+    EXPECT_EQ(told, std::vector<int32_t>{1});
+    session.selectCounted([](std::vector<Segment>&) {});
+    EXPECT_EQ(session.selCount(), 2);
+    ASSERT_TRUE(session.edit("Move %n", 0, [](std::vector<Segment>& data) {
+        data[0].verts[0].x += 1;
+    }));
+    session.hideSelected();
+    EXPECT_EQ(session.selCount(), 0);
+    EXPECT_EQ(session.hidden().count(), 2u);
+    told.clear();
+    session.document().undo();
+    EXPECT_EQ(told, std::vector<int32_t>{0});
+    EXPECT_EQ(model.curData[0].verts[0].selected, 0);
+    EXPECT_EQ(session.hidden().count(), 2u);
+
+    session.document().loadWorkingData();
+    EXPECT_EQ(session.hidden().count(), 0u);
+    EXPECT_EQ(session.selCount(), 0);
 }
 
 } // namespace

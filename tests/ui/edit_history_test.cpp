@@ -42,7 +42,7 @@ protected:
     void SetUp() override {
         loadModel(kModel);
         drag(pixelAt(-0.5f, -0.5f), pixelAt(4.5f, 3.5f));
-        ASSERT_EQ(pane().SelCount, 5);
+        ASSERT_EQ(pane().SelCount(), 5);
         typeKey(GetParam().tool);
         tick();
     }
@@ -66,7 +66,7 @@ TEST_P(DragHistory, OneStepPerDragThatUndoesAndRedoesExactlyWithTheSelection) {
     document.undo();
     EXPECT_EQ(bitsOf(model.Parts), before);
     EXPECT_EQ(selectionOf(model.curData), selection);
-    EXPECT_EQ(pane().SelCount, 5);
+    EXPECT_EQ(pane().SelCount(), 5);
     EXPECT_TRUE(pane().isToolEnabled(kToolMove));
     typeKey('s');
     tick();

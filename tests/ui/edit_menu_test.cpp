@@ -244,7 +244,7 @@ TEST(EditMenu, TransformAndObjImportAreOneStepEachAndTheStatusBarCountsTheSelect
     vw::selectNone(pane);
     std::vector<vw::Vertex>& verts = editor.model.curData[0].verts;
     verts[0].selected = verts[4].selected = -1;
-    vw::announceSelection(pane);
+    pane.session().selectCounted([](std::vector<vw::Segment>&) {});
     const double dx = double(verts[4].x) - verts[0].x, dy = double(verts[4].y) - verts[0].y;
     EXPECT_EQ(main.selectionPanel()->text(),
               QStringLiteral("2 of %1 selected  distance %2 (dx %3, dy %4, dz 0)")
@@ -309,7 +309,7 @@ TEST(EditMenu, HidingIsCountedAndIsNoEditAndTheGridIsKeptBetweenRuns) {
     vw::Pane& pane = main.panes()->pane();
     const size_t count = editor.model.curData[0].verts.size();
     editor.model.curData[0].verts[0].selected = -1;
-    vw::announceSelection(pane);
+    pane.session().selectCounted([](std::vector<vw::Segment>&) {});
     QWidget* surface = main.panes()->picMain;
     surface->setFocus();
     QTest::keyClick(surface, Qt::Key_H);

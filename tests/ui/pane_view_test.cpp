@@ -149,7 +149,7 @@ TEST(PaneSetCurData, OneSegmentIsCopiedAloneAndDeeply) {
     vw::Model model = threeSegmentModel();
     model.Parts[0].segments[2].verts[1].selected = -1;
     vw::Pane pane(model);
-    pane.SelCount = 5;
+    pane.session().select([](std::vector<vw::Segment>&, int32_t) { return 5; });
     model.curPart = 0;
     model.curSeg = 3;
     pane.setCurData();
@@ -160,7 +160,7 @@ TEST(PaneSetCurData, OneSegmentIsCopiedAloneAndDeeply) {
     EXPECT_EQ(copy.verts[1].selected, -1);
     EXPECT_EQ(copy.strip, (std::vector<int16_t>{0, 1, 2}));
     EXPECT_EQ(copy.nodeIndex, 4);
-    EXPECT_EQ(pane.SelCount, 0);
+    EXPECT_EQ(pane.SelCount(), 0);
 
     model.curData[0].verts[0].x = 42;
     EXPECT_EQ(model.Parts[0].segments[2].verts[0].x, 3);

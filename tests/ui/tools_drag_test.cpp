@@ -89,7 +89,7 @@ TEST_P(EditingDrags, EscPutsBackEveryBitAndLeavesNoStep) {
     EXPECT_EQ(bitsOf(model.curData), before);
     EXPECT_EQ(bitsOf(model.Parts[0].segments, false), stored);
     EXPECT_FALSE(document().canUndo());
-    EXPECT_GT(pane().SelCount, 0) << "Esc during a drag does not clear the selection";
+    EXPECT_GT(pane().SelCount(), 0) << "Esc during a drag does not clear the selection";
     EXPECT_EQ(pane().selLeft, box[0]);
     EXPECT_EQ(pane().selRight, box[2]);
     EXPECT_FALSE(pane().isOnRotater);
@@ -103,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Tools, EditingDrags,
 TEST_F(Drags, EscDuringABoxPutsTheSelectionBackAndItsReleaseSelectsNothing) {
     selectRectangleWith('s');
     const std::vector<uint64_t> before = bitsOf(model.curData);
-    const int32_t count = pane().SelCount;
+    const int32_t count = pane().SelCount();
     press(pixelAt(-7, -7)); // empty space: the press clears the selection
     moveTo(pixelAt(-4, -4));
     QTest::keyClick(surface(), Qt::Key_Escape);
@@ -111,7 +111,7 @@ TEST_F(Drags, EscDuringABoxPutsTheSelectionBackAndItsReleaseSelectsNothing) {
     release(pixelAt(6, 6));
     tick();
     EXPECT_EQ(bitsOf(model.curData), before);
-    EXPECT_EQ(pane().SelCount, count);
+    EXPECT_EQ(pane().SelCount(), count);
     EXPECT_TRUE(pane().isToolEnabled(kToolMove));
     EXPECT_FALSE(pane().isLeftButton) << "no rubber band is left on the surface";
 }
@@ -123,7 +123,7 @@ TEST_F(Drags, ABoxThatAMiddlePressInterruptsStillEndsAtItsOwnRelease) {
     moveTo(pixelAt(5, 4), Qt::LeftButton | Qt::MiddleButton);
     release(pixelAt(5, 4));
     release(pixelAt(5, 4), Qt::MiddleButton);
-    EXPECT_EQ(pane().SelCount, 5) << "the box selected on its own release";
+    EXPECT_EQ(pane().SelCount(), 5) << "the box selected on its own release";
     EXPECT_FALSE(pane().isLeftButton);
     moveTo(pixelAt(-3, 0), Qt::NoButton);
     EXPECT_EQ(pane().currentView(), view) << "bare motion does not pan";

@@ -74,7 +74,7 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
 
     const QSize size = panes->picMain->size();
     drag(panes->picMain, QPointF(1, 1), QPointF(size.width() - 2, size.height() - 2));
-    EXPECT_GT(pane.SelCount, 0);
+    EXPECT_GT(pane.SelCount(), 0);
     EXPECT_EQ(panes->picMain->cursor().shape(), Qt::CrossCursor);
     EXPECT_EQ(enabledButtons(palette), std::vector<bool>(6, true));
 
@@ -155,8 +155,7 @@ TEST(ToolsInMainWindow, MirrorXReachesTheDragTheNudgeTheSheetAndTransformAndSoft
     std::vector<Vertex>& verts = editor.model.curData[0].verts;
     for (size_t i : {2, 3, 4, 5})
         verts[i].selected = -1;
-    pane.SelCount = 4;
-    announceSelection(pane);
+    pane.session().select([](std::vector<Segment>&, int32_t) { return 4; });
     EXPECT_EQ(main.mirrorPanel()->text(), "1 selected vertex has no mirror partner");
 
     const std::vector<Vertex>& saved = editor.model.Parts[0].segments[0].verts;
@@ -204,7 +203,7 @@ TEST(ToolsInMainWindow, MirrorXReachesTheDragTheNudgeTheSheetAndTransformAndSoft
     EXPECT_EQ(settings.text("softRadius"), "1.25");
     settings.values["softRadius"] = "0.5";
     main.setSettings(&settings);
-    EXPECT_EQ(pane.aids().options().softRadius, 0.5);
+    EXPECT_EQ(pane.session().aids().options().softRadius, 0.5);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ protected:
     // Selects everything in the working data with a box, then chooses Move by its letter.
     void selectAllAndChooseMove() {
         drag(pixelAt(-3, -2), pixelAt(2, 2));
-        ASSERT_GT(pane().SelCount, 0);
+        ASSERT_GT(pane().SelCount(), 0);
         typeKey('v');
         ASSERT_EQ(pane().toolMode, kToolMove);
     }
@@ -117,7 +117,7 @@ TEST_F(MoveTool, NothingMovesWhileSelCountIsZeroEvenWithFlagsLoadedFromTheModel)
         for (Vertex& vertex : segment.verts)
             vertex.selected = -1;
     panes().setCurData();
-    ASSERT_EQ(pane().SelCount, 0);
+    ASSERT_EQ(pane().SelCount(), 0);
     typeKey('V');
     drag(pixelAt(0, 0), pixelAt(1, 1));
     EXPECT_EQ(modelVert(0, 0, 0).x, 0.0f);
@@ -183,7 +183,7 @@ TEST_F(MoveTool, SnapStepsInWholeGridSpacingsFromTheMenuOrWithCtrlOverAShownGrid
     ASSERT_EQ(pane().gridSpacing(), 5.0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        pane().snapToGrid = c.snap;
+        pane().session().setSnap({c.snap, false});
         pane().setGridShown(c.grid);
         const QPointF start = pixelAt(1, 1);
         drag(start, start + QPointF(26, -10), c.modifiers, 5);
@@ -192,7 +192,7 @@ TEST_F(MoveTool, SnapStepsInWholeGridSpacingsFromTheMenuOrWithCtrlOverAShownGrid
         EXPECT_EQ(modelVert(0, 0, 2).z, 3.0f);
         pane().document().undo();
     }
-    pane().snapToGrid = true;
+    pane().session().setSnap({true, false});
     QTest::keyClick(surface(), Qt::Key_Right);
     QTest::keyClick(surface(), Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(modelVert(0, 0, 2).x, 6.0f);
@@ -202,7 +202,7 @@ TEST_F(MoveTool, SnapStepsInWholeGridSpacingsFromTheMenuOrWithCtrlOverAShownGrid
 // The vertex under the press lands bit for bit on the nearest unselected one within reach, the
 // rest of the selection going along; out of reach the drag moves freely.
 TEST_F(MoveTool, SnapToVertexLandsTheGrabbedVertexExactlyOnTheNearestOther) {
-    pane().snapToVertex = true;
+    pane().session().setSnap({false, true});
     click(pixelAt(1, 1));
     click(pixelAt(-1, -1), Qt::LeftButton, Qt::ShiftModifier);
     typeKey('v');

@@ -87,7 +87,7 @@ TEST_F(Palette, AButtonClickChoosesItsToolPreparesScaleAndRotateAndKeepsTheSelec
     EXPECT_FLOAT_EQ(pane().rotHandleH, 2);
     clickButton(3);
     EXPECT_EQ(pane().toolMode, kToolPan);
-    EXPECT_EQ(pane().SelCount, 2);
+    EXPECT_EQ(pane().SelCount(), 2);
     EXPECT_NE(vert(0, 1).selected, 0);
 
     clearSelection(pane());

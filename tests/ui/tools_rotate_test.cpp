@@ -32,7 +32,7 @@ protected:
                          [this](const QString& text) { texts.push_back(text); });
         loadModel(kModel);
         drag(pixelAt(-1.5f, -1.5f), pixelAt(1.5f, 1.5f));
-        ASSERT_EQ(pane().SelCount, 5);
+        ASSERT_EQ(pane().SelCount(), 5);
         typeKey('r');
         tick();
         snapshot = model.curData[0].verts;

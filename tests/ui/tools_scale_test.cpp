@@ -15,7 +15,7 @@ protected:
     void SetUp() override {
         loadModel(kModel);
         drag(pixelAt(-0.5f, -0.5f), pixelAt(4.5f, 3.5f));
-        ASSERT_EQ(pane().SelCount, 5);
+        ASSERT_EQ(pane().SelCount(), 5);
         typeKey('c');
         tick();
     }

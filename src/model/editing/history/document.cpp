@@ -137,6 +137,8 @@ void Document::modelReplaced() {
     DocumentChange change;
     change.model = true;
     change.history = true;
+    if (m_follower)
+        change.selCount = m_follower(std::nullopt);
     notify(change);
 }
 
@@ -158,6 +160,8 @@ void Document::loadWorkingData() {
     loadCurData(m_model);
     DocumentChange change;
     change.workingData = true;
+    if (m_follower)
+        change.selCount = m_follower(std::nullopt);
     notify(change);
 }
 
@@ -532,7 +536,7 @@ void Document::restoreWorkingData(const EditStep& step, bool sameData, DocumentC
     applySelection(m_model, step.selection);
     change.workingData = true;
     change.selection = true;
-    change.selCount = step.selCount;
+    change.selCount = m_follower ? m_follower(step.selCount) : step.selCount;
 }
 
 void Document::markClean() {

@@ -59,9 +59,15 @@ public:
     bool hasModel() const { return !m_model.Parts.empty() || !m_model.modelPath.empty(); }
     // curPart and curSeg were chosen: reloads curData from Parts (an open drag is ended first).
     void loadWorkingData();
-    // A tool or command changed the working vertices' selected flags; selCount is the pane's
-    // count after it.
+    // The working vertices' selected flags changed; selCount is the count after it. The editing
+    // session (edit_session.h) calls it for every change of the selection.
     void selectionChanged(int32_t selCount);
+    // Runs whenever the working data was reloaded (or a model opened or closed) or given back by
+    // undo or redo, before that is announced, with the selection count the step gave back (none
+    // after a reload); returns the count the announcement carries. The session keeps its hiding
+    // and its count with the working data through it.
+    using WorkingDataFollower = std::function<int32_t(std::optional<int32_t> selCount)>;
+    void setWorkingDataFollower(WorkingDataFollower follower) { m_follower = std::move(follower); }
 
     // Changes the working data; it must keep every segment's vertex count.
     using Change = std::function<void(std::vector<Segment>& workingData)>;
@@ -156,6 +162,7 @@ private:
     size_t m_maxSteps = 200;
     size_t m_maxBytes = size_t(256) << 20;
     std::optional<SelectionSummary> m_summary;
+    WorkingDataFollower m_follower;
     int m_announcing = 0; // notify calls under way
 };
 
