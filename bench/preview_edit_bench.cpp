@@ -9,6 +9,7 @@
 #include "preview/gl_support.h"
 #include "preview/preview_picking.h"
 #include "timed_preview.h"
+#include "tools/move_tool.h"
 #include "tools/preview_tools.h"
 #include "tools/selection.h"
 #include "tools/tool_frame.h"
@@ -67,7 +68,7 @@ struct EditBench {
         view->resize(kWidth, kHeight);
         view->show();
         QApplication::processEvents();
-        tools = std::make_unique<PreviewTools>(pane, frame.feedback, *view);
+        tools = std::make_unique<PreviewTools>(pane, frame, *view);
         view->setInput(tools.get());
         view->frame();
         // As in the editor while the Preview shows: the plane view is not drawn meanwhile.
@@ -201,14 +202,14 @@ void BM_PreviewMoveStep(benchmark::State& state) {
     const QPointF at = bench.visibleVertex();
     // The tool itself: the Preview's event side would take the drag as ended by the plane
     // view's steps in between.
-    PreviewTransform move(bench.pane, bench.frame.feedback, *bench.view);
-    move.press(PreviewTransform::Kind::Move, {1, 0, at.x(), at.y()});
+    MoveTool move(bench.pane, bench.frame.feedback);
+    move.previewPress({1, 0, at.x(), at.y()}, *bench.view);
     double previewMs = 0, planeMs = 0;
     float offset = 15;
     double dx = 3;
     for (auto _ : state) {
         const auto start = Clock::now();
-        move.move({1, 0, at.x() + dx, at.y()});
+        move.previewMove({1, 0, at.x() + dx, at.y()}, *bench.view);
         bench.view->sendPendingVertices();
         previewMs += msSince(start);
         dx = -dx;
@@ -217,7 +218,7 @@ void BM_PreviewMoveStep(benchmark::State& state) {
         bench.view->sendPendingVertices();
         planeMs += msSince(plane);
     }
-    move.release();
+    move.previewRelease({1, 0, at.x() + dx, at.y()}, *bench.view);
     const double runs = double(state.iterations());
     state.counters["selected"] = bench.pane.SelCount();
     state.counters["preview_step_ms"] = previewMs / runs;

@@ -223,7 +223,7 @@ void frmMain::createPanes() {
     m_vertices->setPane(&panes->pane());
     m_tools->attach(panes->pane(), panes->tools(), panes);
     applyModellingAids();
-    attachAids(panes->pane());
+    attachAids();
     connect(&panes->tools().feedback, &vw::ToolFeedback::statusShown, this,
             &frmMain::showRotateStatus);
     // Shown at once: a check box that changes nothing on screen looks broken.

@@ -155,7 +155,7 @@ private:
     void createFileCommands(QMenu* mnuFile);
     void createAidCommands(QMenu* mnuEdit);
     void restoreAidOptions();
-    void attachAids(vw::Pane& pane);
+    void attachAids();
     void showAidOptions();
     void showUnpartnered();
     void createStatusPanels();

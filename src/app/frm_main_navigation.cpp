@@ -111,7 +111,7 @@ void frmMain::showSelectionCount() {
     const auto& low = summary.low;
     const auto& high = summary.high;
     QString text = QStringLiteral("%1 of %2 selected").arg(selected).arg(summary.total);
-    if (const size_t hidden = m_panes->pane().session().hidden().count(); hidden > 0)
+    if (const size_t hidden = m_session.hidden().count(); hidden > 0)
         text += QStringLiteral(", %1 hidden").arg(hidden);
     // Two vertices are measured apart, more by the box around them, in the sheet's units.
     if (selected == 2) {
@@ -160,10 +160,8 @@ void frmMain::mnuEditTransform_Click() {
     const std::optional<vw::ExactTransform> transform = m_prompts.askTransform();
     if (!transform)
         return;
-    static const char* const labels[] = {"Move %n", "Scale %n", "Rotate %n"};
-    vw::Pane& pane = m_panes->pane();
-    (void)pane.session().edit(
-        labels[int(transform->kind)], vw::kPositionFields,
+    (void)m_session.edit(
+        vw::stepLabel(transform->kind), vw::kPositionFields,
         [&](std::vector<vw::Segment>& data) { vw::transformSelected(data, *transform); },
         vw::AidUse::MirrorOnly);
 }

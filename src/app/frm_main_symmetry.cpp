@@ -83,8 +83,7 @@ void frmMain::setAidOptions(const vw::AidOptions& options) {
     if (options == m_aidOptions)
         return;
     m_aidOptions = options;
-    if (m_panes)
-        m_panes->pane().session().aids().setOptions(options);
+    m_session.aids().setOptions(options);
     if (m_settings) {
         m_settings->setText(kFalloffKey, QString::number(int(options.falloff)));
         m_settings->setText(kRadiusKey, QString::number(options.softRadius, 'g', 17));
@@ -109,11 +108,11 @@ void frmMain::restoreAidOptions() {
     setAidOptions(options);
 }
 
-void frmMain::attachAids(vw::Pane& pane) {
-    pane.session().aids().setOptions(m_aidOptions);
+void frmMain::attachAids() {
+    m_session.aids().setOptions(m_aidOptions);
     // The radius changes in the pane too (the wheel, PageUp and PageDown).
-    m_aidSubscription = pane.session().aids().subscribe([this, &pane] {
-        setAidOptions(pane.session().aids().options());
+    m_aidSubscription = m_session.aids().subscribe([this] {
+        setAidOptions(m_session.aids().options());
         showUnpartnered();
     });
     showUnpartnered();
@@ -131,7 +130,7 @@ void frmMain::showAidOptions() {
 }
 
 void frmMain::showUnpartnered() {
-    const size_t count = m_panes ? m_panes->pane().session().aids().unpartneredCount() : 0;
+    const size_t count = m_panes ? m_session.aids().unpartneredCount() : 0;
     m_mirrorPanel->setText(
         count == 0   ? QString()
         : count == 1 ? QStringLiteral("1 selected vertex has no mirror partner")

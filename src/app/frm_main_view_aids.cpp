@@ -48,11 +48,10 @@ void frmMain::createModellingAids(QMenu* view) {
 }
 
 void frmMain::applyModellingAids() {
+    m_session.setSnap({m_mnuViewSnap->isChecked(), m_mnuViewSnapToVertex->isChecked()});
     if (!m_panes)
         return;
-    vw::Pane& pane = m_panes->pane();
-    pane.setGridShown(m_mnuViewGrid->isChecked());
-    pane.session().setSnap({m_mnuViewSnap->isChecked(), m_mnuViewSnapToVertex->isChecked()});
+    m_panes->pane().setGridShown(m_mnuViewGrid->isChecked());
     showViewState();
 }
 

@@ -69,7 +69,7 @@ void frmPanes::setUp() {
     preview->setImageMap(m_pane.picMap);
     preview->hide();
     if (PreviewView* view = preview->view()) {
-        m_previewTools = std::make_unique<vw::PreviewTools>(m_pane, m_tools.feedback, *view);
+        m_previewTools = std::make_unique<vw::PreviewTools>(m_pane, m_tools, *view);
         view->setInput(m_previewTools.get());
         view->setHidden(&m_pane.session().hidden());
         // The edit mesh shows with the selecting and transforming tools.
@@ -144,16 +144,16 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
     const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
     switch (event->key()) {
     case Qt::Key_Left:
-        vw::nudgeSelection(m_pane, -step, 0);
+        nudge(-step, 0);
         return;
     case Qt::Key_Right:
-        vw::nudgeSelection(m_pane, step, 0);
+        nudge(step, 0);
         return;
     case Qt::Key_Up:
-        vw::nudgeSelection(m_pane, 0, -step);
+        nudge(0, -step);
         return;
     case Qt::Key_Down:
-        vw::nudgeSelection(m_pane, 0, step);
+        nudge(0, step);
         return;
     case Qt::Key_PageUp:
         m_tools.changeSoftRadius(1);
@@ -179,6 +179,18 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
         vw::selectNone(m_pane);
     // Taken here: the main window would otherwise hand a tool letter to the pane again.
     event->accept();
+}
+
+void frmPanes::nudge(int dx, int dy) {
+    if (m_pane.selectedTab() != vw::kTabPreview) {
+        vw::nudgeSelection(m_pane.session(), vw::planeScreenAxes(m_pane), dx, dy);
+        return;
+    }
+    PreviewView* view = preview->view();
+    if (!view)
+        return;
+    if (const auto axes = vw::cameraScreenAxes(m_pane.session(), view->scene().camera()))
+        vw::nudgeSelection(m_pane.session(), *axes, dx, dy);
 }
 
 bool frmPanes::eventFilter(QObject* watched, QEvent* event) {

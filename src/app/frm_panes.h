@@ -71,6 +71,8 @@ private:
     void layOut();
     void tabAxes_Click(int index);
     void showSurfaceOrPreview();
+    // An arrow key: the selection moves along the screen's axes of the view shown.
+    void nudge(int dx, int dy);
 
     vw::Pane m_pane;
     vw::ToolFrame m_tools{m_pane};

@@ -40,6 +40,20 @@ private:
     std::function<void()> m_cancel;
 };
 
+// Raises a flag for the life of a scope, leaving it as it was after: marks who is acting while
+// it handles an event, so that news of its own changes can be told from others'.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : m_flag(flag), m_was(flag) { flag = true; }
+    ~ScopedFlag() { m_flag = m_was; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
+
 template <class... Args> class Signal {
 public:
     using Listener = std::function<void(Args...)>;

@@ -27,6 +27,9 @@ public:
     // A key typed during a drag (Qt's key code, its text, the modifier mask); the drag takes
     // every key, so no tool letter changes the tool under it.
     virtual void key(int key, const QString& text, int modifiers) = 0;
+    // Wheel notches (positive away from the user); true when the tools took them, so the camera
+    // does not zoom.
+    virtual bool wheel(int /*notches*/) { return false; }
     virtual bool isDragging() const = 0;
     // Esc or a right click: the drag puts back what it changed and ends.
     virtual void cancel() = 0;

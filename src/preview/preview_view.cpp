@@ -560,6 +560,8 @@ void PreviewView::drawSelectedPoints() {
 }
 
 void PreviewView::wheelEvent(QWheelEvent* event) {
+    if (m_input && m_input->wheel(event->angleDelta().y() / 120))
+        return;
     m_scene.wheel(event->position().x(), event->position().y(), event->angleDelta().y() / 120.0);
     m_wheelSettling.start();
     redraw();

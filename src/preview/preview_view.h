@@ -69,6 +69,12 @@ public:
         int axes = 0;
     };
     void setGuide(std::optional<AxisGuide> guide);
+    // The soft selection's reach around the pointer during a soft drag, in window pixels.
+    struct SoftCircle {
+        QPointF centre;
+        double radius = 0;
+    };
+    void setSoftCircle(std::optional<SoftCircle> circle);
 
     // Still frames draw simplified versions of the segments where many triangles fall on one pixel
     // (built in the background after each model opens and each edit settles); off, they draw
@@ -150,6 +156,7 @@ private:
     void drawEditMesh();
     void drawOverlays();
     void drawOverlayLines(const std::vector<float>& points, GLenum mode, QRgb colour);
+    void drawSoftCircle();
     // Draws count entries of the bound indexes from first (for points, count vertices), in pieces
     // small enough that the renderer never holds a large part of a frame at once.
     void drawInPieces(GLenum mode, uint32_t first, uint32_t count);
@@ -198,6 +205,7 @@ private:
     FrameKey m_frameKey;
     std::optional<QRectF> m_band;
     std::optional<AxisGuide> m_guide;
+    std::optional<SoftCircle> m_softCircle;
 
     ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
     std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat, m_depthColour;

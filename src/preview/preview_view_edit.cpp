@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace {
 
@@ -50,6 +51,13 @@ void PreviewView::setBand(std::optional<QRectF> band) {
 
 void PreviewView::setGuide(std::optional<AxisGuide> guide) {
     m_guide = guide;
+    changed();
+}
+
+void PreviewView::setSoftCircle(std::optional<SoftCircle> circle) {
+    if (!circle && !m_softCircle)
+        return;
+    m_softCircle = circle;
     changed();
 }
 
@@ -189,7 +197,7 @@ void PreviewView::drawOverlayLines(const std::vector<float>& points, GLenum mode
 }
 
 void PreviewView::drawOverlays() {
-    if (!m_band && !m_guide)
+    if (!m_band && !m_guide && !m_softCircle)
         return;
     glDisable(GL_DEPTH_TEST);
     m_flat->bind();
@@ -217,7 +225,23 @@ void PreviewView::drawOverlays() {
                           float(r.bottom()), 0},
                          GL_LINE_LOOP, vw::kRubberBand);
     }
+    if (m_softCircle)
+        drawSoftCircle();
     glEnable(GL_DEPTH_TEST);
+}
+
+void PreviewView::drawSoftCircle() {
+    constexpr int kSides = 64;
+    setWindowUniforms(*m_flat);
+    std::vector<float> points;
+    points.reserve(3 * kSides);
+    for (int i = 0; i < kSides; ++i) {
+        const double turn = 2 * std::numbers::pi * i / kSides;
+        points.push_back(float(m_softCircle->centre.x() + m_softCircle->radius * std::cos(turn)));
+        points.push_back(float(m_softCircle->centre.y() + m_softCircle->radius * std::sin(turn)));
+        points.push_back(0);
+    }
+    drawOverlayLines(points, GL_LINE_LOOP, vw::kSoftCircle);
 }
 
 vw::PreviewPointer PreviewView::pointerOf(const QMouseEvent& event) const {

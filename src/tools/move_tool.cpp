@@ -1,5 +1,7 @@
 #include "tools/move_tool.h"
 
+#include "model/editing/exact_transform.h"
+#include "model/vertex_fields.h"
 #include "tools/drag_edit.h"
 #include "tools/input_masks.h"
 #include "tools/selection.h"
@@ -9,70 +11,101 @@
 #include "views/twips.h"
 #include "views/view_transform.h"
 
+#include <cmath>
+
 namespace vw {
 
 void MoveTool::press(const PointerInput& input) {
-    m_refused = !beginDragEdit(m_pane, "Move %n");
-    m_snap.press(m_pane, input);
+    m_refused = !beginPlaneDrag(input);
+}
+
+bool MoveTool::snaps(const PointerInput& input) const {
+    const SnapRules& rules = m_pane.session().snap();
+    return rules.toGrid || rules.toVertex || (input.modifiers == kCtrlMask && m_pane.gridShown());
 }
 
 void MoveTool::move(const PointerInput& input) {
     m_feedback.setPointer(PointerShape::Move);
     if (m_refused || !isLeftAlone(input.buttons) || m_pane.SelCount() <= 0)
         return;
+    if (isKeyed() || (m_drag.isOn() && snaps(input))) {
+        transformStep(input.x, input.y, input.modifiers);
+        return;
+    }
     if (input.x == float(m_pane.downX) && input.y == float(m_pane.downY))
         return;
     const ViewParams& view = m_pane.currentView();
     m_pane.invZoom = 1 / view.zoom;
-    if (const std::optional<MoveOffset> snapped = m_snap.step(m_pane, input)) {
-        m_pane.session().dragStep([&](std::vector<Segment>& data) {
-            changeSelectedCoords(data, view, [&](float& h, float& v) {
-                h = static_cast<float>(h + snapped->h);
-                v = static_cast<float>(v + snapped->v);
-            });
+    m_pane.session().dragStep([&](std::vector<Segment>& data) {
+        changeSelectedCoords(data, view, [&](float& h, float& v) {
+            h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
+            v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
         });
-    } else {
-        m_pane.session().dragStep([&](std::vector<Segment>& data) {
-            changeSelectedCoords(data, view, [&](float& h, float& v) {
-                h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
-                v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
-            });
-        });
-        m_snap.moved({(double(input.x) - m_pane.downX) * m_pane.invZoom,
-                      (double(input.y) - m_pane.downY) * m_pane.invZoom});
-    }
+    });
     m_pane.downX = roundToInt32(input.x);
     m_pane.downY = roundToInt32(input.y);
     m_pane.isChanged = true;
 }
 
-void MoveTool::release(const PointerInput&) {
-    m_refused = false;
-    m_pane.document().endDrag();
+namespace {
+
+// The model axis (0 to 2) whose growth runs most along the screen direction (sx, sy), and its
+// sign there.
+std::pair<int, double> axisAlongScreen(const ViewProjection& view, const Vec3& at, double sx,
+                                       double sy) {
+    const Vec3 here = view.toScreen(at);
+    int best = 0;
+    double bestAlong = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        Vec3 grown = at;
+        // The model's y is the file's negated.
+        (axis == 0 ? grown.x : axis == 1 ? grown.y : grown.z) += axis == 1 ? -1 : 1;
+        const Vec3 there = view.toScreen(grown);
+        const double along = (there.x - here.x) * sx + (there.y - here.y) * sy;
+        if (std::fabs(along) > std::fabs(bestAlong)) {
+            best = axis;
+            bestAlong = along;
+        }
+    }
+    return {best, bestAlong < 0 ? -1.0 : 1.0};
 }
 
-void MoveTool::cancel() {
-    m_refused = false;
-    m_pane.document().cancelDrag();
-    m_pane.markChanged();
-}
+} // namespace
 
-void MoveTool::abandon() {
-    release({});
-}
-
-void nudgeSelection(Pane& pane, int dx, int dy) {
-    if (pane.selectedTab() > kTabUV || pane.SelCount() <= 0)
-        return;
+ScreenAxes planeScreenAxes(Pane& pane) {
     const ViewParams& view = pane.currentView();
     const double step =
         pane.session().snap().toGrid ? pane.gridSpacing() : kTwipsPerPixel / double(view.zoom);
+    return {view.axisH, 1, view.axisV, 1, step};
+}
+
+std::optional<ScreenAxes> cameraScreenAxes(EditSession& session, const OrbitCamera& camera) {
+    const std::optional<std::array<double, 3>> centre = selectionCentre(session.model().curData);
+    if (!centre)
+        return std::nullopt;
+    const Vec3 at{(*centre)[0], -(*centre)[1], (*centre)[2]};
+    const CameraProjection view(camera);
+    const auto [across, acrossSign] = axisAlongScreen(view, at, 1, 0);
+    const auto [down, downSign] = axisAlongScreen(view, at, 0, 1);
+    const double step = session.snap().toGrid ? gridStepAt(view, at) : view.unitsPerPixel(at);
+    return ScreenAxes{across, acrossSign, down, downSign, step};
+}
+
+void nudgeSelection(EditSession& session, const ScreenAxes& axes, int dx, int dy) {
+    if (session.selCount() <= 0 || axes.across == axes.down)
+        return;
+    const uint16_t fields = uint16_t((1u << axes.across) | (1u << axes.down));
     // A refusal reaches the status bar as the document's notice.
-    (void)pane.session().edit("Move %n", viewFields(view), [&](auto& data) {
-        changeSelectedCoords(data, view, [&](float& h, float& v) {
-            h = static_cast<float>(dx * step + h);
-            v = static_cast<float>(dy * step + v);
-        });
+    (void)session.edit(stepLabel(TransformKind::Move), fields, [&](std::vector<Segment>& data) {
+        for (Segment& segment : data)
+            for (Vertex& vertex : segment.verts) {
+                if (vertex.selected == 0)
+                    continue;
+                float& h = vertex.coord(axes.across);
+                float& v = vertex.coord(axes.down);
+                h = static_cast<float>(dx * axes.acrossSign * axes.step + h);
+                v = static_cast<float>(dy * axes.downSign * axes.step + v);
+            }
     });
 }
 

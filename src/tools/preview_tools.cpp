@@ -1,90 +1,98 @@
 #include "tools/preview_tools.h"
 
 #include "model/editing/history/document.h"
+#include "preview/preview_view.h"
+#include "tools/soft_radius.h"
+#include "tools/tool_frame.h"
 #include "views/pane.h"
 
-#include <utility>
-
 namespace vw {
-namespace {
 
-// Raises a flag for the life of a scope.
-class Dispatching {
-public:
-    explicit Dispatching(bool& flag) : m_flag(flag), m_was(std::exchange(flag, true)) {}
-    ~Dispatching() { m_flag = m_was; }
-    Dispatching(const Dispatching&) = delete;
-    Dispatching& operator=(const Dispatching&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_was;
-};
-
-} // namespace
-
-PreviewTools::PreviewTools(Pane& pane, ToolFeedback& feedback, PreviewView& view)
-    : m_pane(pane), m_select(pane, view), m_transform(pane, feedback, view) {
+PreviewTools::PreviewTools(Pane& pane, ToolFrame& tools, PreviewView& view)
+    : m_pane(pane), m_tools(tools), m_view(view) {
     m_subscription = pane.document().subscribe(
         [this](const DocumentChange& change) { documentChanged(change); });
 }
 
+Tool* PreviewTools::dragging() const {
+    Tool* tool = m_tools.currentTool();
+    return tool && tool->isPreviewDragging() ? tool : nullptr;
+}
+
 bool PreviewTools::actsOnPreview() const {
-    const uint8_t tool = m_pane.toolMode;
-    return tool == kToolSelect || tool == kToolMove || tool == kToolScale || tool == kToolRotate;
+    const Tool* tool = m_tools.currentTool();
+    return tool && tool->actsOnPreview();
 }
 
 void PreviewTools::press(const PreviewPointer& pointer) {
-    const Dispatching dispatching(m_dispatching);
-    switch (m_pane.toolMode) {
-    case kToolSelect:
-        m_select.press(pointer);
-        break;
-    case kToolMove:
-        m_transform.press(PreviewTransform::Kind::Move, pointer);
-        break;
-    case kToolScale:
-        m_transform.press(PreviewTransform::Kind::Scale, pointer);
-        break;
-    case kToolRotate:
-        m_transform.press(PreviewTransform::Kind::Rotate, pointer);
-        break;
-    default:
-        break;
-    }
+    const ScopedFlag dispatching(m_dispatching);
+    if (Tool* tool = m_tools.currentTool(); tool && tool->actsOnPreview())
+        tool->previewPress(pointer, m_view);
+    showSoftCircle(pointer);
 }
 
 void PreviewTools::move(const PreviewPointer& pointer) {
-    const Dispatching dispatching(m_dispatching);
-    m_select.move(pointer);
-    m_transform.move(pointer);
+    const ScopedFlag dispatching(m_dispatching);
+    if (Tool* tool = dragging())
+        tool->previewMove(pointer, m_view);
+    showSoftCircle(pointer);
 }
 
 void PreviewTools::release(const PreviewPointer& pointer) {
-    const Dispatching dispatching(m_dispatching);
-    m_select.release(pointer);
-    m_transform.release();
+    const ScopedFlag dispatching(m_dispatching);
+    if (Tool* tool = dragging())
+        tool->previewRelease(pointer, m_view);
+    m_view.setSoftCircle(std::nullopt);
 }
 
 void PreviewTools::key(int key, const QString& text, int modifiers) {
-    const Dispatching dispatching(m_dispatching);
-    m_transform.key(key, text, modifiers);
+    const ScopedFlag dispatching(m_dispatching);
+    Tool* tool = dragging();
+    if (!tool)
+        return;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        abandon();
+    } else if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+        changeSoftRadius(m_pane, key == Qt::Key_PageUp ? 1 : -1);
+    } else if (text.size() == 1 && text[0].unicode() < 128) {
+        (void)tool->key(char(text[0].unicode()), modifiers);
+    }
+}
+
+bool PreviewTools::wheel(int notches) {
+    if (!dragging() || !dragsSoftly(m_pane))
+        return false;
+    const ScopedFlag dispatching(m_dispatching);
+    changeSoftRadius(m_pane, notches);
+    return true;
+}
+
+void PreviewTools::showSoftCircle(const PreviewPointer& pointer) {
+    if (!dragging() || !dragsSoftly(m_pane)) {
+        m_view.setSoftCircle(std::nullopt);
+        return;
+    }
+    const OrbitCamera& camera = m_view.scene().camera();
+    const double radius = m_pane.session().aids().options().softRadius / camera.unitsPerPixel();
+    m_view.setSoftCircle(PreviewView::SoftCircle{QPointF(pointer.x, pointer.y), radius});
 }
 
 bool PreviewTools::isDragging() const {
-    return m_select.isDragging() || m_transform.isDragging();
+    return dragging() != nullptr;
 }
 
 void PreviewTools::cancel() {
-    const Dispatching dispatching(m_dispatching);
-    m_select.cancel();
-    m_transform.cancel();
+    const ScopedFlag dispatching(m_dispatching);
+    if (Tool* tool = dragging())
+        tool->cancel();
+    m_view.setSoftCircle(std::nullopt);
 }
 
 void PreviewTools::abandon() {
-    const Dispatching dispatching(m_dispatching);
-    m_select.abandon();
-    m_transform.release();
+    const ScopedFlag dispatching(m_dispatching);
+    if (Tool* tool = dragging())
+        tool->abandon();
+    m_view.setSoftCircle(std::nullopt);
 }
 
 void PreviewTools::documentChanged(const DocumentChange&) {

@@ -1,26 +1,32 @@
 #pragma once
-// The Select, Move, Scale and Rotate tools on the Preview's pointer: the pane's current tool
-// (toolMode) acts there as in the plane views, on the same selection and through the same edit
-// call. Pan and Zoom leave the pointer to the Preview's camera.
+// The Preview's event frame: it hands the Preview's pointer and keys to the pane's current tool,
+// the same tool object the plane views use, so Select, Move, Scale and Rotate act there with the
+// same rules, on the same selection and through the same session. Pan and Zoom leave the pointer
+// to the Preview's camera. During a soft drag the wheel and PageUp and PageDown size the soft
+// radius, whose circle the Preview draws around the pointer.
 
 #include "model/signal.h"
 #include "preview/preview_input.h"
-#include "tools/preview_select.h"
-#include "tools/preview_transform.h"
+
+class PreviewView;
 
 namespace vw {
 
+class Pane;
+class Tool;
+class ToolFrame;
 struct DocumentChange;
 
 class PreviewTools : public PreviewInput {
 public:
-    PreviewTools(Pane& pane, ToolFeedback& feedback, PreviewView& view);
+    PreviewTools(Pane& pane, ToolFrame& tools, PreviewView& view);
 
     bool actsOnPreview() const override;
     void press(const PreviewPointer& pointer) override;
     void move(const PreviewPointer& pointer) override;
     void release(const PreviewPointer& pointer) override;
     void key(int key, const QString& text, int modifiers) override;
+    bool wheel(int notches) override;
     bool isDragging() const override;
     void cancel() override;
     // The drag under way ends, keeping what it did (another tab, another model).
@@ -28,10 +34,13 @@ public:
 
 private:
     void documentChanged(const DocumentChange& change);
+    // The tool that holds the Preview's drag: the current one, while its drag is under way.
+    Tool* dragging() const;
+    void showSoftCircle(const PreviewPointer& pointer);
 
     Pane& m_pane;
-    PreviewSelect m_select;
-    PreviewTransform m_transform;
+    ToolFrame& m_tools;
+    PreviewView& m_view;
     // Set while an event is with the tools, whose own edits come back through the document.
     bool m_dispatching = false;
     Subscription m_subscription;

@@ -1,7 +1,7 @@
 #include "tools/rotate_tool.h"
 
 #include "tools/angle_text.h"
-#include "tools/drag_edit.h"
+#include "tools/input_masks.h"
 #include "tools/tool_feedback.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
@@ -41,20 +41,26 @@ void RotateTool::choose() {
     m_pane.SetRotateValues();
 }
 
-void RotateTool::press(const PointerInput&) {
+void RotateTool::press(const PointerInput& input) {
     // Opened on any press, so the release writes the working data back as it always has.
-    m_refused = !beginDragEdit(m_pane, "Rotate %n");
+    m_refused = !beginPlaneDrag(input);
+    m_onHandle = false;
     if (m_refused || !isRotateHandle(m_pane.colourAt(m_pane.downX, m_pane.downY)))
         return;
+    m_onHandle = true;
     m_pane.isOnRotater = true;
     m_pane.rotSnapshot = m_pane.model().curData;
     m_angleAtPress = m_pane.rotAngle;
     m_handleAtPress = {m_pane.rotHandleH, m_pane.rotHandleV};
-    m_drag.forget();
+    m_turn.forget();
 }
 
 void RotateTool::move(const PointerInput& input) {
     Pane& pane = m_pane;
+    if (isKeyed() && isLeftAlone(input.buttons)) {
+        transformStep(input.x, input.y, input.modifiers);
+        return;
+    }
     if (!pane.isOnRotater)
         return;
     const double half = (double(pane.selRight) - pane.selLeft) / 2;
@@ -69,7 +75,7 @@ void RotateTool::move(const PointerInput& input) {
     const ViewParams& view = pane.currentView();
     const PlanePoint center{pane.rotCenterH, pane.rotCenterV};
     const std::vector<std::vector<PolarPoint>>& polar =
-        m_drag.polarOf(pane.rotSnapshot, center, view.axisH, view.axisV);
+        m_turn.polarOf(pane.rotSnapshot, center, view.axisH, view.axisV);
     // Written back at the release, as a rotation has always been.
     const bool commitNow = false;
     pane.session().dragStep(
@@ -88,24 +94,12 @@ void RotateTool::move(const PointerInput& input) {
         commitNow);
 }
 
-void RotateTool::release(const PointerInput&) {
-    m_refused = false;
-    m_pane.document().endDrag();
-}
-
-void RotateTool::cancel() {
-    m_pane.document().cancelDrag();
-    if (m_pane.isOnRotater) {
-        m_pane.rotAngle = m_angleAtPress;
-        m_pane.rotHandleH = m_handleAtPress.h;
-        m_pane.rotHandleV = m_handleAtPress.v;
-    }
-    m_refused = false;
-    m_pane.markChanged();
-}
-
-void RotateTool::abandon() {
-    release({});
+void RotateTool::restoreHandles() {
+    if (!m_onHandle)
+        return;
+    m_pane.rotAngle = m_angleAtPress;
+    m_pane.rotHandleH = m_handleAtPress.h;
+    m_pane.rotHandleV = m_handleAtPress.v;
 }
 
 } // namespace vw

@@ -4,8 +4,8 @@
 // the release commits.
 
 #include "model/model.h"
-#include "tools/tool.h"
 #include "tools/transform.h"
+#include "tools/transform_tool.h"
 
 #include <cstdint>
 #include <vector>
@@ -29,9 +29,10 @@ private:
     uint8_t m_axisH = 0, m_axisV = 0;
 };
 
-class RotateTool : public Tool {
+class RotateTool : public TransformTool {
 public:
-    using Tool::Tool;
+    RotateTool(Pane& pane, ToolFeedback& feedback)
+        : TransformTool(pane, feedback, TransformKind::Rotate) {}
 
     // The centre and the handle of the selection's box (SetRotateValues).
     void choose() override;
@@ -39,16 +40,14 @@ public:
     void press(const PointerInput& input) override;
     // During a rotation: moves the handle, shows the angle and turns the selection.
     void move(const PointerInput& input) override;
-    // Writes the working data back, rotated or not.
-    void release(const PointerInput& input) override;
-    // The vertices and the handle come back as they were at the press.
-    void cancel() override;
-    void abandon() override;
     void selectionChanged() override { choose(); }
 
 private:
-    RotateDrag m_drag;
-    bool m_refused = false;
+    // The handle comes back as it was at the press.
+    void restoreHandles() override;
+
+    RotateDrag m_turn;
+    bool m_onHandle = false;
     float m_angleAtPress = 0;
     PlanePoint m_handleAtPress{0, 0};
 };

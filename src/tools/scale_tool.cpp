@@ -1,6 +1,5 @@
 #include "tools/scale_tool.h"
 
-#include "tools/drag_edit.h"
 #include "tools/input_masks.h"
 #include "tools/pointer_shape.h"
 #include "tools/selection.h"
@@ -43,9 +42,9 @@ void ScaleTool::choose() {
     m_pane.SetScaleValues();
 }
 
-void ScaleTool::press(const PointerInput&) {
+void ScaleTool::press(const PointerInput& input) {
     m_boxAtPress = {m_pane.selLeft, m_pane.selTop, m_pane.selRight, m_pane.selBottom};
-    m_refused = !beginDragEdit(m_pane, "Scale %n");
+    m_refused = !beginPlaneDrag(input);
     if (m_refused)
         return;
     const ScaleGrab grab = scaleGrabFor(m_pane.colourAt(m_pane.downX, m_pane.downY));
@@ -64,6 +63,10 @@ void ScaleTool::move(const PointerInput& input) {
     m_feedback.setPointer(scalePointerFor(pane.colourAt(pane.lastX, pane.lastY)));
     if (!isLeftAlone(input.buttons))
         return;
+    if (isKeyed()) {
+        transformStep(input.x, input.y, input.modifiers);
+        return;
+    }
     ScaleBox box{pane.selLeft, pane.selTop, pane.selRight, pane.selBottom};
     const ScaleGrab grab{pane.grabLeft, pane.grabTop, pane.grabRight, pane.grabBottom};
     const std::optional<ScaleMapping> mapping =
@@ -84,23 +87,11 @@ void ScaleTool::move(const PointerInput& input) {
     });
 }
 
-void ScaleTool::release(const PointerInput&) {
-    m_refused = false;
-    m_pane.document().endDrag();
-}
-
-void ScaleTool::cancel() {
-    m_pane.document().cancelDrag();
+void ScaleTool::restoreHandles() {
     m_pane.selLeft = m_boxAtPress.left;
     m_pane.selTop = m_boxAtPress.top;
     m_pane.selRight = m_boxAtPress.right;
     m_pane.selBottom = m_boxAtPress.bottom;
-    m_refused = false;
-    m_pane.markChanged();
-}
-
-void ScaleTool::abandon() {
-    release({});
 }
 
 } // namespace vw

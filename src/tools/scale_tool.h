@@ -2,14 +2,15 @@
 // The Scale tool: eight handles on the selection's box, found by their colours, move the box's
 // edges; every step maps the selected vertices from the old box onto the new one.
 
-#include "tools/tool.h"
 #include "tools/transform.h"
+#include "tools/transform_tool.h"
 
 namespace vw {
 
-class ScaleTool : public Tool {
+class ScaleTool : public TransformTool {
 public:
-    using Tool::Tool;
+    ScaleTool(Pane& pane, ToolFeedback& feedback)
+        : TransformTool(pane, feedback, TransformKind::Scale) {}
 
     // The box around the selected vertices (SetScaleValues).
     void choose() override;
@@ -18,14 +19,12 @@ public:
     // With the left button alone, moves the grabbed edges to the pointer, maps the selected
     // vertices into the new box and writes them back.
     void move(const PointerInput& input) override;
-    void release(const PointerInput& input) override;
-    // The vertices and the box come back as they were at the press.
-    void cancel() override;
-    void abandon() override;
     void selectionChanged() override { choose(); }
 
 private:
-    bool m_refused = false;
+    // The box comes back as it was at the press.
+    void restoreHandles() override;
+
     ScaleBox m_boxAtPress;
 };
 

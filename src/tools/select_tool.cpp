@@ -1,5 +1,7 @@
 #include "tools/select_tool.h"
 
+#include "preview/preview_picking.h"
+#include "preview/preview_view.h"
 #include "tools/input_masks.h"
 #include "tools/selection.h"
 #include "tools/tool_feedback.h"
@@ -15,6 +17,14 @@ namespace {
 
 // A release this close to its press, in model units along both axes, is a click.
 constexpr float kClickThreshold = 0.05f;
+// In the Preview: how far from the pointer, in pixels, a click still picks a vertex, and how
+// close to its press a release is a click.
+constexpr double kPreviewPickReach = 6;
+constexpr double kClickReach = 3;
+
+const DepthPatch* orNull(const std::optional<DepthPatch>& depth) {
+    return depth ? &*depth : nullptr;
+}
 
 float modelAlong(int64_t pane, int32_t origin, float zoom) {
     return static_cast<float>(double(pane - origin) / zoom);
@@ -90,7 +100,74 @@ void SelectTool::deselectAtPress() {
 }
 
 void SelectTool::cancel() {
+    if (m_preview)
+        m_preview->setBand(std::nullopt);
+    m_preview = nullptr;
     m_atPress.restore(m_pane);
+}
+
+void SelectTool::abandon() {
+    if (m_preview)
+        m_preview->setBand(std::nullopt);
+    m_preview = nullptr;
+}
+
+void SelectTool::previewPress(const PreviewPointer& pointer, PreviewView& view) {
+    m_preview = &view;
+    m_pressX = pointer.x;
+    m_pressY = pointer.y;
+    m_atPress.take(m_pane);
+    const std::optional<DepthPatch> depth =
+        view.depthOver(pointer.x - kPreviewPickReach, pointer.y - kPreviewPickReach,
+                       pointer.x + kPreviewPickReach, pointer.y + kPreviewPickReach);
+    const WorkingVertex hit =
+        nearestWorkingVertex(m_pane.model(), view.scene().camera(), pointer.x, pointer.y,
+                             kPreviewPickReach, orNull(depth), &m_pane.session().hidden());
+    const bool onSelected =
+        hit.found() &&
+        m_pane.model().curData[size_t(hit.segment)].verts[size_t(hit.vertex)].selected != 0;
+    m_ctrlSegment = m_ctrlVertex = -1;
+    if (onSelected && pointer.modifiers == kCtrlMask) {
+        m_ctrlSegment = hit.segment;
+        m_ctrlVertex = hit.vertex;
+    }
+    selectPress(m_pane, pointer.modifiers, hit.found() && !onSelected,
+                [&](std::vector<Segment>& data) {
+                    return &data[size_t(hit.segment)].verts[size_t(hit.vertex)];
+                });
+}
+
+bool SelectTool::isPreviewClick(const PreviewPointer& pointer) const {
+    return std::abs(pointer.x - m_pressX) <= kClickReach &&
+           std::abs(pointer.y - m_pressY) <= kClickReach;
+}
+
+void SelectTool::previewMove(const PreviewPointer& pointer, PreviewView& view) {
+    if (!m_preview)
+        return;
+    if (isPreviewClick(pointer))
+        view.setBand(std::nullopt);
+    else
+        view.setBand(QRectF(QPointF(m_pressX, m_pressY), QPointF(pointer.x, pointer.y)));
+}
+
+void SelectTool::previewRelease(const PreviewPointer& pointer, PreviewView& view) {
+    if (!m_preview)
+        return;
+    m_preview = nullptr;
+    view.setBand(std::nullopt);
+    if (isPreviewClick(pointer)) {
+        // The press has picked already; a Ctrl click on a selected vertex takes it out.
+        if (m_ctrlSegment >= 0)
+            deselectVertex(m_pane, m_ctrlSegment, m_ctrlVertex);
+    } else {
+        const std::optional<DepthPatch> depth =
+            view.depthOver(m_pressX, m_pressY, pointer.x, pointer.y);
+        const BoxPicker inBox(view.scene().camera(), m_pressX, m_pressY, pointer.x, pointer.y,
+                              orNull(depth));
+        selectVertsWhere(m_pane, [&](const Vertex& vertex) { return inBox(vertex); });
+    }
+    m_pane.isChanged = true;
 }
 
 } // namespace vw

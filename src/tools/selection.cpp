@@ -14,7 +14,7 @@ namespace {
 constexpr int16_t kSelected = -1;
 
 void enableEditingTools(Pane& pane, bool enabled = true) {
-    for (int tool : {kToolMove, kToolScale, kToolRotate})
+    for (uint8_t tool : kTransformTools)
         pane.setToolEnabled(tool, enabled);
 }
 

@@ -17,8 +17,7 @@ constexpr double kLargestRadius = 1e9;
 
 bool dragsSoftly(Pane& pane) {
     const uint8_t tool = pane.toolMode;
-    return pane.session().aids().options().soft &&
-           (tool == kToolMove || tool == kToolScale || tool == kToolRotate);
+    return pane.session().aids().options().soft && isTransformTool(tool);
 }
 
 void changeSoftRadius(Pane& pane, int steps) {

@@ -41,19 +41,6 @@ constexpr std::array<ToolLetter, 12> toolLetters{{
     {'R', kToolRotate},
 }};
 
-// Sets a flag for the life of a scope, leaving it as it was after.
-class Raised {
-public:
-    explicit Raised(bool& flag) : m_flag(flag), m_was(flag) { flag = true; }
-    ~Raised() { m_flag = m_was; }
-    Raised(const Raised&) = delete;
-    Raised& operator=(const Raised&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_was;
-};
-
 } // namespace
 
 ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {
@@ -75,6 +62,11 @@ Tool* ToolFrame::currentTool() const {
 }
 
 void ToolFrame::press(const PointerInput& input) {
+    // A right click during a drag cancels it; any other button pressed meanwhile is ignored.
+    if (input.buttons == kRightButton && isDragging() && !m_drag.panning) {
+        cancelDrag();
+        return;
+    }
     if (!showsView(m_pane) || m_drag.button != 0)
         return;
     m_drag = {};
@@ -88,7 +80,7 @@ void ToolFrame::press(const PointerInput& input) {
     m_pane.downX = roundToInt32(input.x);
     m_pane.downY = roundToInt32(input.y);
     Tool* tool = currentTool();
-    const Raised dispatching(m_dispatching);
+    const ScopedFlag dispatching(m_dispatching);
     if (tool)
         tool->begin();
     if (!isLeftAlone(input.buttons))
@@ -124,7 +116,7 @@ void ToolFrame::move(const PointerInput& input) {
         m_pane.isChanged = false;
         return;
     }
-    const Raised dispatching(m_dispatching);
+    const ScopedFlag dispatching(m_dispatching);
     tool->move(seen);
     showSoftCircle(m_pane, input, isDragging() && m_drag.button == kLeftButton);
 }
@@ -140,7 +132,7 @@ void ToolFrame::release(const PointerInput& input) {
     m_pane.lastY = roundToInt32(input.y);
     m_pane.isLeftButton = false;
     {
-        const Raised dispatching(m_dispatching);
+        const ScopedFlag dispatching(m_dispatching);
         if (Tool* tool = currentTool())
             tool->release(input);
     }
@@ -161,7 +153,7 @@ void ToolFrame::endDrag(bool keep) {
         return;
     m_drag.over = true;
     if (!m_drag.panning) {
-        const Raised dispatching(m_dispatching);
+        const ScopedFlag dispatching(m_dispatching);
         if (Tool* tool = currentTool()) {
             if (keep)
                 tool->abandon();
@@ -183,13 +175,24 @@ void ToolFrame::documentChanged(const DocumentChange& change) {
         return;
     }
     if (change.selection || change.workingData || change.model || !change.vertices.empty()) {
-        const Raised dispatching(m_dispatching);
+        const ScopedFlag dispatching(m_dispatching);
         if (Tool* tool = currentTool())
             tool->selectionChanged();
     }
 }
 
 void ToolFrame::keyPress(uint16_t keyAscii) {
+    if (isDragging() && !m_drag.panning && keyAscii < 128) {
+        // Enter ends a transform drag keeping what it did; its keys (axes, a typed amount) are
+        // the drag's, not tool letters.
+        if (keyAscii == '\r' && isTransformTool(m_pane.toolMode)) {
+            abandonDrag();
+            return;
+        }
+        const ScopedFlag dispatching(m_dispatching);
+        if (Tool* tool = currentTool(); tool && tool->key(char(keyAscii), 0))
+            return;
+    }
     uint8_t code = m_pane.toolMode;
     for (const ToolLetter& entry : toolLetters) {
         if (keyAscii == uint8_t(entry.letter)) {
@@ -211,7 +214,7 @@ void ToolFrame::wheel(const PointerInput& input, int notches) {
 
 void ToolFrame::changeSoftRadius(int steps) {
     // The drag under way follows the new radius as one of its own steps.
-    const Raised dispatching(m_dispatching);
+    const ScopedFlag dispatching(m_dispatching);
     vw::changeSoftRadius(m_pane, steps);
 }
 
@@ -226,7 +229,7 @@ void ToolFrame::chooseTool(uint8_t code) {
         abandonDrag();
     m_pane.toolMode = code;
     m_pane.pressTool(code);
-    const Raised dispatching(m_dispatching);
+    const ScopedFlag dispatching(m_dispatching);
     if (Tool* tool = currentTool())
         tool->choose();
 }

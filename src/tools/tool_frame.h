@@ -31,7 +31,8 @@ public:
     // A typed character: a tool letter ("s", "v", "a", "z", "c", "r", either case) chooses its
     // tool, enabled or not; every key presses the current tool's button and re-prepares Scale
     // or Rotate while one of them is current. A drag under way is ended first, keeping what it
-    // did, when the tool changes.
+    // did, when the tool changes. During a drag of Move, Scale or Rotate the drag's own keys
+    // come first: X, Y, Z, a typed amount, Backspace, and Enter, which ends it.
     void keyPress(uint16_t keyAscii) override;
     // The wheel zooms about the pointer, whatever the tool; during a soft drag of Move, Scale or
     // Rotate it sizes the soft radius.
@@ -51,6 +52,10 @@ public:
     // The drag under way ends, keeping what it did (the tab changed, the model closed).
     void abandonDrag();
 
+    // The tool of toolMode, which the Preview's frame hands its events to as well; none for
+    // any other toolMode.
+    Tool* currentTool() const;
+
     // Pointer shape and status text, for the window side.
     ToolFeedback feedback;
 
@@ -64,7 +69,6 @@ private:
         float panFromX = 0, panFromY = 0;
     };
 
-    Tool* currentTool() const;
     void chooseTool(uint8_t code);
     void documentChanged(const DocumentChange& change);
     void endDrag(bool keep);

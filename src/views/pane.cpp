@@ -41,7 +41,7 @@ void Pane::documentChanged(const DocumentChange& change) {
         return;
     // Undo and redo give back a selection the palette has not seen.
     if (change.workingData && change.selection) {
-        for (int tool : {kToolMove, kToolScale, kToolRotate})
+        for (uint8_t tool : kTransformTools)
             setToolEnabled(tool, SelCount() > 0);
     }
     isChanged = true;
@@ -107,7 +107,7 @@ void Pane::Init_Ebo() {
     pressTool(kToolSelect);
     for (int tool : {kToolSelect, kToolPan, kToolZoom})
         setToolEnabled(tool, true);
-    for (int tool : {kToolMove, kToolScale, kToolRotate})
+    for (uint8_t tool : kTransformTools)
         setToolEnabled(tool, false);
 }
 
@@ -140,7 +140,7 @@ bool Pane::isInBackground(int32_t nodeIndex) const {
 
 void Pane::setCurData() {
     {
-        const Acting acting(*this);
+        const ScopedFlag acting(m_acting);
         document().loadWorkingData();
     }
     contentChanged();
@@ -244,7 +244,7 @@ void Pane::setImageMap(const QImage& picture) {
 }
 
 void Pane::picMain_MouseDown(const PointerInput& input) {
-    const Acting acting(*this);
+    const ScopedFlag acting(m_acting);
     if (m_input)
         m_input->press(input);
     contentChanged();
@@ -254,7 +254,7 @@ void Pane::picMain_MouseMove(const PointerInput& input) {
     m_pointerAt = QPointF(input.x, input.y);
     // A drag may move, scale, rotate or select; a bare hover changes nothing drawn but the band.
     const bool dragging = input.buttons != 0 || isLeftButton || isOnRotater;
-    const Acting acting(*this);
+    const ScopedFlag acting(m_acting);
     if (m_input)
         m_input->move(input);
     if (dragging)
@@ -262,7 +262,7 @@ void Pane::picMain_MouseMove(const PointerInput& input) {
 }
 
 void Pane::picMain_MouseUp(const PointerInput& input) {
-    const Acting acting(*this);
+    const ScopedFlag acting(m_acting);
     if (m_input)
         m_input->release(input);
     contentChanged();
@@ -274,7 +274,7 @@ void Pane::picMain_Wheel(const PointerInput& input, int notches) {
 }
 
 void Pane::Form_KeyPress(uint16_t keyAscii) {
-    const Acting acting(*this);
+    const ScopedFlag acting(m_acting);
     if (m_input)
         m_input->keyPress(keyAscii);
     contentChanged();

@@ -46,6 +46,12 @@ enum ToolCode : uint8_t {
     kToolRotate = 6,
 };
 
+// The tools that transform the selection.
+constexpr std::array<uint8_t, 3> kTransformTools{kToolMove, kToolScale, kToolRotate};
+constexpr bool isTransformTool(uint8_t code) {
+    return code == kToolMove || code == kToolScale || code == kToolRotate;
+}
+
 // The three canvases, each with its own ground and pen colour.
 enum class Canvas { Back, Buff, Main };
 
@@ -228,18 +234,6 @@ private:
         uint64_t background = 0;
         qint64 imageMap = 0;
         bool operator==(const BackKey&) const = default;
-    };
-
-    // Marks the pane as the one acting, so the document's news of its own edits only
-    // invalidates the frame: the tools ask for redraws as they always have.
-    class Acting {
-    public:
-        explicit Acting(Pane& pane) : m_pane(pane), m_was(pane.m_acting) { pane.m_acting = true; }
-        ~Acting() { m_pane.m_acting = m_was; }
-
-    private:
-        Pane& m_pane;
-        bool m_was;
     };
 
     void start();

@@ -8,8 +8,7 @@ namespace vw {
 
 void Pane::tmeRefresher_Timer() {
     const bool bandTool = toolMode == kToolSelect || toolMode == kToolZoom;
-    const bool overlayTool =
-        toolMode == kToolMove || toolMode == kToolScale || toolMode == kToolRotate;
+    const bool overlayTool = isTransformTool(toolMode);
     if (bandTool && isLeftButton) {
         const FrameKey key = bandKey();
         if (key == m_shown)

@@ -426,7 +426,7 @@ TEST(MeshSelection, FollowsTheTrianglesAndNotTheJoints) {
 TEST(ExactTransforms, MoveScaleAndRotateTheSelectionAboutItsCentreOrTheOrigin) {
     using Kind = ExactTransform::Kind;
     Model model = selectedSquare();
-    EXPECT_EQ(transformSelected(model.curData, {Kind::Translate, {0.5, 2, -1}}), 4u);
+    EXPECT_EQ(transformSelected(model.curData, {Kind::Move, {0.5, 2, -1}}), 4u);
     EXPECT_EQ(model.curData[0].verts[0].x, 1.5f);
     EXPECT_EQ(model.curData[0].verts[0].y, 1.0f); // -1 + 2, as the sheet's Y runs
     EXPECT_EQ(model.curData[0].verts[0].z, -1.0f);
@@ -461,7 +461,7 @@ TEST(ExactTransforms, MoveScaleAndRotateTheSelectionAboutItsCentreOrTheOrigin) {
     Model none = selectedSquare();
     for (Vertex& vertex : none.curData[0].verts)
         vertex.selected = 0;
-    EXPECT_EQ(transformSelected(none.curData, {Kind::Translate, {1, 1, 1}}), 0u);
+    EXPECT_EQ(transformSelected(none.curData, {Kind::Move, {1, 1, 1}}), 0u);
 }
 
 } // namespace
@@ -510,9 +510,8 @@ TEST(EditSession, OneAnnouncementPerSelectionChangeWithTheCountHiddenVerticesLef
     EXPECT_EQ(told, std::vector<int32_t>{1});
     session.selectCounted([](std::vector<Segment>&) {});
     EXPECT_EQ(session.selCount(), 2);
-    ASSERT_TRUE(session.edit("Move %n", 0, [](std::vector<Segment>& data) {
-        data[0].verts[0].x += 1;
-    }));
+    ASSERT_TRUE(
+        session.edit("Move %n", 0, [](std::vector<Segment>& data) { data[0].verts[0].x += 1; }));
     session.hideSelected();
     EXPECT_EQ(session.selCount(), 0);
     EXPECT_EQ(session.hidden().count(), 2u);

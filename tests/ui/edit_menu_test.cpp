@@ -351,7 +351,7 @@ TEST(EditMenu, TransformOpensWithTheLastModeAndValuesChosen) {
         EXPECT_EQ(prompts.askTransform().has_value(), accept);
     }
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0].kind, vw::ExactTransform::Kind::Translate); // no change at first
+    EXPECT_EQ(shown[0].kind, vw::ExactTransform::Kind::Move); // no change at first
     EXPECT_EQ(shown[1].kind, vw::ExactTransform::Kind::Rotate);
     EXPECT_EQ(shown[1].degrees, 30);
 }

@@ -5,6 +5,11 @@
 #include <numbers>
 
 namespace vw {
+
+const char* stepLabel(TransformKind kind) {
+    static const char* const labels[] = {"Move %n", "Scale %n", "Rotate %n"};
+    return labels[int(kind)];
+}
 namespace {
 
 std::array<double, 3> positionOf(const Vertex& vertex) {
@@ -35,7 +40,7 @@ std::array<double, 3> rotated(std::array<double, 3> p, int axis, double radians)
 std::array<double, 3> applied(const ExactTransform& t, std::array<double, 3> p,
                               const std::array<double, 3>& centre) {
     switch (t.kind) {
-    case ExactTransform::Kind::Translate:
+    case ExactTransform::Kind::Move:
         for (int i = 0; i < 3; ++i)
             p[i] += t.amount[i];
         return p;
@@ -81,7 +86,7 @@ std::optional<std::array<double, 3>> selectionCentre(const std::vector<Segment>&
 size_t transformSelected(std::vector<Segment>& data, const ExactTransform& transform) {
     std::array<double, 3> about{};
     // Only a scale or a turn about the selection's centre needs it: a pass over every vertex.
-    if (transform.kind != ExactTransform::Kind::Translate && !transform.aboutOrigin) {
+    if (transform.kind != ExactTransform::Kind::Move && !transform.aboutOrigin) {
         const std::optional<std::array<double, 3>> centre = selectionCentre(data);
         if (!centre)
             return 0;

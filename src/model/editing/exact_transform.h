@@ -8,14 +8,21 @@
 #include "model/model.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace vw {
 
+// The three transforms of the selection, whether typed, dragged or keyed.
+enum class TransformKind : uint8_t { Move, Scale, Rotate };
+// The label of the kind's undoable step ("Move %n").
+const char* stepLabel(TransformKind kind);
+
 struct ExactTransform {
-    enum class Kind { Translate, Scale, Rotate } kind = Kind::Translate;
-    std::array<double, 3> amount{}; // Translate: dx, dy, dz; Scale: sx, sy, sz
+    using Kind = TransformKind;
+    Kind kind = Kind::Move;
+    std::array<double, 3> amount{}; // Move: dx, dy, dz; Scale: sx, sy, sz
     double degrees = 0;             // Rotate
     int axis = 2;                   // Rotate: 0 x, 1 y, 2 z
     bool aboutOrigin = false;       // Scale and Rotate: the origin, else the selection's centre

@@ -1,0 +1,165 @@
+#include "tools/transform_tool.h"
+
+#include "model/editing/exact_transform.h"
+#include "model/vertex_fields.h"
+#include "preview/preview_view.h"
+#include "tools/angle_text.h"
+#include "tools/drag_edit.h"
+#include "tools/input_masks.h"
+#include "tools/selection.h"
+#include "tools/tool_feedback.h"
+#include "views/pane.h"
+
+#include <cctype>
+
+namespace vw {
+namespace {
+
+// How far, in pixels, a grabbed vertex reaches for another to land on.
+constexpr double kLandingReachPixels = 15;
+// How far from the press, in pixels, the Preview grabs a selected vertex to snap.
+constexpr double kPreviewGrabPixels = 6;
+
+std::optional<Vec3> selectionCentreOf(const std::vector<Segment>& data) {
+    const std::optional<std::array<double, 3>> centre = selectionCentre(data);
+    if (!centre)
+        return std::nullopt;
+    return Vec3{(*centre)[0], -(*centre)[1], (*centre)[2]};
+}
+
+} // namespace
+
+TransformTool::TransformTool(Pane& pane, ToolFeedback& feedback, TransformKind kind)
+    : Tool(pane, feedback), m_kind(kind) {}
+
+std::unique_ptr<ViewProjection> TransformTool::projection() const {
+    if (m_preview)
+        return std::make_unique<CameraProjection>(m_preview->scene().camera());
+    if (m_pane.selectedTab() > kTabUV || !showsPositions(m_pane.currentView()))
+        return nullptr;
+    return std::make_unique<PlaneProjection>(m_pane.currentView());
+}
+
+MoveSnapping TransformTool::snapping(const ViewProjection& view, int modifiers) const {
+    MoveSnapping snapping;
+    if (m_kind != TransformKind::Move)
+        return snapping;
+    const SnapRules& rules = m_pane.session().snap();
+    if (rules.toGrid || (modifiers == kCtrlMask && m_pane.gridShown()))
+        snapping.gridStep = gridStepAt(view, m_drag.centre());
+    snapping.toVertex = rules.toVertex;
+    snapping.reach = kLandingReachPixels * view.pointerPerPixel();
+    snapping.hidden = &m_pane.session().hidden();
+    return snapping;
+}
+
+bool TransformTool::beginPlaneDrag(const PointerInput& input) {
+    m_drag.end();
+    if (!beginDragEdit(m_pane, stepLabel(m_kind)))
+        return false;
+    const std::unique_ptr<ViewProjection> view = projection();
+    const std::optional<Vec3> centre = selectionCentreOf(m_pane.model().curData);
+    if (view && centre && m_pane.document().isDragging()) {
+        m_drag.begin(m_kind, m_pane.model().curData, *centre, input.x, input.y, *view,
+                     m_pane.session().snap().toVertex ? kPickReach : 0);
+        if (m_kind == TransformKind::Rotate)
+            m_drag.offerAxes(0); // a plane view turns about its own facing axis only
+    }
+    m_angleBefore = m_pane.rotAngle;
+    m_x = input.x;
+    m_y = input.y;
+    m_modifiers = input.modifiers;
+    return true;
+}
+
+void TransformTool::transformStep(double x, double y, int modifiers) {
+    m_x = x;
+    m_y = y;
+    m_modifiers = modifiers;
+    const std::unique_ptr<ViewProjection> view = projection();
+    if (!view || !m_drag.isOn())
+        return;
+    const MoveSnapping snaps = snapping(*view, modifiers);
+    m_pane.session().dragStep(
+        [&](std::vector<Segment>& data) { m_drag.apply(data, x, y, *view, snaps); });
+    if (m_kind == TransformKind::Rotate)
+        showTurn();
+    if (m_preview)
+        m_preview->setGuide(m_drag.axes() == 0 ? std::nullopt
+                                               : std::optional(PreviewView::AxisGuide{
+                                                     m_drag.centre(), m_drag.axes()}));
+    m_pane.isChanged = true;
+}
+
+void TransformTool::showTurn() {
+    m_pane.isOnRotater = true;
+    m_pane.rotAngle = static_cast<float>(m_drag.angle());
+    m_feedback.showStatus(angleText(m_pane.rotAngle));
+}
+
+bool TransformTool::key(char character, int modifiers) {
+    if (!m_drag.isOn())
+        return false;
+    const char lower = char(std::tolower(static_cast<unsigned char>(character)));
+    bool taken = false;
+    if (lower == 'x' || lower == 'y' || lower == 'z') {
+        // Shift comes as the capital letter from the plane views and as the mask from the
+        // Preview.
+        const bool shift = modifiers == kShiftMask || character != lower;
+        taken = m_drag.limitTo(lower - 'x', shift);
+    } else if (character == '\b') {
+        taken = m_drag.erase();
+    } else {
+        taken = m_drag.type(character);
+    }
+    if (taken)
+        transformStep(m_x, m_y, m_modifiers);
+    return taken;
+}
+
+void TransformTool::previewPress(const PreviewPointer& pointer, PreviewView& view) {
+    const std::optional<Vec3> centre = selectionCentreOf(m_pane.model().curData);
+    if (m_pane.SelCount() <= 0 || !centre ||
+        !beginDragEdit(m_pane, stepLabel(m_kind), kPositionFields))
+        return;
+    m_preview = &view;
+    const CameraProjection camera(view.scene().camera());
+    m_drag.begin(m_kind, m_pane.model().curData, *centre, pointer.x, pointer.y, camera,
+                 m_pane.session().snap().toVertex ? kPreviewGrabPixels : 0);
+    m_angleBefore = m_pane.rotAngle;
+    m_x = pointer.x;
+    m_y = pointer.y;
+    m_modifiers = pointer.modifiers;
+}
+
+void TransformTool::previewMove(const PreviewPointer& pointer, PreviewView&) {
+    if (m_preview)
+        transformStep(pointer.x, pointer.y, pointer.modifiers);
+}
+
+void TransformTool::finishDrag() {
+    m_refused = false;
+    // A turn of the transform drag leaves the angle as it was; the designed handle's stays.
+    const bool turned =
+        m_kind == TransformKind::Rotate && m_drag.isOn() && (m_preview || isKeyed());
+    m_drag.end();
+    m_pane.document().endDrag();
+    if (turned) {
+        m_pane.isOnRotater = false;
+        m_pane.rotAngle = m_angleBefore;
+        m_feedback.showStatus(m_feedback.status());
+    }
+    if (m_preview) {
+        m_preview->setGuide(std::nullopt);
+        m_preview = nullptr;
+    }
+}
+
+void TransformTool::cancel() {
+    m_pane.document().cancelDrag();
+    restoreHandles();
+    finishDrag();
+    m_pane.markChanged();
+}
+
+} // namespace vw

@@ -1,0 +1,64 @@
+#pragma once
+// What Move, Scale and Rotate share in every view: the drag's one edit, the keys of a transform
+// drag (X, Y, Z and Shift with them, a typed amount, Backspace, Enter), Esc and a right click to
+// cancel, snapping, and the Preview's gesture, in which each transforms the selection from the
+// press through the camera (Move in the plane facing it, Scale by the pointer's distance from the
+// selection's centre, Rotate by its angle about it). In the plane views each keeps its designed
+// gesture until one of those keys is used; from then on the pointer works through the same
+// transform drag as in the Preview.
+
+#include "tools/tool.h"
+#include "tools/transform_drag.h"
+#include "tools/view_projection.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace vw {
+
+class TransformTool : public Tool {
+public:
+    TransformTool(Pane& pane, ToolFeedback& feedback, TransformKind kind);
+
+    bool key(char character, int modifiers) override;
+    void release(const PointerInput&) override { finishDrag(); }
+    void cancel() override;
+    void abandon() override { finishDrag(); }
+
+    bool actsOnPreview() const override { return true; }
+    void previewPress(const PreviewPointer& pointer, PreviewView& view) override;
+    void previewMove(const PreviewPointer& pointer, PreviewView& view) override;
+    void previewRelease(const PreviewPointer&, PreviewView&) override { finishDrag(); }
+    bool isPreviewDragging() const override { return m_preview != nullptr; }
+
+protected:
+    // Opens the plane drag's edit of the view's two coordinates and, on a view of positions,
+    // the transform drag its keys use. False when the file could not keep the edit: the status
+    // bar says why and the drag changes nothing.
+    bool beginPlaneDrag(const PointerInput& input);
+    // Whether a key limited the drag or typed an amount: the pointer then works through the
+    // transform drag.
+    bool isKeyed() const { return m_drag.isOn() && m_drag.isLimitedOrTyped(); }
+    // One step of the transform drag with the pointer at (x, y) of the drag's view.
+    void transformStep(double x, double y, int modifiers);
+    // Puts the tool's own handles back as they were at the press (a cancelled drag).
+    virtual void restoreHandles() {}
+
+    TransformDrag m_drag;
+    bool m_refused = false;
+
+private:
+    std::unique_ptr<ViewProjection> projection() const;
+    MoveSnapping snapping(const ViewProjection& view, int modifiers) const;
+    void showTurn();
+    void finishDrag();
+
+    TransformKind m_kind;
+    PreviewView* m_preview = nullptr; // the view of a drag in the Preview
+    double m_x = 0, m_y = 0;          // the pointer's last place, for a step after a key
+    int m_modifiers = 0;
+    float m_angleBefore = 0;
+};
+
+} // namespace vw
