@@ -116,8 +116,7 @@ bool wantsPlaceholder(const CliArgs& args) {
 int runImport(Session& session, std::ostream& err) {
     Document document(session.model);
     ValueWrite values;
-    Result done =
-        readObjFile(session.model, session.args.selection, session.args.files[1], values);
+    Result done = readObjFile(session.model, session.args.selection, session.args.files[1], values);
     if (done)
         done = writeValues(document, "Import OBJ", values);
     if (done)

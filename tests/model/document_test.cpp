@@ -468,7 +468,9 @@ INSTANTIATE_TEST_SUITE_P(
                      [](Model&, ValueWrite& write) { write.segments[1].verts.pop_back(); },
                      "segment 1/1 has 2 vertices, not 1"},
         RefusedWrite{"ASegmentNotInTheModel",
-                     [](Model&, ValueWrite& write) { write.segments[1].segment = {1, 2}; },
+                     [](Model&, ValueWrite& write) {
+                         write.segments[1].segment = {1, 2};
+                     },
                      "segment 1/2 is not in the model"},
         RefusedWrite{"ASegmentTwice",
                      [](Model&, ValueWrite& write) {

@@ -182,8 +182,7 @@ Result parseObj(std::istream& in, size_t maxPositions, std::vector<ObjObject>& o
 ObjObject joined(const std::vector<ObjObject>& objects) {
     ObjObject all;
     for (const ObjObject& object : objects) {
-        all.positions.insert(all.positions.end(), object.positions.begin(),
-                             object.positions.end());
+        all.positions.insert(all.positions.end(), object.positions.begin(), object.positions.end());
         all.uvs.insert(all.uvs.end(), object.uvs.begin(), object.uvs.end());
         all.uvCount += object.uvCount;
     }
@@ -242,8 +241,9 @@ Result valuesByName(const Model& model, const ObjSelection& selection,
             const bool twice = std::any_of(targets.begin(), targets.end(), [&](SegmentRef ref) {
                 return objName(ref.part, ref.seg) == object.name;
             });
-            return Result::failure("object " + inQuotes(object.name) +
-                                   (twice ? " comes twice" : " matches no segment of the selection"));
+            return Result::failure(
+                "object " + inQuotes(object.name) +
+                (twice ? " comes twice" : " matches no segment of the selection"));
         }
         const SegmentRef ref = found->second;
         const size_t count = model.Parts[size_t(ref.part)].segments[size_t(ref.seg)].verts.size();

@@ -93,8 +93,8 @@ void spreadFromLeaders(Model& model) {
                     continue;
                 for (SegmentRef sharer : sharersOf(model, self, kind)) {
                     if (Segment* to = partSegment(model, sharer))
-                        copyFields(model.Parts[p].segments[s].verts, to->verts,
-                                   fieldsOfBlock(kind), 0, UINT32_MAX);
+                        copyFields(model.Parts[p].segments[s].verts, to->verts, fieldsOfBlock(kind),
+                                   0, UINT32_MAX);
                 }
             }
         }
