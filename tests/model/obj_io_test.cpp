@@ -264,6 +264,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadObj{"ASegmentWithoutItsObject", "o part0_seg0\nv 1 1 1\nv 1 1 1\nv 1 1 1\n",
                "the file has no object 'part1_seg0'"},
         BadObj{"AnObjectTwice", "o part1_seg0\no part1_seg0\n", "object 'part1_seg0' comes twice"},
+        BadObj{"MoreObjectsThanSegments", "o a\no b\no c\no d\n",
+               "more objects than the selection's 3 segments (reading stopped at line 4)"},
         BadObj{"SomeObjectsUnnamed", "v 1 1 1\no part1_seg0\n",
                "the file names some objects and not others"}),
     [](const auto& info) { return std::string(info.param.name); });

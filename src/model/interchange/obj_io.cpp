@@ -118,8 +118,10 @@ std::optional<std::string_view> objectName(std::string_view line) {
 }
 
 // Collects the v lines (at most maxPositions in all) and the vt lines (keeping at most
-// maxPositions, counting the rest) of each object; objects[0] takes those before any o line.
-Result parseObj(std::istream& in, size_t maxPositions, std::vector<ObjObject>& objects) {
+// maxPositions, counting the rest) of each object (at most maxObjects named ones); objects[0]
+// takes those before any o line.
+Result parseObj(std::istream& in, size_t maxPositions, size_t maxObjects,
+                std::vector<ObjObject>& objects) {
     std::vector<char> buffer(static_cast<size_t>(kLongestLine) + 2);
     objects.assign(1, ObjObject{});
     size_t positions = 0, uvs = 0;
@@ -142,8 +144,13 @@ Result parseObj(std::istream& in, size_t maxPositions, std::vector<ObjObject>& o
                 break;
             continue;
         }
-        if (const std::optional<std::string_view> name = objectName(line))
+        if (const std::optional<std::string_view> name = objectName(line)) {
+            if (objects.size() > maxObjects)
+                return Result::failure(
+                    "it has more objects than the selection's " + std::to_string(maxObjects) +
+                    " segments (reading stopped at line " + std::to_string(number) + ")");
             objects.push_back({std::string(*name), {}, {}, 0});
+        }
         ObjObject& object = objects.back();
         std::vector<std::string_view> words = splitWords(line);
         if (!words.empty() && words[0] == "v") {
@@ -347,7 +354,9 @@ std::string objName(int part, int seg) {
 Result readObjValues(std::istream& in, const Model& model, const ObjSelection& selection,
                      ValueWrite& values) {
     std::vector<ObjObject> objects;
-    if (Result parsed = parseObj(in, selectedVertexCount(model, selection), objects); !parsed)
+    const size_t segments = selectedSegments(model, selection).size();
+    if (Result parsed = parseObj(in, selectedVertexCount(model, selection), segments, objects);
+        !parsed)
         return parsed;
     // Vertices before the first o line belong to no object; a named file has none.
     if (objects.size() > 1 && objects.front().positions.empty())
