@@ -229,7 +229,6 @@ void frmMain::mnuFileExportObj_Click() {
                           QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
 }
 
-// Read into a copy first, so a file that does not fit changes nothing.
 void frmMain::mnuFileImportObj_Click() {
     if (!m_panes)
         return;
@@ -237,23 +236,16 @@ void frmMain::mnuFileImportObj_Click() {
         m_prompts.openFile(QStringLiteral("Import OBJ"), kObjFilter, modelFolder());
     if (path.isEmpty())
         return;
-    vw::Model imported = m_model;
-    std::string reason =
-        vw::importObjFile(imported, vw::workingSelection(m_model), toPath(path)).reason();
-    if (reason.empty()) {
-        size_t importedCount = 0;
-        for (size_t i = 0; i < m_model.curData.size(); ++i)
-            if (const std::optional<size_t> seg = vw::partSegmentOf(m_model, i))
-                importedCount +=
-                    std::min(m_model.curData[i].verts.size(),
-                             imported.Parts[size_t(m_model.curPart)].segments[*seg].verts.size());
-        // The label names what was imported; vertices the file cannot move are refused by the
-        // edit, which then changes nothing.
-        const std::string label = "Import OBJ to " + std::to_string(importedCount) +
-                                  (importedCount == 1 ? " Vertex" : " Vertices");
-        reason =
-            vw::takeObjValues(m_document, imported, label, m_panes->pane().SelCount()).reason();
-    }
+    size_t importedCount = 0;
+    for (const vw::Segment& segment : m_model.curData)
+        importedCount += segment.verts.size();
+    // The label names what was imported; vertices the file cannot move are refused by the
+    // edit, which then changes nothing.
+    const std::string label = "Import OBJ to " + std::to_string(importedCount) +
+                              (importedCount == 1 ? " Vertex" : " Vertices");
+    const std::string reason = vw::importObjFile(m_document, vw::workingSelection(m_model),
+                                                 toPath(path), label, m_session.selCount())
+                                   .reason();
     if (!reason.empty())
         m_prompts.message(
             QStringLiteral("Unable to import %1: %2").arg(path, QString::fromStdString(reason)),

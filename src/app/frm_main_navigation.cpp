@@ -152,9 +152,8 @@ void frmMain::mnuEditTransform_Click() {
     if (!m_panes)
         return;
     // Asked before the dialog, so the user does not type a transform that cannot be kept.
-    if (const std::string refusal = vw::editRefusal(m_model, vw::kPositionFields);
-        !refusal.empty()) {
-        m_document.refuse(refusal);
+    if (const vw::Result editable = vw::checkEditable(m_model, vw::kPositionFields); !editable) {
+        m_document.refuse(editable.reason());
         return;
     }
     const std::optional<vw::ExactTransform> transform = m_prompts.askTransform();

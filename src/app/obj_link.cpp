@@ -1,9 +1,7 @@
 #include "app/obj_link.h"
 
-#include "model/editing/history/working_data.h"
-#include "model/editing/limits/edit_limits.h"
+#include "model/editing/limits/value_write.h"
 #include "model/files/file_io.h"
-#include "model/vertex_fields.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,34 +23,6 @@ FileStamp stampNow(const QString& path) {
     return currentStamp(toPath(path), stamp) ? stamp : FileStamp{};
 }
 
-// The positions, and the texture coordinates where the file keeps them, of from into to.
-void takeValues(const std::vector<Vertex>& from, std::vector<Vertex>& to, bool keepsTexture) {
-    for (size_t j = 0; j < to.size() && j < from.size(); ++j) {
-        to[j].x = from[j].x;
-        to[j].y = from[j].y;
-        to[j].z = from[j].z;
-        if (keepsTexture) {
-            to[j].u = from[j].u;
-            to[j].v = from[j].v;
-        }
-    }
-}
-
-bool keepsTexture(const Model& model) {
-    return (storableFields(model) & kTextureFields) != 0;
-}
-
-// What read holds for every part, put into the model as one edit.
-Result takeWholeModel(Document& document, const Model& read, std::string label, int32_t selCount) {
-    const bool texture = keepsTexture(document.model());
-    return document.editModel(std::move(label), selCount, [&](std::vector<Part>& parts) {
-        for (size_t p = 0; p < parts.size() && p < read.Parts.size(); ++p)
-            for (size_t s = 0; s < parts[p].segments.size() && s < read.Parts[p].segments.size();
-                 ++s)
-                takeValues(read.Parts[p].segments[s].verts, parts[p].segments[s].verts, texture);
-    });
-}
-
 } // namespace
 
 ObjSelection workingSelection(const Model& model) {
@@ -63,17 +33,12 @@ ObjSelection workingSelection(const Model& model) {
     return selection;
 }
 
-Result takeObjValues(Document& document, const Model& read, std::string label, int32_t selCount) {
-    const Model& model = document.model();
-    const bool texture = keepsTexture(model);
-    const auto take = [&](std::vector<Segment>& working) {
-        for (size_t i = 0; i < working.size(); ++i) {
-            if (const std::optional<size_t> seg = partSegmentOf(model, i))
-                takeValues(read.Parts[size_t(model.curPart)].segments[*seg].verts, working[i].verts,
-                           texture);
-        }
-    };
-    return document.edit(std::move(label), 0, selCount, take);
+Result importObjFile(Document& document, const ObjSelection& selection,
+                     const std::filesystem::path& path, std::string label, int32_t selCount) {
+    ValueWrite values;
+    if (Result read = readObjFile(document.model(), selection, path, values); !read)
+        return read;
+    return writeValues(document, std::move(label), values, selCount);
 }
 
 ObjLink::ObjLink(Document& document, Notify notify, SelectionCount selectionCount, QObject* parent)
@@ -154,16 +119,15 @@ bool ObjLink::showLinkedData() {
     return true;
 }
 
-// Read into a copy first, so a file that does not fit changes nothing.
+// Read before the linked data is shown again, so a file that does not fit changes nothing.
 void ObjLink::applyFile() {
-    Model read = m_document.model();
-    std::string reason = importObjFile(read, m_selection, toPath(m_path)).reason();
+    ValueWrite values;
+    std::string reason =
+        readObjFile(m_document.model(), m_selection, toPath(m_path), values).reason();
     if (reason.empty()) {
         const int32_t selCount = showLinkedData() ? 0 : m_selectionCount();
         const std::string label = "Update from " + fileName().toStdString();
-        reason = (m_selection.part ? takeObjValues(m_document, read, label, selCount)
-                                   : takeWholeModel(m_document, read, label, selCount))
-                     .reason();
+        reason = writeValues(m_document, label, values, selCount).reason();
     }
     if (reason.empty())
         m_notify(QStringLiteral("Updated from %1").arg(fileName()));

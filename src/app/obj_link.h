@@ -13,6 +13,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -21,10 +22,10 @@ namespace vw {
 // The working data's part, or its one segment: what an OBJ export or import of it covers.
 ObjSelection workingSelection(const Model& model);
 
-// Puts the positions (and texture coordinates, where the model's file can keep them) that read,
-// a copy of the document's model, holds for the working data into the working data, as one
-// edit; see Document::edit.
-Result takeObjValues(Document& document, const Model& read, std::string label, int32_t selCount);
+// Reads the OBJ file's values for the selection (readObjFile) and writes them as one edit
+// (writeValues); fails with a one-line reason, the model unchanged.
+Result importObjFile(Document& document, const ObjSelection& selection,
+                     const std::filesystem::path& path, std::string label, int32_t selCount);
 
 class ObjLink : public QObject {
     Q_OBJECT

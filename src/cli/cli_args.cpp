@@ -37,11 +37,11 @@ bool parseIndex(const std::string& text, std::optional<int>& index) {
     return true;
 }
 
-// Reads the option at argv[i] and its value; empty on success.
-std::string parseOption(const std::vector<std::string>& argv, size_t& i, CliArgs& args) {
+// Reads the option at argv[i] and its value.
+Result parseOption(const std::vector<std::string>& argv, size_t& i, CliArgs& args) {
     const std::string& option = argv[i];
     if (i + 1 >= argv.size())
-        return option + " needs a value";
+        return Result::failure(option + " needs a value");
     const std::string& value = argv[++i];
     if (option == "--program-dir")
         args.programDir = value;
@@ -49,41 +49,42 @@ std::string parseOption(const std::vector<std::string>& argv, size_t& i, CliArgs
         args.image = value;
     else if (option == "--size") {
         if (!parseIndex(value, args.size) || *args.size < 1 || *args.size > kLargestThumbnail)
-            return "--size needs a number from 1 to " + std::to_string(kLargestThumbnail) +
-                   ", not '" + value + "'";
+            return Result::failure("--size needs a number from 1 to " +
+                                   std::to_string(kLargestThumbnail) + ", not '" + value + "'");
     } else if (option == "-o")
         args.output = value;
     else if (option == "--part" || option == "--seg") {
         auto& index = option == "--part" ? args.selection.part : args.selection.seg;
         if (!parseIndex(value, index))
-            return option + " needs a number from 0 up, not '" + value + "'";
+            return Result::failure(option + " needs a number from 0 up, not '" + value + "'");
     } else
-        return "unknown option " + option;
-    return "";
+        return Result::failure("unknown option " + option);
+    return {};
 }
 
-std::string checkShape(const CliArgs& args) {
+Result checkShape(const CliArgs& args) {
     const CommandShape* shape = findCommand(args.command);
     if (!shape)
-        return "unknown command '" + args.command + "'";
+        return Result::failure("unknown command '" + args.command + "'");
     if (args.files.size() != shape->files)
-        return args.command + " takes " + (shape->files == 1 ? "one file" : "two files");
+        return Result::failure(args.command + " takes " +
+                               (shape->files == 1 ? "one file" : "two files"));
     bool hasSelection = args.selection.part || args.selection.seg;
     if (hasSelection && !shape->takesSelection)
-        return args.command + " takes no --part or --seg";
+        return Result::failure(args.command + " takes no --part or --seg");
     if (args.selection.seg && !args.selection.part)
-        return "--seg needs --part";
+        return Result::failure("--seg needs --part");
     const bool exports = args.command == "export-obj" || args.command == "export-gltf";
     if (exports && !args.output)
-        return args.command +
-               (args.command == "export-obj" ? " needs -o OUT.obj" : " needs -o OUT.glb");
+        return Result::failure(args.command + (args.command == "export-obj" ? " needs -o OUT.obj"
+                                                                            : " needs -o OUT.glb"));
     if (args.output && !exports)
-        return args.command + " takes no -o";
+        return Result::failure(args.command + " takes no -o");
     if (args.image && args.command != "export-gltf")
-        return args.command + " takes no --image";
+        return Result::failure(args.command + " takes no --image");
     if (args.size && args.command != "thumbnail")
-        return args.command + " takes no --size";
-    return "";
+        return Result::failure(args.command + " takes no --size");
+    return {};
 }
 
 } // namespace
@@ -106,23 +107,23 @@ options:
 exit codes: 0 done, 1 a file could not be loaded or written, 2 usage, 3 check found a difference
 )";
 
-std::string parseArgs(const std::vector<std::string>& argv, CliArgs& args) {
+Result parseArgs(const std::vector<std::string>& argv, CliArgs& args) {
     bool optionsEnded = false;
     for (size_t i = 0; i < argv.size(); ++i) {
         const std::string& word = argv[i];
         if (!optionsEnded && (word == "-h" || word == "--help")) {
             args.help = true;
-            return "";
+            return {};
         }
         if (!optionsEnded && word == "--version") {
             args.version = true;
-            return "";
+            return {};
         }
         if (!optionsEnded && word == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && word.size() > 1 && word[0] == '-') {
-            if (std::string reason = parseOption(argv, i, args); !reason.empty())
-                return reason;
+            if (Result option = parseOption(argv, i, args); !option)
+                return option;
         } else if (args.command.empty()) {
             args.command = word;
         } else {
@@ -130,7 +131,7 @@ std::string parseArgs(const std::vector<std::string>& argv, CliArgs& args) {
         }
     }
     if (args.command.empty())
-        return "no command given";
+        return Result::failure("no command given");
     return checkShape(args);
 }
 

@@ -2,6 +2,7 @@
 // The command line of vertwright-cli, parsed into a plain value.
 
 #include "model/interchange/obj_io.h"
+#include "model/result.h"
 
 #include <optional>
 #include <string>
@@ -24,7 +25,7 @@ struct CliArgs {
 // The usage text printed for --help.
 extern const char* const kUsage;
 
-// Fills args from argv; empty on success, else what is wrong with the command line.
-std::string parseArgs(const std::vector<std::string>& argv, CliArgs& args);
+// Fills args from argv; fails with what is wrong with the command line.
+Result parseArgs(const std::vector<std::string>& argv, CliArgs& args);
 
 } // namespace vw

@@ -4,6 +4,8 @@
 #include "cli/model_summary.h"
 #include "model/ebo/ebo_loader.h"
 #include "model/ebo/ebo_saver.h"
+#include "model/editing/history/document.h"
+#include "model/editing/limits/value_write.h"
 #include "model/files/file_io.h"
 #include "model/interchange/gltf_export.h"
 #include "model/interchange/json_dump.h"
@@ -112,7 +114,11 @@ bool wantsPlaceholder(const CliArgs& args) {
 }
 
 int runImport(Session& session, std::ostream& err) {
-    Result done = importObjFile(session.model, session.args.selection, session.args.files[1]);
+    Document document(session.model);
+    ValueWrite values;
+    Result done = readObjFile(session.model, session.args.selection, session.args.files[1], values);
+    if (done)
+        done = writeValues(document, "Import OBJ", values);
     if (done)
         done = saveModel(session.model, session.file(), session.folders);
     return done ? kExitOk : fail(err, kExitFileError, done.reason());

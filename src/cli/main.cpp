@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
     vw::CliArgs args;
-    std::string usageError = vw::parseArgs({argv + 1, argv + argc}, args);
+    const vw::Result parsed = vw::parseArgs({argv + 1, argv + argc}, args);
     if (args.help) {
         std::cout << vw::kUsage;
         return vw::kExitOk;
@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
         std::cout << "vertwright-cli " VW_VERSION "\n";
         return vw::kExitOk;
     }
-    if (!usageError.empty()) {
-        std::cerr << "vertwright-cli: " << usageError << "\ntry 'vertwright-cli --help'\n";
+    if (!parsed) {
+        std::cerr << "vertwright-cli: " << parsed.reason() << "\ntry 'vertwright-cli --help'\n";
         return vw::kExitUsage;
     }
     std::filesystem::path programDir = args.programDir ? std::filesystem::path(*args.programDir)

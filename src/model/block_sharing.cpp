@@ -117,9 +117,19 @@ std::vector<SegmentRef> sharersOf(const Model& model, SegmentRef segment, BlockK
     return sharers;
 }
 
-bool leadsBlock(const Model& model, SegmentRef segment, BlockKind kind) {
+SegmentRef blockLeader(const Model& model, SegmentRef segment, BlockKind kind) {
     const std::vector<SegmentRef> sharers = sharersOf(model, segment, kind);
-    return sharers.empty() || segment < sharers.front();
+    return sharers.empty() || segment < sharers.front() ? segment : sharers.front();
+}
+
+bool leadsBlock(const Model& model, SegmentRef segment, BlockKind kind) {
+    return blockLeader(model, segment, kind) == segment;
+}
+
+Result sharedBlockRefusal(SegmentRef a, SegmentRef b, BlockKind kind) {
+    const auto [first, second] = std::minmax(a, b);
+    return Result::failure("segments " + named(first) + " and " + named(second) + " share one " +
+                           blockName(kind) + " block: give them the same values");
 }
 
 Result checkSharedBlocks(const Model& model) {
@@ -132,10 +142,7 @@ Result checkSharedBlocks(const Model& model) {
                 const Segment* other = segmentAt(model, next);
                 if (!other || sameStoredValues(segments[s], *other, fieldsOfBlock(kind)))
                     continue;
-                const auto [first, second] = std::minmax(self, next);
-                return Result::failure("segments " + named(first) + " and " + named(second) +
-                                       " share one " + blockName(kind) +
-                                       " block: give them the same values");
+                return sharedBlockRefusal(self, next, kind);
             }
         }
     }

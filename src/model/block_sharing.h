@@ -27,13 +27,19 @@ void linkSharedBlocks(Model& model);
 // block is its own.
 std::vector<SegmentRef> sharersOf(const Model& model, SegmentRef segment, BlockKind kind);
 
-// Whether segment comes first in model order among the segments reading its block of the kind
-// (true for a block of its own): the one whose values a save writes.
+// The first in model order of the segments reading segment's block of the kind (segment itself
+// for a block of its own): the one whose values a save writes.
+SegmentRef blockLeader(const Model& model, SegmentRef segment, BlockKind kind);
+
+// Whether segment is blockLeader of its block of the kind.
 bool leadsBlock(const Model& model, SegmentRef segment, BlockKind kind);
 
-// Fails when two segments that share a block hold different bits in a field it stores, naming
-// the first such pair: "segments 0/0 and 0/1 share one position block: give them the same
-// values".
+// The refusal for two segments sharing a block of the kind with different values: "segments 0/0
+// and 0/1 share one position block: give them the same values".
+Result sharedBlockRefusal(SegmentRef a, SegmentRef b, BlockKind kind);
+
+// Fails with sharedBlockRefusal when two segments that share a block hold different bits in a
+// field it stores, naming the first such pair.
 Result checkSharedBlocks(const Model& model);
 
 } // namespace vw

@@ -123,8 +123,8 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
     }
 
     const uint16_t fields = fieldsOf(item);
-    if (const std::string refusal = vw::editRefusal(m_model, fields); !refusal.empty()) {
-        m_document.get().refuse(refusal);
+    if (const vw::Result editable = vw::checkEditable(m_model, fields); !editable) {
+        m_document.get().refuse(editable.reason());
         showSelection();
         return;
     }
@@ -199,9 +199,9 @@ void frmVertices::showSelection() {
 
 void frmVertices::showStorableItems() {
     for (const SheetField& entry : kSheetFields) {
-        const std::string why = vw::unstorableFieldsReason(m_model, entry.fields);
-        propSheet->setReadOnly(QLatin1String(entry.item), !why.empty(),
-                               QString::fromStdString(why));
+        const vw::Result storable = vw::checkStorableFields(m_model, entry.fields);
+        propSheet->setReadOnly(QLatin1String(entry.item), !storable,
+                               QString::fromStdString(storable.reason()));
     }
 }
 

@@ -109,7 +109,7 @@ py::dict sharedWith(const SegmentView& view) {
     py::dict shared;
     for (const auto& [kind, name] : kinds) {
         py::list others;
-        for (SegmentRef other : modelOf(view.owner).rings().sharersOf(view.ref, kind))
+        for (SegmentRef other : sharersOf(modelOf(view.owner).model(), view.ref, kind))
             others.append(py::make_tuple(other.part, other.seg));
         if (!others.empty())
             shared[name] = others;

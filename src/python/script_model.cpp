@@ -4,12 +4,11 @@
 #include "model/block_sharing.h"
 #include "model/ebo/ebo_saver.h"
 #include "model/editing/limits/edit_limits.h"
+#include "model/editing/limits/shared_blocks.h"
+#include "model/editing/limits/value_write.h"
 #include "model/files/file_io.h"
 #include "model/interchange/json_dump.h"
-#include "model/vertex_fields.h"
 
-#include <algorithm>
-#include <set>
 #include <sstream>
 
 namespace vw::script {
@@ -42,13 +41,12 @@ ScriptModel::ScriptModel(const std::string& path,
     m_loaded = loaded.result;
     if (stamped)
         m_model.modelFileStamp = before;
-    m_rings = SharedRings(m_model);
+    // A script has no undo: the one step the history must keep is all it holds.
+    m_document.setHistoryLimits(1, 0);
 }
 
 bool ScriptModel::storable(SegmentRef segment, BlockKind kind) const {
-    const Segment& held = m_model.Parts[size_t(segment.part)].segments[size_t(segment.seg)];
-    const uint16_t fields = fieldsOfBlock(kind);
-    return blockAt(held, kind) != 0 && (storableFields(m_model) & fields) == fields;
+    return checkStorableFields(m_model, segment, fieldsOfBlock(kind)).ok();
 }
 
 Result ScriptModel::save() {
@@ -74,7 +72,7 @@ Result ScriptModel::saveAs(const std::string& path, bool otherCompanions) {
 
 // The scratch folder goes with the save, as the command-line tool's goes with its run.
 Result ScriptModel::saveTo(const std::string& path) {
-    m_rings.copyToSharers(m_model);
+    spreadFromLeaders(m_model);
     try {
         ScratchDir::removeStale();
         ScratchDir scratch;
@@ -107,7 +105,7 @@ Result ScriptModel::exportObj(const ObjSelection& selection, const std::filesyst
     std::error_code error;
     if (std::filesystem::equivalent(m_model.modelPath, path, error))
         return Result::failure("the OBJ file would replace the model file itself");
-    m_rings.copyToSharers(m_model);
+    spreadFromLeaders(m_model);
     try {
         return exportObjFile(m_model, selection, path);
     } catch (const std::exception& error) {
@@ -116,38 +114,19 @@ Result ScriptModel::exportObj(const ObjSelection& selection, const std::filesyst
 }
 
 Result ScriptModel::importObj(const ObjSelection& selection, const std::filesystem::path& path) {
-    m_rings.copyToSharers(m_model);
+    spreadFromLeaders(m_model);
     try {
-        Model staged = m_model;
-        if (Result read = importObjFile(staged, selection, path); !read)
+        ValueWrite values;
+        if (Result read = readObjFile(m_model, selection, path, values); !read)
             return read;
-        std::set<SegmentRef> chosen;
-        for (const auto& [p, s] : selectedSegments(m_model, selection))
-            chosen.insert({p, s});
-        // Where the file keeps no texture coordinates, the OBJ file's are not taken either.
-        if ((storableFields(m_model) & kTextureFields) != kTextureFields) {
-            for (SegmentRef ref : chosen)
-                copyBlockFields(m_model.Parts[size_t(ref.part)].segments[size_t(ref.seg)],
-                                staged.Parts[size_t(ref.part)].segments[size_t(ref.seg)], kUvBlock);
-        }
-        m_rings.spreadFrom(staged, chosen);
-        if (Result shared = checkSharedBlocks(staged); !shared)
-            return shared;
-        // Copied value by value: arrays over the model's vertices must keep their memory.
-        for (size_t p = 0; p < staged.Parts.size(); ++p) {
-            for (size_t s = 0; s < staged.Parts[p].segments.size(); ++s) {
-                const std::vector<Vertex>& from = staged.Parts[p].segments[s].verts;
-                std::copy(from.begin(), from.end(), m_model.Parts[p].segments[s].verts.begin());
-            }
-        }
-        return {};
+        return writeValues(m_document, "Import OBJ", values);
     } catch (const std::exception& error) {
         return failed(error);
     }
 }
 
 std::string ScriptModel::json() {
-    m_rings.copyToSharers(m_model);
+    spreadFromLeaders(m_model);
     std::ostringstream out;
     writeModelJson(out, m_model, m_loaded);
     return out.str();

@@ -4,10 +4,10 @@
 // file that was read, and goes through the library's verified, atomic save.
 
 #include "model/ebo/ebo_loader.h"
+#include "model/editing/history/document.h"
 #include "model/interchange/obj_io.h"
 #include "model/model.h"
 #include "model/result.h"
-#include "shared_rings.h"
 
 #include <filesystem>
 #include <optional>
@@ -31,7 +31,6 @@ public:
     const Model& model() const { return m_model; }
     uint8_t loadResult() const { return m_loaded; }
     const std::filesystem::path& companionFolder() const { return m_companions; }
-    const SharedRings& rings() const { return m_rings; }
 
     // Whether a write of the kind's fields to the segment can be saved by this layout.
     bool storable(SegmentRef segment, BlockKind kind) const;
@@ -44,8 +43,8 @@ public:
 
     Result exportObj(const ObjSelection& selection, const std::filesystem::path& path);
     // Reads the OBJ file's positions (and texture coordinates, where the layout keeps them)
-    // into the selection; a segment sharing a block with one of it takes the same values. On
-    // failure the model is unchanged.
+    // into the selection through the document's value-writing call: a segment sharing a block
+    // with one of it takes the same values. On failure the model is unchanged.
     Result importObj(const ObjSelection& selection, const std::filesystem::path& path);
 
     // The model as the command-line tool's dump writes it.
@@ -56,9 +55,9 @@ private:
     Result makeWorkingCopy(const std::filesystem::path& copy);
 
     Model m_model;
+    Document m_document{m_model};
     uint8_t m_loaded = kLoadFailed;
     std::filesystem::path m_companions;
-    SharedRings m_rings;
 };
 
 } // namespace vw::script

@@ -1,5 +1,6 @@
 #include "vertex_arrays.h"
 
+#include "model/block_sharing.h"
 #include "vertex_layout.h"
 
 #include <vector>
@@ -29,7 +30,7 @@ py::array viewOf(py::handle owner, const py::dtype& type, std::vector<py::ssize_
 } // namespace
 
 py::array blockArray(py::handle owner, ScriptModel& model, SegmentRef segment, BlockKind kind) {
-    const Segment& holder = segmentOf(model, model.rings().holderOf(segment, kind));
+    const Segment& holder = segmentOf(model, blockLeader(model.model(), segment, kind));
     const FieldRun run = fieldRunOf(kind);
     const bool floats = kind != kColourBlock;
     const py::ssize_t width = floats ? py::ssize_t(sizeof(float)) : 1;

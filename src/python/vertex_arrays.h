@@ -9,8 +9,8 @@
 namespace vw::script {
 
 // The kind's fields of segment as an N x 3 (positions, float32), N x 2 (uvs, float32) or N x 4
-// (red, green, blue, alpha, uint8) array over the vertices that hold them (those of the first
-// segment sharing the block), read-only where the layout cannot save them. owner is the Python
+// (red, green, blue, alpha, uint8) array over the vertices that hold them (those of the block's
+// leader, block_sharing.h), read-only where the layout cannot save them. owner is the Python
 // object of model.
 pybind11::array blockArray(pybind11::handle owner, ScriptModel& model, SegmentRef segment,
                            BlockKind kind);

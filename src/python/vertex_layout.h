@@ -1,6 +1,6 @@
 #pragma once
 // Where each block's fields lie within a Vertex, so that arrays can stride over the model's own
-// vertices and shared blocks can be copied bit for bit.
+// vertices.
 
 #include "model/model.h"
 

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -460,31 +461,71 @@ TEST_F(Cli, ImportOfTheWrongVertexCountLeavesTheFile) {
     EXPECT_EQ(readBytes(file), before);
 }
 
-// Segments 1/0 and 1/1 of a version-6 file read one position block: an import that moves one
-// of them alone is refused, one that moves both alike is saved.
-TEST_F(Cli, ImportKeepsSegmentsOnOneBlockAlike) {
+// The x, y, z of every vertex in a dump, in model order.
+std::vector<std::string> dumpedPositions(const std::string& json) {
+    static const std::regex position(R"re("x": ([^,]+), "y": ([^,]+), "z": ([^,]+),)re");
+    std::vector<std::string> positions;
+    for (auto match = std::sregex_iterator(json.begin(), json.end(), position);
+         match != std::sregex_iterator(); ++match)
+        positions.push_back(match->str());
+    return positions;
+}
+
+// Segments 1/0 and 1/1 of a version-6 file read one position block: an import through either
+// moves both, and the file holds one set of values for them.
+TEST_F(Cli, ImportThroughOneSharerMovesBoth) {
     EboPlan plan = version6Plan();
     plan.parts[1].segments[1] = gridSegment(3, 2, 5);
     plan.parts[1].segments[1].positionsOf = 0;
     fs::path file = writeModel(plan);
     const std::vector<uint8_t> before = readBytes(file);
+    const std::vector<std::string> original = dumpedPositions(run({"dump", file.string()}).out);
+    ASSERT_EQ(original.size(), 15u);
     for (const char* seg : {"0", "1"}) {
+        writeBytes(file, before);
         CliRun exported =
             run({"export-obj", file.string(), "-o", "-", "--part", "1", "--seg", seg});
         ASSERT_EQ(exported.code, 0) << exported.err;
         fs::path obj = writeText("moved.obj", movedVertices(exported.out));
         CliRun one = run({"import-obj", file.string(), obj.string(), "--part", "1", "--seg", seg});
-        EXPECT_EQ(one.code, 1);
-        EXPECT_EQ(one.err, "vertwright-cli: segments 1/0 and 1/1 share one position block: give "
-                           "them the same values\n");
-        EXPECT_EQ(readBytes(file), before);
+        ASSERT_EQ(one.code, 0) << one.err;
+        const std::vector<std::string> after = dumpedPositions(run({"dump", file.string()}).out);
+        ASSERT_EQ(after.size(), 15u);
+        EXPECT_TRUE(std::equal(after.begin() + 3, after.begin() + 9, after.begin() + 9)) << seg;
+        EXPECT_NE(after[3], original[3]) << seg;
+        EXPECT_EQ(run({"check", file.string()}).code, 0) << seg;
     }
-    CliRun exported = run({"export-obj", file.string(), "-o", "-", "--part", "1"});
-    fs::path obj = writeText("both.obj", movedVertices(exported.out));
-    CliRun both = run({"import-obj", file.string(), obj.string(), "--part", "1"});
-    ASSERT_EQ(both.code, 0) << both.err;
     const size_t x = size_t(m_built.positions[1][0].posBlockAt) - 1;
     EXPECT_EQ(f32In(readBytes(file), x), 1.0f);
+}
+
+// An OBJ whose objects another program sorted differently imports by their names; a name that
+// is no segment's is refused, the file untouched.
+TEST_F(Cli, ImportMatchesObjectsByName) {
+    fs::path file = writeModel(plainPlan());
+    const std::vector<uint8_t> before = readBytes(file);
+    const std::string moved = movedVertices(run({"export-obj", file.string(), "-o", "-"}).out);
+    const size_t second = moved.find("o part1_seg0");
+    ASSERT_NE(second, std::string::npos);
+    const std::string reversed = moved.substr(second) + moved.substr(0, second);
+    fs::path inOrder = writeText("in-order.obj", moved);
+    ASSERT_EQ(run({"import-obj", file.string(), inOrder.string()}).code, 0);
+    const std::vector<uint8_t> expected = readBytes(file);
+    ASSERT_NE(expected, before);
+    writeBytes(file, before);
+    fs::path sorted = writeText("sorted.obj", reversed);
+    CliRun imported = run({"import-obj", file.string(), sorted.string()});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    EXPECT_EQ(readBytes(file), expected);
+
+    writeBytes(file, before);
+    std::string renamed = moved;
+    renamed.replace(renamed.find("o part0_seg0"), 12, "o part9_seg0");
+    CliRun refused = run({"import-obj", file.string(), writeText("renamed.obj", renamed).string()});
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_NE(refused.err.find("object 'part9_seg0' matches no segment"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(readBytes(file), before);
 }
 
 TEST_F(Cli, ExportThatCannotWriteExitsOne) {

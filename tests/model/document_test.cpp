@@ -8,6 +8,7 @@
 #include "model/editing/history/working_data.h"
 #include "model/editing/limits/edit_limits.h"
 #include "model/editing/limits/shared_blocks.h"
+#include "model/editing/limits/value_write.h"
 #include "model/editing/selection/hidden_vertices.h"
 #include "model/editing/selection/mesh_selection.h"
 #include "model/vertex_fields.h"
@@ -272,26 +273,32 @@ TEST(DocumentListeners, ACommitNamesOnlyTheChangedVertices) {
 TEST(EditLimits, FieldsAndDeltaVerticesTheFileCannotHold) {
     Model plain = twoParts();
     plain.modelFormat = 2;
-    EXPECT_EQ(editRefusal(plain, kColourFields | kFieldAlpha), "");
+    EXPECT_TRUE(checkEditable(plain, kColourFields | kFieldAlpha));
+    plain.Parts[0].segments[0].colorBlockAt = 301;
+    EXPECT_TRUE(checkStorableFields(plain, {0, 0}, kColourFields));
+    EXPECT_EQ(checkStorableFields(plain, {0, 1}, kFieldAlpha).reason(),
+              "Segment 0/1 has no colour block in the file, so its colours and alpha cannot be "
+              "saved.");
 
     Model version6 = twoParts();
     version6.fileVersion = 6;
-    EXPECT_NE(editRefusal(version6, kFieldAlpha), "");
-    EXPECT_EQ(editRefusal(version6, kTextureFields), "");
+    EXPECT_FALSE(checkEditable(version6, kFieldAlpha));
+    EXPECT_TRUE(checkEditable(version6, kTextureFields));
 
     Model delta = twoParts();
     delta.modelFormat = 0;
     delta.baseMeshes[0].basePos = {0, 0, 0, 1, 0, 0};
     delta.baseMeshes[0].deltaSlot = {0, 5};
-    EXPECT_NE(editRefusal(delta, kFieldU), "");
+    EXPECT_FALSE(checkEditable(delta, kFieldU));
     delta.Parts[0].segments[0].posBlockBytes = 36; // three slots
     delta.curData[0].verts[0].selected = -1;
-    EXPECT_EQ(editRefusal(delta, kFieldX), "");
+    EXPECT_TRUE(checkEditable(delta, kFieldX));
     delta.curData[0].verts[1].selected = -1; // slot 5 lies past the block
-    EXPECT_NE(editRefusal(delta, kFieldX).find("past the file's delta block"), std::string::npos);
+    EXPECT_NE(checkEditable(delta, kFieldX).reason().find("past the file's delta block"),
+              std::string::npos);
     delta.curData[0].verts[1].selected = 0;
     delta.curData[0].verts[2].selected = -1; // no base position
-    EXPECT_NE(editRefusal(delta, kFieldY).find("no base position"), std::string::npos);
+    EXPECT_NE(checkEditable(delta, kFieldY).reason().find("no base position"), std::string::npos);
 }
 
 // Segments 0/0 and 0/1 read one position block and one colour block, 0/0 and 1/0 one texture
@@ -364,6 +371,115 @@ TEST(SharedBlocks, AChangeOfEitherSharerReachesTheOtherInPartsAndTheWorkingData)
     EXPECT_EQ(checkSharedBlocks(model).reason(),
               "segments 0/0 and 0/1 share one colour block: give them the same values");
 }
+
+// The segment's values as they are, for a write to change.
+SegmentValues valuesOf(const Model& model, SegmentRef ref) {
+    return {ref, model.Parts[size_t(ref.part)].segments[size_t(ref.seg)].verts};
+}
+
+TEST(ValueWrite, AWriteThroughOneSharerIsOneStepOfAllAndUndoesToTheBit) {
+    Model model = sharingModel();
+    const std::vector<Part> before = model.Parts;
+    Document document(model);
+    std::string notice;
+    const Subscription subscription =
+        document.subscribe([&](const DocumentChange& change) { notice += change.notice; });
+    ValueWrite write{kPositionFields, kColourFields | kFieldAlpha, {valuesOf(model, {0, 1})}};
+    write.segments[0].verts[2].x = -0.0f;
+    write.segments[0].verts[2].blue = 44;
+    ASSERT_TRUE(writeValues(document, "Import", write));
+    for (SegmentRef ref : {SegmentRef{0, 0}, SegmentRef{0, 1}}) {
+        const Vertex& vertex = model.Parts[size_t(ref.part)].segments[size_t(ref.seg)].verts[2];
+        EXPECT_EQ(bits(vertex.x), bits(-0.0f));
+        EXPECT_EQ(vertex.blue, 44);
+    }
+    EXPECT_EQ(bits(model.curData[0].verts[2].x), bits(-0.0f));
+    EXPECT_EQ(model.Parts[1].segments[1].verts[1].x, 1.0f); // a shorter block of its own
+    EXPECT_EQ(document.stepCount(), 1u);
+    document.undo();
+    EXPECT_EQ(model.Parts, before);
+    EXPECT_EQ(bits(model.curData[0].verts[2].x), bits(2.0f));
+    document.redo();
+    EXPECT_EQ(bits(model.Parts[0].segments[0].verts[2].x), bits(-0.0f));
+    EXPECT_EQ(notice, "");
+}
+
+struct RefusedWrite {
+    const char* name;
+    void (*prepare)(Model& model, ValueWrite& write);
+    const char* reason;
+};
+
+class ValueWriteRefuses : public testing::TestWithParam<RefusedWrite> {};
+
+TEST_P(ValueWriteRefuses, ChangingAndAnnouncingNothing) {
+    Model model = sharingModel();
+    ValueWrite write{kPositionFields, 0, {valuesOf(model, {0, 0}), valuesOf(model, {1, 1})}};
+    GetParam().prepare(model, write);
+    const std::vector<Part> before = model.Parts;
+    Document document(model);
+    bool told = false;
+    const Subscription subscription =
+        document.subscribe([&](const DocumentChange&) { told = true; });
+    const Result written = writeValues(document, "Import", write);
+    EXPECT_NE(written.reason().find(GetParam().reason), std::string::npos) << written.reason();
+    EXPECT_EQ(model.Parts, before);
+    EXPECT_FALSE(told);
+    EXPECT_FALSE(document.canUndo());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ValueWriteRefuses,
+    testing::Values(
+        RefusedWrite{"SharersGivenDifferentValues",
+                     [](Model& model, ValueWrite& write) {
+                         write.segments.push_back(valuesOf(model, {0, 1}));
+                         write.segments.back().verts[0].z = 5;
+                     },
+                     "segments 0/0 and 0/1 share one position block: give them the same values"},
+        RefusedWrite{"SharersGivenDifferentTextureWhereKept",
+                     [](Model& model, ValueWrite& write) {
+                         write.fieldsIfKept = kTextureFields;
+                         write.segments.push_back(valuesOf(model, {1, 0}));
+                         write.segments.back().verts[0].v = 5;
+                     },
+                     "segments 0/0 and 1/0 share one texture block"},
+        RefusedWrite{"ColourTheLayoutCannotKeep",
+                     [](Model& model, ValueWrite& write) {
+                         model.fileVersion = 6;
+                         write.fields = kColourFields;
+                     },
+                     "has no colour block, so colours and alpha cannot be saved"},
+        RefusedWrite{"ColourOfASegmentWithoutItsBlock",
+                     [](Model& model, ValueWrite& write) {
+                         model.Parts[1].segments[1].colorBlockAt = 0;
+                         write.fields = kFieldAlpha;
+                     },
+                     "Segment 1/1 has no colour block in the file"},
+        RefusedWrite{"ADeltaVertexWithoutBasePosition",
+                     [](Model& model, ValueWrite& write) {
+                         model.modelFormat = 0;
+                         model.baseMeshes[1].basePos = {0, 0, 0};
+                         model.baseMeshes[1].deltaSlot = {0};
+                         model.Parts[1].segments[1].posBlockBytes = 12;
+                         write.segments[1].verts[1].x = 3;
+                     },
+                     "Vertex 1 of part 1 has no base position"},
+        RefusedWrite{"AnotherVertexCount",
+                     [](Model&, ValueWrite& write) { write.segments[1].verts.pop_back(); },
+                     "segment 1/1 has 2 vertices, not 1"},
+        RefusedWrite{"ASegmentNotInTheModel",
+                     [](Model&, ValueWrite& write) {
+                         write.segments[1].segment = {1, 2};
+                     },
+                     "segment 1/2 is not in the model"},
+        RefusedWrite{"ASegmentTwice",
+                     [](Model&, ValueWrite& write) {
+                         write.segments[1] = write.segments[0];
+                         write.segments[1].verts[0].x = 4;
+                     },
+                     "segment 0/0 is given values twice"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 

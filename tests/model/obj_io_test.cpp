@@ -1,5 +1,8 @@
 #include "model/interchange/obj_io.h"
 
+#include "model/editing/history/document.h"
+#include "model/editing/limits/value_write.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -75,6 +78,31 @@ std::string objOf(const Model& model, const ObjSelection& selection) {
     std::ostringstream out;
     writeObj(out, model, selection);
     return out.str();
+}
+
+// Reads OBJ text into the selected segments through the document, as the front ends do.
+Result readInto(Model& model, const std::string& text, const ObjSelection& selection) {
+    std::istringstream in(text);
+    ValueWrite values;
+    if (Result read = readObjValues(in, model, selection, values); !read)
+        return read;
+    Document document(model);
+    return writeValues(document, "Import OBJ", values);
+}
+
+// The text's objects (from each o line on) in reverse order.
+std::string reversedObjects(const std::string& text) {
+    std::vector<std::string> objects;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("o ") || objects.empty())
+            objects.emplace_back();
+        objects.back() += line + "\n";
+    }
+    std::string reversed;
+    for (auto object = objects.rbegin(); object != objects.rend(); ++object)
+        reversed += *object;
+    return reversed;
 }
 
 TEST(ObjExport, FileOrientationAndRunningIndices) {
@@ -154,16 +182,28 @@ TEST(ObjImport, ExportReadsBackBitForBit) {
                 vertex = {9, 9, 9, 9, 9};
         }
     }
-    std::istringstream in(objOf(original, {}));
-    ASSERT_EQ(readObj(in, target, {}).reason(), "");
+    ASSERT_EQ(readInto(target, objOf(original, {}), {}).reason(), "");
+    expectSameFloats(target, original);
+}
+
+// Another program may sort the objects: each still lands on the segment it names.
+TEST(ObjImport, NamedObjectsLandOnTheirSegmentsInAnyOrder) {
+    Model original = twoPartModel();
+    for (Vertex& vertex : original.Parts[1].segments[1].verts)
+        vertex.x += 10;
+    original.Parts[0].segments[0].verts[2].v = 0.75f;
+    const std::string reversed = reversedObjects(objOf(original, {}));
+    ASSERT_EQ(reversed.rfind("o part1_seg1\n", 0), 0u) << reversed;
+    Model target = twoPartModel();
+    ASSERT_EQ(readInto(target, reversed, {}).reason(), "");
     expectSameFloats(target, original);
 }
 
 TEST(ObjImport, OneSegmentOnlyChangesThatSegment) {
     Model model = twoPartModel();
-    std::istringstream in("v 1 2 3\nv 4 5 6\r\nv 7 8 9 0.5 0.5 0.5\nv +1 -1e3 nan\n"
-                          "vt 0.1\nvt 0.2 0.3\nvt 0 0\nvt 1 1 0\n# comment\nf 1 2 3\n");
-    ASSERT_EQ(readObj(in, model, {1, 1}).reason(), "");
+    const std::string text = "v 1 2 3\nv 4 5 6\r\nv 7 8 9 0.5 0.5 0.5\nv +1 -1e3 nan\n"
+                             "vt 0.1\nvt 0.2 0.3\nvt 0 0\nvt 1 1 0\n# comment\nf 1 2 3\n";
+    ASSERT_EQ(readInto(model, text, {1, 1}).reason(), "");
     Model expected = twoPartModel();
     expected.Parts[1].segments[1].verts = {{1, -2, 3, 0.1f, 0},
                                            {4, -5, 6, 0.2f, 0.3f},
@@ -174,8 +214,7 @@ TEST(ObjImport, OneSegmentOnlyChangesThatSegment) {
 
 TEST(ObjImport, UvsKeptWhenTheirCountDiffers) {
     Model model = twoPartModel();
-    std::istringstream in("v 1 1 1\nv 2 2 2\nv 3 3 3\nvt 0 0\n");
-    ASSERT_EQ(readObj(in, model, {0, 0}).reason(), "");
+    ASSERT_EQ(readInto(model, "v 1 1 1\nv 2 2 2\nv 3 3 3\nvt 0 0\n", {0, 0}).reason(), "");
     const auto& verts = model.Parts[0].segments[0].verts;
     EXPECT_EQ(verts[2].x, 3);
     EXPECT_EQ(verts[2].y, -3);
@@ -193,28 +232,42 @@ class ObjImportRejects : public testing::TestWithParam<BadObj> {};
 
 TEST_P(ObjImportRejects, LeavesTheModelAlone) {
     Model model = twoPartModel();
-    std::istringstream in(GetParam().text);
-    std::string reason = readObj(in, model, {}).reason();
+    std::string reason = readInto(model, GetParam().text, {}).reason();
     EXPECT_NE(reason.find(GetParam().reason), std::string::npos) << reason;
     expectSameFloats(model, twoPartModel());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ObjImportRejects,
-    testing::Values(BadObj{"TooFew", "v 1 1 1\n",
-                           "its vertex count 1 differs from the selection's 7"},
-                    BadObj{"TooMany",
-                           "v 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\n"
-                           "v 1 1 1\nv 1 1 1\nv 1 1 1\n",
-                           "its vertex count 8 differs"},
-                    BadObj{"ShortVertex", "v 1 1 1\nv 1 1\n", "line 2: a v line"},
-                    BadObj{"NotANumber", "v 1 1 1\n\nv 1 x 1\n", "line 3: a v line"},
-                    BadObj{"TrailingJunk", "v 1 1 1.5q\n", "line 1: a v line"},
-                    BadObj{"EmptyVt", "vt\n", "line 1: a vt line"},
-                    BadObj{"OutOfRange", "v 1 1 1e50\n", "line 1: a v line"},
-                    BadObj{"NanWithoutPayload", "v 1 1 nan(0x0)\n", "line 1: a v line"},
-                    BadObj{"NanPayloadTooWide", "v 1 1 nan(0x800000)\n", "line 1: a v line"},
-                    BadObj{"TwoSigns", "v 1 1 --1\n", "line 1: a v line"}),
+    testing::Values(
+        BadObj{"TooFew", "v 1 1 1\n", "its vertex count 1 differs from the selection's 7"},
+        BadObj{"TooMany",
+               "v 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\n"
+               "v 1 1 1\nv 1 1 1\nv 1 1 1\n",
+               "its vertex count 8 differs"},
+        BadObj{"ShortVertex", "v 1 1 1\nv 1 1\n", "line 2: a v line"},
+        BadObj{"NotANumber", "v 1 1 1\n\nv 1 x 1\n", "line 3: a v line"},
+        BadObj{"TrailingJunk", "v 1 1 1.5q\n", "line 1: a v line"},
+        BadObj{"EmptyVt", "vt\n", "line 1: a vt line"},
+        BadObj{"OutOfRange", "v 1 1 1e50\n", "line 1: a v line"},
+        BadObj{"NanWithoutPayload", "v 1 1 nan(0x0)\n", "line 1: a v line"},
+        BadObj{"NanPayloadTooWide", "v 1 1 nan(0x800000)\n", "line 1: a v line"},
+        BadObj{"TwoSigns", "v 1 1 --1\n", "line 1: a v line"},
+        BadObj{"UnknownName", "o part0_seg0\nv 1 1 1\nv 1 1 1\nv 1 1 1\no Cube\nv 1 1 1\n",
+               "object 'Cube' matches no segment of the selection"},
+        BadObj{"CountOfANamedObject", "o part1_seg1\nv 1 1 1\n",
+               "object 'part1_seg1' has 1 vertices, its segment 4"},
+        BadObj{"TooManyInANamedObject",
+               "o part0_seg0\nv 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\n"
+               "v 1 1 1\nv 1 1 1\nv 1 1 1\nv 1 1 1\n",
+               "object 'part0_seg0': its vertex count 8 differs"},
+        BadObj{"ASegmentWithoutItsObject", "o part0_seg0\nv 1 1 1\nv 1 1 1\nv 1 1 1\n",
+               "the file has no object 'part1_seg0'"},
+        BadObj{"AnObjectTwice", "o part1_seg0\no part1_seg0\n", "object 'part1_seg0' comes twice"},
+        BadObj{"MoreObjectsThanSegments", "o a\no b\no c\no d\n",
+               "more objects than the selection's 3 segments (reading stopped at line 4)"},
+        BadObj{"SomeObjectsUnnamed", "v 1 1 1\no part1_seg0\n",
+               "the file names some objects and not others"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SelectionCase {

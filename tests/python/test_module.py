@@ -116,6 +116,32 @@ def test_shared_segments_are_one_storage(models):
     assert cli("check", models / "shared6.ebo").returncode == 0
 
 
+def test_import_through_one_sharer_lands_in_the_arrays_of_both(models):
+    model = vertwright.open(models / "shared6.ebo")
+    first, second = model.parts[0].segments
+    obj = models / "second.obj"
+    obj.write_text("".join(f"v {i} {-i} 0.5\n" for i in range(len(second))))
+    model.import_obj(obj, part=0, seg=1)
+    expected = [[i, i, 0.5] for i in range(len(second))]
+    assert first.positions.tolist() == second.positions.tolist() == expected
+    model.save()
+    assert cli("check", models / "shared6.ebo").returncode == 0
+
+
+def test_import_matches_objects_by_name_in_any_order(models):
+    model = vertwright.open(models / "plain.ebo")
+    for segment in segments(model):
+        segment.positions[:] += np.float32(2)
+    obj = models / "all.obj"
+    model.export_obj(obj)
+    objects = ["o " + text for text in obj.read_text().split("o ") if text]
+    obj.write_text("".join(reversed(objects)))
+    edited = model.dump()
+    reopened = vertwright.open(models / "plain.ebo")
+    reopened.import_obj(obj)
+    assert reopened.dump() == edited
+
+
 def move_unsavable_delta_vertex(models, model):
     model.parts[2].segments[0].positions[5] += 1
     model.save()

@@ -2,6 +2,7 @@
 
 #include "model/files/file_io.h"
 #include "model/interchange/float_text.h"
+#include "model/vertex_fields.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,12 +10,15 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <string_view>
 
 namespace vw {
 namespace {
 
-struct ObjCoords {
+// The v and vt lines of one object: those after an o line, named by it, or those before any.
+struct ObjObject {
+    std::string name;
     std::vector<std::array<float, 3>> positions;
     std::vector<std::array<float, 2>> uvs;
     size_t uvCount = 0; // vt lines read, kept or not
@@ -96,53 +100,175 @@ bool parseFloat(std::string_view word, float& value) {
 // error instead of filling the memory: lines of at most 1 MiB, and no more v lines than wanted.
 constexpr std::streamsize kLongestLine = std::streamsize{1} << 20;
 
-// Collects the v lines (at most maxPositions) and the vt lines (keeping at most maxPositions,
-// counting the rest); empty or the reason the text is not usable.
-std::string parseObj(std::istream& in, size_t maxPositions, ObjCoords& coords) {
+std::string inQuotes(const std::string& name) {
+    return "'" + name + "'";
+}
+
+// The text of an o line after its keyword, blanks trimmed; none for a line that is not one.
+std::optional<std::string_view> objectName(std::string_view line) {
+    constexpr std::string_view blanks = " \t\r\f\v";
+    line.remove_prefix(std::min(line.size(), line.find_first_not_of(blanks)));
+    if (!line.starts_with('o') || (line.size() > 1 && blanks.find(line[1]) == line.npos))
+        return std::nullopt;
+    line.remove_prefix(1);
+    const size_t first = line.find_first_not_of(blanks);
+    if (first == line.npos)
+        return std::string_view();
+    return line.substr(first, line.find_last_not_of(blanks) + 1 - first);
+}
+
+// Collects the v lines (at most maxPositions in all) and the vt lines (keeping at most
+// maxPositions, counting the rest) of each object (at most maxObjects named ones); objects[0]
+// takes those before any o line.
+Result parseObj(std::istream& in, size_t maxPositions, size_t maxObjects,
+                std::vector<ObjObject>& objects) {
     std::vector<char> buffer(static_cast<size_t>(kLongestLine) + 2);
+    objects.assign(1, ObjObject{});
+    size_t positions = 0, uvs = 0;
     for (int number = 1;; ++number) {
         in.getline(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         const std::streamsize got = in.gcount();
         if (in.bad())
-            return "read error";
+            return Result::failure("read error");
         if (in.fail() && !in.eof())
-            return "line " + std::to_string(number) + " is longer than 1 MiB";
+            return Result::failure("line " + std::to_string(number) + " is longer than 1 MiB");
         if (in.fail() && got == 0)
             break;
         const size_t length = static_cast<size_t>(in.eof() ? got : got - 1);
-        // Only v and vt lines are read; faces, the bulk of a modeller's file, are passed over
+        // Only o, v and vt lines are read; faces, the bulk of a modeller's file, are passed over
         // without being split into words.
         const std::string_view line(buffer.data(), length);
         const size_t first = line.find_first_not_of(" \t\r\f\v");
-        if (first == std::string_view::npos || line[first] != 'v') {
+        if (first == std::string_view::npos || (line[first] != 'v' && line[first] != 'o')) {
             if (in.eof())
                 break;
             continue;
         }
+        if (const std::optional<std::string_view> name = objectName(line)) {
+            if (objects.size() > maxObjects)
+                return Result::failure(
+                    "it has more objects than the selection's " + std::to_string(maxObjects) +
+                    " segments (reading stopped at line " + std::to_string(number) + ")");
+            objects.push_back({std::string(*name), {}, {}, 0});
+        }
+        ObjObject& object = objects.back();
         std::vector<std::string_view> words = splitWords(line);
         if (!words.empty() && words[0] == "v") {
             std::array<float, 3> position{};
             if (words.size() < 4 || !parseFloat(words[1], position[0]) ||
                 !parseFloat(words[2], position[1]) || !parseFloat(words[3], position[2]))
-                return "line " + std::to_string(number) + ": a v line needs three numbers";
-            if (coords.positions.size() == maxPositions)
-                return "its vertex count " + std::to_string(maxPositions + 1) +
-                       " differs from the selection's " + std::to_string(maxPositions) +
-                       " (reading stopped at line " + std::to_string(number) + ")";
-            coords.positions.push_back(position);
+                return Result::failure("line " + std::to_string(number) +
+                                       ": a v line needs three numbers");
+            if (positions == maxPositions)
+                return Result::failure(
+                    (object.name.empty() ? "" : "object " + inQuotes(object.name) + ": ") +
+                    "its vertex count " + std::to_string(maxPositions + 1) +
+                    " differs from the selection's " + std::to_string(maxPositions) +
+                    " (reading stopped at line " + std::to_string(number) + ")");
+            object.positions.push_back(position);
+            ++positions;
         } else if (!words.empty() && words[0] == "vt") {
             std::array<float, 2> uv{};
             if (words.size() < 2 || !parseFloat(words[1], uv[0]) ||
                 (words.size() > 2 && !parseFloat(words[2], uv[1])))
-                return "line " + std::to_string(number) + ": a vt line needs one or two numbers";
-            if (coords.uvs.size() < maxPositions)
-                coords.uvs.push_back(uv);
-            ++coords.uvCount;
+                return Result::failure("line " + std::to_string(number) +
+                                       ": a vt line needs one or two numbers");
+            if (uvs < maxPositions) {
+                object.uvs.push_back(uv);
+                ++uvs;
+            }
+            ++object.uvCount;
         }
         if (in.eof())
             break;
     }
-    return "";
+    return {};
+}
+
+// The v and vt lines of every object, in the file's order, as one object.
+ObjObject joined(const std::vector<ObjObject>& objects) {
+    ObjObject all;
+    for (const ObjObject& object : objects) {
+        all.positions.insert(all.positions.end(), object.positions.begin(), object.positions.end());
+        all.uvs.insert(all.uvs.end(), object.uvs.begin(), object.uvs.end());
+        all.uvCount += object.uvCount;
+    }
+    return all;
+}
+
+// The segment's values with positions (and texture coordinates) from the object, from its
+// vertex first on.
+SegmentValues valuesFrom(const Model& model, int part, int seg, const ObjObject& object,
+                         size_t first, bool withUvs) {
+    SegmentValues values{{part, seg}, model.Parts[size_t(part)].segments[size_t(seg)].verts};
+    for (Vertex& vertex : values.verts) {
+        const auto& position = object.positions[first];
+        vertex.x = position[0];
+        vertex.y = -position[1];
+        vertex.z = position[2];
+        if (withUvs) {
+            vertex.u = object.uvs[first][0];
+            vertex.v = object.uvs[first][1];
+        }
+        ++first;
+    }
+    return values;
+}
+
+Result valuesInOrder(const Model& model, const ObjSelection& selection, const ObjObject& object,
+                     ValueWrite& values) {
+    const size_t expected = selectedVertexCount(model, selection);
+    if (object.positions.size() != expected)
+        return Result::failure("its vertex count " + std::to_string(object.positions.size()) +
+                               " differs from the selection's " + std::to_string(expected));
+    const bool withUvs = object.uvCount == expected;
+    size_t next = 0;
+    for (auto [p, s] : selectedSegments(model, selection)) {
+        values.segments.push_back(valuesFrom(model, p, s, object, next, withUvs));
+        next += values.segments.back().verts.size();
+    }
+    values.fieldsIfKept = withUvs ? kTextureFields : 0;
+    return {};
+}
+
+// Every object must name a selected segment, once, with its vertex count, and every selected
+// segment must have its object.
+Result valuesByName(const Model& model, const ObjSelection& selection,
+                    const std::vector<ObjObject>& objects, ValueWrite& values) {
+    std::map<std::string, SegmentRef> unmatched;
+    for (auto [p, s] : selectedSegments(model, selection))
+        unmatched[objName(p, s)] = {p, s};
+    std::vector<SegmentRef> targets;
+    bool withUvs = true;
+    for (const ObjObject& object : objects) {
+        if (object.name.empty())
+            return Result::failure("the file names some objects and not others");
+        const auto found = unmatched.find(object.name);
+        if (found == unmatched.end()) {
+            const bool twice = std::any_of(targets.begin(), targets.end(), [&](SegmentRef ref) {
+                return objName(ref.part, ref.seg) == object.name;
+            });
+            return Result::failure(
+                "object " + inQuotes(object.name) +
+                (twice ? " comes twice" : " matches no segment of the selection"));
+        }
+        const SegmentRef ref = found->second;
+        const size_t count = model.Parts[size_t(ref.part)].segments[size_t(ref.seg)].verts.size();
+        if (object.positions.size() != count)
+            return Result::failure("object " + inQuotes(object.name) + " has " +
+                                   std::to_string(object.positions.size()) +
+                                   " vertices, its segment " + std::to_string(count));
+        withUvs = withUvs && object.uvCount == count;
+        targets.push_back(ref);
+        unmatched.erase(found);
+    }
+    if (!unmatched.empty())
+        return Result::failure("the file has no object " + inQuotes(unmatched.begin()->first));
+    for (size_t i = 0; i < objects.size(); ++i)
+        values.segments.push_back(
+            valuesFrom(model, targets[i].part, targets[i].seg, objects[i], 0, withUvs));
+    values.fieldsIfKept = withUvs ? kTextureFields : 0;
+    return {};
 }
 
 void writeSegmentObj(std::ostream& out, const Segment& segment, size_t firstIndex) {
@@ -215,36 +341,31 @@ void writeObj(std::ostream& out, const Model& model, const ObjSelection& selecti
     size_t firstIndex = 0;
     for (auto [p, s] : selectedSegments(model, selection)) {
         const Segment& segment = model.Parts[p].segments[s];
-        out << "o part" << p << "_seg" << s << '\n';
+        out << "o " << objName(p, s) << '\n';
         writeSegmentObj(out, segment, firstIndex);
         firstIndex += segment.verts.size();
     }
 }
 
-Result readObj(std::istream& in, Model& model, const ObjSelection& selection) {
-    const size_t expected = selectedVertexCount(model, selection);
-    ObjCoords coords;
-    if (std::string reason = parseObj(in, expected, coords); !reason.empty())
-        return Result::failure(reason);
-    if (coords.positions.size() != expected)
-        return Result::failure("its vertex count " + std::to_string(coords.positions.size()) +
-                               " differs from the selection's " + std::to_string(expected));
-    const bool withUvs = coords.uvCount == expected;
-    size_t next = 0;
-    for (auto [p, s] : selectedSegments(model, selection)) {
-        for (Vertex& vertex : model.Parts[p].segments[s].verts) {
-            const auto& position = coords.positions[next];
-            vertex.x = position[0];
-            vertex.y = -position[1];
-            vertex.z = position[2];
-            if (withUvs) {
-                vertex.u = coords.uvs[next][0];
-                vertex.v = coords.uvs[next][1];
-            }
-            ++next;
-        }
-    }
-    return {};
+std::string objName(int part, int seg) {
+    return "part" + std::to_string(part) + "_seg" + std::to_string(seg);
+}
+
+Result readObjValues(std::istream& in, const Model& model, const ObjSelection& selection,
+                     ValueWrite& values) {
+    std::vector<ObjObject> objects;
+    const size_t segments = selectedSegments(model, selection).size();
+    if (Result parsed = parseObj(in, selectedVertexCount(model, selection), segments, objects);
+        !parsed)
+        return parsed;
+    // Vertices before the first o line belong to no object; a named file has none.
+    if (objects.size() > 1 && objects.front().positions.empty())
+        objects.erase(objects.begin());
+    values = ValueWrite{kPositionFields, 0, {}};
+    const bool named = std::any_of(objects.begin(), objects.end(),
+                                   [](const ObjObject& object) { return !object.name.empty(); });
+    return named ? valuesByName(model, selection, objects, values)
+                 : valuesInOrder(model, selection, joined(objects), values);
 }
 
 Result exportObjFile(const Model& model, const ObjSelection& selection,
@@ -271,8 +392,8 @@ Result exportObjFile(const Model& model, const ObjSelection& selection,
     });
 }
 
-Result importObjFile(Model& model, const ObjSelection& selection,
-                     const std::filesystem::path& path) {
+Result readObjFile(const Model& model, const ObjSelection& selection,
+                   const std::filesystem::path& path, ValueWrite& values) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
@@ -281,7 +402,7 @@ Result importObjFile(Model& model, const ObjSelection& selection,
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return Result::failure("cannot read " + path.string() + ": " + lastErrorText());
-    const Result read = readObj(in, model, selection);
+    const Result read = readObjValues(in, model, selection, values);
     return read ? read : Result::failure(path.string() + ": " + read.reason());
 }
 

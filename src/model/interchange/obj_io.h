@@ -3,6 +3,7 @@
 
 #include "model/model.h"
 #include "model/result.h"
+#include "model/segment_values.h"
 
 #include <array>
 #include <filesystem>
@@ -34,20 +35,27 @@ std::vector<std::pair<int, int>> selectedSegments(const Model& model,
 std::vector<std::array<int, 3>> stripTriangles(const std::vector<int16_t>& strip,
                                                size_t vertexCount);
 
-// Writes per selected segment an object with a v line (y negated back to the file's value)
-// and a vt line per vertex, then its faces.
+// The name writeObj gives a segment's object: "part1_seg0".
+std::string objName(int part, int seg);
+
+// Writes per selected segment an object (o objName) with a v line (y negated back to the file's
+// value) and a vt line per vertex, then its faces.
 void writeObj(std::ostream& out, const Model& model, const ObjSelection& selection);
 
-// Reads the v lines (and the vt lines when there are as many) into the selected vertices in
-// order. Fails with a one-line reason, the model unchanged.
-Result readObj(std::istream& in, Model& model, const ObjSelection& selection);
+// The selected segments' new values from OBJ text: positions from the v lines (y negated) and,
+// when every object has as many vt lines as v lines, texture coordinates where the file keeps
+// them. Objects named as writeObj names them are matched to segments by name, whatever their
+// order; a file without o lines is read in model order. Fails with a one-line reason (an object
+// name that matches no selected segment, or a vertex count that differs, names the object).
+Result readObjValues(std::istream& in, const Model& model, const ObjSelection& selection,
+                     ValueWrite& values);
 
 // writeObj into a file, replaced atomically; fails with a one-line reason, the file unchanged.
 Result exportObjFile(const Model& model, const ObjSelection& selection,
                      const std::filesystem::path& path);
 
-// readObj from a file; fails with a one-line reason, the model unchanged.
-Result importObjFile(Model& model, const ObjSelection& selection,
-                     const std::filesystem::path& path);
+// readObjValues from a file; the reason names the file.
+Result readObjFile(const Model& model, const ObjSelection& selection,
+                   const std::filesystem::path& path, ValueWrite& values);
 
 } // namespace vw

@@ -189,8 +189,8 @@ Result Document::beginDrag(std::string label, uint16_t fields, int32_t selCount)
         endDrag();
     if (!hasModel())
         return Result::failure("No model is open.");
-    if (const std::string reason = editRefusal(m_model, fields); !reason.empty())
-        return refusal(reason);
+    if (const Result editable = checkEditable(m_model, fields); !editable)
+        return refusal(editable.reason());
     m_open = OpenEdit{std::move(label), m_model.curPart, m_model.curSeg, selCount, {}, true};
     // Until the first write-back, Parts hold the values the edit opened on.
     if (!workingDataMatchesParts(m_model))
@@ -229,11 +229,11 @@ Result Document::editModel(std::string label, int32_t selCount, const PartsChang
         }
     if (changed == 0)
         return {};
-    if (const std::string reason = keepRefusal(step); !reason.empty()) {
+    if (const Result kept = keepRefusal(step); !kept) {
         for (size_t p = 0; p < before.size(); ++p)
             for (size_t s = 0; s < before[p].size(); ++s)
                 m_model.Parts[p].segments[s].verts = std::move(before[p][s]);
-        return refusal(reason);
+        return refusal(kept.reason());
     }
     DocumentChange news;
     for (const SegmentEdit& edit : step.edits)
@@ -348,24 +348,24 @@ bool Document::matchesOpenEdit() const {
     return true;
 }
 
-// Why the file could not keep what the step changed; empty when it can.
-std::string Document::keepRefusal(const EditStep& step) const {
+// Fails with why the file could not keep what the step changed.
+Result Document::keepRefusal(const EditStep& step) const {
     uint16_t fields = 0;
     for (const SegmentEdit& edit : step.edits)
         fields |= edit.fieldMask();
-    if (std::string reason = unstorableFieldsReason(m_model, fields); !reason.empty())
-        return reason;
+    if (Result storable = checkStorableFields(m_model, fields); !storable)
+        return storable;
     for (const SegmentEdit& edit : step.edits) {
         for (const FieldEdit& field : edit.fields) {
             if (!((1u << field.field) & kPositionFields))
                 continue;
-            std::string reason;
+            Result movable;
             field.vertices.forEach([&](uint32_t i) {
-                if (reason.empty())
-                    reason = fixedPositionReason(m_model, size_t(edit.part), size_t(edit.seg), i);
+                if (movable)
+                    movable = checkMovable(m_model, size_t(edit.part), size_t(edit.seg), i);
             });
-            if (!reason.empty())
-                return reason;
+            if (!movable)
+                return movable;
         }
     }
     return {};
@@ -395,9 +395,9 @@ Result Document::closeEdit() {
     }
     if (changed == 0)
         return {};
-    if (const std::string reason = keepRefusal(step); !reason.empty()) {
+    if (const Result kept = keepRefusal(step); !kept) {
         putBack(open);
-        return refusal(reason);
+        return refusal(kept.reason());
     }
     step.selection = selectionBits(m_model.curData);
     return keep(std::move(open), std::move(step), changed);
@@ -432,9 +432,9 @@ Result Document::closeOverParts() {
             step.edits.push_back(std::move(edit));
     }
     if (changed > 0) {
-        if (const std::string reason = keepRefusal(step); !reason.empty()) {
+        if (const Result kept = keepRefusal(step); !kept) {
             swapStep(m_model, step);
-            return refusal(reason);
+            return refusal(kept.reason());
         }
     }
     announceVertices(change);

@@ -143,7 +143,7 @@ private:
     Result keep(OpenEdit open, EditStep step, size_t changed);
     void takeSnapshot();
     void announceVertices(DocumentChange& change);
-    std::string keepRefusal(const EditStep& step) const;
+    Result keepRefusal(const EditStep& step) const;
     void showPartsInWorkingData();
     void putBack(const OpenEdit& open);
     void emptyHistory();

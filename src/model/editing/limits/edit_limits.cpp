@@ -1,5 +1,6 @@
 #include "model/editing/limits/edit_limits.h"
 
+#include "model/block_sharing.h"
 #include "model/editing/history/working_data.h"
 #include "model/vertex_fields.h"
 
@@ -19,6 +20,13 @@ bool isDelta(const Model& model) {
                        [](const BaseMesh& base) { return !base.deltaSlot.empty(); });
 }
 
+const Segment* segmentAt(const Model& model, SegmentRef ref) {
+    if (ref.part < 0 || size_t(ref.part) >= model.Parts.size())
+        return nullptr;
+    const std::vector<Segment>& segments = model.Parts[size_t(ref.part)].segments;
+    return ref.seg >= 0 && size_t(ref.seg) < segments.size() ? &segments[size_t(ref.seg)] : nullptr;
+}
+
 } // namespace
 
 uint16_t storableFields(const Model& model) {
@@ -30,16 +38,35 @@ uint16_t storableFields(const Model& model) {
     return all;
 }
 
-std::string unstorableFieldsReason(const Model& model, uint16_t fields) {
+uint16_t storableFields(const Model& model, SegmentRef segment) {
+    const Segment* held = segmentAt(model, segment);
+    const uint16_t colour = fieldsOfBlock(kColourBlock);
+    return held && held->colorBlockAt == 0 ? storableFields(model) & ~colour
+                                           : storableFields(model);
+}
+
+Result checkStorableFields(const Model& model, uint16_t fields) {
     if ((fields & ~storableFields(model)) == 0)
         return {};
     if (isDelta(model))
-        return "A delta model keeps its texture coordinates and colours in the base mesh, "
-               "which is never saved.";
-    return "This model's file has no colour block, so colours and alpha cannot be saved.";
+        return Result::failure("A delta model keeps its texture coordinates and colours in the "
+                               "base mesh, which is never saved.");
+    return Result::failure(
+        "This model's file has no colour block, so colours and alpha cannot be saved.");
 }
 
-std::string fixedPositionReason(const Model& model, size_t part, size_t seg, size_t index) {
+Result checkStorableFields(const Model& model, SegmentRef segment, uint16_t fields) {
+    if (Result layout = checkStorableFields(model, fields); !layout)
+        return layout;
+    if ((fields & ~storableFields(model, segment)) == 0)
+        return {};
+    return Result::failure("Segment " + std::to_string(segment.part) + "/" +
+                           std::to_string(segment.seg) +
+                           " has no colour block in the file, so its colours and alpha cannot "
+                           "be saved.");
+}
+
+Result checkMovable(const Model& model, size_t part, size_t seg, size_t index) {
     if (!isDelta(model) || part >= model.baseMeshes.size() || part >= model.Parts.size() ||
         seg >= model.Parts[part].segments.size())
         return {};
@@ -49,16 +76,16 @@ std::string fixedPositionReason(const Model& model, size_t part, size_t seg, siz
         "Vertex " + std::to_string(index) + " of part " + std::to_string(part);
     const size_t withBase = std::min(base.deltaSlot.size(), base.basePos.size() / 3);
     if (index >= withBase || base.deltaSlot[index] < 0)
-        return which + " has no base position, so it cannot be moved.";
+        return Result::failure(which + " has no base position, so it cannot be moved.");
     const size_t slotEnd = (size_t(base.deltaSlot[index]) + 1) * 12;
     if (slotEnd > size_t(std::max(segment.posBlockBytes, 0)))
-        return which + " lies past the file's delta block, so it cannot be moved.";
+        return Result::failure(which + " lies past the file's delta block, so it cannot be moved.");
     return {};
 }
 
-std::string editRefusal(const Model& model, uint16_t fields) {
-    if (std::string reason = unstorableFieldsReason(model, fields); !reason.empty())
-        return reason;
+Result checkEditable(const Model& model, uint16_t fields) {
+    if (Result storable = checkStorableFields(model, fields); !storable)
+        return storable;
     if (!(fields & kPositionFields) || !isDelta(model))
         return {};
     for (size_t i = 0; i < model.curData.size(); ++i) {
@@ -69,9 +96,8 @@ std::string editRefusal(const Model& model, uint16_t fields) {
         for (size_t j = 0; j < verts.size(); ++j) {
             if (verts[j].selected == 0)
                 continue;
-            if (std::string reason = fixedPositionReason(model, size_t(model.curPart), *seg, j);
-                !reason.empty())
-                return reason;
+            if (Result movable = checkMovable(model, size_t(model.curPart), *seg, j); !movable)
+                return movable;
         }
     }
     return {};

@@ -5,6 +5,7 @@
 #include "model/vertex_fields.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 namespace vw {
@@ -81,6 +82,23 @@ std::vector<VertexRange> syncSharedBlocks(Model& model, std::span<const VertexRa
         }
     }
     return synced;
+}
+
+void spreadFromLeaders(Model& model) {
+    for (size_t p = 0; p < model.Parts.size(); ++p) {
+        for (size_t s = 0; s < model.Parts[p].segments.size(); ++s) {
+            const SegmentRef self{int32_t(p), int32_t(s)};
+            for (BlockKind kind : kBlockKinds) {
+                if (!leadsBlock(model, self, kind))
+                    continue;
+                for (SegmentRef sharer : sharersOf(model, self, kind)) {
+                    if (Segment* to = partSegment(model, sharer))
+                        copyFields(model.Parts[p].segments[s].verts, to->verts, fieldsOfBlock(kind),
+                                   0, UINT32_MAX);
+                }
+            }
+        }
+    }
 }
 
 } // namespace vw

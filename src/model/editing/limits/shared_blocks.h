@@ -16,4 +16,9 @@ namespace vw {
 // Returns the ranges of those segments whose values changed, for the caller to announce.
 std::vector<VertexRange> syncSharedBlocks(Model& model, std::span<const VertexRange> changed);
 
+// Copies, for every shared block, the fields it stores from its blockLeader (block_sharing.h)
+// into the other segments reading it, in Parts only: for values written straight into the
+// leaders' vertices, as a script's arrays over them are.
+void spreadFromLeaders(Model& model);
+
 } // namespace vw
