@@ -238,9 +238,8 @@ void frmMain::mnuFileImportObj_Click() {
     if (path.isEmpty())
         return;
     vw::Model imported = m_model;
-    std::string reason =
-        vw::importObjFile(imported, vw::workingSelection(m_model), toPath(path)).reason();
-    if (reason.empty()) {
+    vw::Result result = vw::importObjFile(imported, vw::workingSelection(m_model), toPath(path));
+    if (result) {
         size_t importedCount = 0;
         for (size_t i = 0; i < m_model.curData.size(); ++i)
             if (const std::optional<size_t> seg = vw::partSegmentOf(m_model, i))
@@ -251,12 +250,12 @@ void frmMain::mnuFileImportObj_Click() {
         // edit, which then changes nothing.
         const std::string label = "Import OBJ to " + std::to_string(importedCount) +
                                   (importedCount == 1 ? " Vertex" : " Vertices");
-        reason = vw::takeObjValues(m_document, imported, label, m_panes->pane().SelCount).reason();
+        result = vw::takeObjValues(m_document, imported, label, m_panes->pane().SelCount);
     }
-    if (!reason.empty())
-        m_prompts.message(
-            QStringLiteral("Unable to import %1: %2").arg(path, QString::fromStdString(reason)),
-            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+    if (!result)
+        m_prompts.message(QStringLiteral("Unable to import %1: %2")
+                              .arg(path, QString::fromStdString(result.reason())),
+                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
 }
 
 void frmMain::mnuFileLinkObj_Click() {

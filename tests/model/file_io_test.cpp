@@ -206,7 +206,7 @@ TEST(CopyAsWritten, TakesEachRangeAsFinallyWrittenOrStops) {
             progress.ready.notify_all();
         }
         copier.join();
-        EXPECT_EQ(copied.reason.empty(), !stop) << copied.reason;
+        EXPECT_EQ(copied.result.ok(), !stop) << copied.result.reason();
         if (stop)
             EXPECT_FALSE(std::filesystem::exists(dir / "copy"));
         else
