@@ -243,13 +243,12 @@ void frmMain::mnuFileImportObj_Click() {
     // edit, which then changes nothing.
     const std::string label = "Import OBJ to " + std::to_string(importedCount) +
                               (importedCount == 1 ? " Vertex" : " Vertices");
-    const std::string reason = vw::importObjFile(m_document, vw::workingSelection(m_model),
-                                                 toPath(path), label, m_session.selCount())
-                                   .reason();
-    if (!reason.empty())
-        m_prompts.message(
-            QStringLiteral("Unable to import %1: %2").arg(path, QString::fromStdString(reason)),
-            QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+    const vw::Result result = vw::importObjFile(m_document, vw::workingSelection(m_model),
+                                                toPath(path), label, m_session.selCount());
+    if (!result)
+        m_prompts.message(QStringLiteral("Unable to import %1: %2")
+                              .arg(path, QString::fromStdString(result.reason())),
+                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
 }
 
 void frmMain::mnuFileLinkObj_Click() {

@@ -1,11 +1,27 @@
 #include "preview/preview_shaders.h"
 
+#include "model/shading.h"
+
 namespace vw {
 namespace {
 
 QByteArray header(bool es) {
     return es ? QByteArrayLiteral("#version 300 es\nprecision highp float;\n")
               : QByteArrayLiteral("#version 330 core\n");
+}
+
+// Always with a decimal point: OpenGL ES takes no integer where a float is due.
+QByteArray glslFloat(double value) {
+    return QByteArray::number(value, 'f', 9);
+}
+
+// The shading the thumbnails copy, as GLSL constants; each complement is worked out here so that
+// the shader adds the same two numbers it always has.
+QByteArray shadingConstants() {
+    return "const float ambientLight = " + glslFloat(kAmbientLight) +
+           ";\nconst float directLight = " + glslFloat(1 - kAmbientLight) +
+           ";\nconst float leastCover = " + glslFloat(kLeastCover) +
+           ";\nconst float alphaCover = " + glslFloat(1 - kLeastCover) + ";\n";
 }
 
 QByteArray surfaceVertexShader(bool es) {
@@ -35,11 +51,11 @@ void main() {
 // shading with the vertices. A simplified surface stands for one
 // whose triangles are smaller than a pixel, where each pixel shows the surface's own normal: it
 // takes the full surface's vertex normals instead of its coarser faces'. The light sits at the eye
-// and lights both sides, so no face is ever black. Alpha shades the colour towards the background;
-// a fifth of the colour stays at alpha 0 so such vertices can still be found. Opacity below 1 draws
-// the surface see-through (X-ray).
+// and lights both sides, so no face is ever black. Alpha shades the colour towards the background,
+// all but the share that stays at alpha 0 so such vertices can still be found. Opacity below 1
+// draws the surface see-through (X-ray).
 QByteArray surfaceFragmentShader(bool es) {
-    return header(es) + R"(
+    return header(es) + shadingConstants() + R"(
 in vec3 viewPosition;
 in vec3 viewNormal;
 in vec2 mapCoord;
@@ -55,9 +71,9 @@ void main() {
     vec3 normal = smoothNormals ? normalize(viewNormal)
                                 : normalize(cross(dFdx(viewPosition), dFdy(viewPosition)));
     vec3 toEye = orthographic ? vec3(0.0, 0.0, 1.0) : normalize(-viewPosition);
-    float light = 0.3 + 0.7 * abs(dot(normal, toEye));
+    float light = ambientLight + directLight * abs(dot(normal, toEye));
     vec3 base = useImageMap ? texture(imageMap, mapCoord).rgb : vertexColour.rgb;
-    float cover = 0.2 + 0.8 * vertexColour.a;
+    float cover = leastCover + alphaCover * vertexColour.a;
     fragColour = vec4(mix(background, base * light, cover), opacity);
 }
 )";

@@ -90,12 +90,12 @@ Result ScriptModel::saveTo(const std::string& path) {
 Result ScriptModel::makeWorkingCopy(const std::filesystem::path& copy) {
     FileStamp source;
     const CopyFailure copied = copyFileTo(m_model.modelPath, copy, &source);
-    if (!copied.reason.empty() && copied.inSource)
-        return Result::failure("cannot read " + quotedPath(m_model.modelPath) + ": " +
-                               copied.reason);
-    if (!copied.reason.empty())
+    const std::string& reason = copied.result.reason();
+    if (!copied.result && copied.inSource)
+        return Result::failure("cannot read " + quotedPath(m_model.modelPath) + ": " + reason);
+    if (!copied.result)
         return Result::failure("cannot make the working copy " + quotedPath(copy) + ": " +
-                               spaceAwareText(copy.parent_path(), copied.noSpace, copied.reason));
+                               spaceAwareText(copy.parent_path(), copied.noSpace, reason));
     if (!m_model.modelFileStamp || source != *m_model.modelFileStamp)
         return Result::failure(changedOnDiskText(m_model.modelPath));
     return stampOf(copy, m_model.workingCopyStamp);

@@ -3,6 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <memory>
+
+#define STBI_NO_STDIO
+#define STBI_ONLY_PNG
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
 
 namespace vw {
 namespace {
@@ -106,6 +112,32 @@ TEST(Thumbnail, SlantedFaceIsShadedByItsSlope) {
     model.Parts = {Part{{slanted}}};
     // 200 * (0.3 + 0.7 * cos 45 degrees)
     EXPECT_EQ(pixelAt(frontThumbnail(model, 20), 10, 10), Rgba({159, 159, 159, 255}));
+}
+
+// Every byte different from its neighbours, so that no row compresses to nothing.
+RgbaPicture noise(int width, int height) {
+    RgbaPicture picture(width, height);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = uint8_t(i * 151 + i / 7);
+    return picture;
+}
+
+// The PNG reads back in another decoder as exactly the pixels given, transparent ones and
+// partly transparent ones included.
+TEST(Thumbnail, PngReadsBackAsItsPixels) {
+    for (const RgbaPicture& picture : {frontThumbnail(box(), 40), noise(17, 5), noise(1, 1)}) {
+        const std::vector<uint8_t> png = pngBytes(picture);
+        int width = 0, height = 0, channels = 0;
+        const std::unique_ptr<uint8_t, decltype(&stbi_image_free)> decoded(
+            stbi_load_from_memory(png.data(), int(png.size()), &width, &height, &channels, 4),
+            stbi_image_free);
+        ASSERT_TRUE(decoded) << stbi_failure_reason();
+        EXPECT_EQ(width, picture.width);
+        EXPECT_EQ(height, picture.height);
+        EXPECT_EQ(channels, 4);
+        EXPECT_EQ(std::vector<uint8_t>(decoded.get(), decoded.get() + picture.pixels.size()),
+                  picture.pixels);
+    }
 }
 
 } // namespace

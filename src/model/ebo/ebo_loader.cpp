@@ -115,23 +115,23 @@ constexpr const char* kChangedWhileRead = "it changed while being read";
 // Below this size, starting a thread for the copy costs more than it saves.
 constexpr uintmax_t kBytesWorthAThread = uintmax_t{4} << 20;
 
-// Reads the companion files a delta model's bytes call for; returns an empty string or why not.
-std::string readCompanions(const std::string& path, const std::filesystem::path& programDir,
-                           std::span<const uint8_t> modelBytes, FileBytes& baseMesh,
-                           FileBytes& offsets) {
+// Reads the companion files a delta model's bytes call for.
+Result readCompanions(const std::string& path, const std::filesystem::path& programDir,
+                      std::span<const uint8_t> modelBytes, FileBytes& baseMesh,
+                      FileBytes& offsets) {
     if (!usesCompanionFiles(modelBytes))
         return {};
     const auto companions = companionFiles(path, programDir);
     if (!companions)
-        return "no companion files for this name";
+        return Result::failure("no companion files for this name");
     for (const auto& [file, bytes] :
          {std::pair{&companions->baseMesh, &baseMesh}, std::pair{&companions->offsets, &offsets}}) {
         const Result read = readFileBytes(*file, *bytes);
         std::error_code error;
         if (!read && !std::filesystem::exists(*file, error) && !error)
-            return "missing companion file " + file->string();
+            return Result::failure("missing companion file " + file->string());
         if (!read)
-            return read.reason();
+            return read;
     }
     return {};
 }
@@ -140,9 +140,8 @@ std::string readCompanions(const std::string& path, const std::filesystem::path&
 LoadOutcome parseFiles(const std::string& path, const std::filesystem::path& programDir,
                        std::span<const uint8_t> modelBytes, Model& staging) {
     FileBytes baseMesh, offsets;
-    std::string reason = readCompanions(path, programDir, modelBytes, baseMesh, offsets);
-    if (!reason.empty())
-        return {kLoadFailed, reason};
+    if (const Result read = readCompanions(path, programDir, modelBytes, baseMesh, offsets); !read)
+        return {kLoadFailed, read.reason()};
     const uint8_t result = parseModel(staging, {modelBytes, baseMesh.bytes(), offsets.bytes()});
     return {result, result == kLoadFailed ? kNotLoadable : ""};
 }
@@ -188,13 +187,14 @@ LoadOutcome loadThroughCopy(const std::string& path, const ModelFolders& folders
                 makeCopy();
                 parse();
             }
-            if (!copy.reason.empty()) {
+            if (!copy.result) {
                 const std::filesystem::path& workingCopy = folders.workingCopy;
+                const std::string& reason = copy.result.reason();
                 return failed(
                     copy.inSource
-                        ? copy.reason
+                        ? reason
                         : "cannot make the working copy " + quotedPath(workingCopy) + ": " +
-                              spaceAwareText(workingCopy.parent_path(), copy.noSpace, copy.reason));
+                              spaceAwareText(workingCopy.parent_path(), copy.noSpace, reason));
             }
             if (!mapped)
                 return failed(mapped.reason());

@@ -126,10 +126,10 @@ std::vector<Block> blocksToWrite(const Model& model, const std::vector<DeltaBloc
 }
 
 // Checks every block against the working copy's size before anything is written.
-std::string checkBlocksFit(const std::vector<Block>& blocks, uint64_t fileSize) {
+Result checkBlocksFit(const std::vector<Block>& blocks, uint64_t fileSize) {
     for (const Block& block : blocks) {
         if (block.position < 0 || block.position - 1 + block.size > fileSize)
-            return "it is shorter than the blocks of the loaded model";
+            return Result::failure("it is shorter than the blocks of the loaded model");
     }
     return {};
 }
@@ -146,10 +146,10 @@ bool anyBlocksOverlap(const std::vector<Block>& blocks) {
     return false;
 }
 
-std::string writeAt(std::FILE* file, int32_t position, std::span<const uint8_t> bytes) {
+Result writeAt(std::FILE* file, int32_t position, std::span<const uint8_t> bytes) {
     if (std::fseek(file, position - 1, SEEK_SET) != 0 ||
         std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
-        return lastErrorText();
+        return Result::failure(lastErrorText());
     return {};
 }
 
@@ -190,16 +190,37 @@ void patchChangedBlocks(std::span<uint8_t> bytes, const std::vector<Block>& bloc
         blocks[i].fillAt(bytes.data() + blocks[i].position - 1);
 }
 
-std::string writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks,
-                               const std::vector<size_t>& changed, BlockBuffer& buffer) {
+Result writeChangedBlocks(std::FILE* file, const std::vector<Block>& blocks,
+                          const std::vector<size_t>& changed, BlockBuffer& buffer) {
     for (size_t i : changed) {
         const Block& block = blocks[i];
         block.fillAt(buffer.bytes.get());
-        std::string reason = writeAt(file, block.position, {buffer.bytes.get(), block.size});
-        if (!reason.empty())
-            return reason;
+        if (Result written = writeAt(file, block.position, {buffer.bytes.get(), block.size});
+            !written)
+            return written;
     }
-    return std::fflush(file) == 0 ? "" : lastErrorText();
+    return std::fflush(file) == 0 ? Result() : Result::failure(lastErrorText());
+}
+
+Result closeFile(FilePtr& file) {
+    return std::fclose(file.release()) == 0 ? Result() : Result::failure(lastErrorText());
+}
+
+// The working copy as a save holds it: open for writing, and two private views of its bytes, one
+// as it is and one for the changed blocks to be patched into.
+struct WorkingCopy {
+    std::filesystem::path path;
+    FilePtr file;
+    FileBytes original;
+    FileBytes patched;
+};
+
+// A failure to write the working copy, named; success as it is.
+Result workingCopyFailure(const std::filesystem::path& path, const Result& result) {
+    if (result)
+        return result;
+    return Result::failure("cannot write the working copy " + quotedPath(path) + ": " +
+                           result.reason());
 }
 
 // How far the writes run ahead before the copy behind them is woken.
@@ -217,11 +238,9 @@ void publish(WriteProgress& progress, uint64_t offset) {
 // apart from each other and from the file's structure, so that no write can be refused. The
 // working copy's stamp follows its writes even when the copy fails, so that a later save still
 // knows it.
-Result streamChangedBlocks(Model& model, std::FILE* workingCopy,
-                           const std::filesystem::path& copyPath,
-                           const std::filesystem::path& temporary,
-                           std::span<const uint8_t> original, const std::vector<Block>& blocks,
-                           BlockBuffer& buffer, const std::string& failure) {
+Result streamChangedBlocks(Model& model, WorkingCopy& copy, const std::filesystem::path& temporary,
+                           const std::vector<Block>& blocks, BlockBuffer& buffer) {
+    const std::span<const uint8_t> original = copy.original.bytes();
     std::vector<const Block*> order;
     for (const Block& block : blocks)
         order.push_back(&block);
@@ -231,7 +250,7 @@ Result streamChangedBlocks(Model& model, std::FILE* workingCopy,
     CopyFailure copied;
     Result written;
     runSideBySide(
-        [&] { copied = copyAsWritten(copyPath, temporary, original.size(), progress); },
+        [&] { copied = copyAsWritten(copy.path, temporary, original.size(), progress); },
         [&] {
             uint64_t published = 0;
             for (const Block* block : order) {
@@ -242,34 +261,94 @@ Result streamChangedBlocks(Model& model, std::FILE* workingCopy,
                 block->fillAt(buffer.bytes.get());
                 if (std::memcmp(buffer.bytes.get(), original.data() + at, block->size) == 0)
                     continue;
-                written = writeBytesAt(workingCopy, at, {buffer.bytes.get(), block->size});
+                written = writeBytesAt(copy.file.get(), at, {buffer.bytes.get(), block->size});
                 if (!written)
                     break;
             }
             publish(progress, written ? original.size() : WriteProgress::kStopped);
         });
     if (written)
-        written = stampOf(workingCopy, copyPath, model.workingCopyStamp);
+        written = stampOf(copy.file.get(), copy.path, model.workingCopyStamp);
     if (!written)
-        return Result::failure(failure + written.reason());
-    return copyOutcome(copyPath, temporary, copied);
+        return workingCopyFailure(copy.path, written);
+    if (Result outcome = copyOutcome(copy.path, temporary, copied); !outcome)
+        return outcome;
+    return workingCopyFailure(copy.path, closeFile(copy.file));
 }
 
-std::string closeFile(FilePtr& file) {
-    return std::fclose(file.release()) == 0 ? "" : lastErrorText();
+// Writes the changed blocks into the file at path, a copy of the working copy.
+Result patchFile(const std::filesystem::path& path, const std::vector<Block>& blocks,
+                 const std::vector<size_t>& changed, BlockBuffer& buffer) {
+    FilePtr file(platform::openFile(path, "r+b"));
+    Result written = file ? writeChangedBlocks(file.get(), blocks, changed, buffer)
+                          : Result::failure(lastErrorText());
+    if (written)
+        written = closeFile(file);
+    if (written)
+        return written;
+    return Result::failure("cannot write " + quotedPath(path) + ": " +
+                           spaceAwareText(path.parent_path(), errno == ENOSPC, written.reason()));
+}
+
+// Copies the working copy to temporary while the blocks that changed are found and the bytes they
+// make are checked; only then do both files get those blocks. For blocks that may overlap each
+// other or the file's structure, which the check must see before anything is written.
+Result copyThenPatch(Model& model, WorkingCopy& copy, const std::filesystem::path& temporary,
+                     const std::vector<Block>& blocks, BlockBuffer& buffer) {
+    Result copied;
+    Result checked;
+    std::vector<size_t> changed;
+    runSideBySide([&] { copied = copyToNewFile(copy.path, temporary); },
+                  [&] {
+                      changed = findChangedBlocks(copy.original.bytes(), blocks, buffer);
+                      if (changed.empty())
+                          return;
+                      patchChangedBlocks(copy.patched.writable(), blocks, changed);
+                      checked = checkSavedBytes(model, copy.original.bytes(), copy.patched.bytes());
+                  });
+    if (!checked)
+        return checked;
+    if (!copied)
+        return copied;
+    Result written = writeChangedBlocks(copy.file.get(), blocks, changed, buffer);
+    if (written)
+        written = stampOf(copy.file.get(), copy.path, model.workingCopyStamp);
+    if (written)
+        written = closeFile(copy.file);
+    if (!written)
+        return workingCopyFailure(copy.path, written);
+    return changed.empty() ? Result() : patchFile(temporary, blocks, changed, buffer);
 }
 
 // Refuses a working copy that is not what this model last loaded or saved: another program
 // (another editor's load, say) changed it, and patching it would save that program's bytes.
-std::string checkWorkingCopy(std::FILE* workingCopy, const Model& model,
-                             const std::filesystem::path& copyPath) {
-    const std::string named = "the working copy \"" + copyPath.string() + "\"";
+Result checkWorkingCopy(std::FILE* workingCopy, const Model& model,
+                        const std::filesystem::path& copyPath) {
+    const std::string named = "the working copy " + quotedPath(copyPath);
     if (model.workingCopyStamp == FileStamp{})
-        return named + " was not made by loading this model";
+        return Result::failure(named + " was not made by loading this model");
     FileStamp now;
     if (const Result looked = stampOf(workingCopy, copyPath, now); !looked)
-        return "cannot read " + named + ": " + looked.reason();
-    return now == model.workingCopyStamp ? "" : named + " was changed by another program";
+        return Result::failure("cannot read " + named + ": " + looked.reason());
+    if (now != model.workingCopyStamp)
+        return Result::failure(named + " was changed by another program");
+    return {};
+}
+
+// Opens the working copy at path for a save of model, once checked, and maps it twice.
+Result openWorkingCopy(const Model& model, const std::filesystem::path& path, WorkingCopy& copy) {
+    if (path.empty())
+        return Result::failure("the model was loaded without a working copy");
+    copy.path = path;
+    copy.file.reset(platform::openFile(path, "r+b"));
+    if (!copy.file)
+        return workingCopyFailure(path, Result::failure(lastErrorText()));
+    if (Result checked = checkWorkingCopy(copy.file.get(), model, path); !checked)
+        return checked;
+    Result mapped = mapPrivately(copy.file.get(), path, copy.original);
+    if (mapped)
+        mapped = mapPrivately(copy.file.get(), path, copy.patched);
+    return workingCopyFailure(path, mapped);
 }
 
 // Whether path names the file the model was loaded from (or last saved as).
@@ -355,85 +434,29 @@ Result plannedBlocks(const Model& model, std::span<const uint8_t> workingCopy,
 
 Result saveModel(Model& model, const std::string& path, const ModelFolders& folders,
                  SameBytes same) {
-    const std::filesystem::path& copyPath = folders.workingCopy;
-    const std::string failure = "cannot write the working copy \"" + copyPath.string() + "\": ";
-    if (copyPath.empty())
-        return Result::failure("the model was loaded without a working copy");
-    FilePtr workingCopy(platform::openFile(copyPath, "r+b"));
-    if (!workingCopy)
-        return Result::failure(failure + lastErrorText());
-    if (std::string reason = checkWorkingCopy(workingCopy.get(), model, copyPath); !reason.empty())
-        return Result::failure(reason);
-    // Two private views of the working copy: as it is, and with the changed blocks patched in.
-    FileBytes original, patched;
-    Result mapped = mapPrivately(workingCopy.get(), copyPath, original);
-    if (mapped)
-        mapped = mapPrivately(workingCopy.get(), copyPath, patched);
-    if (!mapped)
-        return Result::failure(failure + mapped.reason());
+    WorkingCopy copy;
+    if (Result opened = openWorkingCopy(model, folders.workingCopy, copy); !opened)
+        return opened;
     std::vector<DeltaBlock> deltaBlocks;
     std::vector<Block> blocks;
-    if (Result planned = plannedBlocks(model, original.bytes(), deltaBlocks, blocks); !planned)
+    if (Result planned = plannedBlocks(model, copy.original.bytes(), deltaBlocks, blocks); !planned)
         return planned;
-    if (std::string reason = checkBlocksFit(blocks, original.size); !reason.empty())
-        return Result::failure(failure + reason);
+    if (Result fit = checkBlocksFit(blocks, copy.original.size); !fit)
+        return workingCopyFailure(copy.path, fit);
 
     BlockBuffer buffer(blocks);
     if (same == SameBytes::kLeaveAlone &&
-        fileHoldsTheSave(model, path, original.bytes(), blocks, buffer))
+        fileHoldsTheSave(model, path, copy.original.bytes(), blocks, buffer))
         return {};
-    const bool streamed = blocksLeaveStructureAlone(model, original.bytes());
+    const bool streamed = blocksLeaveStructureAlone(model, copy.original.bytes());
     TargetStamps stamps;
     if (isModelFile(model, path))
         stamps.expected = model.modelFileStamp;
     const Result replaced = replaceFile(
         path,
-        [&](const std::filesystem::path& temporary) -> Result {
-            if (streamed) {
-                if (Result done = streamChangedBlocks(model, workingCopy.get(), copyPath, temporary,
-                                                      original.bytes(), blocks, buffer, failure);
-                    !done)
-                    return done;
-                const std::string closed = closeFile(workingCopy);
-                return closed.empty() ? Result() : Result::failure(failure + closed);
-            }
-            // The working copy is copied beside the model file while the blocks that changed
-            // are found and the bytes they make are checked; only then do both files get those
-            // blocks.
-            Result copied;
-            Result checked;
-            std::vector<size_t> changed;
-            runSideBySide([&] { copied = copyToNewFile(copyPath, temporary); },
-                          [&] {
-                              changed = findChangedBlocks(original.bytes(), blocks, buffer);
-                              if (changed.empty())
-                                  return;
-                              patchChangedBlocks(patched.writable(), blocks, changed);
-                              checked = checkSavedBytes(model, original.bytes(), patched.bytes());
-                          });
-            if (!checked)
-                return checked;
-            if (!copied)
-                return copied;
-            std::string reason = writeChangedBlocks(workingCopy.get(), blocks, changed, buffer);
-            if (reason.empty())
-                reason = stampOf(workingCopy.get(), copyPath, model.workingCopyStamp).reason();
-            if (reason.empty())
-                reason = closeFile(workingCopy);
-            if (!reason.empty())
-                return Result::failure(failure + reason);
-            if (changed.empty())
-                return {};
-            FilePtr saved(platform::openFile(temporary, "r+b"));
-            reason =
-                saved ? writeChangedBlocks(saved.get(), blocks, changed, buffer) : lastErrorText();
-            if (reason.empty())
-                reason = closeFile(saved);
-            if (reason.empty())
-                return {};
-            return Result::failure(
-                "cannot write " + quotedPath(temporary) + ": " +
-                spaceAwareText(temporary.parent_path(), errno == ENOSPC, reason));
+        [&](const std::filesystem::path& temporary) {
+            return streamed ? streamChangedBlocks(model, copy, temporary, blocks, buffer)
+                            : copyThenPatch(model, copy, temporary, blocks, buffer);
         },
         ReplaceMode::kKeepAcrossCrash, &stamps);
     if (!replaced)
@@ -462,8 +485,8 @@ Result saveModelBytes(const Model& model, std::vector<uint8_t>& bytes) {
     std::vector<Block> blocks;
     if (Result planned = plannedBlocks(model, bytes, deltaBlocks, blocks); !planned)
         return planned;
-    if (std::string reason = checkBlocksFit(blocks, bytes.size()); !reason.empty())
-        return Result::failure(reason);
+    if (Result fit = checkBlocksFit(blocks, bytes.size()); !fit)
+        return fit;
     BlockBuffer buffer(blocks);
     const std::vector<size_t> changed = findChangedBlocks(bytes, blocks, buffer);
     if (changed.empty())

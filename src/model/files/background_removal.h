@@ -7,8 +7,9 @@
 
 namespace vw {
 
-// Removes file on a thread of its own; here at once when no thread can start. Every removal is
-// done before the process ends.
+// Removes file on the one thread that removes files, after those asked for before it; here at
+// once when that thread cannot start, or once the process is ending. Every removal is done before
+// the process ends.
 void removeInBackground(std::filesystem::path file);
 
 // Returns once every removal asked for before is done.

@@ -268,12 +268,13 @@ Result copyToNewFile(const std::filesystem::path& source, const std::filesystem:
 
 Result copyOutcome(const std::filesystem::path& source, const std::filesystem::path& file,
                    const CopyFailure& failure) {
-    if (failure.reason.empty())
+    if (failure.result)
         return {};
+    const std::string& reason = failure.result.reason();
     if (failure.inSource)
-        return Result::failure("cannot read " + quotedPath(source) + ": " + failure.reason);
+        return Result::failure("cannot read " + quotedPath(source) + ": " + reason);
     return Result::failure("cannot copy " + quotedPath(source) + " to " + quotedPath(file) + ": " +
-                           spaceAwareText(folderOf(file), failure.noSpace, failure.reason));
+                           spaceAwareText(folderOf(file), failure.noSpace, reason));
 }
 
 Result currentStamp(const std::filesystem::path& file, FileStamp& stamp) {
@@ -359,10 +360,10 @@ Result replaceFileWith(const std::filesystem::path& target, std::span<const uint
 
 void copyAsReady(const WriteProgress& progress, uint64_t size, CopyFailure& failure,
                  const std::function<void(uint64_t from, uint64_t to)>& copy) {
-    for (uint64_t done = 0; done < size && failure.reason.empty();) {
+    for (uint64_t done = 0; done < size && failure.result;) {
         const uint64_t ready = progress.ready.load(std::memory_order_acquire);
         if (ready == WriteProgress::kStopped) {
-            failure.reason = "the copy was stopped";
+            failure.result = Result::failure("the copy was stopped");
         } else if (ready <= done) {
             progress.ready.wait(ready, std::memory_order_acquire);
         } else {

@@ -66,12 +66,19 @@ Result mapSharedFile(const std::filesystem::path& file, FileBytes& out, FileStam
 // True when the file that mapSharedFile mapped into bytes was cut short while mapped.
 bool wasCutShort(const FileBytes& bytes);
 
-// Why a copy failed: reading its source (the reason then in a user's words, such as "no such
-// file" or "permission denied") or making the copy (such as "No space left on device").
+// Whether a copy failed and why: reading its source (the reason then in a user's words, such as
+// "no such file" or "permission denied") or making the copy (such as "No space left on device").
 struct CopyFailure {
+    Result result; // success when the copy succeeded
     bool inSource = false;
     bool noSpace = false; // the copy's file system is full
-    std::string reason;   // empty when the copy succeeded
+
+    static CopyFailure ofSource(std::string reason) {
+        return {Result::failure(std::move(reason)), true, false};
+    }
+    static CopyFailure ofCopy(std::string reason, bool noSpace) {
+        return {Result::failure(std::move(reason)), false, noSpace};
+    }
 };
 
 // Maps the whole regular file open as open, named file, privately, or reads it where it cannot
@@ -95,7 +102,7 @@ struct WriteProgress {
 };
 
 // Hands the bytes [0, size) to copy(from, to) range by range as progress marks them final,
-// waiting in between; stops once failure holds a reason, copy's or "the copy was stopped".
+// waiting in between; stops once failure.result fails, by copy or with "the copy was stopped".
 void copyAsReady(const WriteProgress& progress, uint64_t size, CopyFailure& failure,
                  const std::function<void(uint64_t from, uint64_t to)>& copy);
 

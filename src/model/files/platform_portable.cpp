@@ -29,14 +29,14 @@ std::string failureText(const std::error_code& error) {
     return error.message();
 }
 
-// The state of file, which must be a regular file; returns an empty string or the reason.
-std::string regularFileStatus(const std::filesystem::path& file) {
+// Fails unless file is a regular file.
+Result regularFileStatus(const std::filesystem::path& file) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(file, error);
     if (error)
-        return failureText(error);
+        return Result::failure(failureText(error));
     if (!std::filesystem::is_regular_file(status))
-        return "not a file";
+        return Result::failure("not a file");
     return {};
 }
 
@@ -47,12 +47,12 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
-std::string versionOf(const std::filesystem::path& file, FileVersion& version) {
+Result versionOf(const std::filesystem::path& file, FileVersion& version) {
     std::error_code error;
     version.size = std::filesystem::file_size(file, error);
     if (!error)
         version.written = std::filesystem::last_write_time(file, error);
-    return error ? error.message() : std::string();
+    return error ? Result::failure(error.message()) : Result();
 }
 
 constexpr std::filesystem::perms ownerOnly =
@@ -65,36 +65,36 @@ FileStamp stampFrom(const FileVersion& version) {
 }
 
 // Reads exactly size bytes of file into memory of their own and checks that the file ends
-// there; returns an empty string or the reason.
-std::string readWhole(const std::filesystem::path& file, size_t size, FileBytes& out) {
+// there.
+Result readWhole(const std::filesystem::path& file, size_t size, FileBytes& out) {
     std::ifstream in(file, std::ios::binary);
     if (!in)
-        return failureText(std::error_code(errno, std::generic_category()));
+        return Result::failure(failureText(std::error_code(errno, std::generic_category())));
     std::unique_ptr<uint8_t[], ReleaseBytes> data(new (std::nothrow) uint8_t[size == 0 ? 1 : size]);
     if (!data)
-        return "not enough memory";
+        return Result::failure("not enough memory");
     in.read(reinterpret_cast<char*>(data.get()), static_cast<std::streamsize>(size));
     if (static_cast<size_t>(in.gcount()) != size || in.peek() != std::ifstream::traits_type::eof())
-        return in.bad() ? lastErrorText() : "it changed while being read";
+        return Result::failure(in.bad() ? lastErrorText() : "it changed while being read");
     out.data = std::move(data);
     out.size = size;
     return {};
 }
 
-// Copies the rest of in to out through a buffer; the reason names the side that failed.
+// Copies the rest of in to out through a buffer; a failure tells which side failed.
 CopyFailure copyStream(std::FILE* in, std::FILE* out) {
     std::vector<char> buffer(size_t{1} << 20);
     for (;;) {
         const size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
         if (got < buffer.size() && std::ferror(in))
-            return {true, false, lastErrorText()};
+            return CopyFailure::ofSource(lastErrorText());
         if (got > 0 && std::fwrite(buffer.data(), 1, got, out) != got)
-            return {false, errno == ENOSPC, lastErrorText()};
+            return CopyFailure::ofCopy(lastErrorText(), errno == ENOSPC);
         if (got < buffer.size())
             break;
     }
     if (std::fflush(out) != 0)
-        return {false, errno == ENOSPC, lastErrorText()};
+        return CopyFailure::ofCopy(lastErrorText(), errno == ENOSPC);
     return {};
 }
 
@@ -140,14 +140,13 @@ std::string lastErrorText() {
 }
 
 Result readBytesOf(const std::filesystem::path& file, FileBytes& out) {
-    std::string reason = regularFileStatus(file);
+    if (Result regular = regularFileStatus(file); !regular)
+        return regular;
     std::error_code error;
-    const uintmax_t size = reason.empty() ? std::filesystem::file_size(file, error) : 0;
-    if (reason.empty() && error)
-        reason = failureText(error);
-    if (reason.empty())
-        reason = readWhole(file, static_cast<size_t>(size), out);
-    return reason.empty() ? Result() : Result::failure(reason);
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    if (error)
+        return Result::failure(failureText(error));
+    return readWhole(file, static_cast<size_t>(size), out);
 }
 
 Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
@@ -157,7 +156,7 @@ Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
 Result mapSharedFile(const std::filesystem::path& file, FileBytes& out, FileStamp* stamp) {
     Result read = readBytesOf(file, out);
     FileVersion version;
-    if (read && stamp && !versionOf(file, version).empty())
+    if (read && stamp && !versionOf(file, version))
         read = Result::failure("it changed while being read");
     else if (read && stamp)
         *stamp = stampFrom(version);
@@ -181,15 +180,15 @@ CopyFailure openCopy(const std::filesystem::path& source, const std::filesystem:
                      FilePtr& in, FilePtr& out) {
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(file, error)))
-        return {false, false, std::make_error_code(std::errc::file_exists).message()};
+        return CopyFailure::ofCopy(std::make_error_code(std::errc::file_exists).message(), false);
     in.reset(platform::openFile(source, "rb"));
     if (!in)
-        return {true, false, failureText(std::error_code(errno, std::generic_category()))};
+        return CopyFailure::ofSource(failureText(std::error_code(errno, std::generic_category())));
     out.reset(platform::openFile(file, "wb"));
     if (!out)
-        return {false, errno == ENOSPC, lastErrorText()};
+        return CopyFailure::ofCopy(lastErrorText(), errno == ENOSPC);
     std::filesystem::permissions(file, ownerOnly, error);
-    return error ? CopyFailure{false, false, error.message()} : CopyFailure{};
+    return error ? CopyFailure::ofCopy(error.message(), false) : CopyFailure{};
 }
 
 } // namespace
@@ -197,25 +196,25 @@ CopyFailure openCopy(const std::filesystem::path& source, const std::filesystem:
 CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file,
                        FileStamp* sourceStamp) {
     FileVersion before;
-    std::string reason = regularFileStatus(source);
-    if (reason.empty())
-        reason = versionOf(source, before);
-    if (!reason.empty())
-        return {true, false, reason};
+    Result readable = regularFileStatus(source);
+    if (readable)
+        readable = versionOf(source, before);
+    if (!readable)
+        return CopyFailure::ofSource(readable.reason());
     FilePtr in, out;
     CopyFailure failure = openCopy(source, file, in, out);
     if (!out)
         return failure;
-    if (failure.reason.empty())
+    if (failure.result)
         failure = copyStream(in.get(), out.get());
     // A file written while it was copied may have given a mix of old and new bytes.
     FileVersion after;
-    if (failure.reason.empty() && (!versionOf(source, after).empty() || after != before))
-        failure = {true, false, "it changed while being read"};
-    if (std::fclose(out.release()) != 0 && failure.reason.empty())
-        failure = {false, errno == ENOSPC, lastErrorText()};
+    if (failure.result && (!versionOf(source, after) || after != before))
+        failure = CopyFailure::ofSource("it changed while being read");
+    if (std::fclose(out.release()) != 0 && failure.result)
+        failure = CopyFailure::ofCopy(lastErrorText(), errno == ENOSPC);
     std::error_code ignored;
-    if (!failure.reason.empty())
+    if (!failure.result)
         std::filesystem::remove(file, ignored);
     else if (sourceStamp)
         *sourceStamp = stampFrom(before);
@@ -224,29 +223,29 @@ CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesyste
 
 CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesystem::path& file,
                           uint64_t size, const WriteProgress& progress) {
-    if (std::string reason = regularFileStatus(source); !reason.empty())
-        return {true, false, reason};
+    if (Result regular = regularFileStatus(source); !regular)
+        return CopyFailure::ofSource(regular.reason());
     FilePtr in, out;
     CopyFailure failure = openCopy(source, file, in, out);
     if (!out)
         return failure;
     std::vector<char> buffer(size_t{1} << 20);
     copyAsReady(progress, size, failure, [&](uint64_t from, uint64_t to) {
-        for (uint64_t at = from; at < to && failure.reason.empty();) {
+        for (uint64_t at = from; at < to && failure.result;) {
             const size_t count = static_cast<size_t>(std::min<uint64_t>(to - at, buffer.size()));
             // Reading again after a write of the same file needs the position set anew.
             if (std::fseek(in.get(), static_cast<long>(at), SEEK_SET) != 0 ||
                 std::fread(buffer.data(), 1, count, in.get()) != count)
-                failure = {true, false, lastErrorText()};
+                failure = CopyFailure::ofSource(lastErrorText());
             else if (std::fwrite(buffer.data(), 1, count, out.get()) != count)
-                failure = {false, errno == ENOSPC, lastErrorText()};
+                failure = CopyFailure::ofCopy(lastErrorText(), errno == ENOSPC);
             at += count;
         }
     });
-    if (std::fclose(out.release()) != 0 && failure.reason.empty())
-        failure = {false, errno == ENOSPC, lastErrorText()};
+    if (std::fclose(out.release()) != 0 && failure.result)
+        failure = CopyFailure::ofCopy(lastErrorText(), errno == ENOSPC);
     std::error_code ignored;
-    if (!failure.reason.empty())
+    if (!failure.result)
         std::filesystem::remove(file, ignored);
     return failure;
 }
@@ -260,8 +259,8 @@ Result writeBytesAt(std::FILE* open, uint64_t offset, std::span<const uint8_t> b
 
 Result stampOf(const std::filesystem::path& file, FileStamp& stamp) {
     FileVersion version;
-    if (std::string reason = versionOf(file, version); !reason.empty())
-        return Result::failure(reason);
+    if (Result versioned = versionOf(file, version); !versioned)
+        return versioned;
     stamp = stampFrom(version);
     return {};
 }

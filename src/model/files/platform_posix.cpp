@@ -61,22 +61,21 @@ std::string openFailureText(int error) {
     return std::system_category().message(error);
 }
 
-// The state of an opened file, which must be a regular file; returns an empty string or the
-// reason.
-std::string regularFileStatus(int fd, struct stat& status) {
+// The state of an opened file, which must be a regular file.
+Result regularFileStatus(int fd, struct stat& status) {
     if (fd < 0 || ::fstat(fd, &status) != 0)
-        return openFailureText(errno);
+        return Result::failure(openFailureText(errno));
     if (!S_ISREG(status.st_mode))
-        return "not a file";
+        return Result::failure("not a file");
     return {};
 }
 
 // Reads exactly size bytes from fd into memory of their own and checks that the file ends
-// there; returns an empty string or the reason.
-std::string readWhole(int fd, size_t size, FileBytes& out) {
+// there.
+Result readWhole(int fd, size_t size, FileBytes& out) {
     std::unique_ptr<uint8_t[], ReleaseBytes> data(new (std::nothrow) uint8_t[size == 0 ? 1 : size]);
     if (!data)
-        return "not enough memory";
+        return Result::failure("not enough memory");
     size_t done = 0;
     uint8_t extra;
     for (;;) {
@@ -85,11 +84,11 @@ std::string readWhole(int fd, size_t size, FileBytes& out) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return lastErrorText();
+            return Result::failure(lastErrorText());
         if (got == 0 && done == size)
             break;
         if (got == 0 || done == size)
-            return "it changed while being read";
+            return Result::failure("it changed while being read");
         done += static_cast<size_t>(got);
     }
     out.data = std::move(data);
@@ -131,10 +130,10 @@ enum class CopyWay { kRange, kSend, kBuffer };
 
 // Copies bytes begin to end of from to the same place in to, which holds the bytes before begin
 // and nothing more: by copy_file_range, which lets the file system share blocks where it can,
-// else by sendfile, else through a buffer. Returns an empty string or the reason; inSource tells
-// a failure to read from apart from one to write to. The kernel's copies do not say which side
-// failed: an input error is then blamed on the copy.
-std::string copyContents(int from, int to, size_t begin, size_t end, CopyWay& way, bool& inSource) {
+// else by sendfile, else through a buffer. On failure inSource tells a failure to read from
+// apart from one to write to. The kernel's copies do not say which side failed: an input error
+// is then blamed on the copy.
+Result copyContents(int from, int to, size_t begin, size_t end, CopyWay& way, bool& inSource) {
     inSource = false;
     std::unique_ptr<uint8_t[]> buffer;
     constexpr size_t kBufferSize = size_t{1} << 20;
@@ -154,7 +153,7 @@ std::string copyContents(int from, int to, size_t begin, size_t end, CopyWay& wa
             got = ::pread(from, buffer.get(), std::min(count, kBufferSize), at);
             inSource = got < 0;
             if (got > 0 && !writeAll(to, buffer.get(), static_cast<size_t>(got)))
-                return lastErrorText();
+                return Result::failure(lastErrorText());
         }
         if (got < 0 && errno == EINTR)
             continue;
@@ -164,17 +163,17 @@ std::string copyContents(int from, int to, size_t begin, size_t end, CopyWay& wa
             continue;
         }
         if (got < 0)
-            return lastErrorText();
+            return Result::failure(lastErrorText());
         if (got == 0) {
             inSource = true;
-            return "it changed while being read";
+            return Result::failure("it changed while being read");
         }
         done += static_cast<size_t>(got);
     }
     return {};
 }
 
-std::string copyContents(int from, int to, size_t size, bool& inSource) {
+Result copyContents(int from, int to, size_t size, bool& inSource) {
     CopyWay way = CopyWay::kRange;
     return copyContents(from, to, 0, size, way, inSource);
 }
@@ -283,17 +282,15 @@ std::string lastErrorText() {
 Result readBytesOf(const std::filesystem::path& file, FileBytes& out) {
     const FileDescriptor in(openForReading(file));
     struct stat status;
-    std::string reason = regularFileStatus(in.fd(), status);
-    if (reason.empty())
-        reason = readWhole(in.fd(), static_cast<size_t>(status.st_size), out);
-    return reason.empty() ? Result() : Result::failure(reason);
+    const Result read = regularFileStatus(in.fd(), status);
+    return read ? readWhole(in.fd(), static_cast<size_t>(status.st_size), out) : read;
 }
 
 Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
     const FileDescriptor in(openForReading(file));
     struct stat status;
-    if (std::string reason = regularFileStatus(in.fd(), status); !reason.empty())
-        return Result::failure("cannot read " + quotedPath(file) + ": " + reason);
+    if (const Result opened = regularFileStatus(in.fd(), status); !opened)
+        return Result::failure("cannot read " + quotedPath(file) + ": " + opened.reason());
     const size_t size = static_cast<size_t>(status.st_size);
     // Not populated up front: faulting pages in as they are read shares that work among the
     // threads that read them, which measured faster.
@@ -304,16 +301,15 @@ Result mapFileBytes(const std::filesystem::path& file, FileBytes& out) {
         out.size = size;
         return {};
     }
-    std::string reason = readWhole(in.fd(), size, out);
-    return reason.empty() ? Result()
-                          : Result::failure("cannot read " + quotedPath(file) + ": " + reason);
+    const Result read = readWhole(in.fd(), size, out);
+    return read ? read : Result::failure("cannot read " + quotedPath(file) + ": " + read.reason());
 }
 
 Result mapSharedFile(const std::filesystem::path& file, FileBytes& out, FileStamp* stamp) {
     const FileDescriptor in(openForReading(file));
     struct stat status;
-    if (std::string reason = regularFileStatus(in.fd(), status); !reason.empty())
-        return Result::failure(reason);
+    if (Result opened = regularFileStatus(in.fd(), status); !opened)
+        return opened;
     if (stamp)
         *stamp = stampFrom(status);
     const size_t size = static_cast<size_t>(status.st_size);
@@ -326,8 +322,7 @@ Result mapSharedFile(const std::filesystem::path& file, FileBytes& out, FileStam
     }
     if (mapped != MAP_FAILED)
         ::munmap(mapped, size);
-    std::string reason = readWhole(in.fd(), size, out);
-    return reason.empty() ? Result() : Result::failure(reason);
+    return readWhole(in.fd(), size, out);
 }
 
 bool wasCutShort(const FileBytes& bytes) {
@@ -340,8 +335,8 @@ bool wasCutShort(const FileBytes& bytes) {
 Result mapPrivately(std::FILE* open, const std::filesystem::path&, FileBytes& out) {
     const int fd = ::fileno(open);
     struct stat status;
-    if (std::string reason = regularFileStatus(fd, status); !reason.empty())
-        return Result::failure(reason);
+    if (Result opened = regularFileStatus(fd, status); !opened)
+        return opened;
     const size_t size = static_cast<size_t>(status.st_size);
     void* mapped =
         size == 0 ? MAP_FAILED : ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
@@ -352,32 +347,31 @@ Result mapPrivately(std::FILE* open, const std::filesystem::path&, FileBytes& ou
     }
     if (::lseek(fd, 0, SEEK_SET) != 0)
         return Result::failure(lastErrorText());
-    const std::string reason = readWhole(fd, size, out);
-    return reason.empty() ? Result() : Result::failure(reason);
+    return readWhole(fd, size, out);
 }
 
 CopyFailure copyFileTo(const std::filesystem::path& source, const std::filesystem::path& file,
                        FileStamp* sourceStamp) {
     const FileDescriptor in(openForReading(source));
     struct stat before;
-    if (std::string reason = regularFileStatus(in.fd(), before); !reason.empty())
-        return {true, false, reason};
+    if (Result opened = regularFileStatus(in.fd(), before); !opened)
+        return CopyFailure::ofSource(opened.reason());
     FileDescriptor out(createPrivately(file));
     if (out.fd() < 0)
-        return {false, isNoSpace(), lastErrorText()};
+        return CopyFailure::ofCopy(lastErrorText(), isNoSpace());
     CopyFailure failure;
-    failure.reason =
+    failure.result =
         copyContents(in.fd(), out.fd(), static_cast<size_t>(before.st_size), failure.inSource);
-    failure.noSpace = !failure.reason.empty() && isNoSpace();
+    failure.noSpace = !failure.result && isNoSpace();
     // A file written while it was copied may have given a mix of old and new bytes.
     struct stat after;
-    if (failure.reason.empty() && (::fstat(in.fd(), &after) != 0 || !isSameVersion(before, after)))
-        failure = {true, false, "it changed while being read"};
-    if (!out.close() && failure.reason.empty())
-        failure = {false, isNoSpace(), lastErrorText()};
-    if (failure.reason.empty() && sourceStamp)
+    if (failure.result && (::fstat(in.fd(), &after) != 0 || !isSameVersion(before, after)))
+        failure = CopyFailure::ofSource("it changed while being read");
+    if (!out.close() && failure.result)
+        failure = CopyFailure::ofCopy(lastErrorText(), isNoSpace());
+    if (failure.result && sourceStamp)
         *sourceStamp = stampFrom(before);
-    if (!failure.reason.empty()) {
+    if (!failure.result) {
         std::error_code ignored;
         std::filesystem::remove(file, ignored);
     }
@@ -388,26 +382,26 @@ CopyFailure copyAsWritten(const std::filesystem::path& source, const std::filesy
                           uint64_t size, const WriteProgress& progress) {
     const FileDescriptor in(openForReading(source));
     struct stat status;
-    if (std::string reason = regularFileStatus(in.fd(), status); !reason.empty())
-        return {true, false, reason};
+    if (Result opened = regularFileStatus(in.fd(), status); !opened)
+        return CopyFailure::ofSource(opened.reason());
     FileDescriptor out(createPrivately(file));
     if (out.fd() < 0)
-        return {false, isNoSpace(), lastErrorText()};
+        return CopyFailure::ofCopy(lastErrorText(), isNoSpace());
     CopyFailure failure;
     CopyWay way = CopyWay::kRange;
     copyAsReady(progress, size, failure, [&](uint64_t from, uint64_t to) {
-        failure.reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(from),
+        failure.result = copyContents(in.fd(), out.fd(), static_cast<size_t>(from),
                                       static_cast<size_t>(to), way, failure.inSource);
         // Started now, the writing to the disk overlaps the rest of the copy; the rename that
         // puts the copy in place would otherwise start all of it, and wait on much of it.
-        if (failure.reason.empty())
+        if (failure.result)
             ::sync_file_range(out.fd(), static_cast<off_t>(from), static_cast<off_t>(to - from),
                               SYNC_FILE_RANGE_WRITE);
     });
-    failure.noSpace = !failure.reason.empty() && isNoSpace();
-    if (!out.close() && failure.reason.empty())
-        failure = {false, isNoSpace(), lastErrorText()};
-    if (!failure.reason.empty()) {
+    failure.noSpace = !failure.result && isNoSpace();
+    if (!out.close() && failure.result)
+        failure = CopyFailure::ofCopy(lastErrorText(), isNoSpace());
+    if (!failure.result) {
         std::error_code ignored;
         std::filesystem::remove(file, ignored);
     }
@@ -536,20 +530,20 @@ Result flushToDisk(const std::filesystem::path& file) {
 Result overwriteFile(const std::filesystem::path& file, const std::filesystem::path& replacement) {
     const FileDescriptor in(openForReading(replacement));
     struct stat status;
-    std::string reason = regularFileStatus(in.fd(), status);
+    Result result = regularFileStatus(in.fd(), status);
     FileDescriptor out(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
-    if (reason.empty() && out.fd() < 0)
-        reason = lastErrorText();
+    if (result && out.fd() < 0)
+        result = Result::failure(lastErrorText());
     bool inSource = false;
-    if (reason.empty())
-        reason = copyContents(in.fd(), out.fd(), static_cast<size_t>(status.st_size), inSource);
-    if (reason.empty() && ::ftruncate(out.fd(), status.st_size) != 0)
-        reason = lastErrorText();
-    if (reason.empty() && ::fsync(out.fd()) != 0)
-        reason = lastErrorText();
-    if (!out.close() && reason.empty())
-        reason = lastErrorText();
-    return reason.empty() ? Result() : Result::failure(reason);
+    if (result)
+        result = copyContents(in.fd(), out.fd(), static_cast<size_t>(status.st_size), inSource);
+    if (result && ::ftruncate(out.fd(), status.st_size) != 0)
+        result = Result::failure(lastErrorText());
+    if (result && ::fsync(out.fd()) != 0)
+        result = Result::failure(lastErrorText());
+    if (!out.close() && result)
+        result = Result::failure(lastErrorText());
+    return result;
 }
 
 // Only whole large pages inside the range: advice on a page the range shares with other

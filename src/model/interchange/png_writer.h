@@ -1,5 +1,5 @@
 #pragma once
-// Pictures as PNG files, written without any library: RGBA, 8 bits a channel.
+// Pictures as PNG files, RGBA with 8 bits a channel, encoded by stb_image_write.
 
 #include "model/result.h"
 
@@ -23,6 +23,7 @@ struct RgbaPicture {
     }
 };
 
+// The PNG bytes of picture; empty when there was no memory to encode it.
 std::vector<uint8_t> pngBytes(const RgbaPicture& picture);
 
 // pngBytes into a file, replaced atomically; fails with a one-line reason, the file unchanged.

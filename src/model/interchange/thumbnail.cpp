@@ -1,5 +1,6 @@
 #include "model/interchange/thumbnail.h"
 
+#include "model/shading.h"
 #include "model/strip_walk.h"
 
 #include <algorithm>
@@ -11,10 +12,6 @@ namespace {
 
 // As the Preview shows a segment that has no colours.
 constexpr uint8_t kUncolouredGrey = 190;
-// The Preview's light at the eye: faces turned away still get this much.
-constexpr double kAmbient = 0.3;
-// Vertex alpha 0 keeps this share of the colour, so such faces still show.
-constexpr double kLeastCover = 0.2;
 // A pixel of room on each side, so edges are not cut by the picture's border.
 constexpr double kMargin = 1;
 
@@ -112,7 +109,8 @@ double faceLight(const Vertex& a, const Vertex& b, const Vertex& c) {
     const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
                          e1[0] * e2[1] - e1[1] * e2[0]};
     const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    return length > 0 ? kAmbient + (1 - kAmbient) * std::abs(n[2]) / length : kAmbient;
+    return length > 0 ? kAmbientLight + (1 - kAmbientLight) * std::abs(n[2]) / length
+                      : kAmbientLight;
 }
 
 double edge(const ScreenVertex& u, const ScreenVertex& v, double px, double py) {
