@@ -159,8 +159,8 @@ void frmMain::mnuEditTransform_Click() {
     const std::optional<vw::ExactTransform> transform = m_prompts.askTransform();
     if (!transform)
         return;
-    (void)m_session.edit(
+    (void)m_session.shown(m_session.edit(
         vw::stepLabel(transform->kind), vw::kPositionFields,
         [&](std::vector<vw::Segment>& data) { vw::transformSelected(data, *transform); },
-        vw::AidUse::MirrorOnly);
+        vw::AidUse::MirrorOnly));
 }

@@ -158,10 +158,11 @@ void frmVertices::applySheetChange(const QString& item, const QVariant& newValue
     // A refusal is announced as a notice by the document. The pane's mirror, when on, also
     // sets the partners.
     const std::string label = QStringLiteral("Set %1 of %n").arg(item).toStdString();
-    if (m_pane)
-        (void)m_pane->session().edit(label, fields, write, vw::AidUse::MirrorOnly);
-    else
-        (void)m_document.get().edit(label, fields, selectionCount(), write);
+    const vw::Result done =
+        m_pane ? m_pane->session().edit(label, fields, write, vw::AidUse::MirrorOnly)
+               : m_document.get().edit(label, fields, selectionCount(), write);
+    if (!done)
+        m_document.get().refuse(done.reason());
     // After a Yes that changed nothing, the typed value must not stand for the model's.
     if (m_selectionShown == shownBefore)
         showSelection();

@@ -9,8 +9,7 @@ bool beginDragEdit(Pane& pane, const char* label) {
 }
 
 bool beginDragEdit(Pane& pane, const char* label, uint16_t fields) {
-    // A refusal reaches the status bar as the document's notice.
-    return pane.session().beginDrag(label, fields).ok();
+    return pane.session().shown(pane.session().beginDrag(label, fields));
 }
 
 } // namespace vw

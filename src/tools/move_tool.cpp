@@ -95,18 +95,18 @@ void nudgeSelection(EditSession& session, const ScreenAxes& axes, int dx, int dy
     if (session.selCount() <= 0 || axes.across == axes.down)
         return;
     const uint16_t fields = uint16_t((1u << axes.across) | (1u << axes.down));
-    // A refusal reaches the status bar as the document's notice.
-    (void)session.edit(stepLabel(TransformKind::Move), fields, [&](std::vector<Segment>& data) {
-        for (Segment& segment : data)
-            for (Vertex& vertex : segment.verts) {
-                if (vertex.selected == 0)
-                    continue;
-                float& h = vertex.coord(axes.across);
-                float& v = vertex.coord(axes.down);
-                h = static_cast<float>(dx * axes.acrossSign * axes.step + h);
-                v = static_cast<float>(dy * axes.downSign * axes.step + v);
-            }
-    });
+    (void)session.shown(
+        session.edit(stepLabel(TransformKind::Move), fields, [&](std::vector<Segment>& data) {
+            for (Segment& segment : data)
+                for (Vertex& vertex : segment.verts) {
+                    if (vertex.selected == 0)
+                        continue;
+                    float& h = vertex.coord(axes.across);
+                    float& v = vertex.coord(axes.down);
+                    h = static_cast<float>(dx * axes.acrossSign * axes.step + h);
+                    v = static_cast<float>(dy * axes.downSign * axes.step + v);
+                }
+        }));
 }
 
 } // namespace vw

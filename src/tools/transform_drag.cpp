@@ -104,9 +104,12 @@ void TransformDrag::end() {
 }
 
 bool TransformDrag::limitTo(int axis, bool shift) {
-    if (axis < 0 || axis > 2 || !(m_offered & (1 << axis)))
+    if (axis < 0 || axis > 2)
         return false;
+    // Shift with an axis off a plane view's plane leaves that plane itself.
     const uint8_t axes = shift ? uint8_t(m_offered & ~(1 << axis)) : uint8_t(1 << axis);
+    if ((axes & m_offered) != axes || axes == 0)
+        return false;
     m_axes = m_axes == axes ? 0 : axes;
     return true;
 }

@@ -44,7 +44,8 @@ public:
 
     // The axes the keys may limit the drag to, the view's own unless set after begin().
     void offerAxes(uint8_t axes) { m_offered = axes; }
-    // X, Y or Z (axis 0 to 2), with Shift or not. An axis the view does not offer is not taken.
+    // X, Y or Z (axis 0 to 2), with Shift or not (the offered axes but that one). An axis the
+    // view does not offer is not taken alone.
     bool limitTo(int axis, bool shift);
     // One character of the amount: a digit, a point or comma, a leading minus.
     bool type(char c);

@@ -8,6 +8,8 @@
 #include "preview/preview_view.h"
 #include "tools/selection.h"
 #include "views/pane_colours.h"
+#include "views/pane_surface.h"
+#include "views/twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -373,5 +375,156 @@ TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
     EXPECT_FALSE(window->pane().isOnRotater);
     EXPECT_EQ(window->pane().document().stepCount(), 0u);
 }
+
+// The same gesture in the XY plane view and in the Preview looking at the XY plane at the same
+// scale: one tool object with one transform drag serves both, so keys, typed amounts, snapping
+// and the aids give the same bits (within a hair where only the pointer's way is used, since the
+// camera and the pane reach a model point by different arithmetic), in one undoable step.
+struct ParityCase {
+    const char* label;
+    char tool;
+    QPointF from, to; // model units from the centre of the selection (x right, file y up)
+    std::vector<const char*> keys; // typed during the drag; "esc", "right" cancel it
+    bool snap = false, soft = false, mirror = false;
+    bool exact = true;
+    size_t steps = 1;
+};
+
+class ViewParity : public PreviewEdit, public testing::WithParamInterface<ParityCase> {
+protected:
+    void SetUp() override {
+        model = symmetricBox();
+        PreviewEdit::SetUp();
+        if (IsSkipped())
+            return;
+        // The Preview at the plane view's scale: 100 twips, 20 / 3 pixels, to a unit.
+        view->scene().camera().halfHeight = view->height() * 0.15 / 2;
+        view->scene().camera().target = {0, 0, 0};
+        view->redraw();
+    }
+
+    // A box from -1 to 1 whose right half (x > 0) is selected, so the mirror has partners.
+    static vw::Model symmetricBox() {
+        vw::Model box = boxModel();
+        for (vw::Segment& segment : box.Parts[0].segments)
+            for (vw::Vertex& vertex : segment.verts) {
+                vertex.x = vertex.x < 0 ? -1.0f : 1.0f;
+                vertex.y = vertex.y < 0 ? -1.0f : 1.0f;
+                vertex.z = vertex.z < 0 ? -1.0f : 1.0f;
+            }
+        return box;
+    }
+
+    void selectRightHalf() {
+        window->pane().session().select([](std::vector<vw::Segment>& data, int32_t) {
+            int32_t count = 0;
+            for (vw::Segment& segment : data)
+                for (vw::Vertex& vertex : segment.verts) {
+                    vertex.selected = vertex.x > 0 ? -1 : 0;
+                    count += vertex.x > 0;
+                }
+            return count;
+        });
+    }
+
+    // The gesture on one tab, through real mouse and key events; returns the bits it left.
+    std::vector<uint32_t> gesture(const ParityCase& c, int tab) {
+        window->tabAxes->setCurrentIndex(tab - 1);
+        QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
+                                                 : static_cast<QWidget*>(window->picMain);
+        selectRightHalf();
+        QTest::keyClick(target, c.tool);
+        auto pixel = [&](QPointF units) {
+            const vw::Vec3 file{1 + units.x(), units.y(), 0};
+            if (tab == vw::kTabPreview) {
+                const vw::Vec3 w = view->scene().camera().toWindow(file);
+                return QPointF(w.x, w.y);
+            }
+            const vw::Pane& pane = window->pane();
+            return QPointF(pane.toPaneX(float(file.x)), pane.toPaneY(float(-file.y))) /
+                   vw::kTwipsPerPixel;
+        };
+        auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
+                        Qt::MouseButtons held) {
+            QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        };
+        send(QEvent::MouseButtonPress, pixel(c.from), Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, pixel((c.from + c.to) / 2), Qt::NoButton, Qt::LeftButton);
+        for (const char* key : c.keys) {
+            if (std::string(key) == "esc")
+                QTest::keyClick(target, Qt::Key_Escape);
+            else if (std::string(key) == "right")
+                send(QEvent::MouseButtonPress, pixel(c.to), Qt::RightButton,
+                     Qt::LeftButton | Qt::RightButton);
+            else
+                QTest::keyClicks(target, key);
+        }
+        send(QEvent::MouseMove, pixel(c.to), Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, pixel(c.to), Qt::LeftButton, Qt::NoButton);
+        const std::vector<uint32_t> after = bitsOf(model.curData);
+        vw::Document& document = window->pane().document();
+        EXPECT_EQ(document.stepCount(), c.steps) << "tab " << tab;
+        EXPECT_EQ(bitsOf(model.Parts[0].segments), after) << "tab " << tab;
+        while (document.canUndo())
+            document.undo();
+        document.markClean();
+        EXPECT_EQ(bitsOf(model.curData), bitsOf(symmetricBox().Parts[0].segments));
+        return after;
+    }
+};
+
+TEST_P(ViewParity, TheSameGestureGivesTheSameBitsInThePlaneViewAndThePreview) {
+    const ParityCase& c = GetParam();
+    window->pane().session().setSnap({c.snap, false});
+    window->pane().session().aids().setOptions(
+        {uint8_t(c.mirror ? vw::kMirrorX : 0), c.soft, vw::Falloff::Constant, 2.5});
+    const std::vector<uint32_t> plane = gesture(c, vw::kTabXY);
+    const std::vector<uint32_t> preview = gesture(c, vw::kTabPreview);
+    ASSERT_EQ(plane.size(), preview.size());
+    EXPECT_NE(plane == bitsOf(symmetricBox().Parts[0].segments), c.steps == 1);
+    for (size_t i = 0; i < plane.size(); ++i) {
+        if (c.exact)
+            EXPECT_EQ(plane[i], preview[i]) << i;
+        else
+            EXPECT_NEAR(std::bit_cast<float>(plane[i]), std::bit_cast<float>(preview[i]), 1e-4)
+                << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tools, ViewParity,
+    testing::Values(
+        ParityCase{"MoveFree", 'v', {0.3, 0.3}, {1.2, -0.6}, {}, false, false, false, false},
+        ParityCase{"MoveWithX", 'v', {0.3, 0.3}, {1.2, -0.6}, {"x"}, false, false, false, false},
+        ParityCase{"MoveTypedAlongX", 'v', {0.3, 0.3}, {1.2, -0.6}, {"x", "0.5"}},
+        ParityCase{"MoveShiftZTyped", 'v', {0.3, 0}, {1.5, 0}, {"Z", "-1.25"}},
+        ParityCase{"MoveSnapped", 'v', {0.3, 0.3}, {6.3, 0.9}, {}, true},
+        ParityCase{"MoveSoft", 'v', {0.3, 0.3}, {1.2, -0.6}, {"x", "0.5"}, false, true},
+        ParityCase{"MoveMirrored", 'v', {0.3, 0.3}, {1.2, -0.6}, {"x", "0.5"}, false, false, true},
+        ParityCase{"MoveCancelledByEsc",
+                   'v',
+                   {0.3, 0.3},
+                   {1.2, -0.6},
+                   {"x", "esc"},
+                   false,
+                   false,
+                   false,
+                   true,
+                   0},
+        ParityCase{"ScaleShiftZTyped", 'c', {0.9, 0}, {1.8, 0}, {"Z", "2"}},
+        ParityCase{"ScaleWithY", 'c', {0, 0.9}, {0, 1.8}, {"y"}, false, false, false, false},
+        ParityCase{"RotateTyped", 'r', {0.9, 0}, {0, 0.9}, {"9", "0"}},
+        ParityCase{"RotateCancelledByARightClick",
+                   'r',
+                   {0.9, 0},
+                   {0, 0.9},
+                   {"45", "right"},
+                   false,
+                   false,
+                   false,
+                   true,
+                   0}),
+    [](const testing::TestParamInfo<ParityCase>& info) { return info.param.label; });
 
 } // namespace

@@ -83,6 +83,12 @@ Result EditSession::beginDrag(std::string label, uint16_t fields) {
     return m_aids.beginDrag(std::move(label), fields, m_selCount);
 }
 
+bool EditSession::shown(const Result& result) {
+    if (!result)
+        m_document->refuse(result.reason());
+    return result.ok();
+}
+
 void EditSession::dragStep(const Document::Change& change, bool commitNow) {
     m_aids.dragStep(change, commitNow);
 }

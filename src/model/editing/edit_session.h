@@ -70,6 +70,9 @@ public:
     Result beginDrag(std::string label, uint16_t fields);
     void dragStep(const Document::Change& change, bool commitNow = true);
     void endDrag() { m_document->endDrag(); }
+    // Shows a refused edit's reason as the status bar's notice, once; returns whether the edit
+    // went through. For callers with no display of their own.
+    bool shown(const Result& result);
     void cancelDrag() { m_document->cancelDrag(); }
 
 private:

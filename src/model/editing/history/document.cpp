@@ -172,11 +172,6 @@ void Document::selectionChanged(int32_t selCount) {
     notify(change);
 }
 
-Result Document::refusal(const std::string& reason) {
-    refuse(reason);
-    return Result::failure(reason);
-}
-
 Result Document::edit(std::string label, uint16_t fields, int32_t selCount, const Change& change) {
     if (Result opened = beginDrag(std::move(label), fields, selCount); !opened)
         return opened;
@@ -190,7 +185,7 @@ Result Document::beginDrag(std::string label, uint16_t fields, int32_t selCount)
     if (!hasModel())
         return Result::failure("No model is open.");
     if (const Result editable = checkEditable(m_model, fields); !editable)
-        return refusal(editable.reason());
+        return editable;
     m_open = OpenEdit{std::move(label), m_model.curPart, m_model.curSeg, selCount, {}, true};
     // Until the first write-back, Parts hold the values the edit opened on.
     if (!workingDataMatchesParts(m_model))
@@ -233,7 +228,7 @@ Result Document::editModel(std::string label, int32_t selCount, const PartsChang
         for (size_t p = 0; p < before.size(); ++p)
             for (size_t s = 0; s < before[p].size(); ++s)
                 m_model.Parts[p].segments[s].verts = std::move(before[p][s]);
-        return refusal(kept.reason());
+        return kept;
     }
     DocumentChange news;
     for (const SegmentEdit& edit : step.edits)
@@ -397,7 +392,7 @@ Result Document::closeEdit() {
         return {};
     if (const Result kept = keepRefusal(step); !kept) {
         putBack(open);
-        return refusal(kept.reason());
+        return kept;
     }
     step.selection = selectionBits(m_model.curData);
     return keep(std::move(open), std::move(step), changed);
@@ -434,7 +429,7 @@ Result Document::closeOverParts() {
     if (changed > 0) {
         if (const Result kept = keepRefusal(step); !kept) {
             swapStep(m_model, step);
-            return refusal(kept.reason());
+            return kept;
         }
     }
     announceVertices(change);

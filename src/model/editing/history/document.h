@@ -77,8 +77,8 @@ public:
     // selection count, given back on undo and redo. fields names the vertex fields the change
     // writes into the selected vertices: when the file could not keep them, nothing runs. A
     // change that leaves values the file could not keep (in any vertex) is undone. Either
-    // refusal is announced as a notice and returned. A change that changes nothing leaves no
-    // step.
+    // refusal is returned, announced to no one: the caller shows it once. A change that changes
+    // nothing leaves no step.
     Result edit(std::string label, uint16_t fields, int32_t selCount, const Change& change);
 
     // Changes the vertex values of any parts, not only the working data's, as one undoable step
@@ -116,7 +116,8 @@ public:
     // The oldest steps are dropped beyond either limit; 200 steps and 256 MB unless set.
     void setHistoryLimits(size_t steps, size_t bytes);
 
-    // Tells listeners that an edit was refused, and why.
+    // Tells listeners that an edit was refused, and why: for callers whose only display of a
+    // refusal is the status bar's notice.
     void refuse(const std::string& reason);
 
     // What the selected working vertices have in common: gathered once per announcement for all
@@ -134,7 +135,6 @@ private:
     };
 
     void notify(const DocumentChange& change);
-    Result refusal(const std::string& reason);
     void commitCurData();
     // Closes the open edit and keeps it as a step; one that left values the file could not
     // keep is put back as it opened, and refused.
