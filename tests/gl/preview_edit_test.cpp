@@ -390,7 +390,7 @@ struct ParityCase {
     size_t steps = 1;
 };
 
-class ViewParity : public PreviewEdit, public testing::WithParamInterface<ParityCase> {
+class SymmetricBoxEdit : public PreviewEdit {
 protected:
     void SetUp() override {
         model = symmetricBox();
@@ -474,6 +474,8 @@ protected:
     }
 };
 
+class ViewParity : public SymmetricBoxEdit, public testing::WithParamInterface<ParityCase> {};
+
 TEST_P(ViewParity, TheSameGestureGivesTheSameBitsInThePlaneViewAndThePreview) {
     const ParityCase& c = GetParam();
     window->pane().session().setSnap({c.snap, false});
@@ -526,5 +528,53 @@ INSTANTIATE_TEST_SUITE_P(
                    true,
                    0}),
     [](const testing::TestParamInfo<ParityCase>& info) { return info.param.label; });
+
+// The aids of the plane views work in the Preview too: an arrow key nudges the selection by a
+// pixel's worth along the screen's axes, one step each; during a soft drag the wheel sizes the
+// radius instead of zooming, and its circle shows round the pointer until the drag ends.
+TEST_F(SymmetricBoxEdit, ThePreviewNudgesAndSizesTheSoftRadiusWithItsCircle) {
+    selectRightHalf();
+    const std::vector<vw::Segment> before = model.curData;
+    QTest::keyClick(view, Qt::Key_Right);
+    QTest::keyClick(view, Qt::Key_Up);
+    EXPECT_EQ(window->pane().document().stepCount(), 2u);
+    for (size_t i = 0; i < before.size(); ++i)
+        for (size_t j = 0; j < before[i].verts.size(); ++j) {
+            const vw::Vertex &was = before[i].verts[j], &now = model.curData[i].verts[j];
+            const double moved = was.selected != 0 ? 0.15 : 0;
+            EXPECT_NEAR(now.x, was.x + moved, 1e-5);
+            EXPECT_NEAR(now.y, was.y - moved, 1e-5); // up on screen: the file's y grows
+            EXPECT_EQ(std::bit_cast<uint32_t>(now.z), std::bit_cast<uint32_t>(was.z));
+        }
+
+    window->pane().session().aids().setOptions({0, true, vw::Falloff::Smooth, 2});
+    QTest::keyClick(view, 'v');
+    const double halfHeight = view->scene().camera().halfHeight;
+    const QPoint pointer = at(1, 0.5, 0);
+    press(pointer);
+    dragTo(pointer + QPoint(0, 1));
+    QWheelEvent wheel(QPointF(pointer), view->mapToGlobal(QPointF(pointer)), QPoint(),
+                      QPoint(0, 120), Qt::LeftButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    EXPECT_DOUBLE_EQ(window->pane().session().aids().options().softRadius, 2.5);
+    EXPECT_EQ(view->scene().camera().halfHeight, halfHeight);
+    dragTo(pointer);
+    const auto circleShows = [&] {
+        const QImage frame = view->grabFramebuffer();
+        const double scale = frame.devicePixelRatio();
+        const double reach = 2.5 / view->scene().camera().unitsPerPixel();
+        const QPoint onCircle((pointer.x() + reach) * scale, pointer.y() * scale);
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int dy = -2; dy <= 2; ++dy)
+                if ((frame.pixel(onCircle + QPoint(dx, dy)) | 0xff000000u) == vw::kSoftCircle)
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(circleShows());
+    release(pointer);
+    EXPECT_FALSE(circleShows());
+    // Back where it began, the drag changed nothing and leaves no step.
+    EXPECT_EQ(window->pane().document().stepCount(), 2u);
+}
 
 } // namespace
