@@ -87,19 +87,6 @@ private:
     int32_t m_selCount = 0;
 };
 
-// A window's session: the editor's shared one, or one of its own over a model for a window made
-// alone (tests, tools).
-class SessionRef {
-public:
-    explicit SessionRef(Model& model)
-        : m_own(std::make_unique<EditSession>(model)), m_session(*m_own) {}
-    explicit SessionRef(EditSession& session) : m_session(session) {}
-
-    EditSession& get() const { return m_session; }
-
-private:
-    std::unique_ptr<EditSession> m_own;
-    EditSession& m_session;
-};
+using SessionRef = SharedOrOwn<EditSession>;
 
 } // namespace vw

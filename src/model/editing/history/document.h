@@ -11,6 +11,7 @@
 #include "model/editing/selection/selection_summary.h"
 #include "model/model.h"
 #include "model/result.h"
+#include "model/shared_or_own.h"
 #include "model/signal.h"
 
 #include <cstddef>
@@ -166,19 +167,6 @@ private:
     int m_announcing = 0; // notify calls under way
 };
 
-// A window's document: the editor's shared one, or one of its own over a model for a window that
-// is made alone (tests, tools).
-class DocumentRef {
-public:
-    explicit DocumentRef(Model& model)
-        : m_own(std::make_unique<Document>(model)), m_document(*m_own) {}
-    explicit DocumentRef(Document& document) : m_document(document) {}
-
-    Document& get() const { return m_document; }
-
-private:
-    std::unique_ptr<Document> m_own;
-    Document& m_document;
-};
+using DocumentRef = SharedOrOwn<Document>;
 
 } // namespace vw
