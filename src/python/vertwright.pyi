@@ -90,7 +90,8 @@ class Model:
         """Writes a Wavefront OBJ file of the model, a part or a segment."""
     def import_obj(self, path: _Path, part: Optional[int] = None,
                    seg: Optional[int] = None) -> None:
-        """Reads positions (and texture coordinates) from an OBJ file, without saving."""
+        """Reads positions (and texture coordinates) from an OBJ file, without saving; objects
+        named as export_obj names them land in their segments in any order."""
     def dump(self) -> dict:
         """The model as vertwright-cli dump writes it."""
 
