@@ -13,15 +13,6 @@ namespace {
 
 constexpr BlockKind kBlockKinds[kBlockKindCount] = {kPositionBlock, kUvBlock, kColourBlock};
 
-const Segment* segmentAt(const Model& model, SegmentRef ref) {
-    if (!ref || static_cast<size_t>(ref.part) >= model.Parts.size())
-        return nullptr;
-    const std::vector<Segment>& segments = model.Parts[static_cast<size_t>(ref.part)].segments;
-    if (ref.seg < 0 || static_cast<size_t>(ref.seg) >= segments.size())
-        return nullptr;
-    return &segments[static_cast<size_t>(ref.seg)];
-}
-
 const char* blockName(BlockKind kind) {
     switch (kind) {
     case kPositionBlock:
@@ -31,10 +22,6 @@ const char* blockName(BlockKind kind) {
     default:
         return "colour";
     }
-}
-
-std::string named(SegmentRef ref) {
-    return std::to_string(ref.part) + "/" + std::to_string(ref.seg);
 }
 
 bool sameStoredValues(const Segment& a, const Segment& b, uint16_t fields) {
@@ -128,8 +115,8 @@ bool leadsBlock(const Model& model, SegmentRef segment, BlockKind kind) {
 
 Result sharedBlockRefusal(SegmentRef a, SegmentRef b, BlockKind kind) {
     const auto [first, second] = std::minmax(a, b);
-    return Result::failure("segments " + named(first) + " and " + named(second) + " share one " +
-                           blockName(kind) + " block: give them the same values");
+    return Result::failure("segments " + segmentName(first) + " and " + segmentName(second) +
+                           " share one " + blockName(kind) + " block: give them the same values");
 }
 
 Result checkSharedBlocks(const Model& model) {

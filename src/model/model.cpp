@@ -1,8 +1,24 @@
 #include "model/model.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vw {
+
+const Segment* segmentAt(const Model& model, SegmentRef ref) {
+    if (ref.part < 0 || size_t(ref.part) >= model.Parts.size())
+        return nullptr;
+    const std::vector<Segment>& segments = model.Parts[size_t(ref.part)].segments;
+    return ref.seg >= 0 && size_t(ref.seg) < segments.size() ? &segments[size_t(ref.seg)] : nullptr;
+}
+
+Segment* segmentAt(Model& model, SegmentRef ref) {
+    return const_cast<Segment*>(segmentAt(std::as_const(model), ref));
+}
+
+std::string segmentName(SegmentRef ref) {
+    return std::to_string(ref.part) + "/" + std::to_string(ref.seg);
+}
 
 int16_t maxOf(const std::vector<int16_t>& values) {
     int16_t best = values.front();

@@ -122,6 +122,12 @@ struct Model {
 // The largest value of a non-empty list, in signed comparison.
 int16_t maxOf(const std::vector<int16_t>& values);
 
+// The segment of Parts the reference names; null when the model has no such segment.
+const Segment* segmentAt(const Model& model, SegmentRef ref);
+Segment* segmentAt(Model& model, SegmentRef ref);
+// "part/segment", as reasons name a segment.
+std::string segmentName(SegmentRef ref);
+
 // Inclusive point-in-rectangle test; the corners may come in any order.
 bool isInRect(float x, float y, float x1, float y1, float x2, float y2);
 

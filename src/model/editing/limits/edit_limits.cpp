@@ -20,13 +20,6 @@ bool isDelta(const Model& model) {
                        [](const BaseMesh& base) { return !base.deltaSlot.empty(); });
 }
 
-const Segment* segmentAt(const Model& model, SegmentRef ref) {
-    if (ref.part < 0 || size_t(ref.part) >= model.Parts.size())
-        return nullptr;
-    const std::vector<Segment>& segments = model.Parts[size_t(ref.part)].segments;
-    return ref.seg >= 0 && size_t(ref.seg) < segments.size() ? &segments[size_t(ref.seg)] : nullptr;
-}
-
 } // namespace
 
 uint16_t storableFields(const Model& model) {

@@ -14,13 +14,6 @@ namespace {
 
 constexpr BlockKind kBlockKinds[kBlockKindCount] = {kPositionBlock, kUvBlock, kColourBlock};
 
-Segment* partSegment(Model& model, SegmentRef ref) {
-    if (ref.part < 0 || size_t(ref.part) >= model.Parts.size())
-        return nullptr;
-    std::vector<Segment>& segments = model.Parts[size_t(ref.part)].segments;
-    return ref.seg >= 0 && size_t(ref.seg) < segments.size() ? &segments[size_t(ref.seg)] : nullptr;
-}
-
 // The working data's copy of a segment of Parts; null when the working data does not hold it.
 Segment* workingSegment(Model& model, SegmentRef ref) {
     if (ref.part != model.curPart)
@@ -69,8 +62,8 @@ std::vector<VertexRange> syncSharedBlocks(Model& model, std::span<const VertexRa
         const size_t fromEdit = synced.size();
         for (BlockKind kind : kBlockKinds) {
             for (SegmentRef sharer : sharersOf(model, source, kind)) {
-                const Segment* from = partSegment(model, source);
-                Segment* to = partSegment(model, sharer);
+                const Segment* from = segmentAt(model, source);
+                Segment* to = segmentAt(model, sharer);
                 if (!from || !to)
                     continue;
                 const uint16_t fields = fieldsOfBlock(kind);
@@ -92,7 +85,7 @@ void spreadFromLeaders(Model& model) {
                 if (!leadsBlock(model, self, kind))
                     continue;
                 for (SegmentRef sharer : sharersOf(model, self, kind)) {
-                    if (Segment* to = partSegment(model, sharer))
+                    if (Segment* to = segmentAt(model, sharer))
                         copyFields(model.Parts[p].segments[s].verts, to->verts, fieldsOfBlock(kind),
                                    0, UINT32_MAX);
                 }

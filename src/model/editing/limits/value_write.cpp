@@ -11,17 +11,6 @@ namespace {
 
 constexpr BlockKind kBlockKinds[kBlockKindCount] = {kPositionBlock, kUvBlock, kColourBlock};
 
-std::string named(SegmentRef ref) {
-    return std::to_string(ref.part) + "/" + std::to_string(ref.seg);
-}
-
-const Segment* segmentAt(const Model& model, SegmentRef ref) {
-    if (ref.part < 0 || size_t(ref.part) >= model.Parts.size())
-        return nullptr;
-    const std::vector<Segment>& segments = model.Parts[size_t(ref.part)].segments;
-    return ref.seg >= 0 && size_t(ref.seg) < segments.size() ? &segments[size_t(ref.seg)] : nullptr;
-}
-
 bool sameFields(const std::vector<Vertex>& a, const std::vector<Vertex>& b, uint16_t fields) {
     for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
         for (int f = 0; f < kVertexFieldCount; ++f) {
@@ -42,9 +31,9 @@ uint16_t writtenFields(const Model& model, const ValueWrite& write, SegmentRef s
 Result checkSegment(const Model& model, const ValueWrite& write, const SegmentValues& values) {
     const Segment* segment = segmentAt(model, values.segment);
     if (!segment)
-        return Result::failure("segment " + named(values.segment) + " is not in the model");
+        return Result::failure("segment " + segmentName(values.segment) + " is not in the model");
     if (segment->verts.size() != values.verts.size())
-        return Result::failure("segment " + named(values.segment) + " has " +
+        return Result::failure("segment " + segmentName(values.segment) + " has " +
                                std::to_string(segment->verts.size()) + " vertices, not " +
                                std::to_string(values.verts.size()));
     if (Result storable = checkStorableFields(model, values.segment, write.fields); !storable)
@@ -68,7 +57,8 @@ Result checkSharers(const Model& model, const ValueWrite& write) {
     std::map<SegmentRef, const SegmentValues*> given;
     for (const SegmentValues& values : write.segments) {
         if (!given.emplace(values.segment, &values).second)
-            return Result::failure("segment " + named(values.segment) + " is given values twice");
+            return Result::failure("segment " + segmentName(values.segment) +
+                                   " is given values twice");
     }
     for (const auto& [ref, values] : given) {
         const uint16_t fields = writtenFields(model, write, ref);
