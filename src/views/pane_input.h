@@ -1,6 +1,7 @@
 #pragma once
-// What the pane hands to the mouse and key tools: one pointer event as plain values, and the
-// interface the tools' event frame implements.
+// What the pane hands to the mouse and key tools and asks of them: one pointer event as plain
+// values, and the interface the tools' event frame implements, which also draws the current
+// tool's overlay.
 
 #include <QImage>
 #include <Qt>
