@@ -6,6 +6,7 @@
 #include "app/frm_panes.h"
 #include "bench_application.h"
 #include "model/model.h"
+#include "tools/tool_frame.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
 #include "views/twips.h"
@@ -84,7 +85,9 @@ vw::Model benchModel() {
 struct BenchPane {
     vw::Model model = benchModel();
     vw::Pane pane{model};
+    vw::ToolFrame tools{pane}; // whose tools draw the overlays
     BenchPane() {
+        pane.setInput(&tools);
         constexpr int32_t width = 1600 * vw::kTwipsPerPixel, height = 1000 * vw::kTwipsPerPixel;
         pane.resize(width + 2 * vw::Pane::picMainLeft,
                     height + vw::Pane::picMainTop + vw::Pane::picMainLeft);
@@ -241,9 +244,8 @@ BENCHMARK(BM_RefreshEbo)->Unit(benchmark::kMillisecond)->UseRealTime();
 // and with each of the tools that recompose on every tick.
 void BM_IdleTicks(benchmark::State& state) {
     vw::Pane& pane = benchPane().pane;
-    pane.toolMode = static_cast<uint8_t>(state.range(0));
+    benchPane().tools.toolButtonClicked(static_cast<int>(state.range(0)));
     pane.isChanged = true;
-    pane.SetRotateValues();
     pane.tmeRefresher_Timer();
     for (auto _ : state) {
         for (int tick = 0; tick < 100; ++tick)

@@ -6,6 +6,7 @@
 #include "model/editing/history/working_data.h"
 #include "model/model.h"
 #include "tools/move_tool.h"
+#include "tools/rotate_tool.h"
 #include "tools/selection.h"
 #include "tools/tool_frame.h"
 #include "views/pane.h"
@@ -75,8 +76,11 @@ BENCHMARK(BM_MoveStep)->Unit(benchmark::kMillisecond);
 void BM_ScaleStep(benchmark::State& state) {
     ToolBench bench(vw::kToolScale);
     bench.pane.SetScaleValues();
-    bench.pane.grabRight = true;
+    bench.pane.tmeRefresher_Timer();
     const float right = float(bench.pane.toPaneX(bench.pane.selRight));
+    const float middle =
+        float(bench.pane.toPaneY(bench.pane.selTop) + bench.pane.toPaneY(bench.pane.selBottom)) / 2;
+    bench.pane.picMain_MouseDown(bench.leftAt(right, middle)); // grabs the right edge
     float offset = 150;
     for (auto _ : state) {
         bench.pane.picMain_MouseMove(bench.leftAt(right + offset, 3000));
@@ -90,11 +94,13 @@ BENCHMARK(BM_ScaleStep)->Unit(benchmark::kMillisecond);
 // A Rotate step with the write-back a release makes.
 void BM_RotateStep(benchmark::State& state) {
     ToolBench bench(vw::kToolRotate);
-    bench.pane.SetRotateValues();
-    bench.pane.isOnRotater = true;
-    bench.pane.rotSnapshot = bench.model.curData;
-    const float centreX = float(bench.pane.toPaneX(bench.pane.rotCenterH));
-    const float centreY = float(bench.pane.toPaneY(bench.pane.rotCenterV));
+    auto& rotate = dynamic_cast<vw::RotateTool&>(*bench.frame.currentTool());
+    rotate.SetRotateValues();
+    bench.pane.tmeRefresher_Timer();
+    bench.pane.picMain_MouseDown(bench.leftAt(float(bench.pane.toPaneX(rotate.handle().h)),
+                                              float(bench.pane.toPaneY(rotate.handle().v))));
+    const float centreX = float(bench.pane.toPaneX(rotate.centre().h));
+    const float centreY = float(bench.pane.toPaneY(rotate.centre().v));
     int step = 0;
     for (auto _ : state) {
         const double angle = 2 * std::numbers::pi * (++step % 360) / 360;

@@ -35,11 +35,11 @@ void MoveTool::move(const PointerInput& input) {
     if (input.x == float(m_pane.downX) && input.y == float(m_pane.downY))
         return;
     const ViewParams& view = m_pane.currentView();
-    m_pane.invZoom = 1 / view.zoom;
+    const float invZoom = 1 / view.zoom;
     m_pane.session().dragStep([&](std::vector<Segment>& data) {
         changeSelectedCoords(data, view, [&](float& h, float& v) {
-            h = movedCoord(h, input.x, m_pane.downX, m_pane.invZoom);
-            v = movedCoord(v, input.y, m_pane.downY, m_pane.invZoom);
+            h = movedCoord(h, input.x, m_pane.downX, invZoom);
+            v = movedCoord(v, input.y, m_pane.downY, invZoom);
         });
     });
     m_pane.downX = roundToInt32(input.x);

@@ -3,9 +3,13 @@
 #include "tools/angle_text.h"
 #include "tools/input_masks.h"
 #include "tools/tool_feedback.h"
+#include "views/overlay_drawing.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
+#include "views/raster.h"
+#include "views/twips.h"
 
+#include <bit>
 #include <cmath>
 
 namespace vw {
@@ -37,8 +41,34 @@ RotateDrag::polarOf(const std::vector<Segment>& snapshot, PlanePoint center, uin
     return m_polar;
 }
 
-void RotateTool::choose() {
-    m_pane.SetRotateValues();
+void RotateTool::SetRotateValues() {
+    m_pane.SetScaleValues();
+    const Pane& pane = m_pane;
+    m_centre.h = static_cast<float>((static_cast<double>(pane.selLeft) + pane.selRight) / 2);
+    m_centre.v = static_cast<float>((static_cast<double>(pane.selTop) + pane.selBottom) / 2);
+    m_handle.h =
+        static_cast<float>((static_cast<double>(pane.selRight) - pane.selLeft) / 2 + m_centre.h);
+    m_handle.v = m_centre.v;
+}
+
+void RotateTool::drawOverlay(QImage& picMain) const {
+    const double radius = std::abs(static_cast<double>(m_pane.toPaneX(m_pane.selRight)) -
+                                   m_pane.toPaneX(m_pane.selLeft)) /
+                          2;
+    const QPoint centre(twipToPixel(m_pane.toPaneX(m_centre.h)),
+                        twipToPixel(m_pane.toPaneY(m_centre.v)));
+    drawCircle(picMain, centre, radius / kTwipsPerPixel, kRotateCircle);
+    Raster(picMain).fillBox(handleBox(m_pane.toPaneX(m_handle.h), m_pane.toPaneY(m_handle.v)),
+                            kRotateHandle);
+}
+
+OverlayGeometry RotateTool::overlayGeometry() const {
+    OverlayGeometry geometry;
+    for (size_t i = 0;
+         const float value : {m_pane.selLeft, m_pane.selTop, m_pane.selRight, m_pane.selBottom,
+                              m_centre.h, m_centre.v, m_handle.h, m_handle.v})
+        geometry[i++] = std::bit_cast<uint32_t>(value);
+    return geometry;
 }
 
 void RotateTool::press(const PointerInput& input) {
@@ -49,9 +79,9 @@ void RotateTool::press(const PointerInput& input) {
         return;
     m_onHandle = true;
     m_pane.isOnRotater = true;
-    m_pane.rotSnapshot = m_pane.model().curData;
+    m_snapshot = m_pane.model().curData;
     m_angleAtPress = m_pane.rotAngle;
-    m_handleAtPress = {m_pane.rotHandleH, m_pane.rotHandleV};
+    m_handleAtPress = m_handle;
     m_turn.forget();
 }
 
@@ -67,15 +97,15 @@ void RotateTool::move(const PointerInput& input) {
     const float mh = pane.toModelX(input.x);
     const float mv = pane.toModelY(input.y);
     pane.rotAngle =
-        static_cast<float>(polarAngle(double(mh) - pane.rotCenterH, double(mv) - pane.rotCenterV));
-    pane.rotHandleH = static_cast<float>(half * std::cos(double(pane.rotAngle)) + pane.rotCenterH);
-    pane.rotHandleV = static_cast<float>(half * std::sin(double(pane.rotAngle)) + pane.rotCenterV);
+        static_cast<float>(polarAngle(double(mh) - m_centre.h, double(mv) - m_centre.v));
+    m_handle.h = static_cast<float>(half * std::cos(double(pane.rotAngle)) + m_centre.h);
+    m_handle.v = static_cast<float>(half * std::sin(double(pane.rotAngle)) + m_centre.v);
     m_feedback.showStatus(angleText(pane.rotAngle));
 
     const ViewParams& view = pane.currentView();
-    const PlanePoint center{pane.rotCenterH, pane.rotCenterV};
+    const PlanePoint center = m_centre;
     const std::vector<std::vector<PolarPoint>>& polar =
-        m_turn.polarOf(pane.rotSnapshot, center, view.axisH, view.axisV);
+        m_turn.polarOf(m_snapshot, center, view.axisH, view.axisV);
     // Written back at the release, as a rotation has always been.
     const bool commitNow = false;
     pane.session().dragStep(
@@ -98,8 +128,7 @@ void RotateTool::restoreHandles() {
     if (!m_onHandle)
         return;
     m_pane.rotAngle = m_angleAtPress;
-    m_pane.rotHandleH = m_handleAtPress.h;
-    m_pane.rotHandleV = m_handleAtPress.v;
+    m_handle = m_handleAtPress;
 }
 
 } // namespace vw

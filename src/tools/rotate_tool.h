@@ -1,7 +1,7 @@
 #pragma once
-// The Rotate tool: a press on the rotate handle takes a snapshot of the working data; each move
-// turns the selected vertices from that snapshot by the pointer's angle about the centre, and
-// the release commits.
+// The Rotate tool: a circle about the centre of the selection's box and a handle on it. A press
+// on the handle takes a snapshot of the working data; each move turns the selected vertices from
+// that snapshot by the pointer's angle about the centre, and the release commits.
 
 #include "model/model.h"
 #include "tools/transform.h"
@@ -34,18 +34,31 @@ public:
     RotateTool(Pane& pane, ToolFeedback& feedback)
         : TransformTool(pane, feedback, TransformKind::Rotate) {}
 
-    // The centre and the handle of the selection's box (SetRotateValues).
-    void choose() override;
+    // The centre and the handle of the selection's box.
+    void choose() override { SetRotateValues(); }
     // Starts a rotation when the press lands on the handle.
     void press(const PointerInput& input) override;
     // During a rotation: moves the handle, shows the angle and turns the selection.
     void move(const PointerInput& input) override;
     void selectionChanged() override { choose(); }
 
+    // The box around the selected vertices (SetScaleValues), its centre, and the handle on its
+    // right edge at mid-height.
+    void SetRotateValues();
+    PlanePoint centre() const { return m_centre; }
+    PlanePoint handle() const { return m_handle; }
+
+    // The circle through the box's left and right edges and the handle on it.
+    void drawOverlay(QImage& picMain) const override;
+    OverlayGeometry overlayGeometry() const override;
+
 private:
     // The handle comes back as it was at the press.
     void restoreHandles() override;
 
+    PlanePoint m_centre{0, 0};
+    PlanePoint m_handle{0, 0};
+    std::vector<Segment> m_snapshot; // the working data at the press on the handle
     RotateDrag m_turn;
     bool m_onHandle = false;
     float m_angleAtPress = 0;

@@ -5,9 +5,14 @@
 #include "tools/selection.h"
 #include "tools/tool_feedback.h"
 #include "tools/transform.h"
+#include "views/overlay_drawing.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
+#include "views/raster.h"
+#include "views/twips.h"
 #include "views/view_transform.h"
+
+#include <bit>
 
 namespace vw {
 namespace {
@@ -47,11 +52,7 @@ void ScaleTool::press(const PointerInput& input) {
     m_refused = !beginPlaneDrag(input);
     if (m_refused)
         return;
-    const ScaleGrab grab = scaleGrabFor(m_pane.colourAt(m_pane.downX, m_pane.downY));
-    m_pane.grabLeft = grab.left;
-    m_pane.grabTop = grab.top;
-    m_pane.grabRight = grab.right;
-    m_pane.grabBottom = grab.bottom;
+    m_grab = scaleGrabFor(m_pane.colourAt(m_pane.downX, m_pane.downY));
 }
 
 void ScaleTool::move(const PointerInput& input) {
@@ -68,9 +69,8 @@ void ScaleTool::move(const PointerInput& input) {
         return;
     }
     ScaleBox box{pane.selLeft, pane.selTop, pane.selRight, pane.selBottom};
-    const ScaleGrab grab{pane.grabLeft, pane.grabTop, pane.grabRight, pane.grabBottom};
     const std::optional<ScaleMapping> mapping =
-        scaleStep(box, grab, pane.toModelX(float(pane.lastX)), pane.toModelY(float(pane.lastY)),
+        scaleStep(box, m_grab, pane.toModelX(float(pane.lastX)), pane.toModelY(float(pane.lastY)),
                   isShiftAlone(input.modifiers));
     if (!mapping)
         return;
@@ -85,6 +85,24 @@ void ScaleTool::move(const PointerInput& input) {
             v = mapping->mapV(v);
         });
     });
+}
+
+void ScaleTool::drawOverlay(QImage& picMain) const {
+    const double left = m_pane.toPaneX(m_pane.selLeft), right = m_pane.toPaneX(m_pane.selRight);
+    const double top = m_pane.toPaneY(m_pane.selTop), bottom = m_pane.toPaneY(m_pane.selBottom);
+    const double middleX = (left + right) / 2, middleY = (top + bottom) / 2;
+    Raster raster(picMain);
+    raster.outlineBox(pixelBox(left, top, right, bottom), kScaleBox);
+    for (const ScaleHandleColour& handle : kScaleHandles) {
+        const double x = handle.left ? left : handle.right ? right : middleX;
+        const double y = handle.top ? top : handle.bottom ? bottom : middleY;
+        raster.fillBox(handleBox(x, y), handle.colour);
+    }
+}
+
+OverlayGeometry ScaleTool::overlayGeometry() const {
+    return {std::bit_cast<uint32_t>(m_pane.selLeft), std::bit_cast<uint32_t>(m_pane.selTop),
+            std::bit_cast<uint32_t>(m_pane.selRight), std::bit_cast<uint32_t>(m_pane.selBottom)};
 }
 
 void ScaleTool::restoreHandles() {

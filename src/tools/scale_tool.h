@@ -21,11 +21,18 @@ public:
     void move(const PointerInput& input) override;
     void selectionChanged() override { choose(); }
 
+    // The box and its eight handles, from selLeft, selTop, selRight, selBottom.
+    void drawOverlay(QImage& picMain) const override;
+    OverlayGeometry overlayGeometry() const override;
+    // The edges the handle under the last press moves.
+    const ScaleGrab& grab() const { return m_grab; }
+
 private:
     // The box comes back as it was at the press.
     void restoreHandles() override;
 
     ScaleBox m_boxAtPress;
+    ScaleGrab m_grab;
 };
 
 } // namespace vw

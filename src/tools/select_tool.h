@@ -4,14 +4,14 @@
 // nearest the pointer and a drag selects every visible one inside the box, by the same rules for
 // modifiers, SelCount and the palette.
 
+#include "tools/band_tool.h"
 #include "tools/selection.h"
-#include "tools/tool.h"
 
 namespace vw {
 
-class SelectTool : public Tool {
+class SelectTool : public BandTool {
 public:
-    using Tool::Tool;
+    using BandTool::BandTool;
 
     // Remembers the selection, for a cancel.
     void begin() override;

@@ -4,10 +4,11 @@
 // tool's rules are written once for every view. A drag belongs to the button that began it: the
 // tool sees that button's press (the left button alone, for every tool here), the moves in
 // between with only that button held, and its release; or cancel or abandon when the drag ends
-// any other way. Each tool owns the state of its drag; the values the design shares between the
-// pane and the tools stay in the pane.
+// any other way. Each tool owns the state of its drag and draws its own overlay; the values the
+// design shares between the pane and the tools stay in the pane.
 
 #include "preview/preview_input.h"
+#include "views/pane_input.h"
 
 class PreviewView;
 
@@ -15,7 +16,6 @@ namespace vw {
 
 class Pane;
 class ToolFeedback;
-struct PointerInput;
 
 class Tool {
 public:
@@ -46,6 +46,12 @@ public:
     // mask; true when the drag took it, so it chooses no tool. Enter is the frames': it ends the
     // drag.
     virtual bool key(char /*character*/, int /*modifiers*/) { return false; }
+
+    // The overlay the tool lays over the plane views on each tick (pane_input.h): its ground,
+    // its drawing on picMain, and the numbers it is drawn from.
+    virtual OverlayGround overlayGround() const { return OverlayGround::None; }
+    virtual void drawOverlay(QImage& /*picMain*/) const {}
+    virtual OverlayGeometry overlayGeometry() const { return {}; }
 
     // The Preview: whether the tool selects or transforms there (otherwise the camera keeps the
     // pointer), then its left-button press, every move and the release, in window pixels.

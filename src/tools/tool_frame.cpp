@@ -212,6 +212,21 @@ void ToolFrame::wheel(const PointerInput& input, int notches) {
     wheelZoomAt(m_pane, input.x, input.y, notches);
 }
 
+OverlayGround ToolFrame::overlayGround() const {
+    const Tool* tool = currentTool();
+    return tool ? tool->overlayGround() : OverlayGround::None;
+}
+
+void ToolFrame::drawOverlay(QImage& picMain) const {
+    if (const Tool* tool = currentTool())
+        tool->drawOverlay(picMain);
+}
+
+OverlayGeometry ToolFrame::overlayGeometry() const {
+    const Tool* tool = currentTool();
+    return tool ? tool->overlayGeometry() : OverlayGeometry{};
+}
+
 void ToolFrame::changeSoftRadius(int steps) {
     // The drag under way follows the new radius as one of its own steps.
     const ScopedFlag dispatching(m_dispatching);

@@ -37,6 +37,10 @@ public:
     // The wheel zooms about the pointer, whatever the tool; during a soft drag of Move, Scale or
     // Rotate it sizes the soft radius.
     void wheel(const PointerInput& input, int notches) override;
+    // The current tool's overlay; none without a tool.
+    OverlayGround overlayGround() const override;
+    void drawOverlay(QImage& picMain) const override;
+    OverlayGeometry overlayGeometry() const override;
 
     // PageUp and PageDown, and the wheel during a soft drag: grows or shrinks the soft radius
     // (soft_radius.h), keeping the drag under way.

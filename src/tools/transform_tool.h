@@ -31,6 +31,7 @@ public:
     void previewMove(const PreviewPointer& pointer, PreviewView& view) override;
     void previewRelease(const PreviewPointer&, PreviewView&) override { finishDrag(); }
     bool isPreviewDragging() const override { return m_preview != nullptr; }
+    OverlayGround overlayGround() const override { return OverlayGround::NewFrame; }
 
 protected:
     // Opens the plane drag's edit of the view's two coordinates and, on a view of positions,

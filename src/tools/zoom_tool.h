@@ -2,7 +2,7 @@
 // The Zoom tool: a left click zooms in (or out with Shift) by one step about the clicked point,
 // a left drag fits the dragged rectangle to the pane. Only the current view changes.
 
-#include "tools/tool.h"
+#include "tools/band_tool.h"
 #include "views/view_params.h"
 
 #include <algorithm>
@@ -51,9 +51,9 @@ std::optional<ViewParams> fitBox(const ViewParams& view, const ModelBox& box, in
 // These return nothing when the step would leave a zoom that is not a positive finite number or
 // an origin beyond the pane's integer range, so the view stays usable.
 
-class ZoomTool : public Tool {
+class ZoomTool : public BandTool {
 public:
-    using Tool::Tool;
+    using BandTool::BandTool;
 
     void move(const PointerInput& input) override;
     // lastX, lastY already hold the release's position.

@@ -1,5 +1,7 @@
 #include "views/grid.h"
 
+#include "views/pane_colours.h"
+#include "views/raster.h"
 #include "views/twips.h"
 #include "views/view_transform.h"
 
@@ -33,6 +35,26 @@ std::vector<GridLine> gridLines(double spacing, float zoom, int32_t origin, int3
     for (double k = first; k <= last; ++k)
         lines.push_back({toPane(float(k * spacing), zoom, origin), k == 0});
     return lines;
+}
+
+void drawGrid(QImage& canvas, const ViewParams& view, double spacing) {
+    if (canvas.isNull())
+        return;
+    const std::vector<GridLine> columns =
+        gridLines(spacing, view.zoom, view.originX, canvas.width() * kTwipsPerPixel);
+    const std::vector<GridLine> rows =
+        gridLines(spacing, view.zoom, view.originY, canvas.height() * kTwipsPerPixel);
+    Raster raster(canvas);
+    // The axes go last, so no other line crosses them.
+    for (const bool axes : {false, true}) {
+        const QRgb colour = axes ? kGridAxis : kGridLine;
+        for (const GridLine& line : columns)
+            if (line.axis == axes)
+                raster.fillBox(QRect(twipToPixel(line.at), 0, 1, canvas.height()), colour);
+        for (const GridLine& line : rows)
+            if (line.axis == axes)
+                raster.fillBox(QRect(0, twipToPixel(line.at), canvas.width(), 1), colour);
+    }
 }
 
 } // namespace vw

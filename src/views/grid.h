@@ -2,6 +2,10 @@
 // The grid of the plane and UV views: its spacing at a zoom, and the lines it draws on a
 // surface.
 
+#include "views/view_params.h"
+
+#include <QImage>
+
 #include <cstdint>
 #include <vector>
 
@@ -26,5 +30,8 @@ struct GridLine {
 // The lines of spacing that fall within pane positions 0 to extent along one axis of a view
 // with this zoom and origin, in ascending order.
 std::vector<GridLine> gridLines(double spacing, float zoom, int32_t origin, int32_t extent);
+
+// The grid lines of spacing across the whole canvas in the view, its axes over the other lines.
+void drawGrid(QImage& canvas, const ViewParams& view, double spacing);
 
 } // namespace vw

@@ -1,5 +1,10 @@
 #include "views/image_map.h"
 
+#include "views/pane_colours.h"
+#include "views/raster.h"
+#include "views/twips.h"
+#include "views/view_transform.h"
+
 #include <QFont>
 #include <QPainter>
 
@@ -32,6 +37,26 @@ QImage builtInImageMap() {
         painter.drawLine(0, at, size - 1, at);
     }
     return picture;
+}
+
+void drawImageMapTiles(QImage& canvas, const ViewParams& view, const QImage& picture) {
+    if (canvas.isNull())
+        return;
+    QPainter painter(&canvas);
+    for (int gy = -1; gy <= 1; ++gy) {
+        for (int gx = -1; gx <= 1; ++gx) {
+            const double x = toPane(static_cast<float>(gx), view.zoom, view.originX);
+            const double y = toPane(static_cast<float>(gy), view.zoom, view.originY);
+            painter.drawImage(pixelBox(x, y, x + view.zoom, y + view.zoom), picture);
+        }
+    }
+}
+
+void drawImageMapFrame(QImage& canvas, const ViewParams& view) {
+    const double left = view.originX;
+    const double top = view.originY;
+    Raster(canvas).outlineBox(pixelBox(left, top, left + view.zoom, top + view.zoom),
+                              kImageMapFrame);
 }
 
 } // namespace vw

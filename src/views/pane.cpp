@@ -1,9 +1,8 @@
 #include "views/pane.h"
 
-#include "views/grid.h"
 #include "views/image_map.h"
+#include "views/selection_bounds.h"
 #include "views/twips.h"
-#include "views/view_transform.h"
 
 namespace vw {
 Pane::Pane(Model& model) : m_session(model), m_model(model) {
@@ -28,39 +27,24 @@ void Pane::documentChanged(const DocumentChange& change) {
     // The history, the saved state and notices change nothing drawn.
     if (!change.drawsDifferently())
         return;
-    contentChanged();
-    const bool selectionOnly = !change.model && !change.workingData && change.vertices.empty();
-    if (!selectionOnly)
-        m_backHoldsParts = false;
-    for (const VertexRange& range : change.vertices)
-        if (!isWorkingSegment(range.part, range.seg))
-            m_othersPart = -1;
-    if (change.model)
-        m_othersPart = -1;
+    m_frames.contentChanged();
+    m_background.changed(change);
     if (m_acting || change.model)
         return;
     // Undo and redo give back a selection the palette has not seen.
-    if (change.workingData && change.selection) {
+    if (change.workingData && change.selection)
         for (uint8_t tool : kTransformTools)
             setToolEnabled(tool, SelCount() > 0);
-    }
     isChanged = true;
-    // The Preview draws itself; the surface is drawn again when its tab is left. The background
-    // draws no selection: a new one is laid over the background already drawn.
+    // The Preview draws itself; the surface is drawn again when its tab is left.
     if (m_tab != kTabPreview) {
-        if ((selectionOnly && m_backHoldsParts && backKey() == m_backDrawn) ||
-            redrawWorkingBehind()) {
+        if (m_background.catchUp(change)) {
             composeFrame();
-            frameShown(fullKey());
+            frameShown(m_frames.full());
         } else {
             RefreshEbo();
         }
     }
-}
-
-void Pane::selectTab(int tab) {
-    if (tab >= kTabXY && tab <= kTabPreview)
-        m_tab = tab;
 }
 
 void Pane::tabAxes_Click(int tab) {
@@ -74,22 +58,6 @@ void Pane::setCurrentView(const ViewParams& view) {
         return;
     views[viewIndex()] = view;
     emit viewChanged();
-}
-
-int32_t Pane::toPaneX(float value) const {
-    return toPane(value, currentView().zoom, currentView().originX);
-}
-
-int32_t Pane::toPaneY(float value) const {
-    return toPane(value, currentView().zoom, currentView().originY);
-}
-
-float Pane::toModelX(float x) const {
-    return toModel(x, currentView().zoom, currentView().originX);
-}
-
-float Pane::toModelY(float y) const {
-    return toModel(y, currentView().zoom, currentView().originY);
 }
 
 void Pane::Init_Ebo() {
@@ -114,28 +82,9 @@ void Pane::Init_Ebo() {
 void Pane::resetView(int tab) {
     if (tab < kTabXY || tab > kTabUV)
         return;
-    const double width = m_surfaceWidth;
-    const double height = m_surfaceHeight;
-    ViewParams& view = views[tab - 1];
-    if (tab != kTabUV) {
-        view.zoom = kDefaultZoom;
-        view.originX = roundToInt32(width / 2);
-        view.originY = roundToInt32(height / 2);
-    } else {
-        view.zoom = static_cast<float>(height * 2 / 3);
-        // A surface of no height would give zoom 0, and every conversion back to the model
-        // would divide by it.
-        if (!(view.zoom > 0))
-            view.zoom = kDefaultZoom;
-        view.originX = roundToInt32((width - view.zoom) / 2);
-        view.originY = roundToInt32((height - view.zoom) / 2);
-    }
+    views[tab - 1] = startView(views[tab - 1], tab == kTabUV, m_surfaceWidth, m_surfaceHeight);
     if (tab == m_tab)
         emit viewChanged();
-}
-
-bool Pane::isInBackground(int32_t nodeIndex) const {
-    return !m_backgroundFilter || m_backgroundFilter(nodeIndex);
 }
 
 void Pane::setCurData() {
@@ -143,42 +92,18 @@ void Pane::setCurData() {
         const ScopedFlag acting(m_acting);
         document().loadWorkingData();
     }
-    contentChanged();
+    m_frames.contentChanged();
     RefreshEbo();
 }
 
 void Pane::SetScaleValues() {
     if (m_tab == kTabPreview)
         return;
-    const ViewParams& view = currentView();
-    selLeft = 999999;
-    selTop = 999999;
-    selRight = -999999;
-    selBottom = -999999;
-    for (const Segment& segment : m_model.curData) {
-        for (const Vertex& vertex : segment.verts) {
-            if (vertex.selected == 0)
-                continue;
-            const float h = vertex.coord(view.axisH);
-            const float v = vertex.coord(view.axisV);
-            if (!(h >= selLeft))
-                selLeft = h;
-            if (h > selRight)
-                selRight = h;
-            if (!(v >= selTop))
-                selTop = v;
-            if (v > selBottom)
-                selBottom = v;
-        }
-    }
-}
-
-void Pane::SetRotateValues() {
-    SetScaleValues();
-    rotCenterH = static_cast<float>((static_cast<double>(selLeft) + selRight) / 2);
-    rotCenterV = static_cast<float>((static_cast<double>(selTop) + selBottom) / 2);
-    rotHandleH = static_cast<float>((static_cast<double>(selRight) - selLeft) / 2 + rotCenterH);
-    rotHandleV = rotCenterV;
+    const SelectionBounds box = selectionBounds(m_model.curData, currentView());
+    selLeft = box.left;
+    selTop = box.top;
+    selRight = box.right;
+    selBottom = box.bottom;
 }
 
 void Pane::resize(int32_t windowWidth, int32_t windowHeight) {
@@ -198,74 +123,19 @@ void Pane::resize(int32_t windowWidth, int32_t windowHeight) {
     emit viewChanged();
 }
 
-QRect Pane::picMainGeometry() const {
-    return QRect(picMainLeft, picMainTop, m_surfaceWidth, m_surfaceHeight);
-}
-
-QRgb Pane::colourAt(int32_t x, int32_t y) const {
-    const QPoint pixel(twipToPixel(x), twipToPixel(y));
-    if (!picMain.rect().contains(pixel))
-        return qRgb(0, 0, 0);
-    return picMain.pixel(pixel) | 0xff000000u;
-}
-
-void Pane::markChanged() {
-    contentChanged();
-    isChanged = true;
-}
-
-void Pane::contentChanged() {
-    ++m_contentGeneration;
-}
-
-void Pane::setBackgroundFilter(std::function<bool(int32_t nodeIndex)> filter) {
-    m_backgroundFilter = std::move(filter);
-    invalidateBackground();
-}
-
-void Pane::invalidateBackground() {
-    ++m_backgroundGeneration;
-}
-
-void Pane::setGridShown(bool shown) {
-    if (shown == m_gridShown)
-        return;
-    m_gridShown = shown;
-    invalidateBackground();
-    markChanged();
-}
-
-double Pane::gridSpacing() const {
-    return m_tab == kTabPreview ? 0 : vw::gridSpacing(currentView().zoom);
-}
-
-void Pane::setImageMap(const QImage& picture) {
-    picMap = picture;
-}
-
 void Pane::picMain_MouseDown(const PointerInput& input) {
-    const ScopedFlag acting(m_acting);
-    if (m_input)
-        m_input->press(input);
-    contentChanged();
+    handOn([&](PaneInput& tools) { tools.press(input); });
 }
 
 void Pane::picMain_MouseMove(const PointerInput& input) {
     m_pointerAt = QPointF(input.x, input.y);
     // A drag may move, scale, rotate or select; a bare hover changes nothing drawn but the band.
     const bool dragging = input.buttons != 0 || isLeftButton || isOnRotater;
-    const ScopedFlag acting(m_acting);
-    if (m_input)
-        m_input->move(input);
-    if (dragging)
-        contentChanged();
+    handOn([&](PaneInput& tools) { tools.move(input); }, dragging);
 }
 
 void Pane::picMain_MouseUp(const PointerInput& input) {
-    const ScopedFlag acting(m_acting);
-    if (m_input)
-        m_input->release(input);
-    contentChanged();
+    handOn([&](PaneInput& tools) { tools.release(input); });
 }
 
 void Pane::picMain_Wheel(const PointerInput& input, int notches) {
@@ -274,28 +144,7 @@ void Pane::picMain_Wheel(const PointerInput& input, int notches) {
 }
 
 void Pane::Form_KeyPress(uint16_t keyAscii) {
-    const ScopedFlag acting(m_acting);
-    if (m_input)
-        m_input->keyPress(keyAscii);
-    contentChanged();
-}
-
-bool Pane::isToolEnabled(int position) const {
-    return position >= 1 && position <= 6 && m_toolEnabled[position - 1];
-}
-
-void Pane::setToolEnabled(int position, bool enabled) {
-    if (position < 1 || position > 6)
-        return;
-    if (m_toolEnabled[position - 1] == enabled)
-        return;
-    m_toolEnabled[position - 1] = enabled;
-    emit paletteChanged();
-}
-
-void Pane::pressTool(int position) {
-    m_pressedTool = position;
-    emit paletteChanged();
+    handOn([&](PaneInput& tools) { tools.keyPress(keyAscii); });
 }
 
 } // namespace vw

@@ -1,9 +1,12 @@
 #pragma once
-// What the pane hands to the mouse and key tools: one pointer event as plain values, and the
-// interface the tools' event frame implements.
+// What the pane hands to the mouse and key tools and asks of them: one pointer event as plain
+// values, and the interface the tools' event frame implements, which also draws the current
+// tool's overlay.
 
+#include <QImage>
 #include <Qt>
 
+#include <array>
 #include <cstdint>
 
 namespace vw {
@@ -38,7 +41,19 @@ struct PointerInput {
     float y = 0;
 };
 
-// The receiver of the drawing surface's pointer events and of the pane's key presses.
+// What the current tool's overlay lies over on a tick.
+enum class OverlayGround : uint8_t {
+    None,      // no overlay: the pane redraws in full when a change asks for it
+    LastFrame, // the frame last composed, as it is (a rubber band)
+    NewFrame,  // a frame composed anew whenever the working data, the view or the overlay moved
+};
+
+// The numbers an overlay is drawn from, bit for bit: a tick whose overlay gives the same ones
+// over the same frame does nothing.
+using OverlayGeometry = std::array<uint32_t, 8>;
+
+// The receiver of the drawing surface's pointer events and of the pane's key presses, and the
+// drawer of the current tool's overlay.
 class PaneInput {
 public:
     virtual ~PaneInput() = default;
@@ -48,6 +63,11 @@ public:
     virtual void keyPress(uint16_t keyAscii) = 0;
     // Wheel notches over the surface, positive away from the user.
     virtual void wheel(const PointerInput&, int) {}
+
+    virtual OverlayGround overlayGround() const { return OverlayGround::None; }
+    // Draws the overlay on picMain, over its ground.
+    virtual void drawOverlay(QImage& /*picMain*/) const {}
+    virtual OverlayGeometry overlayGeometry() const { return {}; }
 };
 
 } // namespace vw

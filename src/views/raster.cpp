@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace vw {
 namespace {
@@ -19,6 +20,15 @@ int64_t fixedRatio16(int32_t numerator, int32_t denominator) {
 }
 
 } // namespace
+
+void copyCanvas(const QImage& from, QImage& to) {
+    if (from.size() != to.size() || from.bytesPerLine() != to.bytesPerLine()) {
+        to = from.copy();
+        return;
+    }
+    if (!from.isNull())
+        std::memcpy(to.bits(), from.constBits(), static_cast<size_t>(from.sizeInBytes()));
+}
 
 Raster::Raster(QImage& image)
     : m_pixels(reinterpret_cast<uint32_t*>(image.bits())),

@@ -1,7 +1,8 @@
 #pragma once
 // Drawing straight into the pixels of a Format_RGB32 image, exactly as QPainter draws without
 // antialiasing but without its per-call cost: one-pixel lines (both end points drawn, the same
-// pixels as QPainter::drawLine, clipped the same way), filled boxes and box outlines.
+// pixels as QPainter::drawLine, clipped the same way), filled boxes and box outlines; and one
+// canvas copied onto another.
 
 #include <QImage>
 #include <QPoint>
@@ -11,6 +12,9 @@
 #include <vector>
 
 namespace vw {
+
+// Copies one canvas onto another of the same size without reallocating the target.
+void copyCanvas(const QImage& from, QImage& to);
 
 class Raster {
 public:

@@ -21,4 +21,11 @@ QRect pixelBox(double x1, double y1, double x2, double y2) {
     return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
+QRgb colourUnder(const QImage& image, int32_t x, int32_t y) {
+    const QPoint pixel(twipToPixel(x), twipToPixel(y));
+    if (!image.rect().contains(pixel))
+        return qRgb(0, 0, 0);
+    return image.pixel(pixel) | 0xff000000u;
+}
+
 } // namespace vw

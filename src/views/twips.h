@@ -2,6 +2,7 @@
 // Pane units and pixels. Every drawing step and every colour read-back goes through
 // twipToPixel, so what a tool reads under a pane position is what was drawn there.
 
+#include <QImage>
 #include <QRect>
 
 #include <cstdint>
@@ -23,5 +24,8 @@ int32_t twipToPixel(double t);
 // of the smaller corner up to, not including, the pixel of the larger one, and never less than
 // one pixel. A box 60 twips wide is 4 pixels wide wherever it lies.
 QRect pixelBox(double x1, double y1, double x2, double y2);
+
+// The colour drawn on image at pane position (x, y), opaque; black outside the image.
+QRgb colourUnder(const QImage& image, int32_t x, int32_t y);
 
 } // namespace vw

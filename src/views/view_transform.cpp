@@ -23,4 +23,21 @@ float toModel(float position, float zoom, int32_t origin) {
     return static_cast<float>((static_cast<double>(position) - origin) / zoom);
 }
 
+ViewParams startView(ViewParams view, bool uv, double width, double height) {
+    if (!uv) {
+        view.zoom = kDefaultZoom;
+        view.originX = roundToInt32(width / 2);
+        view.originY = roundToInt32(height / 2);
+        return view;
+    }
+    view.zoom = static_cast<float>(height * 2 / 3);
+    // A surface of no height would give zoom 0, and every conversion back to the model would
+    // divide by it.
+    if (!(view.zoom > 0))
+        view.zoom = kDefaultZoom;
+    view.originX = roundToInt32((width - view.zoom) / 2);
+    view.originY = roundToInt32((height - view.zoom) / 2);
+    return view;
+}
+
 } // namespace vw

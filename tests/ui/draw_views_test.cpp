@@ -1,6 +1,8 @@
 // The UV tiles, the Preview text and the tool overlays, read back from the canvases.
 
 #include "pane_test_support.h"
+#include "tools/rotate_tool.h"
+#include "tools/tool_frame.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
 #include "views/twips.h"
@@ -18,14 +20,17 @@ using pane_test::partOf;
 using pane_test::segmentOf;
 using pane_test::vertexAt;
 
+// A pane whose tools draw their overlays.
 struct Shown {
     Shown(vw::Model built, int32_t width, int32_t height) : model(std::move(built)), pane(model) {
+        pane.setInput(&tools);
         pane.resize(pane_test::windowWidthFor(width), pane_test::windowHeightFor(height));
         pane.Init_Ebo();
     }
     QRgb at(int x, int y) const { return pane.picMain.pixel(x, y); }
     vw::Model model;
     vw::Pane pane;
+    vw::ToolFrame tools{pane};
 };
 
 // A picture whose four quadrants tell where each tile begins and ends.
@@ -207,7 +212,7 @@ TEST(DrawScaleBox, BlueOutlineBetweenTheHandles) {
 TEST(DrawRotate, CircleAroundTheCentreAndTheHandleOnItsRight) {
     Shown shown(selectedBox(), 6000, 4500);
     shown.pane.toolMode = vw::kToolRotate;
-    shown.pane.SetRotateValues();
+    dynamic_cast<vw::RotateTool&>(*shown.tools.currentTool()).SetRotateValues();
     shown.pane.tmeRefresher_Timer();
     // Centre (3000, 2250), radius 500 twips; the handle sits at (3500, 2250).
     const QRect handle = vw::pixelBox(3440, 2190, 3560, 2310);

@@ -54,8 +54,8 @@ TEST_P(DragHistory, OneStepPerDragThatUndoesAndRedoesExactlyWithTheSelection) {
     const std::vector<uint32_t> before = bitsOf(model.Parts);
     const std::vector<int16_t> selection = selectionOf(model.curData);
     const bool onHandle = std::isnan(c.fromH);
-    const float h = onHandle ? pane().rotHandleH : c.fromH;
-    const float v = onHandle ? pane().rotHandleV : c.fromV;
+    const float h = onHandle ? rotateTool().handle().h : c.fromH;
+    const float v = onHandle ? rotateTool().handle().v : c.fromV;
     drag(pixelAt(h, v), pixelAt(h + c.byH, v + c.byV), Qt::NoModifier, 6);
     const std::vector<uint32_t> after = bitsOf(model.Parts);
     ASSERT_NE(after, before);
@@ -78,8 +78,8 @@ TEST_P(DragHistory, OneStepPerDragThatUndoesAndRedoesExactlyWithTheSelection) {
 TEST_P(DragHistory, APressAndReleaseInPlaceLeavesNoStep) {
     const DragCase& c = GetParam();
     const bool onHandle = std::isnan(c.fromH);
-    const QPointF at =
-        onHandle ? pixelAt(pane().rotHandleH, pane().rotHandleV) : pixelAt(c.fromH, c.fromV);
+    const QPointF at = onHandle ? pixelAt(rotateTool().handle().h, rotateTool().handle().v)
+                                : pixelAt(c.fromH, c.fromV);
     press(at);
     release(at);
     EXPECT_FALSE(pane().document().canUndo());

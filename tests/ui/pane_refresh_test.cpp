@@ -1,6 +1,7 @@
 // The refresh tick: it redraws what changed, and a tick with nothing new to show does nothing.
 
 #include "pane_test_support.h"
+#include "tools/tool_frame.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
 
@@ -26,6 +27,7 @@ protected:
         model.Parts.push_back(partOf({segmentOf(verts, {0, 1, 2}, 2)}));
         model.Parts.push_back(partOf(
             {segmentOf({vertexAt(-4, -4), vertexAt(-2, -4), vertexAt(-3, -3)}, {0, 1, 2}, 4)}));
+        pane.setInput(&tools);
         QObject::connect(&pane, &vw::Pane::surfaceChanged, [this] { ++repaints; });
         pane.resize(pane_test::windowWidthFor(6000), pane_test::windowHeightFor(4500));
         pane.Init_Ebo();
@@ -47,6 +49,7 @@ protected:
 
     vw::Model model;
     vw::Pane pane{model};
+    vw::ToolFrame tools{pane}; // whose tools draw the overlays
     int repaints = 0;
 };
 

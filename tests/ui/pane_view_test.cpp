@@ -2,6 +2,8 @@
 
 #include "pane_test_support.h"
 #include "support/test_names.h"
+#include "tools/rotate_tool.h"
+#include "tools/tool_feedback.h"
 #include "views/pane.h"
 
 #include <gtest/gtest.h>
@@ -222,16 +224,18 @@ TEST(PaneBoundingBox, SelectedVerticesInTheCurrentViewsAxes) {
     model.Parts[0].segments[1].verts[1].selected = -1;
     vw::Pane pane(model);
     showOn(pane, 1500, 1500);
+    vw::ToolFeedback feedback;
+    vw::RotateTool rotate(pane, feedback);
 
-    pane.SetRotateValues();
+    rotate.SetRotateValues();
     EXPECT_EQ(pane.selLeft, -1);
     EXPECT_EQ(pane.selRight, 4);
     EXPECT_EQ(pane.selTop, -3);
     EXPECT_EQ(pane.selBottom, 2);
-    EXPECT_EQ(pane.rotCenterH, 1.5f);
-    EXPECT_EQ(pane.rotCenterV, -0.5f);
-    EXPECT_EQ(pane.rotHandleH, 4);
-    EXPECT_EQ(pane.rotHandleV, -0.5f);
+    EXPECT_EQ(rotate.centre().h, 1.5f);
+    EXPECT_EQ(rotate.centre().v, -0.5f);
+    EXPECT_EQ(rotate.handle().h, 4);
+    EXPECT_EQ(rotate.handle().v, -0.5f);
 
     pane.selectTab(vw::kTabYZ); // z across, y down
     pane.SetScaleValues();
@@ -245,13 +249,15 @@ TEST(PaneBoundingBox, NothingSelectedGivesTheStartValues) {
     vw::Model model = threeSegmentModel();
     vw::Pane pane(model);
     showOn(pane, 1500, 1500);
-    pane.SetRotateValues();
+    vw::ToolFeedback feedback;
+    vw::RotateTool rotate(pane, feedback);
+    rotate.SetRotateValues();
     EXPECT_EQ(pane.selLeft, 999999);
     EXPECT_EQ(pane.selRight, -999999);
-    EXPECT_EQ(pane.rotCenterH, 0);
-    EXPECT_EQ(pane.rotCenterV, 0);
-    EXPECT_EQ(pane.rotHandleH, -999999);
-    EXPECT_EQ(pane.rotHandleV, 0);
+    EXPECT_EQ(rotate.centre().h, 0);
+    EXPECT_EQ(rotate.centre().v, 0);
+    EXPECT_EQ(rotate.handle().h, -999999);
+    EXPECT_EQ(rotate.handle().v, 0);
 }
 
 TEST(PaneBoundingBox, PreviewTabLeavesTheBoxAsItWas) {

@@ -129,10 +129,14 @@ TEST_F(Drags, ABoxThatAMiddlePressInterruptsStillEndsAtItsOwnRelease) {
     EXPECT_EQ(pane().currentView(), view) << "bare motion does not pan";
 }
 
-// What choosing the tool again computes, to compare with what the tool shows.
-std::array<float, 8> handlesOf(const Pane& pane) {
-    return {pane.selLeft,    pane.selTop,     pane.selRight,   pane.selBottom,
-            pane.rotCenterH, pane.rotCenterV, pane.rotHandleH, pane.rotHandleV};
+// What choosing the tool again computes, to compare with what the tool shows: the box, and
+// Rotate's centre and handle.
+std::array<float, 8> handlesOf(const Pane& pane, const ToolFrame& frame) {
+    const auto* rotate = dynamic_cast<const RotateTool*>(frame.currentTool());
+    const PlanePoint centre = rotate ? rotate->centre() : PlanePoint{0, 0};
+    const PlanePoint handle = rotate ? rotate->handle() : PlanePoint{0, 0};
+    return {pane.selLeft, pane.selTop, pane.selRight, pane.selBottom,
+            centre.h,     centre.v,    handle.h,      handle.v};
 }
 
 struct SelectionCommand {
@@ -148,9 +152,9 @@ TEST_P(HandlesFollowTheSelection, AsIfTheToolWereChosenAgain) {
     click(pixelAt(4, 3));
     typeKey(letter);
     command.run(surface(), pane());
-    const std::array<float, 8> shown = handlesOf(pane());
+    const std::array<float, 8> shown = handlesOf(pane(), frame());
     typeKey(letter);
-    const std::array<float, 8> chosenAgain = handlesOf(pane());
+    const std::array<float, 8> chosenAgain = handlesOf(pane(), frame());
     for (size_t i = 0; i < shown.size(); ++i)
         EXPECT_EQ(std::bit_cast<uint32_t>(shown[i]), std::bit_cast<uint32_t>(chosenAgain[i]))
             << "value " << i;

@@ -5,6 +5,9 @@
 #include "app/frm_panes.h"
 #include "model/model.h"
 #include "support/temp_dir.h"
+#include "tools/rotate_tool.h"
+#include "tools/scale_tool.h"
+#include "tools/tool_frame.h"
 
 #include <QEvent>
 #include <QPointF>
@@ -12,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace vw::test {
@@ -39,6 +43,15 @@ inline const std::vector<PartPoints> kRectangleModel = {{
 void sendMouse(QWidget* widget, QEvent::Type type, QPointF pixel, Qt::MouseButton button,
                Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
+// The frame's current tool as a T, for what only that tool holds (the grab, the rotate handle);
+// an error of the test when another tool is current.
+template <typename T> const T& currentToolAs(const ToolFrame& frame) {
+    const T* tool = dynamic_cast<const T*>(frame.currentTool());
+    if (!tool)
+        throw std::logic_error("another tool is current");
+    return *tool;
+}
+
 class ToolsTest : public testing::Test {
 protected:
     ToolsTest();
@@ -50,6 +63,8 @@ protected:
     Pane& pane() { return m_panes->pane(); }
     frmPanes& panes() { return *m_panes; }
     ToolFrame& frame() { return m_panes->tools(); }
+    const RotateTool& rotateTool() { return currentToolAs<RotateTool>(frame()); }
+    const ScaleTool& scaleTool() { return currentToolAs<ScaleTool>(frame()); }
     QWidget* surface();
 
     // Where the pointer must be, in pixels of the surface, to stand on the model point (h, v)

@@ -84,8 +84,9 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     // A notice just before the drag leaves the angle in view.
     main.mnuFileSave()->trigger();
     const std::vector<Segment> before = editor.model.curData;
-    drag(panes->picMain, pixelOf(pane, pane.rotHandleH, pane.rotHandleV),
-         pixelOf(pane, pane.rotCenterH, pane.rotCenterV + 5));
+    const RotateTool& rotate = currentToolAs<RotateTool>(panes->tools());
+    drag(panes->picMain, pixelOf(pane, rotate.handle().h, rotate.handle().v),
+         pixelOf(pane, rotate.centre().h, rotate.centre().v + 5));
     EXPECT_EQ(main.noticePanel()->text(), "Saved model.ebo");
     EXPECT_TRUE(main.statusPanel()->isVisible());
     EXPECT_TRUE(main.degreesPanel()->isVisible());

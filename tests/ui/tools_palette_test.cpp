@@ -83,8 +83,8 @@ TEST_F(Palette, AButtonClickChoosesItsToolPreparesScaleAndRotateAndKeepsTheSelec
     EXPECT_FLOAT_EQ(pane().selBottom, 1);
     clickButton(6);
     EXPECT_EQ(pane().toolMode, kToolRotate);
-    EXPECT_FLOAT_EQ(pane().rotCenterH, 1);
-    EXPECT_FLOAT_EQ(pane().rotHandleH, 2);
+    EXPECT_FLOAT_EQ(rotateTool().centre().h, 1);
+    EXPECT_FLOAT_EQ(rotateTool().handle().h, 2);
     clickButton(3);
     EXPECT_EQ(pane().toolMode, kToolPan);
     EXPECT_EQ(pane().SelCount(), 2);
@@ -135,8 +135,8 @@ TEST_F(Palette, AnyKeyRepreparesScaleOrRotateFromTheSelectionAsItIsNow) {
     SelectVertAt(pane(), 0, 2, false);
     SelectVertAt(pane(), 0, 1, true);
     typeKey('7');
-    EXPECT_FLOAT_EQ(pane().rotCenterH, 1);
-    EXPECT_FLOAT_EQ(pane().rotCenterV, 0.5f);
+    EXPECT_FLOAT_EQ(rotateTool().centre().h, 1);
+    EXPECT_FLOAT_EQ(rotateTool().centre().v, 0.5f);
 }
 
 TEST_F(Palette, KeysTypedOnTheTabStripChooseToolsToo) {

@@ -47,7 +47,8 @@ protected:
         for (const Segment& segment : model.curData)
             for (const Vertex& v : segment.verts)
                 ASSERT_TRUE(std::isfinite(v.x) && std::isfinite(v.y)) << v.x << ", " << v.y;
-        ASSERT_TRUE(std::isfinite(pane().rotHandleH) && std::isfinite(pane().rotHandleV));
+        ASSERT_TRUE(std::isfinite(rotateTool().handle().h) &&
+                    std::isfinite(rotateTool().handle().v));
     }
 
     std::vector<QString> texts;
@@ -55,7 +56,7 @@ protected:
 };
 
 TEST_F(RotateTool, AQuarterTurnFollowsThePointerAndCommitsOnRelease) {
-    EXPECT_FLOAT_EQ(pane().rotHandleH, 1);
+    EXPECT_FLOAT_EQ(rotateTool().handle().h, 1);
     EXPECT_EQ(rgbOf(pane().colourAt(pane().toPaneX(1), pane().toPaneY(0))),
               qRgb(0, 250, 0) & RGB_MASK);
     press(pixelAt(1, 0));
@@ -142,7 +143,7 @@ TEST_F(RotateTool, AKeyTypedDuringADragRecentresAndTheTurnFollowsTheNewCentre) {
     moveTo(pixelAt(1, 1));
     vert(1, 0).selected = -1; // selected behind the tool's back; the next key takes it in
     typeKey('x');
-    const PlanePoint centre{pane().rotCenterH, pane().rotCenterV};
+    const PlanePoint centre = rotateTool().centre();
     EXPECT_NEAR(centre.h, 2.1464f, 1e-4);
     moveTo(pixelAt(2, 5));
     for (size_t i = 0; i < snapshot.size(); ++i) {
@@ -161,8 +162,8 @@ TEST_F(RotateTool, OnTheUvTabItTurnsTheTextureCoordinates) {
     chooseTab(4);
     typeKey('r');
     tick();
-    EXPECT_FLOAT_EQ(pane().rotCenterH, 0.5f);
-    press(pixelAt(pane().rotHandleH, pane().rotHandleV));
+    EXPECT_FLOAT_EQ(rotateTool().centre().h, 0.5f);
+    press(pixelAt(rotateTool().handle().h, rotateTool().handle().v));
     moveTo(pixelAt(0.5f, 1));
     release(pixelAt(0.5f, 1));
     EXPECT_NEAR(vert(0, 0).u, 0.5f, 1e-5);

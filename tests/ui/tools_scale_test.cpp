@@ -42,10 +42,10 @@ TEST_P(ScaleHandles, APressGrabsTheHandleUnderItAndAHoverShowsItsPointer) {
     moveTo(pixelAt(c.h, c.v), Qt::NoButton);
     EXPECT_EQ(frame().feedback.pointer(), c.pointer);
     press(pixelAt(c.h, c.v));
-    EXPECT_EQ(pane().grabLeft, c.left);
-    EXPECT_EQ(pane().grabTop, c.top);
-    EXPECT_EQ(pane().grabRight, c.right);
-    EXPECT_EQ(pane().grabBottom, c.bottom);
+    EXPECT_EQ(scaleTool().grab().left, c.left);
+    EXPECT_EQ(scaleTool().grab().top, c.top);
+    EXPECT_EQ(scaleTool().grab().right, c.right);
+    EXPECT_EQ(scaleTool().grab().bottom, c.bottom);
     release(pixelAt(c.h, c.v));
 }
 

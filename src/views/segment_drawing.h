@@ -1,0 +1,35 @@
+#pragma once
+// Segments as the plane views draw them: a segment's triangles as one-pixel lines and each
+// vertex's mark as a small box, written straight into the canvas's pixels.
+
+#include "model/model.h"
+#include "views/view_params.h"
+
+#include <QImage>
+#include <QPoint>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace vw {
+
+class Raster;
+
+class SegmentDrawing {
+public:
+    // The segment's triangles as lines in pen; strip joints are skipped.
+    void edges(const Segment& segment, Raster& raster, QRgb pen, const ViewParams& view);
+    // Unselected marks first, then selected ones over them; a vertex flagged in hiddenFlags has
+    // none.
+    void marks(const std::vector<Vertex>& verts, QImage& canvas, const ViewParams& view,
+               std::span<const uint8_t> hiddenFlags);
+
+private:
+    void place(const std::vector<Vertex>& verts, const ViewParams& view);
+
+    std::vector<QPoint> m_placed; // pane positions of the vertices being drawn, reused
+    std::vector<QPoint> m_pixels; // and the pixels holding them
+};
+
+} // namespace vw
