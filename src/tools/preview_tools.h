@@ -1,11 +1,10 @@
 #pragma once
-// The Preview's event frame: it hands the Preview's pointer and keys to the pane's current tool,
-// the same tool object the plane views use, so Select, Move, Scale and Rotate act there with the
-// same rules, on the same selection and through the same session. Pan and Zoom leave the pointer
-// to the Preview's camera. During a soft drag the wheel and PageUp and PageDown size the soft
-// radius, whose circle the Preview draws around the pointer.
+// The Preview's side of the tools' frame: it hands the Preview's pointer and keys to the pane's
+// current tool, the same tool object the plane views use, so Select, Move, Scale and Rotate act
+// there with the same rules, on the same selection and through the same session; the frame's one
+// listener ends a drag that something else took away. Pan and Zoom leave the pointer to the
+// Preview's camera. During a soft drag the wheel and PageUp and PageDown size the soft radius.
 
-#include "model/signal.h"
 #include "preview/preview_input.h"
 
 class PreviewView;
@@ -15,7 +14,6 @@ namespace vw {
 class Pane;
 class Tool;
 class ToolFrame;
-struct DocumentChange;
 
 class PreviewTools : public PreviewInput {
 public:
@@ -33,17 +31,13 @@ public:
     void abandon();
 
 private:
-    void documentChanged(const DocumentChange& change);
     // The tool that holds the Preview's drag: the current one, while its drag is under way.
     Tool* dragging() const;
-    void showSoftCircle(const PreviewPointer& pointer);
 
     Pane& m_pane;
     ToolFrame& m_tools;
     PreviewView& m_view;
-    // Set while an event is with the tools, whose own edits come back through the document.
-    bool m_dispatching = false;
-    Subscription m_subscription;
+    PreviewPointer m_pointer; // where the pointer last was
 };
 
 } // namespace vw

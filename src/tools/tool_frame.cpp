@@ -170,6 +170,11 @@ void ToolFrame::endDrag(bool keep) {
 void ToolFrame::documentChanged(const DocumentChange& change) {
     if (m_dispatching)
         return;
+    if (Tool* tool = currentTool(); tool && tool->isPreviewDragging()) {
+        const ScopedFlag dispatching(m_dispatching);
+        tool->abandon();
+        return;
+    }
     if (isDragging() && !m_drag.panning) {
         abandonDrag();
         return;

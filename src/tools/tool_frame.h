@@ -59,6 +59,9 @@ public:
     // The tool of toolMode, which the Preview's frame hands its events to as well; none for
     // any other toolMode.
     Tool* currentTool() const;
+    // Marks the Preview's events as the tools' own while they last, as this frame's are: the
+    // edits they make come back through the document and take no drag away.
+    [[nodiscard]] ScopedFlag acting() { return ScopedFlag(m_dispatching); }
 
     // Pointer shape and status text, for the window side.
     ToolFeedback feedback;
@@ -80,8 +83,9 @@ private:
     Pane& m_pane;
     std::array<std::unique_ptr<Tool>, 6> m_tools; // by tool code - 1
     Drag m_drag;
-    // Set while an event is with the tools: their own edits and announcements come back through
-    // the document then, and must not count as something else taking the drag away.
+    // Set while an event is with the tools, in either view: their own edits and announcements
+    // come back through the document then, and must not count as something else taking the drag
+    // away (a drag of either view).
     bool m_dispatching = false;
     Subscription m_subscription;
 };

@@ -7,6 +7,7 @@
 #include "tools/drag_edit.h"
 #include "tools/input_masks.h"
 #include "tools/selection.h"
+#include "tools/soft_radius.h"
 #include "tools/tool_feedback.h"
 #include "views/pane.h"
 
@@ -85,10 +86,21 @@ void TransformTool::transformStep(double x, double y, int modifiers) {
     if (m_kind == TransformKind::Rotate)
         showTurn();
     if (m_preview)
-        m_preview->setGuide(m_drag.axes() == 0 ? std::nullopt
-                                               : std::optional(PreviewView::AxisGuide{
-                                                     m_drag.centre(), m_drag.axes()}));
+        showOnPreview();
     m_pane.isChanged = true;
+}
+
+void TransformTool::showOnPreview() {
+    m_preview->setGuide(
+        m_drag.axes() == 0 ? std::nullopt
+                           : std::optional(PreviewView::AxisGuide{m_drag.centre(), m_drag.axes()}));
+    if (!dragsSoftly(m_pane)) {
+        m_preview->setSoftCircle(std::nullopt);
+        return;
+    }
+    const double radius =
+        m_pane.session().aids().options().softRadius / m_preview->scene().camera().unitsPerPixel();
+    m_preview->setSoftCircle(PreviewView::SoftCircle{QPointF(m_x, m_y), radius});
 }
 
 void TransformTool::showTurn() {
@@ -130,6 +142,7 @@ void TransformTool::previewPress(const PreviewPointer& pointer, PreviewView& vie
     m_x = pointer.x;
     m_y = pointer.y;
     m_modifiers = pointer.modifiers;
+    showOnPreview();
 }
 
 void TransformTool::previewMove(const PreviewPointer& pointer, PreviewView&) {
@@ -151,6 +164,7 @@ void TransformTool::finishDrag() {
     }
     if (m_preview) {
         m_preview->setGuide(std::nullopt);
+        m_preview->setSoftCircle(std::nullopt);
         m_preview = nullptr;
     }
 }

@@ -53,6 +53,8 @@ private:
     std::unique_ptr<ViewProjection> projection() const;
     MoveSnapping snapping(const ViewProjection& view, int modifiers) const;
     void showTurn();
+    // The axis guide and the soft radius's circle of a drag in the Preview.
+    void showOnPreview();
     void finishDrag();
 
     TransformKind m_kind;
