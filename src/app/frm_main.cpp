@@ -300,7 +300,7 @@ bool frmMain::mnuFileSave_Click() {
         showNotice(QStringLiteral("Saved %1").arg(QFileInfo(modelPathText()).fileName()));
         return true;
     }
-    reportSaveFailure(modelPathText(), saved.reason());
+    reportFailure(QStringLiteral("save"), modelPathText(), saved.reason());
     return false;
 }
 

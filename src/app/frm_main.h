@@ -49,6 +49,8 @@ public:
     // Where the next open looks up a delta model's companion files.
     void setCompanionFolder(const std::filesystem::path& folder) { m_folders.programDir = folder; }
     vw::Prompts& prompts() { return m_prompts; }
+    // The error box of a failed file command: "Unable to <doing> <path>: <reason>".
+    void reportFailure(const QString& doing, const QString& path, const std::string& reason);
     // Where recent files, the image map and the window's size and dock layout are kept between
     // runs; none keeps nothing. The kept layout is applied at once.
     void setSettings(vw::Settings* settings);
@@ -179,7 +181,6 @@ private:
     QString modelPathText() const;
     void frmPanes_Unload();
     vw::Result saveGuarded(const std::string& path);
-    void reportSaveFailure(const QString& path, const std::string& reason);
 
     vw::Model& m_model;
     // The editor's one editing session, which every window views and edits through.

@@ -155,7 +155,7 @@ bool frmMain::mnuFileSaveAs_Click() {
         vw::overwriteModelFileAsIs(m_model);
     const vw::Result saved = saveGuarded(target);
     if (!saved) {
-        reportSaveFailure(path, saved.reason());
+        reportFailure(QStringLiteral("save"), path, saved.reason());
         return false;
     }
     m_model.modelPath = target;
@@ -177,9 +177,9 @@ vw::Result frmMain::saveGuarded(const std::string& path) {
     }
 }
 
-void frmMain::reportSaveFailure(const QString& path, const std::string& reason) {
+void frmMain::reportFailure(const QString& doing, const QString& path, const std::string& reason) {
     m_prompts.message(
-        QStringLiteral("Unable to save %1: %2").arg(path, QString::fromStdString(reason)),
+        QStringLiteral("Unable to %1 %2: %3").arg(doing, path, QString::fromStdString(reason)),
         QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
 }
 
@@ -224,9 +224,7 @@ void frmMain::mnuFileExportObj_Click() {
     const vw::Result exported =
         vw::exportObjFile(m_model, vw::workingSelection(m_model), toPath(path));
     if (!exported)
-        m_prompts.message(QStringLiteral("Unable to export %1: %2")
-                              .arg(path, QString::fromStdString(exported.reason())),
-                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        reportFailure(QStringLiteral("export"), path, exported.reason());
 }
 
 void frmMain::mnuFileImportObj_Click() {
@@ -246,9 +244,7 @@ void frmMain::mnuFileImportObj_Click() {
     const vw::Result result = vw::importObjFile(m_document, vw::workingSelection(m_model),
                                                 toPath(path), label, m_session.selCount());
     if (!result)
-        m_prompts.message(QStringLiteral("Unable to import %1: %2")
-                              .arg(path, QString::fromStdString(result.reason())),
-                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        reportFailure(QStringLiteral("import"), path, result.reason());
 }
 
 void frmMain::mnuFileLinkObj_Click() {
@@ -266,9 +262,7 @@ void frmMain::mnuFileLinkObj_Click() {
                           QStringLiteral("Yes writes and follows every part; No only the part "
                                          "or segment being edited.")) == vw::PromptAnswer::Yes;
     if (const vw::Result linked = m_objLink->link(path, wholeModel); !linked)
-        m_prompts.message(QStringLiteral("Unable to link %1: %2")
-                              .arg(path, QString::fromStdString(linked.reason())),
-                          QStringLiteral("Error"), vw::PromptIcon::Error, vw::PromptButtons::Ok);
+        reportFailure(QStringLiteral("link"), path, linked.reason());
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -37,9 +37,7 @@ void exportGltfCommand(frmMain& main) {
         exportGltfFile(main.model(), {}, imageMap.isNull() ? nullptr : &picture,
                        std::filesystem::path(QFile::encodeName(path).toStdString()));
     if (!exported)
-        main.prompts().message(QStringLiteral("Unable to export %1: %2")
-                                   .arg(path, QString::fromStdString(exported.reason())),
-                               QStringLiteral("Error"), PromptIcon::Error, PromptButtons::Ok);
+        main.reportFailure(QStringLiteral("export"), path, exported.reason());
 }
 
 } // namespace vw
