@@ -60,7 +60,8 @@ bool TransformTool::beginPlaneDrag(const PointerInput& input) {
         return false;
     const std::unique_ptr<ViewProjection> view = projection();
     const std::optional<Vec3> centre = selectionCentreOf(m_pane.model().curData);
-    if (view && centre && m_pane.document().isDragging()) {
+    // As the designed drags, keys move nothing while SelCount is 0.
+    if (view && centre && m_pane.SelCount() > 0 && m_pane.document().isDragging()) {
         m_drag.begin(m_kind, m_pane.model().curData, *centre, input.x, input.y, *view,
                      m_pane.session().snap().toVertex ? kPickReach : 0);
         if (m_kind == TransformKind::Rotate)
