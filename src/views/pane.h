@@ -10,7 +10,6 @@
 // state changed, viewChanged when the tab, its view or the surface's size changed.
 
 #include "model/editing/edit_session.h"
-#include "model/editing/history/document.h"
 #include "model/model.h"
 #include "views/frame_cache.h"
 #include "views/grid.h"
@@ -32,7 +31,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace vw {
@@ -129,10 +127,9 @@ public:
     // The segment's triangles as lines in pen; strip joints are skipped. One raster serves every
     // segment of a canvas, so that what it learns of the canvas carries over.
     void drawSegmentEdges(const Segment& segment, Raster& raster, QRgb pen, int tab);
-    // Unselected marks first, then selected ones over them; a vertex flagged in hiddenFlags has
-    // none.
-    void drawVertexMarks(const std::vector<Vertex>& verts, QImage& canvas, int tab,
-                         std::span<const uint8_t> hiddenFlags = {});
+    // Every working vertex's mark: all the unselected ones first, then the selected ones over
+    // them, whatever segment each is in; hidden vertices have none.
+    void drawVertexMarks(QImage& canvas, int tab);
     // The grid under everything else on the plane and UV tabs, while shown; off at first.
     bool gridShown() const { return m_background.gridShown(); }
     void setGridShown(bool shown) {

@@ -43,8 +43,7 @@ void Pane::composeFrame() {
     edges.passOverFullTiles(kBuffPen);
     for (const Segment& segment : m_model.curData)
         drawSegmentEdges(segment, edges, kBuffPen, m_tab);
-    for (size_t i = 0; i < m_model.curData.size(); ++i)
-        drawVertexMarks(m_model.curData[i].verts, picBuff, m_tab, session().hidden().flagsOf(i));
+    drawVertexMarks(picBuff, m_tab);
     m_frames.bufferComposed();
     copyCanvas(picBuff, picMain);
 }
@@ -54,10 +53,15 @@ void Pane::drawSegmentEdges(const Segment& segment, Raster& raster, QRgb pen, in
         m_drawing.edges(segment, raster, pen, views[tab - 1]);
 }
 
-void Pane::drawVertexMarks(const std::vector<Vertex>& verts, QImage& canvas, int tab,
-                           std::span<const uint8_t> hiddenFlags) {
-    if (tab >= kTabXY && tab <= kTabUV)
-        m_drawing.marks(verts, canvas, views[tab - 1], hiddenFlags);
+void Pane::drawVertexMarks(QImage& canvas, int tab) {
+    if (tab < kTabXY || tab > kTabUV)
+        return;
+    const std::vector<Segment>& data = m_model.curData;
+    for (size_t i = 0; i < data.size(); ++i)
+        m_drawing.unselectedMarks(data[i].verts, canvas, views[tab - 1],
+                                  session().hidden().flagsOf(i));
+    for (const Segment& segment : data)
+        m_drawing.selectedMarks(segment.verts, canvas, views[tab - 1]);
 }
 
 } // namespace vw

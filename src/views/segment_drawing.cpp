@@ -22,17 +22,20 @@ QRect markAround(QPoint pane) {
                  twipToPixel(pane.y() + kMarkReach) - top);
 }
 
+QPoint placed(const Vertex& vertex, const ViewParams& view) {
+    // Far beyond any surface, and far enough from the int32 limits for a mark's reach.
+    constexpr int32_t far = 1 << 30;
+    return QPoint(std::clamp(toPane(vertex.coord(view.axisH), view.zoom, view.originX), -far, far),
+                  std::clamp(toPane(vertex.coord(view.axisV), view.zoom, view.originY), -far, far));
+}
+
 } // namespace
 
 void SegmentDrawing::place(const std::vector<Vertex>& verts, const ViewParams& view) {
     m_placed.resize(verts.size());
     m_pixels.resize(verts.size());
     for (size_t i = 0; i < verts.size(); ++i) {
-        // Far beyond any surface, and far enough from the int32 limits for a mark's reach.
-        constexpr int32_t far = 1 << 30;
-        const QPoint pane(
-            std::clamp(toPane(verts[i].coord(view.axisH), view.zoom, view.originX), -far, far),
-            std::clamp(toPane(verts[i].coord(view.axisV), view.zoom, view.originY), -far, far));
+        const QPoint pane = placed(verts[i], view);
         m_placed[i] = pane;
         m_pixels[i] = QPoint(twipToPixel(pane.x()), twipToPixel(pane.y()));
     }
@@ -57,8 +60,8 @@ void SegmentDrawing::edges(const Segment& segment, Raster& raster, QRgb pen,
                          });
 }
 
-void SegmentDrawing::marks(const std::vector<Vertex>& verts, QImage& canvas, const ViewParams& view,
-                           std::span<const uint8_t> hiddenFlags) {
+void SegmentDrawing::unselectedMarks(const std::vector<Vertex>& verts, QImage& canvas,
+                                     const ViewParams& view, std::span<const uint8_t> hiddenFlags) {
     place(verts, view);
     Raster raster(canvas);
     for (size_t i = 0; i < verts.size(); ++i) {
@@ -66,10 +69,14 @@ void SegmentDrawing::marks(const std::vector<Vertex>& verts, QImage& canvas, con
             continue;
         raster.framedBox(markAround(m_placed[i]), kMarkFill, kMarkOutline);
     }
-    for (size_t i = 0; i < verts.size(); ++i) {
-        if (verts[i].selected != 0)
-            raster.fillBox(markAround(m_placed[i]), kMarkSelected);
-    }
+}
+
+void SegmentDrawing::selectedMarks(const std::vector<Vertex>& verts, QImage& canvas,
+                                   const ViewParams& view) {
+    Raster raster(canvas);
+    for (const Vertex& vertex : verts)
+        if (vertex.selected != 0)
+            raster.fillBox(markAround(placed(vertex, view)), kMarkSelected);
 }
 
 } // namespace vw

@@ -20,10 +20,11 @@ class SegmentDrawing {
 public:
     // The segment's triangles as lines in pen; strip joints are skipped.
     void edges(const Segment& segment, Raster& raster, QRgb pen, const ViewParams& view);
-    // Unselected marks first, then selected ones over them; a vertex flagged in hiddenFlags has
-    // none.
-    void marks(const std::vector<Vertex>& verts, QImage& canvas, const ViewParams& view,
-               std::span<const uint8_t> hiddenFlags);
+    // The marks of the unselected vertices, but those flagged in hiddenFlags; and of the
+    // selected ones, drawn after every segment's unselected marks so none covers them.
+    void unselectedMarks(const std::vector<Vertex>& verts, QImage& canvas, const ViewParams& view,
+                         std::span<const uint8_t> hiddenFlags);
+    void selectedMarks(const std::vector<Vertex>& verts, QImage& canvas, const ViewParams& view);
 
 private:
     void place(const std::vector<Vertex>& verts, const ViewParams& view);

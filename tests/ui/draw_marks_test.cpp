@@ -94,18 +94,28 @@ INSTANTIATE_TEST_SUITE_P(EveryTwipOfAPixel, DrawMarkWidth, testing::Range(0, 15)
                              return "Twip" + std::to_string(info.param);
                          });
 
+// In one segment or in two of the working part, whichever comes first.
 TEST(DrawMarks, SelectedMarkCoversAnUnselectedOneOnTheSameSpot) {
-    for (const bool selectedFirst : {true, false}) {
-        vw::Vertex selected = vertexAt(1, 1);
-        selected.selected = -1;
-        const vw::Vertex unselected = vertexAt(1, 1);
-        const Shown shown(oneSegment(selectedFirst ? std::vector{selected, unselected}
-                                                   : std::vector{unselected, selected}));
-        // (1, 1): twips 3070..3130 and 2320..2380, pixels 204..207 and 154..157.
-        for (int y = 154; y < 158; ++y)
-            for (int x = 204; x < 208; ++x)
-                EXPECT_EQ(shown.at(x, y), kSelected) << selectedFirst << " " << x << "," << y;
-    }
+    for (const bool twoSegments : {false, true})
+        for (const bool selectedFirst : {true, false}) {
+            vw::Vertex selected = vertexAt(1, 1);
+            selected.selected = -1;
+            const vw::Vertex unselected = vertexAt(1, 1);
+            std::vector<vw::Vertex> first{selected}, second{unselected};
+            if (!selectedFirst)
+                std::swap(first, second);
+            vw::Model model = oneSegment(first);
+            if (twoSegments)
+                model.Parts[0].segments.push_back(segmentOf(second, {}));
+            else
+                model.Parts[0].segments[0].verts.push_back(second[0]);
+            const Shown shown(std::move(model));
+            // (1, 1): twips 3070..3130 and 2320..2380, pixels 204..207 and 154..157.
+            for (int y = 154; y < 158; ++y)
+                for (int x = 204; x < 208; ++x)
+                    EXPECT_EQ(shown.at(x, y), kSelected)
+                        << twoSegments << selectedFirst << " " << x << "," << y;
+        }
 }
 
 TEST(DrawMarks, EdgesOfTheWorkingDataInItsPenUnderTheMarks) {
