@@ -178,6 +178,9 @@ Result restoreBackup(const std::filesystem::path& file, const std::filesystem::p
 // True for the exact name of a temporary file that replaceFile makes.
 bool isTemporaryName(std::string_view name);
 
+// How lastErrorText tells a write past the file-size limit (EFBIG).
+inline constexpr const char* kFileSizeLimitText = "file too large for the file-size limit";
+
 // The system's text for the last error of a C library call.
 std::string lastErrorText();
 
@@ -204,6 +207,10 @@ bool exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& 
 // free; false where the system cannot, or where removing it later may not work (the portable file
 // access makes none), and then nothing changed.
 bool linkBeside(const std::filesystem::path& file, const std::filesystem::path& name);
+
+// Lets a write past the process's file-size limit (ulimit -f) fail with EFBIG, told as
+// lastErrorText tells it, instead of ending the process where it stands.
+void ignoreFileSizeSignal();
 
 // std::fopen for a path in the system's own encoding.
 std::FILE* openFile(const std::filesystem::path& file, const char* mode);

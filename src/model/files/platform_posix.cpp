@@ -276,6 +276,8 @@ void ReleaseBytes::operator()(uint8_t* bytes) const {
 }
 
 std::string lastErrorText() {
+    if (errno == EFBIG)
+        return kFileSizeLimitText;
     return std::system_category().message(errno);
 }
 
@@ -447,6 +449,10 @@ bool exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& 
 
 bool linkBeside(const std::filesystem::path& file, const std::filesystem::path& name) {
     return ::link(file.c_str(), name.c_str()) == 0;
+}
+
+void ignoreFileSizeSignal() {
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::FILE* openFile(const std::filesystem::path& file, const char* mode) {
