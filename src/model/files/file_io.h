@@ -175,6 +175,11 @@ std::vector<std::filesystem::path> interruptedSaveBackups(const std::filesystem:
 // Writes backup's content back into file in place (keeping its other names) and removes backup.
 Result restoreBackup(const std::filesystem::path& file, const std::filesystem::path& backup);
 
+// Draws the random part of the names of the files made beside a target. The system's entropy
+// unless replaced; tests give a fixed sequence to make names collide. Returns the draw before.
+using NameDraw = std::function<uint32_t()>;
+NameDraw setNameDraw(NameDraw draw);
+
 // True for the exact name of a temporary file that replaceFile makes.
 bool isTemporaryName(std::string_view name);
 
