@@ -210,7 +210,8 @@ bool exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& 
 
 // Gives file a second name, so that a rename over file leaves it alive for removeInBackground to
 // free; false where the system cannot, or where removing it later may not work (the portable file
-// access makes none), and then nothing changed.
+// access makes none; in a sticky folder, such as /tmp, only the owner of the file or of the
+// folder may remove it), and then nothing changed.
 bool linkBeside(const std::filesystem::path& file, const std::filesystem::path& name);
 
 // Lets a write past the process's file-size limit (ulimit -f) fail with EFBIG, told as
