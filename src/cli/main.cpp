@@ -10,6 +10,8 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    // A file-size limit then fails the write at hand, which cleans up and says why.
+    vw::platform::ignoreFileSizeSignal();
     vw::CliArgs args;
     const vw::Result parsed = vw::parseArgs({argv + 1, argv + argc}, args);
     if (args.help) {

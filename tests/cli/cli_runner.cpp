@@ -52,9 +52,12 @@ CliRun runCli(const std::vector<std::string>& args, const std::filesystem::path&
     std::filesystem::path outFile = captureDir / "cli-stdout.txt";
     std::filesystem::path errFile = captureDir / "cli-stderr.txt";
     std::string command;
-    // Ignored, the signal that a write past the limit sends lets the write fail instead.
+    // The tool ignores the signal that a write past the limit sends; a Windows build started
+    // through a launcher cannot, so the shell ignores it for that one.
+    if (environment.fileSizeLimit > 0 && !environmentText("VW_CLI_LAUNCHER").empty())
+        command += "trap '' XFSZ; ";
     if (environment.fileSizeLimit > 0)
-        command += "trap '' XFSZ; ulimit -f " + std::to_string(environment.fileSizeLimit) + "; ";
+        command += "ulimit -f " + std::to_string(environment.fileSizeLimit) + "; ";
     if (!environment.tmpDir.empty())
         command += "TMPDIR=" + shellQuoted(environment.tmpDir.string()) + ' ';
     if (environment.asNobody)

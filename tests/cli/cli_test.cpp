@@ -235,9 +235,44 @@ TEST_F(Cli, AFullDiskBlamesTheWorkingCopyNotTheModel) {
                                0),
               0u)
         << result.err;
-    EXPECT_NE(result.err.find("current.tmp\": File too large\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("current.tmp\": file too large for the file-size limit\n"),
+              std::string::npos)
+        << result.err;
     EXPECT_EQ(readBytes(file), before);
 }
+
+class CliFileSizeLimit : public Cli, public testing::WithParamInterface<const char*> {};
+
+// A write past the file-size limit fails the command with the reason, and the command leaves
+// nothing behind: no scratch folder, no temporary beside its output, no output.
+TEST_P(CliFileSizeLimit, ExitsOneAndLeavesNothing) {
+    EboPlan plan;
+    plan.parts = {PartPlan{{gridSegment(100, 60)}}};
+    const fs::path file = writeModel(plan);
+    fs::create_directories(m_dir / "tmp");
+    fs::create_directories(m_dir / "out");
+    const std::string command = GetParam();
+    const std::string out = (m_dir / "out" / "written").string();
+    Args args{command, file.string()};
+    if (command == "thumbnail")
+        args.insert(args.end(), {out, "--size", "1024"});
+    else if (command != "check")
+        args.insert(args.end(), {"-o", out});
+    CliRun result = run(args, {m_dir / "tmp", false, 16});
+    EXPECT_EQ(result.code, 1) << result.err;
+    EXPECT_TRUE(result.err.ends_with(": file too large for the file-size limit\n")) << result.err;
+    EXPECT_EQ(lineCount(result.err), 1u) << result.err;
+    EXPECT_TRUE(fs::is_empty(m_dir / "tmp"));
+    EXPECT_TRUE(fs::is_empty(m_dir / "out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CliFileSizeLimit,
+                         testing::Values("check", "export-obj", "export-gltf", "thumbnail"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
 
 // A temporary folder with room for the working copy but not for check's copy as well: the
 // reason says so and names the folder. Needs a small file system of its own, which root can

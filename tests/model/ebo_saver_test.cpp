@@ -538,6 +538,25 @@ TEST_F(SaveFailure, AReadOnlyFolder) {
     EXPECT_EQ(readBytes(path), built.model);
 }
 
+// In a sticky folder (as /tmp) a user may write another user's model without being allowed to
+// replace it: the refused save leaves no name of its own beside the model, which keeps its one
+// link (a second would send the next save the in-place way).
+TEST_F(SaveFailure, AStickyFolderRefusesTheReplacement) {
+    namespace fs = std::filesystem;
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs a second user, which only root can be";
+    fs::permissions(workspace.dir.path(), fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(workspace.dir / "models", fs::perms::all | fs::perms::sticky_bit);
+    fs::permissions(path, fs::perms::others_read | fs::perms::others_write, fs::perm_options::add);
+    EXPECT_TRUE(asUnprivilegedUser(workspace.folders.programDir, [&] {
+        const Result saved = saveModel(model, path, workspace.folders);
+        return saved.reason().find("Operation not permitted") != std::string::npos;
+    }));
+    EXPECT_EQ(readBytes(path), built.model);
+    EXPECT_TRUE(strayFiles().empty());
+    EXPECT_EQ(fs::hard_link_count(path), 1u);
+}
+
 TEST_F(SaveFailure, TheWorkingCopyIsGoneOrShort) {
     std::filesystem::remove(workspace.folders.workingCopy);
     EXPECT_NE(saveModel(model, path, workspace.folders).reason(), "");

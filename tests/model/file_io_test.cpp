@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include <sys/stat.h>
@@ -134,6 +135,61 @@ TEST_P(ReplaceFile, CreatesAMissingTarget) {
         GetParam());
     EXPECT_TRUE(replaced) << replaced.reason();
     EXPECT_EQ(readBytes(dir / "new.tmp"), std::vector<uint8_t>{8});
+}
+
+// The names of a temporary file and of a backup, as a replacement beside the target makes them,
+// for the draw number and the target's inode.
+std::vector<std::string> namesOfDraw(uint32_t draw, uint64_t inode) {
+    char temporary[64], backup[64];
+    const long pid = platform::processId();
+    std::snprintf(temporary, sizeof temporary, ".vw%ld-%08x.tmp", pid, unsigned{draw});
+    std::snprintf(backup, sizeof backup, ".vw%ld-%08x-%016llx.bak", pid, unsigned{draw},
+                  static_cast<unsigned long long>(inode));
+    return {temporary, backup};
+}
+
+// Files at every name that a replacement draws first (here draws 1 to 8, tried again before each
+// new name) belong to someone else: the replacement takes other names and leaves them byte for
+// byte, whether it renames or, for a target with a second link, writes in place.
+TEST_P(ReplaceFile, LeavesFilesAtTheNamesItDrawsAlone) {
+    constexpr uint32_t kTaken = 8;
+    // Puts the system's draw back however the test ends.
+    struct DrawReplaced {
+        NameDraw before;
+        ~DrawReplaced() { setNameDraw(std::move(before)); }
+    };
+    uint32_t drawn = 0;
+    const DrawReplaced replacedDraw{setNameDraw([&drawn] {
+        ++drawn;
+        return drawn % (kTaken + 1) != 0 ? drawn % (kTaken + 1) : kTaken + drawn / (kTaken + 1);
+    })};
+    for (const bool linked : {false, true}) {
+        TempDir dir;
+        writeBytes(dir / "model.ebo", {1, 2, 3});
+        if (linked)
+            std::filesystem::create_hard_link(dir / "model.ebo", dir / "other.ebo");
+        FileStamp stamp;
+        ASSERT_TRUE(stampOf(dir / "model.ebo", stamp));
+        std::vector<std::pair<std::filesystem::path, std::vector<uint8_t>>> planted;
+        for (uint32_t draw = 1; draw <= kTaken; ++draw) {
+            for (const std::string& name : namesOfDraw(draw, stamp.inode)) {
+                planted.push_back({dir / name, {uint8_t(draw), uint8_t(planted.size())}});
+                writeBytes(planted.back().first, planted.back().second);
+            }
+        }
+        const Result replaced = replaceFile(
+            dir / "model.ebo",
+            [](const auto& temporary) {
+                writeBytes(temporary, {4, 5});
+                return Result();
+            },
+            GetParam());
+        EXPECT_TRUE(replaced) << replaced.reason();
+        EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{4, 5}));
+        for (const auto& [file, bytes] : planted)
+            EXPECT_EQ(readBytes(file), bytes) << file;
+        EXPECT_EQ(filesIn(dir.path()), planted.size() + (linked ? 2 : 1));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ReplaceFile,

@@ -9,6 +9,7 @@
 #include <random>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace vw {
 
@@ -31,15 +32,46 @@ std::string inodeDigits(uint64_t inode) {
     return digits;
 }
 
+// Enough that only a folder filled on purpose runs out of fresh names.
+constexpr int kNameAttempts = 64;
+
+uint32_t drawFromSystem() {
+    std::random_device entropy;
+    return entropy();
+}
+
+NameDraw& nameDraw() {
+    static NameDraw draw = drawFromSystem;
+    return draw;
+}
+
 std::filesystem::path nameBeside(const std::filesystem::path& target, std::string_view suffix,
                                  std::string_view inode = {}) {
-    std::random_device entropy;
     char name[48];
     std::snprintf(name, sizeof name, "%.*s%ld-%08x%s%.*s%.*s", int(kTemporaryPrefix.size()),
-                  kTemporaryPrefix.data(), platform::processId(), entropy(),
+                  kTemporaryPrefix.data(), platform::processId(), unsigned{nameDraw()()},
                   inode.empty() ? "" : "-", int(inode.size()), inode.data(), int(suffix.size()),
                   suffix.data());
     return target.parent_path() / name;
+}
+
+// A name beside target that no file has: a file there is someone else's, never to be written
+// or removed. Empty when every name drawn was taken. A name that cannot be looked at is given
+// as it is, for its creation to fail with the reason.
+std::filesystem::path freshNameBeside(const std::filesystem::path& target, std::string_view suffix,
+                                      std::string_view inode = {}) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::filesystem::path name = nameBeside(target, suffix, inode);
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error)))
+            return name;
+    }
+    return {};
+}
+
+Result noFreeName(const std::filesystem::path& target) {
+    return Result::failure("cannot write " + quotedPath(target) +
+                           ": every name tried for a temporary file beside it is taken");
 }
 
 bool isHexDigits(std::string_view text, size_t count) {
@@ -140,7 +172,9 @@ Result checkUnchanged(const std::filesystem::path& target, const std::filesystem
 // The backup is copied under a temporary name and renamed once whole and on the disk, so a
 // backup found later is always a complete copy.
 Result makeBackup(const std::filesystem::path& real, const std::filesystem::path& backup) {
-    const std::filesystem::path partial = nameBeside(real, kTemporarySuffix);
+    const std::filesystem::path partial = freshNameBeside(real, kTemporarySuffix);
+    if (partial.empty())
+        return noFreeName(real);
     Result made = copyToNewFile(real, partial);
     if (made) {
         made = platform::flushToDisk(partial);
@@ -165,7 +199,10 @@ Result replaceInPlace(const std::filesystem::path& target, const std::filesystem
                       const std::filesystem::path& temporary, TargetStamps* stamps) {
     FileStamp before;
     Result result = stampOf(real, before);
-    const std::filesystem::path backup = nameBeside(real, kBackupSuffix, inodeDigits(before.inode));
+    const std::filesystem::path backup =
+        freshNameBeside(real, kBackupSuffix, inodeDigits(before.inode));
+    if (result && backup.empty())
+        result = noFreeName(real);
     if (result)
         result = makeBackup(real, backup);
     if (!result)
@@ -203,8 +240,8 @@ std::filesystem::path folderOf(const std::filesystem::path& file) {
 // A second name for file, beside it, that keeps it alive once a rename replaces it: freeing it
 // (25 ms for 67 MB here) is then left to removeInBackground. Empty where none was made.
 std::filesystem::path secondName(const std::filesystem::path& file) {
-    const std::filesystem::path name = nameBeside(file, kTemporarySuffix);
-    return platform::linkBeside(file, name) ? name : std::filesystem::path();
+    const std::filesystem::path name = freshNameBeside(file, kTemporarySuffix);
+    return !name.empty() && platform::linkBeside(file, name) ? name : std::filesystem::path();
 }
 
 // Puts temporary in real's place, checking the target's stamp one last time right before.
@@ -251,6 +288,10 @@ std::string spaceAwareText(const std::filesystem::path& folder, bool noSpace,
 
 std::string changedOnDiskText(const std::filesystem::path& target) {
     return quotedPath(target) + " was changed on disk since it was opened";
+}
+
+NameDraw setNameDraw(NameDraw draw) {
+    return std::exchange(nameDraw(), std::move(draw));
 }
 
 bool isTemporaryName(std::string_view name) {
@@ -330,7 +371,10 @@ Result replaceFile(const std::filesystem::path& target,
             return Result::failure("cannot write " + quotedPath(target) + ": " + lastErrorText());
     }
     removeStaleTemporaries(folderOf(real));
-    const std::filesystem::path temporary = nameBeside(real, kTemporarySuffix);
+    const std::filesystem::path temporary = freshNameBeside(real, kTemporarySuffix);
+    if (temporary.empty())
+        return noFreeName(target);
+    // The name was free just before the fill, so a file there on failure is the fill's own.
     Result result = fill(temporary);
     if (result)
         result = settleAttributes(target, real, temporary, mode, original, exists);

@@ -175,8 +175,16 @@ std::vector<std::filesystem::path> interruptedSaveBackups(const std::filesystem:
 // Writes backup's content back into file in place (keeping its other names) and removes backup.
 Result restoreBackup(const std::filesystem::path& file, const std::filesystem::path& backup);
 
+// Draws the random part of the names of the files made beside a target. The system's entropy
+// unless replaced; tests give a fixed sequence to make names collide. Returns the draw before.
+using NameDraw = std::function<uint32_t()>;
+NameDraw setNameDraw(NameDraw draw);
+
 // True for the exact name of a temporary file that replaceFile makes.
 bool isTemporaryName(std::string_view name);
+
+// How lastErrorText tells a write past the file-size limit (EFBIG).
+inline constexpr const char* kFileSizeLimitText = "file too large for the file-size limit";
 
 // The system's text for the last error of a C library call.
 std::string lastErrorText();
@@ -202,8 +210,13 @@ bool exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& 
 
 // Gives file a second name, so that a rename over file leaves it alive for removeInBackground to
 // free; false where the system cannot, or where removing it later may not work (the portable file
-// access makes none), and then nothing changed.
+// access makes none; in a sticky folder, such as /tmp, only the owner of the file or of the
+// folder may remove it), and then nothing changed.
 bool linkBeside(const std::filesystem::path& file, const std::filesystem::path& name);
+
+// Lets a write past the process's file-size limit (ulimit -f) fail with EFBIG, told as
+// lastErrorText tells it, instead of ending the process where it stands.
+void ignoreFileSizeSignal();
 
 // std::fopen for a path in the system's own encoding.
 std::FILE* openFile(const std::filesystem::path& file, const char* mode);

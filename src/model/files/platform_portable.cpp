@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -136,6 +137,8 @@ void ReleaseBytes::operator()(uint8_t* bytes) const {
 }
 
 std::string lastErrorText() {
+    if (errno == EFBIG)
+        return kFileSizeLimitText;
     return std::generic_category().message(errno);
 }
 
@@ -277,6 +280,12 @@ bool exchangeFiles(const std::filesystem::path&, const std::filesystem::path&) {
 
 bool linkBeside(const std::filesystem::path&, const std::filesystem::path&) {
     return false;
+}
+
+void ignoreFileSizeSignal() {
+#ifdef SIGXFSZ
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
 }
 
 std::FILE* openFile(const std::filesystem::path& file, const char* mode) {

@@ -276,6 +276,8 @@ void ReleaseBytes::operator()(uint8_t* bytes) const {
 }
 
 std::string lastErrorText() {
+    if (errno == EFBIG)
+        return kFileSizeLimitText;
     return std::system_category().message(errno);
 }
 
@@ -446,7 +448,20 @@ bool exchangeFiles(const std::filesystem::path& a, const std::filesystem::path& 
 }
 
 bool linkBeside(const std::filesystem::path& file, const std::filesystem::path& name) {
+    const std::filesystem::path folder = name.has_parent_path() ? name.parent_path() : ".";
+    struct stat folderStatus, fileStatus;
+    if (::stat(folder.c_str(), &folderStatus) != 0 || ::stat(file.c_str(), &fileStatus) != 0)
+        return false;
+    // Root may remove anything; in a sticky folder anyone else only a file it or the folder owns.
+    const uid_t user = ::geteuid();
+    if ((folderStatus.st_mode & S_ISVTX) && user != 0 && user != folderStatus.st_uid &&
+        user != fileStatus.st_uid)
+        return false;
     return ::link(file.c_str(), name.c_str()) == 0;
+}
+
+void ignoreFileSizeSignal() {
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::FILE* openFile(const std::filesystem::path& file, const char* mode) {
