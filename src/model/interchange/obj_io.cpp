@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <span>
 #include <string_view>
 
 namespace vw {
@@ -78,22 +79,44 @@ bool parseNan(std::string_view word, uint32_t sign, float& value) {
     return true;
 }
 
-bool parseFloat(std::string_view word, float& value) {
+enum class FloatRead { Read, NotANumber, OutOfRange };
+
+FloatRead parseFloat(std::string_view word, float& value) {
     uint32_t sign = 0;
     if (!word.empty() && (word.front() == '+' || word.front() == '-')) {
         sign = word.front() == '-' ? kSignBit : 0;
         word.remove_prefix(1);
     }
     if (!word.empty() && (word.front() == '+' || word.front() == '-'))
-        return false;
+        return FloatRead::NotANumber;
     if (word.starts_with("nan"))
-        return parseNan(word, sign, value);
+        return parseNan(word, sign, value) ? FloatRead::Read : FloatRead::NotANumber;
     const char* end = word.data() + word.size();
     auto [ptr, error] = std::from_chars(word.data(), end, value);
-    if (error != std::errc{} || ptr != end)
-        return false;
+    if (ptr != end || (error != std::errc{} && error != std::errc::result_out_of_range))
+        return FloatRead::NotANumber;
+    if (error == std::errc::result_out_of_range)
+        return FloatRead::OutOfRange;
     value = std::bit_cast<float>(std::bit_cast<uint32_t>(value) | sign);
-    return true;
+    return FloatRead::Read;
+}
+
+// Reads words [1, 1 + values.size()) of a line into values; a number beyond a float's range is
+// named as such, anything else that is not a number, or a word missing, fails as needs says.
+Result readNumbers(const std::vector<std::string_view>& words, std::span<float> values, size_t line,
+                   const char* needs) {
+    const std::string at = "line " + std::to_string(line) + ": ";
+    if (words.size() < 1 + values.size())
+        return Result::failure(at + needs);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const FloatRead read = parseFloat(words[1 + i], values[i]);
+        if (read == FloatRead::OutOfRange)
+            return Result::failure(at + std::string(words[1 + i]) +
+                                   " is beyond the range of a 32-bit float");
+        if (read == FloatRead::NotANumber)
+            return Result::failure(at + needs);
+    }
+    return {};
 }
 
 // The OBJ text is read with bounds, so that an endless input (a device, a pipe) stops with an
@@ -155,10 +178,9 @@ Result parseObj(std::istream& in, size_t maxPositions, size_t maxObjects,
         std::vector<std::string_view> words = splitWords(line);
         if (!words.empty() && words[0] == "v") {
             std::array<float, 3> position{};
-            if (words.size() < 4 || !parseFloat(words[1], position[0]) ||
-                !parseFloat(words[2], position[1]) || !parseFloat(words[3], position[2]))
-                return Result::failure("line " + std::to_string(number) +
-                                       ": a v line needs three numbers");
+            if (Result read = readNumbers(words, position, number, "a v line needs three numbers");
+                !read)
+                return read;
             if (positions == maxPositions)
                 return Result::failure(
                     (object.name.empty() ? "" : "object " + inQuotes(object.name) + ": ") +
@@ -169,10 +191,11 @@ Result parseObj(std::istream& in, size_t maxPositions, size_t maxObjects,
             ++positions;
         } else if (!words.empty() && words[0] == "vt") {
             std::array<float, 2> uv{};
-            if (words.size() < 2 || !parseFloat(words[1], uv[0]) ||
-                (words.size() > 2 && !parseFloat(words[2], uv[1])))
-                return Result::failure("line " + std::to_string(number) +
-                                       ": a vt line needs one or two numbers");
+            const size_t given = words.size() > 2 ? 2 : 1;
+            if (Result read = readNumbers(words, std::span<float>(uv.data(), given), number,
+                                          "a vt line needs one or two numbers");
+                !read)
+                return read;
             if (uvs < maxPositions) {
                 object.uvs.push_back(uv);
                 ++uvs;
