@@ -639,24 +639,42 @@ TEST_F(Cli, ExportToStandardOutput) {
 }
 
 // A named pipe as the output is written, not replaced by a regular file.
+// Every export writes into a named pipe as it is, as into a device: replacing it would put a
+// regular file in its place.
 TEST_F(Cli, ExportIntoAFifoWritesThroughIt) {
-    fs::path fifo = m_dir / "pipe";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Export {
+        std::vector<std::string> args; // before the model, after it the pipe
+        bool named;                    // the pipe after -o, else as the last argument
+        std::string starts;
+    };
+    const Export exports[] = {{{"export-obj"}, true, "o part0_seg0\nv 1.5 2 -3\n"},
+                              {{"export-gltf"}, true, "glTF"},
+                              {{"thumbnail"}, false, "\x89PNG"}};
     fs::path file = writeModel(plainPlan());
-    std::string received;
-    std::thread reader([&] {
-        std::ifstream in(fifo, std::ios::binary);
-        received.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    });
-    CliRun result = run({"export-obj", file.string(), "-o", fifo.string()});
-    // Should the tool not have opened the pipe, this lets the reader go.
-    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-    if (writer >= 0)
-        close(writer);
-    reader.join();
-    EXPECT_EQ(result.code, 0) << result.err;
-    EXPECT_TRUE(fs::is_fifo(fifo));
-    EXPECT_EQ(received.rfind("o part0_seg0\nv 1.5 2 -3\n", 0), 0u) << received.substr(0, 80);
+    for (const Export& e : exports) {
+        SCOPED_TRACE(e.args[0]);
+        fs::path fifo = m_dir / ("pipe-" + e.args[0]);
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        std::string received;
+        std::thread reader([&] {
+            std::ifstream in(fifo, std::ios::binary);
+            received.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        });
+        std::vector<std::string> args = e.args;
+        args.push_back(file.string());
+        if (e.named)
+            args.push_back("-o");
+        args.push_back(fifo.string());
+        CliRun result = run(args);
+        // Should the tool not have opened the pipe, this lets the reader go.
+        const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            close(writer);
+        reader.join();
+        EXPECT_EQ(result.code, 0) << result.err;
+        EXPECT_TRUE(fs::is_fifo(fifo));
+        EXPECT_EQ(received.rfind(e.starts, 0), 0u) << received.substr(0, 16);
+    }
 }
 
 // Inputs that never end or are no file: the import stops with a reason, the model untouched.

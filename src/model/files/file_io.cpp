@@ -391,8 +391,17 @@ Result replaceFile(const std::filesystem::path& target,
     return result;
 }
 
-Result replaceFileWith(const std::filesystem::path& target, std::span<const uint8_t> bytes) {
-    return replaceFile(target, [&](const std::filesystem::path& file) {
+Result writeExport(const std::filesystem::path& target,
+                   const std::function<Result(const std::filesystem::path&)>& fill) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(target, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return fill(target);
+    return replaceFile(target, fill);
+}
+
+Result writeExportBytes(const std::filesystem::path& target, std::span<const uint8_t> bytes) {
+    return writeExport(target, [&](const std::filesystem::path& file) {
         FilePtr out(platform::openFile(file, "wb"));
         const bool written =
             out && std::fwrite(bytes.data(), 1, bytes.size(), out.get()) == bytes.size();

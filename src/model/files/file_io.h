@@ -154,8 +154,12 @@ Result replaceFile(const std::filesystem::path& target,
                    ReplaceMode mode = ReplaceMode::kKeepAcrossCrash,
                    TargetStamps* stamps = nullptr);
 
-// replaceFile with the given bytes as the new content.
-Result replaceFileWith(const std::filesystem::path& target, std::span<const uint8_t> bytes);
+// An export's output: a device, a pipe or a socket is written as it is (replacing it would put a
+// regular file in its place); anything else is replaced as replaceFile does.
+Result writeExport(const std::filesystem::path& target,
+                   const std::function<Result(const std::filesystem::path&)>& fill);
+// writeExport with the given bytes as the content.
+Result writeExportBytes(const std::filesystem::path& target, std::span<const uint8_t> bytes);
 
 // The refusal of a replacement whose target changed since it was stamped.
 std::string changedOnDiskText(const std::filesystem::path& target);

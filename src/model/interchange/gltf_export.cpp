@@ -288,7 +288,7 @@ std::vector<uint8_t> gltfBytes(const Model& model, const ObjSelection& selection
 Result exportGltfFile(const Model& model, const ObjSelection& selection, const GltfPicture* picture,
                       const std::filesystem::path& path) {
     const std::vector<uint8_t> bytes = gltfBytes(model, selection, picture);
-    return replaceFileWith(path, bytes);
+    return writeExportBytes(path, bytes);
 }
 
 } // namespace vw

@@ -393,25 +393,14 @@ Result readObjValues(std::istream& in, const Model& model, const ObjSelection& s
 
 Result exportObjFile(const Model& model, const ObjSelection& selection,
                      const std::filesystem::path& path) {
-    const auto writeTo = [&](const std::filesystem::path& file) -> std::string {
+    return writeExport(path, [&](const std::filesystem::path& file) {
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return "cannot write " + path.string() + ": " + lastErrorText();
-        writeObj(out, model, selection);
-        out.close();
-        return out ? "" : "cannot write " + path.string() + ": " + lastErrorText();
-    };
-    // A device, a pipe or a socket is written as it is: replacing it would put a regular file in
-    // its place.
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        const std::string reason = writeTo(path);
-        return reason.empty() ? Result() : Result::failure(reason);
-    }
-    return replaceFile(path, [&](const std::filesystem::path& file) {
-        const std::string reason = writeTo(file);
-        return reason.empty() ? Result() : Result::failure(reason);
+        if (out) {
+            writeObj(out, model, selection);
+            out.close();
+        }
+        return out ? Result()
+                   : Result::failure("cannot write " + path.string() + ": " + lastErrorText());
     });
 }
 

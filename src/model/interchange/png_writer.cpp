@@ -2,7 +2,7 @@
 
 #include "model/files/file_io.h"
 
-// Files are written through replaceFileWith, never by the library itself.
+// Files are written through writeExportBytes, never by the library itself.
 #define STBI_WRITE_NO_STDIO
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -30,7 +30,7 @@ Result writePngFile(const RgbaPicture& picture, const std::filesystem::path& pat
     const std::vector<uint8_t> bytes = pngBytes(picture);
     if (bytes.empty())
         return Result::failure("cannot write " + quotedPath(path) + ": not enough memory");
-    return replaceFileWith(path, bytes);
+    return writeExportBytes(path, bytes);
 }
 
 } // namespace vw
