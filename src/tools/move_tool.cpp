@@ -20,8 +20,7 @@ void MoveTool::press(const PointerInput& input) {
 }
 
 bool MoveTool::snaps(const PointerInput& input) const {
-    const SnapRules& rules = m_pane.session().snap();
-    return rules.toGrid || rules.toVertex || (input.modifiers == kCtrlMask && m_pane.gridShown());
+    return m_pane.session().snap().toVertex || snapsToGrid(input.modifiers);
 }
 
 void MoveTool::move(const PointerInput& input) {
@@ -57,10 +56,7 @@ std::pair<int, double> axisAlongScreen(const ViewProjection& view, const Vec3& a
     int best = 0;
     double bestAlong = 0;
     for (int axis = 0; axis < 3; ++axis) {
-        Vec3 grown = at;
-        // The model's y is the file's negated.
-        (axis == 0 ? grown.x : axis == 1 ? grown.y : grown.z) += axis == 1 ? -1 : 1;
-        const Vec3 there = view.toScreen(grown);
+        const Vec3 there = view.toScreen(at + growing(axis));
         const double along = (there.x - here.x) * sx + (there.y - here.y) * sy;
         if (std::fabs(along) > std::fabs(bestAlong)) {
             best = axis;
@@ -80,10 +76,10 @@ ScreenAxes planeScreenAxes(Pane& pane) {
 }
 
 std::optional<ScreenAxes> cameraScreenAxes(EditSession& session, const OrbitCamera& camera) {
-    const std::optional<std::array<double, 3>> centre = selectionCentre(session.model().curData);
+    const std::optional<Vec3> centre = fileSelectionCentre(session.model().curData);
     if (!centre)
         return std::nullopt;
-    const Vec3 at{(*centre)[0], -(*centre)[1], (*centre)[2]};
+    const Vec3& at = *centre;
     const CameraProjection view(camera);
     const auto [across, acrossSign] = axisAlongScreen(view, at, 1, 0);
     const auto [down, downSign] = axisAlongScreen(view, at, 0, 1);

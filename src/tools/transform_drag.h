@@ -89,4 +89,12 @@ inline Vec3 fileOf(const Vertex& vertex) {
     return {vertex.x, -double(vertex.y), vertex.z};
 }
 
+// The centre of the box around the selected vertices, file-oriented; none without a selection.
+inline std::optional<Vec3> fileSelectionCentre(const std::vector<Segment>& data) {
+    const std::optional<std::array<double, 3>> centre = selectionCentre(data);
+    if (!centre)
+        return std::nullopt;
+    return Vec3{(*centre)[0], -(*centre)[1], (*centre)[2]};
+}
+
 } // namespace vw

@@ -21,13 +21,6 @@ constexpr double kLandingReachPixels = 15;
 // How far from the press, in pixels, the Preview grabs a selected vertex to snap.
 constexpr double kPreviewGrabPixels = 6;
 
-std::optional<Vec3> selectionCentreOf(const std::vector<Segment>& data) {
-    const std::optional<std::array<double, 3>> centre = selectionCentre(data);
-    if (!centre)
-        return std::nullopt;
-    return Vec3{(*centre)[0], -(*centre)[1], (*centre)[2]};
-}
-
 } // namespace
 
 TransformTool::TransformTool(Pane& pane, ToolFeedback& feedback, TransformKind kind)
@@ -45,13 +38,16 @@ MoveSnapping TransformTool::snapping(const ViewProjection& view, int modifiers) 
     MoveSnapping snapping;
     if (m_kind != TransformKind::Move)
         return snapping;
-    const SnapRules& rules = m_pane.session().snap();
-    if (rules.toGrid || (modifiers == kCtrlMask && m_pane.gridShown()))
+    if (snapsToGrid(modifiers))
         snapping.gridStep = gridStepAt(view, m_drag.centre());
-    snapping.toVertex = rules.toVertex;
+    snapping.toVertex = m_pane.session().snap().toVertex;
     snapping.reach = kLandingReachPixels * view.pointerPerPixel();
     snapping.hidden = &m_pane.session().hidden();
     return snapping;
+}
+
+bool TransformTool::snapsToGrid(int modifiers) const {
+    return m_pane.session().snap().toGrid || (modifiers == kCtrlMask && m_pane.gridShown());
 }
 
 bool TransformTool::beginPlaneDrag(const PointerInput& input) {
@@ -59,7 +55,7 @@ bool TransformTool::beginPlaneDrag(const PointerInput& input) {
     if (!beginDragEdit(m_pane, stepLabel(m_kind)))
         return false;
     const std::unique_ptr<ViewProjection> view = projection();
-    const std::optional<Vec3> centre = selectionCentreOf(m_pane.model().curData);
+    const std::optional<Vec3> centre = fileSelectionCentre(m_pane.model().curData);
     // As the designed drags, keys move nothing while SelCount is 0.
     if (view && centre && m_pane.SelCount() > 0 && m_pane.document().isDragging()) {
         m_drag.begin(m_kind, m_pane.model().curData, *centre, input.x, input.y, *view,
@@ -131,7 +127,7 @@ bool TransformTool::key(char character, int modifiers) {
 }
 
 void TransformTool::previewPress(const PreviewPointer& pointer, PreviewView& view) {
-    const std::optional<Vec3> centre = selectionCentreOf(m_pane.model().curData);
+    const std::optional<Vec3> centre = fileSelectionCentre(m_pane.model().curData);
     if (m_pane.SelCount() <= 0 || !centre ||
         !beginDragEdit(m_pane, stepLabel(m_kind), kPositionFields))
         return;

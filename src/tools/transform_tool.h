@@ -43,6 +43,8 @@ protected:
     bool isKeyed() const { return m_drag.isOn() && m_drag.isLimitedOrTyped(); }
     // One step of the transform drag with the pointer at (x, y) of the drag's view.
     void transformStep(double x, double y, int modifiers);
+    // Whether a Move snaps to the grid: View > Snap, or Ctrl alone over a shown grid.
+    bool snapsToGrid(int modifiers) const;
     // Puts the tool's own handles back as they were at the press (a cancelled drag).
     virtual void restoreHandles() {}
 

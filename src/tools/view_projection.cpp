@@ -22,14 +22,13 @@ void setModelCoord(Vec3& point, int axis, double value) {
         point.z = value;
 }
 
-// The file-oriented direction in which the model coordinate grows.
+} // namespace
+
 Vec3 growing(int axis) {
     Vec3 direction;
     setModelCoord(direction, axis, 1);
     return direction;
 }
-
-} // namespace
 
 Vec3 PlaneProjection::toScreen(const Vec3& point) const {
     return {modelCoord(point, m_view.axisH) * m_view.zoom + m_view.originX,
