@@ -40,8 +40,9 @@ QString titleWithModifiedMark(QString path) {
     return path.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")) + QStringLiteral("[*]");
 }
 
-bool isToolLetter(const QString& text) {
-    return text.size() == 1 && QStringLiteral("sSvVaAzZcCrR").contains(text.at(0));
+bool isToolLetter(vw::KeyMap map, const QString& text) {
+    return text.size() == 1 && text.at(0).unicode() < 128 &&
+           vw::toolCodeForLetter(map, char(text.at(0).unicode())) != 0;
 }
 
 } // namespace
@@ -178,6 +179,7 @@ void frmMain::createMenus() {
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
     connect(m_mnuOptionsImageMap, &QAction::triggered, this, &frmMain::mnuOptionsImageMap_Click);
     m_mnuOptionsCompanions = mnuOptions->addAction(QStringLiteral("Companion Files &Folder..."));
+    createKeyMapMenu(mnuOptions);
     mnuOptions->addSeparator();
     m_mnuAbout = mnuOptions->addAction(QStringLiteral("About"));
     connect(m_mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
@@ -207,6 +209,7 @@ frmPanes* frmMain::showPanes() {
 
 void frmMain::createPanes() {
     auto* panes = new frmPanes(m_session);
+    panes->pane().keyMap = m_keyMap;
     // The opening model's Init_Ebo draws it; a frame for the window's first size would be lost.
     panes->pane().holdFramesUntilInit();
     panes->closeGuard = [this] { return maySetModelAside(); };
@@ -336,7 +339,7 @@ void frmMain::restoreWindowLayout() {
 }
 
 bool frmMain::forwardToolLetter(const QKeyEvent& event) {
-    if (!m_panes || !isToolLetter(event.text()))
+    if (!m_panes || !isToolLetter(m_keyMap, event.text()))
         return false;
     m_panes->pane().Form_KeyPress(event.text().at(0).unicode());
     return true;

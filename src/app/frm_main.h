@@ -11,6 +11,7 @@
 #include "model/editing/edit_session.h"
 #include "model/editing/history/document.h"
 #include "model/model.h"
+#include "views/key_map.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>
@@ -166,6 +167,12 @@ private:
     void createModellingAids(QMenu* view);
     void applyModellingAids();
     void restoreModellingAids();
+    // Options > Keys: the key map's menu, the menus' shortcuts from its table, and the map
+    // every pane reads; kept in the settings.
+    void createKeyMapMenu(QMenu* options);
+    void bindKeys(QAction* action, vw::KeyCommand command);
+    void applyKeyMap(vw::KeyMap map);
+    void restoreKeyMap();
     void showRecentFiles();
     void keepWindowLayout();
     void restoreWindowLayout();
@@ -211,6 +218,9 @@ private:
     QList<QAction*> m_falloffActions;
     QMenu* m_recentFiles = nullptr;
     QList<QAction*> m_paneCommands; // enabled while a pane shows a model
+    vw::KeyMap m_keyMap = vw::KeyMap::Designed;
+    QList<std::pair<QAction*, vw::KeyCommand>> m_keyedActions;
+    std::array<QAction*, 2> m_keyMapActions{}; // by map
     frmVertices* m_vertices = nullptr;
     frmParts* m_parts = nullptr;
     frmTools* m_tools = nullptr;

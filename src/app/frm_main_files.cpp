@@ -57,6 +57,7 @@ void frmMain::setSettings(vw::Settings* settings) {
     showRecentFiles();
     restoreModellingAids();
     restoreAidOptions();
+    restoreKeyMap();
 }
 
 void frmMain::createFileCommands(QMenu* mnuFile) {

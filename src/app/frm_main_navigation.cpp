@@ -41,10 +41,11 @@ QAction* frmMain::action(const QString& caption) const {
 }
 
 void frmMain::createNavigationMenus() {
-    auto addCommand = [this](QMenu* menu, const QString& caption, const QKeySequence& keys,
-                             auto run) {
+    auto addCommand = [this](QMenu* menu, const QString& caption,
+                             std::optional<vw::KeyCommand> keys, auto run) {
         QAction* command = menu->addAction(caption);
-        command->setShortcut(keys);
+        if (keys)
+            bindKeys(command, *keys);
         connect(command, &QAction::triggered, this, [this, run] {
             if (m_panes)
                 run(m_panes->pane());
@@ -52,30 +53,28 @@ void frmMain::createNavigationMenus() {
         m_paneCommands.append(command);
     };
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    addCommand(view, QStringLiteral("Fit Model"), QKeySequence(Qt::Key_Home),
+    addCommand(view, QStringLiteral("Fit Model"), vw::KeyCommand::FitModel,
                [this](vw::Pane&) { m_panes->fitModel(); });
-    addCommand(view, QStringLiteral("Fit Selection"), QKeySequence(Qt::Key_F),
+    addCommand(view, QStringLiteral("Fit Selection"), vw::KeyCommand::FitSelection,
                [this](vw::Pane&) { m_panes->fitSelection(); });
-    addCommand(view, QStringLiteral("Reset View"), QKeySequence(), vw::resetCurrentView);
+    addCommand(view, QStringLiteral("Reset View"), std::nullopt, vw::resetCurrentView);
     createModellingAids(view);
 
     QMenu* select = menuBar()->addMenu(QStringLiteral("&Select"));
-    addCommand(select, QStringLiteral("Select &All"), QKeySequence(Qt::CTRL | Qt::Key_A),
-               vw::selectAll);
-    addCommand(select, QStringLiteral("Select &None"),
-               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), vw::selectNone);
-    addCommand(select, QStringLiteral("&Invert Selection"), QKeySequence(Qt::CTRL | Qt::Key_I),
+    addCommand(select, QStringLiteral("Select &All"), vw::KeyCommand::SelectAll, vw::selectAll);
+    addCommand(select, QStringLiteral("Select &None"), vw::KeyCommand::SelectNone, vw::selectNone);
+    addCommand(select, QStringLiteral("&Invert Selection"), vw::KeyCommand::InvertSelection,
                vw::invertSelection);
-    addCommand(select, QStringLiteral("Select &Coincident"), QKeySequence(Qt::CTRL | Qt::Key_L),
+    addCommand(select, QStringLiteral("Select &Coincident"), vw::KeyCommand::SelectCoincident,
                [](vw::Pane& pane) { vw::selectCoincident(pane); });
     select->addSeparator();
-    addCommand(select, QStringLiteral("Select &Linked"),
-               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), vw::selectLinkedVertices);
-    addCommand(select, QStringLiteral("Select Linked Under &Pointer"), QKeySequence(Qt::Key_L),
-               vw::selectLinkedAtPointer);
-    addCommand(select, QStringLiteral("&Grow Selection"), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+    addCommand(select, QStringLiteral("Select &Linked"), vw::KeyCommand::SelectLinked,
+               vw::selectLinkedVertices);
+    addCommand(select, QStringLiteral("Select Linked Under &Pointer"),
+               vw::KeyCommand::SelectLinkedUnderPointer, vw::selectLinkedAtPointer);
+    addCommand(select, QStringLiteral("&Grow Selection"), vw::KeyCommand::GrowSelection,
                vw::growSelectedVertices);
-    addCommand(select, QStringLiteral("&Shrink Selection"), QKeySequence(Qt::CTRL | Qt::Key_Minus),
+    addCommand(select, QStringLiteral("&Shrink Selection"), vw::KeyCommand::ShrinkSelection,
                vw::shrinkSelectedVertices);
 }
 

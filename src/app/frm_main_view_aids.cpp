@@ -31,20 +31,20 @@ void frmMain::createModellingAids(QMenu* view) {
     m_mnuViewSnapToVertex = addToggle(QStringLiteral("Snap to &Vertex"));
 
     view->addSeparator();
-    auto addCommand = [this, view](const QString& caption, const QKeySequence& keys,
+    auto addCommand = [this, view](const QString& caption, vw::KeyCommand keys,
                                    void (*run)(vw::Pane&)) {
         QAction* command = view->addAction(caption);
-        command->setShortcut(keys);
+        bindKeys(command, keys);
         connect(command, &QAction::triggered, this, [this, run] {
             if (m_panes)
                 run(m_panes->pane());
         });
         m_paneCommands.append(command);
     };
-    addCommand(QStringLiteral("&Hide Selected"), QKeySequence(Qt::Key_H), vw::hideSelected);
-    addCommand(QStringLiteral("Hide &Unselected"), QKeySequence(Qt::SHIFT | Qt::Key_H),
+    addCommand(QStringLiteral("&Hide Selected"), vw::KeyCommand::HideSelected, vw::hideSelected);
+    addCommand(QStringLiteral("Hide &Unselected"), vw::KeyCommand::HideUnselected,
                vw::hideUnselected);
-    addCommand(QStringLiteral("Show Hi&dden"), QKeySequence(Qt::ALT | Qt::Key_H), vw::showHidden);
+    addCommand(QStringLiteral("Show Hi&dden"), vw::KeyCommand::ShowHidden, vw::showHidden);
 }
 
 void frmMain::applyModellingAids() {

@@ -164,6 +164,10 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
     default:
         break;
     }
+    if (!isToolDragging() && runViewKey(*event)) {
+        event->accept();
+        return;
+    }
     if (event->text().isEmpty()) {
         QWidget::keyPressEvent(event);
         return;
@@ -179,6 +183,45 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
         vw::selectNone(m_pane);
     // Taken here: the main window would otherwise hand a tool letter to the pane again.
     event->accept();
+}
+
+bool frmPanes::isToolDragging() const {
+    return m_tools.isDragging() || (m_previewTools && m_previewTools->isDragging());
+}
+
+bool frmPanes::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && isToolDragging()) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+bool frmPanes::runViewKey(const QKeyEvent& event) {
+    const bool overPreview = m_pane.selectedTab() == vw::kTabPreview;
+    const std::optional<vw::KeyCommand> command =
+        vw::viewCommandFor(m_pane.keyMap, event.keyCombination(), overPreview);
+    if (!command)
+        return false;
+    switch (*command) {
+    case vw::KeyCommand::ModalMove:
+        return beginModal(vw::TransformKind::Move);
+    case vw::KeyCommand::ModalScale:
+        return beginModal(vw::TransformKind::Scale);
+    case vw::KeyCommand::ModalRotate:
+        return beginModal(vw::TransformKind::Rotate);
+    default:
+        return false;
+    }
+}
+
+// Taken even when it cannot begin (nothing selected): the key is the command's either way.
+bool frmPanes::beginModal(vw::TransformKind kind) {
+    if (m_pane.selectedTab() != vw::kTabPreview)
+        (void)m_tools.beginModal(kind);
+    else if (m_previewTools)
+        (void)m_previewTools->beginModal(kind);
+    return true;
 }
 
 void frmPanes::nudge(int dx, int dy) {

@@ -65,6 +65,8 @@ protected:
     // them on.
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // During a drag every key is the drag's: no menu shortcut fires under it.
+    bool event(QEvent* event) override;
 
 private:
     void setUp();
@@ -73,6 +75,11 @@ private:
     void showSurfaceOrPreview();
     // An arrow key: the selection moves along the screen's axes of the view shown.
     void nudge(int dx, int dy);
+    // A view command of the key map (a modal transform, circle select, the Preview's camera);
+    // false for any other key.
+    bool runViewKey(const QKeyEvent& event);
+    bool beginModal(vw::TransformKind kind);
+    bool isToolDragging() const;
 
     vw::Pane m_pane;
     vw::ToolFrame m_tools{m_pane};

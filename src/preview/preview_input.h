@@ -20,7 +20,8 @@ public:
     // Whether the current tool selects or transforms in the Preview (the edit mesh shows then);
     // the left button is then the tool's, the middle one orbits and the right one pans.
     virtual bool actsOnPreview() const = 0;
-    // The left button pressed alone, the pointer moved (any buttons), the left button released.
+    // The left button pressed alone, the pointer moved (any buttons, or none), the left button
+    // released.
     virtual void press(const PreviewPointer& pointer) = 0;
     virtual void move(const PreviewPointer& pointer) = 0;
     virtual void release(const PreviewPointer& pointer) = 0;
@@ -33,6 +34,8 @@ public:
     virtual bool isDragging() const = 0;
     // Esc or a right click: the drag puts back what it changed and ends.
     virtual void cancel() = 0;
+    // A left click during a modal drag: the drag ends keeping what it did.
+    virtual void confirm() = 0;
 };
 
 } // namespace vw

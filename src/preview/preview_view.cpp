@@ -63,6 +63,8 @@ PreviewView::PreviewView(vw::Document& document, QWidget* parent)
     // again (see paintGL).
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     setFocusPolicy(Qt::StrongFocus);
+    // A modal drag follows the pointer with no button held.
+    setMouseTracking(true);
     m_subscription = m_document.subscribe([this](const vw::DocumentChange& change) {
         if (!change.drawsDifferently())
             return;

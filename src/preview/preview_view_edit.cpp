@@ -252,6 +252,14 @@ vw::PreviewPointer PreviewView::pointerOf(const QMouseEvent& event) const {
 void PreviewView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const vw::PreviewPointer pointer = pointerOf(*event);
+    // A modal drag: the left button confirms it, the right one cancels it.
+    if (!m_toolDrag && m_input && m_input->isDragging()) {
+        if (event->button() == Qt::LeftButton)
+            m_input->confirm();
+        else if (event->button() == Qt::RightButton)
+            m_input->cancel();
+        return;
+    }
     // Other buttons pressed during the tool's drag do nothing but cancel it with the right one.
     if (m_toolDrag) {
         if (event->button() == Qt::RightButton && m_input->isDragging())
@@ -274,7 +282,9 @@ void PreviewView::mousePressEvent(QMouseEvent* event) {
 
 void PreviewView::mouseMoveEvent(QMouseEvent* event) {
     const vw::PreviewPointer pointer = pointerOf(*event);
-    if (m_toolDrag) {
+    // The tools see every move with no button held too: where a modal drag begins, and its
+    // steps.
+    if (m_toolDrag || (m_input && event->buttons() == Qt::NoButton)) {
         m_input->move(pointer);
         return;
     }

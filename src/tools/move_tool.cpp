@@ -43,6 +43,7 @@ void MoveTool::move(const PointerInput& input) {
     });
     m_pane.downX = roundToInt32(input.x);
     m_pane.downY = roundToInt32(input.y);
+    showReadout();
     m_pane.isChanged = true;
 }
 

@@ -45,7 +45,8 @@ void PreviewTools::key(int key, const QString& text, int modifiers) {
     Tool* tool = dragging();
     if (!tool)
         return;
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter ||
+        (key == Qt::Key_Space && m_tools.isModal())) {
         abandon();
     } else if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
         changeSoftRadius(m_pane, key == Qt::Key_PageUp ? 1 : -1);
@@ -64,6 +65,10 @@ bool PreviewTools::wheel(int notches) {
     // The same place again, for the circle's new size.
     tool->previewMove(m_pointer, m_view);
     return true;
+}
+
+bool PreviewTools::beginModal(TransformKind kind) {
+    return m_tools.beginModal(kind, m_view, m_pointer.x, m_pointer.y);
 }
 
 bool PreviewTools::isDragging() const {

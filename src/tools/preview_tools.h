@@ -5,6 +5,7 @@
 // listener ends a drag that something else took away. Pan and Zoom leave the pointer to the
 // Preview's camera. During a soft drag the wheel and PageUp and PageDown size the soft radius.
 
+#include "model/editing/exact_transform.h"
 #include "preview/preview_input.h"
 
 class PreviewView;
@@ -27,8 +28,12 @@ public:
     bool wheel(int notches) override;
     bool isDragging() const override;
     void cancel() override;
+    void confirm() override { abandon(); }
     // The drag under way ends, keeping what it did (another tab, another model).
     void abandon();
+    // The Blender map's G, S and R in the Preview: a modal drag begun where the pointer last
+    // was (ToolFrame::beginModal).
+    bool beginModal(TransformKind kind);
 
 private:
     // The tool that holds the Preview's drag: the current one, while its drag is under way.

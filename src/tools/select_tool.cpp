@@ -42,6 +42,17 @@ PickSquare pickSquareAtPress(const Pane& pane) {
             modelAlong(int64_t(pane.downY) + int64_t(kPickReach), view.originY, view.zoom)};
 }
 
+// A click on a selected vertex with these modifiers takes it out of the selection: Ctrl, and
+// Shift in the Blender map, where Shift toggles.
+bool takesOut(const Pane& pane, int modifiers) {
+    return modifiers == kCtrlMask || (pane.keyMap == KeyMap::Blender && modifiers == kShiftMask);
+}
+
+// The Blender map's plain click selects just the vertex under it, selected or not.
+bool picksSelected(const Pane& pane, int modifiers) {
+    return pane.keyMap == KeyMap::Blender && modifiers == 0;
+}
+
 } // namespace
 
 void SelectTool::begin() {
@@ -49,14 +60,16 @@ void SelectTool::begin() {
 }
 
 void SelectTool::press(const PointerInput& input) {
-    m_ctrlOnSelected = input.modifiers == kCtrlMask &&
-                       m_pane.colourAt(m_pane.downX, m_pane.downY) == kMarkSelected;
-    selectPress(
-        m_pane, input.modifiers, isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY)),
-        [this](std::vector<Segment>& data) {
-            const PickSquare square = pickSquareAtPress(m_pane);
-            return firstUnselectedInBox(m_pane, data, square.x1, square.y1, square.x2, square.y2);
-        });
+    const int mark = m_pane.colourAt(m_pane.downX, m_pane.downY);
+    const bool onSelected = mark == kMarkSelected;
+    m_ctrlOnSelected = onSelected && takesOut(m_pane, input.modifiers);
+    selectPress(m_pane, input.modifiers,
+                isUnselectedMark(mark) || (onSelected && picksSelected(m_pane, input.modifiers)),
+                [this](std::vector<Segment>& data) {
+                    const PickSquare square = pickSquareAtPress(m_pane);
+                    return firstUnselectedInBox(m_pane, data, square.x1, square.y1, square.x2,
+                                                square.y2);
+                });
 }
 
 void SelectTool::move(const PointerInput& input) {
@@ -127,11 +140,12 @@ void SelectTool::previewPress(const PreviewPointer& pointer, PreviewView& view) 
         hit.found() &&
         m_pane.model().curData[size_t(hit.segment)].verts[size_t(hit.vertex)].selected != 0;
     m_ctrlSegment = m_ctrlVertex = -1;
-    if (onSelected && pointer.modifiers == kCtrlMask) {
+    if (onSelected && takesOut(m_pane, pointer.modifiers)) {
         m_ctrlSegment = hit.segment;
         m_ctrlVertex = hit.vertex;
     }
-    selectPress(m_pane, pointer.modifiers, hit.found() && !onSelected,
+    selectPress(m_pane, pointer.modifiers,
+                hit.found() && (!onSelected || picksSelected(m_pane, pointer.modifiers)),
                 [&](std::vector<Segment>& data) {
                     return &data[size_t(hit.segment)].verts[size_t(hit.vertex)];
                 });

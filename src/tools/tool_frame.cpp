@@ -8,8 +8,10 @@
 #include "tools/scale_tool.h"
 #include "tools/select_tool.h"
 #include "tools/soft_radius.h"
+#include "tools/transform_tool.h"
 #include "tools/view_navigation.h"
 #include "tools/zoom_tool.h"
+#include "views/key_map.h"
 #include "views/pane.h"
 #include "views/view_transform.h"
 
@@ -19,27 +21,6 @@ namespace {
 bool showsView(const Pane& pane) {
     return pane.selectedTab() <= kTabUV;
 }
-
-struct ToolLetter {
-    char letter;
-    uint8_t code;
-};
-
-// Compared in this order; the first match wins.
-constexpr std::array<ToolLetter, 12> toolLetters{{
-    {'s', kToolSelect},
-    {'S', kToolSelect},
-    {'v', kToolMove},
-    {'V', kToolMove},
-    {'a', kToolPan},
-    {'A', kToolPan},
-    {'z', kToolZoom},
-    {'Z', kToolZoom},
-    {'c', kToolScale},
-    {'C', kToolScale},
-    {'r', kToolRotate},
-    {'R', kToolRotate},
-}};
 
 } // namespace
 
@@ -57,11 +38,74 @@ ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {
 ToolFrame::~ToolFrame() = default;
 
 Tool* ToolFrame::currentTool() const {
+    if (isModal())
+        return m_modal;
     const uint8_t code = m_pane.toolMode;
     return code >= kToolSelect && code <= kToolRotate ? m_tools[code - 1].get() : nullptr;
 }
 
+bool ToolFrame::isModal() const {
+    return m_modal && m_modal->isModal();
+}
+
+bool ToolFrame::beginModal(TransformKind kind) {
+    return beginModalAt(kind, nullptr, m_pointer.x, m_pointer.y);
+}
+
+bool ToolFrame::beginModal(TransformKind kind, PreviewView& preview, double x, double y) {
+    return beginModalAt(kind, &preview, x, y);
+}
+
+bool ToolFrame::beginModalAt(TransformKind kind, PreviewView* preview, double x, double y) {
+    if (isDragging() || (!preview && !showsView(m_pane)))
+        return false;
+    if (Tool* tool = currentTool(); tool && tool->isPreviewDragging())
+        return false;
+    const uint8_t code = kind == TransformKind::Move    ? kToolMove
+                         : kind == TransformKind::Scale ? kToolScale
+                                                        : kToolRotate;
+    auto* tool = static_cast<TransformTool*>(m_tools[code - 1].get());
+    const ScopedFlag dispatching(m_dispatching);
+    if (!tool->beginModal(x, y, preview))
+        return false;
+    m_modal = tool;
+    m_drag = {};
+    m_pane.markChanged();
+    return true;
+}
+
+bool ToolFrame::modalPress(const PointerInput& input) {
+    if (!isModal())
+        return false;
+    if (input.buttons == kLeftButton)
+        abandonDrag();
+    else if (input.buttons == kRightButton)
+        cancelDrag();
+    else
+        return true;
+    // The click that ended it is over: its release does nothing.
+    m_drag = {};
+    m_drag.button = input.buttons;
+    m_drag.over = true;
+    return true;
+}
+
+bool ToolFrame::modalKey(uint16_t keyAscii) {
+    if (!isModal())
+        return false;
+    if (keyAscii == '\r' || keyAscii == ' ') {
+        abandonDrag();
+        return true;
+    }
+    const ScopedFlag dispatching(m_dispatching);
+    if (keyAscii < 128)
+        (void)m_modal->key(char(keyAscii), 0);
+    return true;
+}
+
 void ToolFrame::press(const PointerInput& input) {
+    if (modalPress(input))
+        return;
     // A right click during a drag cancels it; any other button pressed meanwhile is ignored.
     if (input.buttons == kRightButton && isDragging() && !m_drag.panning) {
         cancelDrag();
@@ -98,6 +142,13 @@ void ToolFrame::move(const PointerInput& input) {
     if (m_drag.button != 0 && !(input.buttons & m_drag.button)) {
         abandonDrag();
         m_drag = {};
+    }
+    m_pointer = input;
+    if (isModal()) {
+        const ScopedFlag dispatching(m_dispatching);
+        m_modal->modalMove(input.x, input.y, input.modifiers);
+        showSoftCircle(m_pane, input, true);
+        return;
     }
     if (m_drag.panning) {
         if (!m_drag.over) {
@@ -187,6 +238,8 @@ void ToolFrame::documentChanged(const DocumentChange& change) {
 }
 
 void ToolFrame::keyPress(uint16_t keyAscii) {
+    if (modalKey(keyAscii))
+        return;
     if (isDragging() && !m_drag.panning && keyAscii < 128) {
         // Enter ends a transform drag keeping what it did; its keys (axes, a typed amount) are
         // the drag's, not tool letters.
@@ -198,14 +251,8 @@ void ToolFrame::keyPress(uint16_t keyAscii) {
         if (Tool* tool = currentTool(); tool && tool->key(char(keyAscii), 0))
             return;
     }
-    uint8_t code = m_pane.toolMode;
-    for (const ToolLetter& entry : toolLetters) {
-        if (keyAscii == uint8_t(entry.letter)) {
-            code = entry.code;
-            break;
-        }
-    }
-    chooseTool(code);
+    const uint8_t letter = keyAscii < 128 ? toolCodeForLetter(m_pane.keyMap, char(keyAscii)) : 0;
+    chooseTool(letter != 0 ? letter : m_pane.toolMode);
 }
 
 void ToolFrame::wheel(const PointerInput& input, int notches) {

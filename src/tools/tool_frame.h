@@ -5,6 +5,7 @@
 // that button's release ends it. Also the two ways of choosing a tool: the palette's buttons
 // and the tool letters.
 
+#include "model/editing/exact_transform.h"
 #include "model/signal.h"
 #include "tools/tool.h"
 #include "tools/tool_feedback.h"
@@ -16,6 +17,7 @@
 namespace vw {
 
 class Pane;
+class TransformTool;
 struct DocumentChange;
 
 // A middle-button drag pans the view and the wheel zooms it, with any tool and leaving toolMode
@@ -28,11 +30,12 @@ public:
     void press(const PointerInput& input) override;
     void move(const PointerInput& input) override;
     void release(const PointerInput& input) override;
-    // A typed character: a tool letter ("s", "v", "a", "z", "c", "r", either case) chooses its
-    // tool, enabled or not; every key presses the current tool's button and re-prepares Scale
-    // or Rotate while one of them is current. A drag under way is ended first, keeping what it
-    // did, when the tool changes. During a drag of Move, Scale or Rotate the drag's own keys
-    // come first: X, Y, Z, a typed amount, Backspace, and Enter, which ends it.
+    // A typed character: a tool letter of the key map (the designed "s", "v", "a", "z", "c",
+    // "r", either case) chooses its tool, enabled or not; every key presses the current tool's
+    // button and re-prepares Scale or Rotate while one of them is current. A drag under way is
+    // ended first, keeping what it did, when the tool changes. During a drag of Move, Scale or
+    // Rotate the drag's own keys come first: X, Y, Z, a typed amount, Backspace, and Enter, which
+    // ends it (Space too, for a modal drag).
     void keyPress(uint16_t keyAscii) override;
     // The wheel zooms about the pointer, whatever the tool; during a soft drag of Move, Scale or
     // Rotate it sizes the soft radius.
@@ -49,15 +52,24 @@ public:
     // A click on the palette's button for the tool with this code (1 to 6).
     void toolButtonClicked(int code);
 
-    // Whether a drag is under way (from its press to its button's release).
-    bool isDragging() const { return m_drag.button != 0 && !m_drag.over; }
+    // Whether a drag is under way: from its press to its button's release, or a modal drag.
+    bool isDragging() const { return isModal() || (m_drag.button != 0 && !m_drag.over); }
+
+    // The Blender map's G, S and R: a modal Move, Scale or Rotate begun at the pointer, in the
+    // plane view shown (where the pointer last was) or in the Preview given at (x, y). The
+    // pointer alone then transforms; a left click, Enter or Space confirm it as one step, a right
+    // click or Esc cancel it. False when it could not begin (nothing selected, a drag under way,
+    // a view without positions, an edit the file refuses).
+    bool beginModal(TransformKind kind);
+    bool beginModal(TransformKind kind, PreviewView& preview, double x, double y);
+    bool isModal() const;
     // Esc: the drag under way is undone and ends; its button's release then does nothing.
     void cancelDrag();
     // The drag under way ends, keeping what it did (the tab changed, the model closed).
     void abandonDrag();
 
-    // The tool of toolMode, which the Preview's frame hands its events to as well; none for
-    // any other toolMode.
+    // The tool of toolMode, or the one whose modal drag is under way, which the Preview's frame
+    // hands its events to as well; none for any other toolMode.
     Tool* currentTool() const;
     // Marks the Preview's events as the tools' own while they last, as this frame's are: the
     // edits they make come back through the document and take no drag away.
@@ -77,12 +89,18 @@ private:
     };
 
     void chooseTool(uint8_t code);
+    bool beginModalAt(TransformKind kind, PreviewView* preview, double x, double y);
+    // A press or a key during a modal drag; true when it took it.
+    bool modalPress(const PointerInput& input);
+    bool modalKey(uint16_t keyAscii);
     void documentChanged(const DocumentChange& change);
     void endDrag(bool keep);
 
     Pane& m_pane;
     std::array<std::unique_ptr<Tool>, 6> m_tools; // by tool code - 1
     Drag m_drag;
+    TransformTool* m_modal = nullptr; // the tool of the last modal drag
+    PointerInput m_pointer;           // where the pointer last moved over the surface
     // Set while an event is with the tools, in either view: their own edits and announcements
     // come back through the document then, and must not count as something else taking the drag
     // away (a drag of either view).

@@ -1,8 +1,11 @@
 #include "tools/transform_drag.h"
 
+#include "tools/amount_expression.h"
+
 #include <bit>
 #include <cmath>
 #include <numbers>
+#include <string_view>
 
 namespace vw {
 namespace {
@@ -90,6 +93,7 @@ void TransformDrag::begin(TransformKind kind, const std::vector<Segment>& data, 
     m_axes = 0;
     m_typed.clear();
     m_angle = 0;
+    m_factor = 1;
     m_grabbed = grabReach > 0 ? nearestOnScreen(data, view, pressX, pressY, grabReach,
                                                 [](size_t, size_t, const Vertex& vertex) {
                                                     return vertex.selected != 0;
@@ -115,11 +119,12 @@ bool TransformDrag::limitTo(int axis, bool shift) {
 }
 
 bool TransformDrag::type(char c) {
-    const bool digit = c >= '0' && c <= '9';
-    const bool point = (c == '.' || c == ',') && m_typed.find('.') == std::string::npos;
-    if (!digit && !point && !(c == '-' && m_typed.empty()))
+    constexpr std::string_view kTyped = "0123456789.,+-*/()";
+    // Long enough for any amount a hand types, short enough to bound the parser's nesting.
+    constexpr size_t kLongest = 64;
+    if (kTyped.find(c) == std::string_view::npos || m_typed.size() >= kLongest)
         return false;
-    m_typed += point ? '.' : c;
+    m_typed += c == ',' ? '.' : c;
     return true;
 }
 
@@ -131,13 +136,23 @@ bool TransformDrag::erase() {
 }
 
 std::optional<double> TransformDrag::amount() const {
-    if (m_typed.empty() || m_typed == "-" || m_typed == "." || m_typed == "-.")
+    return m_typed.empty() ? std::nullopt : evaluateAmount(m_typed);
+}
+
+std::optional<Vec3> TransformDrag::movedSoFar(const std::vector<Segment>& data) const {
+    if (!m_on || data.size() != m_start.size())
         return std::nullopt;
-    return std::strtod(m_typed.c_str(), nullptr);
+    for (size_t i = 0; i < data.size(); ++i)
+        for (size_t j = 0; j < data[i].verts.size() && j < m_start[i].size(); ++j)
+            if (data[i].verts[j].selected != 0)
+                return fileOf(data[i].verts[j]) - m_start[i][j];
+    return std::nullopt;
 }
 
 Vec3 TransformDrag::moveDelta(double x, double y, const ViewProjection& view,
                               const MoveSnapping& snapping) const {
+    if (typesNothingWhole())
+        return {};
     const Vec3 dragged = limited(view.onFacingPlane(m_centre, x, y) -
                                      view.onFacingPlane(m_centre, m_pressX, m_pressY),
                                  m_axes);
@@ -179,6 +194,8 @@ std::optional<Vec3> TransformDrag::snapToVertex(const Vec3& delta, const std::ve
 }
 
 double TransformDrag::scaleFactor(double x, double y) const {
+    if (typesNothingWhole())
+        return 1;
     if (const std::optional<double> typed = amount())
         return *typed;
     const double atPress = std::hypot(m_pressX - m_centreOnScreen.x, m_pressY - m_centreOnScreen.y);
@@ -196,6 +213,8 @@ Vec3 TransformDrag::turnAxis(const ViewProjection& view) const {
 }
 
 double TransformDrag::turnAngle(double x, double y) const {
+    if (typesNothingWhole())
+        return 0;
     if (const std::optional<double> degrees = amount())
         return *degrees * kDegree;
     const double atPress = std::atan2(m_pressY - m_centreOnScreen.y, m_pressX - m_centreOnScreen.x);
@@ -215,13 +234,15 @@ void TransformDrag::apply(std::vector<Segment>& data, double x, double y,
     Vec3 delta;
     if (m_kind == TransformKind::Move) {
         delta = moveDelta(x, y, view, snapping);
-        if (snapping.toVertex && !amount())
+        if (snapping.toVertex && m_typed.empty())
             delta =
                 snapToVertex(delta, data, view, snapping.reach, snapping.hidden).value_or(delta);
     }
     const double factor = m_kind == TransformKind::Scale ? scaleFactor(x, y) : 1;
+    m_factor = factor;
     m_angle = m_kind == TransformKind::Rotate ? turnAngle(x, y) : 0;
     const Vec3 axis = turnAxis(view);
+    m_turnedAbout = axis;
     const uint8_t scaled = m_axes != 0 ? m_axes : m_offered;
     for (size_t i = 0; i < data.size(); ++i)
         for (size_t j = 0; j < data[i].verts.size(); ++j) {

@@ -4,7 +4,8 @@
 // the plane of two, or an amount typed during the drag; a Move snaps to grid steps or lands a
 // grabbed vertex on another. X, Y or Z limits the drag to that axis, Shift with it to the plane
 // without it, and the same key again lifts the limit; a number typed sets the amount (model units,
-// a factor, degrees) and Backspace takes back its last character.
+// a factor, degrees), as a number or as arithmetic on numbers ("2*3"), and Backspace takes back
+// its last character; while the typed text is not a whole expression the drag changes nothing.
 
 #include "model/editing/exact_transform.h"
 #include "model/editing/selection/hidden_vertices.h"
@@ -47,21 +48,30 @@ public:
     // X, Y or Z (axis 0 to 2), with Shift or not (the offered axes but that one). An axis the
     // view does not offer is not taken alone.
     bool limitTo(int axis, bool shift);
-    // One character of the amount: a digit, a point or comma, a leading minus.
+    // One character of the amount: a digit, a point (or comma), + - * / or a parenthesis.
     bool type(char c);
     // Backspace.
     bool erase();
     uint8_t axes() const { return m_axes; }
+    uint8_t offeredAxes() const { return m_offered; }
     const std::string& typed() const { return m_typed; }
+    // The typed amount's value; none while nothing or no whole expression is typed.
+    std::optional<double> amount() const;
 
     // Sets the selected vertices of data for the pointer at (x, y). Unselected ones are left.
     void apply(std::vector<Segment>& data, double x, double y, const ViewProjection& view,
                const MoveSnapping& snapping = {});
-    // The angle of the last turn, radians.
+    // The angle of the last turn, radians; the factor of the last scale.
     double angle() const { return m_angle; }
+    double factor() const { return m_factor; }
+    // The axis of the last turn, file-oriented.
+    const Vec3& turnedAbout() const { return m_turnedAbout; }
+    // How far the first selected vertex has come from the press, file-oriented; none without
+    // one.
+    std::optional<Vec3> movedSoFar(const std::vector<Segment>& data) const;
 
 private:
-    std::optional<double> amount() const;
+    bool typesNothingWhole() const { return !m_typed.empty() && !amount(); }
     Vec3 moveDelta(double x, double y, const ViewProjection& view,
                    const MoveSnapping& snapping) const;
     std::optional<Vec3> snapToVertex(const Vec3& delta, const std::vector<Segment>& data,
@@ -81,6 +91,8 @@ private:
     uint8_t m_axes = 0; // 0 free
     std::string m_typed;
     double m_angle = 0;
+    double m_factor = 1;
+    Vec3 m_turnedAbout;
     std::optional<std::pair<size_t, size_t>> m_grabbed; // for snapping to a vertex
 };
 

@@ -3,15 +3,16 @@
 #include "model/editing/exact_transform.h"
 #include "model/vertex_fields.h"
 #include "preview/preview_view.h"
-#include "tools/angle_text.h"
 #include "tools/drag_edit.h"
 #include "tools/input_masks.h"
 #include "tools/selection.h"
 #include "tools/soft_radius.h"
 #include "tools/tool_feedback.h"
+#include "tools/transform_readout.h"
 #include "views/pane.h"
 
 #include <cctype>
+#include <utility>
 
 namespace vw {
 namespace {
@@ -82,9 +83,45 @@ void TransformTool::transformStep(double x, double y, int modifiers) {
         [&](std::vector<Segment>& data) { m_drag.apply(data, x, y, *view, snaps); });
     if (m_kind == TransformKind::Rotate)
         showTurn();
+    showReadout();
     if (m_preview)
         showOnPreview();
     m_pane.isChanged = true;
+}
+
+void TransformTool::showReadout() {
+    if (!m_drag.isOn())
+        return;
+    m_readout = true;
+    m_feedback.showStatus(transformReadout(m_drag, m_pane.model().curData));
+}
+
+bool TransformTool::beginModal(double x, double y, PreviewView* preview) {
+    const std::optional<Vec3> centre = fileSelectionCentre(m_pane.model().curData);
+    m_preview = preview;
+    const std::unique_ptr<ViewProjection> view = projection();
+    m_preview = nullptr;
+    if (m_pane.SelCount() <= 0 || !centre || !view)
+        return false;
+    const bool edits = preview ? beginDragEdit(m_pane, stepLabel(m_kind), kPositionFields)
+                               : beginDragEdit(m_pane, stepLabel(m_kind));
+    if (!edits)
+        return false;
+    m_preview = preview;
+    const double grabReach = preview ? kPreviewGrabPixels : kPickReach;
+    m_drag.begin(m_kind, m_pane.model().curData, *centre, x, y, *view,
+                 m_pane.session().snap().toVertex ? grabReach : 0);
+    if (!preview && m_kind == TransformKind::Rotate)
+        m_drag.offerAxes(0); // a plane view turns about its own facing axis only
+    m_modal = true;
+    m_angleBefore = m_pane.rotAngle;
+    m_x = x;
+    m_y = y;
+    m_modifiers = 0;
+    showReadout();
+    if (m_preview)
+        showOnPreview();
+    return true;
 }
 
 void TransformTool::showOnPreview() {
@@ -103,7 +140,6 @@ void TransformTool::showOnPreview() {
 void TransformTool::showTurn() {
     m_pane.isOnRotater = true;
     m_pane.rotAngle = static_cast<float>(m_drag.angle());
-    m_feedback.showStatus(angleText(m_pane.rotAngle));
 }
 
 bool TransformTool::key(char character, int modifiers) {
@@ -151,7 +187,10 @@ void TransformTool::finishDrag() {
     m_refused = false;
     // A turn of the transform drag leaves the angle as it was; the designed handle's stays.
     const bool turned =
-        m_kind == TransformKind::Rotate && m_drag.isOn() && (m_preview || isKeyed());
+        m_kind == TransformKind::Rotate && m_drag.isOn() && (m_preview || m_modal || isKeyed());
+    m_modal = false;
+    if (std::exchange(m_readout, false))
+        m_feedback.showStatus(QString());
     m_drag.end();
     m_pane.document().endDrag();
     if (turned) {

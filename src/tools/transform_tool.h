@@ -33,6 +33,16 @@ public:
     bool isPreviewDragging() const override { return m_preview != nullptr; }
     OverlayGround overlayGround() const override { return OverlayGround::NewFrame; }
 
+    // A modal drag (the Blender map's G, S, R): begun at the pointer with no button held, at
+    // (x, y) of a plane view (pointer units) or of the Preview given (window pixels), and moved
+    // by the pointer alone through the transform drag until it is confirmed (abandon) or
+    // cancelled. False when nothing is selected, the view shows no positions, or the file could
+    // not keep the edit (the status bar says why).
+    bool beginModal(double x, double y, PreviewView* preview);
+    bool isModal() const { return m_modal; }
+    // The pointer moved during a modal drag in a plane view.
+    void modalMove(double x, double y, int modifiers) { transformStep(x, y, modifiers); }
+
 protected:
     // Opens the plane drag's edit of the view's two coordinates and, on a view of positions,
     // the transform drag its keys use. False when the file could not keep the edit: the status
@@ -41,6 +51,8 @@ protected:
     // Whether a key limited the drag or typed an amount: the pointer then works through the
     // transform drag.
     bool isKeyed() const { return m_drag.isOn() && m_drag.isLimitedOrTyped(); }
+    // The readout of the transform under way, in the status bar.
+    void showReadout();
     // One step of the transform drag with the pointer at (x, y) of the drag's view.
     void transformStep(double x, double y, int modifiers);
     // Whether a Move snaps to the grid: View > Snap, or Ctrl alone over a shown grid.
@@ -60,6 +72,8 @@ private:
     void finishDrag();
 
     TransformKind m_kind;
+    bool m_modal = false;
+    bool m_readout = false;           // the status bar shows this drag's readout
     PreviewView* m_preview = nullptr; // the view of a drag in the Preview
     double m_x = 0, m_y = 0;          // the pointer's last place, for a step after a key
     int m_modifiers = 0;

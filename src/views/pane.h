@@ -13,6 +13,7 @@
 #include "model/model.h"
 #include "views/frame_cache.h"
 #include "views/grid.h"
+#include "views/key_map.h"
 #include "views/pane_background.h"
 #include "views/pane_codes.h"
 #include "views/pane_input.h"
@@ -60,6 +61,7 @@ public:
     // State shared with the tools.
     std::array<ViewParams, 4> views{}; // tabs 1 to 4
     uint8_t toolMode = 0;
+    KeyMap keyMap = KeyMap::Designed; // Options > Keys
     bool isChanged = false;
     bool isLeftButton = false;
     bool isOnRotater = false;

@@ -358,8 +358,10 @@ TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
         press(centre + QPoint(40, 0));
         dragTo(centre + QPoint(13, 37));
         EXPECT_TRUE(window->pane().isOnRotater);
-        EXPECT_TRUE(window->tools().feedback.status().contains("1.2"))
-            << window->tools().feedback.status().toStdString();
+        // The readout in degrees: about -1.22 radians.
+        const QString readout = window->tools().feedback.status();
+        EXPECT_TRUE(readout.startsWith("Rotate") && readout.contains(" -70."))
+            << readout.toStdString();
         EXPECT_NE(bitsOf(model.curData), before);
         if (byEsc)
             QTest::keyClick(view, Qt::Key_Escape);
@@ -473,6 +475,150 @@ protected:
         return after;
     }
 };
+
+// A modal drag of the Blender map: its key at the pointer, no button held, the keys typed on
+// the way, then its end: "enter", "space", a left "click", "esc" or a "right" click.
+struct ModalCase {
+    const char* label;
+    char start;
+    std::vector<const char*> keys;
+    const char* end;
+    ParityCase held; // the held drag whose bits it gives
+};
+
+class ModalParity : public SymmetricBoxEdit, public testing::WithParamInterface<ModalCase> {
+protected:
+    std::vector<uint32_t> modal(const ModalCase& c, int tab) {
+        window->tabAxes->setCurrentIndex(tab - 1);
+        window->pane().keyMap = vw::KeyMap::Blender;
+        QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
+                                                 : static_cast<QWidget*>(window->picMain);
+        selectRightHalf();
+        const auto pixel = [&](QPointF units) {
+            const vw::Vec3 file{1 + units.x(), units.y(), 0};
+            if (tab == vw::kTabPreview) {
+                const vw::Vec3 w = view->scene().camera().toWindow(file);
+                return QPointF(w.x, w.y);
+            }
+            const vw::Pane& pane = window->pane();
+            return QPointF(pane.toPaneX(float(file.x)), pane.toPaneY(float(-file.y))) /
+                   vw::kTwipsPerPixel;
+        };
+        const auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
+                              Qt::MouseButtons held) {
+            QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
+            QApplication::sendEvent(target, &event);
+        };
+        const ParityCase& h = c.held;
+        send(QEvent::MouseMove, pixel(h.from), Qt::NoButton, Qt::NoButton);
+        QTest::keyClick(target, c.start);
+        send(QEvent::MouseMove, pixel((h.from + h.to) / 2), Qt::NoButton, Qt::NoButton);
+        for (const char* key : c.keys)
+            QTest::keyClicks(target, key);
+        send(QEvent::MouseMove, pixel(h.to), Qt::NoButton, Qt::NoButton);
+        const std::string end = c.end;
+        if (end == "enter")
+            QTest::keyClick(target, Qt::Key_Return);
+        else if (end == "space")
+            QTest::keyClick(target, Qt::Key_Space);
+        else if (end == "esc")
+            QTest::keyClick(target, Qt::Key_Escape);
+        else {
+            const Qt::MouseButton button = end == "click" ? Qt::LeftButton : Qt::RightButton;
+            send(QEvent::MouseButtonPress, pixel(h.to), button, button);
+            send(QEvent::MouseButtonRelease, pixel(h.to), button, Qt::NoButton);
+        }
+        // Over: the pointer moves nothing more.
+        send(QEvent::MouseMove, pixel(h.from), Qt::NoButton, Qt::NoButton);
+        EXPECT_FALSE(window->tools().isDragging()) << "tab " << tab;
+        const std::vector<uint32_t> after = bitsOf(model.curData);
+        vw::Document& document = window->pane().document();
+        EXPECT_EQ(document.stepCount(), h.steps) << "tab " << tab;
+        while (document.canUndo())
+            document.undo();
+        document.markClean();
+        EXPECT_EQ(bitsOf(model.curData), bitsOf(symmetricBox().Parts[0].segments));
+        window->pane().keyMap = vw::KeyMap::Designed;
+        return after;
+    }
+};
+
+TEST_P(ModalParity, GivesTheBitsOfTheHeldDragWithTheSameKeysInBothViews) {
+    const ModalCase& c = GetParam();
+    for (const int tab : {vw::kTabXY, vw::kTabPreview}) {
+        const std::vector<uint32_t> modalBits = modal(c, tab);
+        EXPECT_EQ(modalBits, gesture(c.held, tab)) << "tab " << tab;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ModalParity,
+    testing::Values(
+        ModalCase{"GAlongXTypedAsArithmetic",
+                  'g',
+                  {"x", "2*3"},
+                  "enter",
+                  ParityCase{"", 'v', {0.3, 0.3}, {1.2, -0.6}, {"x", "6"}}},
+        ModalCase{"SInTheXYPlaneTypedAsAFraction",
+                  's',
+                  {"Z", "1/2"},
+                  "space",
+                  ParityCase{"", 'c', {0.9, 0}, {1.8, 0}, {"Z", "0.5"}}},
+        ModalCase{"RTypedConfirmedByAClick",
+                  'r',
+                  {"45*2"},
+                  "click",
+                  ParityCase{"", 'r', {0.9, 0}, {0, 0.9}, {"90"}}},
+        ModalCase{
+            "GCancelledByEsc",
+            'g',
+            {"x", "1"},
+            "esc",
+            ParityCase{
+                "", 'v', {0.3, 0.3}, {1.2, -0.6}, {"x", "esc"}, false, false, false, true, 0}},
+        ModalCase{"RCancelledByARightClick",
+                  'r',
+                  {"45"},
+                  "right",
+                  ParityCase{
+                      "", 'r', {0.9, 0}, {0, 0.9}, {"45", "right"}, false, false, false, true, 0}}),
+    [](const testing::TestParamInfo<ModalCase>& info) { return info.param.label; });
+
+// One key table for both maps and both kinds of view, through real key presses: a key chooses a
+// tool, begins a modal drag, or does neither.
+TEST_F(SymmetricBoxEdit, EachKeyMapGivesItsCommandsInThePlaneViewsAndThePreview) {
+    struct Case {
+        vw::KeyMap map;
+        char key;
+        uint8_t tool; // the tool after the key (the Select tool before it)
+        bool modal;   // a modal drag under way
+    };
+    const Case cases[] = {
+        {vw::KeyMap::Designed, 'v', vw::kToolMove, false},
+        {vw::KeyMap::Designed, 'C', vw::kToolScale, false},
+        {vw::KeyMap::Designed, 'r', vw::kToolRotate, false},
+        {vw::KeyMap::Designed, 'g', vw::kToolSelect, false},
+        {vw::KeyMap::Blender, 'g', vw::kToolSelect, true},
+        {vw::KeyMap::Blender, 's', vw::kToolSelect, true},
+        {vw::KeyMap::Blender, 'r', vw::kToolSelect, true},
+        {vw::KeyMap::Blender, 'v', vw::kToolSelect, false},
+    };
+    for (const int tab : {vw::kTabXY, vw::kTabPreview})
+        for (const Case& c : cases) {
+            window->tabAxes->setCurrentIndex(tab - 1);
+            QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
+                                                     : static_cast<QWidget*>(window->picMain);
+            QTest::keyClick(target, 's');
+            selectRightHalf();
+            window->pane().keyMap = c.map;
+            QTest::keyClick(target, c.key);
+            EXPECT_EQ(window->pane().toolMode, c.tool) << "tab " << tab << " key " << c.key;
+            EXPECT_EQ(window->tools().isModal(), c.modal) << "tab " << tab << " key " << c.key;
+            QTest::keyClick(target, Qt::Key_Escape);
+            window->pane().keyMap = vw::KeyMap::Designed;
+            EXPECT_EQ(window->pane().document().stepCount(), 0u);
+        }
+}
 
 class ViewParity : public SymmetricBoxEdit, public testing::WithParamInterface<ParityCase> {};
 

@@ -3,10 +3,13 @@
 
 #include "app/frm_panes.h"
 #include "app/frm_splash.h"
+#include "fake_settings.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "panels/frm_vertices.h"
 #include "tools/frm_tools.h"
+#include "tools/selection.h"
+#include "views/pane_surface.h"
 
 #include <QDockWidget>
 #include <QMdiSubWindow>
@@ -17,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -77,6 +81,7 @@ const MenuEntry kMenuBar[] = {
     {"&Select", "Select &Mirror", QKeySequence(), MenuEntry::WithModel},
     {"&Options", "Change Image &Map", QKeySequence(), MenuEntry::WithModel},
     {"&Options", "Companion Files &Folder...", QKeySequence(), MenuEntry::Always},
+    {"&Options", "&Keys", QKeySequence(), MenuEntry::Always},
     {"&Options", "", QKeySequence(), MenuEntry::Always},
     {"&Options", "About", QKeySequence(), MenuEntry::Always},
 };
@@ -124,6 +129,60 @@ TEST(MenuBar, CaptionsShortcutsSeparatorsAndStatesThroughALoadAndAClosedPane) {
         SCOPED_TRACE("after the pane closed");
         expectMenuBar(*editor.main, false);
     }
+}
+
+// Options > Keys: the map chosen gives the menus' commands and the pane's letters their keys,
+// through real key presses, and is kept for the next run.
+TEST(MenuBar, TheKeyMapChosenGivesTheKeysAndIsKeptForTheNextRun) {
+    vw::test::MemorySettings settings;
+    Editor editor;
+    editor.main->setSettings(&settings);
+    editor.open(editor.put(twoPartModel(), "keys2.ebo"));
+    editor.activate();
+    const auto choose = [](frmMain& main, const QString& map) {
+        for (QAction* choice : main.action("&Keys")->menu()->actions())
+            if (choice->text() == map)
+                choice->trigger();
+    };
+    struct Case {
+        const char* map;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool selectsAll;
+        uint8_t tool;
+    };
+    const Case cases[] = {
+        {"Blender", Qt::Key_A, Qt::NoModifier, true, vw::kToolSelect},
+        {"Blender", Qt::Key_A, Qt::ControlModifier, true, vw::kToolSelect},
+        {"Blender", Qt::Key_A, Qt::AltModifier, false, vw::kToolSelect},
+        {"Blender", Qt::Key_V, Qt::NoModifier, false, vw::kToolSelect},
+        {"Designed", Qt::Key_A, Qt::NoModifier, false, vw::kToolPan},
+        {"Designed", Qt::Key_A, Qt::ControlModifier, true, vw::kToolSelect},
+        {"Designed", Qt::Key_V, Qt::NoModifier, false, vw::kToolMove},
+    };
+    vw::Pane& pane = editor.main->panes()->pane();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.map) + " " +
+                     QKeySequence(c.key | c.modifiers).toString().toStdString());
+        choose(*editor.main, c.map);
+        pane.toolMode = vw::kToolSelect;
+        // Some selected, so Select All and Select None both show.
+        vw::selectAll(pane);
+        vw::pickVertex(pane, 0, 0);
+        QTest::keyClick(editor.main->panes()->picMain, c.key, c.modifiers);
+        const int32_t all = int32_t(editor.model.curData[0].verts.size());
+        EXPECT_EQ(pane.SelCount(), c.selectsAll ? all : c.modifiers == Qt::AltModifier ? 0 : 1);
+        EXPECT_EQ(pane.toolMode, c.tool);
+    }
+    choose(*editor.main, "Blender");
+    EXPECT_EQ(settings.values.value("keyMap"), "Blender");
+    Editor next;
+    next.main->setSettings(&settings);
+    EXPECT_TRUE(std::ranges::any_of(next.main->action("&Keys")->menu()->actions(), [](QAction* a) {
+        return a->text() == "Blender" && a->isChecked();
+    }));
+    EXPECT_EQ(next.main->action("Select &All")->shortcuts(),
+              QList<QKeySequence>({QKeySequence("A"), QKeySequence("Ctrl+A")}));
 }
 
 TEST(MainFrame, ThreePanelsDockedInOrderBesideTheDocumentArea) {

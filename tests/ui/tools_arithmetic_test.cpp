@@ -1,7 +1,9 @@
 // The transform arithmetic of the Move, Scale, Rotate and Zoom tools, by tables of values.
 
+#include "tools/amount_expression.h"
 #include "tools/angle_text.h"
 #include "tools/transform.h"
+#include "tools/transform_readout.h"
 #include "tools/zoom_tool.h"
 #include "views/grid.h"
 #include "views/view_transform.h"
@@ -11,6 +13,8 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
+#include <utility>
 
 namespace vw {
 namespace {
@@ -299,6 +303,82 @@ TEST(AngleText, SevenSignificantDigitsWithoutTrailingZerosInTheUsersNotation) {
     const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
     EXPECT_EQ(angleText(static_cast<float>(-pi / 2), arabic),
               QStringLiteral("-1") + arabic.decimalPoint() + QStringLiteral("570796"));
+}
+
+TEST(TypedAmount, ArithmeticWithItsPrecedenceAndNothingForWhatIsNotWhole) {
+    const std::pair<const char*, std::optional<double>> cases[] = {
+        {"6", 6},
+        {"2*3", 6},
+        {"1/3", 1.0 / 3},
+        {"-(1+2)/4", -0.75},
+        {"2*-3", -6},
+        {"1+2*3", 7},
+        {"(1+2)*3", 9},
+        {"--1", 1},
+        {".5", 0.5},
+        {"1-2-3", -4},
+        {"8/2/2", 2},
+        {"1 + 1", 2},
+        {"", std::nullopt},
+        {"2*", std::nullopt},
+        {"(1", std::nullopt},
+        {"1)", std::nullopt},
+        {"1/0", std::nullopt},
+        {"1.5.2", std::nullopt},
+        {".", std::nullopt},
+        {"1e5", std::nullopt},
+        {"-", std::nullopt},
+        {"1/(2-2)", std::nullopt},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(evaluateAmount(text), value) << text;
+}
+
+// The readout and the bits of a transform drag on the XY view (20 twips to a unit) whose keys
+// are typed as a hand types them, from the box of vertices (1, 1, 0) and (3, 1, 0).
+TEST(TransformReadout, NamesTheToolTheLimitTheTextAndTheAmountApplied) {
+    struct Case {
+        TransformKind kind;
+        const char* keys; // X, Y, Z limit; anything else is typed
+        double pointerX;  // the press is at 0
+        const char* readout;
+        float firstX; // the first vertex's x after the step
+    };
+    const Case cases[] = {
+        {TransformKind::Move, "x2*3", 0, "Move along X: 2*3 = 6", 7},
+        {TransformKind::Move, "x6", 0, "Move along X: 6", 7},
+        {TransformKind::Move, "x2*", 0, "Move along X: 2* (invalid)", 1},
+        {TransformKind::Move, "", 40, "Move D: 2, 0, 0", 3},
+        {TransformKind::Move, "y", 40, "Move along Y D: 0, 0, 0", 1},
+        {TransformKind::Scale, "1/2", 0, "Scale: 1/2 = 0.5", 1.5},
+        {TransformKind::Scale, "x3", 0, "Scale along X: 3", -1},
+        {TransformKind::Rotate, "45*4", 0, "Rotate about Z: 45*4 = 180\u00b0", 3},
+    };
+    ViewParams view;
+    view.zoom = 20;
+    const PlaneProjection projection(view);
+    for (const Case& c : cases) {
+        std::vector<Segment> data(1);
+        for (float x : {1.0f, 3.0f}) {
+            Vertex vertex;
+            vertex.x = x;
+            vertex.y = -1;
+            vertex.selected = -1;
+            data[0].verts.push_back(vertex);
+        }
+        TransformDrag drag;
+        drag.begin(c.kind, data, {2, 1, 0}, 0, 0, projection, 0);
+        if (c.kind == TransformKind::Rotate)
+            drag.offerAxes(0);
+        for (const char* key = c.keys; *key; ++key)
+            if (*key == 'x' || *key == 'y')
+                drag.limitTo(*key - 'x', false);
+            else
+                drag.type(*key);
+        drag.apply(data, c.pointerX, 0, projection);
+        EXPECT_EQ(transformReadout(drag, data).toStdString(), c.readout) << c.keys;
+        EXPECT_FLOAT_EQ(data[0].verts[0].x, c.firstX) << c.keys;
+    }
 }
 
 ViewParams viewAt(float zoom, int32_t originX, int32_t originY) {
