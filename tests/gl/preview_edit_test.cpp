@@ -6,6 +6,7 @@
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
+#include "tools/circle_select.h"
 #include "tools/selection.h"
 #include "views/pane_colours.h"
 #include "views/pane_surface.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <memory>
@@ -346,6 +348,43 @@ TEST_F(PreviewEdit, HiddenVerticesCannotBePickedOrBoxed) {
     drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
     EXPECT_EQ(selected().size(), 23u);
     EXPECT_EQ(hidden->selected, 0);
+}
+
+// Each face is a segment of one quad. Alt on the front face's top side takes that side (both its
+// ends lie on the border), Ctrl with Alt the whole face; a circle over the front takes the front
+// corners of every face holding one, and the back ones only in X-ray.
+TEST_F(PreviewEdit, LoopRingAndCircleSelectTakeWhatTheSurfaceShows) {
+    const auto frontFace = [&] {
+        return std::count_if(model.curData[0].verts.begin(), model.curData[0].verts.end(),
+                             [](const vw::Vertex& vertex) { return vertex.selected != 0; });
+    };
+    const QPoint top = at(0.1, 1.1, 1.1);
+    drag(top, top, Qt::AltModifier);
+    EXPECT_EQ(selected().size(), 2u);
+    EXPECT_EQ(frontFace(), 2);
+    drag(top, top, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(selected().size(), 4u);
+    EXPECT_EQ(frontFace(), 4);
+    EXPECT_EQ(window->pane().SelCount(), 4);
+
+    vw::CircleSelect circle(window->pane());
+    circle.start();
+    circle.wheel(8); // 149 pixels, about 1.9 units: past the front corners
+    const QPoint centre = at(0.1, 0.1, 0);
+    const vw::PreviewPointer pointer{vw::kLeftButton, 0, double(centre.x()), double(centre.y())};
+    for (const bool xray : {false, true}) {
+        window->preview->mnuXray->setChecked(xray);
+        vw::selectNone(window->pane());
+        circle.previewPress(pointer, *view, false);
+        circle.previewRelease(pointer, *view);
+        int front = 0, behind = 0;
+        for (const vw::Vertex* vertex : selected())
+            ++(vertex->z > 0 ? front : behind);
+        EXPECT_EQ(front, 12);
+        EXPECT_EQ(behind, xray ? 12 : 0);
+        EXPECT_EQ(window->pane().SelCount(), front + behind);
+    }
+    circle.end();
 }
 
 TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
