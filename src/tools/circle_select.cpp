@@ -185,13 +185,16 @@ void CircleSelect::showOnPreview(const PreviewPointer& pointer, PreviewView& vie
     if (m_shownOn && m_shownOn != &view)
         m_shownOn->setSoftCircle(std::nullopt);
     m_shownOn = &view;
-    view.setSoftCircle(PreviewView::SoftCircle{QPointF(pointer.x, pointer.y), m_radius});
+    m_previewAt = QPointF(pointer.x, pointer.y);
+    view.setSoftCircle(PreviewView::SoftCircle{m_previewAt, m_radius});
 }
 
 void CircleSelect::wheel(int notches) {
     m_radius =
         std::clamp(m_radius * std::pow(kRadiusStep, notches), kSmallestRadius, kLargestRadius);
     m_pane.markChanged();
+    if (m_shownOn)
+        m_shownOn->setSoftCircle(PreviewView::SoftCircle{m_previewAt, m_radius});
 }
 
 } // namespace vw

@@ -12,6 +12,8 @@
 #include "tools/selection.h"
 #include "views/pane_input.h"
 
+#include <QPointF>
+
 #include <cstdint>
 #include <vector>
 
@@ -84,7 +86,9 @@ private:
     float m_x = 0, m_y = 0; // the pointer in a plane view, in twips
     std::vector<VertexIndex> m_painted;
     std::vector<std::vector<uint8_t>> m_inStroke; // per working segment and vertex
+    // The Preview showing the circle, and where.
     PreviewView* m_shownOn = nullptr;
+    QPointF m_previewAt;
 };
 
 } // namespace vw
