@@ -474,6 +474,13 @@ TEST_F(QuadSelect, ACircleStrokeSelectsWhatItCoversAsOneChangeAndARemoveStrokeTa
     circle.press(pointerAt(1, 1, kLeftButton), false);
     circle.move(pointerAt(3, 1, kLeftButton));
     EXPECT_TRUE(selectedIndexes() == std::vector<size_t>{0}); // nothing before the release
+    QImage canvas(400, 300, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    circle.drawOverlay(canvas); // but the stroke shows as selected marks
+    const PointerInput onPainted = pointerAt(4, 1, 0);
+    EXPECT_EQ(
+        rgbOf(canvas.pixel(twipToPixel(double(onPainted.x)), twipToPixel(double(onPainted.y)))),
+        rgbOf(kMarkSelected));
     circle.release();
     circle.move(pointerAt(2, 2, 0)); // no button: the circle only moves
     EXPECT_EQ(selectedIndexes(), (std::vector<size_t>{0, 1, 3, 5, 6, 7, 8, 9, 11, 13}));
