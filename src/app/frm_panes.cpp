@@ -210,6 +210,12 @@ bool frmPanes::runViewKey(const QKeyEvent& event) {
         return beginModal(vw::TransformKind::Scale);
     case vw::KeyCommand::ModalRotate:
         return beginModal(vw::TransformKind::Rotate);
+    case vw::KeyCommand::CircleSelect:
+        if (overPreview && m_previewTools)
+            m_previewTools->beginCircle();
+        else if (!overPreview)
+            m_tools.beginCircle();
+        return true;
     default:
         return false;
     }

@@ -34,8 +34,12 @@ public:
     virtual bool isDragging() const = 0;
     // Esc or a right click: the drag puts back what it changed and ends.
     virtual void cancel() = 0;
-    // A left click during a modal drag: the drag ends keeping what it did.
-    virtual void confirm() = 0;
+    // A press of any button, and a release, during a modal action (isDragging without the left
+    // button's drag): a modal transform ends on a left click keeping what it did, or on a right
+    // click putting it back; circle select paints with the left or middle button and ends on the
+    // right one.
+    virtual void modalPress(const PreviewPointer& pointer, int button) = 0;
+    virtual void modalRelease(const PreviewPointer& pointer) = 0;
 };
 
 } // namespace vw

@@ -131,4 +131,32 @@ bool BoxPicker::operator()(const Vertex& vertex) const {
            m_project.isVisible(at);
 }
 
+std::optional<WorkingSide> nearestVisibleQuadSide(const Model& model, const OrbitCamera& camera,
+                                                  double x, double y, double reach,
+                                                  const DepthPatch* depth,
+                                                  const HiddenVertices* hidden) {
+    const WindowProjector project(camera, depth);
+    return nearestQuadSide(model.curData, x, y, reach,
+                           [&](size_t i, uint32_t j) -> std::optional<std::array<double, 2>> {
+                               WindowPoint at;
+                               if ((hidden != nullptr && hidden->isHidden(i, j)) ||
+                                   !project.project(model.curData[i].verts[j], at) ||
+                                   !project.isVisible(at))
+                                   return std::nullopt;
+                               return std::array{at.x, at.y};
+                           });
+}
+
+CirclePicker::CirclePicker(const OrbitCamera& camera, double x, double y, double radius,
+                           const DepthPatch* depth)
+    : m_project(camera, depth), m_x(x), m_y(y), m_radius(radius) {}
+
+bool CirclePicker::operator()(const Vertex& vertex) const {
+    WindowPoint at;
+    if (!m_project.project(vertex, at))
+        return false;
+    const double dx = at.x - m_x, dy = at.y - m_y;
+    return dx * dx + dy * dy <= m_radius * m_radius && m_project.isVisible(at);
+}
+
 } // namespace vw

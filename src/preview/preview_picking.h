@@ -4,11 +4,13 @@
 // at its pixel hides it, judged from the depth the last frame left there.
 
 #include "model/editing/selection/hidden_vertices.h"
+#include "model/editing/selection/quad_loops.h"
 #include "model/model.h"
 #include "preview/camera.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vw {
@@ -78,6 +80,25 @@ public:
 private:
     WindowProjector m_project;
     double m_left, m_top, m_right, m_bottom;
+};
+
+// The quad side of the working data nearest window point (x, y) within reach pixels, among the
+// sides whose two ends are visible working vertices.
+std::optional<WorkingSide> nearestVisibleQuadSide(const Model& model, const OrbitCamera& camera,
+                                                  double x, double y, double reach,
+                                                  const DepthPatch* depth,
+                                                  const HiddenVertices* hidden = nullptr);
+
+// Whether a vertex shows within radius window pixels of a centre.
+class CirclePicker {
+public:
+    CirclePicker(const OrbitCamera& camera, double x, double y, double radius,
+                 const DepthPatch* depth);
+    bool operator()(const Vertex& vertex) const;
+
+private:
+    WindowProjector m_project;
+    double m_x, m_y, m_radius;
 };
 
 } // namespace vw

@@ -252,12 +252,8 @@ vw::PreviewPointer PreviewView::pointerOf(const QMouseEvent& event) const {
 void PreviewView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const vw::PreviewPointer pointer = pointerOf(*event);
-    // A modal drag: the left button confirms it, the right one cancels it.
     if (!m_toolDrag && m_input && m_input->isDragging()) {
-        if (event->button() == Qt::LeftButton)
-            m_input->confirm();
-        else if (event->button() == Qt::RightButton)
-            m_input->cancel();
+        m_input->modalPress(pointer, vw::buttonMask(event->button()));
         return;
     }
     // Other buttons pressed during the tool's drag do nothing but cancel it with the right one.
@@ -284,7 +280,7 @@ void PreviewView::mouseMoveEvent(QMouseEvent* event) {
     const vw::PreviewPointer pointer = pointerOf(*event);
     // The tools see every move with no button held too: where a modal drag begins, and its
     // steps.
-    if (m_toolDrag || (m_input && event->buttons() == Qt::NoButton)) {
+    if (m_toolDrag || (m_input && (event->buttons() == Qt::NoButton || m_input->isDragging()))) {
         m_input->move(pointer);
         return;
     }
@@ -294,6 +290,10 @@ void PreviewView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PreviewView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_toolDrag && m_input && m_input->isDragging()) {
+        m_input->modalRelease(pointerOf(*event));
+        return;
+    }
     if (m_toolDrag) {
         if (event->button() == Qt::LeftButton) {
             m_toolDrag = false;

@@ -1,6 +1,7 @@
 #include "tools/preview_tools.h"
 
 #include "preview/preview_view.h"
+#include "tools/circle_select.h"
 #include "tools/soft_radius.h"
 #include "tools/tool_frame.h"
 #include "views/pane.h"
@@ -30,7 +31,9 @@ void PreviewTools::press(const PreviewPointer& pointer) {
 void PreviewTools::move(const PreviewPointer& pointer) {
     const ScopedFlag acting = m_tools.acting();
     m_pointer = pointer;
-    if (Tool* tool = dragging())
+    if (CircleSelect& circle = m_tools.circle(); circle.isOn())
+        circle.previewMove(pointer, m_view);
+    else if (Tool* tool = dragging())
         tool->previewMove(pointer, m_view);
 }
 
@@ -42,6 +45,11 @@ void PreviewTools::release(const PreviewPointer& pointer) {
 
 void PreviewTools::key(int key, const QString& text, int modifiers) {
     const ScopedFlag acting = m_tools.acting();
+    if (m_tools.circle().isOn()) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
+            m_tools.circle().end();
+        return;
+    }
     Tool* tool = dragging();
     if (!tool)
         return;
@@ -57,6 +65,11 @@ void PreviewTools::key(int key, const QString& text, int modifiers) {
 }
 
 bool PreviewTools::wheel(int notches) {
+    if (CircleSelect& circle = m_tools.circle(); circle.isOn()) {
+        circle.wheel(notches);
+        circle.previewMove(m_pointer, m_view);
+        return true;
+    }
     Tool* tool = dragging();
     if (!tool || !dragsSoftly(m_pane))
         return false;
@@ -71,19 +84,53 @@ bool PreviewTools::beginModal(TransformKind kind) {
     return m_tools.beginModal(kind, m_view, m_pointer.x, m_pointer.y);
 }
 
+void PreviewTools::beginCircle() {
+    if (isDragging())
+        return;
+    m_tools.circle().start();
+    m_tools.circle().previewMove(m_pointer, m_view);
+}
+
+void PreviewTools::modalPress(const PreviewPointer& pointer, int button) {
+    const ScopedFlag acting = m_tools.acting();
+    m_pointer = pointer;
+    if (CircleSelect& circle = m_tools.circle(); circle.isOn()) {
+        if (button == kRightButton)
+            circle.end();
+        else if (button == kLeftButton || button == kMiddleButton)
+            circle.previewPress(pointer, m_view, CircleSelect::removes(button, pointer.modifiers));
+    } else if (button == kLeftButton) {
+        abandon();
+    } else if (button == kRightButton) {
+        cancel();
+    }
+}
+
+void PreviewTools::modalRelease(const PreviewPointer& pointer) {
+    const ScopedFlag acting = m_tools.acting();
+    if (CircleSelect& circle = m_tools.circle(); circle.isOn())
+        circle.previewRelease(pointer, m_view);
+}
+
 bool PreviewTools::isDragging() const {
-    return dragging() != nullptr;
+    return m_tools.circle().isOn() || dragging() != nullptr;
 }
 
 void PreviewTools::cancel() {
     const ScopedFlag acting = m_tools.acting();
-    if (Tool* tool = dragging())
+    if (CircleSelect& circle = m_tools.circle(); circle.isOn()) {
+        circle.cancel();
+        circle.end();
+    } else if (Tool* tool = dragging()) {
         tool->cancel();
+    }
 }
 
 void PreviewTools::abandon() {
     const ScopedFlag acting = m_tools.acting();
-    if (Tool* tool = dragging())
+    if (CircleSelect& circle = m_tools.circle(); circle.isOn())
+        circle.end();
+    else if (Tool* tool = dragging())
         tool->abandon();
 }
 

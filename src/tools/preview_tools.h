@@ -28,12 +28,15 @@ public:
     bool wheel(int notches) override;
     bool isDragging() const override;
     void cancel() override;
-    void confirm() override { abandon(); }
+    void modalPress(const PreviewPointer& pointer, int button) override;
+    void modalRelease(const PreviewPointer& pointer) override;
     // The drag under way ends, keeping what it did (another tab, another model).
     void abandon();
     // The Blender map's G, S and R in the Preview: a modal drag begun where the pointer last
     // was (ToolFrame::beginModal).
     bool beginModal(TransformKind kind);
+    // Circle select in the Preview, shown where the pointer last was.
+    void beginCircle();
 
 private:
     // The tool that holds the Preview's drag: the current one, while its drag is under way.

@@ -3,6 +3,7 @@
 #include "preview/preview_picking.h"
 #include "preview/preview_view.h"
 #include "tools/input_masks.h"
+#include "tools/loop_select.h"
 #include "tools/selection.h"
 #include "tools/tool_feedback.h"
 #include "views/pane.h"
@@ -57,9 +58,13 @@ bool picksSelected(const Pane& pane, int modifiers) {
 
 void SelectTool::begin() {
     m_atPress.take(m_pane);
+    m_loopPress = false;
 }
 
 void SelectTool::press(const PointerInput& input) {
+    m_loopPress = selectLoopAt(m_pane, input);
+    if (m_loopPress)
+        return;
     const int mark = m_pane.colourAt(m_pane.downX, m_pane.downY);
     const bool onSelected = mark == kMarkSelected;
     m_ctrlOnSelected = onSelected && takesOut(m_pane, input.modifiers);
@@ -78,7 +83,13 @@ void SelectTool::move(const PointerInput& input) {
     m_feedback.setPointer(PointerShape::Crosshair);
 }
 
+OverlayGround SelectTool::overlayGround() const {
+    return m_loopPress ? OverlayGround::None : BandTool::overlayGround();
+}
+
 void SelectTool::release(const PointerInput&) {
+    if (std::exchange(m_loopPress, false))
+        return;
     const ViewParams& view = m_pane.currentView();
     const float x1 = modelAlong(m_pane.downX, view.originX, view.zoom);
     const float y1 = modelAlong(m_pane.downY, view.originY, view.zoom);
@@ -126,6 +137,8 @@ void SelectTool::abandon() {
 }
 
 void SelectTool::previewPress(const PreviewPointer& pointer, PreviewView& view) {
+    if (selectLoopAt(m_pane, pointer, view))
+        return;
     m_preview = &view;
     m_pressX = pointer.x;
     m_pressY = pointer.y;

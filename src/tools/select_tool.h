@@ -2,7 +2,8 @@
 // The Select tool: picks a vertex mark on a press, drags a rubber band, and selects the box (or
 // the point of a click) on the release. In the Preview a click picks the visible working vertex
 // nearest the pointer and a drag selects every visible one inside the box, by the same rules for
-// modifiers, SelCount and the palette.
+// modifiers, SelCount and the palette. Alt with the press selects an edge loop or ring instead
+// (loop_select.h).
 
 #include "tools/band_tool.h"
 #include "tools/selection.h"
@@ -21,6 +22,8 @@ public:
     void release(const PointerInput& input) override;
     // The selection as it was before the press comes back.
     void cancel() override;
+    // No rubber band after a loop press.
+    OverlayGround overlayGround() const override;
     // A Preview drag ends with the press's pick kept and no box selected.
     void abandon() override;
 
@@ -37,6 +40,8 @@ private:
 
     // The press was a Ctrl click on a selected mark: its click takes that vertex out.
     bool m_ctrlOnSelected = false;
+    // The press selected a loop or ring: its release selects nothing more.
+    bool m_loopPress = false;
     SelectionSnapshot m_atPress;
     // A Preview drag: its view, its press in window pixels, and the vertex a Ctrl press on a
     // selected vertex would take out.

@@ -271,6 +271,36 @@ void selectPress(Pane& pane, int modifiers, bool onUnselected, const VertexFinde
     pane.isChanged = true;
 }
 
+void selectVertices(Pane& pane, const std::vector<VertexIndex>& vertices, bool replace) {
+    const HiddenVertices& hidden = pane.session().hidden();
+    pane.session().select([&](std::vector<Segment>& data, int32_t selCount) {
+        if (replace) {
+            clearFlags(data);
+            selCount = 0;
+        }
+        for (const VertexIndex& at : vertices) {
+            Vertex& vertex = data[at.segment].verts[at.vertex];
+            if (vertex.selected == 0 && !hidden.isHidden(at.segment, at.vertex)) {
+                vertex.selected = kSelected;
+                ++selCount;
+            }
+        }
+        return selCount;
+    });
+    enableEditingTools(pane, pane.SelCount() > 0);
+    pane.markChanged();
+}
+
+void deselectVertices(Pane& pane, const std::vector<VertexIndex>& vertices) {
+    pane.session().select([&](std::vector<Segment>& data, int32_t) {
+        for (const VertexIndex& at : vertices)
+            data[at.segment].verts[at.vertex].selected = 0;
+        return countSelected(data);
+    });
+    enableEditingTools(pane, pane.SelCount() > 0);
+    pane.markChanged();
+}
+
 void SelectionSnapshot::take(const Pane& pane) {
     m_flags.clear();
     for (const Segment& segment : pane.model().curData) {

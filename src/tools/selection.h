@@ -118,6 +118,14 @@ enum class Among { All, Selected, Unselected };
 std::optional<VertexIndex> vertexNear(const Pane& pane, float x, float y, Among among,
                                       double reach);
 
+// Gestures that find a set of working vertices (a loop, a ring, a circle's stroke), each one
+// change of the selection. selectVertices selects those named, clearing the selection first when
+// replace holds, and counts each newly selected one as a box does; deselectVertices takes them
+// out and leaves the count at the number still selected. Hidden vertices are left as they are;
+// Move, Scale and Rotate are enabled exactly when something is selected.
+void selectVertices(Pane& pane, const std::vector<VertexIndex>& vertices, bool replace);
+void deselectVertices(Pane& pane, const std::vector<VertexIndex>& vertices);
+
 // Hiding: hidden vertices leave the selection, and no selection takes them in until they are
 // shown again. Not an edit: nothing is marked changed or kept in the history.
 void hideSelected(Pane& pane);

@@ -74,6 +74,30 @@ bool ToolFrame::beginModalAt(TransformKind kind, PreviewView* preview, double x,
     return true;
 }
 
+void ToolFrame::beginCircle() {
+    if (isDragging() || !showsView(m_pane))
+        return;
+    m_circle.start();
+    m_circle.move(m_pointer);
+}
+
+bool ToolFrame::circlePress(const PointerInput& input) {
+    if (!m_circle.isOn())
+        return false;
+    if (input.buttons == kRightButton) {
+        m_circle.end();
+        m_drag = {};
+        m_drag.button = input.buttons;
+        m_drag.over = true;
+    } else if (m_drag.button == 0 &&
+               (input.buttons == kLeftButton || input.buttons == kMiddleButton)) {
+        m_drag = {};
+        m_drag.button = input.buttons;
+        m_circle.press(input, CircleSelect::removes(input.buttons, input.modifiers));
+    }
+    return true;
+}
+
 bool ToolFrame::modalPress(const PointerInput& input) {
     if (!isModal())
         return false;
@@ -91,6 +115,11 @@ bool ToolFrame::modalPress(const PointerInput& input) {
 }
 
 bool ToolFrame::modalKey(uint16_t keyAscii) {
+    if (m_circle.isOn()) {
+        if (keyAscii == '\r' || keyAscii == ' ')
+            abandonDrag();
+        return true;
+    }
     if (!isModal())
         return false;
     if (keyAscii == '\r' || keyAscii == ' ') {
@@ -104,7 +133,7 @@ bool ToolFrame::modalKey(uint16_t keyAscii) {
 }
 
 void ToolFrame::press(const PointerInput& input) {
-    if (modalPress(input))
+    if (circlePress(input) || modalPress(input))
         return;
     // A right click during a drag cancels it; any other button pressed meanwhile is ignored.
     if (input.buttons == kRightButton && isDragging() && !m_drag.panning) {
@@ -137,13 +166,23 @@ void ToolFrame::press(const PointerInput& input) {
 void ToolFrame::move(const PointerInput& input) {
     if (!showsView(m_pane))
         return;
+    m_pointer = input;
+    const bool released = m_drag.button != 0 && !(input.buttons & m_drag.button);
+    if (m_circle.isOn()) {
+        const ScopedFlag dispatching(m_dispatching);
+        if (released) {
+            m_circle.release();
+            m_drag = {};
+        }
+        m_circle.move(input);
+        return;
+    }
     // The drag's button is up, but its release never came (another window took the mouse):
     // the drag ends keeping what it did, so the next press starts a new one.
-    if (m_drag.button != 0 && !(input.buttons & m_drag.button)) {
+    if (released) {
         abandonDrag();
         m_drag = {};
     }
-    m_pointer = input;
     if (isModal()) {
         const ScopedFlag dispatching(m_dispatching);
         m_modal->modalMove(input.x, input.y, input.modifiers);
@@ -175,6 +214,12 @@ void ToolFrame::move(const PointerInput& input) {
 void ToolFrame::release(const PointerInput& input) {
     if (m_drag.button == 0 || input.buttons != m_drag.button)
         return;
+    if (m_circle.isOn()) {
+        const ScopedFlag dispatching(m_dispatching);
+        m_circle.release();
+        m_drag = {};
+        return;
+    }
     const Drag drag = m_drag;
     m_drag = {};
     if (drag.panning || drag.over || !showsView(m_pane))
@@ -202,6 +247,14 @@ void ToolFrame::abandonDrag() {
 void ToolFrame::endDrag(bool keep) {
     if (!isDragging())
         return;
+    if (m_circle.isOn()) {
+        const ScopedFlag dispatching(m_dispatching);
+        if (!keep)
+            m_circle.cancel();
+        m_circle.end();
+        m_drag.over = true;
+        return;
+    }
     m_drag.over = true;
     if (!m_drag.panning) {
         const ScopedFlag dispatching(m_dispatching);
@@ -256,6 +309,11 @@ void ToolFrame::keyPress(uint16_t keyAscii) {
 }
 
 void ToolFrame::wheel(const PointerInput& input, int notches) {
+    if (m_circle.isOn()) {
+        m_circle.wheel(notches);
+        m_circle.move(input);
+        return;
+    }
     // During a soft drag the wheel sizes the radius instead.
     if (isDragging() && !m_drag.panning && dragsSoftly(m_pane)) {
         changeSoftRadius(notches);
@@ -265,16 +323,24 @@ void ToolFrame::wheel(const PointerInput& input, int notches) {
 }
 
 OverlayGround ToolFrame::overlayGround() const {
+    if (m_circle.isOn())
+        return m_circle.overlayGround();
     const Tool* tool = currentTool();
     return tool ? tool->overlayGround() : OverlayGround::None;
 }
 
 void ToolFrame::drawOverlay(QImage& picMain) const {
+    if (m_circle.isOn()) {
+        m_circle.drawOverlay(picMain);
+        return;
+    }
     if (const Tool* tool = currentTool())
         tool->drawOverlay(picMain);
 }
 
 OverlayGeometry ToolFrame::overlayGeometry() const {
+    if (m_circle.isOn())
+        return m_circle.overlayGeometry();
     const Tool* tool = currentTool();
     return tool ? tool->overlayGeometry() : OverlayGeometry{};
 }

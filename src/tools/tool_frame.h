@@ -7,6 +7,7 @@
 
 #include "model/editing/exact_transform.h"
 #include "model/signal.h"
+#include "tools/circle_select.h"
 #include "tools/tool.h"
 #include "tools/tool_feedback.h"
 #include "views/pane_input.h"
@@ -52,8 +53,11 @@ public:
     // A click on the palette's button for the tool with this code (1 to 6).
     void toolButtonClicked(int code);
 
-    // Whether a drag is under way: from its press to its button's release, or a modal drag.
-    bool isDragging() const { return isModal() || (m_drag.button != 0 && !m_drag.over); }
+    // Whether a drag is under way: from its press to its button's release, a modal drag, or
+    // circle select.
+    bool isDragging() const {
+        return isModal() || m_circle.isOn() || (m_drag.button != 0 && !m_drag.over);
+    }
 
     // The Blender map's G, S and R: a modal Move, Scale or Rotate begun at the pointer, in the
     // plane view shown (where the pointer last was) or in the Preview given at (x, y). The
@@ -63,6 +67,11 @@ public:
     bool beginModal(TransformKind kind);
     bool beginModal(TransformKind kind, PreviewView& preview, double x, double y);
     bool isModal() const;
+    // Circle select, in the plane views (at the pointer) and the Preview: the left or middle
+    // button paints (the middle one or Shift takes out), the wheel sizes the circle, a right
+    // click, Esc, Enter or Space end it.
+    void beginCircle();
+    CircleSelect& circle() { return m_circle; }
     // Esc: the drag under way is undone and ends; its button's release then does nothing.
     void cancelDrag();
     // The drag under way ends, keeping what it did (the tab changed, the model closed).
@@ -93,6 +102,7 @@ private:
     // A press or a key during a modal drag; true when it took it.
     bool modalPress(const PointerInput& input);
     bool modalKey(uint16_t keyAscii);
+    bool circlePress(const PointerInput& input);
     void documentChanged(const DocumentChange& change);
     void endDrag(bool keep);
 
@@ -101,6 +111,7 @@ private:
     Drag m_drag;
     TransformTool* m_modal = nullptr; // the tool of the last modal drag
     PointerInput m_pointer;           // where the pointer last moved over the surface
+    CircleSelect m_circle{m_pane};
     // Set while an event is with the tools, in either view: their own edits and announcements
     // come back through the document then, and must not count as something else taking the drag
     // away (a drag of either view).

@@ -6,6 +6,7 @@
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
+#include "tools/circle_select.h"
 #include "tools/selection.h"
 #include "views/pane_colours.h"
 #include "views/pane_surface.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <memory>
@@ -348,6 +350,43 @@ TEST_F(PreviewEdit, HiddenVerticesCannotBePickedOrBoxed) {
     EXPECT_EQ(hidden->selected, 0);
 }
 
+// Each face is a segment of one quad. Alt on the front face's top side takes that side (both its
+// ends lie on the border), Ctrl with Alt the whole face; a circle over the front takes the front
+// corners of every face holding one, and the back ones only in X-ray.
+TEST_F(PreviewEdit, LoopRingAndCircleSelectTakeWhatTheSurfaceShows) {
+    const auto frontFace = [&] {
+        return std::count_if(model.curData[0].verts.begin(), model.curData[0].verts.end(),
+                             [](const vw::Vertex& vertex) { return vertex.selected != 0; });
+    };
+    const QPoint top = at(0.1, 1.1, 1.1);
+    drag(top, top, Qt::AltModifier);
+    EXPECT_EQ(selected().size(), 2u);
+    EXPECT_EQ(frontFace(), 2);
+    drag(top, top, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(selected().size(), 4u);
+    EXPECT_EQ(frontFace(), 4);
+    EXPECT_EQ(window->pane().SelCount(), 4);
+
+    vw::CircleSelect circle(window->pane());
+    circle.start();
+    circle.wheel(8); // 149 pixels, about 1.9 units: past the front corners
+    const QPoint centre = at(0.1, 0.1, 0);
+    const vw::PreviewPointer pointer{vw::kLeftButton, 0, double(centre.x()), double(centre.y())};
+    for (const bool xray : {false, true}) {
+        window->preview->mnuXray->setChecked(xray);
+        vw::selectNone(window->pane());
+        circle.previewPress(pointer, *view, false);
+        circle.previewRelease(pointer, *view);
+        int front = 0, behind = 0;
+        for (const vw::Vertex* vertex : selected())
+            ++(vertex->z > 0 ? front : behind);
+        EXPECT_EQ(front, 12);
+        EXPECT_EQ(behind, xray ? 12 : 0);
+        EXPECT_EQ(window->pane().SelCount(), front + behind);
+    }
+    circle.end();
+}
+
 TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
     window->preview->mnuXray->setChecked(true);
     drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
@@ -585,36 +624,43 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ModalCase>& info) { return info.param.label; });
 
 // One key table for both maps and both kinds of view, through real key presses: a key chooses a
-// tool, begins a modal drag, or does neither.
+// tool, begins a modal drag or circle select, or does none of these.
 TEST_F(SymmetricBoxEdit, EachKeyMapGivesItsCommandsInThePlaneViewsAndThePreview) {
+    enum Begins { Nothing, Modal, Circle };
     struct Case {
         vw::KeyMap map;
         char key;
+        Qt::KeyboardModifiers modifiers;
         uint8_t tool; // the tool after the key (the Select tool before it)
-        bool modal;   // a modal drag under way
+        Begins begins;
     };
     const Case cases[] = {
-        {vw::KeyMap::Designed, 'v', vw::kToolMove, false},
-        {vw::KeyMap::Designed, 'C', vw::kToolScale, false},
-        {vw::KeyMap::Designed, 'r', vw::kToolRotate, false},
-        {vw::KeyMap::Designed, 'g', vw::kToolSelect, false},
-        {vw::KeyMap::Blender, 'g', vw::kToolSelect, true},
-        {vw::KeyMap::Blender, 's', vw::kToolSelect, true},
-        {vw::KeyMap::Blender, 'r', vw::kToolSelect, true},
-        {vw::KeyMap::Blender, 'v', vw::kToolSelect, false},
+        {vw::KeyMap::Designed, 'v', Qt::NoModifier, vw::kToolMove, Nothing},
+        {vw::KeyMap::Designed, 'C', Qt::NoModifier, vw::kToolScale, Nothing},
+        {vw::KeyMap::Designed, 'r', Qt::NoModifier, vw::kToolRotate, Nothing},
+        {vw::KeyMap::Designed, 'g', Qt::NoModifier, vw::kToolSelect, Nothing},
+        {vw::KeyMap::Designed, 'c', Qt::AltModifier, vw::kToolSelect, Circle},
+        {vw::KeyMap::Blender, 'g', Qt::NoModifier, vw::kToolSelect, Modal},
+        {vw::KeyMap::Blender, 's', Qt::NoModifier, vw::kToolSelect, Modal},
+        {vw::KeyMap::Blender, 'r', Qt::NoModifier, vw::kToolSelect, Modal},
+        {vw::KeyMap::Blender, 'c', Qt::NoModifier, vw::kToolSelect, Circle},
+        {vw::KeyMap::Blender, 'v', Qt::NoModifier, vw::kToolSelect, Nothing},
     };
     for (const int tab : {vw::kTabXY, vw::kTabPreview})
         for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "tab " << tab << " key " << c.key);
             window->tabAxes->setCurrentIndex(tab - 1);
             QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
                                                      : static_cast<QWidget*>(window->picMain);
             QTest::keyClick(target, 's');
             selectRightHalf();
             window->pane().keyMap = c.map;
-            QTest::keyClick(target, c.key);
-            EXPECT_EQ(window->pane().toolMode, c.tool) << "tab " << tab << " key " << c.key;
-            EXPECT_EQ(window->tools().isModal(), c.modal) << "tab " << tab << " key " << c.key;
+            QTest::keyClick(target, c.key, c.modifiers);
+            EXPECT_EQ(window->pane().toolMode, c.tool);
+            EXPECT_EQ(window->tools().isModal(), c.begins == Modal);
+            EXPECT_EQ(window->tools().circle().isOn(), c.begins == Circle);
             QTest::keyClick(target, Qt::Key_Escape);
+            EXPECT_FALSE(window->tools().isDragging());
             window->pane().keyMap = vw::KeyMap::Designed;
             EXPECT_EQ(window->pane().document().stepCount(), 0u);
         }

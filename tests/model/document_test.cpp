@@ -11,7 +11,9 @@
 #include "model/editing/limits/value_write.h"
 #include "model/editing/selection/hidden_vertices.h"
 #include "model/editing/selection/mesh_selection.h"
+#include "model/editing/selection/quad_loops.h"
 #include "model/vertex_fields.h"
+#include "support/quad_grid.h"
 
 #include <gtest/gtest.h>
 
@@ -536,6 +538,74 @@ TEST(MeshSelection, FollowsTheTrianglesAndNotTheJoints) {
             if (data[0].verts[i].selected != 0)
                 selected.push_back(int(i));
         EXPECT_EQ(selected, c.after);
+    }
+}
+
+enum class Walk { Loop, Ring };
+
+struct QuadWalkCase {
+    const char* name;
+    const Segment& segment;
+    Walk walk;
+    uint32_t a, b;
+    std::vector<uint32_t> hidden, expected;
+};
+
+// A segment of the grid's strip, with extra runs after its rows.
+Segment quadSegment(const test::QuadGrid& grid, std::vector<test::StripRun> extra = {},
+                    size_t extraVertices = 0) {
+    std::vector<test::StripRun> runs = grid.runs();
+    runs.insert(runs.end(), extra.begin(), extra.end());
+    Segment segment;
+    segment.verts.resize(grid.vertexCount() + extraVertices);
+    segment.strip = test::joinRuns(runs);
+    return segment;
+}
+
+// 4 x 3 grids of quads, each row one run: vertex (column, row) is 5 * row + column (4 * row +
+// column on the tube).
+TEST(MeshSelection, LoopsAndRingsWalkTheQuadsOfTheStrips) {
+    const test::QuadGrid holedGrid{.columns = 4, .rows = 3, .holes = {{2, 1}}};
+    const Segment grid = quadSegment({.columns = 4, .rows = 3});
+    const Segment holed = quadSegment(holedGrid);
+    const Segment tube = quadSegment({.columns = 4, .rows = 3, .wraps = true});
+    // The hole's cell (2, 1) as a fan of triangles about vertex 20, each a run of its own.
+    const Segment fan =
+        quadSegment(holedGrid, {{7, 8, 20}, {8, 13, 20}, {13, 12, 20}, {12, 7, 20}}, 1);
+    // A triangle standing on the side 7-8 between two quads.
+    const Segment fin = quadSegment({.columns = 4, .rows = 3}, {{7, 8, 20}}, 1);
+    // A fifth quad on vertex 7, over three vertices of its own.
+    const Segment fivePole =
+        quadSegment({.columns = 4, .rows = 3}, {test::quadRun(7, 20, 21, 22)}, 3);
+    const QuadWalkCase cases[] = {
+        {"loop along a row to the border", grid, Walk::Loop, 6, 7, {}, {5, 6, 7, 8, 9}},
+        {"loop down a column", grid, Walk::Loop, 12, 7, {}, {2, 7, 12, 17}},
+        {"loop from a border side", grid, Walk::Loop, 1, 2, {}, {1, 2}},
+        {"loop to a corner of three quads", holed, Walk::Loop, 5, 6, {}, {5, 6, 7}},
+        {"loop to a corner of five quads", fivePole, Walk::Loop, 5, 6, {}, {5, 6, 7}},
+        {"loop to a triangle fan", fan, Walk::Loop, 5, 6, {}, {5, 6, 7}},
+        {"loop to a lone triangle's corner", fin, Walk::Loop, 5, 6, {}, {5, 6, 7}},
+        {"loop up to a hidden vertex", grid, Walk::Loop, 5, 6, {8}, {5, 6, 7}},
+        {"loop round a tube", tube, Walk::Loop, 5, 6, {}, {4, 5, 6, 7}},
+        {"loop from a diagonal", grid, Walk::Loop, 0, 6, {}, {}},
+        {"loop from a hidden end", grid, Walk::Loop, 6, 7, {7}, {}},
+        {"ring across a row", grid, Walk::Ring, 5, 10, {}, {5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
+        {"ring across a column", grid, Walk::Ring, 7, 8, {}, {2, 3, 7, 8, 12, 13, 17, 18}},
+        {"ring to a triangle fan", fan, Walk::Ring, 5, 10, {}, {5, 6, 7, 10, 11, 12}},
+        {"ring to a lone triangle's side", fin, Walk::Ring, 2, 3, {}, {2, 3, 7, 8}},
+        {"ring to a hole", holed, Walk::Ring, 9, 14, {}, {8, 9, 13, 14}},
+        {"ring up to a hidden vertex", grid, Walk::Ring, 5, 10, {13}, {5, 6, 7, 10, 11, 12}},
+        {"ring round a tube", tube, Walk::Ring, 4, 8, {}, {4, 5, 6, 7, 8, 9, 10, 11}},
+    };
+    for (const QuadWalkCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> hidden(c.segment.verts.size(), 0);
+        for (uint32_t vertex : c.hidden)
+            hidden[vertex] = 1;
+        const StripQuads quads(c.segment);
+        EXPECT_EQ(c.walk == Walk::Loop ? quads.loop(c.a, c.b, hidden)
+                                       : quads.ring(c.a, c.b, hidden),
+                  c.expected);
     }
 }
 

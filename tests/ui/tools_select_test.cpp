@@ -1,9 +1,15 @@
 // The Select tool and the event frame, driven by mouse events on a loaded model.
 
+#include "model/ebo/ebo_loader.h"
+#include "model/editing/history/document.h"
+#include "support/ebo_builder.h"
+#include "support/quad_grid.h"
+#include "tools/circle_select.h"
 #include "tools/selection.h"
 #include "tools_fixture.h"
 #include "views/pane.h"
 #include "views/pane_colours.h"
+#include "views/twips.h"
 
 #include <QTest>
 
@@ -370,6 +376,160 @@ TEST_F(ClickThreshold, ADragBeyondPointZeroFiveInEitherAxisIsABox) {
         dragBy(c.dx, c.dy);
         EXPECT_EQ(pane().SelCount(), c.selects) << c.dx << ", " << c.dy;
     }
+}
+
+// A 4 x 3 grid of quads, 3 units (20 pixels) apart, each row of quads one run of the strip:
+// vertex (column, row) is 5 * row + column.
+class QuadSelect : public ToolsTest {
+protected:
+    void SetUp() override {
+        const QuadGrid grid{.columns = 4, .rows = 3};
+        SegmentPlan segment;
+        for (int row = 0; row <= grid.rows; ++row)
+            for (int column = 0; column <= grid.columns; ++column)
+                segment.verts.push_back({x(column), -y(row), 0, 0, 0, 10, 20, 30, 255});
+        segment.strip = joinRuns(grid.runs());
+        EboPlan plan;
+        plan.parts.push_back({{segment}});
+        const auto file = m_gridDir / "grid.ebo";
+        writeEbo(buildEbo(plan), file, m_gridDir.path());
+        ASSERT_NE(
+            vw::loadModel(model, file.string(), {m_gridDir.path(), m_gridDir / "current.tmp"}),
+            kLoadFailed);
+        panes().Init_Ebo();
+        m_listening = pane().document().subscribe(
+            [this](const DocumentChange& change) { changes += change.selection ? 1 : 0; });
+    }
+
+    static float x(double column) { return float(3 * column - 6); }
+    static float y(double row) { return float(3 * row - 4.5); }
+    QPointF gridPixel(double column, double row) { return pixelAt(x(column), y(row)); }
+    // A pointer event in twips over grid position (column, row).
+    PointerInput pointerAt(double column, double row, int buttons) {
+        return {buttons, 0, float(pane().toPaneX(x(column))), float(pane().toPaneY(y(row)))};
+    }
+    std::vector<size_t> selectedIndexes() const {
+        std::vector<size_t> result;
+        for (size_t i = 0; i < model.curData[0].verts.size(); ++i)
+            if (model.curData[0].verts[i].selected != 0)
+                result.push_back(i);
+        return result;
+    }
+    void selectOnly(std::vector<size_t> vertices) {
+        std::vector<VertexIndex> at;
+        for (size_t vertex : vertices)
+            at.push_back({0, vertex});
+        selectVertices(pane(), at, true);
+    }
+
+    int changes = 0;
+
+private:
+    TempDir m_gridDir;
+    Subscription m_listening;
+};
+
+struct LoopClickCase {
+    const char* name;
+    Qt::KeyboardModifiers modifiers;
+    double column, row; // where the click lands on the grid
+    std::vector<size_t> hidden, expected;
+    int changes; // announcements of the selection
+};
+
+// Vertex 0 is selected before each click; SelCount counts the loop or ring as a box would.
+TEST_F(QuadSelect, AltClickSelectsTheLoopAndCtrlAltTheRingOfTheNearestSide) {
+    const Qt::KeyboardModifiers alt = Qt::AltModifier, shift = Qt::ShiftModifier,
+                                ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+    const LoopClickCase cases[] = {
+        {"loop along a row", alt, 1.5, 1.1, {}, {5, 6, 7, 8, 9}, 1},
+        {"loop down a column", alt, 2.1, 1.5, {}, {2, 7, 12, 17}, 1},
+        {"loop added", alt | shift, 1.5, 1, {}, {0, 5, 6, 7, 8, 9}, 1},
+        {"ring", ctrlAlt, 1.5, 0.9, {}, {1, 2, 6, 7, 11, 12, 16, 17}, 1},
+        {"ring added", ctrlAlt | shift, 1.5, 1, {}, {0, 1, 2, 6, 7, 11, 12, 16, 17}, 1},
+        {"loop up to a hidden vertex", alt, 1.5, 1, {8}, {5, 6, 7}, 1},
+        {"no side near: a plain click", alt, -1.5, -1.5, {}, {}, 2},
+    };
+    for (const LoopClickCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        showHidden(pane());
+        selectOnly(c.hidden);
+        hideSelected(pane());
+        selectOnly({0});
+        changes = 0;
+        click(gridPixel(c.column, c.row), Qt::LeftButton, c.modifiers);
+        EXPECT_EQ(selectedIndexes(), c.expected);
+        EXPECT_EQ(pane().SelCount(), int32_t(c.expected.size()));
+        EXPECT_EQ(changes, c.changes);
+    }
+}
+
+// The radius starts at 25 pixels: a circle on a vertex covers its four neighbours 20 pixels away
+// and not the diagonal ones 28 pixels away.
+TEST_F(QuadSelect, ACircleStrokeSelectsWhatItCoversAsOneChangeAndARemoveStrokeTakesItOut) {
+    CircleSelect circle(pane());
+    circle.start();
+    selectOnly({0});
+    changes = 0;
+    circle.press(pointerAt(1, 1, kLeftButton), false);
+    circle.move(pointerAt(3, 1, kLeftButton));
+    EXPECT_TRUE(selectedIndexes() == std::vector<size_t>{0}); // nothing before the release
+    QImage canvas(400, 300, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    circle.drawOverlay(canvas); // but the stroke shows as selected marks
+    const PointerInput onPainted = pointerAt(4, 1, 0);
+    EXPECT_EQ(
+        rgbOf(canvas.pixel(twipToPixel(double(onPainted.x)), twipToPixel(double(onPainted.y)))),
+        rgbOf(kMarkSelected));
+    circle.release();
+    circle.move(pointerAt(2, 2, 0)); // no button: the circle only moves
+    EXPECT_EQ(selectedIndexes(), (std::vector<size_t>{0, 1, 3, 5, 6, 7, 8, 9, 11, 13}));
+    EXPECT_EQ(pane().SelCount(), 10);
+    EXPECT_EQ(changes, 1);
+
+    circle.press(pointerAt(3, 1, kMiddleButton), CircleSelect::removes(kMiddleButton, 0));
+    circle.release();
+    EXPECT_EQ(selectedIndexes(), (std::vector<size_t>{0, 1, 5, 6, 11}));
+    EXPECT_EQ(pane().SelCount(), 5);
+
+    // Hidden vertices are never painted; a cancelled stroke changes nothing.
+    selectOnly({6});
+    hideSelected(pane());
+    circle.press(pointerAt(1, 1, kLeftButton), false);
+    circle.release();
+    EXPECT_EQ(selectedIndexes(), (std::vector<size_t>{1, 5, 7, 11}));
+    changes = 0;
+    circle.press(pointerAt(3, 3, kLeftButton), CircleSelect::removes(kLeftButton, kShiftMask));
+    circle.cancel();
+    EXPECT_EQ(changes, 0);
+}
+
+TEST_F(QuadSelect, TheWheelSizesTheCircleWithinItsLimitsAndTheCircleIsDrawnAtThePointer) {
+    CircleSelect circle(pane());
+    circle.start();
+    circle.wheel(1); // 31.25 pixels: the diagonal neighbours too
+    circle.press(pointerAt(1, 1, kLeftButton), false);
+    circle.release();
+    EXPECT_EQ(selectedIndexes(), (std::vector<size_t>{0, 1, 2, 5, 6, 7, 10, 11, 12}));
+    circle.wheel(-100);
+    EXPECT_EQ(circle.radius(), CircleSelect::kSmallestRadius);
+    circle.wheel(100);
+    EXPECT_EQ(circle.radius(), CircleSelect::kLargestRadius);
+    circle.end();
+    circle.start();
+    EXPECT_EQ(circle.radius(), CircleSelect::kLargestRadius);
+
+    circle.wheel(-9); // 53.7 pixels
+    const PointerInput at = pointerAt(2, 1.5, 0);
+    circle.move(at);
+    QImage canvas(400, 300, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    circle.drawOverlay(canvas);
+    const int32_t cx = twipToPixel(double(at.x)), cy = twipToPixel(double(at.y));
+    int32_t reach = 0;
+    while (cx + reach < canvas.width() && rgbOf(canvas.pixel(cx + reach, cy)) != rgbOf(kRubberBand))
+        ++reach;
+    EXPECT_NEAR(reach, circle.radius(), 1);
 }
 
 } // namespace
