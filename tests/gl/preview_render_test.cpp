@@ -24,7 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -235,6 +237,52 @@ INSTANTIATE_TEST_SUITE_P(Options, PreviewSelectedBehind,
                          [](const testing::TestParamInfo<BehindCase>& info) {
                              return info.param.label;
                          });
+
+// Each selected vertex shows bright exactly where the depth test a click makes finds it in front
+// of or on the surface, from sides where a bumpy torus hides much of itself.
+TEST_F(PreviewRender, BrightPointsAreWhereAClickReachesTheirVertices) {
+    model.Parts[0].segments = {test_models::fineTorus(24, 12)};
+    document.modelReplaced();
+    model.curPart = 0;
+    model.curSeg = 1;
+    vw::loadCurData(model);
+    for (vw::Vertex& vertex : model.curData[0].verts)
+        vertex.selected = -1;
+    view->resize(320, 240);
+    struct Look {
+        double yaw, pitch;
+        bool orthographic;
+    };
+    for (const Look& look : {Look{0.3, 0.5, true}, Look{1.1, -0.6, false}, Look{2.0, 0.2, false}}) {
+        SCOPED_TRACE(look.yaw);
+        lookFrom(look.yaw, look.pitch);
+        view->setOrthographic(look.orthographic);
+        const QImage frame = view->grabFramebuffer();
+        const std::optional<vw::DepthPatch> depth = view->depthOver(0, 0, 320, 240);
+        ASSERT_TRUE(depth.has_value());
+        const vw::OrbitCamera& camera = view->scene().camera();
+        const vw::WindowProjector project(camera, &*depth);
+        std::vector<vw::WindowPoint> points;
+        for (const vw::Vertex& vertex : model.curData[0].verts)
+            project.project(vertex, points.emplace_back());
+        int bright = 0, behind = 0;
+        for (const vw::WindowPoint& p : points) {
+            // Clear of the gizmo and of other points, which could cover this one's pixel.
+            const bool crowded = std::any_of(points.begin(), points.end(), [&](const auto& o) {
+                return &o != &p && std::abs(o.x - p.x) < 5 && std::abs(o.y - p.y) < 5;
+            });
+            if (crowded || (p.x > 200 && p.y < 110))
+                continue;
+            const double scale = frame.devicePixelRatio();
+            const bool shows = (frame.pixel(int(p.x * scale), int(p.y * scale)) | 0xff000000u) ==
+                               vw::kMarkSelected;
+            EXPECT_EQ(shows, project.isVisible(p)) << p.x << ", " << p.y;
+            ++(shows ? bright : behind);
+        }
+        EXPECT_GT(bright, 10);
+        EXPECT_GT(behind, 10);
+    }
+}
 
 TEST_F(PreviewRender, AnEditShowsInTheNextFrame) {
     (void)view->grabFramebuffer();
