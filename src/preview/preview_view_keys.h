@@ -14,7 +14,6 @@ struct PreviewViewAction {
     enum class Kind { LookFrom, ToggleOrthographic, FitAll, FitSelection };
     Kind kind = Kind::LookFrom;
     ViewDirection direction = ViewDirection::Front; // LookFrom's
-    bool operator==(const PreviewViewAction&) const = default;
 };
 
 // What a key over the Preview asks of its view: modifiers without the keypad's, keypad whether
