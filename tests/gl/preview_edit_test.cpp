@@ -9,7 +9,6 @@
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
 #include "tools/selection.h"
-#include "tools/transform_drag.h"
 #include "views/pane_colours.h"
 #include "views/pane_surface.h"
 #include "views/twips.h"
@@ -326,8 +325,8 @@ vw::GizmoEnd gizmoEnd(PreviewView& view, int axis, bool positive) {
     return {};
 }
 
-// The gizmo's axes run as the sheet counts them: a typed amount along an axis moves the selection
-// on screen the way that axis's positive end points. A click on a disc looks from its end and is
+// The gizmo draws the sheet's axes in their colours, the negative ends dimmed (which way they
+// point for a typed amount is tested without OpenGL). A click on a disc looks from its end and is
 // neither a pick nor a drag, whatever the tool.
 TEST_F(PreviewEdit, TheGizmoShowsTheSheetsAxesAndItsDiscsTurnTheView) {
     selectFront();
@@ -343,34 +342,8 @@ TEST_F(PreviewEdit, TheGizmoShowsTheSheetsAxesAndItsDiscsTurnTheView) {
     EXPECT_GT(gizmoEnd(*view, 1, true).y, front.centreY + 30);
 
     vw::OrbitCamera& camera = view->scene().camera();
-    camera.yaw = 0.5;
-    camera.pitch = 0.4;
-    view->redraw();
     QTest::keyClick(view, 'v');
-    for (int axis = 0; axis < 3; ++axis) {
-        const vw::GizmoEnd plus = gizmoEnd(*view, axis, true);
-        const vw::NavigationGizmo gizmo = vw::navigationGizmo(camera);
-        const vw::Vec3 centre = *vw::fileSelectionCentre(model.curData);
-        const vw::Vec3 before = camera.toWindow(centre);
-        const QPoint grab = at(centre.x, centre.y, centre.z);
-        press(grab);
-        dragTo(grab + QPoint(3, 3));
-        QTest::keyClicks(view, QString(QChar('x' + axis)) + "1");
-        release(grab + QPoint(3, 3));
-        const vw::Vec3 after = camera.toWindow(*vw::fileSelectionCentre(model.curData));
-        const double moved = std::hypot(after.x - before.x, after.y - before.y);
-        const double pointing = std::hypot(plus.x - gizmo.centreX, plus.y - gizmo.centreY);
-        ASSERT_GT(moved, 5) << axis;
-        EXPECT_GT(((after.x - before.x) * (plus.x - gizmo.centreX) +
-                   (after.y - before.y) * (plus.y - gizmo.centreY)) /
-                      (moved * pointing),
-                  0.999)
-            << axis;
-        window->pane().document().undo();
-    }
-
     const std::vector<uint32_t> bits = bitsOf(model.curData);
-    const size_t steps = window->pane().document().stepCount();
     const vw::GizmoEnd plusX = gizmoEnd(*view, 0, true);
     drag(QPoint(int(plusX.x), int(plusX.y)), QPoint(int(plusX.x), int(plusX.y)));
     EXPECT_EQ(camera.yaw, kQuarter);
@@ -381,7 +354,7 @@ TEST_F(PreviewEdit, TheGizmoShowsTheSheetsAxesAndItsDiscsTurnTheView) {
     EXPECT_EQ(camera.pitch, kQuarter); // the sheet's -y is the file's up
     EXPECT_EQ(bitsOf(model.curData), bits);
     EXPECT_EQ(window->pane().SelCount(), 12);
-    EXPECT_EQ(window->pane().document().stepCount(), steps);
+    EXPECT_EQ(window->pane().document().stepCount(), 0u);
 }
 
 TEST_F(PreviewEdit, AltZTurnsXrayOnAndOff) {
