@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace vw {
 namespace {
 
-// Short of straight up or down, where the screen's right would be undefined.
+// An orbit stops short of straight up or down, so the model never turns over.
 constexpr double kPitchLimit = 1.5607963267948966;
 constexpr double kRadiansPerPixel = 0.01;
 
@@ -24,7 +25,8 @@ Vec3 OrbitCamera::forward() const {
 }
 
 Vec3 OrbitCamera::right() const {
-    return forward().cross(Vec3{0, 1, 0}).normalized();
+    // Level and square to the view; from the yaw alone, so it holds looking straight up or down.
+    return {std::cos(yaw), 0, -std::sin(yaw)};
 }
 
 Vec3 OrbitCamera::up() const {
@@ -111,6 +113,18 @@ Vec3 OrbitCamera::onPlaneThrough(const Vec3& point, double x, double y) const {
     if (std::abs(along) < 1e-12)
         return point;
     return from + direction * ((point - from).dot(f) / along);
+}
+
+void OrbitCamera::lookFrom(ViewDirection direction) {
+    constexpr double kQuarter = std::numbers::pi / 2;
+    struct Angles {
+        double yaw, pitch;
+    };
+    constexpr Angles kViews[] = {{0, 0},         {2 * kQuarter, 0}, {kQuarter, 0},
+                                 {-kQuarter, 0}, {0, kQuarter},     {0, -kQuarter}};
+    const Angles& view = kViews[static_cast<int>(direction)];
+    yaw = view.yaw;
+    pitch = view.pitch;
 }
 
 void OrbitCamera::orbit(double dx, double dy) {

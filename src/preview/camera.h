@@ -7,6 +7,12 @@
 
 namespace vw {
 
+// The six views along the axes (the numpad's keys, the gizmo's discs). Front shows what the XY
+// plane view shows: x right and the file's y up, seen from the file's +z. Right looks from +x
+// (z runs left), Top from the file's +y (x right, z down, as the XZ plane view draws it); Back,
+// Left and Bottom from the opposite ends.
+enum class ViewDirection { Front, Back, Right, Left, Top, Bottom };
+
 // The distance from the eye, along the view, of a point at this depth-buffer value (0 at the near
 // plane, 1 at the far one) of a projection between those planes.
 double viewDistanceAt(double windowDepth, double nearPlane, double farPlane, bool orthographic);
@@ -16,7 +22,7 @@ public:
     Vec3 target;
     double distance = 10;  // eye to target, perspective; also keeps depth range in orthographic
     double yaw = 0;        // radians about y; positive turns the eye towards +x
-    double pitch = 0;      // radians; positive looks from above
+    double pitch = 0;      // radians; positive looks from above, pi / 2 straight down
     double halfHeight = 4; // orthographic: half the view's height in model units
     double fovY = 0.7853981633974483; // perspective: vertical field of view (45 degrees)
     bool orthographic = false;
@@ -46,6 +52,8 @@ public:
     // Where the ray through window pixel (x, y) meets the plane through point facing the viewer.
     Vec3 onPlaneThrough(const Vec3& point, double x, double y) const;
 
+    // Turns the eye to one of the six views; the target, distance and projection stay.
+    void lookFrom(ViewDirection direction);
     // A drag of (dx, dy) pixels turns the eye about the target; the target stays.
     void orbit(double dx, double dy);
     // A drag of (dx, dy) pixels slides the view so the target plane follows the pointer.

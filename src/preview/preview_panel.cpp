@@ -33,6 +33,9 @@ PreviewPanel::PreviewPanel(vw::Document& document, bool withOpenGL, QWidget* par
     mnuXray->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     // Reached from the view, which is the panel's child, not the strip's.
     addAction(mnuXray);
+    mnuDimHidden = option(QStringLiteral("Dim Hidden Vertices"),
+                          QStringLiteral("Draw the vertices behind the surface dimmed instead of "
+                                         "leaving them out (X-ray always dims them)"));
     viewOptions->addSeparator();
     mnuFitAll = viewOptions->addAction(QStringLiteral("Fit All"));
     mnuFitAll->setToolTip(QStringLiteral("Frame the shown model (Home)"));
@@ -50,6 +53,7 @@ PreviewPanel::PreviewPanel(vw::Document& document, bool withOpenGL, QWidget* par
         layout->addWidget(m_view, 1);
         connect(mnuFitAll, &QAction::triggered, m_view, &PreviewView::fitAll);
         connect(mnuFitSelection, &QAction::triggered, m_view, &PreviewView::fitSelection);
+        connect(m_view, &PreviewView::orthographicToggled, mnuOrthographic, &QAction::setChecked);
         // Queued: the view reports from inside its own GL set-up, where it must not be hidden.
         connect(m_view, &PreviewView::failed, this, &PreviewPanel::showFailure,
                 Qt::QueuedConnection);
@@ -76,6 +80,7 @@ void PreviewPanel::optionsChanged() {
     vw::PreviewOptions options;
     options.imageMap = mnuImageMap->isChecked();
     options.wireframe = mnuWireframe->isChecked();
+    options.dimHidden = mnuDimHidden->isChecked();
     m_view->setOptions(options);
     m_view->setOrthographic(mnuOrthographic->isChecked());
     m_view->setXray(mnuXray->isChecked());

@@ -40,6 +40,8 @@ public:
     QAction* mnuOrthographic = nullptr;
     // Picks through the surface and draws it see-through; Alt+Z.
     QAction* mnuXray = nullptr;
+    // Vertex marks behind the surface dimmed with X-ray off too, instead of left out.
+    QAction* mnuDimHidden = nullptr;
     QAction* mnuFitAll = nullptr;
     QAction* mnuFitSelection = nullptr;
 

@@ -42,12 +42,16 @@ float DepthPatch::nearestAround(double x, double y) const {
     return width > 0 && height > 0 ? depth[size_t(row) * size_t(width) + size_t(column)] : 1;
 }
 
+SurfaceTolerance surfaceTolerance(const OrbitCamera& camera) {
+    // One window pixel in model units: at any depth, or per unit of depth.
+    const double pixel = camera.orthographic ? camera.unitsPerPixel()
+                                             : 2 * std::tan(camera.fovY / 2) / camera.height;
+    return {kOnSurfaceShare * camera.sceneRadius, kSlantPixels * pixel};
+}
+
 WindowProjector::WindowProjector(const OrbitCamera& camera, const DepthPatch* depth)
     : m_near(camera.nearPlane()), m_far(camera.farPlane()), m_orthographic(camera.orthographic),
-      m_onSurface(kOnSurfaceShare * camera.sceneRadius),
-      m_pixelsToUnits(camera.orthographic ? camera.unitsPerPixel()
-                                          : 2 * std::tan(camera.fovY / 2) / camera.height),
-      m_depth(depth) {
+      m_tolerance(surfaceTolerance(camera)), m_depth(depth) {
     const Mat4 m = camera.viewProjection();
     // Window x = (ndc x + 1) / 2 * width, y = (1 - ndc y) / 2 * height, depth = (ndc z + 1) / 2,
     // each ndc value being a row over w: folded into the rows, so one division remains.
@@ -90,9 +94,9 @@ bool WindowProjector::isVisible(const WindowPoint& point) const {
     const float surface = m_depth->nearestAround(point.x, point.y);
     if (surface >= 1)
         return true;
-    const double pixel = m_orthographic ? m_pixelsToUnits : m_pixelsToUnits * point.distance;
-    return point.distance <= viewDistanceAt(surface, m_near, m_far, m_orthographic) + m_onSurface +
-                                 kSlantPixels * pixel;
+    const double slant = m_orthographic ? m_tolerance.slant : m_tolerance.slant * point.distance;
+    return point.distance <=
+           viewDistanceAt(surface, m_near, m_far, m_orthographic) + m_tolerance.onSurface + slant;
 }
 
 WorkingVertex nearestWorkingVertex(const Model& model, const OrbitCamera& camera, double x,

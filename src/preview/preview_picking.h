@@ -43,6 +43,15 @@ struct WindowPoint {
     double x = 0, y = 0, depth = 0, distance = 0;
 };
 
+// How far behind the surface drawn around its pixel a vertex may lie and still count as on it
+// (in front of it, for a click and for the marks drawn bright): onSurface model units, and slant
+// more per unit of its distance from the eye in perspective, or in all in orthographic.
+struct SurfaceTolerance {
+    double onSurface = 0;
+    double slant = 0;
+};
+SurfaceTolerance surfaceTolerance(const OrbitCamera& camera);
+
 // Projects vertices (the model's y is the file's negated) into the window, and judges whether
 // the surface the depth shows hides them; without depth nothing is hidden (X-ray).
 class WindowProjector {
@@ -59,8 +68,7 @@ private:
     std::array<double, 16> m_rows;
     double m_near, m_far;
     bool m_orthographic;
-    double m_onSurface;
-    double m_pixelsToUnits; // one window pixel in model units: at any depth, or per unit of depth
+    SurfaceTolerance m_tolerance;
     const DepthPatch* m_depth;
 };
 

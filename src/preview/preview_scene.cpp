@@ -79,6 +79,11 @@ void PreviewScene::setOrthographic(bool orthographic) {
     vw::setOrthographic(*m_camera, orthographic);
 }
 
+void PreviewScene::lookFrom(ViewDirection direction) {
+    m_camera->lookFrom(direction);
+    m_untouched = false;
+}
+
 void PreviewScene::press(int buttons, int modifiers, double x, double y) {
     const bool shift = modifiers == 1;
     if (buttons == 1 && !shift)

@@ -24,6 +24,9 @@ constexpr double kSlowFrameMs = 20;
 struct PreviewOptions {
     bool imageMap = false;  // the surface shows the image map by u, v instead of vertex colours
     bool wireframe = false; // the triangles' edges over the surface
+    // Vertex marks behind the surface dimmed with X-ray off, rather than left out; X-ray always
+    // dims them.
+    bool dimHidden = false;
     bool operator==(const PreviewOptions&) const = default;
 };
 
@@ -52,6 +55,8 @@ public:
     void fitAll();
     void fitSelection();
     void setOrthographic(bool orthographic);
+    // Looks from one of the six sides; the target and distance stay.
+    void lookFrom(ViewDirection direction);
 
     // Pointer input: button mask 1 left, 2 right, 4 middle; modifier mask 1 Shift. A left drag
     // orbits; a right or middle drag, or Shift with the left, pans.

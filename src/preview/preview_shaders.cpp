@@ -102,6 +102,74 @@ void main() {
 )";
 }
 
+// The pick's test (preview_picking.cpp) for each vertex: the nearest surface in the two by two
+// device pixels whose centres surround it, and the distance from the eye it stands for, plus the
+// tolerance. A mark left out goes outside the clip volume, where nothing is drawn.
+QByteArray marksVertexShader(bool es) {
+    return header(es) + R"(
+layout(location = 0) in vec3 position;
+uniform mat4 view;
+uniform mat4 projection;
+uniform float pointSize;
+uniform highp sampler2D surfaceDepth;
+uniform bool judged;
+uniform bool orthographic;
+uniform float nearPlane;
+uniform float farPlane;
+uniform float onSurface;
+uniform float slant;
+uniform bool showBehind;
+flat out int behind;
+float viewDistance(float windowDepth) {
+    float ndc = 2.0 * windowDepth - 1.0;
+    if (orthographic)
+        return (ndc * (farPlane - nearPlane) + farPlane + nearPlane) / 2.0;
+    return 2.0 * farPlane * nearPlane / ((farPlane + nearPlane) - ndc * (farPlane - nearPlane));
+}
+float surfaceAround(vec2 ndc) {
+    ivec2 size = textureSize(surfaceDepth, 0);
+    vec2 pixel = vec2(ndc.x + 1.0, 1.0 - ndc.y) / 2.0 * vec2(size) - 0.5;
+    ivec2 first = clamp(ivec2(floor(pixel)), ivec2(0), size - 1);
+    ivec2 second = min(first + 1, size - 1);
+    // Rows counted from the top, as the pick reads them; the texture's run from the bottom.
+    int top = size.y - 1 - first.y, bottom = size.y - 1 - second.y;
+    return min(min(texelFetch(surfaceDepth, ivec2(first.x, top), 0).r,
+                   texelFetch(surfaceDepth, ivec2(second.x, top), 0).r),
+               min(texelFetch(surfaceDepth, ivec2(first.x, bottom), 0).r,
+                   texelFetch(surfaceDepth, ivec2(second.x, bottom), 0).r));
+}
+void main() {
+    vec4 seen = view * vec4(position, 1.0);
+    gl_Position = projection * seen;
+    gl_PointSize = pointSize;
+    behind = 0;
+    if (!judged || !(gl_Position.w > 0.0))
+        return;
+    float surface = surfaceAround(gl_Position.xy / gl_Position.w);
+    if (surface >= 1.0)
+        return;
+    float away = -seen.z;
+    if (away <= viewDistance(surface) + onSurface + slant * (orthographic ? 1.0 : away))
+        return;
+    behind = 1;
+    if (!showBehind)
+        gl_Position = vec4(2.0, 2.0, 2.0, 1.0);
+}
+)";
+}
+
+QByteArray marksFragmentShader(bool es) {
+    return header(es) + R"(
+flat in int behind;
+uniform vec3 colour;
+uniform vec3 behindColour;
+out vec4 fragColour;
+void main() {
+    fragColour = vec4(behind != 0 ? behindColour : colour, 1.0);
+}
+)";
+}
+
 } // namespace
 
 QByteArray depthColourFragmentShader(bool es) {
@@ -118,7 +186,7 @@ void main() {
 
 PreviewShaderSources previewShaderSources(bool es) {
     return {surfaceVertexShader(es), surfaceFragmentShader(es), flatVertexShader(es),
-            flatFragmentShader(es)};
+            flatFragmentShader(es),  marksVertexShader(es),     marksFragmentShader(es)};
 }
 
 } // namespace vw

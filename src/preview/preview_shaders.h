@@ -16,8 +16,11 @@ enum PreviewAttribute : int {
 struct PreviewShaderSources {
     // The lit surface: vertex colours or the image map, shaded by a headlight.
     QByteArray surfaceVertex, surfaceFragment;
-    // One flat colour: the wireframe and the selected points.
+    // One flat colour: the wireframe, the edges of the edit mesh and the overlays.
     QByteArray flatVertex, flatFragment;
+    // Vertex marks, each judged against a copy of the frame's depth as a click judges it: in one
+    // colour in front of or on the surface, in another (or left out) behind it.
+    QByteArray marksVertex, marksFragment;
 };
 
 // With the flat vertex shader: each fragment's depth packed into red, green and blue, for an

@@ -104,6 +104,8 @@ void PreviewView::releaseGl() {
     m_flat.reset();
     m_depthColour.reset();
     m_depthTarget.reset();
+    m_marks.reset();
+    m_depthCopy.release(*this);
     for (QOpenGLBuffer* buffer : {&m_vertices, &m_mapping, &m_strips, &m_edges, &m_coarse,
                                   &m_detail, &m_normals, &m_pointBuffer, &m_overlayBuffer})
         buffer->destroy();
@@ -192,12 +194,16 @@ void PreviewView::buildPrograms(bool es) {
     const vw::PreviewShaderSources sources = m_makeShaderSources(es);
     m_surface = std::make_unique<QOpenGLShaderProgram>();
     m_flat = std::make_unique<QOpenGLShaderProgram>();
+    m_marks = std::make_unique<QOpenGLShaderProgram>();
     QString failure = vw::buildShaderProgram(*m_surface, QStringLiteral("surface"),
                                              sources.surfaceVertex, sources.surfaceFragment);
     if (failure.isEmpty())
         failure = vw::buildShaderProgram(*m_flat, QStringLiteral("flat"), sources.flatVertex,
                                          sources.flatFragment);
-    // paintGL draws nothing without both programs; the panel says why instead.
+    if (failure.isEmpty())
+        failure = vw::buildShaderProgram(*m_marks, QStringLiteral("marks"), sources.marksVertex,
+                                         sources.marksFragment);
+    // paintGL draws nothing without every program; the panel says why instead.
     if (!failure.isEmpty())
         emit failed(failure);
 }
@@ -442,7 +448,8 @@ void PreviewView::paintGL() {
     const QColor ground = QColor::fromRgb(vw::kBackGround);
     glClearColor(ground.redF(), ground.greenF(), ground.blueF(), 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!m_surface || !m_surface->isLinked() || !m_flat || !m_flat->isLinked())
+    if (!m_surface || !m_surface->isLinked() || !m_flat || !m_flat->isLinked() || !m_marks ||
+        !m_marks->isLinked())
         return;
     updateBuffers();
     const std::vector<vw::SegmentSpan> shown = m_scene.mesh().shownSegments(m_scene.shown);
@@ -456,10 +463,15 @@ void PreviewView::paintGL() {
     drawSurface(shown, coarse);
     if (m_scene.options.wireframe && !coarse)
         drawEdges(shown);
-    if (showsEditMesh() && !coarse)
+    m_scene.selectedPoints(m_points);
+    const bool editMesh = showsEditMesh() && !coarse;
+    if (editMesh || !m_points.empty())
+        prepareMarks(shown, coarse);
+    if (editMesh)
         drawEditMesh();
     drawSelectedPoints();
     drawOverlays();
+    drawGizmo();
     forgetLastBatch();
     if (!coarse)
         m_scene.fullFrameDrawn(drawing.nsecsElapsed() / 1e6);
@@ -542,7 +554,6 @@ void PreviewView::drawEdges(const std::vector<vw::SegmentSpan>& shown) {
 }
 
 void PreviewView::drawSelectedPoints() {
-    m_scene.selectedPoints(m_points);
     if (m_points.empty())
         return;
     m_pointBuffer.bind();
@@ -551,10 +562,7 @@ void PreviewView::drawSelectedPoints() {
         m_pointsSent = m_points;
     }
     glDisable(GL_DEPTH_TEST);
-    m_flat->bind();
-    setCameraUniforms(*m_flat);
-    m_flat->setUniformValue("colour", vw::glColour(vw::kMarkSelected));
-    m_flat->setUniformValue("pointSize", kPointSize * static_cast<float>(devicePixelRatioF()));
+    useMarks(vw::kMarkSelected, kPointSize * static_cast<float>(devicePixelRatioF()));
     glEnableVertexAttribArray(vw::kAttributePosition);
     glVertexAttribPointer(vw::kAttributePosition, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float),
                           nullptr);

@@ -1,14 +1,17 @@
 #pragma once
 // The Preview drawn with OpenGL: the shown segments as lit triangles in their vertex colours or
-// the image map, the wireframe on request, and the selected working vertices as points on top.
-// Make one only where canDrawPreview() holds.
+// the image map, the wireframe on request, the selected working vertices as points (bright where
+// a click reaches them, dimmed or left out behind the surface) and the navigation gizmo in the
+// corner. Make one only where canDrawPreview() holds.
 
 #include "model/editing/history/document.h"
 #include "model/editing/selection/hidden_vertices.h"
+#include "preview/depth_copy.h"
 #include "preview/preview_input.h"
 #include "preview/preview_picking.h"
 #include "preview/preview_scene.h"
 #include "preview/preview_shaders.h"
+#include "preview/preview_view_keys.h"
 #include "preview/strip_triangles.h"
 
 #include <QImage>
@@ -43,6 +46,10 @@ public:
     void shownChanged();
     void fitAll();
     void fitSelection();
+    // Looks from one of the six sides, keeping the target, distance and projection.
+    void viewAlong(vw::ViewDirection direction);
+    // Perspective to orthographic and back, announced by orthographicToggled.
+    void toggleOrthographic();
     // Asks for a new frame of a changed surface; picking reads depth only from a frame drawn
     // since.
     void redraw();
@@ -97,6 +104,8 @@ public:
 signals:
     // The shaders could not be built; the reason is one line.
     void failed(const QString& reason);
+    // The view's own key switched the projection.
+    void orthographicToggled(bool orthographic);
 
 protected:
     void initializeGL() override;
@@ -106,8 +115,10 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    // Home fits the shown model, F the selection; every other key goes on to the pane window.
+    // The view keys of previewViewKey; every other key goes on to the pane window.
     void keyPressEvent(QKeyEvent* event) override;
+    // Takes the numpad's view keys before any shortcut does.
+    bool event(QEvent* event) override;
 
 private:
     void releaseGl();
@@ -154,6 +165,17 @@ private:
     void drawEdges(const std::vector<vw::SegmentSpan>& shown);
     void drawSelectedPoints();
     void drawEditMesh();
+    // Copies the frame's depth for the marks to be judged against; X-ray, which leaves the depth
+    // to no face, first draws the surface's depth alone.
+    void prepareMarks(const std::vector<vw::SegmentSpan>& shown, bool coarse);
+    void drawSurfaceDepth(const std::vector<vw::SegmentSpan>& shown, bool coarse);
+    // Binds the marks' program for marks of this colour and size in pixels.
+    void useMarks(QRgb colour, float size);
+    void drawMarkPoints(const std::vector<float>& points);
+    void perform(const vw::PreviewViewAction& action);
+    void drawGizmo();
+    // A press on one of the gizmo's discs looks from its end; true when one was hit.
+    bool lookFromGizmo(double x, double y);
     void drawOverlays();
     void drawOverlayLines(const std::vector<float>& points, GLenum mode, QRgb colour);
     void drawSoftCircle();
@@ -208,7 +230,9 @@ private:
     std::optional<SoftCircle> m_softCircle;
 
     ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
-    std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat, m_depthColour;
+    std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat, m_depthColour, m_marks;
+    vw::DepthCopy m_depthCopy;
+    bool m_marksJudged = false; // the frame's depth was copied for the marks
     std::unique_ptr<QOpenGLFramebufferObject> m_depthTarget;
     QOpenGLVertexArrayObject m_vao;
     QOpenGLBuffer m_vertices{QOpenGLBuffer::VertexBuffer};

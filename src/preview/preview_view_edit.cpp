@@ -2,6 +2,7 @@
 // picking, the X-ray surface, the edit mesh over the surface and the tools' lines.
 
 #include "preview/gl_convert.h"
+#include "preview/nav_gizmo.h"
 #include "preview/preview_view.h"
 #include "preview/shader_program.h"
 #include "views/pane_colours.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr float kDotSize = 3.0f; // unselected working vertices, in pixels
 // Long enough to cross any view of the scene.
 constexpr double kGuideReach = 4.0;
-constexpr QRgb kAxisColours[3] = {qRgb(230, 60, 60), qRgb(90, 200, 60), qRgb(60, 120, 240)};
 
 } // namespace
 
@@ -170,13 +170,14 @@ void PreviewView::drawEditMesh() {
         setPositionAttribute(span.firstVertex);
         drawInPieces(GL_LINES, span.firstEdge, span.edgeCount);
     }
-    m_flat->setUniformValue("colour", vw::glColour(vw::kMarkFill));
-    m_flat->setUniformValue("pointSize", kDotSize * static_cast<float>(devicePixelRatioF()));
+    // Each dot judged against the surface by itself, as a click judges its vertex.
+    glDisable(GL_DEPTH_TEST);
+    useMarks(vw::kMarkFill, kDotSize * static_cast<float>(devicePixelRatioF()));
     if (m_hidden != nullptr && m_hidden->count() > 0) {
         // Hidden vertices have no dot: the rest go through a buffer of their own.
         std::vector<float> shown;
         m_scene.shownWorkingPoints(*m_hidden, shown);
-        drawOverlayLines(shown, GL_POINTS, vw::kMarkFill);
+        drawMarkPoints(shown);
     } else {
         for (const vw::SegmentSpan& span : working) {
             setPositionAttribute(span.firstVertex);
@@ -214,7 +215,7 @@ void PreviewView::drawOverlays() {
             const vw::Vec3 from = m_guide->through - along, to = m_guide->through + along;
             drawOverlayLines({float(from.x), float(from.y), float(from.z), float(to.x), float(to.y),
                               float(to.z)},
-                             GL_LINES, kAxisColours[axis]);
+                             GL_LINES, vw::kAxisColours[axis]);
         }
     }
     if (m_band) {
@@ -262,6 +263,9 @@ void PreviewView::mousePressEvent(QMouseEvent* event) {
             m_input->cancel();
         return;
     }
+    // The gizmo's discs are neither a pick nor the start of a drag.
+    if (event->button() == Qt::LeftButton && lookFromGizmo(pointer.x, pointer.y))
+        return;
     if (m_input && m_input->actsOnPreview() && !m_scene.moving()) {
         if (event->button() == Qt::LeftButton && pointer.buttons == vw::kLeftButton) {
             m_toolDrag = true;
@@ -315,10 +319,10 @@ void PreviewView::keyPressEvent(QKeyEvent* event) {
             m_input->key(event->key(), event->text(), vw::modifierMask(event->modifiers()));
         return;
     }
-    if (event->key() == Qt::Key_Home && event->modifiers() == Qt::NoModifier)
-        fitAll();
-    else if (event->key() == Qt::Key_F && event->text().compare("f", Qt::CaseInsensitive) == 0)
-        fitSelection();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (const std::optional<vw::PreviewViewAction> action = vw::previewViewKey(
+            event->key(), modifiers & ~Qt::KeypadModifier, modifiers.testFlag(Qt::KeypadModifier)))
+        perform(*action);
     else
         event->ignore();
 }

@@ -66,4 +66,10 @@ struct Mat4 {
     }
 };
 
+// The file-oriented direction in which position coordinate axis (0 to 2) of the model, as the
+// Vertices sheet shows it, grows: the model holds the file's y negated.
+inline Vec3 growing(int axis) {
+    return {axis == 0 ? 1.0 : 0.0, axis == 1 ? -1.0 : 0.0, axis == 2 ? 1.0 : 0.0};
+}
+
 } // namespace vw

@@ -24,12 +24,6 @@ void setModelCoord(Vec3& point, int axis, double value) {
 
 } // namespace
 
-Vec3 growing(int axis) {
-    Vec3 direction;
-    setModelCoord(direction, axis, 1);
-    return direction;
-}
-
 Vec3 PlaneProjection::toScreen(const Vec3& point) const {
     return {modelCoord(point, m_view.axisH) * m_view.zoom + m_view.originX,
             modelCoord(point, m_view.axisV) * m_view.zoom + m_view.originY, 0};

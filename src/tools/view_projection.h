@@ -11,10 +11,6 @@
 
 namespace vw {
 
-// The file-oriented direction in which position coordinate axis (0 to 2) of the model grows
-// (the model's y is the file's negated).
-Vec3 growing(int axis);
-
 // Model axes as bits.
 enum AxisBits : uint8_t { kAxisX = 1, kAxisY = 2, kAxisZ = 4, kAllAxes = 7 };
 

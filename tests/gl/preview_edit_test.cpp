@@ -3,7 +3,9 @@
 // it, and Move, Scale and Rotate drags edit the working data as one undoable step.
 
 #include "app/frm_panes.h"
+#include "preview/dimmed.h"
 #include "preview/gl_support.h"
+#include "preview/nav_gizmo.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
 #include "tools/circle_select.h"
@@ -23,6 +25,8 @@
 #include <bit>
 #include <cmath>
 #include <memory>
+#include <numbers>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -123,6 +127,17 @@ protected:
         ASSERT_EQ(window->pane().SelCount(), 12);
     }
 
+    // The colour drawn at a window point, or at a point in file coordinates.
+    QRgb shownAt(double x, double y) const {
+        const QImage frame = view->grabFramebuffer();
+        const double scale = frame.devicePixelRatio();
+        return frame.pixel(int(x * scale), int(y * scale)) | 0xff000000u;
+    }
+    QRgb shownAt(const vw::Vec3& point) const {
+        const vw::Vec3 w = view->scene().camera().toWindow(point);
+        return shownAt(w.x, w.y);
+    }
+
     std::vector<const vw::Vertex*> selected() const {
         std::vector<const vw::Vertex*> out;
         for (const vw::Segment& segment : model.curData)
@@ -212,6 +227,136 @@ TEST_F(PreviewEdit, TheEditMeshShowsWithTheSelectingToolsOnly) {
     EXPECT_EQ(model.curData[0].verts[1].selected, -1);
     EXPECT_EQ(window->pane().SelCount(), 1);
     EXPECT_NE(shown(), vw::kMarkFill);
+}
+
+struct BehindCase {
+    const char* label;
+    bool xray, dimHidden;
+    bool dimmed; // else left out
+};
+
+class PreviewDotsBehind : public PreviewEdit, public testing::WithParamInterface<BehindCase> {};
+
+// Seen aslant, the box's far corner lies inside its outline, behind the near faces: its dot is
+// dimmed in X-ray or on request, else left out, and a click takes it only where X-ray reaches
+// through; the near corner's dot is bright.
+TEST_P(PreviewDotsBehind, ShowAsAClickWouldReachThem) {
+    const BehindCase& c = GetParam();
+    window->preview->mnuXray->setChecked(c.xray);
+    window->preview->mnuDimHidden->setChecked(c.dimHidden);
+    view->scene().camera().yaw = 0.3;
+    view->scene().camera().pitch = 0.2;
+    view->redraw();
+    const vw::Vec3 farCorner{-0.9, -0.9, -0.9}, nearCorner{1.1, 1.1, 1.1};
+    EXPECT_EQ(shownAt(nearCorner), vw::kMarkFill);
+    const QRgb behind = shownAt(farCorner);
+    if (c.dimmed) {
+        EXPECT_EQ(behind, vw::dimmed(vw::kMarkFill));
+    } else {
+        EXPECT_NE(behind, vw::kMarkFill);
+        EXPECT_NE(behind, vw::dimmed(vw::kMarkFill));
+    }
+    drag(at(-0.9, -0.9, -0.9), at(-0.9, -0.9, -0.9));
+    EXPECT_EQ(window->pane().SelCount(), c.xray ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, PreviewDotsBehind,
+                         testing::Values(BehindCase{"LeftOut", false, false, false},
+                                         BehindCase{"DimmedOnRequest", false, true, true},
+                                         BehindCase{"DimmedInXray", true, false, true}),
+                         [](const testing::TestParamInfo<BehindCase>& info) {
+                             return info.param.label;
+                         });
+
+struct ViewKeyCase {
+    const char* label;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    double yaw, pitch;
+    bool orthographic;
+};
+
+class PreviewViewKeys : public PreviewEdit, public testing::WithParamInterface<ViewKeyCase> {};
+
+// The numpad's keys turn the camera exactly, keeping its target and size, or switch the
+// projection with the strip's check box; other keys leave the camera.
+TEST_P(PreviewViewKeys, SetTheCameraExactly) {
+    const ViewKeyCase& c = GetParam();
+    vw::OrbitCamera& camera = view->scene().camera();
+    camera.yaw = 0.4;
+    camera.pitch = 0.3;
+    const vw::Vec3 target = camera.target;
+    const double halfHeight = camera.halfHeight;
+    QTest::keyClick(view, c.key, c.modifiers);
+    EXPECT_EQ(camera.yaw, c.yaw);
+    EXPECT_EQ(camera.pitch, c.pitch);
+    EXPECT_EQ(camera.orthographic, c.orthographic);
+    EXPECT_EQ(window->preview->mnuOrthographic->isChecked(), c.orthographic);
+    EXPECT_EQ(camera.target.x, target.x);
+    EXPECT_EQ(camera.target.y, target.y);
+    EXPECT_EQ(camera.target.z, target.z);
+    if (c.orthographic) {
+        EXPECT_EQ(camera.halfHeight, halfHeight);
+    }
+}
+
+constexpr double kQuarter = std::numbers::pi / 2;
+const Qt::KeyboardModifiers kPad = Qt::KeypadModifier;
+const Qt::KeyboardModifiers kCtrlPad = Qt::KeypadModifier | Qt::ControlModifier;
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, PreviewViewKeys,
+    testing::Values(ViewKeyCase{"Front", Qt::Key_1, kPad, 0, 0, true},
+                    ViewKeyCase{"Back", Qt::Key_1, kCtrlPad, 2 * kQuarter, 0, true},
+                    ViewKeyCase{"Right", Qt::Key_3, kPad, kQuarter, 0, true},
+                    ViewKeyCase{"Left", Qt::Key_3, kCtrlPad, -kQuarter, 0, true},
+                    ViewKeyCase{"Top", Qt::Key_7, kPad, 0, kQuarter, true},
+                    ViewKeyCase{"Bottom", Qt::Key_7, kCtrlPad, 0, -kQuarter, true},
+                    ViewKeyCase{"TopWithoutNumLock", Qt::Key_Home, kPad, 0, kQuarter, true},
+                    ViewKeyCase{"FiveSwitchesProjection", Qt::Key_5, kPad, 0.4, 0.3, false},
+                    ViewKeyCase{"DigitRowIsNoViewKey", Qt::Key_1, Qt::NoModifier, 0.4, 0.3, true},
+                    ViewKeyCase{"ShiftIsNoViewKey", Qt::Key_7, kPad | Qt::ShiftModifier, 0.4, 0.3,
+                                true}),
+    [](const testing::TestParamInfo<ViewKeyCase>& info) { return info.param.label; });
+
+vw::GizmoEnd gizmoEnd(PreviewView& view, int axis, bool positive) {
+    const vw::NavigationGizmo gizmo = vw::navigationGizmo(view.scene().camera());
+    for (const vw::GizmoEnd& end : gizmo.ends)
+        if (end.axis == axis && end.positive == positive)
+            return end;
+    return {};
+}
+
+// The gizmo draws the sheet's axes in their colours, the negative ends dimmed (which way they
+// point for a typed amount is tested without OpenGL). A click on a disc looks from its end and is
+// neither a pick nor a drag, whatever the tool.
+TEST_F(PreviewEdit, TheGizmoShowsTheSheetsAxesAndItsDiscsTurnTheView) {
+    selectFront();
+    // From the front: x runs right and the sheet's y down, the file's y being its negation.
+    const vw::NavigationGizmo front = vw::navigationGizmo(view->scene().camera());
+    for (const auto& [axis, positive, colour] : {std::tuple{0, true, vw::kAxisColours[0]},
+                                                 {0, false, vw::dimmed(vw::kAxisColours[0])},
+                                                 {1, true, vw::kAxisColours[1]}}) {
+        const vw::GizmoEnd end = gizmoEnd(*view, axis, positive);
+        EXPECT_EQ(shownAt(end.x, end.y + end.radius - 2), colour) << axis << positive;
+    }
+    EXPECT_GT(gizmoEnd(*view, 0, true).x, front.centreX + 30);
+    EXPECT_GT(gizmoEnd(*view, 1, true).y, front.centreY + 30);
+
+    vw::OrbitCamera& camera = view->scene().camera();
+    QTest::keyClick(view, 'v');
+    const std::vector<uint32_t> bits = bitsOf(model.curData);
+    const vw::GizmoEnd plusX = gizmoEnd(*view, 0, true);
+    drag(QPoint(int(plusX.x), int(plusX.y)), QPoint(int(plusX.x), int(plusX.y)));
+    EXPECT_EQ(camera.yaw, kQuarter);
+    EXPECT_EQ(camera.pitch, 0);
+    QTest::keyClick(view, 's');
+    const vw::GizmoEnd minusY = gizmoEnd(*view, 1, false);
+    drag(QPoint(int(minusY.x), int(minusY.y)), QPoint(int(minusY.x), int(minusY.y)));
+    EXPECT_EQ(camera.pitch, kQuarter); // the sheet's -y is the file's up
+    EXPECT_EQ(bitsOf(model.curData), bits);
+    EXPECT_EQ(window->pane().SelCount(), 12);
+    EXPECT_EQ(window->pane().document().stepCount(), 0u);
 }
 
 TEST_F(PreviewEdit, AltZTurnsXrayOnAndOff) {

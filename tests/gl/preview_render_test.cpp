@@ -6,6 +6,7 @@
 #include "model/editing/history/document.h"
 #include "model/editing/history/working_data.h"
 #include "panels/frm_parts.h"
+#include "preview/dimmed.h"
 #include "preview/gl_support.h"
 #include "preview/preview_panel.h"
 #include "preview/preview_view.h"
@@ -23,7 +24,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -186,21 +189,99 @@ TEST_F(PreviewRender, TheImageMapShowsUprightAsInTheUvView) {
     view->setOptions(options);
     const QImage frame = view->grabFramebuffer();
     EXPECT_EQ(hue(at(frame, -0.6, 0.6)), 'r');
-    EXPECT_EQ(hue(at(frame, 0.6, 0.6)), 'g');
+    EXPECT_EQ(hue(at(frame, 0.3, 0.3)), 'g'); // nearer the middle than the gizmo's corner
     EXPECT_EQ(hue(at(frame, -0.6, -0.6)), 'b');
     EXPECT_EQ(hue(at(frame, 0.6, -0.6)), 'y');
 }
 
-TEST_F(PreviewRender, SelectedVerticesShowAsPointsOnTopInTheSelectionColour) {
+struct BehindCase {
+    const char* label;
+    bool xray, dimHidden;
+    bool dimmed; // else the surface in front shows
+};
+
+class PreviewSelectedBehind : public PreviewRender,
+                              public testing::WithParamInterface<BehindCase> {};
+
+// Selected vertices show as points in the selection colour where a click would reach them;
+// behind the surface they are dimmed in X-ray or on request, else left out.
+TEST_P(PreviewSelectedBehind, ShowAsAClickWouldReachThem) {
+    const BehindCase& c = GetParam();
     model.curPart = 0;
     model.curSeg = 2; // the blue wall, behind the red band
     vw::loadCurData(model);
-    model.curData[0].verts[0].selected = -1; // top left, file (-1, 1)
-    QImage frame = view->grabFramebuffer();
-    EXPECT_EQ(at(frame, -0.99, 0.99) | 0xff000000u, vw::kMarkSelected);
+    model.curData[0].verts[0].selected = -1; // top left, file (-1, 1), behind the band's corner
+    model.curData[0].verts[2].selected = -1; // bottom left, in front of nothing
+    view->setXray(c.xray);
+    vw::PreviewOptions options;
+    options.dimHidden = c.dimHidden;
+    view->setOptions(options);
+    const QImage frame = view->grabFramebuffer();
+    EXPECT_EQ(at(frame, -0.99, -0.99) | 0xff000000u, vw::kMarkSelected);
     // Five pixels wide on any screen: reaches a pixel and a half to the right.
-    EXPECT_EQ(at(frame, -1 + 1.5 / 80, 0.99) | 0xff000000u, vw::kMarkSelected);
-    EXPECT_EQ(hue(at(frame, 0.99, 0.99)), 'r');
+    EXPECT_EQ(at(frame, -1 + 1.5 / 80, -0.99) | 0xff000000u, vw::kMarkSelected);
+    const QRgb behind = at(frame, -0.99, 0.99) | 0xff000000u;
+    if (c.dimmed) {
+        EXPECT_EQ(behind, vw::dimmed(vw::kMarkSelected));
+    } else {
+        EXPECT_EQ(hue(behind), 'r');
+        EXPECT_NE(behind, vw::kMarkSelected);
+        EXPECT_NE(behind, vw::dimmed(vw::kMarkSelected));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, PreviewSelectedBehind,
+                         testing::Values(BehindCase{"LeftOut", false, false, false},
+                                         BehindCase{"DimmedOnRequest", false, true, true},
+                                         BehindCase{"DimmedInXray", true, false, true}),
+                         [](const testing::TestParamInfo<BehindCase>& info) {
+                             return info.param.label;
+                         });
+
+// Each selected vertex shows bright exactly where the depth test a click makes finds it in front
+// of or on the surface, from sides where a bumpy torus hides much of itself.
+TEST_F(PreviewRender, BrightPointsAreWhereAClickReachesTheirVertices) {
+    model.Parts[0].segments = {test_models::fineTorus(24, 12)};
+    document.modelReplaced();
+    model.curPart = 0;
+    model.curSeg = 1;
+    vw::loadCurData(model);
+    for (vw::Vertex& vertex : model.curData[0].verts)
+        vertex.selected = -1;
+    view->resize(320, 240);
+    struct Look {
+        double yaw, pitch;
+        bool orthographic;
+    };
+    for (const Look& look : {Look{0.3, 0.5, true}, Look{1.1, -0.6, false}, Look{2.0, 0.2, false}}) {
+        SCOPED_TRACE(look.yaw);
+        lookFrom(look.yaw, look.pitch);
+        view->setOrthographic(look.orthographic);
+        const QImage frame = view->grabFramebuffer();
+        const std::optional<vw::DepthPatch> depth = view->depthOver(0, 0, 320, 240);
+        ASSERT_TRUE(depth.has_value());
+        const vw::OrbitCamera& camera = view->scene().camera();
+        const vw::WindowProjector project(camera, &*depth);
+        std::vector<vw::WindowPoint> points;
+        for (const vw::Vertex& vertex : model.curData[0].verts)
+            project.project(vertex, points.emplace_back());
+        int bright = 0, behind = 0;
+        for (const vw::WindowPoint& p : points) {
+            // Clear of the gizmo and of other points, which could cover this one's pixel.
+            const bool crowded = std::any_of(points.begin(), points.end(), [&](const auto& o) {
+                return &o != &p && std::abs(o.x - p.x) < 5 && std::abs(o.y - p.y) < 5;
+            });
+            if (crowded || (p.x > 200 && p.y < 110))
+                continue;
+            const double scale = frame.devicePixelRatio();
+            const bool shows = (frame.pixel(int(p.x * scale), int(p.y * scale)) | 0xff000000u) ==
+                               vw::kMarkSelected;
+            EXPECT_EQ(shows, project.isVisible(p)) << p.x << ", " << p.y;
+            ++(shows ? bright : behind);
+        }
+        EXPECT_GT(bright, 10);
+        EXPECT_GT(behind, 10);
+    }
 }
 
 TEST_F(PreviewRender, AnEditShowsInTheNextFrame) {
@@ -298,7 +379,8 @@ TEST_F(PreviewRender, SimplifiedStillFramesDifferFromFullOnesInAtMostOnePixelInA
 
 namespace {
 
-// The Preview inside the pane window: Home and F fit, tool letters still choose tools.
+// The Preview inside the pane window: Home, F and the numpad's . fit, tool letters still choose
+// tools.
 TEST(PreviewInPane, KeysFitTheViewAndToolLettersStillChooseTools) {
     if (!vw::canDrawPreview())
         GTEST_SKIP() << "no OpenGL 3.3 here";
@@ -326,6 +408,9 @@ TEST(PreviewInPane, KeysFitTheViewAndToolLettersStillChooseTools) {
     QTest::keyClick(view, 'f');
     EXPECT_NEAR(camera.target.x, 1, 1e-6);
     EXPECT_NEAR(camera.target.y, -1, 1e-6);
+    camera.target = {40, 40, 40};
+    QTest::keyClick(view, Qt::Key_Period, Qt::KeypadModifier); // the numpad's . as F
+    EXPECT_NEAR(camera.target.x, 1, 1e-6);
 
     QTest::keyClick(view, 'z');
     EXPECT_EQ(window.pane().toolMode, vw::kToolZoom);

@@ -1,11 +1,13 @@
 // The Preview's geometry without a widget: triangles from strips, the camera's orbit, pan and
-// zoom, fitting, and which way the axes point.
+// zoom, fitting, which way the axes point, and the navigation gizmo's.
 
 #include "pane_test_support.h"
 #include "preview/camera.h"
 #include "preview/draw_pieces.h"
 #include "preview/fitting.h"
+#include "preview/nav_gizmo.h"
 #include "preview/strip_triangles.h"
+#include "tools/transform_drag.h"
 
 #include <gtest/gtest.h>
 
@@ -286,7 +288,8 @@ INSTANTIATE_TEST_SUITE_P(Projections, CameraTest,
 
 // The file's axes are right-handed with y up: from the front x runs right and y up and +z is
 // nearer; from the right side (+x) +z runs left; from above x runs right and +z down, as the XZ
-// plane view draws it. The model holds y negated, so a file y of +1 is a model y of -1.
+// plane view draws it, also looking straight down. The model holds y negated, so a file y of +1
+// is a model y of -1.
 struct SideCase {
     std::string name;
     double yaw, pitch;
@@ -318,7 +321,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SideCase{"Front", 0, 0, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
                     SideCase{"RightSide", 1.5707963267948966, 0, {0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
                     SideCase{"Back", 3.141592653589793, 0, {-1, 0, 0}, {0, 1, 0}, {0, 0, -1}},
-                    SideCase{"NearlyAbove", 0, 1.56, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}}),
+                    SideCase{"NearlyAbove", 0, 1.56, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+                    SideCase{"Above", 0, 1.5707963267948966, {1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+                    SideCase{"Below", 0, -1.5707963267948966, {1, 0, 0}, {0, 0, 1}, {0, -1, 0}},
+                    SideCase{"LeftSide", -1.5707963267948966, 0, {0, 0, 1}, {0, 1, 0}, {-1, 0, 0}}),
     [](const testing::TestParamInfo<SideCase>& info) { return info.param.name; });
 
 TEST(AxesModelTest, AModelVertexAboveInTheFileShowsAboveOnScreen) {
@@ -335,6 +341,84 @@ TEST(AxesModelTest, AModelVertexAboveInTheFileShowsAboveOnScreen) {
     const auto place = [&](const vw::Vertex& v) { return camera.toWindow({v.x, -v.y, v.z}); };
     EXPECT_LT(place(verts[0]).y, place(verts[1]).y);
     EXPECT_GT(place(verts[2]).x, place(verts[0]).x);
+}
+
+struct GizmoLook {
+    std::string name;
+    double yaw, pitch;
+    bool orthographic;
+};
+
+class GizmoTest : public testing::TestWithParam<GizmoLook> {};
+
+// From any side, a typed +1 along an axis raises the sheet's value by 1 and moves the vertex on
+// screen the way the gizmo's positive end of that axis points; the negative end points the
+// other way, and a disc is hit where it is drawn, the nearest where discs overlap.
+TEST_P(GizmoTest, PositiveEndsPointWhereATypedAmountMovesAVertex) {
+    vw::OrbitCamera camera;
+    camera.setViewport(400, 300);
+    camera.orthographic = GetParam().orthographic;
+    camera.yaw = GetParam().yaw;
+    camera.pitch = GetParam().pitch;
+    camera.target = {1, -2, 0.5};
+    camera.sceneCentre = camera.target;
+    camera.sceneRadius = 5;
+    const vw::NavigationGizmo gizmo = vw::navigationGizmo(camera);
+    const vw::CameraProjection view(camera);
+    for (int axis = 0; axis < 3; ++axis) {
+        SCOPED_TRACE(axis);
+        std::vector<vw::Segment> data(1);
+        data[0].verts = {vertexAt(1, 2, 0.5)}; // the target, in the model's values
+        data[0].verts[0].selected = -1;
+        const float sheetBefore = data[0].verts[0].coord(axis);
+        const vw::Vec3 before = camera.toWindow(vw::fileOf(data[0].verts[0]));
+        vw::TransformDrag drag;
+        drag.begin(vw::TransformKind::Move, data, vw::fileOf(data[0].verts[0]), 10, 10, view, 0);
+        ASSERT_TRUE(drag.limitTo(axis, false));
+        ASSERT_TRUE(drag.type('1'));
+        drag.apply(data, 10, 10, view);
+        EXPECT_FLOAT_EQ(data[0].verts[0].coord(axis), sheetBefore + 1);
+        const vw::Vec3 after = camera.toWindow(vw::fileOf(data[0].verts[0]));
+        const auto end = [&](bool positive) {
+            return *std::find_if(gizmo.ends.begin(), gizmo.ends.end(), [&](const vw::GizmoEnd& e) {
+                return e.axis == axis && e.positive == positive;
+            });
+        };
+        const vw::GizmoEnd plus = end(true), minus = end(false);
+        const double ex = plus.x - gizmo.centreX, ey = plus.y - gizmo.centreY;
+        const double mx = after.x - before.x, my = after.y - before.y;
+        if (std::hypot(ex, ey) > 3) {
+            EXPECT_GT((ex * mx + ey * my) / (std::hypot(ex, ey) * std::hypot(mx, my)), 0.9999);
+        }
+        EXPECT_NEAR(minus.x - gizmo.centreX, -ex, 1e-9);
+        EXPECT_NEAR(minus.y - gizmo.centreY, -ey, 1e-9);
+    }
+    const vw::GizmoEnd& nearest = gizmo.ends.back();
+    EXPECT_EQ(vw::gizmoViewAt(gizmo, nearest.x, nearest.y),
+              vw::viewFrom(nearest.axis, nearest.positive));
+    EXPECT_EQ(vw::gizmoViewAt(gizmo, gizmo.centreX + 60, gizmo.centreY + 60), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, GizmoTest,
+                         testing::Values(GizmoLook{"Front", 0, 0, true},
+                                         GizmoLook{"AslantPerspective", 0.7, 0.4, false},
+                                         GizmoLook{"FromBelowBehind", 2.5, -0.9, false},
+                                         GizmoLook{"Above", 0, 1.5707963267948966, true}),
+                         [](const testing::TestParamInfo<GizmoLook>& info) {
+                             return info.param.name;
+                         });
+
+// A disc looks from its own end: the end it stands for is then the nearest, in the middle.
+TEST(GizmoViewsTest, EachDiscLooksFromItsEnd) {
+    for (int axis = 0; axis < 3; ++axis)
+        for (const bool positive : {true, false}) {
+            vw::OrbitCamera camera;
+            camera.setViewport(400, 300);
+            camera.lookFrom(vw::viewFrom(axis, positive));
+            const vw::GizmoEnd nearest = vw::navigationGizmo(camera).ends.back();
+            EXPECT_EQ(nearest.axis, axis);
+            EXPECT_EQ(nearest.positive, positive);
+        }
 }
 
 } // namespace
