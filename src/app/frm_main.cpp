@@ -209,7 +209,7 @@ frmPanes* frmMain::showPanes() {
 
 void frmMain::createPanes() {
     auto* panes = new frmPanes(m_session);
-    panes->pane().keyMap = m_keyMap;
+    panes->setKeyMap(m_keyMap);
     // The opening model's Init_Ebo draws it; a frame for the window's first size would be lost.
     panes->pane().holdFramesUntilInit();
     panes->closeGuard = [this] { return maySetModelAside(); };

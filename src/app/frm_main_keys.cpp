@@ -39,7 +39,7 @@ void frmMain::applyKeyMap(vw::KeyMap map) {
     for (const auto& [action, command] : m_keyedActions)
         action->setShortcuts(vw::keysOf(map, command));
     if (m_panes)
-        m_panes->pane().keyMap = map;
+        m_panes->setKeyMap(map);
 }
 
 void frmMain::restoreKeyMap() {

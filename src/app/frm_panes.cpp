@@ -185,6 +185,12 @@ void frmPanes::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void frmPanes::setKeyMap(vw::KeyMap map) {
+    m_pane.keyMap = map;
+    if (PreviewView* view = preview ? preview->view() : nullptr)
+        view->setKeyMap(map);
+}
+
 bool frmPanes::isToolDragging() const {
     return m_tools.isDragging() || (m_previewTools && m_previewTools->isDragging());
 }

@@ -44,6 +44,8 @@ public:
     void fitSelection();
 
     vw::Pane& pane() { return m_pane; }
+    // Options > Keys: the map the pane and the Preview read their keys from.
+    void setKeyMap(vw::KeyMap map);
     // The tools' event frame: every pointer event and key of the pane goes through it.
     vw::ToolFrame& tools() { return m_tools; }
 

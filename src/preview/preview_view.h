@@ -58,6 +58,8 @@ public:
 
     // The tools' side of the pointer; null leaves every pointer event to the camera.
     void setInput(vw::PreviewInput* input);
+    // Options > Keys: the map its keys are read from.
+    void setKeyMap(vw::KeyMap map) { m_keyMap = map; }
     // X-ray: picking reaches every working vertex, and the surface is drawn see-through.
     void setXray(bool xray);
     // The working vertices hidden from view, which the edit mesh leaves out; they outlive the
@@ -115,7 +117,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    // The view keys of previewViewKey; every other key goes on to the pane window.
+    // The view keys of the key map (previewViewKey); every other key goes on to the pane window.
     void keyPressEvent(QKeyEvent* event) override;
     // Takes the numpad's view keys before any shortcut does.
     bool event(QEvent* event) override;
@@ -217,6 +219,7 @@ private:
     GLsync m_lastBatch = nullptr; // the fence after the batch last handed over
     std::vector<float> m_points, m_pointsSent;
     vw::PreviewInput* m_input = nullptr;
+    vw::KeyMap m_keyMap = vw::KeyMap::Designed;
     bool m_xray = false;
     const vw::HiddenVertices* m_hidden = nullptr;
     // The left button belongs to the tool from its press to its release.

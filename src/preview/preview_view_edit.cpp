@@ -319,9 +319,8 @@ void PreviewView::keyPressEvent(QKeyEvent* event) {
             m_input->key(event->key(), event->text(), vw::modifierMask(event->modifiers()));
         return;
     }
-    const Qt::KeyboardModifiers modifiers = event->modifiers();
-    if (const std::optional<vw::PreviewViewAction> action = vw::previewViewKey(
-            event->key(), modifiers & ~Qt::KeypadModifier, modifiers.testFlag(Qt::KeypadModifier)))
+    if (const std::optional<vw::PreviewViewAction> action =
+            vw::previewViewKey(m_keyMap, event->keyCombination()))
         perform(*action);
     else
         event->ignore();

@@ -1,10 +1,9 @@
 #pragma once
-// The Preview's own keys, decided in this one place: the numpad's views as Blender has them,
-// Home and F.
+// The Preview's own keys, read from the key map's table: the numpad's views as Blender has them,
+// and the menus' Fit Model and Fit Selection keys, which the Preview does itself.
 
 #include "preview/camera.h"
-
-#include <Qt>
+#include "views/key_map.h"
 
 #include <optional>
 
@@ -16,12 +15,7 @@ struct PreviewViewAction {
     ViewDirection direction = ViewDirection::Front; // LookFrom's
 };
 
-// What a key over the Preview asks of its view: modifiers without the keypad's, keypad whether
-// the numpad sent it; none leaves the key to the pane window. Numpad 1, 3 and 7 look from the
-// front, the right and the top, with Ctrl from the opposite sides; numpad 5 switches between
-// perspective and orthographic; numpad . fits the selection as F does; Home fits the shown
-// model. The digit row is not a view key: it types amounts during drags.
-std::optional<PreviewViewAction> previewViewKey(int key, Qt::KeyboardModifiers modifiers,
-                                                bool keypad);
+// What a key over the Preview asks of its view in a map; none leaves the key to the pane window.
+std::optional<PreviewViewAction> previewViewKey(KeyMap map, QKeyCombination pressed);
 
 } // namespace vw

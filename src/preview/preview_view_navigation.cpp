@@ -96,9 +96,8 @@ bool PreviewView::event(QEvent* event) {
     // Home on a numpad without Num Lock looks from the top here, not Fit Model of the View menu.
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        const Qt::KeyboardModifiers modifiers = key->modifiers();
-        if (modifiers.testFlag(Qt::KeypadModifier) &&
-            vw::previewViewKey(key->key(), modifiers & ~Qt::KeypadModifier, true)) {
+        if (key->modifiers().testFlag(Qt::KeypadModifier) &&
+            vw::previewViewKey(m_keyMap, key->keyCombination())) {
             event->accept();
             return true;
         }

@@ -62,10 +62,10 @@ struct KeyBinding {
     KeyCommand command;
     KeyScope scope;
     const char* caption; // as the guide names it
-    // Up to two keys in each map; an empty combination is none. A tool letter of the designed
+    // Up to three keys in each map; an empty combination is none. A tool letter of the designed
     // map takes either case (Shift or Caps Lock), as it always has.
-    std::array<QKeyCombination, 2> designed;
-    std::array<QKeyCombination, 2> blender;
+    std::array<QKeyCombination, 3> designed;
+    std::array<QKeyCombination, 3> blender;
     bool eitherCase = false;
 };
 

@@ -674,7 +674,7 @@ class ModalParity : public SymmetricBoxEdit, public testing::WithParamInterface<
 protected:
     std::vector<uint32_t> modal(const ModalCase& c, int tab) {
         window->tabAxes->setCurrentIndex(tab - 1);
-        window->pane().keyMap = vw::KeyMap::Blender;
+        window->setKeyMap(vw::KeyMap::Blender);
         QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
                                                  : static_cast<QWidget*>(window->picMain);
         selectRightHalf();
@@ -722,7 +722,7 @@ protected:
             document.undo();
         document.markClean();
         EXPECT_EQ(bitsOf(model.curData), bitsOf(symmetricBox().Parts[0].segments));
-        window->pane().keyMap = vw::KeyMap::Designed;
+        window->setKeyMap(vw::KeyMap::Designed);
         return after;
     }
 };
@@ -799,14 +799,14 @@ TEST_F(SymmetricBoxEdit, EachKeyMapGivesItsCommandsInThePlaneViewsAndThePreview)
                                                      : static_cast<QWidget*>(window->picMain);
             QTest::keyClick(target, 's');
             selectRightHalf();
-            window->pane().keyMap = c.map;
+            window->setKeyMap(c.map);
             QTest::keyClick(target, c.key, c.modifiers);
             EXPECT_EQ(window->pane().toolMode, c.tool);
             EXPECT_EQ(window->tools().isModal(), c.begins == Modal);
             EXPECT_EQ(window->tools().circle().isOn(), c.begins == Circle);
             QTest::keyClick(target, Qt::Key_Escape);
             EXPECT_FALSE(window->tools().isDragging());
-            window->pane().keyMap = vw::KeyMap::Designed;
+            window->setKeyMap(vw::KeyMap::Designed);
             EXPECT_EQ(window->pane().document().stepCount(), 0u);
         }
 }
