@@ -1,6 +1,6 @@
-// Symmetry and soft selection in the main window: Edit > Symmetry, Soft Selection and its
-// falloff, Select > Select Mirror, their palette buttons, the status bar's count of selected
-// vertices without a partner, and the options kept with the settings.
+// Symmetry and soft selection in the main window: Edit > Symmetry and its tolerance, Soft Selection
+// and its falloff, Select > Select Mirror, their palette buttons, the status bar's count of
+// selected vertices without a partner, and the options kept with the settings.
 
 #include "app/frm_main.h"
 
@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,11 +17,13 @@
 #include <QStatusBar>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
 const QString kFalloffKey = QStringLiteral("softFalloff");
 const QString kRadiusKey = QStringLiteral("softRadius");
+const QString kToleranceKey = QStringLiteral("mirrorTolerance");
 
 } // namespace
 
@@ -41,6 +44,19 @@ void frmMain::createAidCommands(QMenu* mnuEdit) {
         m_tools->addAction(mirror);
         m_mirrorActions[size_t(axis)] = mirror;
     }
+    QAction* tolerance = symmetry->addAction(QStringLiteral("&Tolerance..."));
+    connect(tolerance, &QAction::triggered, this, [this] {
+        bool ok = false;
+        const double distance = QInputDialog::getDouble(
+            this, QStringLiteral("Symmetry Tolerance"),
+            QStringLiteral("How far off, in model units, a mirror partner may lie:"),
+            double(m_aidOptions.mirrorTolerance), 0, 1e6, 6, &ok);
+        if (!ok)
+            return;
+        vw::AidOptions options = m_aidOptions;
+        options.mirrorTolerance = static_cast<float>(distance);
+        setAidOptions(options);
+    });
     m_softAction = mnuEdit->addAction(QStringLiteral("S&oft Selection"));
     m_softAction->setCheckable(true);
     m_softAction->setShortcut(QKeySequence(Qt::Key_O));
@@ -87,6 +103,8 @@ void frmMain::setAidOptions(const vw::AidOptions& options) {
     if (m_settings) {
         m_settings->setText(kFalloffKey, QString::number(int(options.falloff)));
         m_settings->setText(kRadiusKey, QString::number(options.softRadius, 'g', 17));
+        m_settings->setText(kToleranceKey,
+                            QString::number(double(options.mirrorTolerance), 'g', 9));
     }
     showAidOptions();
 }
@@ -105,6 +123,9 @@ void frmMain::restoreAidOptions() {
     if (const double radius = m_settings->text(kRadiusKey).toDouble(&ok);
         ok && radius > 0 && std::isfinite(radius))
         options.softRadius = radius;
+    if (const double tolerance = m_settings->text(kToleranceKey).toDouble(&ok);
+        ok && tolerance >= 0 && tolerance <= std::numeric_limits<float>::max())
+        options.mirrorTolerance = static_cast<float>(tolerance);
     setAidOptions(options);
 }
 

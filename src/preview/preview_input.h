@@ -33,6 +33,9 @@ public:
     virtual bool isDragging() const = 0;
     // Esc or a right click: the drag puts back what it changed and ends.
     virtual void cancel() = 0;
+    // Shift with a right click, no drag under way: true when it placed the 3D cursor, so the
+    // camera does not take the press.
+    virtual bool placeCursor(const PreviewPointer& /*pointer*/) { return false; }
 };
 
 } // namespace vw

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vw {
@@ -79,5 +80,10 @@ private:
     WindowProjector m_project;
     double m_left, m_top, m_right, m_bottom;
 };
+
+// The point of the surface drawn under window point (x, y), file-oriented, from the depth the
+// frame left there (spread nearest); none where nothing was drawn.
+std::optional<Vec3> surfacePointAt(const OrbitCamera& camera, const DepthPatch& depth, double x,
+                                   double y);
 
 } // namespace vw

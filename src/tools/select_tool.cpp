@@ -42,6 +42,12 @@ PickSquare pickSquareAtPress(const Pane& pane) {
             modelAlong(int64_t(pane.downY) + int64_t(kPickReach), view.originY, view.zoom)};
 }
 
+// The vertex a click picks is the session's active vertex from then on.
+Vertex* activated(Pane& pane, const std::vector<Segment>& data, Vertex* picked) {
+    pane.session().setActiveVertex(locateVertex(data, picked));
+    return picked;
+}
+
 } // namespace
 
 void SelectTool::begin() {
@@ -51,12 +57,14 @@ void SelectTool::begin() {
 void SelectTool::press(const PointerInput& input) {
     m_ctrlOnSelected = input.modifiers == kCtrlMask &&
                        m_pane.colourAt(m_pane.downX, m_pane.downY) == kMarkSelected;
-    selectPress(
-        m_pane, input.modifiers, isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY)),
-        [this](std::vector<Segment>& data) {
-            const PickSquare square = pickSquareAtPress(m_pane);
-            return firstUnselectedInBox(m_pane, data, square.x1, square.y1, square.x2, square.y2);
-        });
+    selectPress(m_pane, input.modifiers,
+                isUnselectedMark(m_pane.colourAt(m_pane.downX, m_pane.downY)),
+                [this](std::vector<Segment>& data) {
+                    const PickSquare square = pickSquareAtPress(m_pane);
+                    Vertex* picked = firstUnselectedInBox(m_pane, data, square.x1, square.y1,
+                                                          square.x2, square.y2);
+                    return activated(m_pane, data, picked);
+                });
 }
 
 void SelectTool::move(const PointerInput& input) {
@@ -131,10 +139,10 @@ void SelectTool::previewPress(const PreviewPointer& pointer, PreviewView& view) 
         m_ctrlSegment = hit.segment;
         m_ctrlVertex = hit.vertex;
     }
-    selectPress(m_pane, pointer.modifiers, hit.found() && !onSelected,
-                [&](std::vector<Segment>& data) {
-                    return &data[size_t(hit.segment)].verts[size_t(hit.vertex)];
-                });
+    selectPress(
+        m_pane, pointer.modifiers, hit.found() && !onSelected, [&](std::vector<Segment>& data) {
+            return activated(m_pane, data, &data[size_t(hit.segment)].verts[size_t(hit.vertex)]);
+        });
 }
 
 bool SelectTool::isPreviewClick(const PreviewPointer& pointer) const {

@@ -1,6 +1,7 @@
 #include "tools/tool_frame.h"
 
 #include "model/editing/history/document.h"
+#include "tools/cursor_placing.h"
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
 #include "tools/pan_tool.h"
@@ -69,6 +70,10 @@ void ToolFrame::press(const PointerInput& input) {
     }
     if (!showsView(m_pane) || m_drag.button != 0)
         return;
+    if (input.buttons == kRightButton && input.modifiers == kShiftMask) {
+        placeCursorInView(m_pane, input);
+        return;
+    }
     m_drag = {};
     m_drag.button = input.buttons;
     if (input.buttons == kMiddleButton) {
