@@ -299,7 +299,8 @@ void PropertyGrid::lineEditFinished(const QString& name, bool always) {
     m_entering = true;
     // A value applied as shown, not retyped, keeps its bits (a -0 shown as "0" stays -0).
     const Item* item = find(name);
-    const bool asShown = item && !item->blank && edit->text() == valueText(name);
+    const bool asShown =
+        item && !item->blank && !edit->isModified() && edit->text() == valueText(name);
     enterValue(name, asShown ? item->value : QVariant(edit->text()));
     m_entering = false;
 }

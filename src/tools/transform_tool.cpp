@@ -160,13 +160,13 @@ void TransformTool::finishDrag() {
         m_kind == TransformKind::Rotate && m_drag.isOn() && (m_preview || isKeyed());
     m_drag.end();
     m_pane.document().endDrag();
-    if (turned) {
-        m_pane.isOnRotater = false;
+    if (turned)
         m_pane.rotAngle = m_angleBefore;
-    }
     // The angle read out during the turn is over with it.
-    if (m_kind == TransformKind::Rotate)
+    if (m_kind == TransformKind::Rotate) {
+        m_pane.isOnRotater = false;
         m_feedback.showStatus(QString());
+    }
     if (m_preview) {
         m_preview->setGuide(std::nullopt);
         m_preview->setSoftCircle(std::nullopt);

@@ -20,6 +20,7 @@ namespace {
 
 using vw::PropertyGrid;
 using vw::PropertyType;
+using vw::floatText;
 
 struct ConversionCase {
     const char* label;

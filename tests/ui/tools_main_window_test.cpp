@@ -85,12 +85,22 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     main.mnuFileSave()->trigger();
     const std::vector<Segment> before = editor.model.curData;
     const RotateTool& rotate = currentToolAs<RotateTool>(panes->tools());
-    drag(panes->picMain, pixelOf(pane, rotate.handle().h, rotate.handle().v),
-         pixelOf(pane, rotate.centre().h, rotate.centre().v + 5));
+    const QPointF below = pixelOf(pane, rotate.centre().h, rotate.centre().v + 5);
+    sendMouse(panes->picMain, QEvent::MouseButtonPress,
+              pixelOf(pane, rotate.handle().h, rotate.handle().v), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(panes->picMain, QEvent::MouseMove, below, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(main.noticePanel()->text(), "Saved model.ebo");
     EXPECT_TRUE(main.statusPanel()->isVisible());
     EXPECT_TRUE(main.degreesPanel()->isVisible());
     EXPECT_EQ(main.statusPanel()->text(), "1.570796");
+    sendMouse(panes->picMain, QEvent::MouseButtonRelease, below, Qt::LeftButton, Qt::NoButton);
+    // The readout is over with the turn, and an undo does not bring it back.
+    EXPECT_EQ(main.statusPanel()->text(), "");
+    EXPECT_EQ(main.degreesPanel()->text(), "");
+    main.mnuEditUndo()->trigger();
+    EXPECT_EQ(main.statusPanel()->text(), "");
+    EXPECT_EQ(main.degreesPanel()->text(), "");
+    main.mnuEditRedo()->trigger();
     EXPECT_NE(editor.model.Parts[0].segments[0].verts[0].x, before[0].verts[0].x);
 
     QTest::keyClick(panes->picMain, 'v');
