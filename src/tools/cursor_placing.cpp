@@ -32,7 +32,6 @@ void placeCursorInView(Pane& pane, const PointerInput& input) {
         at[view.axisV] = pane.toModelY(input.y);
         pane.session().placeCursor(at);
     }
-    pane.markChanged();
 }
 
 bool placeCursorInPreview(Pane& pane, PreviewView& view, const PreviewPointer& pointer) {
@@ -53,7 +52,6 @@ bool placeCursorInPreview(Pane& pane, PreviewView& view, const PreviewPointer& p
             return false;
         pane.session().placeCursor({surface->x, -surface->y, surface->z});
     }
-    pane.markChanged();
     return true;
 }
 

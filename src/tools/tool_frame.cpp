@@ -53,6 +53,12 @@ ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {
     m_tools[kToolRotate - 1] = std::make_unique<RotateTool>(pane, feedback);
     m_subscription = pane.document().subscribe(
         [this](const DocumentChange& change) { documentChanged(change); });
+    // Scale's and Rotate's handles stand about the pivot: they follow it, and the cross the cursor.
+    m_pivotSubscription = pane.session().subscribePivot([this] {
+        if (Tool* tool = currentTool(); tool && !isDragging())
+            tool->selectionChanged();
+        m_pane.markChanged();
+    });
 }
 
 ToolFrame::~ToolFrame() = default;
