@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -46,15 +45,14 @@ void frmMain::createAidCommands(QMenu* mnuEdit) {
     }
     QAction* tolerance = symmetry->addAction(QStringLiteral("&Tolerance..."));
     connect(tolerance, &QAction::triggered, this, [this] {
-        bool ok = false;
-        const double distance = QInputDialog::getDouble(
-            this, QStringLiteral("Symmetry Tolerance"),
+        const std::optional<double> distance = m_prompts.askDistance(
+            QStringLiteral("Symmetry Tolerance"),
             QStringLiteral("How far off, in model units, a mirror partner may lie:"),
-            double(m_aidOptions.mirrorTolerance), 0, 1e6, 6, &ok);
-        if (!ok)
+            double(m_aidOptions.mirrorTolerance));
+        if (!distance)
             return;
         vw::AidOptions options = m_aidOptions;
-        options.mirrorTolerance = static_cast<float>(distance);
+        options.mirrorTolerance = static_cast<float>(*distance);
         setAidOptions(options);
     });
     m_softAction = mnuEdit->addAction(QStringLiteral("S&oft Selection"));

@@ -115,6 +115,8 @@ std::optional<PlanePoint> ScaleTool::chosenPivot() const {
 }
 
 void ScaleTool::scaleAbout(PlanePoint pivot, const PointerInput& input) {
+    if (!(m_grab.left || m_grab.right || m_grab.top || m_grab.bottom))
+        return;
     Pane& pane = m_pane;
     const float pointerH = pane.toModelX(float(pane.lastX));
     const float pointerV = pane.toModelY(float(pane.lastY));

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QMenu>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -167,6 +168,22 @@ TEST(ToolsInMainWindow, MirrorXReachesTheDragTheNudgeTheSheetAndTransformAndSoft
     for (size_t i : {2, 3, 4, 5})
         verts[i].selected = -1;
     pane.session().select([](std::vector<Segment>&, int32_t) { return 4; });
+    EXPECT_EQ(main.mirrorPanel()->text(), "1 selected vertex has no mirror partner");
+    // Edit > Symmetry > Tolerance...: wide enough, the odd vertex finds a partner; kept.
+    QAction* tolerance = nullptr;
+    for (QAction* item : main.action(QStringLiteral("S&ymmetry"))->menu()->actions())
+        if (item->text() == QStringLiteral("&Tolerance..."))
+            tolerance = item;
+    ASSERT_NE(tolerance, nullptr);
+    editor.prompts.distanceAnswer = 100;
+    tolerance->trigger();
+    EXPECT_EQ(main.mirrorPanel()->text(), "");
+    EXPECT_EQ(settings.text("mirrorTolerance"), "100");
+    editor.prompts.distanceAnswer = std::nullopt; // cancelled: as it was
+    tolerance->trigger();
+    EXPECT_EQ(pane.session().aids().options().mirrorTolerance, 100.0f);
+    editor.prompts.distanceAnswer = kCoincidentTolerance;
+    tolerance->trigger();
     EXPECT_EQ(main.mirrorPanel()->text(), "1 selected vertex has no mirror partner");
 
     const std::vector<Vertex>& saved = editor.model.Parts[0].segments[0].verts;
