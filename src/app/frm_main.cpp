@@ -3,6 +3,8 @@
 #include "app/frm_panes.h"
 #include "app/frm_splash.h"
 #include "app/open_model.h"
+#include "app/pivot_commands.h"
+#include "app/start_options.h"
 #include "model/ebo/ebo_saver.h"
 #include "panels/frm_parts.h"
 #include "panels/frm_vertices.h"
@@ -174,12 +176,14 @@ void frmMain::createMenus() {
     m_paneCommands.append(transform);
     createNavigationMenus();
     createAidCommands(mnuEdit);
+    vw::createPivotCommands(mnuEdit, m_tools, m_session);
 
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
     connect(m_mnuOptionsImageMap, &QAction::triggered, this, &frmMain::mnuOptionsImageMap_Click);
     m_mnuOptionsCompanions = mnuOptions->addAction(QStringLiteral("Companion Files &Folder..."));
     createKeyMapMenu(mnuOptions);
+    vw::createStartOptions(mnuOptions, [this] { return m_settings; });
     mnuOptions->addSeparator();
     m_mnuAbout = mnuOptions->addAction(QStringLiteral("About"));
     connect(m_mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);

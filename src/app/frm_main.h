@@ -55,6 +55,7 @@ public:
     // Where recent files, the image map and the window's size and dock layout are kept between
     // runs; none keeps nothing. The kept layout is applied at once.
     void setSettings(vw::Settings* settings);
+    vw::Settings* settings() const { return m_settings; }
 
     frmVertices* vertices() const { return m_vertices; }
     frmParts* parts() const { return m_parts; }

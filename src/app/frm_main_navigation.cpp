@@ -6,6 +6,7 @@
 #include "model/editing/exact_transform.h"
 #include "model/editing/limits/edit_limits.h"
 #include "model/vertex_fields.h"
+#include "tools/angle_text.h"
 #include "tools/selection.h"
 #include "tools/view_navigation.h"
 
@@ -26,8 +27,9 @@ QString axisName(int axis) {
     return QString::fromLatin1(axis >= 0 && axis < 5 ? kAxisNames[axis] : "?");
 }
 
+// Readouts as the sheet shows its values: the shortest text of the float.
 QString number(double value) {
-    return QLocale().toString(value, 'g', 6);
+    return vw::floatText(static_cast<float>(value));
 }
 
 } // namespace
@@ -155,9 +157,11 @@ void frmMain::mnuEditTransform_Click() {
         m_document.refuse(editable.reason());
         return;
     }
-    const std::optional<vw::ExactTransform> transform = m_prompts.askTransform();
+    std::optional<vw::ExactTransform> transform = m_prompts.askTransform();
     if (!transform)
         return;
+    if (!transform->aboutOrigin)
+        transform->centre = m_session.pivotPoint();
     (void)m_session.shown(m_session.edit(
         vw::stepLabel(transform->kind), vw::kPositionFields,
         [&](std::vector<vw::Segment>& data) { vw::transformSelected(data, *transform); },

@@ -1,6 +1,6 @@
-// Symmetry and soft selection in the main window: Edit > Symmetry, Soft Selection and its
-// falloff, Select > Select Mirror, their palette buttons, the status bar's count of selected
-// vertices without a partner, and the options kept with the settings.
+// Symmetry and soft selection in the main window: Edit > Symmetry and its tolerance, Soft Selection
+// and its falloff, Select > Select Mirror, their palette buttons, the status bar's count of
+// selected vertices without a partner, and the options kept with the settings.
 
 #include "app/frm_main.h"
 
@@ -16,11 +16,13 @@
 #include <QStatusBar>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
 const QString kFalloffKey = QStringLiteral("softFalloff");
 const QString kRadiusKey = QStringLiteral("softRadius");
+const QString kToleranceKey = QStringLiteral("mirrorTolerance");
 
 } // namespace
 
@@ -41,6 +43,18 @@ void frmMain::createAidCommands(QMenu* mnuEdit) {
         m_tools->addAction(mirror);
         m_mirrorActions[size_t(axis)] = mirror;
     }
+    QAction* tolerance = symmetry->addAction(QStringLiteral("&Tolerance..."));
+    connect(tolerance, &QAction::triggered, this, [this] {
+        const std::optional<double> distance = m_prompts.askDistance(
+            QStringLiteral("Symmetry Tolerance"),
+            QStringLiteral("How far off, in model units, a mirror partner may lie:"),
+            double(m_aidOptions.mirrorTolerance));
+        if (!distance)
+            return;
+        vw::AidOptions options = m_aidOptions;
+        options.mirrorTolerance = static_cast<float>(*distance);
+        setAidOptions(options);
+    });
     m_softAction = mnuEdit->addAction(QStringLiteral("S&oft Selection"));
     m_softAction->setCheckable(true);
     m_softAction->setShortcut(QKeySequence(Qt::Key_O));
@@ -87,6 +101,8 @@ void frmMain::setAidOptions(const vw::AidOptions& options) {
     if (m_settings) {
         m_settings->setText(kFalloffKey, QString::number(int(options.falloff)));
         m_settings->setText(kRadiusKey, QString::number(options.softRadius, 'g', 17));
+        m_settings->setText(kToleranceKey,
+                            QString::number(double(options.mirrorTolerance), 'g', 9));
     }
     showAidOptions();
 }
@@ -105,6 +121,9 @@ void frmMain::restoreAidOptions() {
     if (const double radius = m_settings->text(kRadiusKey).toDouble(&ok);
         ok && radius > 0 && std::isfinite(radius))
         options.softRadius = radius;
+    if (const double tolerance = m_settings->text(kToleranceKey).toDouble(&ok);
+        ok && tolerance >= 0 && tolerance <= std::numeric_limits<float>::max())
+        options.mirrorTolerance = static_cast<float>(tolerance);
     setAidOptions(options);
 }
 

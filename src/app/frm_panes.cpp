@@ -268,6 +268,16 @@ void frmPanes::fitModel() {
         vw::fitModel(m_pane);
 }
 
+void frmPanes::fitPlaneViews() {
+    const int shown = m_pane.selectedTab();
+    for (int tab = vw::kTabXY; tab <= vw::kTabXZ; ++tab) {
+        m_pane.selectTab(tab);
+        vw::fitModel(m_pane);
+    }
+    m_pane.selectTab(shown);
+    m_pane.markChanged();
+}
+
 void frmPanes::fitSelection() {
     if (m_pane.selectedTab() == vw::kTabPreview)
         preview->fitSelection();

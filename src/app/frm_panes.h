@@ -41,6 +41,8 @@ public:
     void setImageMap(const QImage& picture);
     // View > Fit Model and Fit Selection: the current plane or UV view, or the Preview's camera.
     void fitModel();
+    // Fits each of the three plane views to the model, as Fit Model does the one shown.
+    void fitPlaneViews();
     void fitSelection();
 
     vw::Pane& pane() { return m_pane; }

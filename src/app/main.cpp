@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "app/open_model.h"
 #include "app/settings.h"
+#include "app/start_options.h"
 #include "app/working_copy.h"
 #include "dialogs/prompts.h"
 #include "model/model.h"
@@ -68,7 +69,8 @@ int main(int argc, char* argv[]) {
                                                  start);
     });
     // Modal: the main window appears, and the command-line model opens, once it has closed.
-    window.showSplash();
+    if (vw::showsSplashAtStart(&settings))
+        window.showSplash();
     window.show();
 
     if (!commandLine.modelPath.isEmpty())

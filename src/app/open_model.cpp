@@ -1,5 +1,7 @@
 #include "app/open_model.h"
 
+#include "app/start_options.h"
+
 #include "app/companion_folder.h"
 #include "app/frm_loading.h"
 #include "app/frm_main.h"
@@ -81,6 +83,8 @@ void openModel(frmMain& main, const QString& path) {
         main.statusPanel()->clear();
         main.parts()->LoadList();
         main.showPanes()->Init_Ebo();
+        if (fitsModelOnOpen(main.settings()))
+            main.showPanes()->fitPlaneViews();
         main.setModelCommandsEnabled(true);
         main.addRecentFile(path);
         main.watchModelFile();

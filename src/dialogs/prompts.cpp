@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <limits>
 
 namespace vw {
 
@@ -110,6 +113,14 @@ std::optional<ExactTransform> QtPrompts::askTransform() {
         return std::nullopt;
     m_lastTransform = dialog.transform();
     return m_lastTransform;
+}
+
+std::optional<double> QtPrompts::askDistance(const QString& title, const QString& label,
+                                             double value) {
+    bool ok = false;
+    const double distance = QInputDialog::getDouble(parentWindow(), title, label, value, 0,
+                                                    std::numeric_limits<float>::max(), 6, &ok);
+    return ok ? std::optional(distance) : std::nullopt;
 }
 
 } // namespace vw

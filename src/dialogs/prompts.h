@@ -32,6 +32,12 @@ public:
     // The Transform dialog; none when cancelled. It opens as the last one chosen in this run
     // left it.
     virtual std::optional<ExactTransform> askTransform() = 0;
+    // A distance in model units, 0 or more, starting at value; none when cancelled (and by
+    // default, for prompts that never ask).
+    virtual std::optional<double> askDistance(const QString& /*title*/, const QString& /*label*/,
+                                              double /*value*/) {
+        return std::nullopt;
+    }
 };
 
 // The real dialogs, centred over the window they belong to.
@@ -46,6 +52,8 @@ public:
                      const QString& folder = QString()) override;
     QString saveFile(const QString& title, const QString& filter, const QString& path) override;
     std::optional<ExactTransform> askTransform() override;
+    std::optional<double> askDistance(const QString& title, const QString& label,
+                                      double value) override;
 
 private:
     QWidget* parentWindow() const;

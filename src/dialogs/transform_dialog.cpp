@@ -43,7 +43,7 @@ TransformDialog::TransformDialog(const ExactTransform& start, QWidget* parent) :
     axis->setCurrentIndex(2);
     form->addRow(QStringLiteral("A&xis:"), axis);
     about = new QComboBox;
-    about->addItems({QStringLiteral("Selection Centre"), QStringLiteral("Origin")});
+    about->addItems({QStringLiteral("Pivot"), QStringLiteral("Origin")});
     form->addRow(QStringLiteral("A&bout:"), about);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -1,6 +1,7 @@
 #pragma once
 // Edit > Transform...: a move by exact amounts, a scale, or a rotation by a typed angle, about
-// the selection's centre or the origin. Amounts are in the values the vertex sheet shows.
+// the pivot chosen for Scale and Rotate (Edit > Pivot) or the origin. Amounts are in the values the
+// vertex sheet shows.
 
 #include "model/editing/exact_transform.h"
 
@@ -25,7 +26,7 @@ public:
 
     QComboBox* kind = nullptr;  // "Move", "Scale", "Rotate"
     QComboBox* axis = nullptr;  // "X", "Y", "Z": the rotation's axis
-    QComboBox* about = nullptr; // "Selection Centre", "Origin"
+    QComboBox* about = nullptr; // "Pivot", "Origin"
     std::array<QDoubleSpinBox*, 3> amounts{};
     QDoubleSpinBox* degrees = nullptr;
 

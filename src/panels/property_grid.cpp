@@ -1,5 +1,7 @@
 #include "panels/property_grid.h"
 
+#include "tools/angle_text.h"
+
 #include <QColorDialog>
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -11,7 +13,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -59,13 +60,6 @@ std::optional<int> toWholeNumber(const QVariant& value, int lowest, int highest)
         *number > highest)
         return std::nullopt;
     return static_cast<int>(*number);
-}
-
-QString floatText(float value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
-    return text.replace(QLatin1Char('.'), QLocale().decimalPoint());
 }
 
 QString colourText(int value) {
@@ -243,7 +237,7 @@ QString PropertyGrid::valueText(const QString& name) const {
         return {};
     switch (item->type) {
     case PropertyType::Float:
-        return floatText(item->value.toFloat());
+        return vw::floatText(item->value.toFloat());
     case PropertyType::Byte:
         return QString::number(item->value.toInt());
     case PropertyType::Colour:
@@ -303,7 +297,11 @@ void PropertyGrid::lineEditFinished(const QString& name, bool always) {
     if (m_entering || !edit || (!always && edit->text() == valueText(name)))
         return;
     m_entering = true;
-    enterValue(name, edit->text());
+    // A value applied as shown, not retyped, keeps its bits (a -0 shown as "0" stays -0).
+    const Item* item = find(name);
+    const bool asShown =
+        item && !item->blank && !edit->isModified() && edit->text() == valueText(name);
+    enterValue(name, asShown ? item->value : QVariant(edit->text()));
     m_entering = false;
 }
 

@@ -40,6 +40,9 @@ public:
     // right one.
     virtual void modalPress(const PreviewPointer& pointer, int button) = 0;
     virtual void modalRelease(const PreviewPointer& pointer) = 0;
+    // Shift with a right click, no drag under way: true when it placed the 3D cursor, so the
+    // camera does not take the press.
+    virtual bool placeCursor(const PreviewPointer& /*pointer*/) { return false; }
 };
 
 } // namespace vw

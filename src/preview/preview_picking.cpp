@@ -163,4 +163,15 @@ bool CirclePicker::operator()(const Vertex& vertex) const {
     return dx * dx + dy * dy <= m_radius * m_radius && m_project.isVisible(at);
 }
 
+std::optional<Vec3> surfacePointAt(const OrbitCamera& camera, const DepthPatch& depth, double x,
+                                   double y) {
+    const float surface = depth.nearestAround(x, y);
+    if (!(surface < 1))
+        return std::nullopt;
+    const double distance =
+        viewDistanceAt(surface, camera.nearPlane(), camera.farPlane(), camera.orthographic);
+    // The plane facing the viewer at that distance from the eye, in either projection.
+    return camera.onPlaneThrough(camera.eye() + camera.forward() * distance, x, y);
+}
+
 } // namespace vw

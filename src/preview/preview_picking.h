@@ -108,5 +108,9 @@ private:
     WindowProjector m_project;
     double m_x, m_y, m_radius;
 };
+// The point of the surface drawn under window point (x, y), file-oriented, from the depth the
+// frame left there (spread nearest); none where nothing was drawn.
+std::optional<Vec3> surfacePointAt(const OrbitCamera& camera, const DepthPatch& depth, double x,
+                                   double y);
 
 } // namespace vw

@@ -84,6 +84,8 @@ public:
         double radius = 0;
     };
     void setSoftCircle(std::optional<SoftCircle> circle);
+    // The 3D cursor's small cross, at its projection (file-oriented); none while unplaced.
+    void setCursorMark(std::optional<vw::Vec3> at);
 
     // Still frames draw simplified versions of the segments where many triangles fall on one pixel
     // (built in the background after each model opens and each edit settles); off, they draw
@@ -181,6 +183,7 @@ private:
     void drawOverlays();
     void drawOverlayLines(const std::vector<float>& points, GLenum mode, QRgb colour);
     void drawSoftCircle();
+    void drawCursorMark();
     // Draws count entries of the bound indexes from first (for points, count vertices), in pieces
     // small enough that the renderer never holds a large part of a frame at once.
     void drawInPieces(GLenum mode, uint32_t first, uint32_t count);
@@ -231,6 +234,7 @@ private:
     std::optional<QRectF> m_band;
     std::optional<AxisGuide> m_guide;
     std::optional<SoftCircle> m_softCircle;
+    std::optional<vw::Vec3> m_cursorMark;
 
     ShaderSourceMaker m_makeShaderSources = vw::previewShaderSources;
     std::unique_ptr<QOpenGLShaderProgram> m_surface, m_flat, m_depthColour, m_marks;

@@ -5,6 +5,7 @@
 #include "preview/nav_gizmo.h"
 #include "preview/preview_view.h"
 #include "preview/shader_program.h"
+#include "views/overlay_drawing.h"
 #include "views/pane_colours.h"
 #include "views/pane_input.h"
 
@@ -197,8 +198,13 @@ void PreviewView::drawOverlayLines(const std::vector<float>& points, GLenum mode
     glDrawArrays(mode, 0, static_cast<GLsizei>(points.size() / 3));
 }
 
+void PreviewView::setCursorMark(std::optional<vw::Vec3> at) {
+    m_cursorMark = at;
+    changed();
+}
+
 void PreviewView::drawOverlays() {
-    if (!m_band && !m_guide && !m_softCircle)
+    if (!m_band && !m_guide && !m_softCircle && !m_cursorMark)
         return;
     glDisable(GL_DEPTH_TEST);
     m_flat->bind();
@@ -228,6 +234,8 @@ void PreviewView::drawOverlays() {
     }
     if (m_softCircle)
         drawSoftCircle();
+    if (m_cursorMark)
+        drawCursorMark();
     glEnable(GL_DEPTH_TEST);
 }
 
@@ -243,6 +251,17 @@ void PreviewView::drawSoftCircle() {
         points.push_back(0);
     }
     drawOverlayLines(points, GL_LINE_LOOP, vw::kSoftCircle);
+}
+
+void PreviewView::drawCursorMark() {
+    const vw::Vec3 at = m_scene.camera().toWindow(*m_cursorMark);
+    if (!(at.z >= -1 && at.z <= 1))
+        return;
+    const double reach = vw::kCursorCrossPixels;
+    setWindowUniforms(*m_flat);
+    drawOverlayLines({float(at.x - reach), float(at.y), 0, float(at.x + reach), float(at.y), 0,
+                      float(at.x), float(at.y - reach), 0, float(at.x), float(at.y + reach), 0},
+                     GL_LINES, vw::kCursorCross);
 }
 
 vw::PreviewPointer PreviewView::pointerOf(const QMouseEvent& event) const {
@@ -265,6 +284,9 @@ void PreviewView::mousePressEvent(QMouseEvent* event) {
     }
     // The gizmo's discs are neither a pick nor the start of a drag.
     if (event->button() == Qt::LeftButton && lookFromGizmo(pointer.x, pointer.y))
+        return;
+    if (event->button() == Qt::RightButton && pointer.modifiers == vw::kShiftMask && m_input &&
+        !m_scene.moving() && m_input->placeCursor(pointer))
         return;
     if (m_input && m_input->actsOnPreview() && !m_scene.moving()) {
         if (event->button() == Qt::LeftButton && pointer.buttons == vw::kLeftButton) {

@@ -2,6 +2,7 @@
 
 #include "preview/preview_view.h"
 #include "tools/circle_select.h"
+#include "tools/cursor_placing.h"
 #include "tools/soft_radius.h"
 #include "tools/tool_frame.h"
 #include "views/pane.h"
@@ -9,7 +10,15 @@
 namespace vw {
 
 PreviewTools::PreviewTools(Pane& pane, ToolFrame& tools, PreviewView& view)
-    : m_pane(pane), m_tools(tools), m_view(view) {}
+    : m_pane(pane), m_tools(tools), m_view(view) {
+    const auto showCursor = [this] {
+        const std::optional<ModelPoint>& at = m_pane.session().pivotMarks().cursor;
+        m_view.setCursorMark(at ? std::optional(Vec3{(*at)[0], -(*at)[1], (*at)[2]})
+                                : std::nullopt);
+    };
+    m_pivotSubscription = m_pane.session().subscribePivot(showCursor);
+    showCursor();
+}
 
 Tool* PreviewTools::dragging() const {
     Tool* tool = m_tools.currentTool();
@@ -124,6 +133,10 @@ void PreviewTools::cancel() {
     } else if (Tool* tool = dragging()) {
         tool->cancel();
     }
+}
+
+bool PreviewTools::placeCursor(const PreviewPointer& pointer) {
+    return !isDragging() && placeCursorInPreview(m_pane, m_view, pointer);
 }
 
 void PreviewTools::abandon() {

@@ -4,8 +4,10 @@
 // there with the same rules, on the same selection and through the same session; the frame's one
 // listener ends a drag that something else took away. Pan and Zoom leave the pointer to the
 // Preview's camera. During a soft drag the wheel and PageUp and PageDown size the soft radius.
+// It also places the 3D cursor there and keeps the Preview's mark of it where the session has it.
 
 #include "model/editing/exact_transform.h"
+#include "model/signal.h"
 #include "preview/preview_input.h"
 
 class PreviewView;
@@ -30,6 +32,7 @@ public:
     void cancel() override;
     void modalPress(const PreviewPointer& pointer, int button) override;
     void modalRelease(const PreviewPointer& pointer) override;
+    bool placeCursor(const PreviewPointer& pointer) override;
     // The drag under way ends, keeping what it did (another tab, another model).
     void abandon();
     // The Blender map's G, S and R in the Preview: a modal drag begun where the pointer last
@@ -46,6 +49,7 @@ private:
     ToolFrame& m_tools;
     PreviewView& m_view;
     PreviewPointer m_pointer; // where the pointer last was
+    Subscription m_pivotSubscription;
 };
 
 } // namespace vw

@@ -46,6 +46,13 @@ void RotateTool::SetRotateValues() {
     const Pane& pane = m_pane;
     m_centre.h = static_cast<float>((static_cast<double>(pane.selLeft) + pane.selRight) / 2);
     m_centre.v = static_cast<float>((static_cast<double>(pane.selTop) + pane.selBottom) / 2);
+    // Any other pivot takes the circle's centre; the box's own stays the designed default.
+    const ViewParams& view = pane.currentView();
+    if (const std::optional<ModelPoint> pivot = pane.session().pivotPoint();
+        pivot && pane.session().pivot() != Pivot::BoundingBoxCentre && showsPositions(view)) {
+        m_centre.h = static_cast<float>((*pivot)[view.axisH]);
+        m_centre.v = static_cast<float>((*pivot)[view.axisV]);
+    }
     m_handle.h =
         static_cast<float>((static_cast<double>(pane.selRight) - pane.selLeft) / 2 + m_centre.h);
     m_handle.v = m_centre.v;

@@ -13,6 +13,7 @@
 #include "views/view_transform.h"
 
 #include <bit>
+#include <cmath>
 
 namespace vw {
 namespace {
@@ -39,6 +40,19 @@ ScaleGrab scaleGrabFor(QRgb colour) {
 PointerShape scalePointerFor(QRgb colour) {
     const ScaleHandleColour* handle = scaleHandleAt(colour);
     return handle ? pointerOver(*handle) : PointerShape::FourWayMove;
+}
+
+// The factor that takes the grabbed edge to the pointer about the pivot; 1 with no edge
+// grabbed along that axis or the edge on the pivot.
+double factorAbout(bool low, bool high, float lowEdge, float highEdge, float pointer, float pivot) {
+    const float edge = high ? highEdge : lowEdge;
+    if (!(low || high) || edge == pivot)
+        return 1;
+    return (double(pointer) - pivot) / (double(edge) - pivot);
+}
+
+float scaledAbout(float value, float pivot, double factor) {
+    return static_cast<float>((double(value) - pivot) * factor + pivot);
 }
 
 } // namespace
@@ -68,6 +82,10 @@ void ScaleTool::move(const PointerInput& input) {
         transformStep(input.x, input.y, input.modifiers);
         return;
     }
+    if (const std::optional<PlanePoint> pivot = chosenPivot()) {
+        scaleAbout(*pivot, input);
+        return;
+    }
     ScaleBox box{pane.selLeft, pane.selTop, pane.selRight, pane.selBottom};
     const std::optional<ScaleMapping> mapping =
         scaleStep(box, m_grab, pane.toModelX(float(pane.lastX)), pane.toModelY(float(pane.lastY)),
@@ -83,6 +101,47 @@ void ScaleTool::move(const PointerInput& input) {
         changeSelectedCoords(data, view, [&](float& h, float& v) {
             h = mapping->mapH(h);
             v = mapping->mapV(v);
+        });
+    });
+}
+
+std::optional<PlanePoint> ScaleTool::chosenPivot() const {
+    const ViewParams& view = m_pane.currentView();
+    const std::optional<ModelPoint> pivot = m_pane.session().pivotPoint();
+    if (!pivot || m_pane.session().pivot() == Pivot::BoundingBoxCentre || !showsPositions(view))
+        return std::nullopt;
+    return PlanePoint{static_cast<float>((*pivot)[view.axisH]),
+                      static_cast<float>((*pivot)[view.axisV])};
+}
+
+void ScaleTool::scaleAbout(PlanePoint pivot, const PointerInput& input) {
+    if (!(m_grab.left || m_grab.right || m_grab.top || m_grab.bottom))
+        return;
+    Pane& pane = m_pane;
+    const float pointerH = pane.toModelX(float(pane.lastX));
+    const float pointerV = pane.toModelY(float(pane.lastY));
+    double factorH =
+        factorAbout(m_grab.left, m_grab.right, pane.selLeft, pane.selRight, pointerH, pivot.h);
+    double factorV =
+        factorAbout(m_grab.top, m_grab.bottom, pane.selTop, pane.selBottom, pointerV, pivot.v);
+    // Shift keeps the proportions by the width, as the designed gesture does.
+    if (isShiftAlone(input.modifiers)) {
+        if (m_grab.left || m_grab.right)
+            factorV = factorH;
+        else
+            factorH = factorV;
+    }
+    // A factor of 0 would flatten the selection for good.
+    if (factorH == 0 || factorV == 0 || !std::isfinite(factorH) || !std::isfinite(factorV))
+        return;
+    pane.selLeft = scaledAbout(pane.selLeft, pivot.h, factorH);
+    pane.selRight = scaledAbout(pane.selRight, pivot.h, factorH);
+    pane.selTop = scaledAbout(pane.selTop, pivot.v, factorV);
+    pane.selBottom = scaledAbout(pane.selBottom, pivot.v, factorV);
+    pane.session().dragStep([&](std::vector<Segment>& data) {
+        changeSelectedCoords(data, pane.currentView(), [&](float& h, float& v) {
+            h = scaledAbout(h, pivot.h, factorH);
+            v = scaledAbout(v, pivot.v, factorV);
         });
     });
 }

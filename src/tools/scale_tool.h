@@ -1,9 +1,13 @@
 #pragma once
 // The Scale tool: eight handles on the selection's box, found by their colours, move the box's
-// edges; every step maps the selected vertices from the old box onto the new one.
+// edges; every step maps the selected vertices from the old box onto the new one. With a pivot
+// other than the box's centre, a handle scales the box and the selection about the pivot
+// instead, by as much as takes the grabbed edge to the pointer.
 
 #include "tools/transform.h"
 #include "tools/transform_tool.h"
+
+#include <optional>
 
 namespace vw {
 
@@ -30,6 +34,10 @@ public:
 private:
     // The box comes back as it was at the press.
     void restoreHandles() override;
+    // The chosen pivot in the view's two coordinates; none for the box's centre (the designed
+    // gesture) or on the UV tab.
+    std::optional<PlanePoint> chosenPivot() const;
+    void scaleAbout(PlanePoint pivot, const PointerInput& input);
 
     ScaleBox m_boxAtPress;
     ScaleGrab m_grab;

@@ -54,6 +54,12 @@ bool picksSelected(const Pane& pane, int modifiers) {
     return pane.keyMap == KeyMap::Blender && modifiers == 0;
 }
 
+// The vertex a click picks is the session's active vertex from then on.
+Vertex* activated(Pane& pane, const std::vector<Segment>& data, Vertex* picked) {
+    pane.session().setActiveVertex(locateVertex(data, picked));
+    return picked;
+}
+
 } // namespace
 
 void SelectTool::begin() {
@@ -72,8 +78,9 @@ void SelectTool::press(const PointerInput& input) {
                 isUnselectedMark(mark) || (onSelected && picksSelected(m_pane, input.modifiers)),
                 [this](std::vector<Segment>& data) {
                     const PickSquare square = pickSquareAtPress(m_pane);
-                    return firstUnselectedInBox(m_pane, data, square.x1, square.y1, square.x2,
-                                                square.y2);
+                    Vertex* picked = firstUnselectedInBox(m_pane, data, square.x1, square.y1,
+                                                          square.x2, square.y2);
+                    return activated(m_pane, data, picked);
                 });
 }
 
@@ -160,7 +167,8 @@ void SelectTool::previewPress(const PreviewPointer& pointer, PreviewView& view) 
     selectPress(m_pane, pointer.modifiers,
                 hit.found() && (!onSelected || picksSelected(m_pane, pointer.modifiers)),
                 [&](std::vector<Segment>& data) {
-                    return &data[size_t(hit.segment)].verts[size_t(hit.vertex)];
+                    return activated(m_pane, data,
+                                     &data[size_t(hit.segment)].verts[size_t(hit.vertex)]);
                 });
 }
 

@@ -155,9 +155,10 @@ void showHidden(Pane& pane) {
 }
 
 void selectMirrorVertices(Pane& pane) {
-    const uint8_t axes = pane.session().aids().options().mirrorAxes;
+    const AidOptions& options = pane.session().aids().options();
     selectCounted(pane, [&](std::vector<Segment>& data) {
-        selectMirror(data, axes != 0 ? axes : uint8_t(kMirrorX));
+        selectMirror(data, options.mirrorAxes != 0 ? options.mirrorAxes : uint8_t(kMirrorX),
+                     options.mirrorTolerance);
     });
 }
 

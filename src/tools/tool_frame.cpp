@@ -1,6 +1,7 @@
 #include "tools/tool_frame.h"
 
 #include "model/editing/history/document.h"
+#include "tools/cursor_placing.h"
 #include "tools/input_masks.h"
 #include "tools/move_tool.h"
 #include "tools/pan_tool.h"
@@ -33,6 +34,12 @@ ToolFrame::ToolFrame(Pane& pane) : m_pane(pane) {
     m_tools[kToolRotate - 1] = std::make_unique<RotateTool>(pane, feedback);
     m_subscription = pane.document().subscribe(
         [this](const DocumentChange& change) { documentChanged(change); });
+    // Scale's and Rotate's handles stand about the pivot: they follow it, and the cross the cursor.
+    m_pivotSubscription = pane.session().subscribePivot([this] {
+        if (Tool* tool = currentTool(); tool && !isDragging())
+            tool->selectionChanged();
+        m_pane.markChanged();
+    });
 }
 
 ToolFrame::~ToolFrame() = default;
@@ -142,6 +149,10 @@ void ToolFrame::press(const PointerInput& input) {
     }
     if (!showsView(m_pane) || m_drag.button != 0)
         return;
+    if (input.buttons == kRightButton && input.modifiers == kShiftMask) {
+        placeCursorInView(m_pane, input);
+        return;
+    }
     m_drag = {};
     m_drag.button = input.buttons;
     if (input.buttons == kMiddleButton) {

@@ -117,6 +117,7 @@ private:
     // away (a drag of either view).
     bool m_dispatching = false;
     Subscription m_subscription;
+    Subscription m_pivotSubscription;
 };
 
 } // namespace vw

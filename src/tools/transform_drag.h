@@ -7,6 +7,7 @@
 // a factor, degrees), as a number or as arithmetic on numbers ("2*3"), and Backspace takes back
 // its last character; while the typed text is not a whole expression the drag changes nothing.
 
+#include "model/editing/edit_session.h"
 #include "model/editing/exact_transform.h"
 #include "model/editing/selection/hidden_vertices.h"
 #include "model/model.h"
@@ -31,7 +32,7 @@ struct MoveSnapping {
 
 class TransformDrag {
 public:
-    // Takes every working vertex's position, the centre of the selection (file orientation) and
+    // Takes every working vertex's position, the centre it works about (file orientation) and
     // the press (pointer units), and grabs the selected vertex nearest the press within
     // grabReach along both axes, for snapping to a vertex.
     void begin(TransformKind kind, const std::vector<Segment>& data, const Vec3& centre,
@@ -107,6 +108,14 @@ inline std::optional<Vec3> fileSelectionCentre(const std::vector<Segment>& data)
     if (!centre)
         return std::nullopt;
     return Vec3{(*centre)[0], -(*centre)[1], (*centre)[2]};
+}
+
+// The session's pivot, file-oriented; none without a selection.
+inline std::optional<Vec3> filePivot(const EditSession& session) {
+    const std::optional<ModelPoint> pivot = session.pivotPoint();
+    if (!pivot)
+        return std::nullopt;
+    return Vec3{(*pivot)[0], -(*pivot)[1], (*pivot)[2]};
 }
 
 } // namespace vw

@@ -1,9 +1,10 @@
 #include "tools/transform_readout.h"
 
+#include "tools/angle_text.h"
+
 #include <QStringList>
 
 #include <bit>
-#include <charconv>
 #include <numbers>
 #include <optional>
 
@@ -24,14 +25,8 @@ const char* kindName(TransformKind kind) {
     return "Move";
 }
 
-// The shortest text that reads back to the same 32-bit float, "0" for either zero.
 QString readoutNumber(double value) {
-    const float single = static_cast<float>(value);
-    if (single == 0)
-        return QStringLiteral("0");
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, single);
-    return QString::fromLatin1(buffer, int(result.ptr - buffer));
+    return floatText(static_cast<float>(value));
 }
 
 QString axesText(uint8_t axes) {

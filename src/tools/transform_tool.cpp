@@ -22,6 +22,12 @@ constexpr double kLandingReachPixels = 15;
 // How far from the press, in pixels, the Preview grabs a selected vertex to snap.
 constexpr double kPreviewGrabPixels = 6;
 
+// Move keeps to the plane through the selection's centre; Scale and Rotate work about the pivot.
+std::optional<Vec3> centreOf(TransformKind kind, const EditSession& session) {
+    return kind == TransformKind::Move ? fileSelectionCentre(session.model().curData)
+                                       : filePivot(session);
+}
+
 } // namespace
 
 TransformTool::TransformTool(Pane& pane, ToolFeedback& feedback, TransformKind kind)
@@ -56,7 +62,7 @@ bool TransformTool::beginPlaneDrag(const PointerInput& input) {
     if (!beginDragEdit(m_pane, stepLabel(m_kind)))
         return false;
     const std::unique_ptr<ViewProjection> view = projection();
-    const std::optional<Vec3> centre = fileSelectionCentre(m_pane.model().curData);
+    const std::optional<Vec3> centre = centreOf(m_kind, m_pane.session());
     // As the designed drags, keys move nothing while SelCount is 0.
     if (view && centre && m_pane.SelCount() > 0 && m_pane.document().isDragging()) {
         m_drag.begin(m_kind, m_pane.model().curData, *centre, input.x, input.y, *view,
@@ -97,7 +103,7 @@ void TransformTool::showReadout() {
 }
 
 bool TransformTool::beginModal(double x, double y, PreviewView* preview) {
-    const std::optional<Vec3> centre = fileSelectionCentre(m_pane.model().curData);
+    const std::optional<Vec3> centre = centreOf(m_kind, m_pane.session());
     m_preview = preview;
     const std::unique_ptr<ViewProjection> view = projection();
     m_preview = nullptr;
@@ -163,7 +169,7 @@ bool TransformTool::key(char character, int modifiers) {
 }
 
 void TransformTool::previewPress(const PreviewPointer& pointer, PreviewView& view) {
-    const std::optional<Vec3> centre = fileSelectionCentre(m_pane.model().curData);
+    const std::optional<Vec3> centre = centreOf(m_kind, m_pane.session());
     if (m_pane.SelCount() <= 0 || !centre ||
         !beginDragEdit(m_pane, stepLabel(m_kind), kPositionFields))
         return;
@@ -193,10 +199,12 @@ void TransformTool::finishDrag() {
         m_feedback.showStatus(QString());
     m_drag.end();
     m_pane.document().endDrag();
-    if (turned) {
-        m_pane.isOnRotater = false;
+    if (turned)
         m_pane.rotAngle = m_angleBefore;
-        m_feedback.showStatus(m_feedback.status());
+    // The angle read out during the turn is over with it.
+    if (m_kind == TransformKind::Rotate) {
+        m_pane.isOnRotater = false;
+        m_feedback.showStatus(QString());
     }
     if (m_preview) {
         m_preview->setGuide(std::nullopt);

@@ -3,7 +3,7 @@
 // drag (X, Y, Z and Shift with them, a typed amount, Backspace, Enter), Esc and a right click to
 // cancel, snapping, and the Preview's gesture, in which each transforms the selection from the
 // press through the camera (Move in the plane facing it, Scale by the pointer's distance from the
-// selection's centre, Rotate by its angle about it). In the plane views each keeps its designed
+// pivot, Rotate by its angle about it). In the plane views each keeps its designed
 // gesture until one of those keys is used; from then on the pointer works through the same
 // transform drag as in the Preview.
 

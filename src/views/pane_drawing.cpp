@@ -2,7 +2,7 @@
 
 #include "views/pane.h"
 
-#include "views/pane_colours.h"
+#include "views/overlay_drawing.h"
 #include "views/raster.h"
 
 #include <QPainter>
@@ -57,6 +57,7 @@ void Pane::drawVertexMarks(QImage& canvas, int tab) {
     if (tab < kTabXY || tab > kTabUV)
         return;
     const std::vector<Segment>& data = m_model.curData;
+    drawCursorCross(canvas, views[tab - 1], session().pivotMarks().cursor);
     for (size_t i = 0; i < data.size(); ++i)
         m_drawing.unselectedMarks(data[i].verts, canvas, views[tab - 1],
                                   session().hidden().flagsOf(i));

@@ -532,6 +532,32 @@ TEST_F(PreviewEdit, LoopRingAndCircleSelectTakeWhatTheSurfaceShows) {
     circle.end();
 }
 
+// Shift with a right click: on a vertex the cursor takes its position bit for bit, on the
+// surface the point drawn there; where nothing is drawn it stays, and the camera does not pan.
+TEST_F(PreviewEdit, AShiftRightClickPlacesTheCursorOnAVertexOrTheSurface) {
+    const vw::EditSession& session = window->pane().session();
+    const auto shiftRightClick = [&](QPoint pixel) {
+        mouse(QEvent::MouseButtonPress, pixel, Qt::RightButton, Qt::RightButton, Qt::ShiftModifier);
+        mouse(QEvent::MouseButtonRelease, pixel, Qt::RightButton, Qt::NoButton, Qt::ShiftModifier);
+    };
+    shiftRightClick(at(-0.9, 1.1, 1.1) + QPoint(2, 1));
+    ASSERT_TRUE(session.pivotMarks().cursor);
+    const vw::Vertex& corner = model.curData[0].verts[0];
+    EXPECT_EQ(*session.pivotMarks().cursor, (vw::ModelPoint{corner.x, corner.y, corner.z}));
+
+    shiftRightClick(at(0.3, 0.2, 1.1));
+    const vw::ModelPoint onFace = *session.pivotMarks().cursor;
+    EXPECT_NEAR(onFace[0], 0.3, 0.02);
+    EXPECT_NEAR(onFace[1], -0.2, 0.02);
+    EXPECT_NEAR(onFace[2], 1.1, 0.02);
+
+    const vw::Vec3 target = view->scene().camera().target;
+    shiftRightClick(at(2.2, 0, 0));
+    EXPECT_EQ(*session.pivotMarks().cursor, onFace);
+    const vw::Vec3 after = view->scene().camera().target;
+    EXPECT_TRUE(after.x == target.x && after.y == target.y && after.z == target.z);
+}
+
 TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
     window->preview->mnuXray->setChecked(true);
     drag(at(-1.5, 1.6, 0), at(1.7, -1.5, 0));
@@ -564,8 +590,8 @@ TEST_F(PreviewEdit, EscAndARightClickPutBackTheExactBitsAndLeaveNoStep) {
 
 // The same gesture in the XY plane view and in the Preview looking at the XY plane at the same
 // scale: one tool object with one transform drag serves both, so keys, typed amounts, snapping
-// and the aids give the same bits (within a hair where only the pointer's way is used, since the
-// camera and the pane reach a model point by different arithmetic), in one undoable step.
+// and the aids give the same bits (within a hair where only the pointer's way is used, since
+// the camera and the pane reach a model point by different arithmetic), in one undoable step.
 struct ParityCase {
     const char* label;
     char tool;

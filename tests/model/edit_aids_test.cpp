@@ -1,7 +1,9 @@
 // Symmetry and soft selection around the document's edit call: mirror partners edited exactly,
-// vertices on the plane kept on it, partners missing counted, soft weights by 3D distance.
+// found within the tolerance, vertices on the plane kept on it, partners missing counted, soft
+// weights by 3D distance; and the pivots Scale and Rotate work about.
 
 #include "model/editing/aids/edit_aids.h"
+#include "model/editing/aids/pivot.h"
 #include "model/editing/exact_transform.h"
 #include "model/editing/history/working_data.h"
 
@@ -127,13 +129,86 @@ TEST(EditAids, SelectMirrorTakesThePartnersAcrossEveryAxisOn) {
     Model model = modelOf({point(1, 2, 0), point(-1, 2, 0), point(1, -2, 0), point(-1, -2, 0),
                            point(-1, 2.00005f, 0)});
     model.curData[0].verts[0].selected = -1;
-    EXPECT_EQ(selectMirror(model.curData, kMirrorX), 2u); // both within the tolerance
-    EXPECT_TRUE(model.curData[0].verts[1].selected && model.curData[0].verts[4].selected);
+    // Both lie within the tolerance; only the nearer one is the partner.
+    EXPECT_EQ(selectMirror(model.curData, kMirrorX), 1u);
+    EXPECT_TRUE(model.curData[0].verts[1].selected && !model.curData[0].verts[4].selected);
     EXPECT_FALSE(model.curData[0].verts[0].selected);
-    model.curData[0].verts[1].selected = model.curData[0].verts[4].selected = 0;
+    model.curData[0].verts[1].selected = 0;
     model.curData[0].verts[0].selected = -1;
-    EXPECT_EQ(selectMirror(model.curData, kMirrorX | kMirrorY), 4u);
+    EXPECT_EQ(selectMirror(model.curData, kMirrorX | kMirrorY), 3u); // one across each mirror
     EXPECT_FALSE(model.curData[0].verts[0].selected);
+}
+
+TEST(EditAids, MirrorPartnersAreTheNearestWithinTheTolerance) {
+    // The selected vertex at x = 1 and two candidates across x = 0, 0.001 and 0.004 off.
+    Model model = modelOf({point(1, 2, 3), point(-1.004f, 2, 3), point(-1.001f, 2, 3)});
+    model.curData[0].verts[0].selected = -1;
+    const struct Row {
+        float tolerance;
+        size_t unpartnered;
+        std::vector<uint32_t> partners;
+    } rows[] = {
+        {kCoincidentTolerance, 1, {}},
+        {0.0005f, 1, {}},
+        {0.002f, 0, {2}},
+        {0.01f, 0, {2}}, // both within it: the nearer
+    };
+    for (const Row& row : rows) {
+        const MirrorPartners found =
+            findMirrorPartners(model.curData, {{0, 0}}, kMirrorX, row.tolerance);
+        std::vector<uint32_t> partners;
+        for (const MirrorLink& link : found.links)
+            partners.push_back(link.partner.index);
+        EXPECT_EQ(partners, row.partners) << row.tolerance;
+        Document document(model);
+        EditAids aids(document);
+        aids.setOptions({kMirrorX, false, Falloff::Smooth, 1, row.tolerance});
+        EXPECT_EQ(aids.unpartneredCount(), row.unpartnered) << row.tolerance;
+    }
+}
+
+// Scale 0.5 and a quarter turn about z of the selection (0,0,0), (4,0,0), (1,3,0) about each
+// pivot: the box's centre (2,1.5,0), the mean (5/3,1,0), the active vertex (1,3,0) and the cursor
+// (10,-2,6); the values of the vertex at (4,0,0) after.
+TEST(Pivots, ScaleAndRotateAboutEachPivot) {
+    const struct Row {
+        Pivot pivot;
+        ExactTransform transform;
+        std::array<float, 3> expected;
+    } rows[] = {
+        {Pivot::BoundingBoxCentre, {TransformKind::Scale, {0.5, 0.5, 0.5}}, {3, 0.75f, 0}},
+        {Pivot::SelectionCentre, {TransformKind::Scale, {0.5, 0.5, 0.5}}, {2.8333333f, 0.5f, 0}},
+        {Pivot::ActiveVertex, {TransformKind::Scale, {0.5, 0.5, 0.5}}, {2.5f, 1.5f, 0}},
+        {Pivot::Cursor, {TransformKind::Scale, {0.5, 0.5, 0.5}}, {7, -1, 3}},
+        // Counter-clockwise with the file's y up: (3,3) from the vertex, so (-3,3) after.
+        {Pivot::ActiveVertex, {TransformKind::Rotate, {}, 90, 2}, {-2, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        Model model = modelOf({point(0, 0), point(4, 0), point(1, 3), point(9, 9)});
+        for (size_t i : {0, 1, 2})
+            model.curData[0].verts[i].selected = -1;
+        const PivotMarks marks{VertexAt{0, 2}, ModelPoint{10, -2, 6}};
+        ExactTransform transform = row.transform;
+        transform.centre = pivotPoint(model.curData, row.pivot, marks);
+        transformSelected(model.curData, transform);
+        const Vertex& moved = model.curData[0].verts[1];
+        if (row.transform.kind == TransformKind::Rotate) {
+            EXPECT_NEAR(moved.x, row.expected[0], 1e-6) << int(row.pivot);
+            EXPECT_NEAR(moved.y, row.expected[1], 1e-6) << int(row.pivot);
+        } else {
+            EXPECT_EQ(bits(moved.x), bits(row.expected[0])) << int(row.pivot);
+            EXPECT_EQ(bits(moved.y), bits(row.expected[1])) << int(row.pivot);
+            EXPECT_EQ(bits(moved.z), bits(row.expected[2])) << int(row.pivot);
+        }
+        EXPECT_EQ(model.curData[0].verts[3].x, 9.0f); // unselected
+    }
+    // No active vertex, or one the working data no longer has: the box's centre.
+    Model model = modelOf({point(0, 0), point(4, 2)});
+    model.curData[0].verts[0].selected = model.curData[0].verts[1].selected = -1;
+    for (const PivotMarks& marks : {PivotMarks{}, PivotMarks{VertexAt{3, 0}, std::nullopt}})
+        EXPECT_EQ(pivotPoint(model.curData, Pivot::ActiveVertex, marks), (ModelPoint{2, 1, 0}));
+    EXPECT_EQ(pivotPoint(model.curData, Pivot::Cursor, {}), (ModelPoint{0, 0, 0}));
+    EXPECT_EQ(locateVertex(model.curData, &model.curData[0].verts[1]), (VertexAt{0, 1}));
 }
 
 TEST(EditAids, SoftMoveWeighsByEachFalloffAtKnownDistancesIn3D) {

@@ -53,6 +53,9 @@ public:
         return saveFileAnswer;
     }
     std::optional<ExactTransform> askTransform() override { return transformAnswer; }
+    std::optional<double> askDistance(const QString&, const QString&, double) override {
+        return distanceAnswer;
+    }
 
     PromptAnswer yesNoAnswer = PromptAnswer::Yes;
     PromptAnswer saveAnswer = PromptAnswer::Cancel;    // "Save changes to ...?"
@@ -60,7 +63,8 @@ public:
     QString fileAnswer;                                // empty: the dialog is cancelled
     QString saveFileAnswer;                            // empty: the dialog is cancelled
     std::optional<ExactTransform> transformAnswer;
-    std::function<void()> onMessage; // runs while the message would be on screen
+    std::optional<double> distanceAnswer; // none: the dialog is cancelled
+    std::function<void()> onMessage;      // runs while the message would be on screen
     std::vector<AskedMessage> messages;
     std::vector<AskedFile> files;
 };

@@ -58,6 +58,7 @@ const MenuEntry kMenuBar[] = {
     {"&Edit", "S&ymmetry", QKeySequence(), MenuEntry::Always},
     {"&Edit", "S&oft Selection", QKeySequence("O"), MenuEntry::Always},
     {"&Edit", "Soft &Falloff", QKeySequence(), MenuEntry::Always},
+    {"&Edit", "&Pivot", QKeySequence(), MenuEntry::Always},
     {"&View", "Fit Model", QKeySequence("Home"), MenuEntry::WithModel},
     {"&View", "Fit Selection", QKeySequence("F"), MenuEntry::WithModel},
     {"&View", "Reset View", QKeySequence(), MenuEntry::WithModel},
@@ -82,6 +83,8 @@ const MenuEntry kMenuBar[] = {
     {"&Options", "Change Image &Map", QKeySequence(), MenuEntry::WithModel},
     {"&Options", "Companion Files &Folder...", QKeySequence(), MenuEntry::Always},
     {"&Options", "&Keys", QKeySequence(), MenuEntry::Always},
+    {"&Options", "Show the &splash at start-up", QKeySequence(), MenuEntry::Always},
+    {"&Options", "Fit a model when it &opens", QKeySequence(), MenuEntry::Always},
     {"&Options", "", QKeySequence(), MenuEntry::Always},
     {"&Options", "About", QKeySequence(), MenuEntry::Always},
 };

@@ -2,7 +2,9 @@
 // the working copy lives.
 
 #include "app/frm_loading.h"
+#include "app/start_options.h"
 #include "app/working_copy.h"
+#include "fake_settings.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "support/temp_dir.h"
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 
 namespace {
@@ -76,15 +79,40 @@ TEST(OpenModel, SecondOpenReusesAndRetitlesThePane) {
     Editor editor;
     editor.open(editor.put(twoPartModel(), "first2.ebo"));
     const frmPanes* firstPane = editor.main->panes();
+    // The 3D cursor stays with the model it was placed in.
+    editor.main->panes()->pane().session().placeCursor({1, 2, 3});
     vw::test::EboPlan single;
     single.parts = {vw::test::PartPlan{{vw::test::gridSegment(2, 2)}}};
     const std::string second = editor.put(vw::test::buildEbo(single), "second2.ebo");
     editor.open(second);
 
     EXPECT_EQ(editor.main->panes(), firstPane);
+    EXPECT_FALSE(editor.main->panes()->pane().session().pivotMarks().cursor);
     EXPECT_EQ(editor.main->paneWindow()->windowTitle().toStdString(), second + "[*]");
     EXPECT_EQ(editor.main->panes()->windowTitle().toStdString(), second + "[*]");
     EXPECT_EQ(editor.main->parts()->nodeCount(), 2);
+}
+
+// Options > Fit a model when it opens, off at first: each plane view is fitted after the load.
+TEST(OpenModel, FitsEveryPlaneViewOnlyWhenTheOptionIsOn) {
+    std::array<vw::ViewParams, 3> shown[2];
+    for (bool fits : {false, true}) {
+        vw::test::MemorySettings settings; // outlives the window, which keeps its layout there
+        Editor editor;
+        editor.main->setSettings(&settings);
+        QAction* option = editor.main->action(QStringLiteral("Fit a model when it &opens"));
+        ASSERT_NE(option, nullptr);
+        EXPECT_FALSE(vw::fitsModelOnOpen(&settings));
+        if (fits)
+            option->trigger();
+        EXPECT_EQ(vw::fitsModelOnOpen(&settings), fits);
+        editor.open(editor.put(twoPartModel(), "fit2.ebo"));
+        const vw::Pane& pane = editor.main->panes()->pane();
+        for (size_t i = 0; i < 3; ++i)
+            shown[fits][i] = pane.views[i];
+    }
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_NE(shown[0][i], shown[1][i]) << "view " << i;
 }
 
 struct BadFileCase {

@@ -1,6 +1,7 @@
 // The property grid: typed conversion of entries, the user's editing paths and its look.
 
 #include "panels/property_grid.h"
+#include "tools/angle_text.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -10,10 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <optional>
+#include <random>
 
 namespace {
 
+using vw::floatText;
 using vw::PropertyGrid;
 using vw::PropertyType;
 
@@ -141,6 +146,34 @@ TEST_F(GridEditing, ReturnReappliesTheSameValueButLeavingUneditedDoesNot) {
     EXPECT_EQ(changed.count(), 2);
     grid.lineEdit("Z")->setFocus(); // Alpha loses the focus with its text unedited
     EXPECT_EQ(changed.count(), 2);
+}
+
+TEST(FloatText, EveryFiniteFloatReadsBackBitForBitAndMinusZeroShowsAsZero) {
+    std::mt19937 random(20261208);
+    const QLocale c = QLocale::c();
+    for (int i = 0; i < 100000; ++i) {
+        const float value = std::bit_cast<float>(uint32_t(random()));
+        if (!std::isfinite(value))
+            continue;
+        const QString text = floatText(value, c);
+        const float back = text.toFloat();
+        ASSERT_EQ(std::bit_cast<uint32_t>(back), std::bit_cast<uint32_t>(value == 0 ? 0.0f : value))
+            << text.toStdString();
+    }
+    EXPECT_EQ(floatText(10.45f, c), "10.45");
+    EXPECT_EQ(floatText(-0.0f, c), "0");
+    EXPECT_EQ(floatText(1.5f, QLocale(QLocale::German)), "1,5");
+}
+
+TEST_F(GridEditing, MinusZeroShowsAsZeroAndKeepsItsBitsUnlessRetyped) {
+    grid.showHeldValue("Z", QVariant(-0.0f));
+    EXPECT_EQ(grid.lineEdit("Z")->text(), "0");
+    QTest::keyClick(grid.lineEdit("Z"), Qt::Key_Return); // applied as shown
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(std::bit_cast<uint32_t>(changed[0][1].toFloat()), 0x80000000u);
+    type("Z", "0");
+    ASSERT_EQ(changed.count(), 2);
+    EXPECT_EQ(std::bit_cast<uint32_t>(changed[1][1].toFloat()), 0u);
 }
 
 TEST_F(GridEditing, EscapeCancelsTheEditAndShowsTheValueAgain) {

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -85,12 +86,22 @@ TEST(ToolsInMainWindow, ThePaletteFollowsEachPaneAndTheAngleShowsInTheStatusBar)
     main.mnuFileSave()->trigger();
     const std::vector<Segment> before = editor.model.curData;
     const RotateTool& rotate = currentToolAs<RotateTool>(panes->tools());
-    drag(panes->picMain, pixelOf(pane, rotate.handle().h, rotate.handle().v),
-         pixelOf(pane, rotate.centre().h, rotate.centre().v + 5));
+    const QPointF below = pixelOf(pane, rotate.centre().h, rotate.centre().v + 5);
+    sendMouse(panes->picMain, QEvent::MouseButtonPress,
+              pixelOf(pane, rotate.handle().h, rotate.handle().v), Qt::LeftButton, Qt::LeftButton);
+    sendMouse(panes->picMain, QEvent::MouseMove, below, Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(main.noticePanel()->text(), "Saved model.ebo");
     EXPECT_TRUE(main.statusPanel()->isVisible());
     EXPECT_TRUE(main.degreesPanel()->isVisible());
     EXPECT_EQ(main.statusPanel()->text(), "1.570796");
+    sendMouse(panes->picMain, QEvent::MouseButtonRelease, below, Qt::LeftButton, Qt::NoButton);
+    // The readout is over with the turn, and an undo does not bring it back.
+    EXPECT_EQ(main.statusPanel()->text(), "");
+    EXPECT_EQ(main.degreesPanel()->text(), "");
+    main.mnuEditUndo()->trigger();
+    EXPECT_EQ(main.statusPanel()->text(), "");
+    EXPECT_EQ(main.degreesPanel()->text(), "");
+    main.mnuEditRedo()->trigger();
     EXPECT_NE(editor.model.Parts[0].segments[0].verts[0].x, before[0].verts[0].x);
 
     QTest::keyClick(panes->picMain, 'v');
@@ -157,6 +168,22 @@ TEST(ToolsInMainWindow, MirrorXReachesTheDragTheNudgeTheSheetAndTransformAndSoft
     for (size_t i : {2, 3, 4, 5})
         verts[i].selected = -1;
     pane.session().select([](std::vector<Segment>&, int32_t) { return 4; });
+    EXPECT_EQ(main.mirrorPanel()->text(), "1 selected vertex has no mirror partner");
+    // Edit > Symmetry > Tolerance...: wide enough, the odd vertex finds a partner; kept.
+    QAction* tolerance = nullptr;
+    for (QAction* item : main.action(QStringLiteral("S&ymmetry"))->menu()->actions())
+        if (item->text() == QStringLiteral("&Tolerance..."))
+            tolerance = item;
+    ASSERT_NE(tolerance, nullptr);
+    editor.prompts.distanceAnswer = 100;
+    tolerance->trigger();
+    EXPECT_EQ(main.mirrorPanel()->text(), "");
+    EXPECT_EQ(settings.text("mirrorTolerance"), "100");
+    editor.prompts.distanceAnswer = std::nullopt; // cancelled: as it was
+    tolerance->trigger();
+    EXPECT_EQ(pane.session().aids().options().mirrorTolerance, 100.0f);
+    editor.prompts.distanceAnswer = kCoincidentTolerance;
+    tolerance->trigger();
     EXPECT_EQ(main.mirrorPanel()->text(), "1 selected vertex has no mirror partner");
 
     const std::vector<Vertex>& saved = editor.model.Parts[0].segments[0].verts;

@@ -80,6 +80,18 @@ TEST_F(RotateTool, AQuarterTurnFollowsThePointerAndCommitsOnRelease) {
     EXPECT_NEAR(modelVert(0, 0, 0).y, 1, 1e-5);
 }
 
+TEST_F(RotateTool, TheAngleReadoutClearsWhenTheDragEndsAndStaysClearAfterUndo) {
+    press(pixelAt(1, 0));
+    moveTo(pixelAt(0, 2));
+    EXPECT_EQ(frame().feedback.status(), "1.570796");
+    release(pixelAt(0, 2));
+    EXPECT_EQ(frame().feedback.status(), "");
+    pane().document().undo();
+    tick();
+    EXPECT_EQ(frame().feedback.status(), "");
+    EXPECT_FALSE(pane().isOnRotater);
+}
+
 TEST_F(RotateTool, APointerAboveOrOnTheCentreAndAVertexOnItNeverGiveNaN) {
     press(pixelAt(1, 0));
     moveTo(pixelAt(0, -1)); // straight above

@@ -28,6 +28,26 @@ protected:
     }
 };
 
+TEST_F(ScaleTool, AShiftRightClickPlacesTheCursorAndAHandleScalesAboutIt) {
+    press(pixelAt(-2, 1.5f), Qt::RightButton, Qt::ShiftModifier);
+    release(pixelAt(-2, 1.5f), Qt::RightButton, Qt::ShiftModifier);
+    const std::optional<ModelPoint> cursor = pane().session().pivotMarks().cursor;
+    ASSERT_TRUE(cursor);
+    EXPECT_NEAR((*cursor)[0], -2, 0.02);
+    EXPECT_NEAR((*cursor)[1], 1.5, 0.02);
+    EXPECT_EQ((*cursor)[2], 0); // the third coordinate as the cursor had it
+    pane().session().setPivot(Pivot::Cursor);
+    typeKey('c');
+    tick();
+    std::vector<float> before;
+    for (int i = 0; i < 4; ++i)
+        before.push_back(corner(i).x);
+    // The right edge from 4 to 1: half as far from the cursor.
+    drag(pixelAt(4, 1.5f), pixelAt(1, 1.5f));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(corner(i).x, -2 + (before[size_t(i)] + 2) * 0.5, 0.02) << i;
+}
+
 struct HandleCase {
     const char* name;
     float h, v; // the handle's centre in model units

@@ -30,6 +30,12 @@ EditSession::~EditSession() {
 
 void EditSession::start() {
     m_aids.setHidden(&m_hidden);
+    m_modelSubscription = m_document->subscribe([this](const DocumentChange& change) {
+        if (change.model && m_marks.cursor && model().modelPath != m_cursorModel) {
+            m_marks.cursor.reset();
+            m_pivotChanged.send();
+        }
+    });
     m_document->setWorkingDataFollower(
         [this](std::optional<int32_t> selCount) { return followWorkingData(selCount); });
 }
@@ -39,6 +45,7 @@ int32_t EditSession::followWorkingData(std::optional<int32_t> selCount) {
     // hiding; a reload or another model shows every vertex again.
     if (!selCount) {
         m_hidden.showAll();
+        m_marks.active.reset();
         return m_selCount = 0;
     }
     m_hidden.follow(model());
@@ -91,6 +98,23 @@ bool EditSession::shown(const Result& result) {
 
 void EditSession::dragStep(const Document::Change& change, bool commitNow) {
     m_aids.dragStep(change, commitNow);
+}
+
+void EditSession::setPivot(Pivot pivot) {
+    if (pivot == m_pivot)
+        return;
+    m_pivot = pivot;
+    m_pivotChanged.send();
+}
+
+void EditSession::placeCursor(const ModelPoint& at) {
+    m_marks.cursor = at;
+    m_cursorModel = model().modelPath;
+    m_pivotChanged.send();
+}
+
+std::optional<ModelPoint> EditSession::pivotPoint() const {
+    return vw::pivotPoint(model().curData, m_pivot, m_marks);
 }
 
 } // namespace vw

@@ -6,10 +6,12 @@
 // the document, by the call that made it.
 
 #include "model/editing/aids/edit_aids.h"
+#include "model/editing/aids/pivot.h"
 #include "model/editing/history/document.h"
 #include "model/editing/selection/hidden_vertices.h"
 #include "model/model.h"
 #include "model/result.h"
+#include "model/signal.h"
 
 #include <cstdint>
 #include <functional>
@@ -75,6 +77,21 @@ public:
     bool shown(const Result& result);
     void cancelDrag() { m_document->cancelDrag(); }
 
+    // What Scale and Rotate work about, and the marks it may be found from: the vertex a click
+    // picked last (forgotten when the working data is loaded anew) and the 3D cursor (kept while
+    // the model is open, forgotten when another one opens).
+    Pivot pivot() const { return m_pivot; }
+    void setPivot(Pivot pivot);
+    const PivotMarks& pivotMarks() const { return m_marks; }
+    void setActiveVertex(std::optional<VertexAt> vertex) { m_marks.active = vertex; }
+    void placeCursor(const ModelPoint& at);
+    // The pivot's point in the working data; none without a selection.
+    std::optional<ModelPoint> pivotPoint() const;
+    // Called when the pivot or the cursor changed.
+    [[nodiscard]] Subscription subscribePivot(std::function<void()> listener) {
+        return m_pivotChanged.subscribe(std::move(listener));
+    }
+
 private:
     void start();
     int32_t followWorkingData(std::optional<int32_t> selCount);
@@ -85,6 +102,11 @@ private:
     EditAids m_aids;
     SnapRules m_snap;
     int32_t m_selCount = 0;
+    Pivot m_pivot = Pivot::BoundingBoxCentre;
+    PivotMarks m_marks;
+    std::string m_cursorModel; // the modelPath the cursor was placed in
+    Signal<> m_pivotChanged;
+    Subscription m_modelSubscription;
 };
 
 using SessionRef = SharedOrOwn<EditSession>;

@@ -87,7 +87,8 @@ size_t transformSelected(std::vector<Segment>& data, const ExactTransform& trans
     std::array<double, 3> about{};
     // Only a scale or a turn about the selection's centre needs it: a pass over every vertex.
     if (transform.kind != ExactTransform::Kind::Move && !transform.aboutOrigin) {
-        const std::optional<std::array<double, 3>> centre = selectionCentre(data);
+        const std::optional<std::array<double, 3>> centre =
+            transform.centre ? transform.centre : selectionCentre(data);
         if (!centre)
             return 0;
         about = *centre;

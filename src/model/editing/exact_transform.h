@@ -1,7 +1,7 @@
 #pragma once
 // Typed transforms of the selected vertices: a move by an exact amount, a scale and a rotation
-// about the selection's centre or the origin. Positions and amounts are the model's values as
-// the vertex sheet shows them (y as held: the file's y negated). Angles are in degrees,
+// about the selection's centre, a pivot or the origin. Positions and amounts are the model's values
+// as the vertex sheet shows them (y as held: the file's y negated). Angles are in degrees,
 // counter-clockwise when looking from the positive end of the axis toward the origin in the
 // file's orientation (y up, as the Preview shows the model).
 
@@ -25,7 +25,9 @@ struct ExactTransform {
     std::array<double, 3> amount{}; // Move: dx, dy, dz; Scale: sx, sy, sz
     double degrees = 0;             // Rotate
     int axis = 2;                   // Rotate: 0 x, 1 y, 2 z
-    bool aboutOrigin = false;       // Scale and Rotate: the origin, else the selection's centre
+    bool aboutOrigin = false;       // Scale and Rotate: the origin, else the centre below
+    // Scale and Rotate not about the origin: this point (a pivot), else the selection's centre.
+    std::optional<std::array<double, 3>> centre;
 };
 
 // The centre of the box around the selected vertices' positions; none without a selection.

@@ -106,7 +106,8 @@ void addLinks(std::vector<MirrorLink>& kept, const std::vector<MirrorLink>& link
 
 // By vertex: the bits of the mirror axes whose plane it lies on, within the tolerance.
 std::vector<uint8_t> planesUnder(const std::vector<Segment>& data,
-                                 const std::vector<VertexAt>& places, uint8_t axes) {
+                                 const std::vector<VertexAt>& places, uint8_t axes,
+                                 float tolerance) {
     std::vector<uint8_t> planes;
     if (axes == 0)
         return planes;
@@ -116,7 +117,7 @@ std::vector<uint8_t> planesUnder(const std::vector<Segment>& data,
         uint8_t on = 0;
         for (int axis = 0; axis < 3; ++axis)
             if ((axes >> axis & 1) &&
-                std::fabs(vertex.coord(axis) + vertex.coord(axis)) <= kCoincidentTolerance)
+                std::fabs(vertex.coord(axis) + vertex.coord(axis)) <= tolerance)
                 on |= uint8_t(1u << axis);
         planes.push_back(on);
     }
@@ -209,7 +210,8 @@ EditAids::Region EditAids::findRegion(const std::vector<Segment>& data, bool sof
     // The selection's own partners come first: a soft weight must not pull them off the exact
     // mirror of what the user picked.
     if (axes != 0) {
-        const MirrorPartners partners = findMirrorPartners(data, found.driven, axes);
+        const MirrorPartners partners =
+            findMirrorPartners(data, found.driven, axes, m_options.mirrorTolerance);
         found.unpartnered =
             size_t(std::count(partners.lacksPartner.begin(), partners.lacksPartner.end(), true));
         addLinks(found.links, partners.links, 0, claims);
@@ -227,10 +229,11 @@ EditAids::Region EditAids::findRegion(const std::vector<Segment>& data, bool sof
     if (axes != 0 && found.driven.size() > found.selectedCount) {
         const std::vector<VertexAt> region(
             found.driven.begin() + std::ptrdiff_t(found.selectedCount), found.driven.end());
-        addLinks(found.links, findMirrorPartners(data, region, axes).links,
+        addLinks(found.links,
+                 findMirrorPartners(data, region, axes, m_options.mirrorTolerance).links,
                  uint32_t(found.selectedCount), claims);
     }
-    found.onPlane = planesUnder(data, found.driven, axes);
+    found.onPlane = planesUnder(data, found.driven, axes, m_options.mirrorTolerance);
     return found;
 }
 

@@ -22,7 +22,8 @@ struct AidOptions {
     uint8_t mirrorAxes = 0; // MirrorAxis bits
     bool soft = false;
     Falloff falloff = Falloff::Smooth;
-    double softRadius = 1; // model units
+    double softRadius = 1;                        // model units
+    float mirrorTolerance = kCoincidentTolerance; // how far off a mirror partner may lie
     bool operator==(const AidOptions&) const = default;
 };
 

@@ -46,6 +46,40 @@ std::vector<uint8_t> mirrorsOf(uint8_t axes) {
     return mirrors;
 }
 
+double distanceSquared(Position a, Position b) {
+    const double dx = double(a.x) - b.x, dy = double(a.y) - b.y, dz = double(a.z) - b.z;
+    return dx * dx + dy * dy + dz * dz;
+}
+
+// Sorts the links by source, then by mirror, then in scan order, and keeps for each source and
+// mirror only the partners nearest where it would lie exactly: coincident ones all, as they are
+// one point of the mesh.
+void keepNearest(std::vector<MirrorLink>& links, const std::vector<double>& distances) {
+    std::vector<size_t> order(links.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return links[a].source != links[b].source ? links[a].source < links[b].source
+                                                  : links[a].mirror < links[b].mirror;
+    });
+    std::vector<MirrorLink> kept;
+    kept.reserve(links.size());
+    for (size_t first = 0; first < order.size();) {
+        size_t last = first;
+        double nearest = distances[order[first]];
+        while (last < order.size() && links[order[last]].source == links[order[first]].source &&
+               links[order[last]].mirror == links[order[first]].mirror) {
+            nearest = std::min(nearest, distances[order[last]]);
+            ++last;
+        }
+        for (size_t i = first; i < last; ++i)
+            if (distances[order[i]] == nearest)
+                kept.push_back(links[order[i]]);
+        first = last;
+    }
+    links = std::move(kept);
+}
+
 } // namespace
 
 Position mirrored(Position at, uint8_t mirror) {
@@ -74,6 +108,7 @@ MirrorPartners findMirrorPartners(const std::vector<Segment>& data,
         }
     }
     bounds.grow(tolerance);
+    std::vector<double> distances; // by link, from where the partner would lie exactly
     for (uint32_t seg = 0; seg < data.size(); ++seg) {
         const std::vector<Vertex>& verts = data[seg].verts;
         for (uint32_t index = 0; index < verts.size(); ++index) {
@@ -81,16 +116,17 @@ MirrorPartners findMirrorPartners(const std::vector<Segment>& data,
             if (!bounds.holds(at))
                 continue;
             cells.forEachNear(at, [&](uint32_t id) {
-                found.links.push_back(
-                    {id / kMirrorCombinations, {seg, index}, uint8_t(id % kMirrorCombinations)});
+                const uint32_t source = id / kMirrorCombinations;
+                const uint8_t mirror = uint8_t(id % kMirrorCombinations);
+                const Position wanted = mirrored(
+                    positionOf(data[sources[source].seg].verts[sources[source].index]), mirror);
+                found.links.push_back({source, {seg, index}, mirror});
+                distances.push_back(distanceSquared(at, wanted));
                 return true;
             });
         }
     }
-    std::stable_sort(found.links.begin(), found.links.end(),
-                     [](const MirrorLink& a, const MirrorLink& b) {
-                         return a.source != b.source ? a.source < b.source : a.mirror < b.mirror;
-                     });
+    keepNearest(found.links, distances);
     std::vector<uint8_t> reached(sources.size(), 0);
     for (const MirrorLink& link : found.links)
         reached[link.source] |= uint8_t(1u << link.mirror);

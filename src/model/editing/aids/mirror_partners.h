@@ -1,7 +1,7 @@
 #pragma once
 // Mirror partners in the working data: the vertices at the position of another one mirrored
-// across the model's planes through the origin (x = 0 for Mirror X), within the tolerance Select
-// Coincident uses.
+// across the model's planes through the origin (x = 0 for Mirror X), within a tolerance on every
+// axis (by default the one Select Coincident uses); of several within it, the nearest.
 
 #include "model/editing/selection/position_cells.h"
 #include "model/model.h"
@@ -29,7 +29,9 @@ struct MirrorLink {
 };
 
 struct MirrorPartners {
-    // By source, then by mirror, then in scan order; a vertex on a plane is its own partner.
+    // By source, then by mirror, then in scan order; a vertex on a plane is its own partner. Of
+    // the vertices within the tolerance only the nearest are partners (all of them when several
+    // lie equally near, as coincident vertices do).
     std::vector<MirrorLink> links;
     // By source: whether it lacks a partner for at least one of the mirrors.
     std::vector<bool> lacksPartner;
