@@ -148,6 +148,20 @@ std::filesystem::path changedWhileSavingName(const std::filesystem::path& real) 
     return real.parent_path() / (real.filename().string() + ".changed-while-saving-" + time);
 }
 
+// Renames aside to changedWhileSavingName, or that name with "-2", "-3"... where a file has it;
+// the name aside keeps when every one is taken.
+std::filesystem::path keptAsChanged(const std::filesystem::path& real,
+                                    const std::filesystem::path& aside) {
+    const std::string name = changedWhileSavingName(real).string();
+    constexpr int kNames = 9;
+    for (int number = 1; number <= kNames; ++number) {
+        const std::filesystem::path kept = number == 1 ? name : name + '-' + std::to_string(number);
+        if (platform::renameToFreeName(aside, kept))
+            return kept;
+    }
+    return aside;
+}
+
 // The file that a rename replaced, still reachable as aside: where it is as the replacement last
 // checked it, it goes; where another program changed it after that check, its content would be
 // lost without a word, so it is kept beside real under a name that says so.
@@ -159,8 +173,7 @@ Result settleReplaced(const std::filesystem::path& target, const std::filesystem
         removeInBackground(aside);
         return {};
     }
-    const std::filesystem::path kept = changedWhileSavingName(real);
-    stamps->keptAside = platform::renameToFreeName(aside, kept) ? kept : aside;
+    stamps->keptAside = keptAsChanged(real, aside);
     return Result::failure("another program changed " + quotedPath(target) +
                            " while it was being saved: the save is in place, and what the other "
                            "program had written is kept in " +

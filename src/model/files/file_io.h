@@ -152,10 +152,11 @@ struct TargetStamps {
 // written in place after a full backup copy beside it, removed after success (see
 // replaceInPlace). The file replaced is freed on another thread, under a second temporary name
 // beside target until then (see removeInBackground); where that name shows it was changed after
-// the last check, it is kept instead as "<target's name>.changed-while-saving-<YYYYMMDD-HHMMSS>",
-// named in stamps->keptAside, and the replacement, done, fails saying so. Temporary files that
-// killed processes left beside target are removed on the way, and once target is replaced so
-// are the backups of it that they left (see interruptedSaveBackups).
+// the last check, it is kept instead as "<target's name>.changed-while-saving-<YYYYMMDD-HHMMSS>"
+// ("-2" and on added where that name is taken), named in stamps->keptAside, and the replacement,
+// done, fails saying so. Temporary files that killed processes left beside target are removed on
+// the way, and once target is replaced so are the backups of it that they left (see
+// interruptedSaveBackups).
 Result replaceFile(const std::filesystem::path& target,
                    const std::function<Result(const std::filesystem::path&)>& fill,
                    ReplaceMode mode = ReplaceMode::kKeepAcrossCrash,
