@@ -11,9 +11,13 @@
 #include "panels/frm_parts.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QStringList>
+
+#include <algorithm>
 
 namespace vw {
 
@@ -37,22 +41,44 @@ QString fromNative(const std::filesystem::path& path) {
     return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
 
+QString modifiedText(const QString& file) {
+    return QFileInfo(file).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// Backups that cannot hold the file's newest complete content are named in the notice, one line
+// each, and nothing more is done with them.
+void noteBackupsLeftAlone(frmMain& main, const std::vector<SaveBackup>& backups) {
+    QStringList lines;
+    for (const SaveBackup& backup : backups) {
+        if (!backup.leftAlone.empty())
+            lines << QStringLiteral("Left %1 alone: %2")
+                         .arg(fromNative(backup.path), QString::fromStdString(backup.leftAlone));
+    }
+    if (!lines.isEmpty())
+        main.showNotice(lines.join(u'\n'));
+}
+
 // A save killed while it wrote the file in place left the file's earlier content in a backup:
-// the user decides whether the file gets it back before it is read.
+// the user decides whether the file gets it back before it is read. Keeping the file as it is
+// is the default, since the file may well be whole and newer.
 void offerInterruptedSaveBackup(frmMain& main, const QString& path) {
-    const std::vector<std::filesystem::path> backups = interruptedSaveBackups(toNative(path));
-    if (backups.empty())
+    const std::vector<SaveBackup> backups = interruptedSaveBackups(toNative(path));
+    noteBackupsLeftAlone(main, backups);
+    const auto offered = std::find_if(backups.begin(), backups.end(),
+                                      [](const SaveBackup& b) { return b.leftAlone.empty(); });
+    if (offered == backups.end())
         return;
-    const std::filesystem::path& backup = backups.front();
+    const QString backup = fromNative(offered->path);
     const PromptAnswer answer = main.prompts().message(
         QStringLiteral("A save of %1 was interrupted, so it may be incomplete.")
             .arg(QFileInfo(path).fileName()),
-        QStringLiteral("Vertwright"), PromptIcon::Warning, PromptButtons::YesNo,
-        QStringLiteral("Its earlier content is in %1. Put it back in place of the file?")
-            .arg(fromNative(backup)));
+        QStringLiteral("Vertwright"), PromptIcon::Warning, PromptButtons::YesNoDefaultNo,
+        QStringLiteral("Its earlier content is in %1, written %2; the file was last changed %3. "
+                       "Put the backup in place of the file? No keeps the file as it is.")
+            .arg(backup, modifiedText(backup), modifiedText(path)));
     if (answer != PromptAnswer::Yes)
         return;
-    if (const Result restored = restoreBackup(toNative(path), backup); !restored)
+    if (const Result restored = restoreBackup(toNative(path), offered->path); !restored)
         main.prompts().message(QStringLiteral("Unable to restore %1").arg(path),
                                QStringLiteral("Error"), PromptIcon::Error, PromptButtons::Ok,
                                QString::fromStdString(restored.reason()));

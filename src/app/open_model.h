@@ -14,7 +14,8 @@ QString stripQuotes(const QString& text);
 // Loads the model at path while the loading window shows. On success the parts tree is
 // rebuilt, the pane shown, titled and reset, saving enabled and the file watched; on failure
 // (an exception of the loader included) the user is told "Unable to open file" and nothing else
-// changes. A backup that an interrupted save of the file left is offered first.
+// changes. A backup that an interrupted save of the file left is offered first, No the default;
+// backups that cannot hold the file's newest content are only named in the notice.
 void openModel(frmMain& main, const QString& path);
 
 } // namespace vw

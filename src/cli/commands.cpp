@@ -143,12 +143,18 @@ int runLoaded(Session& session, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
-// A backup that an interrupted in-place save left: the model file may be half-written.
+// A backup that an interrupted in-place save left: the model file may be half-written. One that
+// cannot hold the model's newest complete content is only named.
 void warnOfInterruptedSaves(const std::string& file, std::ostream& err) {
-    for (const std::filesystem::path& backup : interruptedSaveBackups(file))
-        err << "vertwright-cli: warning: a save of " << file
-            << " was interrupted, so it may be incomplete; its earlier content is in "
-            << backup.string() << '\n';
+    for (const SaveBackup& backup : interruptedSaveBackups(file)) {
+        if (backup.leftAlone.empty())
+            err << "vertwright-cli: warning: a save of " << file
+                << " was interrupted, so it may be incomplete; its earlier content is in "
+                << backup.path.string() << '\n';
+        else
+            err << "vertwright-cli: note: left " << backup.path.string()
+                << " alone: " << backup.leftAlone << '\n';
+    }
 }
 
 } // namespace

@@ -33,6 +33,7 @@ QMessageBox::Icon boxIcon(PromptIcon icon) {
 QMessageBox::StandardButtons boxButtons(PromptButtons buttons) {
     switch (buttons) {
     case PromptButtons::YesNo:
+    case PromptButtons::YesNoDefaultNo:
         return QMessageBox::Yes | QMessageBox::No;
     case PromptButtons::SaveDiscardCancel:
         return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
@@ -89,9 +90,12 @@ PromptAnswer QtPrompts::message(const QString& text, const QString& title, Promp
         return askOverwrite(box);
     if (buttons == PromptButtons::SaveDiscardCancel)
         box.setDefaultButton(QMessageBox::Save);
+    if (buttons == PromptButtons::YesNoDefaultNo)
+        box.setDefaultButton(QMessageBox::No);
     const int chosen = box.exec();
     // Closing the box by its frame or Esc is a cancel where one is offered, a No otherwise.
-    if (buttons == PromptButtons::YesNo && chosen != QMessageBox::Yes)
+    if ((buttons == PromptButtons::YesNo || buttons == PromptButtons::YesNoDefaultNo) &&
+        chosen != QMessageBox::Yes)
         return PromptAnswer::No;
     if (buttons == PromptButtons::SaveDiscardCancel && chosen != QMessageBox::Save &&
         chosen != QMessageBox::Discard)

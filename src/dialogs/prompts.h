@@ -13,7 +13,8 @@
 namespace vw {
 
 enum class PromptIcon { None, Information, Warning, Error, Question };
-enum class PromptButtons { Ok, YesNo, SaveDiscardCancel, OverwriteSaveAsCancel };
+// YesNoDefaultNo: Yes and No with No the default button, for a Yes that cannot be undone.
+enum class PromptButtons { Ok, YesNo, YesNoDefaultNo, SaveDiscardCancel, OverwriteSaveAsCancel };
 enum class PromptAnswer { Ok, Yes, No, Save, Discard, Cancel, Overwrite, SaveAs };
 
 class Prompts {

@@ -120,11 +120,13 @@ py::dict sharedWith(const SegmentView& view) {
 std::shared_ptr<ScriptModel> openModel(const std::filesystem::path& path,
                                        const std::optional<std::filesystem::path>& companions) {
     const std::string file = path.string();
-    for (const std::filesystem::path& backup : interruptedSaveBackups(path)) {
+    for (const SaveBackup& backup : interruptedSaveBackups(path)) {
         const std::string warning =
-            "a save of " + file +
-            " was interrupted, so it may be incomplete; its earlier content is in " +
-            backup.string();
+            backup.leftAlone.empty()
+                ? "a save of " + file +
+                      " was interrupted, so it may be incomplete; its earlier content is in " +
+                      backup.path.string()
+                : "left " + backup.path.string() + " alone: " + backup.leftAlone;
         if (PyErr_WarnEx(PyExc_RuntimeWarning, warning.c_str(), 1) < 0)
             throw py::error_already_set();
     }

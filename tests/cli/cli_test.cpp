@@ -603,6 +603,120 @@ pid_t goneProcess() {
     return child;
 }
 
+// A backup name beside file that an in-place save of a process now gone would have made.
+fs::path plantedBackup(const fs::path& file) {
+    struct stat status;
+    EXPECT_EQ(::stat(file.c_str(), &status), 0);
+    char name[64];
+    std::snprintf(name, sizeof name, ".vw%d-0badf00d-%016llx.bak", int(goneProcess()),
+                  static_cast<unsigned long long>(status.st_ino));
+    fs::path backup = file.parent_path() / name;
+    writeBytes(backup, readBytes(file));
+    return backup;
+}
+
+// Names in folder that the program makes beside a model.
+std::vector<std::string> namesBesideModels(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with(".vw"))
+            names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+// The backup of a killed in-place save is warned of until a save of the model completes; that
+// save supersedes it and removes it, and the commands after say nothing of it.
+TEST_F(Cli, ACompleteSaveEndsTheWarningOfAnInterruptedOne) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access takes every process for running";
+    const fs::path file = writeModel(plainPlan());
+    fs::create_hard_link(file, m_dir / "other.ebo");
+    const fs::path backup = plantedBackup(file);
+    const CliRun warned = run({"info", file.string()});
+    EXPECT_EQ(warned.code, 0);
+    EXPECT_NE(warned.err.find("was interrupted"), std::string::npos) << warned.err;
+    EXPECT_NE(warned.err.find(backup.filename().string()), std::string::npos) << warned.err;
+
+    const CliRun exported = run({"export-obj", file.string(), "-o", "-"});
+    const fs::path obj = writeText("moved.obj", movedVertices(exported.out));
+    const CliRun imported = run({"import-obj", file.string(), obj.string()});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    const std::vector<uint8_t> saved = readBytes(file);
+    EXPECT_NE(saved, m_built.model);
+    EXPECT_EQ(readBytes(m_dir / "other.ebo"), saved);
+    EXPECT_TRUE(namesBesideModels(m_dir.path()).empty());
+    const CliRun after = run({"info", file.string()});
+    EXPECT_EQ(after.code, 0);
+    EXPECT_EQ(after.err, "");
+}
+
+// A name shaped like a backup beside a model with one name cannot be an in-place save's: it is
+// named in one line and nothing is said of the model being incomplete.
+TEST_F(Cli, ABackupBesideASingleNamedModelIsOnlyNamed) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access takes every process for running";
+    const fs::path file = writeModel(plainPlan());
+    const fs::path backup = plantedBackup(file);
+    const CliRun info = run({"info", file.string()});
+    EXPECT_EQ(info.code, 0);
+    EXPECT_EQ(info.err, "vertwright-cli: note: left " + backup.string() +
+                            " alone: the file has a single name, and only a file with more is "
+                            "written in place\n");
+    EXPECT_TRUE(fs::exists(backup));
+}
+
+// Files beside the model that keep what another program wrote while a save replaced it.
+std::vector<fs::path> keptChanges(const fs::path& folder) {
+    std::vector<fs::path> kept;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().filename().string().starts_with("modelq.ebo.changed-while-saving-"))
+            kept.push_back(entry.path());
+    }
+    return kept;
+}
+
+// Another program writes the model in place after the tool's last look and before its rename:
+// the tool is stopped as it makes the model's second name, right before the rename, which it
+// may be past by then, so runs go on until one is caught in time. The save goes ahead, what the
+// other program wrote is kept beside the model, and the tool exits 1 saying so.
+TEST_F(Cli, ImportKeepsWhatAnotherProgramWroteWhileItSaved) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access makes no second name to look through";
+    const fs::path file = writeModel(plainPlan());
+    const CliRun exported = run({"export-obj", file.string(), "-o", "-"});
+    const fs::path obj = writeText("moved.obj", movedVertices(exported.out));
+    const TempDir capture;
+    const std::vector<uint8_t> theirs = buildEbo(plainPlan(4)).model;
+    const auto tool = [&] {
+        const int err = ::open((capture / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(err, 2);
+        ::execl(VW_CLI_PATH, VW_CLI_PATH, "import-obj", file.c_str(), obj.c_str(), "--program-dir",
+                programDir().c_str(), nullptr);
+    };
+    bool succeeded = true;
+    for (int attempt = 0; attempt < 100 && keptChanges(m_dir.path()).empty(); ++attempt) {
+        writeBytes(file, m_built.model);
+        int temporaries = 0;
+        succeeded = runWatchingFolder(m_dir.path(), tool, [&](const std::string& name, pid_t) {
+            // The first is the new content's temporary, the second the model's second name.
+            if (name.starts_with(".vw") && ++temporaries == 2)
+                writeBytes(file, theirs);
+            return true;
+        });
+    }
+    const std::vector<fs::path> kept = keptChanges(m_dir.path());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_FALSE(succeeded);
+    const std::string err = readText(capture / "err");
+    EXPECT_NE(err.find("another program changed"), std::string::npos) << err;
+    EXPECT_NE(err.find(kept[0].filename().string()), std::string::npos) << err;
+    EXPECT_EQ(lineCount(err), 1u) << err;
+    EXPECT_EQ(readBytes(kept[0]), theirs);
+    EXPECT_NE(readBytes(file), theirs);
+    EXPECT_NE(readBytes(file), m_built.model);
+}
+
 float nanWithBits(uint32_t bits) {
     return std::bit_cast<float>(bits);
 }

@@ -754,12 +754,14 @@ TEST(AtomicSave, ABackupLeftByAKilledInPlaceSaveIsFound) {
         if (readBytes(path) != built.model)
             writeBytes(path, built.model); // killed too late: the next attempt starts afresh
     }
-    const std::vector<fs::path> backups = interruptedSaveBackups(path);
+    const std::vector<SaveBackup> backups = interruptedSaveBackups(path);
     ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(readBytes(backups[0]), built.model);
-    EXPECT_EQ(fs::status(backups[0]).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(backups[0].leftAlone, "");
+    EXPECT_EQ(readBytes(backups[0].path), built.model);
+    EXPECT_EQ(fs::status(backups[0].path).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write);
     writeBytes(path, std::vector<uint8_t>(100, 0)); // as if the write had got that far
-    ASSERT_TRUE(restoreBackup(path, backups[0]));
+    ASSERT_TRUE(restoreBackup(path, backups[0].path));
     EXPECT_EQ(readBytes(workspace.dir / "models" / "other.ebo"), built.model);
     EXPECT_TRUE(interruptedSaveBackups(path).empty());
 }

@@ -1,14 +1,23 @@
 #include "model/files/background_removal.h"
+#include "model/files/content_hash.h"
 #include "model/files/file_io.h"
+#include "support/portable_io.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdio>
+#include <ctime>
+#include <regex>
+#include <set>
 #include <thread>
+#include <tuple>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vw;
 using namespace vw::test;
@@ -138,14 +147,20 @@ TEST_P(ReplaceFile, CreatesAMissingTarget) {
 }
 
 // The names of a temporary file and of a backup, as a replacement beside the target makes them,
-// for the draw number and the target's inode.
+// for the draw number and the target's inode: the backup's as it records the content written
+// ({4, 5}), and as it was named before it did.
 std::vector<std::string> namesOfDraw(uint32_t draw, uint64_t inode) {
-    char temporary[64], backup[64];
+    char temporary[64], backup[64], recording[128];
     const long pid = platform::processId();
     std::snprintf(temporary, sizeof temporary, ".vw%ld-%08x.tmp", pid, unsigned{draw});
     std::snprintf(backup, sizeof backup, ".vw%ld-%08x-%016llx.bak", pid, unsigned{draw},
                   static_cast<unsigned long long>(inode));
-    return {temporary, backup};
+    const std::vector<uint8_t> written{4, 5};
+    std::snprintf(recording, sizeof recording, ".vw%ld-%08x-%016llx-%016llx-%016llx.bak", pid,
+                  unsigned{draw}, static_cast<unsigned long long>(inode),
+                  static_cast<unsigned long long>(written.size()),
+                  static_cast<unsigned long long>(contentHash(written)));
+    return {temporary, backup, recording};
 }
 
 // Files at every name that a replacement draws first (here draws 1 to 8, tried again before each
@@ -198,6 +213,236 @@ INSTANTIATE_TEST_SUITE_P(Modes, ReplaceFile,
                              return info.param == ReplaceMode::kScratch ? "Scratch"
                                                                         : "KeepAcrossCrash";
                          });
+
+std::set<std::string> namesIn(const std::filesystem::path& folder) {
+    waitForRemovals();
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+Result replaceWith(const std::filesystem::path& target, const std::vector<uint8_t>& bytes,
+                   TargetStamps* stamps = nullptr) {
+    return replaceFile(
+        target,
+        [&](const auto& temporary) {
+            writeBytes(temporary, bytes);
+            return Result();
+        },
+        ReplaceMode::kKeepAcrossCrash, stamps);
+}
+
+// Puts the hook back to none however the test ends.
+struct StepHookSet {
+    explicit StepHookSet(ReplaceStepHook hook) { setReplaceStepHook(std::move(hook)); }
+    ~StepHookSet() { setReplaceStepHook({}); }
+};
+
+// A process id that no process has: a child's, once it has ended.
+pid_t goneProcess() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// The name a backup of file had before backups recorded what their save was writing.
+std::string plainBackupName(const std::filesystem::path& file) {
+    FileStamp stamp;
+    EXPECT_TRUE(stampOf(file, stamp));
+    char name[64];
+    std::snprintf(name, sizeof name, ".vw%d-0badf00d-%016llx.bak", int(goneProcess()),
+                  static_cast<unsigned long long>(stamp.inode));
+    return name;
+}
+
+struct KilledAtCase {
+    const char* name;
+    ReplaceStep step;
+    bool written;          // the model holds the whole new content
+    const char* leftAlone; // why the backup is not offered; empty when it is
+};
+
+class KilledInPlaceSave : public testing::TestWithParam<KilledAtCase> {};
+
+// A save of a hard-linked model killed at a step leaves its backup. Killed before the write, the
+// backup may be the newest whole content and is offered; killed after it, the model is whole and
+// new, so the backup is only named. Either way the next complete save removes it, and the model
+// keeps that save's content.
+TEST_P(KilledInPlaceSave, LeavesABackupThatTheNextCompleteSaveRemoves) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access takes every process for running";
+    TempDir dir;
+    const std::vector<uint8_t> old{1, 2, 3}, writing{4, 5, 6, 7}, later{8, 9};
+    writeBytes(dir / "model.ebo", old);
+    std::filesystem::create_hard_link(dir / "model.ebo", dir / "other.ebo");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        setReplaceStepHook([step = GetParam().step](ReplaceStep now, const auto&) {
+            if (now == step)
+                ::_exit(0);
+        });
+        std::ignore = replaceWith(dir / "model.ebo", writing);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save ran past the step";
+
+    const std::vector<SaveBackup> backups = interruptedSaveBackups(dir / "model.ebo");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].leftAlone, GetParam().leftAlone);
+    EXPECT_EQ(readBytes(backups[0].path), old);
+    EXPECT_EQ(readBytes(dir / "other.ebo"), GetParam().written ? writing : old);
+
+    ASSERT_TRUE(replaceWith(dir / "model.ebo", later));
+    EXPECT_EQ(readBytes(dir / "other.ebo"), later);
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"model.ebo", "other.ebo"}));
+    EXPECT_TRUE(interruptedSaveBackups(dir / "model.ebo").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, KilledInPlaceSave,
+    testing::Values(KilledAtCase{"BeforeTheWrite", ReplaceStep::kWriteInPlace, false, ""},
+                    KilledAtCase{"AfterTheWrite", ReplaceStep::kRemoveBackup, true,
+                                 "the save that made it completed"}),
+    [](const testing::TestParamInfo<KilledAtCase>& info) { return std::string(info.param.name); });
+
+// A name shaped like a backup is offered only where an in-place save could have left it: beside
+// a model with a second name, made by the model's owner or this user. In a sticky folder another
+// user may put any file at such a name; it is named, never offered, and a save leaves it be. A
+// backup of this user's is superseded by the save and goes.
+TEST(InterruptedSaveBackups, OnlyAnInPlaceSavesOwnBackupIsOffered) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access takes every process for running";
+    struct Case {
+        bool linked;
+        bool byOtherUser;
+        const char* leftAlone;
+    };
+    const char* const kOtherUser = "it belongs to another user";
+    const char* const kSingleName =
+        "the file has a single name, and only a file with more is written in place";
+    for (const Case& planted : {Case{true, false, ""}, Case{false, false, kSingleName},
+                                Case{true, true, kOtherUser}, Case{false, true, kOtherUser}}) {
+        SCOPED_TRACE(std::string(planted.linked ? "linked" : "single") +
+                     (planted.byOtherUser ? ", another user's" : ", this user's"));
+        if (planted.byOtherUser && ::geteuid() != 0)
+            GTEST_SKIP() << "needs a second user, which only root can be";
+        TempDir dir;
+        TempDir nobodys;
+        std::filesystem::permissions(dir.path(), std::filesystem::perms::all |
+                                                     std::filesystem::perms::sticky_bit);
+        writeBytes(dir / "model.ebo", {1, 2, 3});
+        if (planted.linked)
+            std::filesystem::create_hard_link(dir / "model.ebo", dir / "other.ebo");
+        const std::filesystem::path backup = dir / plainBackupName(dir / "model.ebo");
+        const std::vector<uint8_t> theirs{6, 6, 6};
+        const auto plant = [&] {
+            writeBytes(backup, theirs);
+            return true;
+        };
+        ASSERT_TRUE(planted.byOtherUser ? asUnprivilegedUser(nobodys.path(), plant) : plant());
+
+        const std::vector<SaveBackup> found = interruptedSaveBackups(dir / "model.ebo");
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].path, backup);
+        EXPECT_EQ(found[0].leftAlone, planted.leftAlone);
+
+        ASSERT_TRUE(replaceWith(dir / "model.ebo", {4, 5}));
+        EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{4, 5}));
+        EXPECT_EQ(std::filesystem::exists(backup), planted.byOtherUser);
+        if (planted.byOtherUser) {
+            EXPECT_EQ(readBytes(backup), theirs);
+        }
+    }
+}
+
+// What another program does to the target right before the rename: nothing, write it in place,
+// or put a file of its own at its name.
+enum class OtherProgram { kNothing, kWritesInPlace, kRenamesOver };
+
+// A change made after a replacement's last check would be replaced unseen: the file replaced is
+// kept beside the target under a name that says so, and the replacement, done, tells where.
+TEST(ReplaceRace, KeepsWhatAnotherProgramWroteJustBeforeTheRename) {
+    if (kPortableIo)
+        GTEST_SKIP() << "the portable file access makes no second name to look through";
+    for (const OtherProgram other :
+         {OtherProgram::kNothing, OtherProgram::kWritesInPlace, OtherProgram::kRenamesOver}) {
+        SCOPED_TRACE(static_cast<int>(other));
+        TempDir dir;
+        writeBytes(dir / "model.ebo", {1, 2, 3});
+        // Files at the names the save would keep a change under, this second and the next,
+        // belong to someone else.
+        std::set<std::string> planted;
+        for (const std::time_t second : {std::time(nullptr), std::time(nullptr) + 1}) {
+            char name[64];
+            std::strftime(name, sizeof name, "model.ebo.changed-while-saving-%Y%m%d-%H%M%S",
+                          std::localtime(&second));
+            writeBytes(dir / name, {1});
+            planted.insert(name);
+        }
+        TargetStamps stamps;
+        stamps.expected.emplace();
+        ASSERT_TRUE(stampOf(dir / "model.ebo", *stamps.expected));
+        const std::vector<uint8_t> theirs{7, 7, 7, 7};
+        const StepHookSet hook([&](ReplaceStep step, const std::filesystem::path& target) {
+            if (step != ReplaceStep::kRename || other == OtherProgram::kNothing)
+                return;
+            if (other == OtherProgram::kWritesInPlace) {
+                FilePtr file(platform::openFile(target, "r+b"));
+                ASSERT_TRUE(writeBytesAt(file.get(), 0, theirs));
+            } else {
+                writeBytes(dir / "theirs", theirs);
+                std::filesystem::rename(dir / "theirs", target);
+            }
+        });
+        const Result replaced = replaceWith(dir / "model.ebo", {4, 5}, &stamps);
+
+        EXPECT_EQ(readBytes(dir / "model.ebo"), (std::vector<uint8_t>{4, 5}));
+        std::set<std::string> names = namesIn(dir.path());
+        EXPECT_EQ(names.erase("model.ebo"), 1u);
+        for (const std::string& name : planted) {
+            EXPECT_EQ(readBytes(dir / name), std::vector<uint8_t>{1}) << name;
+            EXPECT_EQ(names.erase(name), 1u) << name;
+        }
+        if (other == OtherProgram::kNothing) {
+            EXPECT_TRUE(replaced) << replaced.reason();
+            EXPECT_TRUE(names.empty());
+            EXPECT_TRUE(stamps.keptAside.empty());
+            continue;
+        }
+        ASSERT_EQ(names.size(), 1u);
+        const std::string kept = *names.begin();
+        EXPECT_TRUE(std::regex_match(
+            kept, std::regex(R"(model\.ebo\.changed-while-saving-\d{8}-\d{6}(-[2-9])?)")))
+            << kept;
+        EXPECT_EQ(readBytes(dir / kept), theirs);
+        EXPECT_EQ(stamps.keptAside, dir / kept);
+        EXPECT_NE(replaced.reason().find("another program changed"), std::string::npos);
+        EXPECT_NE(replaced.reason().find(kept), std::string::npos) << replaced.reason();
+        FileStamp now;
+        ASSERT_TRUE(stampOf(dir / "model.ebo", now));
+        EXPECT_EQ(now, stamps.written);
+    }
+}
+
+// The hash tells apart contents that differ in one bit or in length alone, and reads no byte
+// past the span.
+TEST(ContentHash, DiffersForEveryOneBitChangeAndEveryLength) {
+    std::vector<uint8_t> bytes(19, 0);
+    std::set<uint64_t> hashes;
+    for (size_t size = 0; size <= bytes.size(); ++size)
+        hashes.insert(contentHash({bytes.data(), size}));
+    for (size_t bit = 0; bit < bytes.size() * 8; ++bit) {
+        std::vector<uint8_t> flipped = bytes;
+        flipped[bit / 8] ^= uint8_t(1u << (bit % 8));
+        hashes.insert(contentHash(flipped));
+    }
+    EXPECT_EQ(hashes.size(), bytes.size() + 1 + bytes.size() * 8);
+}
 
 // Bytes that differ from one position to the next, so a shifted or cut copy shows.
 std::vector<uint8_t> patterned(size_t size) {

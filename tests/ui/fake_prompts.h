@@ -33,6 +33,7 @@ public:
             onMessage();
         switch (buttons) {
         case PromptButtons::YesNo:
+        case PromptButtons::YesNoDefaultNo:
             return yesNoAnswer;
         case PromptButtons::SaveDiscardCancel:
             return saveAnswer;

@@ -247,11 +247,12 @@ TEST(MainWindow, AnotherProgramsChangeIsOfferedForReloadOrNoted) {
     }
 }
 
-// A save killed while it wrote the file in place left its earlier content in a backup: the next
-// open says so and offers it back.
+// A save killed while it wrote a hard-linked file in place left its earlier content in a backup:
+// the next open says so and offers it back.
 TEST(MainWindow, OpeningAfterAnInterruptedSaveOffersTheBackup) {
     Editor editor;
     const std::string path = editor.put(twoPartModel(), "cut2.ebo");
+    std::filesystem::create_hard_link(path, editor.workspace.dir / "models" / "link2.ebo");
     const std::vector<uint8_t> whole = vw::test::readBytes(path);
     struct stat status;
     ASSERT_EQ(::stat(path.c_str(), &status), 0);

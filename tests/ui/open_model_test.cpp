@@ -1,5 +1,5 @@
-// Opening a model: the command line's quotes, the load step, its failure message, and where
-// the working copy lives.
+// Opening a model: the command line's quotes, the load step, its failure message, the offer of
+// an interrupted save's backup, and where the working copy lives.
 
 #include "app/frm_loading.h"
 #include "app/start_options.h"
@@ -9,13 +9,23 @@
 #include "panels/frm_parts.h"
 #include "support/temp_dir.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QLabel>
 #include <QMdiSubWindow>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <filesystem>
+#include <utility>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -187,6 +197,96 @@ TEST(OpenModel, FailureBeforeAnyLoadShowsNoPane) {
     EXPECT_EQ(editor.main->parts()->nodeCount(), 0);
     EXPECT_FALSE(editor.main->mnuFileSave()->isEnabled());
     EXPECT_TRUE(editor.model.modelPath.empty());
+}
+
+// A backup beside the model at path, as an in-place save of a process now gone leaves it,
+// holding bytes and written at the given time.
+std::filesystem::path plantedBackup(const std::string& path, const std::vector<uint8_t>& bytes,
+                                    const QDateTime& written) {
+    struct stat status;
+    EXPECT_EQ(::stat(path.c_str(), &status), 0);
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    char name[64];
+    std::snprintf(name, sizeof name, ".vw%d-0badf00d-%016llx.bak", int(gone),
+                  static_cast<unsigned long long>(status.st_ino));
+    const std::filesystem::path backup = std::filesystem::path(path).parent_path() / name;
+    vw::test::writeBytes(backup, bytes);
+    QFile file(QString::fromStdString(backup.string()));
+    EXPECT_TRUE(file.open(QIODevice::ReadWrite));
+    EXPECT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+    return backup;
+}
+
+void setWritten(const std::string& path, const QDateTime& written) {
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(written, QFileDevice::FileModificationTime));
+}
+
+// The offer of an interrupted save's backup says when the backup and the file were last
+// written, and No keeps both as they are: the file may well be whole and the newer of the two.
+TEST(OpenModel, TheBackupOfferSaysBothTimesAndNoKeepsTheFile) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "cut2.ebo");
+    std::filesystem::create_hard_link(path, editor.workspace.dir / "models" / "link2.ebo");
+    const std::vector<uint8_t> whole = vw::test::readBytes(path);
+    const QDate day(2024, 3, 9);
+    setWritten(path, QDateTime(day, QTime(10, 11, 12)));
+    const std::filesystem::path backup =
+        plantedBackup(path, twoPartModel(1).model, QDateTime(day, QTime(8, 9, 10)));
+    editor.prompts.yesNoAnswer = vw::PromptAnswer::No;
+    editor.open(path);
+
+    ASSERT_EQ(editor.prompts.messages.size(), 1u);
+    const vw::test::AskedMessage& offer = editor.prompts.messages[0];
+    EXPECT_EQ(offer.buttons, vw::PromptButtons::YesNoDefaultNo);
+    EXPECT_TRUE(offer.details.contains(QString::fromStdString(backup.filename().string())));
+    EXPECT_TRUE(offer.details.contains(QStringLiteral("written 2024-03-09 08:09:10")))
+        << offer.details.toStdString();
+    EXPECT_TRUE(offer.details.contains(QStringLiteral("last changed 2024-03-09 10:11:12")))
+        << offer.details.toStdString();
+    EXPECT_EQ(vw::test::readBytes(path), whole);
+    EXPECT_TRUE(std::filesystem::exists(backup));
+}
+
+// A name shaped like a backup beside a model with a single name cannot be an in-place save's:
+// nothing is offered, the notice names it, and it stays.
+TEST(OpenModel, ABackupBesideASingleNamedModelIsOnlyNamedInTheNotice) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "single2.ebo");
+    const std::vector<uint8_t> whole = vw::test::readBytes(path);
+    const std::filesystem::path backup =
+        plantedBackup(path, twoPartModel(1).model, QDateTime::currentDateTime());
+    editor.open(path);
+
+    EXPECT_TRUE(editor.prompts.messages.empty());
+    const QString notice = editor.main->noticePanel()->text();
+    EXPECT_TRUE(notice.contains(QString::fromStdString(backup.string()) + " alone"))
+        << notice.toStdString();
+    EXPECT_EQ(vw::test::readBytes(path), whole);
+    EXPECT_TRUE(std::filesystem::exists(backup));
+}
+
+// Enter answers with the default button: Yes for a plain question, No where Yes cannot be
+// undone, as for putting a backup in place of the file.
+TEST(OpenModel, EnterOnTheBackupOfferAnswersNo) {
+    for (const auto& [buttons, expected] :
+         {std::pair{vw::PromptButtons::YesNo, vw::PromptAnswer::Yes},
+          std::pair{vw::PromptButtons::YesNoDefaultNo, vw::PromptAnswer::No}}) {
+        vw::QtPrompts prompts;
+        QTimer press;
+        QObject::connect(&press, &QTimer::timeout, [&] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        press.start(10);
+        EXPECT_EQ(prompts.message(QStringLiteral("A save of m.ebo was interrupted."),
+                                  QStringLiteral("Vertwright"), vw::PromptIcon::Warning, buttons),
+                  expected);
+    }
 }
 
 TEST(WorkingCopyFolder, IsTheProgramFolderWhenWritable) {

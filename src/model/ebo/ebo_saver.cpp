@@ -459,10 +459,10 @@ Result saveModel(Model& model, const std::string& path, const ModelFolders& fold
                             : copyThenPatch(model, copy, temporary, blocks, buffer);
         },
         ReplaceMode::kKeepAcrossCrash, &stamps);
-    if (!replaced)
-        return replaced;
-    model.modelFileStamp = stamps.written;
-    return {};
+    // A save that had to keep another program's version aside is in place all the same.
+    if (replaced || !stamps.keptAside.empty())
+        model.modelFileStamp = stamps.written;
+    return replaced;
 }
 
 bool modelFileChanged(const Model& model) {

@@ -21,7 +21,10 @@ namespace vw {
 // what overwrites what ("the texture block of segment 0/0 would overwrite the file's own structure
 // at byte N"). A save over the model's own file is refused when that file no longer matches
 // model.modelFileStamp ("<path> was changed on disk since it was opened"), checked last right
-// before the file is replaced; on success the stamp becomes that of the file written.
+// before the file is replaced; on success the stamp becomes that of the file written. Where
+// another program changed the file after that last look, the save is still made, the other
+// program's version is kept beside the file (see replaceFile), the stamp is the file written and
+// the save fails saying where that version went.
 //
 // With SameBytes::kLeaveAlone, a save that would write exactly the bytes the model's own file
 // already holds (the working copy's, no block changed) leaves that file as it is, after the

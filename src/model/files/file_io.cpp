@@ -1,12 +1,13 @@
 #include "model/files/file_io.h"
 
 #include "model/files/background_removal.h"
+#include "model/files/beside_names.h"
+#include "model/files/save_backups.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <random>
+#include <ctime>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -15,102 +16,14 @@ namespace vw {
 
 namespace {
 
-// Files beside a target are named ".vw<pid>-<8 hex digits>.tmp": short, so that any file name
-// that can be opened can be saved, and naming the process that made them, so that a later run can
-// tell which ones a killed process left behind. A backup made before writing a file in place
-// also names the file's inode, ".vw<pid>-<8 hex>-<16 hex>.bak", so that the next open of that
-// file finds it; it is never removed as stale: after a crash it may be the only whole copy.
-constexpr std::string_view kTemporaryPrefix = ".vw";
-constexpr std::string_view kTemporarySuffix = ".tmp";
-constexpr std::string_view kBackupSuffix = ".bak";
-constexpr size_t kRandomDigits = 8;
-constexpr size_t kInodeDigits = 16;
-
-std::string inodeDigits(uint64_t inode) {
-    char digits[kInodeDigits + 1];
-    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(inode));
-    return digits;
+ReplaceStepHook& replaceStepHook() {
+    static ReplaceStepHook hook;
+    return hook;
 }
 
-// Enough that only a folder filled on purpose runs out of fresh names.
-constexpr int kNameAttempts = 64;
-
-uint32_t drawFromSystem() {
-    std::random_device entropy;
-    return entropy();
-}
-
-NameDraw& nameDraw() {
-    static NameDraw draw = drawFromSystem;
-    return draw;
-}
-
-std::filesystem::path nameBeside(const std::filesystem::path& target, std::string_view suffix,
-                                 std::string_view inode = {}) {
-    char name[48];
-    std::snprintf(name, sizeof name, "%.*s%ld-%08x%s%.*s%.*s", int(kTemporaryPrefix.size()),
-                  kTemporaryPrefix.data(), platform::processId(), unsigned{nameDraw()()},
-                  inode.empty() ? "" : "-", int(inode.size()), inode.data(), int(suffix.size()),
-                  suffix.data());
-    return target.parent_path() / name;
-}
-
-// A name beside target that no file has: a file there is someone else's, never to be written
-// or removed. Empty when every name drawn was taken. A name that cannot be looked at is given
-// as it is, for its creation to fail with the reason.
-std::filesystem::path freshNameBeside(const std::filesystem::path& target, std::string_view suffix,
-                                      std::string_view inode = {}) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::filesystem::path name = nameBeside(target, suffix, inode);
-        std::error_code error;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error)))
-            return name;
-    }
-    return {};
-}
-
-Result noFreeName(const std::filesystem::path& target) {
-    return Result::failure("cannot write " + quotedPath(target) +
-                           ": every name tried for a temporary file beside it is taken");
-}
-
-bool isHexDigits(std::string_view text, size_t count) {
-    return text.size() == count && text.find_first_not_of("0123456789abcdef") == text.npos;
-}
-
-// What a name made by nameBeside tells: the process id and the inode digits (empty for a
-// temporary file); no value when the name is not exactly one of those nameBeside makes.
-struct BesideName {
-    long pid = 0;
-    std::string_view inode;
-};
-
-std::optional<BesideName> parseBesideName(std::string_view name, std::string_view suffix) {
-    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(suffix))
-        return std::nullopt;
-    name.remove_prefix(kTemporaryPrefix.size());
-    name.remove_suffix(suffix.size());
-    BesideName parsed;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), parsed.pid);
-    if (error != std::errc{} || end == name.data() || name.front() == '0' || parsed.pid <= 0 ||
-        end == name.data() + name.size() || *end != '-')
-        return std::nullopt;
-    name.remove_prefix(static_cast<size_t>(end - name.data()) + 1);
-    const bool withInode = suffix == kBackupSuffix;
-    const size_t expected = kRandomDigits + (withInode ? 1 + kInodeDigits : 0);
-    if (name.size() != expected || !isHexDigits(name.substr(0, kRandomDigits), kRandomDigits))
-        return std::nullopt;
-    if (withInode) {
-        parsed.inode = name.substr(kRandomDigits + 1);
-        if (name[kRandomDigits] != '-' || !isHexDigits(parsed.inode, kInodeDigits))
-            return std::nullopt;
-    }
-    return parsed;
-}
-
-bool isPlainFile(const std::filesystem::directory_entry& entry) {
-    std::error_code error;
-    return entry.is_regular_file(error) && !entry.is_symlink(error);
+void runStepHook(ReplaceStep step, const std::filesystem::path& target) {
+    if (replaceStepHook())
+        replaceStepHook()(step, target);
 }
 
 // Removes the temporary files in folder whose process is gone.
@@ -169,42 +82,21 @@ Result checkUnchanged(const std::filesystem::path& target, const std::filesystem
     return now == *stamps->expected ? Result() : Result::failure(changedOnDiskText(target));
 }
 
-// The backup is copied under a temporary name and renamed once whole and on the disk, so a
-// backup found later is always a complete copy.
-Result makeBackup(const std::filesystem::path& real, const std::filesystem::path& backup) {
-    const std::filesystem::path partial = freshNameBeside(real, kTemporarySuffix);
-    if (partial.empty())
-        return noFreeName(real);
-    Result made = copyToNewFile(real, partial);
-    if (made) {
-        made = platform::flushToDisk(partial);
-        if (!made)
-            made = Result::failure("cannot write " + quotedPath(partial) + ": " + made.reason());
-    }
-    std::error_code error;
-    if (made) {
-        std::filesystem::rename(partial, backup, error);
-        if (error)
-            made = Result::failure("cannot write " + quotedPath(backup) + ": " + error.message());
-    }
-    if (!made)
-        std::filesystem::remove(partial, error);
-    return made;
-}
-
 // A file with further hard links is written in place, so that every link sees the new content.
 // A full copy of the old content is made beside it first and kept should the write fail: an
 // in-place write is not atomic, and the backup is what a failure or a crash leaves to recover.
+// Its name records what is being written, so that a later look can tell whether the write got
+// through.
 Result replaceInPlace(const std::filesystem::path& target, const std::filesystem::path& real,
                       const std::filesystem::path& temporary, TargetStamps* stamps) {
     FileStamp before;
+    WrittenContent writing;
+    std::filesystem::path backup;
     Result result = stampOf(real, before);
-    const std::filesystem::path backup =
-        freshNameBeside(real, kBackupSuffix, inodeDigits(before.inode));
-    if (result && backup.empty())
-        result = noFreeName(real);
     if (result)
-        result = makeBackup(real, backup);
+        result = writtenContentOf(temporary, writing);
+    if (result)
+        result = makeBackup(real, before.inode, writing, backup);
     if (!result)
         return Result::failure("cannot back up " + quotedPath(target) + ": " + result.reason());
     std::error_code ignored;
@@ -212,16 +104,24 @@ Result replaceInPlace(const std::filesystem::path& target, const std::filesystem
         std::filesystem::remove(backup, ignored);
         return result;
     }
+    runStepHook(ReplaceStep::kWriteInPlace, target);
     if (result = platform::overwriteFile(real, temporary); !result) {
         if (!platform::overwriteFile(real, backup))
             return Result::failure("cannot write " + quotedPath(target) + ": " + result.reason() +
                                    "; its earlier content is in " + quotedPath(backup));
         result = Result::failure("cannot write " + quotedPath(target) + ": " + result.reason());
     }
+    runStepHook(ReplaceStep::kRemoveBackup, target);
     std::filesystem::remove(backup, ignored);
     if (result && stamps)
         result = stampOf(real, stamps->written);
     return result;
+}
+
+// The inode of file; 0 where none is known.
+uint64_t inodeOf(const std::filesystem::path& file) {
+    FileStamp stamp;
+    return stampOf(file, stamp) ? stamp.inode : 0;
 }
 
 // A symbolic link is kept: the file it points to is what gets replaced.
@@ -233,15 +133,51 @@ std::filesystem::path resolvedTarget(const std::filesystem::path& target) {
     return error ? target : real;
 }
 
-std::filesystem::path folderOf(const std::filesystem::path& file) {
-    return file.has_parent_path() ? file.parent_path() : ".";
-}
-
 // A second name for file, beside it, that keeps it alive once a rename replaces it: freeing it
 // (25 ms for 67 MB here) is then left to removeInBackground. Empty where none was made.
 std::filesystem::path secondName(const std::filesystem::path& file) {
     const std::filesystem::path name = freshNameBeside(file, kTemporarySuffix);
     return !name.empty() && platform::linkBeside(file, name) ? name : std::filesystem::path();
+}
+
+// "<real's name>.changed-while-saving-<YYYYMMDD-HHMMSS>" beside real, for now.
+std::filesystem::path changedWhileSavingName(const std::filesystem::path& real) {
+    const std::tm now = platform::localTime(std::time(nullptr));
+    char time[32];
+    std::strftime(time, sizeof time, "%Y%m%d-%H%M%S", &now);
+    return real.parent_path() / (real.filename().string() + ".changed-while-saving-" + time);
+}
+
+// Renames aside to changedWhileSavingName, or that name with "-2", "-3"... where a file has it;
+// the name aside keeps when every one is taken.
+std::filesystem::path keptAsChanged(const std::filesystem::path& real,
+                                    const std::filesystem::path& aside) {
+    const std::string name = changedWhileSavingName(real).string();
+    constexpr int kNames = 9;
+    for (int number = 1; number <= kNames; ++number) {
+        const std::filesystem::path kept = number == 1 ? name : name + '-' + std::to_string(number);
+        if (platform::renameToFreeName(aside, kept))
+            return kept;
+    }
+    return aside;
+}
+
+// The file that a rename replaced, still reachable as aside: where it is as the replacement last
+// checked it, it goes; where another program changed it after that check, its content would be
+// lost without a word, so it is kept beside real under a name that says so.
+Result settleReplaced(const std::filesystem::path& target, const std::filesystem::path& real,
+                      const std::filesystem::path& aside, TargetStamps* stamps) {
+    FileStamp replaced;
+    if (!stamps || !stamps->expected ||
+        (stampOf(aside, replaced) && replaced == *stamps->expected)) {
+        removeInBackground(aside);
+        return {};
+    }
+    stamps->keptAside = keptAsChanged(real, aside);
+    return Result::failure("another program changed " + quotedPath(target) +
+                           " while it was being saved: the save is in place, and what the other "
+                           "program had written is kept in " +
+                           quotedPath(stamps->keptAside));
 }
 
 // Puts temporary in real's place, checking the target's stamp one last time right before.
@@ -259,6 +195,7 @@ Result putInPlace(const std::filesystem::path& target, const std::filesystem::pa
         removeInBackground(temporary);
         return {};
     }
+    runStepHook(ReplaceStep::kRename, target);
     const std::filesystem::path aside = exists ? secondName(real) : std::filesystem::path();
     std::filesystem::rename(temporary, real, error);
     if (error) {
@@ -267,9 +204,7 @@ Result putInPlace(const std::filesystem::path& target, const std::filesystem::pa
             std::filesystem::remove(aside, ignored);
         return Result::failure("cannot replace " + quotedPath(target) + ": " + error.message());
     }
-    if (!aside.empty())
-        removeInBackground(aside);
-    return {};
+    return aside.empty() ? Result() : settleReplaced(target, real, aside, stamps);
 }
 
 } // namespace
@@ -288,14 +223,6 @@ std::string spaceAwareText(const std::filesystem::path& folder, bool noSpace,
 
 std::string changedOnDiskText(const std::filesystem::path& target) {
     return quotedPath(target) + " was changed on disk since it was opened";
-}
-
-NameDraw setNameDraw(NameDraw draw) {
-    return std::exchange(nameDraw(), std::move(draw));
-}
-
-bool isTemporaryName(std::string_view name) {
-    return parseBesideName(name, kTemporarySuffix).has_value();
 }
 
 Result readFileBytes(const std::filesystem::path& file, FileBytes& out) {
@@ -327,22 +254,12 @@ Result currentStamp(const std::filesystem::path& file, FileStamp& stamp) {
     return exists ? stampOf(file, stamp) : Result();
 }
 
-std::vector<std::filesystem::path> interruptedSaveBackups(const std::filesystem::path& file) {
-    std::vector<std::filesystem::path> backups;
-    const std::filesystem::path real = resolvedTarget(file);
-    FileStamp stamp;
-    if (!stampOf(real, stamp) || stamp.inode == 0)
-        return backups;
-    const std::string inode = inodeDigits(stamp.inode);
-    std::error_code error;
-    for (auto it = std::filesystem::directory_iterator(folderOf(real), error);
-         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        const auto parsed = parseBesideName(it->path().filename().string(), kBackupSuffix);
-        if (parsed && parsed->inode == inode && !platform::isProcessRunning(parsed->pid) &&
-            isPlainFile(*it))
-            backups.push_back(it->path());
-    }
-    return backups;
+ReplaceStepHook setReplaceStepHook(ReplaceStepHook hook) {
+    return std::exchange(replaceStepHook(), std::move(hook));
+}
+
+std::vector<SaveBackup> interruptedSaveBackups(const std::filesystem::path& file) {
+    return backupsOf(resolvedTarget(file));
 }
 
 Result restoreBackup(const std::filesystem::path& file, const std::filesystem::path& backup) {
@@ -374,20 +291,23 @@ Result replaceFile(const std::filesystem::path& target,
     const std::filesystem::path temporary = freshNameBeside(real, kTemporarySuffix);
     if (temporary.empty())
         return noFreeName(target);
+    const uint64_t inode = exists ? inodeOf(real) : 0;
     // The name was free just before the fill, so a file there on failure is the fill's own.
     Result result = fill(temporary);
     if (result)
         result = settleAttributes(target, real, temporary, mode, original, exists);
-    if (result && exists && mode == ReplaceMode::kKeepAcrossCrash &&
-        std::filesystem::hard_link_count(real, error) > 1 && !error) {
+    const bool inPlace = result && exists && mode == ReplaceMode::kKeepAcrossCrash &&
+                         std::filesystem::hard_link_count(real, error) > 1 && !error;
+    if (inPlace)
         result = replaceInPlace(target, real, temporary, stamps);
-        std::filesystem::remove(temporary, error);
-        return result;
-    }
-    if (result)
+    else if (result)
         result = putInPlace(target, real, temporary, mode, exists, stamps);
-    if (!result)
+    const bool completed = result || (stamps && !stamps->keptAside.empty());
+    // Once renamed into place, the temporary's name is free for anyone's file.
+    if (inPlace || !completed)
         std::filesystem::remove(temporary, error);
+    if (completed && inode != 0 && mode == ReplaceMode::kKeepAcrossCrash)
+        removeSupersededBackups(real, inode);
     return result;
 }
 

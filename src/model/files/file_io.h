@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -136,6 +137,9 @@ struct TargetStamps {
     std::optional<FileStamp> expected;
     // The target once replaced.
     FileStamp written;
+    // Where the file replaced was kept when another program changed it after the last check
+    // against expected; empty when it was not.
+    std::filesystem::path keptAside;
 };
 
 // Replaces target atomically: fill creates the new content in a fresh temporary file beside
@@ -147,8 +151,12 @@ struct TargetStamps {
 // fill and again right before the replacement. A target with further hard links is instead
 // written in place after a full backup copy beside it, removed after success (see
 // replaceInPlace). The file replaced is freed on another thread, under a second temporary name
-// beside target until then (see removeInBackground). Temporary files that killed processes left
-// beside target are removed on the way.
+// beside target until then (see removeInBackground); where that name shows it was changed after
+// the last check, it is kept instead as "<target's name>.changed-while-saving-<YYYYMMDD-HHMMSS>"
+// ("-2" and on added where that name is taken), named in stamps->keptAside, and the replacement,
+// done, fails saying so. Temporary files that killed processes left beside target are removed on
+// the way, and once target is replaced so are the backups of it that they left (see
+// interruptedSaveBackups).
 Result replaceFile(const std::filesystem::path& target,
                    const std::function<Result(const std::filesystem::path&)>& fill,
                    ReplaceMode mode = ReplaceMode::kKeepAcrossCrash,
@@ -172,9 +180,20 @@ Result stampOf(std::FILE* open, const std::filesystem::path& file, FileStamp& st
 // The stamp of the file at path as it is now; FileStamp{} when there is none.
 Result currentStamp(const std::filesystem::path& file, FileStamp& stamp);
 
-// Backups that an in-place save of file left when its process was killed: whole copies of
-// file's earlier content, made before file was overwritten, so file itself may be incomplete.
-std::vector<std::filesystem::path> interruptedSaveBackups(const std::filesystem::path& file);
+// A backup that an in-place save of a file left when its process was killed: a whole copy of the
+// file's earlier content, made before the file was overwritten.
+struct SaveBackup {
+    std::filesystem::path path;
+    // Empty when the backup may hold the file's newest complete content, the file itself then
+    // perhaps incomplete. Else why it is to be left alone: it belongs to someone other than the
+    // file's owner and this user, the file has a single name (only a file with more is written
+    // in place), or the file holds exactly what the save that made it was writing.
+    std::string leftAlone;
+};
+
+// The backups of file that in-place saves of processes now gone left beside it. A complete save
+// of file removes those it superseded.
+std::vector<SaveBackup> interruptedSaveBackups(const std::filesystem::path& file);
 
 // Writes backup's content back into file in place (keeping its other names) and removes backup.
 Result restoreBackup(const std::filesystem::path& file, const std::filesystem::path& backup);
@@ -183,6 +202,14 @@ Result restoreBackup(const std::filesystem::path& file, const std::filesystem::p
 // unless replaced; tests give a fixed sequence to make names collide. Returns the draw before.
 using NameDraw = std::function<uint32_t()>;
 NameDraw setNameDraw(NameDraw draw);
+
+// The steps of a replacement that a test may hold up or step into, each run right before it:
+// the rename over the target (before the target's second name is made), and for a target
+// written in place the write and then the removal of the backup.
+enum class ReplaceStep { kRename, kWriteInPlace, kRemoveBackup };
+using ReplaceStepHook = std::function<void(ReplaceStep step, const std::filesystem::path& target)>;
+// None unless set; returns the hook before.
+ReplaceStepHook setReplaceStepHook(ReplaceStepHook hook);
 
 // True for the exact name of a temporary file that replaceFile makes.
 bool isTemporaryName(std::string_view name);
@@ -244,6 +271,17 @@ long processId();
 
 // True while a process with this id may exist: false only where the system says it is gone.
 bool isProcessRunning(long pid);
+
+// True when file belongs to the owner of other or to the user running this program; true where
+// the system keeps no owner.
+bool isOwnedByOwnerOfOrUser(const std::filesystem::path& file, const std::filesystem::path& other);
+
+// Renames from to to unless a file has that name; false where one has or the rename failed, and
+// then nothing changed.
+bool renameToFreeName(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The local time at time.
+std::tm localTime(std::time_t time);
 
 // Gives copy the owner and group of original, as far as this process may; nothing where the
 // system keeps no such owner.

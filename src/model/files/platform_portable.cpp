@@ -354,6 +354,22 @@ bool isProcessRunning(long) {
     return true;
 }
 
+bool isOwnedByOwnerOfOrUser(const std::filesystem::path&, const std::filesystem::path&) {
+    return true;
+}
+
+bool renameToFreeName(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(to, error)) || error)
+        return false;
+    std::filesystem::rename(from, to, error);
+    return !error;
+}
+
+std::tm localTime(std::time_t time) {
+    return *std::localtime(&time);
+}
+
 void keepOwner(const std::filesystem::path&, const std::filesystem::path&) {}
 
 std::filesystem::perms newFilePermissions() {

@@ -513,6 +513,27 @@ bool isProcessRunning(long pid) {
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
+bool isOwnedByOwnerOfOrUser(const std::filesystem::path& file, const std::filesystem::path& other) {
+    struct stat fileStatus, otherStatus;
+    if (::lstat(file.c_str(), &fileStatus) != 0)
+        return false;
+    return fileStatus.st_uid == ::geteuid() ||
+           (::stat(other.c_str(), &otherStatus) == 0 && fileStatus.st_uid == otherStatus.st_uid);
+}
+
+bool renameToFreeName(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    // A file system without that flag still refuses a link over an existing name.
+    return errno == EINVAL && ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
+}
+
+std::tm localTime(std::time_t time) {
+    std::tm local{};
+    ::localtime_r(&time, &local);
+    return local;
+}
+
 void keepOwner(const std::filesystem::path& original, const std::filesystem::path& copy) {
     struct stat status;
     if (::stat(original.c_str(), &status) != 0)
