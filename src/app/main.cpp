@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
     window.show();
 
     const bool recovered = vw::offerRecovery(window, journals, pid);
-    if (!recovered && !commandLine.modelPath.isEmpty())
+    if (!recovered && !endedBySignal && !commandLine.modelPath.isEmpty())
         vw::openModel(window, commandLine.modelPath);
 
     const int code = endedBySignal ? 0 : QApplication::exec();
