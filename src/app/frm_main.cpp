@@ -318,8 +318,13 @@ void frmMain::mnuFileExit_Click() {
     QCoreApplication::exit(0);
 }
 
+void frmMain::closeWithoutAsking() {
+    m_closingWithoutAsking = true;
+    close();
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
-    if (!maySetModelAside()) {
+    if (!m_closingWithoutAsking && !maySetModelAside()) {
         event->ignore();
         return;
     }

@@ -115,6 +115,9 @@ public:
     bool mnuFileSave_Click();
     // Ends the program, asking about unsaved changes first.
     void mnuFileExit_Click();
+    // Closes the window as a quit does but without asking, the unsaved changes left unsaved: for
+    // an end the user asked for outside the editor (a signal).
+    void closeWithoutAsking();
     // Writes the model with its edits to a new path and edits that file from then on. A delta
     // model whose new name would look for other companion files asks first. Returns whether it
     // was saved.
@@ -238,4 +241,5 @@ private:
     QAction* m_mnuViewGrid = nullptr;
     QAction* m_mnuViewSnap = nullptr;
     QAction* m_mnuViewSnapToVertex = nullptr;
+    bool m_closingWithoutAsking = false;
 };

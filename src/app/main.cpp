@@ -1,13 +1,19 @@
-// The editor's entry: the main window, then the model named on the command line.
+// The editor's entry: the main window, then the unsaved edits a crashed editor left, or else the
+// model named on the command line.
 
 #include "app/command_line.h"
 #include "app/companion_folder.h"
 #include "app/frm_main.h"
+#include "app/journal_files.h"
 #include "app/open_model.h"
+#include "app/quit_signals.h"
+#include "app/recovery.h"
 #include "app/settings.h"
 #include "app/start_options.h"
 #include "app/working_copy.h"
 #include "dialogs/prompts.h"
+#include "model/editing/history/journal_writer.h"
+#include "model/files/file_io.h"
 #include "model/model.h"
 
 #include <QApplication>
@@ -68,13 +74,33 @@ int main(int argc, char* argv[]) {
         return QFileDialog::getExistingDirectory(&window, QStringLiteral("Companion Files Folder"),
                                                  start);
     });
-    // Modal: the main window appears, and the command-line model opens, once it has closed.
+    const int64_t pid = vw::platform::processId();
+    const std::filesystem::path journals = vw::journalFolder();
+    vw::FileJournalStore journalStore(vw::journalPathFor(journals, pid));
+    vw::JournalWriter journal(window.document(), journalStore, pid);
+    // Ended from outside, the editor closes as on a quit but keeps the journal of any unsaved
+    // edits for the next start.
+    bool endedBySignal = false;
+    const vw::QuitSignals quitSignals([&] {
+        endedBySignal = true;
+        window.closeWithoutAsking();
+        QApplication::quit();
+    });
+
+    // Modal: the main window appears, and a model opens, once it has closed.
     if (vw::showsSplashAtStart(&settings))
         window.showSplash();
+    if (endedBySignal)
+        return 0;
     window.show();
 
-    if (!commandLine.modelPath.isEmpty())
+    const bool recovered = vw::offerRecovery(window, journals, pid);
+    if (!recovered && !endedBySignal && !commandLine.modelPath.isEmpty())
         vw::openModel(window, commandLine.modelPath);
 
-    return QApplication::exec();
+    const int code = endedBySignal ? 0 : QApplication::exec();
+    // The window closed after the user saved or discarded the edits.
+    if (!endedBySignal)
+        journal.discard();
+    return code;
 }

@@ -1,12 +1,15 @@
 #include "model/interchange/obj_io.h"
 
+#include "../../fuzz/obj_reader_model.h"
 #include "model/editing/history/document.h"
 #include "model/editing/limits/value_write.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cmath>
+#include <filesystem>
 #include <sstream>
 
 namespace vw {
@@ -220,6 +223,39 @@ TEST(ObjImport, UvsKeptWhenTheirCountDiffers) {
     EXPECT_EQ(verts[2].y, -3);
     EXPECT_EQ(verts[0].u, 0.25f);
     EXPECT_EQ(verts[0].v, 1.0f);
+}
+
+// The vt lines kept are capped over the whole file, so stray ones before the first object can
+// leave an object with its full count of vt lines but not all of them kept.
+TEST(ObjImport, UvsNotAllKeptAreLeftAsTheyWere) {
+    Model model = twoPartModel();
+    const std::string text = "vt 9 9\nvt 9 9\nvt 9 9\no part0_seg0\nv 1 1 1\nv 2 2 2\nv 3 3 3\n"
+                             "vt 0 0\nvt 0 0\nvt 0 0\n";
+    ASSERT_EQ(readInto(model, text, {0, 0}).reason(), "");
+    const auto& verts = model.Parts[0].segments[0].verts;
+    EXPECT_EQ(verts[2].x, 3);
+    EXPECT_EQ(verts[0].u, 0.25f);
+    EXPECT_EQ(verts[0].v, 1.0f);
+}
+
+// What the OBJ reader's fuzzer found, read again as it read them: the first byte chooses the
+// selection of its model, the rest is the text.
+TEST(ObjImport, TheFuzzersFindsReadCleanly) {
+    const std::filesystem::path corpus =
+        std::filesystem::path(__FILE__).parent_path() / "fuzz_corpus" / "fuzz_obj_reader";
+    const Model model = objReaderModel();
+    size_t replayed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        const std::vector<uint8_t> bytes = test::readBytes(entry.path());
+        ASSERT_FALSE(bytes.empty()) << entry.path();
+        const ObjSelection selection = objReaderSelection(bytes[0]);
+        std::istringstream in(std::string(bytes.begin() + 1, bytes.end()));
+        ValueWrite values;
+        if (readObjValues(in, model, selection, values))
+            EXPECT_TRUE(objReaderValuesFit(model, selection, values)) << entry.path();
+        ++replayed;
+    }
+    EXPECT_GT(replayed, 0u);
 }
 
 struct BadObj {

@@ -1,13 +1,19 @@
 // Opening a model: the command line's quotes, the load step, its failure message, the offer of
-// an interrupted save's backup, and where the working copy lives.
+// an interrupted save's backup, where the working copy lives, and the start-up's recovery of the
+// unsaved edits a killed editor left.
 
 #include "app/frm_loading.h"
+#include "app/journal_files.h"
+#include "app/recovery.h"
 #include "app/start_options.h"
 #include "app/working_copy.h"
 #include "fake_settings.h"
+#include "model/editing/history/journal_writer.h"
+#include "model/files/file_io.h"
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "support/temp_dir.h"
+#include "support/watched_child.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,8 +25,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
 #include <utility>
 
 #include <sys/stat.h>
@@ -323,6 +334,188 @@ TEST(WorkingCopyFolder, SaysWhichDataFolderCouldNotBeMade) {
     qInstallMessageHandler(previous);
     ASSERT_EQ(warningsSeen.size(), 1);
     EXPECT_TRUE(warningsSeen[0].contains(data)) << warningsSeen[0].toStdString();
+}
+
+} // namespace
+
+namespace {
+
+// Step k of a run of edits: bits a careless copy would change, in two parts.
+void editStep(vw::Document& document, int k) {
+    (void)document.editModel("Step", 0, [k](std::vector<vw::Part>& parts) {
+        parts[0].segments[0].verts[size_t(k)].x = std::bit_cast<float>(0x7fc00000u + uint32_t(k));
+        parts[1].segments[1].verts[size_t(k)].z = -0.0f;
+        parts[1].segments[1].verts[size_t(k)].red = uint8_t(k);
+    });
+}
+
+vw::Model editedBy(const std::string& path, int steps) {
+    vw::Model model = loadedFrom(path);
+    vw::Document document(model);
+    for (int k = 1; k <= steps; ++k)
+        editStep(document, k);
+    return model;
+}
+
+bool sameValueBits(const std::vector<vw::Part>& a, const std::vector<vw::Part>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t p = 0; p < a.size(); ++p) {
+        if (a[p].segments.size() != b[p].segments.size())
+            return false;
+        for (size_t s = 0; s < a[p].segments.size(); ++s) {
+            const auto& x = a[p].segments[s].verts;
+            const auto& y = b[p].segments[s].verts;
+            if (x.size() != y.size())
+                return false;
+            for (size_t i = 0; i < x.size(); ++i)
+                for (int axis = 0; axis < 5; ++axis)
+                    if (std::bit_cast<uint32_t>(x[i].coord(axis)) !=
+                            std::bit_cast<uint32_t>(y[i].coord(axis)) ||
+                        x[i].red != y[i].red)
+                        return false;
+        }
+    }
+    return true;
+}
+
+int64_t ownPid() {
+    return vw::platform::processId();
+}
+
+// A journal of the first steps of editStep on the model at path, as this process's editor
+// would have left it.
+void leaveJournal(const std::filesystem::path& folder, int64_t pid, const std::string& path,
+                  int steps) {
+    vw::Model model = loadedFrom(path);
+    vw::Document document(model);
+    vw::FileJournalStore store(vw::journalPathFor(folder, pid));
+    vw::JournalWriter writer(document, store, pid);
+    for (int k = 1; k <= steps; ++k)
+        editStep(document, k);
+}
+
+TEST(Recovery, TheLastStepAKilledEditorCompletedComesBackAsOneUnsavedStep) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "killed.ebo");
+    const vw::test::TempDir journals;
+    int written = 0;
+    // The child edits step by step, each step's journal written before the next begins; it is
+    // killed as its third journal lands.
+    vw::test::runWatchingFolder(
+        journals.path(),
+        [&] {
+            vw::Model model = loadedFrom(path);
+            vw::Document document(model);
+            vw::FileJournalStore store(vw::journalPathFor(journals.path(), ownPid()));
+            vw::JournalWriter writer(document, store, ownPid());
+            for (int k = 1; k <= 5; ++k) {
+                editStep(document, k);
+                writer.waitUntilWritten();
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            }
+        },
+        [&](const std::string& name, pid_t child) {
+            written += name == vw::journalPathFor({}, child).filename().string();
+            return written < 3;
+        });
+    ASSERT_EQ(written, 3);
+    ASSERT_EQ(vw::leftJournals(journals.path(), ownPid()).size(), 1u);
+
+    editor.prompts.yesNoAnswer = vw::PromptAnswer::Yes;
+    ASSERT_TRUE(vw::offerRecovery(*editor.main, journals.path(), ownPid()));
+    ASSERT_EQ(editor.prompts.messages.size(), 1u);
+    EXPECT_TRUE(editor.prompts.messages[0].text.startsWith(
+        QString::fromStdString("Recover the unsaved edits to " + path + " made until ")));
+    EXPECT_EQ(editor.model.modelPath, path);
+    EXPECT_TRUE(sameValueBits(editor.model.Parts, editedBy(path, 3).Parts));
+    EXPECT_FALSE(editor.main->document().isClean());
+    EXPECT_TRUE(vw::leftJournals(journals.path(), ownPid()).empty());
+    editor.main->document().undo();
+    EXPECT_TRUE(sameValueBits(editor.model.Parts, loadedFrom(path).Parts));
+    EXPECT_TRUE(editor.main->document().isClean());
+}
+
+struct DiskChange {
+    const char* name;
+    std::function<void(const std::string& path)> apply;
+    const char* reason;
+};
+
+TEST(Recovery, AJournalWhoseModelChangedOnDiskIsNotAppliedAndGoesOnlyWhenTheUserSays) {
+    const std::vector<DiskChange> changes{
+        {"Size",
+         [](const std::string& path) {
+             std::ofstream(path, std::ios::app | std::ios::binary) << 'x';
+         },
+         "its size changed since"},
+        {"Time",
+         [](const std::string& path) {
+             std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) +
+                                                        std::chrono::nanoseconds(1));
+         },
+         "it was modified since"},
+        {"ContentOnly",
+         [](const std::string& path) {
+             const auto time = std::filesystem::last_write_time(path);
+             std::vector<uint8_t> bytes = vw::test::readBytes(path);
+             bytes[bytes.size() / 2] ^= 1;
+             vw::test::writeBytes(path, bytes);
+             std::filesystem::last_write_time(path, time);
+         },
+         "its content changed since"},
+    };
+    for (const DiskChange& change : changes) {
+        for (const vw::PromptAnswer answer : {vw::PromptAnswer::Yes, vw::PromptAnswer::No}) {
+            Editor editor;
+            const std::string path = editor.put(twoPartModel(), "changed.ebo");
+            const vw::test::TempDir journals;
+            leaveJournal(journals.path(), ownPid(), path, 2);
+            change.apply(path);
+            editor.prompts.yesNoAnswer = answer;
+
+            EXPECT_FALSE(vw::offerRecovery(*editor.main, journals.path(), ownPid()));
+            ASSERT_EQ(editor.prompts.messages.size(), 1u) << change.name;
+            EXPECT_TRUE(
+                editor.prompts.messages[0].text.contains(QString::fromLatin1(change.reason)))
+                << change.name << ": " << editor.prompts.messages[0].text.toStdString();
+            EXPECT_TRUE(editor.model.modelPath.empty()) << change.name;
+            EXPECT_EQ(vw::leftJournals(journals.path(), ownPid()).size(),
+                      answer == vw::PromptAnswer::Yes ? 0u : 1u)
+                << change.name;
+        }
+    }
+}
+
+TEST(Recovery, AnotherRunningEditorsJournalIsLeftAloneAndADamagedOneDiscardedWithANotice) {
+    Editor editor;
+    const std::string path = editor.put(twoPartModel(), "left.ebo");
+    const vw::test::TempDir journals;
+    // Process 1 always runs.
+    leaveJournal(journals.path(), 1, path, 1);
+    leaveJournal(journals.path(), ownPid(), path, 2);
+    std::vector<uint8_t> bytes = vw::test::readBytes(vw::journalPathFor(journals.path(), ownPid()));
+    bytes[bytes.size() / 2] ^= 4;
+    vw::test::writeBytes(vw::journalPathFor(journals.path(), ownPid()), bytes);
+
+    EXPECT_FALSE(vw::offerRecovery(*editor.main, journals.path(), ownPid()));
+    ASSERT_EQ(editor.prompts.messages.size(), 1u);
+    EXPECT_TRUE(editor.prompts.messages[0].text.contains(QStringLiteral("checksum")))
+        << editor.prompts.messages[0].text.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(vw::journalPathFor(journals.path(), ownPid())));
+    EXPECT_TRUE(std::filesystem::exists(vw::journalPathFor(journals.path(), 1)));
+    EXPECT_TRUE(editor.model.modelPath.empty());
+}
+
+TEST(Recovery, AJournalIsPrivateToItsOwner) {
+    const vw::test::TempDir state;
+    const std::filesystem::path folder = state.path() / "vertwright";
+    Editor editor;
+    leaveJournal(folder, ownPid(), editor.put(twoPartModel(), "private.ebo"), 1);
+    using std::filesystem::perms;
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), perms::owner_all);
+    EXPECT_EQ(std::filesystem::status(vw::journalPathFor(folder, ownPid())).permissions(),
+              perms::owner_read | perms::owner_write);
 }
 
 } // namespace

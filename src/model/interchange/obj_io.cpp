@@ -281,7 +281,9 @@ Result valuesByName(const Model& model, const ObjSelection& selection,
             return Result::failure("object " + inQuotes(object.name) + " has " +
                                    std::to_string(object.positions.size()) +
                                    " vertices, its segment " + std::to_string(count));
-        withUvs = withUvs && object.uvCount == count;
+        // The vt lines kept are capped over the whole file: stray ones before this object may
+        // have used up what it needed.
+        withUvs = withUvs && object.uvCount == count && object.uvs.size() == count;
         targets.push_back(ref);
         unmatched.erase(found);
     }
