@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
@@ -176,7 +177,7 @@ void frmMain::createMenus() {
     m_paneCommands.append(transform);
     createNavigationMenus();
     createAidCommands(mnuEdit);
-    vw::createPivotCommands(mnuEdit, m_tools, m_session);
+    m_pivotMenu = vw::createPivotCommands(mnuEdit, m_tools, m_session);
 
     QMenu* mnuOptions = menuBar()->addMenu(QStringLiteral("&Options"));
     m_mnuOptionsImageMap = mnuOptions->addAction(QStringLiteral("Change Image &Map"));
@@ -214,6 +215,7 @@ frmPanes* frmMain::showPanes() {
 void frmMain::createPanes() {
     auto* panes = new frmPanes(m_session);
     panes->setKeyMap(m_keyMap);
+    connect(panes, &frmPanes::pivotMenuAsked, this, [this] { m_pivotMenu->popup(QCursor::pos()); });
     // The opening model's Init_Ebo draws it; a frame for the window's first size would be lost.
     panes->pane().holdFramesUntilInit();
     panes->closeGuard = [this] { return maySetModelAside(); };

@@ -223,6 +223,7 @@ private:
     QMenu* m_recentFiles = nullptr;
     QList<QAction*> m_paneCommands; // enabled while a pane shows a model
     vw::KeyMap m_keyMap = vw::KeyMap::Designed;
+    QMenu* m_pivotMenu = nullptr; // Edit > Pivot
     QList<std::pair<QAction*, vw::KeyCommand>> m_keyedActions;
     std::array<QAction*, 2> m_keyMapActions{}; // by map
     frmVertices* m_vertices = nullptr;

@@ -216,6 +216,9 @@ bool frmPanes::runViewKey(const QKeyEvent& event) {
         return beginModal(vw::TransformKind::Scale);
     case vw::KeyCommand::ModalRotate:
         return beginModal(vw::TransformKind::Rotate);
+    case vw::KeyCommand::PivotMenu:
+        emit pivotMenuAsked();
+        return true;
     case vw::KeyCommand::CircleSelect:
         if (overPreview && m_previewTools)
             m_previewTools->beginCircle();

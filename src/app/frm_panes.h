@@ -59,6 +59,8 @@ public:
 
 signals:
     void unloaded(); // the pane window is closing
+    // The key map's key for the pivot's menu was typed over a view.
+    void pivotMenuAsked();
     // The pointer is over the surface at this model point of the current tab's two axes.
     void pointerMoved(int axisH, float h, int axisV, float v);
 

@@ -25,7 +25,7 @@ constexpr PivotChoice kChoices[] = {
 
 } // namespace
 
-void createPivotCommands(QMenu* mnuEdit, frmTools* palette, EditSession& session) {
+QMenu* createPivotCommands(QMenu* mnuEdit, frmTools* palette, EditSession& session) {
     QMenu* pivots = mnuEdit->addMenu(QStringLiteral("&Pivot"));
     auto* group = new QActionGroup(pivots);
     palette->addSeparator();
@@ -41,6 +41,7 @@ void createPivotCommands(QMenu* mnuEdit, frmTools* palette, EditSession& session
         QObject::connect(action, &QAction::triggered, pivots,
                          [&session, pivot] { session.setPivot(pivot); });
     }
+    return pivots;
 }
 
 } // namespace vw

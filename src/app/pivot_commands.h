@@ -10,6 +10,7 @@ class EditSession;
 
 // Adds the four choices to the Edit menu's Pivot submenu and to the palette; each sets the
 // session's pivot. The box's centre, as the tools have always worked, is checked at first.
-void createPivotCommands(QMenu* mnuEdit, frmTools* palette, EditSession& session);
+// Returns the submenu, which the Blender map's period key pops up at the pointer.
+QMenu* createPivotCommands(QMenu* mnuEdit, frmTools* palette, EditSession& session);
 
 } // namespace vw

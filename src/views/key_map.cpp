@@ -93,6 +93,7 @@ const std::array kBindings = std::to_array<KeyBinding>({
      "Circle select",
      {key(kAlt, Qt::Key_C)},
      {key(Qt::Key_C)}},
+    {KeyCommand::PivotMenu, KeyScope::Views, "Pivot menu", {}, {key(Qt::Key_Period)}},
     // With Num Lock off the numpad sends the keys printed under its digits; where the locale
     // writes a comma, its decimal key sends one.
     {KeyCommand::ViewFront,

@@ -43,6 +43,7 @@ enum class KeyCommand : uint8_t {
     ModalScale,
     ModalRotate,
     CircleSelect,
+    PivotMenu,
     // The Preview's camera.
     ViewFront,
     ViewBack,

@@ -11,8 +11,10 @@
 #include "tools/selection.h"
 #include "views/pane_surface.h"
 
+#include <QApplication>
 #include <QDockWidget>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -178,6 +180,12 @@ TEST(MenuBar, TheKeyMapChosenGivesTheKeysAndIsKeptForTheNextRun) {
         EXPECT_EQ(pane.toolMode, c.tool);
     }
     choose(*editor.main, "Blender");
+    // The period key pops up Edit > Pivot at the pointer.
+    QTest::keyClick(editor.main->panes()->picMain, Qt::Key_Period);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(static_cast<QMenu*>(popup)->title(), "&Pivot");
+    popup->close();
     EXPECT_EQ(settings.values.value("keyMap"), "Blender");
     Editor next;
     next.main->setSettings(&settings);
