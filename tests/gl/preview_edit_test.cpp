@@ -639,28 +639,38 @@ protected:
         });
     }
 
+    QWidget* targetOf(int tab) const {
+        return tab == vw::kTabPreview ? static_cast<QWidget*>(view)
+                                      : static_cast<QWidget*>(window->picMain);
+    }
+
+    // Where a point (model units from the selection's centre, x right, file y up) shows on tab.
+    QPointF pixelOf(int tab, QPointF units) const {
+        const vw::Vec3 file{1 + units.x(), units.y(), 0};
+        if (tab == vw::kTabPreview) {
+            const vw::Vec3 w = view->scene().camera().toWindow(file);
+            return QPointF(w.x, w.y);
+        }
+        const vw::Pane& pane = window->pane();
+        return QPointF(pane.toPaneX(float(file.x)), pane.toPaneY(float(-file.y))) /
+               vw::kTwipsPerPixel;
+    }
+
+    static void sendTo(QWidget* target, QEvent::Type type, QPointF at, Qt::MouseButton button,
+                       Qt::MouseButtons held) {
+        QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+
     // The gesture on one tab, through real mouse and key events; returns the bits it left.
     std::vector<uint32_t> gesture(const ParityCase& c, int tab) {
         window->tabAxes->setCurrentIndex(tab - 1);
-        QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
-                                                 : static_cast<QWidget*>(window->picMain);
+        QWidget* target = targetOf(tab);
         selectRightHalf();
         QTest::keyClick(target, c.tool);
-        auto pixel = [&](QPointF units) {
-            const vw::Vec3 file{1 + units.x(), units.y(), 0};
-            if (tab == vw::kTabPreview) {
-                const vw::Vec3 w = view->scene().camera().toWindow(file);
-                return QPointF(w.x, w.y);
-            }
-            const vw::Pane& pane = window->pane();
-            return QPointF(pane.toPaneX(float(file.x)), pane.toPaneY(float(-file.y))) /
-                   vw::kTwipsPerPixel;
-        };
-        auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
-                        Qt::MouseButtons held) {
-            QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
-            QApplication::sendEvent(target, &event);
-        };
+        const auto pixel = [&](QPointF units) { return pixelOf(tab, units); };
+        const auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
+                              Qt::MouseButtons held) { sendTo(target, type, at, button, held); };
         send(QEvent::MouseButtonPress, pixel(c.from), Qt::LeftButton, Qt::LeftButton);
         send(QEvent::MouseMove, pixel((c.from + c.to) / 2), Qt::NoButton, Qt::LeftButton);
         for (const char* key : c.keys) {
@@ -701,24 +711,11 @@ protected:
     std::vector<uint32_t> modal(const ModalCase& c, int tab) {
         window->tabAxes->setCurrentIndex(tab - 1);
         window->setKeyMap(vw::KeyMap::Blender);
-        QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
-                                                 : static_cast<QWidget*>(window->picMain);
+        QWidget* target = targetOf(tab);
         selectRightHalf();
-        const auto pixel = [&](QPointF units) {
-            const vw::Vec3 file{1 + units.x(), units.y(), 0};
-            if (tab == vw::kTabPreview) {
-                const vw::Vec3 w = view->scene().camera().toWindow(file);
-                return QPointF(w.x, w.y);
-            }
-            const vw::Pane& pane = window->pane();
-            return QPointF(pane.toPaneX(float(file.x)), pane.toPaneY(float(-file.y))) /
-                   vw::kTwipsPerPixel;
-        };
+        const auto pixel = [&](QPointF units) { return pixelOf(tab, units); };
         const auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
-                              Qt::MouseButtons held) {
-            QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
-            QApplication::sendEvent(target, &event);
-        };
+                              Qt::MouseButtons held) { sendTo(target, type, at, button, held); };
         const ParityCase& h = c.held;
         send(QEvent::MouseMove, pixel(h.from), Qt::NoButton, Qt::NoButton);
         QTest::keyClick(target, c.start);
@@ -821,8 +818,7 @@ TEST_F(SymmetricBoxEdit, EachKeyMapGivesItsCommandsInThePlaneViewsAndThePreview)
         for (const Case& c : cases) {
             SCOPED_TRACE(testing::Message() << "tab " << tab << " key " << c.key);
             window->tabAxes->setCurrentIndex(tab - 1);
-            QWidget* target = tab == vw::kTabPreview ? static_cast<QWidget*>(view)
-                                                     : static_cast<QWidget*>(window->picMain);
+            QWidget* target = targetOf(tab);
             QTest::keyClick(target, 's');
             selectRightHalf();
             window->setKeyMap(c.map);
