@@ -83,14 +83,34 @@ void JournalWriter::handOverValues() {
         const uint32_t end = std::min<uint32_t>(range.end, uint32_t(verts.size()));
         if (range.first >= end)
             continue;
-        job.values.push_back({ref.part,
-                              ref.seg,
-                              uint32_t(verts.size()),
-                              range.first,
-                              {verts.begin() + range.first, verts.begin() + end}});
+        std::vector<Vertex> copy = spareBuffer();
+        copy.assign(verts.begin() + range.first, verts.begin() + end);
+        job.values.push_back(
+            {ref.part, ref.seg, uint32_t(verts.size()), range.first, std::move(copy)});
     }
     m_pending.clear();
     handOver(std::move(job));
+}
+
+std::vector<Vertex> JournalWriter::spareBuffer() {
+    const std::lock_guard lock(m_mutex);
+    if (m_spares.empty())
+        return {};
+    std::vector<Vertex> buffer = std::move(m_spares.back());
+    m_spares.pop_back();
+    m_spareBytes -= buffer.capacity() * sizeof(Vertex);
+    return buffer;
+}
+
+// Called with the mutex held. A fresh buffer of a big copy costs a page fault per page on the
+// editing thread, more than the copy itself; a few spares, within a bound, spare it that.
+void JournalWriter::keepSpare(std::vector<Vertex>&& buffer) {
+    constexpr size_t kMostSpareBytes = size_t(64) << 20;
+    const size_t bytes = buffer.capacity() * sizeof(Vertex);
+    if (bytes == 0 || m_spareBytes + bytes > kMostSpareBytes)
+        return;
+    m_spareBytes += bytes;
+    m_spares.push_back(std::move(buffer));
 }
 
 void JournalWriter::handOver(Job job) {
@@ -120,6 +140,9 @@ void JournalWriter::run() {
         if (unwritten)
             m_store.write(encodeJournal(journal()));
         lock.lock();
+        for (Job& job : jobs)
+            for (Values& values : job.values)
+                keepSpare(std::move(values.verts));
         m_busy = false;
         m_idle.notify_all();
     }

@@ -77,6 +77,10 @@ private:
     void run();
     void perform(Job& job);
     void merge(Values& values);
+    // A buffer for a copy of changed values: one the writer finished with, whose pages are
+    // already the process's, or a new one.
+    std::vector<Vertex> spareBuffer();
+    void keepSpare(std::vector<Vertex>&& buffer);
     Journal journal() const;
 
     Document& m_document;
@@ -91,6 +95,8 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::deque<Job> m_jobs;
+    std::vector<std::vector<Vertex>> m_spares;
+    size_t m_spareBytes = 0;
     bool m_busy = false;
     bool m_stop = false;
 
