@@ -13,6 +13,7 @@
 #include "open_model_support.h"
 #include "panels/frm_parts.h"
 #include "support/temp_dir.h"
+#include "support/value_bits.h"
 #include "support/watched_child.h"
 
 #include <QDateTime>
@@ -357,28 +358,6 @@ vw::Model editedBy(const std::string& path, int steps) {
     return model;
 }
 
-bool sameValueBits(const std::vector<vw::Part>& a, const std::vector<vw::Part>& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t p = 0; p < a.size(); ++p) {
-        if (a[p].segments.size() != b[p].segments.size())
-            return false;
-        for (size_t s = 0; s < a[p].segments.size(); ++s) {
-            const auto& x = a[p].segments[s].verts;
-            const auto& y = b[p].segments[s].verts;
-            if (x.size() != y.size())
-                return false;
-            for (size_t i = 0; i < x.size(); ++i)
-                for (int axis = 0; axis < 5; ++axis)
-                    if (std::bit_cast<uint32_t>(x[i].coord(axis)) !=
-                            std::bit_cast<uint32_t>(y[i].coord(axis)) ||
-                        x[i].red != y[i].red)
-                        return false;
-        }
-    }
-    return true;
-}
-
 int64_t ownPid() {
     return vw::platform::processId();
 }
@@ -428,11 +407,11 @@ TEST(Recovery, TheLastStepAKilledEditorCompletedComesBackAsOneUnsavedStep) {
     EXPECT_TRUE(editor.prompts.messages[0].text.startsWith(
         QString::fromStdString("Recover the unsaved edits to " + path + " made until ")));
     EXPECT_EQ(editor.model.modelPath, path);
-    EXPECT_TRUE(sameValueBits(editor.model.Parts, editedBy(path, 3).Parts));
+    EXPECT_TRUE(vw::test::sameBits(editor.model.Parts, editedBy(path, 3).Parts));
     EXPECT_FALSE(editor.main->document().isClean());
     EXPECT_TRUE(vw::leftJournals(journals.path(), ownPid()).empty());
     editor.main->document().undo();
-    EXPECT_TRUE(sameValueBits(editor.model.Parts, loadedFrom(path).Parts));
+    EXPECT_TRUE(vw::test::sameBits(editor.model.Parts, loadedFrom(path).Parts));
     EXPECT_TRUE(editor.main->document().isClean());
 }
 

@@ -3,7 +3,6 @@
 #include "tools/amount_expression.h"
 #include "tools/angle_text.h"
 #include "tools/transform.h"
-#include "tools/transform_drag.h"
 #include "tools/transform_readout.h"
 #include "tools/zoom_tool.h"
 #include "views/grid.h"
@@ -11,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -380,49 +378,6 @@ TEST(TransformReadout, NamesTheToolTheLimitTheTextAndTheAmountApplied) {
         drag.apply(data, c.pointerX, 0, projection);
         EXPECT_EQ(transformReadout(drag, data).toStdString(), c.readout) << c.keys;
         EXPECT_FLOAT_EQ(data[0].verts[0].x, c.firstX) << c.keys;
-    }
-}
-
-// A Scale by a typed 0.5 in the XY view about each pivot of the selection (0,0,0), (4,0,0),
-// (1,3,0), the active vertex being the last, the cursor at (10,-2,6): the vertex at (4,0,0)
-// lands where Edit > Transform puts it along the view's two axes; z is not the view's to
-// scale.
-TEST(TransformDragAboutAPivot, TypedScaleLandsOnTheExactTransformsBits) {
-    const struct Row {
-        Pivot pivot;
-        float x, y;
-    } rows[] = {
-        {Pivot::BoundingBoxCentre, 3, 0.75f},
-        {Pivot::SelectionCentre, 2.8333333f, 0.5f},
-        {Pivot::ActiveVertex, 2.5f, 1.5f},
-        {Pivot::Cursor, 7, -1},
-    };
-    for (const Row& row : rows) {
-        Model model;
-        model.Parts.resize(1);
-        model.Parts[0].segments.resize(1);
-        for (const auto& [x, y] : {std::pair{0.0f, 0.0f}, {4.0f, 0.0f}, {1.0f, 3.0f}}) {
-            Vertex vertex;
-            vertex.x = x;
-            vertex.y = y;
-            vertex.selected = -1;
-            model.Parts[0].segments[0].verts.push_back(vertex);
-        }
-        model.curData = model.Parts[0].segments;
-        EditSession session(model);
-        session.setPivot(row.pivot);
-        session.setActiveVertex(VertexAt{0, 2});
-        session.placeCursor({10, -2, 6});
-        const PlaneProjection view{ViewParams{}};
-        TransformDrag drag;
-        drag.begin(TransformKind::Scale, model.curData, *filePivot(session), 0, 0, view, 0);
-        for (char c : std::string("0.5"))
-            drag.type(c);
-        drag.apply(model.curData, 0, 0, view);
-        const Vertex& moved = model.curData[0].verts[1];
-        EXPECT_EQ(std::bit_cast<uint32_t>(moved.x), std::bit_cast<uint32_t>(row.x)) << moved.x;
-        EXPECT_EQ(std::bit_cast<uint32_t>(moved.y), std::bit_cast<uint32_t>(row.y)) << moved.y;
-        EXPECT_EQ(moved.z, 0.0f);
     }
 }
 
