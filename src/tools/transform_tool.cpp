@@ -103,6 +103,13 @@ void TransformTool::showReadout() {
 }
 
 bool TransformTool::beginModal(double x, double y, PreviewView* preview) {
+    m_modal = beginDragAt(x, y, preview, 0);
+    if (m_modal)
+        showReadout();
+    return m_modal;
+}
+
+bool TransformTool::beginDragAt(double x, double y, PreviewView* preview, int modifiers) {
     const std::optional<Vec3> centre = centreOf(m_kind, m_pane.session());
     m_preview = preview;
     const std::unique_ptr<ViewProjection> view = projection();
@@ -119,12 +126,10 @@ bool TransformTool::beginModal(double x, double y, PreviewView* preview) {
                  m_pane.session().snap().toVertex ? grabReach : 0);
     if (!preview && m_kind == TransformKind::Rotate)
         m_drag.offerAxes(0); // a plane view turns about its own facing axis only
-    m_modal = true;
     m_angleBefore = m_pane.rotAngle;
     m_x = x;
     m_y = y;
-    m_modifiers = 0;
-    showReadout();
+    m_modifiers = modifiers;
     if (m_preview)
         showOnPreview();
     return true;
@@ -169,19 +174,7 @@ bool TransformTool::key(char character, int modifiers) {
 }
 
 void TransformTool::previewPress(const PreviewPointer& pointer, PreviewView& view) {
-    const std::optional<Vec3> centre = centreOf(m_kind, m_pane.session());
-    if (m_pane.SelCount() <= 0 || !centre ||
-        !beginDragEdit(m_pane, stepLabel(m_kind), kPositionFields))
-        return;
-    m_preview = &view;
-    const CameraProjection camera(view.scene().camera());
-    m_drag.begin(m_kind, m_pane.model().curData, *centre, pointer.x, pointer.y, camera,
-                 m_pane.session().snap().toVertex ? kPreviewGrabPixels : 0);
-    m_angleBefore = m_pane.rotAngle;
-    m_x = pointer.x;
-    m_y = pointer.y;
-    m_modifiers = pointer.modifiers;
-    showOnPreview();
+    (void)beginDragAt(pointer.x, pointer.y, &view, pointer.modifiers);
 }
 
 void TransformTool::previewMove(const PreviewPointer& pointer, PreviewView&) {

@@ -65,6 +65,10 @@ protected:
 
 private:
     std::unique_ptr<ViewProjection> projection() const;
+    // Opens the edit and begins the transform drag at (x, y) of the Preview given or of the
+    // plane view shown, for a drag the pointer alone works (the Preview's, a modal one). False
+    // when nothing is selected, the view shows no positions or the file refuses the edit.
+    bool beginDragAt(double x, double y, PreviewView* preview, int modifiers);
     MoveSnapping snapping(const ViewProjection& view, int modifiers) const;
     void showTurn();
     // The axis guide and the soft radius's circle of a drag in the Preview.
